@@ -1,0 +1,44 @@
+# The two commands a newcomer needs: `make run` and `make test`.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+BENCH_BUILD ?= build-bench
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ifdef CI
+CMAKE_FLAGS += -DTESSARIN_WERROR=ON
+endif
+
+TEST_ENV = QT_QPA_PLATFORM=offscreen LANG=C.UTF-8 LC_ALL=C.UTF-8 \
+	XDG_CONFIG_HOME=$$tmp/config XDG_RUNTIME_DIR=$$tmp/runtime TESSARIN_HOME=$$tmp/home
+
+.PHONY: all bootstrap build run test bench test-asan clean
+
+all: build
+
+bootstrap:
+	@scripts/bootstrap
+
+build: bootstrap
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+	cmake --build $(BUILD)
+
+run: build
+	@if [ -x $(BUILD)/app/tessarin ]; then $(BUILD)/app/tessarin; \
+	else echo "The program's windows are not there yet: the engine, the tables and the tools are built."; fi
+
+test: build
+	@tmp=$$(mktemp -d); mkdir -p $$tmp/config $$tmp/runtime $$tmp/home; chmod 700 $$tmp/runtime; \
+	$(TEST_ENV) ctest --test-dir $(BUILD) --output-on-failure -j2; rc=$$?; rm -rf $$tmp; exit $$rc
+
+test-asan: bootstrap
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSARIN_SANITIZE=ON
+	cmake --build $(ASAN_BUILD)
+	@tmp=$$(mktemp -d); mkdir -p $$tmp/config $$tmp/runtime $$tmp/home; chmod 700 $$tmp/runtime; \
+	$(TEST_ENV) ctest --test-dir $(ASAN_BUILD) --output-on-failure -j2 -L 'engine|model'; rc=$$?; rm -rf $$tmp; exit $$rc
+
+bench: bootstrap
+	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSARIN_BENCH=ON
+	cmake --build $(BENCH_BUILD)
+	@tmp=$$(mktemp -d); $(TEST_ENV) $(BENCH_BUILD)/bench/engine_bench --benchmark_counters_tabular=true; rc=$$?; rm -rf $$tmp; exit $$rc
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)

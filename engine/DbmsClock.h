@@ -1,0 +1,14 @@
+#pragma once
+// Every "now" and "today" of the program comes from here, so tests can stand on any day.
+
+#include <QDate>
+#include <QDateTime>
+
+class DbmsClock {
+public:
+    static QDateTime Now();
+    static QDate Today() { return Now().date(); }
+    // Freezes the clock at `moment` (tests); Reset() returns to the system clock.
+    static void SetFixed(const QDateTime& moment);
+    static void Reset();
+};

@@ -1,0 +1,313 @@
+#include "DbmsDatabase.h"
+
+#include "DbmsDataSource.h"
+#include "DbmsTable.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cmath>
+
+namespace {
+constexpr int kMaxEventDepth = 16;
+
+QString SqlType(int type) {
+    switch (type) {
+    case DbmsType::Text:
+        // Text compares without regard to case everywhere, indexes included.
+        return "TEXT COLLATE NOCASE";
+    case DbmsType::Date:
+        return "TEXT";
+    default:
+        return "INTEGER";
+    }
+}
+
+QString LinkTable(const DbmsTableDef& def, const DbmsReferenceDef& ref) {
+    return def.Name + "__" + ref.Name;
+}
+
+QString SchemaKey(const QString& table) { return "Schema." + table; }
+} // namespace
+
+DbmsDatabase::DbmsDatabase(std::vector<std::shared_ptr<DbmsTableDef>> tables, QString appName,
+                           itfNotifyEvent* notify, std::shared_ptr<DbmsCurrency> conversion)
+    : m_defs(std::move(tables)), m_appName(std::move(appName)), m_notify(notify),
+      m_conversion(std::move(conversion)) {}
+
+DbmsDatabase::~DbmsDatabase() = default;
+
+DbmsDatabase::EventScope::EventScope(DbmsDatabase& db) : m_db(db) {
+    if (m_db.m_eventDepth >= kMaxEventDepth)
+        throw DbmsError(DbmsError::EventNesting,
+                        "Troppi aggiornamenti annidati: le regole dei campi si richiamano "
+                        "a vicenda senza fine");
+    ++m_db.m_eventDepth;
+}
+
+void DbmsDatabase::NotifyEvent(int code, const QString& detail) {
+    if (m_notify) m_notify->OnEvent(code, m_appName, detail);
+}
+
+void DbmsDatabase::Attach(std::shared_ptr<DbmsStorage> storage, bool, bool, bool, int,
+                          itfProgress* progress) {
+    if (!storage || !storage->IsOpen())
+        throw DbmsError(DbmsError::NotOpen, "L'archivio non è aperto");
+    m_storage = storage;
+    struct Pending {
+        const DbmsTableDef* Def;
+        double Old;
+        bool Created;
+    };
+    std::vector<Pending> pending;
+    try {
+        DbmsTransaction tr(*storage);
+        QStringList order;
+        for (const auto& def : m_defs) {
+            order << def->Name;
+            auto& st = storage->Cached("SELECT Version FROM _Tables WHERE Name = ?");
+            st.bind(1, def->Name.toStdString());
+            if (!st.executeStep()) {
+                CreateTable(*def);
+                pending.push_back({def.get(), 0.0, true});
+            } else {
+                const double old = st.getColumn(0).getDouble();
+                st.reset();
+                UpgradeTable(*def);
+                if (old != def->Version) pending.push_back({def.get(), old, false});
+            }
+            auto& up = storage->Cached(
+                "INSERT OR REPLACE INTO _Tables (Name, Caption, Version) VALUES (?, ?, ?)");
+            up.bind(1, def->Name.toStdString());
+            up.bind(2, def->Caption.toStdString());
+            up.bind(3, def->Version);
+            up.exec();
+            SaveSchema(*def);
+        }
+        storage->SetMetaValue("Tables", order.join(','));
+        if (progress) progress->OnStart("Attach", qint64(pending.size()));
+        qint64 done = 0;
+        // Rules run once every structure exists: default rows may name other tables.
+        for (const auto& p : pending) {
+            NotifyEvent(DbmsEvent::UpdatingStructure, p.Def->Name);
+            if (p.Def->Rules) {
+                DbmsDataSource ds(shared_from_this(), *p.Def, DbmsOpenOptions{});
+                p.Def->Rules->OnUpdatedTableStruct(ds, p.Def->Version, p.Old, p.Created);
+                if (ds.IsDirty()) ds.Update();
+            }
+            if (progress) {
+                bool go = true;
+                progress->OnProgress("Attach", ++done, go);
+            }
+        }
+        if (progress) progress->OnEnd("Attach");
+        tr.Commit();
+    } catch (...) {
+        m_storage.reset();
+        Touch();
+        throw;
+    }
+    Touch();
+}
+
+void DbmsDatabase::AttachAsStored(std::shared_ptr<DbmsStorage> storage) {
+    if (!storage || !storage->IsOpen())
+        throw DbmsError(DbmsError::NotOpen, "L'archivio non è aperto");
+    m_storage = std::move(storage);
+    Touch();
+}
+
+void DbmsDatabase::CreateTable(const DbmsTableDef& def) {
+    QStringList cols{"OID INTEGER PRIMARY KEY"};
+    for (const auto& f : def.Fields) cols << DbmsQuoteId(f.Name) + ' ' + SqlType(f.Type);
+    for (const auto& r : def.References)
+        if (!r.Multiple) cols << DbmsQuoteId("OID_" + r.Name) + " INTEGER";
+    if (!def.ParentTable.isEmpty()) cols << DbmsQuoteId(def.ParentLinkField()) + " INTEGER";
+    m_storage->Execute("CREATE TABLE " + DbmsQuoteId(def.Name) + " (" + cols.join(", ") + ")");
+    EnsureLinkTablesAndIndexes(def);
+}
+
+void DbmsDatabase::UpgradeTable(const DbmsTableDef& def) {
+    QSet<QString> existing;
+    {
+        SQLite::Statement info(m_storage->Connection(),
+                               ("PRAGMA table_info(" + DbmsQuoteId(def.Name) + ")").toStdString());
+        while (info.executeStep())
+            existing.insert(QString::fromStdString(info.getColumn(1).getString()).toLower());
+    }
+    auto add = [&](const QString& name, const QString& type) {
+        if (!existing.contains(name.toLower()))
+            m_storage->Execute("ALTER TABLE " + DbmsQuoteId(def.Name) + " ADD COLUMN " +
+                               DbmsQuoteId(name) + ' ' + type);
+    };
+    for (const auto& f : def.Fields) add(f.Name, SqlType(f.Type));
+    for (const auto& r : def.References)
+        if (!r.Multiple) add("OID_" + r.Name, "INTEGER");
+    if (!def.ParentTable.isEmpty()) add(def.ParentLinkField(), "INTEGER");
+    EnsureLinkTablesAndIndexes(def);
+}
+
+void DbmsDatabase::EnsureLinkTablesAndIndexes(const DbmsTableDef& def) {
+    const QString t = DbmsQuoteId(def.Name);
+    for (const auto& r : def.References) {
+        if (r.Multiple) {
+            const QString link = LinkTable(def, r);
+            m_storage->Execute("CREATE TABLE IF NOT EXISTS " + DbmsQuoteId(link) +
+                               " (OID_Owner INTEGER NOT NULL, OID_Item INTEGER NOT NULL, "
+                               "PRIMARY KEY (OID_Owner, OID_Item))");
+            m_storage->Execute("CREATE INDEX IF NOT EXISTS " + DbmsQuoteId(link + "_Item") +
+                               " ON " + DbmsQuoteId(link) + " (OID_Item)");
+        } else {
+            // Deleting a target clears the references to it: keep that lookup indexed.
+            const QString col = "OID_" + r.Name;
+            m_storage->Execute("CREATE INDEX IF NOT EXISTS " + DbmsQuoteId(def.Name + "_" + col) +
+                               " ON " + t + " (" + DbmsQuoteId(col) + ")");
+        }
+    }
+    if (!def.ParentTable.isEmpty()) {
+        const QString col = def.ParentLinkField();
+        m_storage->Execute("CREATE INDEX IF NOT EXISTS " + DbmsQuoteId(def.Name + "_" + col) +
+                           " ON " + t + " (" + DbmsQuoteId(col) + ")");
+    }
+    for (const auto& i : def.Indexes) {
+        const QString name = i.Name.isEmpty() ? def.Name + "_" + i.Field : i.Name;
+        m_storage->Execute("CREATE INDEX IF NOT EXISTS " + DbmsQuoteId(name) + " ON " + t + " (" +
+                           DbmsQuoteId(i.Field) + ")");
+    }
+}
+
+void DbmsDatabase::SaveSchema(const DbmsTableDef& def) {
+    m_storage->SetMetaValue(SchemaKey(def.Name), QString::fromUtf8(DbmsSchemaToJson(def)));
+}
+
+QByteArray DbmsSchemaToJson(const DbmsTableDef& def) {
+    QJsonObject o;
+    o["Name"] = def.Name;
+    o["Caption"] = def.Caption;
+    o["ParentTable"] = def.ParentTable;
+    o["ChildListCaption"] = def.ChildListCaption;
+    o["Version"] = def.Version;
+    QJsonArray fields, refs, idx;
+    for (const auto& f : def.Fields)
+        fields.append(QJsonObject{{"Name", f.Name}, {"Type", f.Type}, {"Size", f.Size}});
+    for (const auto& r : def.References)
+        refs.append(QJsonObject{{"Name", r.Name},
+                                {"Target", r.Target},
+                                {"Multiple", r.Multiple},
+                                {"Owned", r.Owned},
+                                {"Shown1", r.ShownField1},
+                                {"Shown2", r.ShownField2}});
+    for (const auto& i : def.Indexes)
+        idx.append(QJsonObject{{"Field", i.Field}, {"Flag", i.Flag}, {"Name", i.Name}});
+    o["Fields"] = fields;
+    o["References"] = refs;
+    o["Indexes"] = idx;
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+std::shared_ptr<DbmsTableDef> DbmsSchemaFromJson(const QByteArray& json) {
+    const QJsonObject o = QJsonDocument::fromJson(json).object();
+    if (o.isEmpty() || o["Name"].toString().isEmpty()) return nullptr;
+    auto def = std::make_shared<DbmsTableDef>();
+    def->Name = o["Name"].toString();
+    def->Caption = o["Caption"].toString();
+    def->ParentTable = o["ParentTable"].toString();
+    def->ChildListCaption = o["ChildListCaption"].toString();
+    def->Version = o["Version"].toDouble(1.0);
+    for (const auto& v : o["Fields"].toArray()) {
+        const auto f = v.toObject();
+        def->Fields.push_back({f["Name"].toString(), f["Type"].toInt(), f["Size"].toInt()});
+    }
+    for (const auto& v : o["References"].toArray()) {
+        const auto r = v.toObject();
+        def->References.push_back({r["Name"].toString(), r["Target"].toString(),
+                                   r["Multiple"].toBool(), r["Owned"].toBool(),
+                                   r["Shown1"].toString(), r["Shown2"].toString()});
+    }
+    for (const auto& v : o["Indexes"].toArray()) {
+        const auto i = v.toObject();
+        def->Indexes.push_back({i["Field"].toString(), i["Flag"].toBool(), i["Name"].toString()});
+    }
+    return def;
+}
+
+std::vector<std::shared_ptr<DbmsTable>> DbmsDatabase::Tables() {
+    std::vector<std::shared_ptr<DbmsTable>> out;
+    for (const auto& d : m_defs) out.push_back(std::make_shared<DbmsTable>(shared_from_this(), *d));
+    return out;
+}
+
+const DbmsTableDef* DbmsDatabase::TableDef(const QString& name) const {
+    for (const auto& d : m_defs)
+        if (d->Name.compare(name, Qt::CaseInsensitive) == 0) return d.get();
+    return nullptr;
+}
+
+std::shared_ptr<DbmsTable> DbmsDatabase::Find(const QString& name) {
+    const DbmsTableDef* def = TableDef(name);
+    return def ? std::make_shared<DbmsTable>(shared_from_this(), *def) : nullptr;
+}
+
+std::shared_ptr<DbmsTable> DbmsDatabase::Item(const QString& name) {
+    auto t = Find(name);
+    if (!t) throw DbmsError(DbmsError::UnknownTable, QString("Tabella sconosciuta: %1").arg(name));
+    return t;
+}
+
+std::shared_ptr<DbmsCurrency> DbmsDatabase::MainCurrency() const {
+    const QString name = m_storage ? m_storage->MetaValue("MainCurrency", "Euro") : "Euro";
+    if (name.compare("Lire", Qt::CaseInsensitive) == 0)
+        return std::make_shared<DbmsCurrency>("Lire", 1.0);
+    return std::make_shared<DbmsCurrency>("Euro", DbmsCurrency::LirePerEuro);
+}
+
+Money DbmsDatabase::ToConversionCurrency(Money amount) const {
+    if (!m_conversion) return amount;
+    const double factor = MainCurrency()->LirePerUnit() / m_conversion->LirePerUnit();
+    return Money::FromDouble(amount.ToDouble() * factor);
+}
+
+QString DbmsDatabase::TextLiteral(const QString& text) {
+    return '\'' + QString(text).replace('\'', "''") + '\'';
+}
+
+QString DbmsDatabase::NumberLiteral(double value) {
+    if (std::isfinite(value) && std::fabs(value) < 1e15 && value == std::trunc(value))
+        return QString::number(qint64(value));
+    QString s = QString::number(value, 'f', 10);
+    while (s.endsWith('0')) s.chop(1);
+    if (s.endsWith('.')) s.chop(1);
+    return s;
+}
+
+QString DbmsDatabase::NumberLiteral(qint64 value) { return QString::number(value); }
+
+QString DbmsDatabase::DateLiteral(const QDate& value) {
+    return '#' + value.toString("MM/dd/yyyy") + '#';
+}
+
+QString DbmsDatabase::DateLiteral(const QDateTime& value) { return DateLiteral(value.date()); }
+
+QString DbmsDatabase::PatternLiteral(const QString& pattern) {
+    QString p = pattern;
+    p.replace('*', '%').replace('?', '_');
+    return TextLiteral(p);
+}
+
+void DbmsDatabase::BeginTrans() {
+    if (!m_storage) throw DbmsError(DbmsError::NotOpen, "L'archivio non è aperto");
+    m_storage->Begin();
+}
+
+void DbmsDatabase::CommitTrans() {
+    if (!m_storage) throw DbmsError(DbmsError::NotOpen, "L'archivio non è aperto");
+    m_storage->Commit();
+    Touch();
+}
+
+void DbmsDatabase::Rollback() {
+    if (!m_storage) throw DbmsError(DbmsError::NotOpen, "L'archivio non è aperto");
+    m_storage->Rollback();
+    Touch();
+}

@@ -1,0 +1,132 @@
+#include "DbmsValues.h"
+
+#include "DbmsDatabase.h"
+
+#include <cmath>
+
+namespace {
+constexpr const char* kStoredDate = "yyyy-MM-dd HH:mm:ss";
+
+QDateTime ParseDate(const QString& text) {
+    const QString t = text.trimmed();
+    for (const char* fmt : {kStoredDate, "yyyy-MM-ddTHH:mm:ss", "dd/MM/yyyy HH:mm:ss",
+                            "dd/MM/yyyy HH:mm", "dd/MM/yyyy", "yyyy-MM-dd"}) {
+        QDateTime d = QDateTime::fromString(t, fmt);
+        if (d.isValid()) return d;
+    }
+    return QDateTime();
+}
+
+DbmsError Bad(const QString& field, const QVariant& value) {
+    return DbmsError(DbmsError::BadValue, QString("Valore non valido per il campo %1: '%2'")
+                                              .arg(field, value.toString()));
+}
+} // namespace
+
+QString DbmsDateToStored(const QDateTime& value) { return value.toString(kStoredDate); }
+
+QDateTime DbmsDateFromStored(const QString& text) {
+    return QDateTime::fromString(text, kStoredDate);
+}
+
+QVariant DbmsReadColumn(const SQLite::Column& column, int type) {
+    if (column.isNull()) return QVariant();
+    switch (type) {
+    case DbmsType::Text:
+        return QString::fromStdString(column.getString());
+    case DbmsType::Boolean:
+        return column.getInt64() != 0;
+    case DbmsType::Date: {
+        QDateTime d = DbmsDateFromStored(QString::fromStdString(column.getString()));
+        return d.isValid() ? QVariant(d) : QVariant();
+    }
+    case DbmsType::Money:
+        return QVariant::fromValue(Money::FromUnits(column.getInt64()));
+    default:
+        return QVariant(qint64(column.getInt64()));
+    }
+}
+
+QVariant DbmsCoerce(int type, int size, const QVariant& value, const QString& fieldName) {
+    if (!value.isValid() || value.isNull()) return QVariant();
+    switch (type) {
+    case DbmsType::Text: {
+        QString s = value.metaType() == QMetaType::fromType<Money>()
+                        ? DbmsFormatMoney(value.value<Money>())
+                        : value.toString();
+        // A text longer than its field is cut to the field's size, never refused.
+        if (size > 0 && s.size() > size) s.truncate(size);
+        return s;
+    }
+    case DbmsType::Boolean: {
+        if (value.typeId() == QMetaType::Bool) return value.toBool();
+        if (value.typeId() == QMetaType::QString) {
+            const QString t = value.toString().trimmed().toLower();
+            if (t == "true" || t == "vero" || t == "sì" || t == "si" || t == "1" || t == "-1")
+                return true;
+            if (t == "false" || t == "falso" || t == "no" || t == "0" || t.isEmpty()) return false;
+            throw Bad(fieldName, value);
+        }
+        bool ok = false;
+        const qint64 v = value.toLongLong(&ok);
+        if (!ok) throw Bad(fieldName, value);
+        return v != 0;
+    }
+    case DbmsType::Date: {
+        QDateTime d;
+        if (value.typeId() == QMetaType::QDateTime) d = value.toDateTime();
+        else if (value.typeId() == QMetaType::QDate) d = value.toDate().startOfDay();
+        else d = ParseDate(value.toString());
+        if (!d.isValid()) throw Bad(fieldName, value);
+        // Stored dates keep whole seconds.
+        return d.addMSecs(-d.time().msec());
+    }
+    case DbmsType::Money:
+        try {
+            return QVariant::fromValue(ToMoney(value));
+        } catch (const DbmsError&) {
+            throw Bad(fieldName, value);
+        }
+    default: {
+        if (value.metaType() == QMetaType::fromType<Money>())
+            return QVariant(qint64(std::llround(value.value<Money>().ToDouble())));
+        if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float)
+            return QVariant(qint64(std::llround(value.toDouble())));
+        if (value.typeId() == QMetaType::Bool) return QVariant(qint64(value.toBool() ? 1 : 0));
+        bool ok = false;
+        const qint64 v = value.typeId() == QMetaType::QString
+                             ? value.toString().trimmed().toLongLong(&ok)
+                             : value.toLongLong(&ok);
+        if (!ok) throw Bad(fieldName, value);
+        return QVariant(v);
+    }
+    }
+}
+
+QString DbmsFormatMoney(Money amount) {
+    // Round half away from zero to the cent, then group the whole part by thousands.
+    const bool negative = amount.Units < 0;
+    const quint64 units = negative ? quint64(-(amount.Units + 1)) + 1 : quint64(amount.Units);
+    const quint64 cents = (units + 50) / 100;
+    QString whole = QString::number(cents / 100);
+    for (int i = whole.size() - 3; i > 0; i -= 3) whole.insert(i, '.');
+    const QString text = whole + ',' + QString::number(cents % 100).rightJustified(2, '0');
+    return negative && cents != 0 ? '-' + text : text;
+}
+
+QString DbmsFormatValue(int type, const QVariant& value, const DbmsDatabase* conversion) {
+    if (!value.isValid() || value.isNull()) return QString();
+    switch (type) {
+    case DbmsType::Money: {
+        Money m = value.value<Money>();
+        if (conversion) m = conversion->ToConversionCurrency(m);
+        return DbmsFormatMoney(m);
+    }
+    case DbmsType::Date:
+        return value.toDateTime().toString("dd/MM/yyyy HH:mm");
+    case DbmsType::Boolean:
+        return value.toBool() ? "Sì" : "No";
+    default:
+        return value.toString();
+    }
+}

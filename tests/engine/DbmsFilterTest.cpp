@@ -1,0 +1,284 @@
+// The filter and order dialect, checked by running the SQL it produces on a real SQLite table.
+
+#include "DbmsFilter.h"
+
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+namespace {
+
+using Rows = std::vector<qint64>;
+
+// The table's columns as the data source would resolve them, plain or qualified by "Articoli".
+class ArticoliNames : public DbmsNameResolver {
+public:
+    std::optional<DbmsResolvedName> Resolve(const QString& name) const override {
+        QString field = name.toLower();
+        if (field.contains(u'.')) {
+            if (!field.startsWith(QStringLiteral("articoli."))) return std::nullopt;
+            field = field.mid(9);
+        }
+        static const std::map<QString, DbmsResolvedName> columns = {
+            {"oid", {"t.\"OID\"", DbmsType::Key}},
+            {"codice", {"t.\"Codice\"", DbmsType::Text}},
+            {"descrizione", {"t.\"Descrizione\"", DbmsType::Text}},
+            {"importo", {"t.\"Importo\"", DbmsType::Money}},
+            {"data", {"t.\"Data\"", DbmsType::Date}},
+            {"attivo", {"t.\"Attivo\"", DbmsType::Boolean}},
+            {"punti", {"t.\"Punti\"", DbmsType::Integer}},
+            {"oid_cliente", {"t.\"OID_Cliente\"", DbmsType::Integer}},
+            {"n_righe",
+             {"(SELECT COUNT(*) FROM Righe r WHERE r.OID_Articoli = t.OID)", DbmsType::Count}},
+        };
+        const auto found = columns.find(field);
+        if (found == columns.end()) return std::nullopt;
+        return found->second;
+    }
+};
+
+class DbmsFilterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Text columns without NOCASE: ignoring case must come from the translated SQL.
+        db.exec("CREATE TABLE Articoli (OID INTEGER PRIMARY KEY, Codice TEXT, Descrizione TEXT,"
+                " Importo INTEGER, Data TEXT, Attivo INTEGER, Punti INTEGER, OID_Cliente INTEGER)");
+        db.exec("INSERT INTO Articoli VALUES"
+                " (1, 'A001', 'Rosa rossa', 15005000, '2005-03-15 10:30:00', 1, 10, 7),"
+                " (2, 'a002', 'Tulipano giallo', 15000000, '2005-12-31 00:00:00', 0, 20, 7),"
+                " (3, 'B100', 'L''uomo (grande)', 20002500, '2006-01-01 00:00:00', 1, -3, NULL),"
+                " (4, 'B101', NULL, NULL, NULL, 0, 0, 8),"
+                " (5, 'C1', 'x'' OR ''1''=''1', 0, '2004-02-29 23:59:59', 0, 5, NULL),"
+                " (6, 'C2', '''; DROP TABLE Clienti; --', 100, NULL, 1, 7, NULL)");
+        db.exec("CREATE TABLE Righe (OID INTEGER PRIMARY KEY, OID_Articoli INTEGER)");
+        db.exec("INSERT INTO Righe (OID_Articoli) VALUES (1), (1), (3)");
+        db.exec("CREATE TABLE Clienti (OID INTEGER PRIMARY KEY)");
+    }
+
+    Rows Select(const DbmsSqlFragment& where, const DbmsSqlFragment& order = {}) {
+        QString sql = QStringLiteral("SELECT t.OID FROM Articoli t");
+        if (!where.Sql.isEmpty()) sql += " WHERE " + where.Sql;
+        sql += " ORDER BY " + (order.Sql.isEmpty() ? QStringLiteral("t.OID") : order.Sql);
+        EXPECT_EQ(where.Sql.count(u'?'), where.Params.size()) << where.Sql.toStdString();
+        SQLite::Statement query(db, sql.toStdString());
+        int index = 0;
+        for (const QVariant& param : where.Params) {
+            ++index;
+            switch (param.typeId()) {
+            case QMetaType::QString:
+                query.bind(index, param.toString().toStdString());
+                break;
+            case QMetaType::LongLong:
+            case QMetaType::Int:
+                query.bind(index, int64_t(param.toLongLong()));
+                break;
+            case QMetaType::Double:
+                query.bind(index, param.toDouble());
+                break;
+            default:
+                ADD_FAILURE() << "unexpected parameter type " << param.typeName();
+            }
+        }
+        Rows rows;
+        while (query.executeStep())
+            rows.push_back(query.getColumn(0).getInt64());
+        return rows;
+    }
+
+    Rows Match(const QString& filter) { return Select(DbmsFilterToSql(filter, names)); }
+    Rows Ordered(const QString& order) { return Select({}, DbmsOrderToSql(order, names)); }
+
+    SQLite::Database db{":memory:", SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE};
+    ArticoliNames names;
+};
+
+template <class Call> DbmsError Raised(Call call) {
+    try {
+        call();
+    } catch (const DbmsError& error) {
+        return error;
+    }
+    ADD_FAILURE() << "no error raised";
+    return DbmsError(0, QString());
+}
+
+TEST_F(DbmsFilterTest, BlankFilterAndOrderGiveNothing) {
+    for (const QString& text : {QString(), QStringLiteral("   \t ")}) {
+        EXPECT_TRUE(DbmsFilterToSql(text, names).Sql.isEmpty());
+        EXPECT_TRUE(DbmsFilterToSql(text, names).Params.isEmpty());
+        EXPECT_TRUE(DbmsOrderToSql(text, names).Sql.isEmpty());
+        EXPECT_TRUE(DbmsFilterNames(text).isEmpty());
+    }
+    EXPECT_EQ(Match(" "), (Rows{1, 2, 3, 4, 5, 6}));
+}
+
+TEST_F(DbmsFilterTest, LikeWildcardsInQuotedAndBarePatterns) {
+    EXPECT_EQ(Match("Descrizione Like *ros*"), (Rows{1}));
+    EXPECT_EQ(Match("Descrizione like 'ROSA*'"), (Rows{1}));
+    EXPECT_EQ(Match("Descrizione LIKE '%GIALLO'"), (Rows{2}));
+    EXPECT_EQ(Match("Codice Like ?00?"), (Rows{1, 2}));
+    EXPECT_EQ(Match("Codice Like 'b1_1'"), (Rows{4}));
+}
+
+TEST_F(DbmsFilterTest, BarePatternStopsAtAndOrOrAClosingParenthesis) {
+    EXPECT_EQ(Match("Descrizione Like *rosa r* AND Punti = 10"), (Rows{1}));
+    EXPECT_EQ(Match("(Descrizione Like *giallo) OR Punti = -3"), (Rows{2, 3}));
+    // Parentheses opened inside the pattern belong to it; "or" counts in any case.
+    EXPECT_EQ(Match("Descrizione Like *(grande)* or Codice = 'A001'"), (Rows{1, 3}));
+    EXPECT_EQ(Match("Descrizione Like *uomo*   "), (Rows{3}));
+    EXPECT_EQ(Match("Descrizione Like *'; DROP TABLE Clienti; --*"), (Rows{6}));
+    EXPECT_EQ(DbmsFilterToSql("Descrizione Like *x AND Punti = 1", names).Params,
+              (QVariantList{QStringLiteral("%x"), qint64(1)}));
+}
+
+TEST_F(DbmsFilterTest, TextComparisonIgnoresCase) {
+    EXPECT_EQ(Match("Codice = 'A002'"), (Rows{2}));
+    EXPECT_EQ(Match("codice='b100'"), (Rows{3}));
+    EXPECT_EQ(Match("Codice <> 'a001'"), (Rows{2, 3, 4, 5, 6}));
+    EXPECT_EQ(Match("Articoli.Codice >= 'b101'"), (Rows{4, 5, 6}));
+    EXPECT_EQ(Match("'c2' = Codice"), (Rows{6}));
+    EXPECT_TRUE(DbmsFilterToSql("Codice = 'x'", names).Sql.endsWith("COLLATE NOCASE"));
+}
+
+TEST_F(DbmsFilterTest, DatesAndDateParts) {
+    EXPECT_EQ(Match("Data >= #12/31/2005# AND Data < #01/01/2006#"), (Rows{2}));
+    EXPECT_EQ(Match("Data = #03/15/2005 10:30:00#"), (Rows{1}));
+    EXPECT_EQ(Match("Data < #1/1/2005#"), (Rows{5}));
+    EXPECT_EQ(Match("Month(Data) = 3 AND Year(Data) = 2005"), (Rows{1}));
+    EXPECT_EQ(Match("day(Articoli.Data) = 29"), (Rows{5}));
+    EXPECT_EQ(Match("YEAR (Data) > 2005"), (Rows{3}));
+}
+
+TEST_F(DbmsFilterTest, MoneyLiteralsAreScaledOtherNumbersAreNot) {
+    EXPECT_EQ(Match("Importo > 1500.5"), (Rows{3}));
+    EXPECT_EQ(Match("Importo >= 1500.5"), (Rows{1, 3}));
+    EXPECT_EQ(Match("Importo = 1500"), (Rows{2}));
+    EXPECT_EQ(Match("Importo = 0.01"), (Rows{6}));
+    EXPECT_EQ(Match("2000.25 = Importo"), (Rows{3}));
+    EXPECT_EQ(Match("Importo = '1500.5'"), (Rows{1}));
+    EXPECT_EQ(Match("Punti = -3"), (Rows{3}));
+    EXPECT_EQ(Match("Punti > 5.5"), (Rows{1, 2, 6}));
+}
+
+TEST_F(DbmsFilterTest, NullsBooleansKeysAndCounts) {
+    EXPECT_EQ(Match("Descrizione Is Null"), (Rows{4}));
+    EXPECT_EQ(Match("Descrizione is not null"), (Rows{1, 2, 3, 5, 6}));
+    EXPECT_EQ(Match("Attivo = True"), (Rows{1, 3, 6}));
+    EXPECT_EQ(Match("Attivo = false"), (Rows{2, 4, 5}));
+    EXPECT_EQ(Match("Attivo = -1"), (Rows{1, 3, 6}));
+    EXPECT_EQ(Match("OID=3"), (Rows{3}));
+    EXPECT_EQ(Match("OID_Cliente = 7"), (Rows{1, 2}));
+    EXPECT_EQ(Match("N_Righe > 0"), (Rows{1, 3}));
+    EXPECT_EQ(Match("N_Righe = 2"), (Rows{1}));
+}
+
+TEST_F(DbmsFilterTest, NotBindsTighterThanAndWhichBindsTighterThanOr) {
+    EXPECT_EQ(Match("Punti = 10 OR Punti = 20 AND Attivo = False"), (Rows{1, 2}));
+    EXPECT_EQ(Match("(Punti = 10 OR Punti = 20) AND Attivo = False"), (Rows{2}));
+    EXPECT_EQ(Match("NOT Attivo = True AND Punti > 0"), (Rows{2, 5}));
+    EXPECT_EQ(Match("NOT (Attivo = True AND Punti > 0)"), (Rows{2, 3, 4, 5}));
+    EXPECT_EQ(Match("not not Codice = 'c1'"), (Rows{5}));
+    EXPECT_EQ(Match("((Codice = 'A001') OR (NOT (Punti >= 0)))"), (Rows{1, 3}));
+    EXPECT_EQ(Match("Punti > 0 AND (Importo = 0 OR Importo <= 1500) AND Attivo = 0"), (Rows{2, 5}));
+}
+
+TEST_F(DbmsFilterTest, QuotedUserTextBindsAsOneParameter) {
+    const DbmsSqlFragment sql = DbmsFilterToSql("Descrizione = 'x'' OR ''1''=''1'", names);
+    EXPECT_EQ(sql.Params, (QVariantList{QStringLiteral("x' OR '1'='1")}));
+    EXPECT_FALSE(sql.Sql.contains(u'\'')) << sql.Sql.toStdString();
+    EXPECT_EQ(Select(sql), (Rows{5}));
+
+    EXPECT_EQ(Match("Descrizione = '''; DROP TABLE Clienti; --'"), (Rows{6}));
+    EXPECT_EQ(Match("Descrizione Like '%'' OR ''1''=''1%'"), (Rows{5}));
+    EXPECT_TRUE(db.tableExists("Clienti"));
+}
+
+TEST_F(DbmsFilterTest, UserTextPastedWithoutDoubledQuotesIsRefused) {
+    for (const char* filter : {
+             "Descrizione > 'x' OR '1'='1'",
+             "Descrizione = ''; DROP TABLE Clienti; --'",
+             "Descrizione Like '%x' OR '1'='1%'",
+             "Descrizione Like *x' OR '1'='1*",
+             "Codice = 'x'' OR 1=1",
+             "Codice = 'a' -- '",
+             "Codice = \"a\"",
+             "Codice = 'a'; DELETE FROM Articoli",
+         }) {
+        EXPECT_EQ(Raised([&] { DbmsFilterToSql(filter, names); }).Code(), DbmsError::FilterSyntax)
+            << filter;
+    }
+    EXPECT_TRUE(db.tableExists("Clienti"));
+}
+
+TEST_F(DbmsFilterTest, SyntaxErrorsSayWhatAndWhere) {
+    const std::vector<std::pair<const char*, const char*>> cases = {
+        {"(Codice = 'A001'", "manca una parentesi chiusa, alla fine del testo"},
+        {"Codice = 'A001')", "parentesi chiusa senza la sua apertura, vicino a ')' (posizione 16)"},
+        {"Codice = ", "manca un operando, alla fine del testo"},
+        {"= 5", "manca un operando, vicino a '='"},
+        {"Codice = 'A' AND", "manca un operando, alla fine del testo"},
+        {"Codice 'A001'", "atteso un operatore di confronto, vicino a ''A001''"},
+        {"Codice = 'A001", "testo tra apici non chiuso, vicino a ''A001'"},
+        {"Data > #02/30/2005#", "data non valida, vicino a '#02/30/2005#'"},
+        {"Data > #02/03/2005", "data non chiusa dal carattere #"},
+        {"Punti = 1.500,00", "carattere non ammesso, vicino a ','"},
+        {"Punti = 12abc", "numero non valido, vicino a '12abc'"},
+        {"Descrizione Like   ", "manca il modello dopo LIKE"},
+        {"Descrizione Like AND Punti = 1", "manca il modello dopo LIKE, vicino a 'A'"},
+        {"Descrizione Is 5", "atteso NULL, vicino a '5'"},
+        {"Month(5) = 3", "atteso il nome di un campo, vicino a '5'"},
+        {"'a' Like 'b'", "atteso il nome di un campo"},
+        {"Codice = 'a' Punti = 1", "atteso AND, OR o la fine del filtro, vicino a 'Punti'"},
+    };
+    for (const auto& [filter, message] : cases) {
+        const DbmsError error = Raised([&] { DbmsFilterNames(filter); });
+        EXPECT_EQ(error.Code(), DbmsError::FilterSyntax) << filter;
+        EXPECT_TRUE(error.Description().startsWith("Errore di sintassi nel filtro: ")) << filter;
+        EXPECT_TRUE(error.Description().contains(QString::fromUtf8(message)))
+            << filter << " -> " << error.Description().toStdString();
+    }
+}
+
+TEST_F(DbmsFilterTest, UnknownFieldsAreNamed) {
+    for (const char* name : {"Prezzo", "Clienti.Codice", "Scadenza"}) {
+        const QString filter =
+            QStringLiteral("Punti = 1 OR Year(%1) = 2005 AND Codice = 'x'").arg(name);
+        const DbmsError error = Raised([&] { DbmsFilterToSql(filter, names); });
+        EXPECT_EQ(error.Code(), DbmsError::UnknownField);
+        EXPECT_EQ(error.Number(), DbmsError::ObjectErrorBase + DbmsError::UnknownField);
+        EXPECT_EQ(error.Description(),
+                  QStringLiteral("Campo sconosciuto nel filtro: %1").arg(name));
+    }
+}
+
+TEST_F(DbmsFilterTest, OrderListsResolvedNamesWithDirections) {
+    EXPECT_EQ(DbmsOrderToSql("Articoli.Data, Articoli.OID_Cliente DESC", names).Sql,
+              "t.\"Data\" ASC, t.\"OID_Cliente\" DESC");
+    EXPECT_EQ(DbmsOrderToSql("Data,Punti asc", names).Sql, "t.\"Data\" ASC, t.\"Punti\" ASC");
+    // Text orders ignore case: "a002" sorts with "A001", not after every capital.
+    EXPECT_EQ(Ordered("Codice DESC"), (Rows{6, 5, 4, 3, 2, 1}));
+    EXPECT_EQ(Ordered(" OID_Cliente desc , Importo "), (Rows{4, 2, 1, 5, 6, 3}));
+}
+
+TEST_F(DbmsFilterTest, OrderErrors) {
+    for (const char* order : {"Data,,Punti", "Data,", "Data SIDEWAYS", "Data ASC DESC", "Data;"})
+        EXPECT_EQ(Raised([&] { DbmsOrderToSql(order, names); }).Code(), DbmsError::OrderSyntax)
+            << order;
+    const DbmsError unknown = Raised([&] { DbmsOrderToSql("Data, Prezzo DESC", names); });
+    EXPECT_EQ(unknown.Code(), DbmsError::UnknownField);
+    EXPECT_EQ(unknown.Description(), "Campo sconosciuto nell'ordinamento: Prezzo");
+}
+
+TEST(DbmsFilterNamesTest, NamesAsWrittenOnceEach) {
+    EXPECT_EQ(DbmsFilterNames("Month(Data) = 3 AND Year(data) = 2005"), QStringList{"Data"});
+    EXPECT_EQ(
+        DbmsFilterNames("Articoli.Descrizione Like *Codice* AND (OID_Cliente = 7 OR N_Righe > 0)"),
+        (QStringList{"Articoli.Descrizione", "OID_Cliente", "N_Righe"}));
+    EXPECT_EQ(DbmsFilterNames("'x' = Codice OR NOT Attivo = True"),
+              (QStringList{"Codice", "Attivo"}));
+    EXPECT_EQ(Raised([] { DbmsFilterNames("Codice = "); }).Code(), DbmsError::FilterSyntax);
+}
+
+} // namespace
