@@ -51,12 +51,15 @@ DbmsDataSource::DbmsDataSource(std::shared_ptr<DbmsDatabase> db, const DbmsTable
       m_binding(std::move(binding)) {
     if (!m_def.ParentTable.isEmpty()) m_parent = m_db->TableDef(m_def.ParentTable);
     m_order = m_options.Order;
+    m_storage = m_db->Storage();
+    if (!m_storage) throw DbmsError(DbmsError::NotOpen, "L'archivio non è aperto");
+    m_storage->RegisterCursor(&m_cursor);
     BuildFields();
     ResetCursor();
     m_pos = 0;
 }
 
-DbmsDataSource::~DbmsDataSource() = default;
+DbmsDataSource::~DbmsDataSource() { m_storage->UnregisterCursor(&m_cursor); }
 
 std::shared_ptr<DbmsTable> DbmsDataSource::Table() const {
     return std::make_shared<DbmsTable>(m_db, m_def);
@@ -199,7 +202,7 @@ void DbmsDataSource::Query::Bind(SQLite::Statement& st, bool ordered) const {
 
 void DbmsDataSource::ResetCursor() {
     const Query q = BuildQuery();
-    auto cursor = std::make_unique<SQLite::Statement>(m_db->Storage()->Connection(),
+    auto cursor = std::make_unique<SQLite::Statement>(m_storage->Connection(),
                                                       q.Sql("t.OID", true).toStdString());
     q.Bind(*cursor, true);
     m_cursor = std::move(cursor);
@@ -213,7 +216,7 @@ void DbmsDataSource::ResetCursor() {
 
 bool DbmsDataSource::EnsureRows(qint64 count) {
     while (!m_complete && qint64(m_oids.size()) < count) {
-        if (!m_cursor->executeStep()) {
+        if (!m_cursor || !m_cursor->executeStep()) {
             m_complete = true;
             m_cursor.reset(); // frees the read lock as soon as the list is whole
             break;
@@ -228,7 +231,7 @@ qint64 DbmsDataSource::RowCount() {
     if (m_complete) return qint64(m_oids.size());
     if (m_count < 0) {
         const Query q = BuildQuery();
-        SQLite::Statement st(m_db->Storage()->Connection(), q.Sql("COUNT(*)", false).toStdString());
+        SQLite::Statement st(m_storage->Connection(), q.Sql("COUNT(*)", false).toStdString());
         q.Bind(st, false);
         st.executeStep();
         m_count = st.getColumn(0).getInt64() + qint64(m_added.size());
@@ -306,7 +309,7 @@ bool DbmsDataSource::Locate(OID oid) {
 bool DbmsDataSource::FindNext(const QString& condition, int, bool fromCurrent) {
     const qint64 current = fromCurrent ? m_pos : -1;
     const Query q = BuildQuery(condition);
-    SQLite::Statement st(m_db->Storage()->Connection(), q.Sql("t.OID", true).toStdString());
+    SQLite::Statement st(m_storage->Connection(), q.Sql("t.OID", true).toStdString());
     q.Bind(st, true);
     std::vector<OID> matches;
     while (st.executeStep()) matches.push_back(st.getColumn(0).getInt64());
@@ -322,7 +325,7 @@ bool DbmsDataSource::FindNext(const QString& condition, int, bool fromCurrent) {
 }
 
 std::vector<QVariant> DbmsDataSource::ReadRow(OID oid) {
-    auto& st = m_db->Storage()->Cached("SELECT " + m_selectList + " FROM " + BuildQuery().From +
+    auto& st = m_storage->Cached("SELECT " + m_selectList + " FROM " + BuildQuery().From +
                                        " WHERE t.OID = ?");
     st.bind(1, static_cast<int64_t>(oid));
     std::vector<QVariant> row;
@@ -377,7 +380,7 @@ const std::vector<QVariant>* DbmsDataSource::PageRow(qint64 position) {
         const qint64 last = std::min<qint64>(first + PageSize, qint64(m_oids.size()));
         QStringList marks;
         for (qint64 i = first; i < last; ++i) marks << "?";
-        SQLite::Statement st(m_db->Storage()->Connection(),
+        SQLite::Statement st(m_storage->Connection(),
                              ("SELECT t.OID, " + m_selectList + " FROM " + BuildQuery().From +
                               " WHERE t.OID IN (" + marks.join(',') + ")")
                                  .toStdString());
@@ -425,7 +428,7 @@ QVariant DbmsDataSource::Sum(const QString& field) {
     const DbmsFieldInfo& f = m_fields[size_t(idx)];
     LeaveCurrent(); // pending changes count
     const Query q = BuildQuery();
-    SQLite::Statement st(m_db->Storage()->Connection(),
+    SQLite::Statement st(m_storage->Connection(),
                          q.Sql("TOTAL(" + ColumnSql(f) + "), SUM(" + ColumnSql(f) + ")", false)
                              .toStdString());
     q.Bind(st, false);

@@ -151,6 +151,7 @@ private:
     itfSetData* Rules() const { return m_def.Rules; }
 
     std::shared_ptr<DbmsDatabase> m_db;
+    std::shared_ptr<DbmsStorage> m_storage; // the file this data source reads
     const DbmsTableDef& m_def;
     const DbmsTableDef* m_parent = nullptr;
     DbmsOpenOptions m_options;

@@ -105,7 +105,7 @@ void DbmsDataSource::SetParentLink(OID parent) {
 std::vector<QVariant> DbmsDataSource::ReadRowAs(OID parent) {
     // Reads the parent's columns by joining a row that does not exist: the values of this
     // data source's own columns come back empty, the parent's ones filled.
-    auto& st = m_db->Storage()->Cached("SELECT " + m_selectList + " FROM " +
+    auto& st = m_storage->Cached("SELECT " + m_selectList + " FROM " +
                                        DbmsQuoteId(m_parent->Name) + " AS p LEFT JOIN " +
                                        DbmsQuoteId(m_def.Name) + " AS t ON 0 WHERE p.OID = ?");
     st.bind(1, static_cast<int64_t>(parent));
@@ -157,7 +157,7 @@ void DbmsDataSource::Update() {
         DbmsDatabase::EventScope scope(*m_db);
         Rules()->OnUpdateRow(*this);
     }
-    DbmsStorage& storage = *m_db->Storage();
+    DbmsStorage& storage = *m_storage;
     QStringList cols, marks;
     QVariantList values, parentValues;
     QStringList parentSets;
@@ -225,7 +225,7 @@ void DbmsDataSource::Update() {
 }
 
 void DbmsDataSource::LinkToOwner(OID oid) {
-    DbmsStorage& storage = *m_db->Storage();
+    DbmsStorage& storage = *m_storage;
     if (m_binding.Multiple) {
         auto& st = storage.Cached("INSERT OR IGNORE INTO " +
                                   DbmsQuoteId(DbmsLinkTable(m_binding.OwnerTable, m_binding.Reference)) +
@@ -255,7 +255,7 @@ void DbmsDataSource::Delete() {
     }
     const OID oid = m_rowOid;
     {
-        DbmsTransaction tr(*m_db->Storage());
+        DbmsTransaction tr(*m_storage);
         DbmsDeleteRow(*m_db, m_def, oid);
         tr.Commit();
     }
@@ -275,7 +275,7 @@ void DbmsDataSource::DeleteAll(itfProgress* progress) {
     const QString op = "Delete " + m_def.Name;
     m_db->NotifyEvent(DbmsEvent::Deleting, m_def.Caption);
     {
-        DbmsTransaction tr(*m_db->Storage());
+        DbmsTransaction tr(*m_storage);
         if (progress) progress->OnStart(op, qint64(rows.size()));
         qint64 done = 0;
         for (OID oid : rows) {
@@ -335,7 +335,7 @@ void DbmsDataSource::SetReference(const QString& name, OID oid, bool remove) {
         DbmsDatabase::EventScope scope(*m_db);
         Rules()->OnBeforeUpdateReference(*this, m_def.Name, ref->Name, oid, remove);
     }
-    DbmsStorage& storage = *m_db->Storage();
+    DbmsStorage& storage = *m_storage;
     if (!ref->Multiple) {
         const size_t idx = size_t(ColumnIndex("OID_" + ref->Name));
         const QVariant value = remove || oid == 0 ? QVariant() : QVariant(oid);
@@ -400,7 +400,7 @@ void DbmsDataSource::SetReference(const QString& name, DbmsDataSource& rows, boo
     rows.EnsureRows(std::numeric_limits<qint64>::max());
     const std::vector<OID> oids = rows.m_oids;
     {
-        DbmsTransaction tr(*m_db->Storage());
+        DbmsTransaction tr(*m_storage);
         for (OID oid : oids) SetReference(name, oid, remove);
         tr.Commit();
     }

@@ -60,9 +60,8 @@ void DbmsStorage::OpenFile(int format, const QString& path) {
         m_db = std::make_unique<SQLite::Database>(path.toStdString(), SQLite::OPEN_READWRITE);
         m_path = path;
         // The first read fails on a file that is not SQLite at all.
-        SQLite::Statement probe(*m_db, "SELECT count(*) FROM sqlite_master WHERE name='_Database'");
-        probe.executeStep();
-        if (probe.getColumn(0).getInt() == 0) {
+        if (m_db->execAndGet("SELECT count(*) FROM sqlite_master WHERE name='_Database'")
+                .getInt() == 0) {
             Close();
             throw DbmsError(DbmsError::FileNotOurs,
                             QString("Il file %1 non è un archivio di Tessarin").arg(path));
@@ -97,6 +96,7 @@ void DbmsStorage::Configure() {
 
 void DbmsStorage::Close() {
     m_cache.clear();
+    for (auto* cursor : std::as_const(m_cursors)) cursor->reset();
     if (m_db) {
         // An open transaction at close is abandoned: SQLite rolls it back.
         m_depth = 0;

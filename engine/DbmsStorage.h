@@ -8,6 +8,7 @@
 #include <SQLiteCpp/Statement.h>
 
 #include <QHash>
+#include <QSet>
 #include <memory>
 
 class DbmsStorage {
@@ -45,6 +46,10 @@ public:
     // Callers must run it to completion before giving control to anything that could reuse it.
     SQLite::Statement& Cached(const QString& sql);
     void Execute(const QString& sql);
+    // Cursors that data sources keep open between calls; closing the file finishes them
+    // first, since SQLite cannot close a connection with statements still open.
+    void RegisterCursor(std::unique_ptr<SQLite::Statement>* cursor) { m_cursors.insert(cursor); }
+    void UnregisterCursor(std::unique_ptr<SQLite::Statement>* cursor) { m_cursors.remove(cursor); }
     QString MetaValue(const QString& key, const QString& fallback = QString());
     void SetMetaValue(const QString& key, const QString& value);
 
@@ -62,6 +67,7 @@ private:
 
     std::unique_ptr<SQLite::Database> m_db;
     QHash<QString, std::shared_ptr<SQLite::Statement>> m_cache;
+    QSet<std::unique_ptr<SQLite::Statement>*> m_cursors;
     QString m_path;
     int m_depth = 0;
     bool m_option = false;

@@ -1,0 +1,307 @@
+// Data sources: events, child tables, references, cascades, filters, sums and formatting.
+#include "EngineTestSchema.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class DataSourceTest : public ::testing::Test {
+protected:
+    void SetUp() override { a.Create(); }
+    OID AddProduct(const QString& code, double price, OID tipo = 0) {
+        DbmsFieldValues v{{"Codice", code}, {"Descrizione", "Prodotto " + code}, {"Prezzo", M(price)}};
+        if (tipo) v.push_back({"Tipo", tipo});
+        return a.Open("Prodotti")->AddRow(v);
+    }
+    TestArchive a;
+};
+
+TEST_F(DataSourceTest, AddRowRunsNewRowThenOneFieldEventPerPairInOrder) {
+    EventLog log;
+    a.schema.Table("Persone").log = &log;
+    a.schema.Table("Persone").onNewRow = [](DbmsDataSource& ds) { ds.SetValue("Punti", 5); };
+    auto ds = a.Open("Persone");
+    const OID oid = ds->AddRow({{"Nome", "Mario"}, {"Codice", "M1"}});
+    EXPECT_GT(oid, 0);
+    EXPECT_EQ(log.Lines, (QStringList{"Persone.NewRow", "Persone.Field(Punti)", "Persone.Field(Nome)",
+                                      "Persone.Field(Codice)"}));
+    EXPECT_EQ(ds->CurrentOID(), oid);
+    EXPECT_EQ(ds->GetValue("Punti").toLongLong(), 5);
+    EXPECT_EQ(a.Scalar("SELECT Punti FROM Persone WHERE Codice = 'M1'"), 5);
+}
+
+TEST_F(DataSourceTest, NestedUpdatesFireTheirOwnEventsAndEndlessOnesStop) {
+    auto& persone = a.schema.Table("Persone");
+    QStringList seen;
+    persone.onField = [&](DbmsDataSource& ds, const QString& f) {
+        seen << f;
+        if (f == "Nome") ds.SetValue("Codice", ds.GetValue("Nome").toString().left(3).toUpper());
+    };
+    auto ds = a.Open("Persone");
+    ds->AddRow({{"Nome", "Lucia"}});
+    EXPECT_EQ(seen, (QStringList{"Nome", "Codice"}));
+    EXPECT_EQ(ds->GetValue("Codice").toString(), "LUC");
+
+    persone.onField = [](DbmsDataSource& ds, const QString&) {
+        ds.SetValue("Punti", ds.GetValue("Punti").toLongLong() + 1);
+    };
+    try {
+        ds->AddRow({{"Punti", 0}});
+        FAIL() << "an endless rule must stop";
+    } catch (const DbmsError& e) {
+        EXPECT_EQ(e.Code(), DbmsError::EventNesting);
+    }
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Persone"), 1); // nothing half-stored
+}
+
+TEST_F(DataSourceTest, ChildRowsShowAndWriteTheirParentsFields) {
+    const OID tipo = a.Open("Tipi")->AddRow({{"Descrizione", "Viaggi"}});
+    const OID prod = AddProduct("P1", 1500000, tipo);
+    EventLog log;
+    a.schema.Table("Righe").log = &log;
+    auto righe = a.Open("Righe");
+    righe->AddRow({{"Quantita", 2}, {"OID_Prodotti", prod}});
+    // Setting the link reports each parent field and the parent's single reference.
+    EXPECT_TRUE(log.Lines.contains("Righe.Field(Prezzo)"));
+    EXPECT_TRUE(log.Lines.contains("Righe.Ref(Tipo)"));
+    EXPECT_EQ(ToMoney(righe->GetValue("Totale")), Money::FromWhole(3000000));
+    EXPECT_EQ(righe->GetValue("Codice").toString(), "P1");
+    EXPECT_EQ(righe->GetText("Tipo"), "Viaggi");
+    EXPECT_EQ(righe->GetReference("Tipo")->GetValue("OID").toLongLong(), tipo);
+
+    // Writing a parent's field through the child stores it in the parent row.
+    righe->SetValue("Descrizione", "Crociera");
+    righe->Update();
+    EXPECT_EQ(a.Open("Prodotti", "OID = " + QString::number(prod))->GetValue("Descrizione").toString(),
+              "Crociera");
+    // Filters and orders reach the parent's fields, plain or qualified.
+    EXPECT_EQ(a.Open("Righe", "Prodotti.Codice = 'p1'")->RowCount(), 1);
+    EXPECT_EQ(a.Open("Righe", "Prezzo > 1000000")->RowCount(), 1);
+}
+
+TEST_F(DataSourceTest, OwnedCollectionsLinkNewRowsAndDeleteRemovedOnes) {
+    const OID prod = AddProduct("P1", 10);
+    const OID persona = a.Open("Persone")->AddRow({{"Nome", "Rossi"}});
+    auto vendite = a.Open("Vendite");
+    const OID sale = vendite->AddRow({{"Persona", persona}, {"Importo", M(0)}});
+    EXPECT_EQ(vendite->GetText("Persona"), "Rossi");
+    auto lines = vendite->GetReference("Righe");
+    const OID l1 = lines->AddRow({{"Quantita", 1}, {"OID_Prodotti", prod}});
+    const OID l2 = lines->AddRow({{"Quantita", 3}, {"OID_Prodotti", prod}});
+    vendite->SetReference("Righe", l1, false); // already linked: nothing changes
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Vendite__Righe WHERE OID_Owner = " + QString::number(sale)), 2);
+    EXPECT_EQ(ToMoney(vendite->GetReference("Righe")->Sum("Totale")), Money::FromWhole(40));
+
+    vendite->SetReference("Righe", l1, true);
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Righe"), 1);
+    EXPECT_EQ(a.Scalar("SELECT OID FROM Righe"), l2);
+
+    // A not-owned collection only drops the link.
+    const OID tag = a.Open("Tipi")->AddRow({{"Descrizione", "Estate"}});
+    vendite->SetReference("Tags", tag, false);
+    vendite->SetReference("Tags", tag, true);
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Tipi"), 1);
+
+    // Removing every row of a data source empties the collection.
+    auto all = vendite->GetReference("Righe");
+    vendite->SetReference("Righe", *all, true);
+    EXPECT_TRUE(vendite->GetReference("Righe")->IsEmpty());
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Righe"), 0);
+}
+
+TEST_F(DataSourceTest, SingleReferencesRebindAndClear) {
+    auto persone = a.Open("Persone");
+    const OID p1 = persone->AddRow({{"Nome", "Uno"}});
+    const OID p2 = persone->AddRow({{"Nome", "Due"}});
+    auto vendite = a.Open("Vendite");
+    vendite->AddRow({{"Persona", p1}});
+    vendite->SetReference("Persona", p2, false);
+    EXPECT_EQ(vendite->GetText("Persona"), "Due");
+    EXPECT_EQ(a.Scalar("SELECT OID_Persona FROM Vendite"), p2);
+    EXPECT_EQ(vendite->GetReference("Persona")->GetValue("Nome").toString(), "Due");
+    vendite->SetReference("Persona", p2, true);
+    EXPECT_TRUE(vendite->GetReference("Persona")->IsEmpty());
+    EXPECT_EQ(a.Open("Vendite", "OID_Persona Is Null")->RowCount(), 1);
+}
+
+TEST_F(DataSourceTest, DeletingCascadesToOwnedAndChildRowsAndClearsReferences) {
+    const OID prodA = AddProduct("A", 1), prodB = AddProduct("B", 2);
+    const OID persona = a.Open("Persone")->AddRow({{"Nome", "Rossi"}});
+    auto vendite = a.Open("Vendite");
+    const OID s1 = vendite->AddRow({{"Persona", persona}});
+    vendite->GetReference("Righe")->AddRow({{"Quantita", 1}, {"OID_Prodotti", prodA}});
+    vendite->GetReference("Righe")->AddRow({{"Quantita", 1}, {"OID_Prodotti", prodB}});
+    vendite->AddRow({{"Persona", persona}});
+    vendite->GetReference("Righe")->AddRow({{"Quantita", 1}, {"OID_Prodotti", prodA}});
+
+    // A product takes its lines along, and the sales lose their links to them.
+    auto prodotti = a.Open("Prodotti", "Codice = 'B'");
+    prodotti->Delete();
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Righe"), 2);
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Vendite__Righe"), 2);
+
+    // A person leaves the sales without a dangling reference.
+    a.Open("Persone")->Delete();
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Vendite WHERE OID_Persona IS NOT NULL"), 0);
+
+    // A sale takes its owned lines along.
+    vendite = a.Open("Vendite", "OID = " + QString::number(s1));
+    vendite->Delete();
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Righe"), 1);
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Vendite__Righe"), 1);
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Vendite"), 1);
+}
+
+TEST_F(DataSourceTest, SummariesCountTheirDetailRows) {
+    const OID prod = AddProduct("A", 1);
+    auto vendite = a.Open("Vendite");
+    vendite->AddRow({{"Note", "con righe"}});
+    vendite->GetReference("Righe")->AddRow({{"Quantita", 1}, {"OID_Prodotti", prod}});
+    vendite->GetReference("Righe")->AddRow({{"Quantita", 1}, {"OID_Prodotti", prod}});
+    vendite->AddRow({{"Note", "vuota"}});
+    DbmsOpenOptions o;
+    o.Summary = true;
+    o.Detail = "Righe";
+    auto summary = a.db->Item("Vendite")->OpenDataSource(nullptr, o);
+    summary->ApplyFilter("N_Righe > 0");
+    ASSERT_EQ(summary->RowCount(), 1);
+    EXPECT_EQ(summary->GetValue("N_Righe").toLongLong(), 2);
+    EXPECT_EQ(summary->GetReferenceOf(summary->CurrentOID(), "Righe")->RowCount(), 2);
+}
+
+TEST_F(DataSourceTest, UserTextInFiltersMatchesNothingAndHarmsNothing) {
+    auto persone = a.Open("Persone");
+    persone->AddRow({{"Codice", "O'Brien"}, {"Nome", "Sean"}});
+    persone->AddRow({{"Codice", "X2"}});
+    for (const QString& evil : {QString("x' OR '1'='1"), QString("'; DROP TABLE Persone; --")}) {
+        auto ds = a.Open("Persone", "Codice = " + DbmsDatabase::TextLiteral(evil));
+        EXPECT_TRUE(ds->IsEmpty()) << evil.toStdString();
+        EXPECT_THROW(a.Open("Persone", "Codice = '" + evil + "'"), DbmsError);
+    }
+    EXPECT_EQ(a.Open("Persone", "Codice = " + DbmsDatabase::TextLiteral("o'brien"))->RowCount(), 1);
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Persone"), 2);
+    try {
+        a.Open("Persone", "Cognome = 'x'");
+        FAIL();
+    } catch (const DbmsError& e) {
+        EXPECT_TRUE(e.Description().contains("Cognome"));
+    }
+}
+
+TEST_F(DataSourceTest, NavigationOrderLocateFindAndRefresh) {
+    auto ds = a.Open("Persone");
+    a.db->BeginTrans();
+    for (int i = 0; i < 1000; ++i)
+        ds->AddRow({{"Codice", QString("C%1").arg(i, 4, 10, QChar('0'))}, {"Punti", i % 10}});
+    a.db->CommitTrans();
+    ds = a.Open("Persone", "Punti >= 5", "Codice DESC");
+    EXPECT_EQ(ds->RowCount(), 500);
+    EXPECT_EQ(ds->GetValue("Codice").toString(), "C0999");
+    int n = 0;
+    for (ds->MoveFirst(); !ds->EOF_(); ds->MoveNext()) ++n;
+    EXPECT_EQ(n, 500);
+
+    const OID target = a.Scalar("SELECT OID FROM Persone WHERE Codice = 'C0505'");
+    ASSERT_TRUE(ds->Locate(target));
+    EXPECT_EQ(ds->GetValue("Codice").toString(), "C0505");
+    EXPECT_FALSE(ds->Locate(a.Scalar("SELECT OID FROM Persone WHERE Codice = 'C0504'")));
+    EXPECT_EQ(ds->CurrentOID(), target);
+
+    ASSERT_TRUE(ds->FindNext("Codice Like 'C00*'", 0, true));
+    EXPECT_EQ(ds->GetValue("Codice").toString(), "C0099");
+    ASSERT_TRUE(ds->FindNext("Codice Like 'C00*'", 0, true));
+    EXPECT_EQ(ds->GetValue("Codice").toString(), "C0098");
+    ASSERT_TRUE(ds->FindNext("Codice Like 'C09*'", 0, false));
+    EXPECT_EQ(ds->GetValue("Codice").toString(), "C0999");
+
+    ds->SetOrder("Codice");
+    EXPECT_EQ(ds->CurrentOID(), a.Scalar("SELECT OID FROM Persone WHERE Codice = 'C0999'"));
+    ds->Refresh(true, 0, 0);
+    EXPECT_EQ(ds->GetValue("Codice").toString(), "C0999");
+    auto copy = ds->Clone();
+    EXPECT_EQ(copy->CurrentOID(), ds->CurrentOID());
+    copy->MoveFirst();
+    EXPECT_EQ(ds->GetValue("Codice").toString(), "C0999");
+    EXPECT_EQ(ds->ValueAt(0, "Codice").toString(), "C0005");
+    EXPECT_EQ(ds->ValueAt(499, "Codice").toString(), "C0999");
+    EXPECT_FALSE(ds->ValueAt(500, "Codice").isValid());
+
+    ds->ApplyFilter("Punti = 9");
+    EXPECT_EQ(ds->RowCount(), 100);
+    EXPECT_THROW(ds->ApplyFilter("Punti = = 9"), DbmsError);
+    EXPECT_EQ(ds->RowCount(), 100); // a refused filter keeps the one in force
+}
+
+TEST_F(DataSourceTest, MoneyIsExactAndShownTheItalianWay) {
+    auto prodotti = a.Open("Prodotti");
+    for (int i = 0; i < 10; ++i) prodotti->AddRow({{"Codice", "X"}, {"Prezzo", M(0.1)}});
+    prodotti->AddRow({{"Codice", "Y"}, {"Prezzo", M(1500000)}});
+    prodotti->AddRow({{"Codice", "Z"}, {"Prezzo", M(-1234.565)}});
+    EXPECT_EQ(ToMoney(a.Open("Prodotti", "Codice = 'X'")->Sum("Prezzo")), Money::FromWhole(1));
+    auto y = a.Open("Prodotti", "Codice = 'Y'");
+    EXPECT_EQ(y->GetText("Prezzo"), "1.500.000,00");
+    a.db->SetConversionCurrency(a.engine.NewLiraCurrency());
+    EXPECT_EQ(y->GetText("Prezzo", true), "2.904.405.000,00");
+    EXPECT_EQ(a.Open("Prodotti", "Codice = 'Z'")->GetText("Prezzo"), "-1.234,57");
+    EXPECT_EQ(a.Open("Prodotti", "Prezzo > 1499999.99")->RowCount(), 1);
+    EXPECT_EQ(Money::FromWhole(-50000).FloorDiv(Money::FromWhole(100000)), -1);
+    EXPECT_EQ(Money::FromWhole(199999).FloorDiv(Money::FromWhole(100000)), 1);
+    EXPECT_EQ(a.Open("Vendite")->Sum("Importo").value<Money>(), Money{}); // empty: zero
+    EXPECT_THROW(a.Open("Prodotti")->Sum("Codice"), DbmsError);
+}
+
+TEST_F(DataSourceTest, ValuesAreFittedToTheirFields) {
+    auto ds = a.Open("Persone");
+    ds->AddRow({{"Codice", "ABCDEFGHIJK"}, {"Nato", QDateTime(QDate(2024, 2, 29), QTime(9, 5, 7, 123))},
+                {"Attivo", "Vero"}, {"Punti", "42"}});
+    EXPECT_EQ(ds->GetValue("Codice").toString(), "ABCDEFGH"); // cut to the field's 8 characters
+    EXPECT_EQ(ds->GetText("Nato"), "29/02/2024 09:05");
+    EXPECT_EQ(ds->GetValue("Nato").toDateTime(), QDateTime(QDate(2024, 2, 29), QTime(9, 5, 7)));
+    EXPECT_EQ(ds->GetText("Attivo"), "Sì");
+    EXPECT_EQ(ds->GetValue("Punti").toLongLong(), 42);
+    EXPECT_THROW(ds->SetValue("Punti", "molti"), DbmsError);
+    EXPECT_THROW(ds->SetValue("OID", 3), DbmsError);
+    EXPECT_THROW(ds->GetValue("Nessuno"), DbmsError);
+    EXPECT_EQ(a.Open("Persone", "Month(Nato) = 2 AND Year(Nato) = 2024 AND Day(Nato) = 29")->RowCount(), 1);
+    EXPECT_EQ(a.Open("Persone", "Nato >= #02/29/2024# AND Nato < #03/01/2024#")->RowCount(), 1);
+}
+
+TEST_F(DataSourceTest, ChangesAreKeptWhenMovingAwayAndDroppedOnCancel) {
+    auto ds = a.Open("Persone");
+    ds->AddRow({{"Nome", "Uno"}});
+    ds->AddRow({{"Nome", "Due"}});
+    ds->MoveFirst();
+    ds->SetValue("Nome", "Primo");
+    ds->MoveNext(); // leaving a changed row stores it
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Persone WHERE Nome = 'Primo'"), 1);
+    ds->AddNew();
+    ds->SetValue("Nome", "Mai");
+    ds->CancelUpdate();
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Persone"), 2);
+    QStringList signalled;
+    QObject::connect(ds.get(), &DbmsDataSource::FieldUpdated, [&](const QString& f) { signalled << f; });
+    ds->MoveFirst();
+    ds->SetValue("Punti", 3);
+    EXPECT_EQ(signalled, QStringList{"Punti"});
+}
+
+TEST_F(DataSourceTest, DeleteAllIsAllOrNothing) {
+    auto ds = a.Open("Persone");
+    for (int i = 0; i < 20; ++i) ds->AddRow({{"Punti", i}});
+    struct StopAt : itfProgress {
+        qint64 at;
+        explicit StopAt(qint64 n) : at(n) {}
+        void OnStart(const QString&, qint64) override {}
+        void OnProgress(const QString&, qint64 pos, bool& go) override { go = pos < at; }
+        void OnEnd(const QString&) override {}
+        void OnStopped(bool& s) override { s = false; }
+    } stop(5), never(1000);
+    auto some = a.Open("Persone", "Punti < 10");
+    EXPECT_THROW(some->DeleteAll(&stop), DbmsError);
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Persone"), 20);
+    some->DeleteAll(&never);
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Persone"), 10);
+    EXPECT_TRUE(some->IsEmpty());
+}
+
+} // namespace

@@ -1,0 +1,180 @@
+// The archive file and its structure: creating, refusing foreign files, attaching, upgrading.
+#include "EngineTestSchema.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+int ErrorCode(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const DbmsError& e) {
+        return e.Code();
+    }
+    return 0;
+}
+
+TEST(DbmsStorage, RefusesForeignFilesWithoutTouchingThem) {
+    QTemporaryDir dir;
+    const QString text = dir.filePath("notes.mdb");
+    {
+        QFile f(text);
+        f.open(QIODevice::WriteOnly);
+        f.write(QByteArray(4096, 'x'));
+    }
+    const QString foreign = dir.filePath("other.db");
+    {
+        SQLite::Database other(foreign.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        other.exec("CREATE TABLE Clienti (x)");
+    }
+    const QByteArray textBefore = ReadAll(text), foreignBefore = ReadAll(foreign);
+    DbmsStorage s;
+    EXPECT_EQ(ErrorCode([&] { s.Open(3, text); }), DbmsError::FileNotArchive);
+    EXPECT_EQ(ErrorCode([&] { s.Open(3, foreign); }), DbmsError::FileNotOurs);
+    EXPECT_EQ(ErrorCode([&] { s.Open(3, dir.filePath("missing.mdb")); }), DbmsError::FileOpen);
+    EXPECT_EQ(ErrorCode([&] { s.CreateFile(3, text); }), DbmsError::FileExists);
+    EXPECT_EQ(ErrorCode([&] { s.Open(7, text); }), DbmsError::FileOpen);
+    EXPECT_FALSE(s.IsOpen());
+    EXPECT_EQ(ReadAll(text), textBefore);
+    EXPECT_EQ(ReadAll(foreign), foreignBefore);
+}
+
+TEST(DbmsStorage, ErrorsCarryTheObjectErrorBaseAndAnItalianText) {
+    DbmsStorage s;
+    try {
+        s.Open(3, "/nonexistent/Tessarin.mdb");
+        FAIL();
+    } catch (const DbmsError& e) {
+        EXPECT_EQ(e.Number(), 0x80040000LL + DbmsError::FileOpen);
+        EXPECT_TRUE(e.Description().startsWith("Archivio non trovato"));
+    }
+}
+
+TEST(DbmsStorage, NestedTransactionsRollBackOnlyTheirOwnPart) {
+    TestArchive a;
+    a.Create();
+    auto tipi = a.Open("Tipi");
+    a.db->BeginTrans();
+    tipi->AddRow({{"Descrizione", "tenuto"}});
+    a.db->BeginTrans();
+    tipi->AddRow({{"Descrizione", "scartato"}});
+    a.db->Rollback();
+    a.db->CommitTrans();
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Tipi"), 1);
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Tipi WHERE Descrizione = 'tenuto'"), 1);
+}
+
+TEST(DbmsAttach, CreatesTablesOnceAndCallsTheirRules) {
+    TestArchive a;
+    EventLog log;
+    for (auto name : {"Tipi", "Persone"}) a.schema.Table(name).log = &log;
+    a.schema.Table("Tipi").onStruct = [](DbmsDataSource& ds, double, double, bool created) {
+        if (created) ds.AddRow({{"Descrizione", "Base"}});
+    };
+    a.Create();
+    EXPECT_EQ(log.Lines, (QStringList{"Tipi.Struct(1,0,1)", "Tipi.NewRow", "Tipi.Field(Descrizione)",
+                                      "Persone.Struct(1,0,1)"}));
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Tipi"), 1);
+    // The link tables and reference columns of the file format exist.
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM sqlite_master WHERE name IN "
+                       "('Vendite__Righe','Vendite__Tags')"),
+              2);
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM pragma_table_info('Righe') WHERE name='OID_Prodotti'"), 1);
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM pragma_table_info('Vendite') WHERE name='OID_Persona'"), 1);
+
+    log.Lines.clear();
+    a.Reopen();
+    EXPECT_TRUE(log.Lines.isEmpty());
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Tipi"), 1);
+    EXPECT_EQ(a.db->State(), DbmsDatabase::StateOpen);
+}
+
+TEST(DbmsAttach, UpgradesAnOlderTableAndAddsMissingColumns) {
+    TestArchive a;
+    a.Create();
+    a.Open("Persone")->AddRow({{"Codice", "A1"}, {"Nome", "Anna"}});
+    EventLog log;
+    a.schema.Table("Persone").log = &log;
+    a.schema.Table("Persone").SetVersion(1.3);
+    a.Reopen();
+    EXPECT_EQ(log.Lines, QStringList{"Persone.Struct(1.3,1,0)"});
+    EXPECT_EQ(a.Scalar("SELECT Version * 10 FROM _Tables WHERE Name = 'Persone'"), 13);
+    // A version that stays the same calls nothing.
+    log.Lines.clear();
+    a.Reopen();
+    EXPECT_TRUE(log.Lines.isEmpty());
+}
+
+TEST(DbmsAttach, AFailedUpgradeLeavesTheFileAsItWas) {
+    TestArchive a;
+    a.Create();
+    a.Open("Persone")->AddRow({{"Codice", "A1"}, {"Nome", "Anna"}});
+    a.schema.Table("Persone").SetVersion(2.0);
+    a.schema.Table("Persone").onStruct = [](DbmsDataSource& ds, double, double, bool) {
+        ds.MoveFirst();
+        ds.SetValue("Nome", "Cambiato");
+        ds.Update();
+        throw DbmsError(DbmsError::Generic, "aggiornamento fallito");
+    };
+    EXPECT_THROW(a.Reopen(), DbmsError);
+    EXPECT_EQ(a.db->State(), DbmsDatabase::StateClosed);
+    SQLite::Database check(a.Path().toStdString());
+    EXPECT_EQ(check.execAndGet("SELECT Nome FROM Persone").getString(), "Anna");
+    EXPECT_EQ(check.execAndGet("SELECT Version FROM _Tables WHERE Name='Persone'").getDouble(), 1.0);
+}
+
+TEST(DbmsAttach, TablesAndFieldsAreListedWithTheirTypeCodes) {
+    TestArchive a;
+    a.Create();
+    std::vector<QString> names;
+    for (auto& t : a.db->Tables()) names.push_back(t->Name());
+    EXPECT_EQ(names, a.schema.order);
+    auto righe = a.db->Item("righe");
+    EXPECT_EQ(righe->Caption(), "Tabella Righe");
+    EXPECT_EQ(righe->ParentTable(), "Prodotti");
+    EXPECT_EQ(a.db->Find("Nessuna"), nullptr);
+    EXPECT_THROW(a.db->Item("Nessuna"), DbmsError);
+    auto ds = righe->OpenDataSource();
+    EXPECT_EQ(ds->FieldInfo("Prezzo")->Type, DbmsType::Money);
+    EXPECT_EQ(ds->FieldInfo("Quantita")->Type, DbmsType::Integer);
+    EXPECT_EQ(ds->FieldInfo("Tipo")->Type, DbmsType::Text); // shown through the target
+    EXPECT_TRUE(ds->FieldInfo("OID_Prodotti")->Excluded);
+}
+
+TEST(DbmsAttach, StoredStructureOpensWithoutTheDefinition) {
+    TestArchive a;
+    a.Create();
+    a.Open("Persone")->AddRow({{"Codice", "A1"}, {"Punti", 7}});
+    a.db.reset();
+    auto stored = a.engine.OpenDatabase(a.storage);
+    auto ds = stored->Item("Persone")->OpenDataSource();
+    EXPECT_EQ(ds->GetValue("Punti").toLongLong(), 7);
+    EXPECT_EQ(stored->Tables().size(), 5u);
+}
+
+TEST(DbmsCurrency, MainAndConversionCurrency) {
+    TestArchive a;
+    a.Create();
+    EXPECT_EQ(a.db->MainCurrency()->Name(), "Euro");
+    a.db->SetConversionCurrency(a.engine.NewLiraCurrency());
+    EXPECT_EQ(a.db->ConversionCurrency()->Name(), "Lire");
+    EXPECT_EQ(a.db->ToConversionCurrency(Money::FromWhole(1)), Money::FromDouble(1936.27));
+}
+
+TEST(DbmsLiterals, QuoteNumbersAndDates) {
+    EXPECT_EQ(DbmsDatabase::TextLiteral("O'Brien"), "'O''Brien'");
+    EXPECT_EQ(DbmsDatabase::NumberLiteral(1936.27), "1936.27");
+    EXPECT_EQ(DbmsDatabase::NumberLiteral(-3.0), "-3");
+    EXPECT_EQ(DbmsDatabase::DateLiteral(QDateTime(QDate(2005, 12, 31), QTime(18, 30))),
+              "#12/31/2005#");
+    EXPECT_EQ(DbmsDatabase::PatternLiteral("*ros?"), "'%ros_'");
+}
+
+} // namespace

@@ -1,0 +1,103 @@
+#pragma once
+// A small archive definition for the engine's own tests: a lookup table, people, products
+// with a lookup reference, sale lines as children of products, and sales owning their lines.
+
+#include "DbmsDataSource.h"
+#include "DbmsEngine.h"
+
+#include <QTemporaryDir>
+#include <functional>
+#include <map>
+
+struct EventLog {
+    QStringList Lines;
+    void Add(const QString& s) { Lines << s; }
+};
+
+// A table whose rules are lambdas, so each test installs only what it looks at.
+class TestTable : public itfDefTable, public itfSetData {
+public:
+    using Structure = std::function<void(DbmsColumns&, DbmsIndexes&, DbmsReferences&)>;
+    TestTable(QString name, Structure structure, double version = 0, QString parent = {})
+        : m_name(std::move(name)), m_structure(std::move(structure)), m_version(version),
+          m_parent(std::move(parent)) {}
+
+    QString TableName() const override { return m_name; }
+    void DefineIdentity(DbmsTableIdentity& id) override {
+        id.SetCaption("Tabella " + m_name);
+        if (!m_parent.isEmpty()) {
+            id.SetParentTable(m_parent);
+            id.SetChildListCaption("Elenco " + m_name);
+        }
+        if (m_version > 0) id.SetVersion(m_version);
+    }
+    void DefineStructure(DbmsColumns& c, DbmsIndexes& i, DbmsReferences& r) override {
+        m_structure(c, i, r);
+    }
+    itfSetData* DefineDefaultData() override { return this; }
+    void SetVersion(double v) { m_version = v; }
+
+    std::function<void(DbmsDataSource&, double, double, bool)> onStruct;
+    std::function<void(DbmsDataSource&)> onNewRow;
+    std::function<void(DbmsDataSource&, const QString&)> onField;
+    std::function<void(DbmsDataSource&, const QString&, OID, bool)> onReference;
+    EventLog* log = nullptr;
+
+    void OnUpdatedTableStruct(DbmsDataSource& ds, double cur, double old, bool created) override {
+        if (log) log->Add(QString("%1.Struct(%2,%3,%4)").arg(m_name).arg(cur).arg(old).arg(created));
+        if (onStruct) onStruct(ds, cur, old, created);
+    }
+    void OnNewRow(DbmsDataSource& ds) override {
+        if (log) log->Add(m_name + ".NewRow");
+        if (onNewRow) onNewRow(ds);
+    }
+    void OnUpdateField(DbmsDataSource& ds, const QString& f) override {
+        if (log) log->Add(m_name + ".Field(" + f + ")");
+        if (onField) onField(ds, f);
+    }
+    void OnUpdateReference(DbmsDataSource& ds, const QString&, const QString& ref, OID oid,
+                           bool removed) override {
+        if (log) log->Add(m_name + ".Ref(" + ref + ")");
+        if (onReference) onReference(ds, ref, oid, removed);
+    }
+
+private:
+    QString m_name;
+    Structure m_structure;
+    double m_version;
+    QString m_parent;
+};
+
+// Tipi(Descrizione) ← Prodotti(Codice, Descrizione, Prezzo; Tipo) ← Righe(child of Prodotti:
+// Quantita, Totale); Persone(Codice, Nome, Punti, Attivo, Nato); Vendite(Data, Importo, Note;
+// Persona; Righe owned; Tags not owned → Tipi).
+class TestSchema : public itfDefDatabase {
+public:
+    TestSchema();
+    bool Define(DbmsDefinition& def) override;
+    TestTable& Table(const QString& name) { return *m_tables.at(name); }
+    std::vector<QString> order{"Tipi", "Persone", "Prodotti", "Righe", "Vendite"};
+
+private:
+    std::map<QString, std::shared_ptr<TestTable>> m_tables;
+};
+
+// A fresh archive in a temporary folder, attached with the test schema.
+struct TestArchive {
+    QTemporaryDir dir;
+    TestSchema schema;
+    DbmsEngine engine;
+    std::shared_ptr<DbmsStorage> storage;
+    std::shared_ptr<DbmsDatabase> db;
+
+    QString Path() const { return dir.filePath("Tessarin.mdb"); }
+    void Create();
+    void Reopen(); // drops and reattaches with the same schema object
+    std::shared_ptr<DbmsDataSource> Open(const QString& table, const QString& filter = {},
+                                         const QString& order = {}) {
+        return db->Item(table)->OpenDataSource(filter, order);
+    }
+    qint64 Scalar(const QString& sql);
+};
+
+inline QVariant M(double v) { return QVariant::fromValue(Money::FromDouble(v)); }
