@@ -111,9 +111,21 @@ void DbmsDataSource::BuildFields() {
              "N_" + r->Name, true, true});
     }
     m_changed.assign(m_fields.size(), false);
-    QStringList select;
-    for (const auto& f : m_fields) select << ColumnSql(f);
+    QStringList select, cols, marks;
+    for (size_t i = 0; i < m_fields.size(); ++i) {
+        const DbmsFieldInfo& f = m_fields[i];
+        select << ColumnSql(f);
+        if (f.From == Origin::Own || f.From == Origin::OwnReference ||
+            f.From == Origin::ParentLink) {
+            cols << DbmsQuoteId(f.Column);
+            marks << "?";
+            m_storedColumns.push_back(int(i));
+        }
+    }
     m_selectList = select.join(", ");
+    m_insertSql = cols.isEmpty() ? "INSERT INTO " + DbmsQuoteId(m_def.Name) + " DEFAULT VALUES"
+                                 : "INSERT INTO " + DbmsQuoteId(m_def.Name) + " (" +
+                                       cols.join(", ") + ") VALUES (" + marks.join(", ") + ")";
 }
 
 QString DbmsDataSource::ColumnSql(const DbmsFieldInfo& f) const {
@@ -206,6 +218,10 @@ void DbmsDataSource::ResetCursor() {
                                                       q.Sql("t.OID", true).toStdString());
     q.Bind(*cursor, true);
     m_cursor = std::move(cursor);
+    m_cursorMaxOid = m_storage->Connection()
+                         .execAndGet(("SELECT IFNULL(MAX(OID), 0) FROM " + DbmsQuoteId(m_def.Name))
+                                         .toStdString())
+                         .getInt64();
     m_oids.clear();
     m_added.clear();
     m_positions.clear();
@@ -222,7 +238,7 @@ bool DbmsDataSource::EnsureRows(qint64 count) {
             break;
         }
         const OID oid = m_cursor->getColumn(0).getInt64();
-        if (!m_added.count(oid)) m_oids.push_back(oid);
+        if (oid <= m_cursorMaxOid && !m_added.count(oid)) m_oids.push_back(oid);
     }
     return qint64(m_oids.size()) >= count;
 }
@@ -234,7 +250,7 @@ qint64 DbmsDataSource::RowCount() {
         SQLite::Statement st(m_storage->Connection(), q.Sql("COUNT(*)", false).toStdString());
         q.Bind(st, false);
         st.executeStep();
-        m_count = st.getColumn(0).getInt64() + qint64(m_added.size());
+        m_count = st.getColumn(0).getInt64();
     }
     return std::max(m_count, qint64(m_oids.size()));
 }

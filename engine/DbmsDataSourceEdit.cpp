@@ -158,18 +158,17 @@ void DbmsDataSource::Update() {
         Rules()->OnUpdateRow(*this);
     }
     DbmsStorage& storage = *m_storage;
-    QStringList cols, marks;
+    QStringList sets, parentSets;
     QVariantList values, parentValues;
-    QStringList parentSets;
     for (size_t i = 0; i < m_fields.size(); ++i) {
         const DbmsFieldInfo& f = m_fields[i];
-        const bool own = f.From == Origin::Own || f.From == Origin::OwnReference ||
-                         f.From == Origin::ParentLink;
-        if (own && (m_isNew || m_changed[i])) {
-            cols << DbmsQuoteId(f.Column);
-            marks << "?";
+        if (!m_changed[i]) continue;
+        const bool stored = f.From == Origin::Own || f.From == Origin::OwnReference ||
+                            f.From == Origin::ParentLink;
+        if (stored && !m_isNew) { // a new row is inserted whole below
+            sets << DbmsQuoteId(f.Column) + " = ?";
             values << m_row[i];
-        } else if (f.From == Origin::Parent && m_changed[i]) {
+        } else if (f.From == Origin::Parent) {
             parentSets << DbmsQuoteId(f.Column) + " = ?";
             parentValues << m_row[i];
         }
@@ -182,16 +181,12 @@ void DbmsDataSource::Update() {
     if (several) tr.emplace(storage);
     OID oid = m_rowOid;
     if (m_isNew) {
-        auto& st = storage.Cached(cols.isEmpty()
-                                      ? "INSERT INTO " + DbmsQuoteId(m_def.Name) + " DEFAULT VALUES"
-                                      : "INSERT INTO " + DbmsQuoteId(m_def.Name) + " (" +
-                                            cols.join(", ") + ") VALUES (" + marks.join(", ") + ")");
-        for (int i = 0; i < values.size(); ++i) DbmsBind(st, i + 1, values[i]);
+        auto& st = storage.Cached(m_insertSql);
+        int i = 1;
+        for (int c : m_storedColumns) DbmsBind(st, i++, m_row[size_t(c)]);
         st.exec();
         oid = storage.Connection().getLastInsertRowid();
-    } else if (!cols.isEmpty()) {
-        QStringList sets;
-        for (const QString& c : cols) sets << c + " = ?";
+    } else if (!sets.isEmpty()) {
         auto& st = storage.Cached("UPDATE " + DbmsQuoteId(m_def.Name) + " SET " + sets.join(", ") +
                                   " WHERE OID = ?");
         int i = 1;
@@ -212,7 +207,7 @@ void DbmsDataSource::Update() {
     m_db->Touch();
     if (m_isNew) {
         m_oids.push_back(oid);
-        m_added.insert(oid);
+        if (oid <= m_cursorMaxOid && !m_complete) m_added.insert(oid);
         if (m_count >= 0) ++m_count;
         m_pos = qint64(m_oids.size()) - 1;
         m_positions.clear();
