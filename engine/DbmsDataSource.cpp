@@ -53,10 +53,11 @@ DbmsDataSource::DbmsDataSource(std::shared_ptr<DbmsDatabase> db, const DbmsTable
     m_order = m_options.Order;
     m_storage = m_db->Storage();
     if (!m_storage) throw DbmsError(DbmsError::NotOpen, "L'archivio non è aperto");
-    m_storage->RegisterCursor(&m_cursor);
     BuildFields();
     ResetCursor();
     m_pos = 0;
+    // Only once nothing above can throw: a failed constructor runs no destructor.
+    m_storage->RegisterCursor(&m_cursor);
 }
 
 DbmsDataSource::~DbmsDataSource() { m_storage->UnregisterCursor(&m_cursor); }

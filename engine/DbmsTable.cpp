@@ -21,13 +21,28 @@ std::shared_ptr<DbmsDataSource> DbmsTable::OpenDataSource(const QString& filter,
     return OpenDataSource(nullptr, options);
 }
 
+std::shared_ptr<DbmsSelectionSet>
+DbmsTable::CreateSelectionSet(DbmsSelectionSet::Kind kind) const {
+    return std::make_shared<DbmsSelectionSet>(m_db, m_def.Name, kind);
+}
+
 QString DbmsTable::MakeCondition(const QString& field, const QString& text) const {
-    const QString never = "OID Is Null"; // every row has an OID
+    // Every row has an OID; the field is named so the condition still says what it is about.
+    const QString never = "(" + field + " Is Null AND OID Is Null)";
     int type = DbmsType::Text;
-    if (field.compare("OID", Qt::CaseInsensitive) == 0 || field.startsWith("OID_", Qt::CaseInsensitive))
+    const QString bare = field.mid(field.indexOf('.') + 1);
+    auto lookup = [&](const DbmsTableDef* def) -> const DbmsFieldDef* {
+        if (def)
+            for (const auto& f : def->Fields)
+                if (f.Name.compare(bare, Qt::CaseInsensitive) == 0) return &f;
+        return nullptr;
+    };
+    if (bare.compare("OID", Qt::CaseInsensitive) == 0 || bare.startsWith("OID_", Qt::CaseInsensitive))
         type = DbmsType::Integer;
-    else if (const DbmsFieldDef* f = m_def.Field(field))
+    else if (const DbmsFieldDef* f = lookup(&m_def))
         type = f->Type;
+    else if (const DbmsFieldDef* pf = lookup(m_db->TableDef(m_def.ParentTable)))
+        type = pf->Type;
     bool ok = false;
     switch (type) {
     case DbmsType::Integer: {

@@ -2,6 +2,7 @@
 // A table of an attached database: its identity, its fields and the data sources over it.
 
 #include "DbmsDatabase.h"
+#include "DbmsSelectionSet.h"
 
 #include <memory>
 
@@ -48,6 +49,11 @@ public:
                                                    const DbmsOpenOptions& options = {});
     std::shared_ptr<DbmsDataSource> OpenDataSource(const QString& filter = QString(),
                                                    const QString& order = QString());
+
+    // A selection set bound to this table, empty and unnamed (the sections' predefined
+    // selections by default).
+    std::shared_ptr<DbmsSelectionSet> CreateSelectionSet(
+        DbmsSelectionSet::Kind kind = DbmsSelectionSet::Predefined) const;
 
     QString KeyField() const { return "OID"; }
     // A filter condition "field equals text", built with the literal operations. A text that

@@ -1,0 +1,94 @@
+// Grid layouts kept in a real INI file, and the fields they make a grid show.
+
+#include "DbmsGridLayout.h"
+#include "DbmsDataSource.h"
+#include "DbmsEngine.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class SociDef : public itfDefTable, public itfSetData {
+public:
+    QString TableName() const override { return "Soci"; }
+    void DefineIdentity(DbmsTableIdentity&) override {}
+    void DefineStructure(DbmsColumns& c, DbmsIndexes&, DbmsReferences& r) override {
+        c.AddField("Codice", DbmsType::Text, 10);
+        c.AddField("Punti", DbmsType::Integer, 0);
+        r.AddReference("Padrino", "Soci", false, false, "Codice", "");
+    }
+    itfSetData* DefineDefaultData() override { return this; }
+};
+
+class SociDb : public itfDefDatabase {
+public:
+    bool Define(DbmsDefinition& def) override {
+        def.AddTable(std::make_shared<SociDef>());
+        return true;
+    }
+};
+
+class DbmsGridLayoutTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("Tessarin.INI");
+};
+
+TEST_F(DbmsGridLayoutTest, LayoutComesBackFromTheFileAndResetEmptiesIt) {
+    auto layout = DbmsGridLayout::Load(ini, "Soci"); // no file yet
+    EXPECT_FALSE(layout->HasCustomSequence());
+    EXPECT_EQ(layout->ColumnWidth("Codice"), -1);
+    layout->SetFieldSequence(" Punti , Codice,,punti");
+    layout->SetColumnWidth("Punti", 2400);
+    layout->SetColumnWidth("Codice", 900);
+    layout->SetColumnWidth("Codice", -1);
+    layout->Close();
+    // Written when it goes away, beside the other table's group.
+    DbmsGridLayout::Load(ini, "Vendite")->SetColumnWidth("Data", 1500);
+
+    layout = DbmsGridLayout::Load(ini, "Soci");
+    EXPECT_EQ(layout->FieldSequence(), "Punti,Codice");
+    EXPECT_EQ(layout->ColumnWidth("PUNTI"), 2400);
+    EXPECT_EQ(layout->ColumnWidth("Codice"), -1);
+
+    layout->Reset();
+    EXPECT_FALSE(layout->HasCustomSequence());
+    layout->Close();
+    EXPECT_TRUE(QSettings(ini, QSettings::IniFormat).allKeys().filter("Soci/").isEmpty());
+    EXPECT_EQ(DbmsGridLayout::Load(ini, "Vendite")->ColumnWidth("Data"), 1500);
+}
+
+TEST_F(DbmsGridLayoutTest, ReadsAFileEditedByHand) {
+    QFile file(ini);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Soci]\nFieldSequence=Codice, Punti\nWidths\\Codice=900\nWidths\\Punti=wide\n");
+    file.close();
+    auto layout = DbmsGridLayout::Load(ini, "Soci");
+    EXPECT_EQ(layout->FieldSequence(), "Codice,Punti");
+    EXPECT_EQ(layout->ColumnWidth("Codice"), 900);
+    EXPECT_EQ(layout->ColumnWidth("Punti"), -1);
+}
+
+TEST_F(DbmsGridLayoutTest, VisibleFieldsFollowTheSequenceOrTheView) {
+    auto storage = std::make_shared<DbmsStorage>();
+    storage->CreateFile(DbmsStorage::FormatSQLite, dir.filePath("Tessarin.mdb"));
+    SociDb def;
+    DbmsEngine engine;
+    auto db = engine.DefineDatabase(def, "test", nullptr, nullptr);
+    db->Attach(storage);
+    auto ds = db->Item("Soci")->OpenDataSource();
+
+    auto layout = DbmsGridLayout::Load(ini, "Soci");
+    // Keys and links stay out of the view's own order.
+    EXPECT_EQ(layout->VisibleFields(*ds), (QStringList{"Codice", "Punti", "Padrino"}));
+    layout->SetFieldSequence("padrino,Ignoto,OID,Codice");
+    EXPECT_EQ(layout->VisibleFields(*ds), (QStringList{"Padrino", "OID", "Codice"}));
+    // A sequence naming nothing the view has would leave an empty grid.
+    layout->SetFieldSequence("Ignoto");
+    EXPECT_EQ(layout->VisibleFields(*ds).size(), 3);
+}
+
+} // namespace

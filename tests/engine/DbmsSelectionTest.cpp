@@ -1,0 +1,226 @@
+// Selection sets over a real archive file: what is stored in _Selections, how the conditions
+// combine, and that they filter the rows they say.
+
+#include "DbmsDataSource.h"
+#include "DbmsEngine.h"
+#include "DbmsSelectionSet.h"
+
+#include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Items = std::vector<DbmsSelectionItem>;
+using Kind = DbmsSelectionSet::Kind;
+
+class Table : public itfDefTable, public itfSetData {
+public:
+    using Structure = std::function<void(DbmsColumns&, DbmsReferences&)>;
+    Table(QString name, Structure structure)
+        : m_name(std::move(name)), m_structure(std::move(structure)) {}
+    QString TableName() const override { return m_name; }
+    void DefineIdentity(DbmsTableIdentity&) override {}
+    void DefineStructure(DbmsColumns& c, DbmsIndexes&, DbmsReferences& r) override {
+        m_structure(c, r);
+    }
+    itfSetData* DefineDefaultData() override { return this; }
+
+private:
+    QString m_name;
+    Structure m_structure;
+};
+
+class TestDb : public itfDefDatabase {
+public:
+    bool Define(DbmsDefinition& def) override {
+        def.AddTable(std::make_shared<Table>("Clienti", [](DbmsColumns& c, DbmsReferences&) {
+            c.AddField("Codice", DbmsType::Text, 10);
+            c.AddField("Descrizione", DbmsType::Text, 60);
+            c.AddField("Punti", DbmsType::Integer, 0);
+            c.AddField("Iscrizione", DbmsType::Date, 0);
+        }));
+        def.AddTable(std::make_shared<Table>("Vendite", [](DbmsColumns& c, DbmsReferences& r) {
+            c.AddField("Data", DbmsType::Date, 0);
+            c.AddField("Importo", DbmsType::Money, 0);
+            r.AddReference("Cliente", "Clienti", false, false, "Codice", "Descrizione");
+        }));
+        return true;
+    }
+};
+
+class DbmsSelectionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        Open(true);
+        auto clienti = db->Item("Clienti")->OpenDataSource();
+        clienti->AddRow({{"Codice", "C1"}, {"Descrizione", "Rossi Mario"}, {"Punti", 20}});
+        clienti->AddRow({{"Codice", "C2"}, {"Descrizione", "O'Brien"}, {"Punti", 5}});
+        clienti->AddRow({{"Codice", "C3"}, {"Descrizione", "OBrien"}, {"Punti", -1}});
+        clienti->AddRow({{"Codice", "C4"}, {"Descrizione", "Bianchi"}, {"Punti", 30}});
+    }
+
+    void Open(bool create) {
+        db.reset();
+        storage = std::make_shared<DbmsStorage>();
+        const QString path = dir.filePath("Tessarin.mdb");
+        if (create)
+            storage->CreateFile(DbmsStorage::FormatSQLite, path);
+        else
+            storage->Open(DbmsStorage::FormatSQLite, path);
+        TestDb def;
+        db = engine.DefineDatabase(def, "test", nullptr, nullptr);
+        db->Attach(storage);
+    }
+
+    std::shared_ptr<DbmsSelectionSet> Set(const QString& table, Kind kind = Kind::Predefined,
+                                          const Items& items = {}) {
+        auto set = db->Item(table)->CreateSelectionSet(kind);
+        set->SetItems(items);
+        return set;
+    }
+
+    // Codes of the customers a condition selects.
+    QStringList Codes(const QString& condition) {
+        auto ds = db->Item("Clienti")->OpenDataSource();
+        ds->ApplyFilter(condition);
+        QStringList codes;
+        for (ds->MoveFirst(); !ds->AtEnd(); ds->MoveNext())
+            codes << ds->GetValue("Codice").toString();
+        return codes;
+    }
+
+    QTemporaryDir dir;
+    DbmsEngine engine;
+    std::shared_ptr<DbmsStorage> storage;
+    std::shared_ptr<DbmsDatabase> db;
+};
+
+TEST_F(DbmsSelectionTest, StoredSelectionsComeBackAndStayApart) {
+    const Items items = {{"Punti > 10", true}, {"Descrizione Like 'ros*'", false}};
+    Set("Clienti", Kind::Predefined, items)->Save("Tutti");
+    Set("Clienti", Kind::Complex, {{"Punti < 0", true}})->Save("Tutti");
+    Set("Vendite", Kind::Predefined, {{"Importo > 100", true}})->Save("Tutti");
+
+    Open(false);
+    auto restored = Set("clienti"); // any case names the table
+    EXPECT_EQ(restored->TableName(), "Clienti");
+    ASSERT_TRUE(restored->Restore("Tutti"));
+    EXPECT_EQ(restored->Items(), items); // order and ticks kept
+    EXPECT_EQ(restored->Name(), "Tutti");
+    EXPECT_FALSE(restored->Restore("Nessuna")); // leaves the set as it was
+    EXPECT_EQ(restored->Items(), items);
+
+    auto read = [&](const QString& table, Kind kind) {
+        auto set = Set(table, kind);
+        return set->Restore("Tutti") ? set->Condition() : "(none)";
+    };
+    EXPECT_EQ(read("Clienti", Kind::Complex), "(Punti < 0)");
+    EXPECT_EQ(read("Vendite", Kind::Predefined), "(Importo > 100)");
+    EXPECT_EQ(read("Vendite", Kind::Complex), "(none)");
+
+    // Saving replaces what the name held; removing touches only this table and kind.
+    restored->SetItems({{"Punti < 0", true}});
+    restored->Save();
+    EXPECT_EQ(read("Clienti", Kind::Predefined), "(Punti < 0)");
+    EXPECT_TRUE(restored->Remove("Tutti"));
+    EXPECT_FALSE(restored->Remove("Tutti"));
+    EXPECT_EQ(read("Clienti", Kind::Predefined), "(none)");
+    EXPECT_EQ(read("Clienti", Kind::Complex), "(Punti < 0)");
+
+    auto filters = Set("Clienti", Kind::Complex, {{"Punti > 1", true}});
+    for (const QString name : {"Roma", "alfa"})
+        filters->Save(name);
+    EXPECT_EQ(filters->StoredNames(), "alfa|Roma|Tutti");
+    EXPECT_EQ(Set("Vendite", Kind::Complex)->StoredNames(), "");
+    EXPECT_THROW(filters->Save("a|b"), DbmsError); // would split in StoredNames
+    EXPECT_THROW(filters->Save(" "), DbmsError);
+}
+
+TEST_F(DbmsSelectionTest, ConditionJoinsActiveItemsAndInvolvesTheirFields) {
+    auto set = Set("Clienti");
+    EXPECT_EQ(set->Condition(), "");
+    set->SetItems({{"Punti > 10 OR Punti < 0", true}, {"Codice = 'C4'", false}});
+    EXPECT_EQ(set->Condition(), "(Punti > 10 OR Punti < 0)");
+    // Without the parentheses the OR would let C1 through.
+    set->SetItems({{"Punti > 10 OR Punti < 0", true}, {"Descrizione Like b*", true}});
+    EXPECT_EQ(set->Condition(), "(Punti > 10 OR Punti < 0) AND (Descrizione Like b*)");
+    EXPECT_EQ(Codes(set->Condition()), QStringList{"C4"});
+
+    auto dated = Set("Vendite", Kind::Predefined,
+                     {{"Vendite.Data >= #12/31/2005#", true}, {"Importo > 100", false}});
+    EXPECT_TRUE(dated->Involves("data"));
+    EXPECT_TRUE(dated->Involves("VENDITE.Data"));
+    EXPECT_FALSE(dated->Involves("Clienti.Data"));
+    EXPECT_FALSE(dated->Involves("Importo")); // not ticked, so not part of the selection
+    dated->SetItems({{"Month(Data) = 3", true}});
+    EXPECT_TRUE(dated->Involves("Vendite.Data"));
+}
+
+TEST_F(DbmsSelectionTest, AddConditionReplacesTheFieldsConditionAndRemoveFieldDropsIt) {
+    auto ds = db->Item("Clienti")->OpenDataSource();
+    auto set = DbmsSelectionSet::FromDataSource(*ds);
+    EXPECT_EQ(set->SelectionKind(), Kind::Complex);
+    set->AddCondition("Descrizione", "Rossi Mario");
+    set->AddCondition("Punti", "20");
+    set->AddCondition("Iscrizione", "31/12/2005");
+    set->AddCondition("descrizione", "Bianchi");
+    ASSERT_EQ(set->Items().size(), 3u);
+    EXPECT_EQ(set->Items()[0].Condition, "descrizione = 'Bianchi'"); // in the first place
+
+    set->RemoveField("Clienti.Iscrizione");
+    set->AddCondition("Punti", "30");
+    EXPECT_EQ(Codes(set->Condition()), QStringList{"C4"});
+    set->RemoveField("Punti");
+    EXPECT_EQ(set->Items().size(), 1u);
+    EXPECT_THROW(set->AddCondition("Sconosciuto", "x"), DbmsError);
+    EXPECT_EQ(set->Items().size(), 1u);
+}
+
+TEST_F(DbmsSelectionTest, ConditionWithQuotesRoundTripsAndFindsExactlyThatRow) {
+    const QString literal = "Descrizione = " + DbmsDatabase::TextLiteral("O'Brien");
+    Set("Clienti", Kind::Complex, {{literal, true}})->Save("Irlandesi");
+    auto added = Set("Clienti", Kind::Complex);
+    added->AddCondition("Descrizione", "O'Brien");
+    added->Save("Irlandesi bis");
+
+    Open(false);
+    for (const QString name : {"Irlandesi", "Irlandesi bis"}) {
+        auto loaded = Set("Clienti", Kind::Complex);
+        ASSERT_TRUE(loaded->Load(name));
+        EXPECT_EQ(Codes(loaded->Condition()), QStringList{"C2"}) << name.toStdString();
+    }
+}
+
+TEST_F(DbmsSelectionTest, BadConditionsAreRefusedAndNeverStored) {
+    const Items good = {{"Punti > 10", true}};
+    auto set = Set("Clienti", Kind::Predefined, good);
+    const auto code = [&](const QString& condition) {
+        try {
+            set->SetItems({{"Punti < 5", true}, {condition, true}});
+        } catch (const DbmsError& e) {
+            return e.Code();
+        }
+        return 0;
+    };
+    EXPECT_EQ(code("Punti >"), DbmsError::FilterSyntax);
+    EXPECT_EQ(code("Descrizione = 'O'Brien'"), DbmsError::FilterSyntax); // quote not doubled
+    EXPECT_EQ(code("Sconosciuto = 1"), DbmsError::UnknownField);
+    EXPECT_EQ(code("Vendite.Importo > 1"), DbmsError::UnknownField);
+    EXPECT_EQ(code("   "), DbmsError::BadValue);
+    // A bare pattern with a stray parenthesis would swallow what Condition() joins after it.
+    EXPECT_EQ(code("Descrizione Like ros("), DbmsError::FilterSyntax);
+
+    EXPECT_EQ(set->Items(), good);
+    set->Save("Buoni");
+    auto stored = Set("Clienti");
+    ASSERT_TRUE(stored->Restore("Buoni"));
+    EXPECT_EQ(stored->Items(), good);
+
+    // What the table's data sources know is accepted: links and shown references.
+    EXPECT_NO_THROW(Set("Vendite", Kind::Predefined,
+                        {{"OID_Cliente = 1", true}, {"Cliente Like 'ros*'", true}}));
+}
+
+} // namespace
