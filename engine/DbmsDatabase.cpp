@@ -119,7 +119,9 @@ void DbmsDatabase::AttachAsStored(std::shared_ptr<DbmsStorage> storage) {
 }
 
 void DbmsDatabase::CreateTable(const DbmsTableDef& def) {
-    QStringList cols{"OID INTEGER PRIMARY KEY"};
+    // AUTOINCREMENT: an OID is never given out twice, even after the newest rows are deleted,
+    // so a backup keyed by OID never mistakes a new row for an old one.
+    QStringList cols{"OID INTEGER PRIMARY KEY AUTOINCREMENT"};
     for (const auto& f : def.Fields) cols << DbmsQuoteId(f.Name) + ' ' + SqlType(f.Type);
     for (const auto& r : def.References)
         if (!r.Multiple) cols << DbmsQuoteId("OID_" + r.Name) + " INTEGER";

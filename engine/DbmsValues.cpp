@@ -26,7 +26,24 @@ DbmsError Bad(const QString& field, const QVariant& value) {
 QString DbmsDateToStored(const QDateTime& value) { return value.toString(kStoredDate); }
 
 QDateTime DbmsDateFromStored(const QString& text) {
-    return QDateTime::fromString(text, kStoredDate);
+    // Read by hand: grids and exports read dates by the hundred thousand, and the general
+    // format parser costs twenty times more.
+    if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' ||
+        text[13] != ':' || text[16] != ':')
+        return QDateTime::fromString(text, kStoredDate);
+    auto num = [&](int from, int len) {
+        int v = 0;
+        for (int i = from; i < from + len; ++i) {
+            const int d = text[i].unicode() - '0';
+            if (d < 0 || d > 9) return -1;
+            v = v * 10 + d;
+        }
+        return v;
+    };
+    const QDate date(num(0, 4), num(5, 2), num(8, 2));
+    const QTime time(num(11, 2), num(14, 2), num(17, 2));
+    if (!date.isValid() || !time.isValid()) return QDateTime();
+    return QDateTime(date, time);
 }
 
 QVariant DbmsReadColumn(const SQLite::Column& column, int type) {

@@ -278,6 +278,11 @@ TEST_F(DataSourceTest, ChangesAreKeptWhenMovingAwayAndDroppedOnCancel) {
     ds->SetValue("Nome", "Mai");
     ds->CancelUpdate();
     EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Persone"), 2);
+    // A deleted newest row does not hand its OID to the next one: backups key rows by OID.
+    ds->MoveLast();
+    const OID newest = ds->CurrentOID();
+    ds->Delete();
+    EXPECT_GT(ds->AddRow({{"Nome", "Tre"}}), newest);
     QStringList signalled;
     QObject::connect(ds.get(), &DbmsDataSource::FieldUpdated, [&](const QString& f) { signalled << f; });
     ds->MoveFirst();

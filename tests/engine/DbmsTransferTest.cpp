@@ -1,0 +1,435 @@
+// Rows between real archive files (saved and restored under the same OIDs, imported under new
+// ones, stopped half-way) and the HTML export of a data source, read back from the file.
+
+#include "DbmsTransfer.h"
+#include "DbmsDataSource.h"
+#include "DbmsEngine.h"
+#include "DbmsExport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// Counts rule events: a transfer copies stored values and must not fire any.
+struct RuleCounter : itfSetData {
+    int Events = 0;
+    void OnNewRow(DbmsDataSource&) override { ++Events; }
+    void OnUpdateRow(DbmsDataSource&) override { ++Events; }
+    void OnUpdateField(DbmsDataSource&, const QString&) override { ++Events; }
+    void OnUpdateReference(DbmsDataSource&, const QString&, const QString&, OID, bool) override {
+        ++Events;
+    }
+};
+
+class SimpleTable : public itfDefTable {
+public:
+    using Structure = std::function<void(DbmsColumns&, DbmsReferences&)>;
+    SimpleTable(QString name, QString parent, Structure s, RuleCounter* rules)
+        : m_name(std::move(name)), m_parent(std::move(parent)), m_structure(std::move(s)),
+          m_rules(rules) {}
+    QString TableName() const override { return m_name; }
+    void DefineIdentity(DbmsTableIdentity& id) override {
+        id.SetCaption(m_name == "Sales" ? "Vendite & co." : m_name);
+        id.SetParentTable(m_parent);
+    }
+    void DefineStructure(DbmsColumns& c, DbmsIndexes&, DbmsReferences& r) override {
+        m_structure(c, r);
+    }
+    itfSetData* DefineDefaultData() override { return m_rules; }
+
+private:
+    QString m_name, m_parent;
+    Structure m_structure;
+    RuleCounter* m_rules;
+};
+
+// Suppliers ← Articles ← Lines (children of Articles); Customers, who may name the customer
+// who brought them; Promotions; Sales name a customer, own their lines and list promotions.
+class ShopSchema : public itfDefDatabase {
+public:
+    bool withEmail = false; // a later version of the archive
+    RuleCounter rules;
+
+    bool Define(DbmsDefinition& def) override {
+        auto add = [&](const QString& name, const QString& parent, SimpleTable::Structure s) {
+            def.AddTable(std::make_shared<SimpleTable>(name, parent, std::move(s), &rules));
+        };
+        add("Suppliers", "",
+            [](DbmsColumns& c, DbmsReferences&) { c.AddField("Name", DbmsType::Text, 40); });
+        add("Customers", "", [this](DbmsColumns& c, DbmsReferences& r) {
+            c.AddField("Code", DbmsType::Text, 10);
+            c.AddField("Name", DbmsType::Text, 40);
+            if (withEmail) c.AddField("Email", DbmsType::Text, 60);
+            r.AddReference("Referrer", "Customers", false, false, "", "Name");
+        });
+        add("Promotions", "",
+            [](DbmsColumns& c, DbmsReferences&) { c.AddField("Name", DbmsType::Text, 40); });
+        add("Articles", "", [](DbmsColumns& c, DbmsReferences& r) {
+            c.AddField("Code", DbmsType::Text, 10);
+            c.AddField("Price", DbmsType::Money, 0);
+            r.AddReference("Supplier", "Suppliers", false, false, "", "Name");
+        });
+        add("Lines", "Articles",
+            [](DbmsColumns& c, DbmsReferences&) { c.AddField("Quantity", DbmsType::Integer, 0); });
+        add("Sales", "", [](DbmsColumns& c, DbmsReferences& r) {
+            c.AddField("Date", DbmsType::Date, 0);
+            c.AddField("Total", DbmsType::Money, 0);
+            c.AddField("Note", DbmsType::Text, 40);
+            r.AddReference("Customer", "Customers", false, false, "", "Name");
+            r.AddReference("Lines", "Lines", true, true, "", "Quantity");
+            r.AddReference("Promotions", "Promotions", true, false, "", "Name");
+        });
+        return true;
+    }
+};
+
+class Archive {
+public:
+    explicit Archive(const QString& path, bool withEmail = false) {
+        schema.withEmail = withEmail;
+        storage = std::make_shared<DbmsStorage>();
+        storage->CreateFile(DbmsStorage::FormatSQLite, path);
+        db = DbmsEngine().DefineDatabase(schema, "Test", nullptr, nullptr);
+        db->Attach(storage);
+    }
+    void Exec(const QString& sql) { storage->Execute(sql); }
+    qint64 Scalar(const QString& sql) { return Rows(sql).value(0).toLongLong(); }
+    // Each row a query gives, its values joined by "|" (NULL as "-").
+    QStringList Rows(const QString& sql) {
+        SQLite::Statement st(storage->Connection(), sql.toStdString());
+        QStringList out;
+        while (st.executeStep()) {
+            QStringList values;
+            for (int i = 0; i < st.getColumnCount(); ++i)
+                values << (st.getColumn(i).isNull() ? "-" : st.getColumn(i).getString().c_str());
+            out << values.join('|');
+        }
+        return out;
+    }
+    // Every row of every application table and link table.
+    QStringList Dump() {
+        QStringList out;
+        for (const QString& t : Rows("SELECT name FROM sqlite_master WHERE type = 'table' AND "
+                                     "name NOT LIKE '\\_%' ESCAPE '\\' AND name NOT LIKE 'sqlite%' ORDER BY name"))
+            out << "== " + t << Rows("SELECT * FROM " + t + " ORDER BY 1, 2");
+        return out;
+    }
+    // References naming a row that is not there, over every reference the schema declares.
+    qint64 Dangling() {
+        qint64 n = 0;
+        auto missing = [&](const QString& table, const QString& column, const QString& target) {
+            n += Scalar(QString("SELECT COUNT(*) FROM %1 x WHERE x.%2 IS NOT NULL AND NOT EXISTS "
+                                "(SELECT 1 FROM %3 y WHERE y.OID = x.%2)")
+                            .arg(table, column, target));
+        };
+        for (const auto& t : db->TableDefs()) {
+            if (!t->ParentTable.isEmpty()) missing(t->Name, t->ParentLinkField(), t->ParentTable);
+            for (const auto& r : t->References) {
+                if (!r.Multiple) {
+                    missing(t->Name, "OID_" + r.Name, r.Target);
+                    continue;
+                }
+                missing(t->Name + "__" + r.Name, "OID_Owner", t->Name);
+                missing(t->Name + "__" + r.Name, "OID_Item", r.Target);
+            }
+        }
+        return n;
+    }
+    std::shared_ptr<DbmsDataSource> Open(const QString& table, const QString& filter = {},
+                                         const QString& order = {}) {
+        return db->Item(table)->OpenDataSource(filter, order);
+    }
+
+    ShopSchema schema;
+    std::shared_ptr<DbmsStorage> storage;
+    std::shared_ptr<DbmsDatabase> db;
+};
+
+// Stops the operation at its n-th step, as the progress window's stop button does.
+class StopAfter : public itfProgress {
+public:
+    explicit StopAfter(qint64 steps) : m_steps(steps) {}
+    void OnStart(const QString&, qint64 max) override { started = max; }
+    void OnProgress(const QString&, qint64 pos, bool& go) override { go = (last = pos) < m_steps; }
+    void OnEnd(const QString&) override { ended = true; }
+    void OnStopped(bool&) override {}
+    qint64 started = -1, last = 0;
+    bool ended = false;
+
+private:
+    qint64 m_steps;
+};
+
+// Three sales, the last on 1 April; lines of three articles from two suppliers.
+void FillShop(Archive& a) {
+    a.Exec("INSERT INTO Suppliers VALUES (1, 'Alfa'), (2, 'Beta')");
+    a.Exec(
+        "INSERT INTO Customers (OID, Code, Name) VALUES (1, 'C1', 'Rossi'), (2, 'C2', 'Bianchi'),"
+        " (3, 'C3', 'Verdi')");
+    a.Exec("INSERT INTO Promotions VALUES (1, 'Estate'), (2, 'Natale')");
+    a.Exec("INSERT INTO Articles VALUES (1, 'A1', 15000000000, 1), (2, 'A2', 30000, 2),"
+           " (3, 'A3', 10000, 1)");
+    a.Exec("INSERT INTO Lines VALUES (1, 1, 1), (2, 2, 2), (3, 1, 2), (4, 1, 3), (5, 3, 1)");
+    a.Exec("INSERT INTO Sales VALUES (1, '2005-03-01 10:00:00', 7500000, 'uno', 1),"
+           " (2, '2005-03-31 18:30:00', -50000, '<b>&\"''', 2),"
+           " (3, '2005-04-01 09:00:00', 14500, 'tre', 3)");
+    a.Exec("INSERT INTO Sales__Lines VALUES (1, 1), (1, 2), (2, 3), (3, 4), (3, 5)");
+    a.Exec("INSERT INTO Sales__Promotions VALUES (1, 1), (3, 1), (3, 2)");
+}
+
+const QString kMarch = "Date > #02/28/2005# AND Date < #04/01/2005#";
+
+class TransferTest : public ::testing::Test {
+protected:
+    QString Path(const QString& name) { return dir.filePath(name); }
+    void Transfer(Archive& from, Archive& to, const QString& table, DbmsTransferMode mode,
+                  const QString& filter = {}) {
+        DbmsTransferRows(*from.Open(table, filter), *to.Open(table, filter), mode, nullptr);
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(TransferTest, SavingEverythingTwiceReplacesRowsAndTheirCollections) {
+    Archive work(Path("work.mdb")), backup(Path("backup.mdb"));
+    FillShop(work);
+    const QStringList tables{"Suppliers", "Customers", "Promotions", "Articles", "Lines", "Sales"};
+    for (const QString& t : tables)
+        Transfer(work, backup, t, DbmsTransferMode::KeepOids);
+    EXPECT_EQ(backup.Dump(), work.Dump());
+
+    // Meanwhile a customer is renamed and a sale's line 5 gives way to a line 6; the backup
+    // holds a customer of its own.
+    work.Exec("UPDATE Customers SET Name = 'Rossi Mario' WHERE OID = 1");
+    work.Exec("DELETE FROM Lines WHERE OID = 5");
+    work.Exec("INSERT INTO Lines VALUES (6, 2, 2)");
+    work.Exec("UPDATE Sales__Lines SET OID_Item = 6 WHERE OID_Item = 5");
+    backup.Exec("INSERT INTO Customers (OID, Code, Name) VALUES (9, 'C9', 'Solo nel backup')");
+    for (const QString& t : tables)
+        Transfer(work, backup, t, DbmsTransferMode::KeepOids);
+
+    backup.Exec("DELETE FROM Customers WHERE OID = 9");
+    // Line 5, which no sale holds any more, is gone rather than left without an owner.
+    EXPECT_EQ(backup.Dump(), work.Dump());
+    EXPECT_EQ(work.schema.rules.Events + backup.schema.rules.Events, 0);
+}
+
+TEST_F(TransferTest, APeriodBringsWhatItsSalesNeedButNoOtherChildRows) {
+    {
+        Archive stored(Path("backup.mdb"));
+        FillShop(stored);
+        // References even the backup cannot satisfy.
+        stored.Exec("INSERT INTO Sales__Promotions VALUES (2, 77)");
+        stored.Exec("UPDATE Sales SET OID_Customer = 99 WHERE OID = 2");
+    }
+    // A restore reads the backup as it is stored, without the program's definition.
+    auto storage = std::make_shared<DbmsStorage>();
+    storage->Open(DbmsStorage::FormatSQLite, Path("backup.mdb"));
+    auto backup = DbmsEngine().OpenDatabase(storage);
+    Archive work(Path("work.mdb"));
+    work.Exec("INSERT INTO Customers (OID, Code, Name) VALUES (1, 'C1', 'Rossi Mario')");
+    auto destination = work.Open("Sales", kMarch);
+    DbmsTransferRows(*backup->Item("Sales")->OpenDataSource(kMarch), *destination,
+                     DbmsTransferMode::KeepOids, nullptr);
+
+    EXPECT_EQ(destination->RowCount(), 2);
+    EXPECT_EQ(work.Rows("SELECT OID, Date, Total, OID_Customer FROM Sales"),
+              (QStringList{"1|2005-03-01 10:00:00|7500000|1", "2|2005-03-31 18:30:00|-50000|-"}));
+    EXPECT_EQ(work.Rows("SELECT OID FROM Lines"), (QStringList{"1", "2", "3"}));
+    // A row the destination has is used as it is; articles bring their suppliers, but not
+    // their lines sold in April.
+    EXPECT_EQ(work.Rows("SELECT Name FROM Customers"), QStringList{"Rossi Mario"});
+    EXPECT_EQ(work.Rows("SELECT OID, OID_Supplier FROM Articles"), (QStringList{"1|1", "2|2"}));
+    EXPECT_EQ(work.Scalar("SELECT COUNT(*) FROM Suppliers"), 2);
+    EXPECT_EQ(work.Rows("SELECT * FROM Sales__Promotions"), (QStringList{"1|1"}));
+    EXPECT_EQ(work.Dangling(), 0);
+}
+
+TEST_F(TransferTest, ColumnsOneSideLacksAreSkipped) {
+    Archive older(Path("older.mdb")), newer(Path("newer.mdb"), true), back(Path("back.mdb"));
+    FillShop(older);
+    newer.Exec("INSERT INTO Customers (OID, Code, Name, Email) VALUES (1, 'C1', 'x', 'r@x.it')");
+    Transfer(older, newer, "Customers", DbmsTransferMode::KeepOids);
+    EXPECT_EQ(newer.Rows("SELECT Name, Email FROM Customers"),
+              (QStringList{"Rossi|r@x.it", "Bianchi|-", "Verdi|-"}));
+    Transfer(newer, back, "Customers", DbmsTransferMode::KeepOids);
+    EXPECT_EQ(back.Scalar("SELECT COUNT(*) FROM Customers"), 3);
+}
+
+class ImportTest : public TransferTest {
+protected:
+    void SetUp() override {
+        source.Exec("INSERT INTO Suppliers VALUES (1, 'Alfa')");
+        source.Exec("INSERT INTO Customers (OID, Code) VALUES (2, 'C2'), (6, 'C6')");
+        source.Exec("INSERT INTO Promotions VALUES (1, 'Estate'), (2, 'Natale')");
+        source.Exec("INSERT INTO Articles VALUES (1, 'A1', 1, 1), (2, 'A2', 2, 1)");
+        source.Exec("INSERT INTO Lines VALUES (1, 1, 1), (2, 2, 2), (3, 3, 2)");
+        source.Exec("INSERT INTO Sales (OID, Note, OID_Customer) VALUES (1, 'uno', 2),"
+                    " (2, 'due', 6), (3, 'tre', 2)");
+        source.Exec("INSERT INTO Sales__Lines VALUES (1, 1), (1, 2), (2, 3)");
+        source.Exec("INSERT INTO Sales__Promotions VALUES (1, 1), (1, 2), (2, 2)");
+        // The current archive has rows of its own under the same OIDs.
+        current.Exec("INSERT INTO Suppliers VALUES (1, 'Tau')");
+        current.Exec("INSERT INTO Customers (OID, Code) VALUES (1, 'X1'), (5, 'X5')");
+        current.Exec("INSERT INTO Promotions VALUES (1, 'Saldi')");
+        current.Exec("INSERT INTO Articles VALUES (1, 'B1', 5, 1)");
+        current.Exec("INSERT INTO Lines VALUES (1, 9, 1)");
+        current.Exec("INSERT INTO Sales (OID, Note, OID_Customer) VALUES (1, 'mia', 1)");
+        current.Exec("INSERT INTO Sales__Lines VALUES (1, 1)");
+        current.Exec("INSERT INTO Sales__Promotions VALUES (1, 1)");
+    }
+    // What an imported sale, found by its note, points at.
+    QStringList Sale(const QString& note) {
+        const QString sale = "(SELECT OID FROM Sales WHERE Note = '" + note + "')";
+        return current.Rows("SELECT c.Code FROM Sales s JOIN Customers c ON c.OID = "
+                            "s.OID_Customer WHERE s.OID = " +
+                            sale) +
+               current.Rows("SELECT a.Code || ':' || l.Quantity FROM Sales__Lines k JOIN Lines l"
+                            " ON l.OID = k.OID_Item JOIN Articles a ON a.OID = l.OID_Articles"
+                            " WHERE k.OID_Owner = " +
+                            sale + " ORDER BY 1") +
+               current.Rows("SELECT p.Name FROM Sales__Promotions k JOIN Promotions p ON p.OID "
+                            "= k.OID_Item WHERE k.OID_Owner = " +
+                            sale + " ORDER BY 1");
+    }
+
+    Archive source{Path("other.mdb")};
+    Archive current{Path("current.mdb")};
+};
+
+TEST_F(ImportTest, RowsComeInUnderNewOidsAndNothingIsOverwritten) {
+    const QStringList before = current.Dump();
+    Transfer(source, current, "Sales", DbmsTransferMode::Import);
+
+    QStringList kept; // every row that was there is still there, unchanged
+    for (const QString& line : current.Dump())
+        if (line.startsWith("==") || before.contains(line)) kept << line;
+    EXPECT_EQ(kept, before);
+    EXPECT_EQ(current.Rows("SELECT OID, Note FROM Sales"),
+              (QStringList{"1|mia", "2|uno", "3|due", "4|tre"}));
+    // A row the current archive has under the same OID is used as it is (article 1, supplier
+    // 1, promotion 1); a missing one comes in once, however many rows name it.
+    EXPECT_EQ(Sale("uno"), (QStringList{"C2", "A2:2", "B1:1", "Natale", "Saldi"}));
+    EXPECT_EQ(Sale("due"), (QStringList{"C6", "A2:3", "Natale"}));
+    EXPECT_EQ(Sale("tre"), (QStringList{"C2"}));
+    EXPECT_EQ(current.Scalar("SELECT COUNT(*) FROM Promotions"), 2);
+    EXPECT_EQ(current.Rows("SELECT Code, OID_Supplier FROM Articles"),
+              (QStringList{"B1|1", "A2|1"}));
+    EXPECT_EQ(current.Scalar("SELECT COUNT(*) FROM Lines"), 4);
+    // C2 came in as OID 6: no reason to take it for the source's own customer 6.
+    EXPECT_EQ(current.Rows("SELECT OID, Code FROM Customers"),
+              (QStringList{"1|X1", "5|X5", "6|C2", "7|C6"}));
+    EXPECT_EQ(current.Dangling(), 0);
+    EXPECT_EQ(source.schema.rules.Events + current.schema.rules.Events, 0);
+}
+
+TEST_F(ImportTest, RowsNamingEachOtherPointAtEachOthersNewRows) {
+    source.Exec("UPDATE Customers SET OID_Referrer = 8 - OID"); // 2 ↔ 6
+    Transfer(source, current, "Sales", DbmsTransferMode::Import);
+    EXPECT_EQ(current.Rows("SELECT c.Code, r.Code FROM Customers c JOIN Customers r"
+                           " ON r.OID = c.OID_Referrer ORDER BY 1"),
+              (QStringList{"C2|C6", "C6|C2"}));
+    EXPECT_EQ(current.Dangling(), 0);
+}
+
+TEST_F(ImportTest, AStopLeavesTheDestinationExactlyAsItWas) {
+    const QStringList before = current.Dump();
+    for (const auto mode : {DbmsTransferMode::Import, DbmsTransferMode::KeepOids}) {
+        auto to = current.Open("Sales");
+        StopAfter stop(2);
+        try {
+            DbmsTransferRows(*source.Open("Sales"), *to, mode, &stop);
+            FAIL() << "the transfer must stop";
+        } catch (const DbmsError& e) {
+            EXPECT_EQ(e.Code(), DbmsError::Stopped);
+        }
+        EXPECT_EQ(stop.started, 3);
+        EXPECT_EQ(stop.last, 2);
+        EXPECT_FALSE(stop.ended);
+        EXPECT_EQ(current.Dump(), before);
+        EXPECT_EQ(current.storage->TransactionDepth() + source.storage->TransactionDepth(), 0);
+        EXPECT_EQ(to->RowCount(), 1);
+    }
+    StopAfter never(100);
+    auto to = current.Open("Sales");
+    DbmsTransferRows(*source.Open("Sales"), *to, DbmsTransferMode::Import, &never);
+    EXPECT_TRUE(never.ended);
+    EXPECT_EQ(to->RowCount(), 4);
+}
+
+class ExportTest : public TransferTest {
+protected:
+    void SetUp() override { FillShop(shop); }
+    QString Read() {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+    // The table as cell texts, row by row, the header first.
+    std::vector<QStringList> Cells() {
+        static const QRegularExpression row("<tr>(.*?)</tr>"), cell("<t[hd][^>]*>(.*?)</t[hd]>");
+        std::vector<QStringList> rows;
+        for (auto r = row.globalMatch(Read()); r.hasNext();) {
+            rows.emplace_back();
+            for (auto c = cell.globalMatch(r.next().captured(1)); c.hasNext();)
+                rows.back() << c.next().captured(1);
+        }
+        return rows;
+    }
+
+    Archive shop{Path("shop.mdb")};
+    QString path = Path("TableData.htm");
+};
+
+TEST_F(ExportTest, APageWithAHeaderAndOneEscapedRowPerDataRow) {
+    DbmsExport(*shop.Open("Sales"), path, DbmsExportFormat::Html);
+    const QString html = Read();
+    EXPECT_TRUE(html.startsWith("<!DOCTYPE html>"));
+    EXPECT_TRUE(html.contains("<meta charset=\"utf-8\">"));
+    EXPECT_TRUE(html.contains("<title>Vendite &amp; co.</title>"));
+    EXPECT_TRUE(html.trimmed().endsWith("</html>"));
+    EXPECT_EQ(html.count("<tr>"), 4);
+    EXPECT_FALSE(html.contains("<b>"));
+    // Keys and links stay out; the customer shows through its name.
+    const auto rows = Cells();
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0], (QStringList{"Date", "Total", "Note", "Customer"}));
+    EXPECT_EQ(rows[1], (QStringList{"01/03/2005 10:00", "750,00", "uno", "Rossi"}));
+    EXPECT_EQ(rows[2],
+              (QStringList{"31/03/2005 18:30", "-5,00", "&lt;b&gt;&amp;&quot;&#39;", "Bianchi"}));
+}
+
+TEST_F(ExportTest, FollowsTheFilterOrderChosenFieldsAndParentFields) {
+    DbmsExport(*shop.Open("Lines", "Quantity > 1", "Code DESC"), path, DbmsExportFormat::Html);
+    const auto lines = Cells();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], (QStringList{"Quantity", "Code", "Price", "Supplier"}));
+    EXPECT_EQ(lines[1], (QStringList{"2", "A2", "3,00", "Beta"}));
+    EXPECT_EQ(lines[2], (QStringList{"3", "A1", "1.500.000,00", "Alfa"}));
+
+    DbmsExport(*shop.Open("Sales"), path, DbmsExportFormat::Html, nullptr, {"note", "OID"});
+    EXPECT_EQ(Cells()[3], (QStringList{"tre", "3"}));
+    EXPECT_THROW(DbmsExport(*shop.Open("Sales"), path, DbmsExportFormat::Html, nullptr, {"X"}),
+                 DbmsError);
+}
+
+TEST_F(ExportTest, AStopOrAnUnknownFormatLeavesNoFileBehind) {
+    try {
+        DbmsExport(*shop.Open("Sales"), path, 1);
+        FAIL() << "format 1 is not HTML";
+    } catch (const DbmsError& e) {
+        EXPECT_TRUE(e.Description().contains("Formato di esportazione")) << e.what();
+    }
+    EXPECT_FALSE(QFile::exists(path));
+
+    StopAfter stop(2);
+    EXPECT_THROW(DbmsExport(*shop.Open("Sales"), path, DbmsExportFormat::Html, &stop), DbmsError);
+    EXPECT_EQ(stop.last, 2);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"shop.mdb"});
+}
+
+} // namespace
