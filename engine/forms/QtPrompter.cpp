@@ -1,0 +1,105 @@
+#include "QtPrompter.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+QtPrompter g_qt;
+itfPrompter* g_current = nullptr;
+
+QMessageBox::StandardButton ToButton(PromptAnswer a) {
+    switch (a) {
+    case PromptAnswer::Ok:
+        return QMessageBox::Ok;
+    case PromptAnswer::Cancel:
+        return QMessageBox::Cancel;
+    case PromptAnswer::Yes:
+        return QMessageBox::Yes;
+    case PromptAnswer::No:
+        return QMessageBox::No;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::Icon ToIcon(PromptIcon i) {
+    switch (i) {
+    case PromptIcon::Information:
+        return QMessageBox::Information;
+    case PromptIcon::Question:
+        return QMessageBox::Question;
+    case PromptIcon::Exclamation:
+        return QMessageBox::Warning;
+    case PromptIcon::Critical:
+        return QMessageBox::Critical;
+    case PromptIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// Messages keep the program's carriage returns as line breaks.
+QString Lines(QString text) {
+    text.replace("\r\n", "\n");
+    text.replace('\r', '\n');
+    return text;
+}
+} // namespace
+
+itfPrompter& Prompter() { return g_current ? *g_current : g_qt; }
+void SetPrompter(itfPrompter* prompter) { g_current = prompter; }
+
+PromptAnswer ShowMessage(QWidget* owner, const QString& text, PromptIcon icon,
+                         PromptButtons buttons, PromptAnswer defaultAnswer,
+                         const QString& caption) {
+    return Prompter().Message(owner, PromptMessage{text, caption, icon, buttons, defaultAnswer});
+}
+
+PromptAnswer QtPrompter::Message(QWidget* owner, const PromptMessage& m) {
+    QMessageBox box(ToIcon(m.Icon), m.Caption, Lines(m.Text), QMessageBox::NoButton, owner);
+    switch (m.Buttons) {
+    case PromptButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case PromptButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case PromptButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    }
+    box.setDefaultButton(ToButton(m.Default));
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return PromptAnswer::Yes;
+    case QMessageBox::No:
+        return PromptAnswer::No;
+    case QMessageBox::Cancel:
+        return PromptAnswer::Cancel;
+    default:
+        // Esc on a Yes/No box answers No, on OK/Cancel it answers Cancel.
+        return m.Buttons == PromptButtons::YesNo ? PromptAnswer::No
+               : m.Buttons == PromptButtons::OkCancel && box.clickedButton() == nullptr
+                   ? PromptAnswer::Cancel
+                   : PromptAnswer::Ok;
+    }
+}
+
+void QtPrompter::Beep() { QApplication::beep(); }
+
+QString QtPrompter::OpenFileName(QWidget* owner, const QString& caption, const QString& folder,
+                                 const QString& filter) {
+    return QFileDialog::getOpenFileName(owner, caption, folder, filter);
+}
+
+QString QtPrompter::SaveFileName(QWidget* owner, const QString& caption, const QString& path,
+                                 const QString& filter) {
+    return QFileDialog::getSaveFileName(owner, caption, path, filter);
+}
+
+QString QtPrompter::ExistingFolder(QWidget* owner, const QString& caption, const QString& folder) {
+    return QFileDialog::getExistingDirectory(owner, caption, folder);
+}
+
+int QtPrompter::Exec(QDialog& dialog) { return dialog.exec(); }
