@@ -60,7 +60,10 @@ DbmsDataSource::DbmsDataSource(std::shared_ptr<DbmsDatabase> db, const DbmsTable
     m_storage->RegisterCursor(&m_cursor);
 }
 
-DbmsDataSource::~DbmsDataSource() { m_storage->UnregisterCursor(&m_cursor); }
+DbmsDataSource::~DbmsDataSource() {
+    if (m_cursor) m_storage->ReturnCursor(m_cursorSql, std::move(m_cursor));
+    m_storage->UnregisterCursor(&m_cursor);
+}
 
 std::shared_ptr<DbmsTable> DbmsDataSource::Table() const {
     return std::make_shared<DbmsTable>(m_db, m_def);
@@ -76,6 +79,7 @@ void DbmsDataSource::BuildFields() {
         const QString key = f.Name.toLower();
         if (m_fieldIndex.count(key)) return; // own names win over the parent's
         m_fieldIndex[key] = int(m_fields.size());
+        m_exactIndex.emplace(f.Name, int(m_fields.size()));
         m_fields.push_back(std::move(f));
     };
     auto addShown = [&](const DbmsReferenceDef& r, Origin from, const QString& table) {
@@ -124,6 +128,11 @@ void DbmsDataSource::BuildFields() {
         }
     }
     m_selectList = select.join(", ");
+    m_from = DbmsQuoteId(m_def.Name) + " AS t";
+    if (m_parent)
+        m_from += " LEFT JOIN " + DbmsQuoteId(m_parent->Name) + " AS p ON p.OID = t." +
+                  DbmsQuoteId(m_def.ParentLinkField());
+    m_readRowSql = "SELECT " + m_selectList + " FROM " + m_from + " WHERE t.OID = ?";
     m_insertSql = cols.isEmpty() ? "INSERT INTO " + DbmsQuoteId(m_def.Name) + " DEFAULT VALUES"
                                  : "INSERT INTO " + DbmsQuoteId(m_def.Name) + " (" +
                                        cols.join(", ") + ") VALUES (" + marks.join(", ") + ")";
@@ -151,6 +160,8 @@ const DbmsFieldInfo* DbmsDataSource::FieldInfo(const QString& name) const {
 }
 
 int DbmsDataSource::ColumnIndex(const QString& field) const {
+    // Callers nearly always spell a field as it is defined: find that without folding case.
+    if (auto exact = m_exactIndex.find(field); exact != m_exactIndex.end()) return exact->second;
     auto it = m_fieldIndex.find(field.toLower());
     if (it == m_fieldIndex.end()) {
         // "Table.Field" is accepted where the table is this one or its parent.
@@ -169,10 +180,7 @@ int DbmsDataSource::ColumnIndex(const QString& field) const {
 
 DbmsDataSource::Query DbmsDataSource::BuildQuery(const QString& extraCondition) const {
     Query q;
-    q.From = DbmsQuoteId(m_def.Name) + " AS t";
-    if (m_parent)
-        q.From += " LEFT JOIN " + DbmsQuoteId(m_parent->Name) + " AS p ON p.OID = t." +
-                  DbmsQuoteId(m_def.ParentLinkField());
+    q.From = m_from;
     QStringList where;
     if (!m_binding.OwnerTable.isEmpty()) {
         if (m_binding.Multiple) {
@@ -215,14 +223,13 @@ void DbmsDataSource::Query::Bind(SQLite::Statement& st, bool ordered) const {
 
 void DbmsDataSource::ResetCursor() {
     const Query q = BuildQuery();
-    auto cursor = std::make_unique<SQLite::Statement>(m_storage->Connection(),
-                                                      q.Sql("t.OID", true).toStdString());
+    const QString sql = q.Sql("t.OID", true);
+    auto cursor = m_storage->TakeCursor(sql);
     q.Bind(*cursor, true);
+    if (m_cursor) m_storage->ReturnCursor(m_cursorSql, std::move(m_cursor));
     m_cursor = std::move(cursor);
-    m_cursorMaxOid = m_storage->Connection()
-                         .execAndGet(("SELECT IFNULL(MAX(OID), 0) FROM " + DbmsQuoteId(m_def.Name))
-                                         .toStdString())
-                         .getInt64();
+    m_cursorSql = sql;
+    m_cursorMaxOid = -1; // fixed by the first row this data source adds
     m_oids.clear();
     m_added.clear();
     m_positions.clear();
@@ -235,11 +242,13 @@ bool DbmsDataSource::EnsureRows(qint64 count) {
     while (!m_complete && qint64(m_oids.size()) < count) {
         if (!m_cursor || !m_cursor->executeStep()) {
             m_complete = true;
-            m_cursor.reset(); // frees the read lock as soon as the list is whole
+            // frees the read lock as soon as the list is whole
+            if (m_cursor) m_storage->ReturnCursor(m_cursorSql, std::move(m_cursor));
             break;
         }
         const OID oid = m_cursor->getColumn(0).getInt64();
-        if (oid <= m_cursorMaxOid && !m_added.count(oid)) m_oids.push_back(oid);
+        if ((m_cursorMaxOid < 0 || oid <= m_cursorMaxOid) && !m_added.count(oid))
+            m_oids.push_back(oid);
     }
     return qint64(m_oids.size()) >= count;
 }
@@ -342,8 +351,7 @@ bool DbmsDataSource::FindNext(const QString& condition, int, bool fromCurrent) {
 }
 
 std::vector<QVariant> DbmsDataSource::ReadRow(OID oid) {
-    auto& st = m_storage->Cached("SELECT " + m_selectList + " FROM " + BuildQuery().From +
-                                       " WHERE t.OID = ?");
+    auto& st = m_storage->Cached(m_readRowSql);
     st.bind(1, static_cast<int64_t>(oid));
     std::vector<QVariant> row;
     if (st.executeStep()) {
@@ -398,7 +406,7 @@ const std::vector<QVariant>* DbmsDataSource::PageRow(qint64 position) {
         QStringList marks;
         for (qint64 i = first; i < last; ++i) marks << "?";
         SQLite::Statement st(m_storage->Connection(),
-                             ("SELECT t.OID, " + m_selectList + " FROM " + BuildQuery().From +
+                             ("SELECT t.OID, " + m_selectList + " FROM " + m_from +
                               " WHERE t.OID IN (" + marks.join(',') + ")")
                                  .toStdString());
         for (qint64 i = first; i < last; ++i)

@@ -160,17 +160,21 @@ private:
     QString m_order;
     std::vector<DbmsFieldInfo> m_fields;
     std::unordered_map<QString, int> m_fieldIndex; // lower-case name → column
-    QString m_selectList;                           // every column, in m_fields order
-    QString m_insertSql;                            // a new row: every stored column
+    std::unordered_map<QString, int> m_exactIndex; // name as defined → column, no case folding
+    QString m_selectList; // every column, in m_fields order
+    QString m_from;       // FROM clause: the table and its parent's join
+    QString m_readRowSql; // every column of one row by OID
+    QString m_cursorSql;  // the SQL of m_cursor, to give it back to the storage's pool
+    QString m_insertSql;  // a new row: every stored column
     std::vector<int> m_storedColumns;               // the columns m_insertSql binds
 
     // The ordered row list, filled lazily from m_cursor.
     std::vector<OID> m_oids;
-    // Rows this data source appended while its cursor was still running. Rows newer than the
-    // cursor's start (OID above m_cursorMaxOid) are skipped by the cursor instead, so a bulk
-    // load keeps no set of its own rows.
+    // Rows this data source appended while its cursor was still running. The cursor skips
+    // rows above the highest OID seen before the first append (m_cursorMaxOid, -1 until then:
+    // OIDs only grow), so a bulk load keeps no set of its own rows.
     std::unordered_set<OID> m_added;
-    OID m_cursorMaxOid = 0;
+    OID m_cursorMaxOid = -1;
     std::unique_ptr<SQLite::Statement> m_cursor;
     bool m_complete = false;
     qint64 m_count = -1;             // cached COUNT while the list is incomplete

@@ -181,6 +181,13 @@ void DbmsDataSource::Update() {
     if (several) tr.emplace(storage);
     OID oid = m_rowOid;
     if (m_isNew) {
+        if (!m_complete && m_cursorMaxOid < 0) {
+            // The cursor still running must not list the rows this data source appends itself.
+            auto& last = storage.Cached("SELECT IFNULL(MAX(OID), 0) FROM " + DbmsQuoteId(m_def.Name));
+            last.executeStep();
+            m_cursorMaxOid = last.getColumn(0).getInt64();
+            last.reset();
+        }
         auto& st = storage.Cached(m_insertSql);
         int i = 1;
         for (int c : m_storedColumns) DbmsBind(st, i++, m_row[size_t(c)]);

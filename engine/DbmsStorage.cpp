@@ -1,5 +1,7 @@
 #include "DbmsStorage.h"
 
+#include "DbmsValues.h"
+
 #include <QFileInfo>
 
 namespace {
@@ -94,8 +96,35 @@ void DbmsStorage::Configure() {
     m_db->setBusyTimeout(5000);
 }
 
+std::unique_ptr<SQLite::Statement> DbmsStorage::TakeCursor(const QString& sql) {
+    auto it = m_idleCursors.find(sql);
+    if (it != m_idleCursors.end() && !it->second.empty()) {
+        auto st = std::move(it->second.back());
+        it->second.pop_back();
+        return st;
+    }
+    try {
+        return std::make_unique<SQLite::Statement>(Connection(), sql.toStdString());
+    } catch (const SQLite::Exception& e) {
+        throw SqlError("Errore nella preparazione dell'istruzione", e);
+    }
+}
+
+void DbmsStorage::ReturnCursor(const QString& sql, std::unique_ptr<SQLite::Statement> cursor) {
+    if (!m_db || !cursor) return;
+    try {
+        cursor->reset();
+        cursor->clearBindings();
+    } catch (const SQLite::Exception&) {
+        return; // a statement that cannot be reset is not worth keeping
+    }
+    auto& idle = m_idleCursors[sql];
+    if (idle.size() < 4) idle.push_back(std::move(cursor));
+}
+
 void DbmsStorage::Close() {
     m_cache.clear();
+    m_idleCursors.clear();
     for (auto* cursor : std::as_const(m_cursors)) cursor->reset();
     if (m_db) {
         // An open transaction at close is abandoned: SQLite rolls it back.
@@ -195,11 +224,10 @@ void DbmsBind(SQLite::Statement& stmt, int index, const QVariant& value) {
         stmt.bind(index, value.toDouble());
         break;
     case QMetaType::QDateTime:
-        stmt.bind(index, value.toDateTime().toString("yyyy-MM-dd HH:mm:ss").toStdString());
+        stmt.bind(index, DbmsDateToStoredUtf8(value.toDateTime()));
         break;
     case QMetaType::QDate:
-        stmt.bind(index,
-                  value.toDate().startOfDay().toString("yyyy-MM-dd HH:mm:ss").toStdString());
+        stmt.bind(index, DbmsDateToStoredUtf8(value.toDate().startOfDay()));
         break;
     default:
         stmt.bind(index, value.toString().toStdString());

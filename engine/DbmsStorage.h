@@ -10,6 +10,8 @@
 #include <QHash>
 #include <QSet>
 #include <memory>
+#include <unordered_map>
+#include <vector>
 
 class DbmsStorage {
 public:
@@ -46,6 +48,10 @@ public:
     // Callers must run it to completion before giving control to anything that could reuse it.
     SQLite::Statement& Cached(const QString& sql);
     void Execute(const QString& sql);
+    // Prepared cursors kept for reuse by SQL text: data sources opened again and again with
+    // the same filter shape (lookups) skip preparing their statement.
+    std::unique_ptr<SQLite::Statement> TakeCursor(const QString& sql);
+    void ReturnCursor(const QString& sql, std::unique_ptr<SQLite::Statement> cursor);
     // Cursors that data sources keep open between calls; closing the file finishes them
     // first, since SQLite cannot close a connection with statements still open.
     void RegisterCursor(std::unique_ptr<SQLite::Statement>* cursor) { m_cursors.insert(cursor); }
@@ -68,6 +74,7 @@ private:
     std::unique_ptr<SQLite::Database> m_db;
     QHash<QString, std::shared_ptr<SQLite::Statement>> m_cache;
     QSet<std::unique_ptr<SQLite::Statement>*> m_cursors;
+    std::unordered_map<QString, std::vector<std::unique_ptr<SQLite::Statement>>> m_idleCursors;
     QString m_path;
     int m_depth = 0;
     bool m_option = false;

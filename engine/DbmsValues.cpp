@@ -23,7 +23,29 @@ DbmsError Bad(const QString& field, const QVariant& value) {
 }
 } // namespace
 
-QString DbmsDateToStored(const QDateTime& value) { return value.toString(kStoredDate); }
+namespace {
+void Put(char* at, int value, int width) {
+    for (int i = width - 1; i >= 0; --i, value /= 10) at[i] = char('0' + value % 10);
+}
+} // namespace
+
+std::string DbmsDateToStoredUtf8(const QDateTime& value) {
+    const QDate d = value.date();
+    const QTime t = value.time();
+    if (d.year() < 0 || d.year() > 9999) return value.toString(kStoredDate).toStdString();
+    std::string s = "0000-00-00 00:00:00";
+    Put(&s[0], d.year(), 4);
+    Put(&s[5], d.month(), 2);
+    Put(&s[8], d.day(), 2);
+    Put(&s[11], t.hour(), 2);
+    Put(&s[14], t.minute(), 2);
+    Put(&s[17], t.second(), 2);
+    return s;
+}
+
+QString DbmsDateToStored(const QDateTime& value) {
+    return QString::fromLatin1(DbmsDateToStoredUtf8(value));
+}
 
 QDateTime DbmsDateFromStored(const QString& text) {
     // Read by hand: grids and exports read dates by the hundred thousand, and the general
@@ -96,7 +118,8 @@ QVariant DbmsCoerce(int type, int size, const QVariant& value, const QString& fi
         else d = ParseDate(value.toString());
         if (!d.isValid()) throw Bad(fieldName, value);
         // Stored dates keep whole seconds.
-        return d.addMSecs(-d.time().msec());
+        if (d.time().msec() != 0) d = d.addMSecs(-d.time().msec());
+        return d;
     }
     case DbmsType::Money:
         try {
@@ -139,8 +162,19 @@ QString DbmsFormatValue(int type, const QVariant& value, const DbmsDatabase* con
         if (conversion) m = conversion->ToConversionCurrency(m);
         return DbmsFormatMoney(m);
     }
-    case DbmsType::Date:
-        return value.toDateTime().toString("dd/MM/yyyy HH:mm");
+    case DbmsType::Date: {
+        const QDateTime dt = value.toDateTime();
+        const QDate d = dt.date();
+        const QTime t = dt.time();
+        if (d.year() < 0 || d.year() > 9999) return dt.toString("dd/MM/yyyy HH:mm");
+        char s[] = "00/00/0000 00:00";
+        Put(&s[0], d.day(), 2);
+        Put(&s[3], d.month(), 2);
+        Put(&s[6], d.year(), 4);
+        Put(&s[11], t.hour(), 2);
+        Put(&s[14], t.minute(), 2);
+        return QString::fromLatin1(s, 16);
+    }
     case DbmsType::Boolean:
         return value.toBool() ? "Sì" : "No";
     default:

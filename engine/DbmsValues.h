@@ -5,6 +5,8 @@
 
 #include <SQLiteCpp/Column.h>
 
+#include <string>
+
 class DbmsDatabase;
 
 // A stored column read as the QVariant of its field type.
@@ -22,4 +24,5 @@ QString DbmsFormatMoney(Money amount);
 
 // "yyyy-MM-dd HH:mm:ss", the stored form of dates.
 QString DbmsDateToStored(const QDateTime& value);
+std::string DbmsDateToStoredUtf8(const QDateTime& value);
 QDateTime DbmsDateFromStored(const QString& text);
