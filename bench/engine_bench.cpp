@@ -2,6 +2,7 @@
 // same run over the same data, and the closing table prints engine / raw as a ratio.
 
 #include "BenchArchive.h"
+#include "DbmsClock.h"
 #include "BenchReport.h"
 
 #include <QCoreApplication>
@@ -456,6 +457,7 @@ void Register(const char* name, void (*body)(benchmark::State&), bool once = fal
 } // namespace
 
 int main(int argc, char** argv) {
+    DbmsClock::PinTimeZone();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     QCoreApplication app(argc, argv);

@@ -1,5 +1,9 @@
 #include "DbmsClock.h"
 
+#include <QtGlobal>
+
+#include <ctime>
+
 namespace {
 QDateTime g_fixed; // invalid = follow the system clock
 }
@@ -13,3 +17,10 @@ QDateTime DbmsClock::Now() {
 
 void DbmsClock::SetFixed(const QDateTime& moment) { g_fixed = moment; }
 void DbmsClock::Reset() { g_fixed = QDateTime(); }
+
+void DbmsClock::PinTimeZone() {
+    if (qEnvironmentVariableIsEmpty("TZ")) {
+        qputenv("TZ", ":/etc/localtime");
+        tzset();
+    }
+}
