@@ -222,16 +222,12 @@ void DbmsDataSource::Query::Bind(SQLite::Statement& st, bool ordered) const {
 }
 
 void DbmsDataSource::ResetCursor() {
-    const Query q = BuildQuery();
-    const QString sql = q.Sql("t.OID", true);
-    auto cursor = m_storage->TakeCursor(sql);
-    q.Bind(*cursor, true);
+    // The filter and order are checked now; the statement is prepared only when rows are
+    // first needed, since rules open many data sources just to read one reference.
+    m_cursorQuery = BuildQuery();
     if (m_cursor) m_storage->ReturnCursor(m_cursorSql, std::move(m_cursor));
-    m_cursor = std::move(cursor);
-    m_cursorSql = sql;
-    m_cursorMaxOid = -1; // fixed by the first row this data source adds
+    m_cursorSql = m_cursorQuery->Sql("t.OID", true);
     m_oids.clear();
-    m_added.clear();
     m_positions.clear();
     m_complete = false;
     m_count = -1;
@@ -239,6 +235,11 @@ void DbmsDataSource::ResetCursor() {
 }
 
 bool DbmsDataSource::EnsureRows(qint64 count) {
+    if (!m_complete && !m_cursor && m_cursorQuery) {
+        m_cursor = m_storage->TakeCursor(m_cursorSql);
+        m_cursorQuery->Bind(*m_cursor, true);
+        m_cursorQuery.reset();
+    }
     while (!m_complete && qint64(m_oids.size()) < count) {
         if (!m_cursor || !m_cursor->executeStep()) {
             m_complete = true;
@@ -246,9 +247,7 @@ bool DbmsDataSource::EnsureRows(qint64 count) {
             if (m_cursor) m_storage->ReturnCursor(m_cursorSql, std::move(m_cursor));
             break;
         }
-        const OID oid = m_cursor->getColumn(0).getInt64();
-        if ((m_cursorMaxOid < 0 || oid <= m_cursorMaxOid) && !m_added.count(oid))
-            m_oids.push_back(oid);
+        m_oids.push_back(m_cursor->getColumn(0).getInt64());
     }
     return qint64(m_oids.size()) >= count;
 }
@@ -437,7 +436,8 @@ const std::vector<QVariant>* DbmsDataSource::PageRow(qint64 position) {
 
 QVariant DbmsDataSource::ValueAt(qint64 position, const QString& field) {
     const int idx = ColumnIndex(field);
-    if (position == m_pos && (m_loaded || m_isNew)) return m_row[size_t(idx)];
+    // A row being added is not at any position yet: the row there keeps its own values.
+    if (position == m_pos && m_loaded && !m_isNew) return m_row[size_t(idx)];
     const auto* row = PageRow(position);
     return row ? (*row)[size_t(idx)] : QVariant();
 }

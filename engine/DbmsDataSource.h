@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <map>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -170,11 +171,8 @@ private:
 
     // The ordered row list, filled lazily from m_cursor.
     std::vector<OID> m_oids;
-    // Rows this data source appended while its cursor was still running. The cursor skips
-    // rows above the highest OID seen before the first append (m_cursorMaxOid, -1 until then:
-    // OIDs only grow), so a bulk load keeps no set of its own rows.
-    std::unordered_set<OID> m_added;
-    OID m_cursorMaxOid = -1;
+    // The cursor's query until the cursor is first stepped.
+    std::optional<Query> m_cursorQuery;
     std::unique_ptr<SQLite::Statement> m_cursor;
     bool m_complete = false;
     qint64 m_count = -1;             // cached COUNT while the list is incomplete

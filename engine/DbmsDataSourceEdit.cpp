@@ -107,7 +107,8 @@ std::vector<QVariant> DbmsDataSource::ReadRowAs(OID parent) {
     // data source's own columns come back empty, the parent's ones filled.
     auto& st = m_storage->Cached("SELECT " + m_selectList + " FROM " +
                                        DbmsQuoteId(m_parent->Name) + " AS p LEFT JOIN " +
-                                       DbmsQuoteId(m_def.Name) + " AS t ON 0 WHERE p.OID = ?");
+                                       DbmsQuoteId(m_def.Name) +
+                                       " AS t ON t.OID = NULL WHERE p.OID = ?");
     st.bind(1, static_cast<int64_t>(parent));
     std::vector<QVariant> row;
     if (st.executeStep())
@@ -181,13 +182,9 @@ void DbmsDataSource::Update() {
     if (several) tr.emplace(storage);
     OID oid = m_rowOid;
     if (m_isNew) {
-        if (!m_complete && m_cursorMaxOid < 0) {
-            // The cursor still running must not list the rows this data source appends itself.
-            auto& last = storage.Cached("SELECT IFNULL(MAX(OID), 0) FROM " + DbmsQuoteId(m_def.Name));
-            last.executeStep();
-            m_cursorMaxOid = last.getColumn(0).getInt64();
-            last.reset();
-        }
+        // The list is read to its end first: a new row goes after every row already there,
+        // and a cursor still running must not meet it a second time.
+        EnsureRows(std::numeric_limits<qint64>::max());
         auto& st = storage.Cached(m_insertSql);
         int i = 1;
         for (int c : m_storedColumns) DbmsBind(st, i++, m_row[size_t(c)]);
@@ -214,8 +211,6 @@ void DbmsDataSource::Update() {
     m_db->Touch();
     if (m_isNew) {
         m_oids.push_back(oid);
-        if (oid <= m_cursorMaxOid && !m_complete) m_added.insert(oid);
-        if (m_count >= 0) ++m_count;
         m_pos = qint64(m_oids.size()) - 1;
         m_positions.clear();
     }
@@ -263,7 +258,6 @@ void DbmsDataSource::Delete() {
     }
     m_db->Touch();
     m_oids.erase(m_oids.begin() + m_pos);
-    m_added.erase(oid);
     m_positions.clear();
     if (m_count > 0) --m_count;
     m_dirty = false;

@@ -55,6 +55,7 @@ void DbmsDatabase::Attach(std::shared_ptr<DbmsStorage> storage, bool, bool, bool
     if (!storage || !storage->IsOpen())
         throw DbmsError(DbmsError::NotOpen, "L'archivio non è aperto");
     m_storage = storage;
+    m_mainCurrency.clear();
     struct Pending {
         const DbmsTableDef* Def;
         double Old;
@@ -115,6 +116,7 @@ void DbmsDatabase::AttachAsStored(std::shared_ptr<DbmsStorage> storage) {
     if (!storage || !storage->IsOpen())
         throw DbmsError(DbmsError::NotOpen, "L'archivio non è aperto");
     m_storage = std::move(storage);
+    m_mainCurrency.clear();
     Touch();
 }
 
@@ -258,7 +260,10 @@ std::shared_ptr<DbmsTable> DbmsDatabase::Item(const QString& name) {
 }
 
 std::shared_ptr<DbmsCurrency> DbmsDatabase::MainCurrency() const {
-    const QString name = m_storage ? m_storage->MetaValue("MainCurrency", "Euro") : "Euro";
+    // Read once per attach: money cells ask for it on every paint.
+    if (m_mainCurrency.isEmpty())
+        m_mainCurrency = m_storage ? m_storage->MetaValue("MainCurrency", "Euro") : "Euro";
+    const QString& name = m_mainCurrency;
     if (name.compare("Lire", Qt::CaseInsensitive) == 0)
         return std::make_shared<DbmsCurrency>("Lire", 1.0);
     return std::make_shared<DbmsCurrency>("Euro", DbmsCurrency::LirePerEuro);

@@ -111,6 +111,7 @@ private:
     QString m_appName;
     itfNotifyEvent* m_notify;
     std::shared_ptr<DbmsCurrency> m_conversion;
+    mutable QString m_mainCurrency; // name of the main currency, read from the archive once
     quint64 m_generation = 0;
     int m_eventDepth = 0;
 };

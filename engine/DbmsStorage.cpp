@@ -92,7 +92,8 @@ void DbmsStorage::Configure() {
     Execute("PRAGMA journal_mode=DELETE");
     Execute("PRAGMA synchronous=FULL");
     Execute("PRAGMA foreign_keys=OFF");
-    Execute("PRAGMA cache_size=-32768");
+    // Up to 128 MB of pages: big transactions (imports, the generator) stay in memory.
+    Execute("PRAGMA cache_size=-131072");
     m_db->setBusyTimeout(5000);
 }
 
@@ -181,21 +182,21 @@ void DbmsStorage::SetMetaValue(const QString& key, const QString& value) {
 }
 
 void DbmsStorage::Begin() {
-    Execute(QString("SAVEPOINT tsp%1").arg(m_depth));
+    Cached(QString("SAVEPOINT tsp%1").arg(m_depth)).exec();
     ++m_depth;
 }
 
 void DbmsStorage::Commit() {
     if (m_depth == 0) throw DbmsError(DbmsError::Generic, "Nessuna transazione aperta");
     --m_depth;
-    Execute(QString("RELEASE tsp%1").arg(m_depth));
+    Cached(QString("RELEASE tsp%1").arg(m_depth)).exec();
 }
 
 void DbmsStorage::Rollback() {
     if (m_depth == 0) throw DbmsError(DbmsError::Generic, "Nessuna transazione aperta");
     --m_depth;
     Execute(QString("ROLLBACK TO tsp%1").arg(m_depth));
-    Execute(QString("RELEASE tsp%1").arg(m_depth));
+    Cached(QString("RELEASE tsp%1").arg(m_depth)).exec();
 }
 
 void DbmsBind(SQLite::Statement& stmt, int index, const QVariant& value) {

@@ -29,7 +29,8 @@ public:
     // Binds a summary data source to a tree view: each row with its detail rows below.
     DbmsTreeModel* BindTree(QTreeView* view, std::shared_ptr<DbmsDataSource> ds,
                             std::shared_ptr<DbmsGridLayout> layout = nullptr);
-    // Edits typed into the line edit go straight into the current row's field.
+    // Edits typed into the line edit go straight into the current row's field (stored when the
+    // edit is finished); binding again replaces the binding, a null data source unbinds.
     void BindTextBox(QLineEdit* edit, std::shared_ptr<DbmsDataSource> ds, const QString& field);
 
     // --- row windows ---

@@ -1,0 +1,158 @@
+// The one-field editor and the text box binding: what reaches the row, and when.
+#include "DbmsFormService.h"
+#include "WindowsTestArchive.h"
+#include "WindowsTestUtil.h"
+
+#include <QDateTimeEdit>
+#include <QLineEdit>
+
+namespace {
+class FieldEditorTest : public WindowTest {
+protected:
+    WindowsArchive archive;
+    std::shared_ptr<DbmsDataSource> ds = archive.Open("Clienti");
+    QVariant Stored(const QString& field) {
+        return archive.Scalar("SELECT " + field +
+                              " FROM Clienti WHERE OID = " + QString::number(archive.oid["C1"]));
+    }
+    void SetUp() override { ASSERT_TRUE(ds->Locate(archive.oid["C1"])); }
+};
+} // namespace
+
+TEST_F(FieldEditorTest, AChangedValueIsStoredAndReported) {
+    const QDateTime when(QDate(2024, 3, 15), QTime(9, 45));
+    prompter.Dialog([&](QDialog& d) {
+        EXPECT_EQ(d.objectName(), "DbmsFieldEditor");
+        EXPECT_EQ(d.windowTitle(), "Data Iscrizione");
+        ShowWindow(d);
+        auto* box = Child<QDateTimeEdit>(d, "DataIscrizione");
+        EXPECT_EQ(d.focusWidget(), box);
+        EXPECT_EQ(box->displayFormat(), "dd/MM/yyyy HH:mm");
+        box->setDateTime(when);
+        Press(d, Qt::Key_Return);
+        return d.result();
+    });
+    EXPECT_TRUE(FormService().ShowFieldEditor(nullptr, *ds, "DataIscrizione"));
+    EXPECT_EQ(Stored("DataIscrizione"), "2024-03-15 09:45:00");
+    EXPECT_FALSE(ds->IsDirty());
+    EXPECT_EQ(ds->GetText("DataIscrizione"), "15/03/2024 09:45");
+}
+
+TEST_F(FieldEditorTest, AnEmptyDateIsTypedFromTheDayOnAndDelClearsIt) {
+    ds->SetValue("DataIscrizione", QVariant());
+    ds->Update();
+    prompter.Dialog([](QDialog& d) {
+        ShowWindow(d);
+        auto* box = Child<QDateTimeEdit>(d, "DataIscrizione");
+        EXPECT_EQ(box->text(), " ");
+        QTest::keyClicks(box, "150320241030");
+        Press(d, Qt::Key_Return);
+        return d.result();
+    });
+    EXPECT_TRUE(FormService().ShowFieldEditor(nullptr, *ds, "DataIscrizione"));
+    EXPECT_EQ(Stored("DataIscrizione"), "2024-03-15 10:30:00");
+
+    prompter.Dialog([](QDialog& d) {
+        ShowWindow(d);
+        Press(d, Qt::Key_Delete);
+        EXPECT_EQ(Child<QDateTimeEdit>(d, "DataIscrizione")->text(), " ");
+        Press(d, Qt::Key_Return);
+        return d.result();
+    });
+    EXPECT_TRUE(FormService().ShowFieldEditor(nullptr, *ds, "DataIscrizione"));
+    EXPECT_FALSE(Stored("DataIscrizione").isValid());
+}
+
+TEST_F(FieldEditorTest, OkWithoutAChangeOrEscReportNoChange) {
+    for (int key : {int(Qt::Key_Return), int(Qt::Key_Escape)}) {
+        SCOPED_TRACE(key);
+        prompter.Dialog([key](QDialog& d) {
+            ShowWindow(d);
+            auto* name = Child<QLineEdit>(d, "Nome");
+            EXPECT_EQ(name->text(), "Anna Bianchi");
+            if (key == Qt::Key_Escape) QTest::keyClicks(name, " (da scartare)");
+            Press(d, key);
+            return d.result();
+        });
+        EXPECT_FALSE(FormService().ShowFieldEditor(nullptr, *ds, "Nome"));
+        EXPECT_EQ(Stored("Nome"), "Anna Bianchi");
+        EXPECT_EQ(ds->GetValue("Nome"), "Anna Bianchi");
+        EXPECT_FALSE(ds->IsDirty());
+    }
+}
+
+TEST_F(FieldEditorTest, ARefusedRowKeepsTheWindowOpenAndACancelTakesTheValueBack) {
+    ds->SetValue("Codice", ""); // the rules will refuse the row
+    prompter.Dialog([&](QDialog& d) {
+        ShowWindow(d);
+        QTest::keyClicks(Child<QLineEdit>(d, "Nome"), "!");
+        Press(d, Qt::Key_Return);
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(prompter.LastMessage().Text,
+                  "Impossibile salvare i dati:\n\nIl codice del cliente è obbligatorio");
+        Press(d, Qt::Key_Escape);
+        return d.result();
+    });
+    prompter.Answer(PromptAnswer::Ok);
+    EXPECT_FALSE(FormService().ShowFieldEditor(nullptr, *ds, "Nome"));
+    EXPECT_EQ(Stored("Nome"), "Anna Bianchi");
+    EXPECT_FALSE(ds->IsDirty());
+    EXPECT_EQ(ds->GetValue("Codice"), "C1");
+}
+
+TEST_F(FieldEditorTest, AnUnknownFieldIsReported) {
+    prompter.Answer(PromptAnswer::Ok);
+    EXPECT_FALSE(FormService().ShowFieldEditor(nullptr, *ds, "Cognome"));
+    EXPECT_EQ(prompter.LastMessage().Text, "Campo sconosciuto nella tabella Clienti: Cognome");
+}
+
+TEST_F(FieldEditorTest, ABoundTextBoxWritesThroughAsTheUserTypes) {
+    QLineEdit edit;
+    edit.show();
+    FormService().BindTextBox(&edit, ds, "Nome");
+    EXPECT_EQ(edit.text(), "Anna Bianchi");
+    EXPECT_EQ(edit.maxLength(), 32);
+
+    edit.selectAll();
+    QTest::keyClicks(&edit, "Anna Maria");
+    // In the row at once, in the archive once the edit is finished.
+    EXPECT_EQ(ds->GetValue("Nome"), "Anna Maria");
+    EXPECT_EQ(Stored("Nome"), "Anna Bianchi");
+    QTest::keyClick(&edit, Qt::Key_Return);
+    EXPECT_EQ(Stored("Nome"), "Anna Maria");
+    EXPECT_FALSE(ds->IsDirty());
+
+    // A change made elsewhere in the row shows in the line.
+    ds->SetValue("Nome", "Anna M. Bianchi");
+    EXPECT_EQ(edit.text(), "Anna M. Bianchi");
+    ds->CancelUpdate();
+
+    // Unbound, the line no longer reaches the row.
+    FormService().BindTextBox(&edit, nullptr, "Nome");
+    QTest::keyClicks(&edit, "x");
+    QTest::keyClick(&edit, Qt::Key_Return);
+    EXPECT_FALSE(ds->IsDirty());
+    EXPECT_EQ(Stored("Nome"), "Anna Maria");
+}
+
+TEST_F(FieldEditorTest, RebindingReplacesTheBindingAndAReleasedRowIsLeftAlone) {
+    auto other = archive.Open("Clienti");
+    ASSERT_TRUE(other->Locate(archive.oid["C2"]));
+    QLineEdit edit;
+    edit.show();
+    FormService().BindTextBox(&edit, ds, "Nome");
+    FormService().BindTextBox(&edit, other, "Codice");
+    EXPECT_EQ(edit.text(), "C2");
+    EXPECT_EQ(edit.maxLength(), 8);
+    edit.selectAll();
+    QTest::keyClicks(&edit, "C22");
+    QTest::keyClick(&edit, Qt::Key_Return);
+    EXPECT_FALSE(ds->IsDirty());
+    EXPECT_EQ(Stored("Nome"), "Anna Bianchi");
+    EXPECT_EQ(archive.Scalar("SELECT COUNT(*) FROM Clienti WHERE Codice = 'C22'"), 1);
+
+    other.reset(); // the window lets the row go; the line is just a line now
+    QTest::keyClicks(&edit, "3");
+    QTest::keyClick(&edit, Qt::Key_Return);
+    EXPECT_EQ(archive.Scalar("SELECT COUNT(*) FROM Clienti WHERE Codice = 'C223'"), 0);
+}

@@ -1,0 +1,95 @@
+#include "WindowsTestArchive.h"
+
+WindowsSchema::WindowsSchema() {
+    m_tables["Categorie"] =
+        std::make_shared<WindowsTable>("Categorie", "Categorie", [](auto& c, auto&) {
+            c.AddField("Descrizione", DbmsType::Text, 20);
+        });
+    m_tables["Articoli"] =
+        std::make_shared<WindowsTable>("Articoli", "Articoli", [](auto& c, auto& r) {
+            c.AddField("Codice", DbmsType::Text, 8);
+            c.AddField("Descrizione", DbmsType::Text, 32);
+            c.AddField("Prezzo", DbmsType::Money, 0);
+            r.AddReference("Categoria", "Categorie", false, false, "", "Descrizione");
+        });
+    m_tables["Clienti"] =
+        std::make_shared<WindowsTable>("Clienti", "Anagrafica Clienti", [](auto& c, auto& r) {
+            c.AddField("Codice", DbmsType::Text, 8);
+            c.AddField("Nome", DbmsType::Text, 32);
+            c.AddField("Punti", DbmsType::Integer, 0);
+            c.AddField("Attivo", DbmsType::Boolean, 0);
+            c.AddField("DataIscrizione", DbmsType::Date, 0);
+            c.AddField("Credito", DbmsType::Money, 0);
+            r.AddReference("Categoria", "Categorie", false, false, "", "Descrizione");
+            r.AddReference("Preferiti", "Articoli", true, false, "Codice", "Descrizione");
+        });
+    m_tables["Righe"] = std::make_shared<WindowsTable>(
+        "Righe", "Righe di vendita",
+        [](auto& c, auto& r) {
+            c.AddField("Quantita", DbmsType::Integer, 0);
+            c.AddField("Importo", DbmsType::Money, 0);
+            c.AddField("Data", DbmsType::Date, 0);
+            c.AddField("Note", DbmsType::Text, 64);
+            r.AddReference("Cliente", "Clienti", false, false, "Codice", "Nome");
+        },
+        "Articoli");
+
+    WindowsTable& clienti = *m_tables["Clienti"];
+    clienti.onNewRow = [](DbmsDataSource& ds) {
+        ds.SetValue("Punti", 0);
+        ds.SetValue("Attivo", true);
+        ds.SetValue("DataIscrizione", WindowsToday());
+    };
+    clienti.onUpdateRow = [](DbmsDataSource& ds) {
+        if (ds.GetValue("Codice").toString().trimmed().isEmpty())
+            throw DbmsError(DbmsError::BadValue, "Il codice del cliente è obbligatorio");
+    };
+    WindowsTable& righe = *m_tables["Righe"];
+    righe.onNewRow = [](DbmsDataSource& ds) {
+        ds.SetValue("Quantita", 1);
+        ds.SetValue("Data", WindowsToday());
+    };
+    righe.onField = [](DbmsDataSource& ds, const QString& f) {
+        if (f == "Quantita" || f == "Prezzo")
+            ds.SetValue("Importo", QVariant::fromValue(ToMoney(ds.GetValue("Prezzo")) *
+                                                       ds.GetValue("Quantita").toLongLong()));
+    };
+}
+
+bool WindowsSchema::Define(DbmsDefinition& def) {
+    for (const char* name : {"Categorie", "Articoli", "Clienti", "Righe"})
+        def.AddTable(m_tables.at(name));
+    return true;
+}
+
+WindowsArchive::WindowsArchive() {
+    storage = std::make_shared<DbmsStorage>();
+    storage->CreateFile(DbmsStorage::FormatSQLite, dir.filePath("Tessarin.mdb"), 0, 0);
+    db = engine.DefineDatabase(schema, "test", nullptr, nullptr, 0);
+    db->Attach(storage, true, false, false, 0, nullptr);
+    oid["Argento"] = Add("Categorie", {{"Descrizione", "Argento"}});
+    oid["Oro"] = Add("Categorie", {{"Descrizione", "Oro"}});
+    oid["Platino"] = Add("Categorie", {{"Descrizione", "Platino"}});
+    oid["A1"] =
+        Add("Articoli", {{"Codice", "A1"}, {"Descrizione", "Quaderno"}, {"Prezzo", Amount(25000)}});
+    oid["A2"] = Add("Articoli",
+                    {{"Codice", "A2"}, {"Descrizione", "Penna blu"}, {"Prezzo", Amount(12500)}});
+    oid["A3"] = Add("Articoli",
+                    {{"Codice", "A3"}, {"Descrizione", "Penna rossa"}, {"Prezzo", Amount(12500)}});
+    oid["A4"] =
+        Add("Articoli",
+            {{"Codice", "A4"}, {"Descrizione", "L'agenda; 2024"}, {"Prezzo", Amount(150000000)}});
+    oid["C1"] = Add("Clienti", {{"Codice", "C1"},
+                                {"Nome", "Anna Bianchi"},
+                                {"Punti", 120},
+                                {"Categoria", oid["Argento"]}});
+    oid["C2"] = Add("Clienti", {{"Codice", "C2"}, {"Nome", "Bruno Verdi"}, {"Punti", 40}});
+}
+
+QVariant WindowsArchive::Scalar(const QString& sql) {
+    SQLite::Statement st(storage->Connection(), sql.toStdString());
+    if (!st.executeStep() || st.getColumn(0).isNull()) return QVariant();
+    const SQLite::Column c = st.getColumn(0);
+    if (c.isText()) return QString::fromStdString(c.getString());
+    return QVariant(qint64(c.getInt64()));
+}
