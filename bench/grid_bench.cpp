@@ -2,6 +2,7 @@
 // a screen of 50 rows at the top of a freshly opened grid, in the middle, at the end, and
 // anywhere once the grid has been scrolled through; the closing table prints the ratios.
 
+#include "DbmsClock.h"
 #include "BenchArchive.h"
 #include "BenchReport.h"
 #include "DbmsFormService.h"
@@ -229,6 +230,7 @@ BENCHMARK(BM_RowOf_Raw)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BindAndPaint_View)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
+    DbmsClock::PinTimeZone();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
