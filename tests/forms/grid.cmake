@@ -13,3 +13,6 @@ endfunction()
 
 tessarin_forms_grid_test(forms_grid_model_test DbmsGridModelTest.cpp)
 tessarin_forms_grid_test(forms_tree_model_test DbmsTreeModelTest.cpp)
+
+tessarin_forms_grid_test(forms_generated_archive_test GeneratedArchiveGridTest.cpp)
+target_link_libraries(forms_generated_archive_test PRIVATE tessarin_model tessarin_archive_gen)
