@@ -2,8 +2,6 @@
 
 #include "DbmsValues.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 
 using Origin = DbmsFieldInfo::Origin;
@@ -451,20 +449,20 @@ QString DbmsDataSource::TextAt(qint64 position, const QString& field, bool conve
 QVariant DbmsDataSource::Sum(const QString& field) {
     const int idx = ColumnIndex(field);
     const DbmsFieldInfo& f = m_fields[size_t(idx)];
+    const bool money = f.Type == DbmsType::Money;
+    if (!money && f.Type != DbmsType::Integer && f.Type != DbmsType::Count &&
+        f.Type != DbmsType::Boolean)
+        throw DbmsError(DbmsError::BadValue,
+                        QString("Il campo %1 non è numerico e non può essere sommato").arg(f.Name));
     LeaveCurrent(); // pending changes count
     const Query q = BuildQuery();
+    // Stored amounts are whole ten-thousandths, so SQLite's integer SUM is exact.
     SQLite::Statement st(m_storage->Connection(),
-                         q.Sql("TOTAL(" + ColumnSql(f) + "), SUM(" + ColumnSql(f) + ")", false)
-                             .toStdString());
+                         q.Sql("IFNULL(SUM(" + ColumnSql(f) + "), 0)", false).toStdString());
     q.Bind(st, false);
     st.executeStep();
-    const bool exact = !st.getColumn(1).isNull() && st.getColumn(1).getType() == SQLITE_INTEGER;
-    const qint64 whole = exact ? st.getColumn(1).getInt64() : qint64(st.getColumn(0).getDouble());
-    if (f.Type == DbmsType::Money) return QVariant::fromValue(Money::FromUnits(whole));
-    if (f.Type == DbmsType::Integer || f.Type == DbmsType::Count || f.Type == DbmsType::Boolean)
-        return QVariant(whole);
-    throw DbmsError(DbmsError::BadValue,
-                    QString("Il campo %1 non è numerico e non può essere sommato").arg(f.Name));
+    const qint64 whole = st.getColumn(0).getInt64();
+    return money ? QVariant::fromValue(Money::FromUnits(whole)) : QVariant(whole);
 }
 
 void DbmsDataSource::ApplyFilter(const QString& filter) {

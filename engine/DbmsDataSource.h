@@ -10,7 +10,6 @@
 #include <map>
 #include <optional>
 #include <unordered_map>
-#include <unordered_set>
 
 // Reports one step of a long operation; throws DbmsError(Stopped) when the user stops it.
 void DbmsCheckProgress(itfProgress& progress, const QString& operation, qint64 position);
