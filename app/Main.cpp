@@ -1,0 +1,57 @@
+#include "Main.h"
+
+#include "DbmsClock.h"
+#include "InitDatabase.h"
+#include "frmMain.h"
+#include "frmMessage.h"
+#include "frmSplash.h"
+#include "modGlobal.h"
+#include "modTranslations.h"
+
+#include <QApplication>
+#include <QLocale>
+
+namespace modGlobal {
+
+bool Login(QWidget*) {
+    return true;
+}
+
+int Main(int argc, char** argv) {
+    DbmsClock::PinTimeZone();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Tessarin");
+    QApplication::setOrganizationName("Tessarin");
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    LoadItalianTranslations(app);
+
+    auto splash = std::make_unique<frmSplash>();
+    splash->show();
+    splash->repaint();
+    QApplication::processEvents();
+
+    LoadSettings();
+    DaySelection = UseDateSelection;
+    MonthSelection = false;
+    if (!Login(splash.get())) return 0;
+
+    frmMain* main = nullptr;
+    frmMain::Hooks hooks;
+    hooks.InitDatabase = [&main](bool wasActivated) {
+        if (!InitDatabase(wasActivated, main, main, main)) QCoreApplication::exit(0);
+    };
+    auto window = std::make_unique<frmMain>(std::move(hooks));
+    main = window.get();
+    splash.reset();
+    window->show();
+    const int code = QApplication::exec();
+
+    // Shutdown: views first, then the database, then the storage.
+    window.reset();
+    Database.reset();
+    Storage.reset();
+    Engine.reset();
+    return code;
+}
+
+} // namespace modGlobal

@@ -1,0 +1,12 @@
+#pragma once
+// What the options window needs from the main window, which it cannot name: the main window
+// lives in a higher layer.
+
+class itfOptionsHost {
+public:
+    virtual ~itfOptionsHost() = default;
+    // Set while the options window is open; the main window's activation does nothing then.
+    virtual void SetOptionFormVisible(bool visible) = 0;
+    // Detaches the views and drops the archive objects, so the next activation reopens it.
+    virtual void ReleaseDatabase() = 0;
+};

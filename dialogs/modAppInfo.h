@@ -1,0 +1,20 @@
+#pragma once
+// The program's identity, shared by the splash window and the about box.
+
+#include <QString>
+
+namespace modAppInfo {
+
+inline constexpr int VersionMajor = 2, VersionMinor = 0, VersionRevision = 61;
+
+// "Version 2.0.61"
+QString VersionText();
+QString ProductName();
+QString FileDescription();
+// Who answers for the program: the default holder name of the notice.
+QString VendorName();
+QString WebAddress();
+// The vendor's contact lines, separated by "\r".
+QString VendorContact();
+
+} // namespace modAppInfo

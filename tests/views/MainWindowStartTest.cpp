@@ -1,0 +1,152 @@
+// Opening the archive at the first activation, the placement, the splitter and the engine's
+// questions.
+#include "MainWindowFixture.h"
+
+#include "InitDatabase.h"
+#include "modGlobal.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QFile>
+#include <QFrame>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeWidget>
+
+namespace {
+
+double Stored(const QString& key) {
+    return modGlobal::ReadSetting("Settings", key).toDouble();
+}
+
+void Mouse(QWidget* target, QEvent::Type type, int x) {
+    const QPointF local(x, 5);
+    QMouseEvent event(type, local, target->mapToGlobal(local), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, FirstStartAsksForTheOptionsAndCreatesTheArchive) {
+    frmMain& window = Start();
+    ASSERT_EQ(prompter.History().size(), 1u);
+    EXPECT_EQ(prompter.History()[0].DialogName, "frmOptions");
+    ASSERT_TRUE(QFile::exists(ArchivePath()));
+    EXPECT_TRUE(modGlobal::ArchiveOpen());
+    // The default rows of the definition are there.
+    EXPECT_GT(Count("TipiPagamento"), 0);
+    EXPECT_GT(Count("TabellaPunti"), 0);
+    EXPECT_EQ(window.tvTreeView->topLevelItemCount(), 4);
+    EXPECT_EQ(window.SelectedNodeIndex(), 1);
+}
+
+TEST_F(MainWindowTest, FirstStartLeftWithoutConfirmingEndsTheProgram) {
+    prompter.Dialog([](QDialog&) { return int(QDialog::Rejected); });
+    EXPECT_FALSE(modGlobal::InitDatabase(false, nullptr, nullptr, nullptr));
+    EXPECT_FALSE(QFile::exists(ArchivePath()));
+    EXPECT_FALSE(modGlobal::Database);
+}
+
+TEST_F(MainWindowTest, AChangedWorkingFolderGetsItsArchiveWithoutAsking) {
+    Start();
+    const size_t asked = prompter.History().size();
+    modGlobal::RootDir = m_dir.filePath("elsewhere");
+    main->ReleaseDatabase();
+    EXPECT_FALSE(modGlobal::Database);
+    main->Activate();
+    EXPECT_EQ(prompter.History().size(), asked);
+    EXPECT_TRUE(QFile::exists(m_dir.filePath("elsewhere/Tessarin.mdb")));
+    EXPECT_TRUE(modGlobal::ArchiveOpen());
+}
+
+TEST_F(MainWindowTest, ACreatedArchiveIsAPlainSqliteFile) {
+    Start();
+    main.reset();
+    modGlobal::Database.reset();
+    modGlobal::Storage.reset();
+    QProcess sqlite;
+    sqlite.start("sqlite3",
+                 {ArchivePath(), "SELECT COUNT(*) FROM TipiPagamento; PRAGMA integrity_check;"});
+    ASSERT_TRUE(sqlite.waitForFinished(10000));
+    const QStringList lines = QString::fromUtf8(sqlite.readAllStandardOutput()).split('\n');
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_GT(lines[0].toInt(), 0);
+    EXPECT_EQ(lines[1], "ok");
+}
+
+TEST_F(MainWindowTest, PlacementDefaultsAndMaximisedClose) {
+    frmMain& window = Start();
+    EXPECT_EQ(window.geometry(), QRect(67, 67, 433, 433)); // twips to the nearest pixel
+    EXPECT_EQ(window.SplitterPosition(), 3500);
+    EXPECT_EQ(window.windowState(), Qt::WindowNoState);
+
+    window.show();
+    window.setGeometry(120, 90, 700, 500);
+    QApplication::processEvents();
+    window.showMaximized();
+    QApplication::processEvents();
+    window.close();
+    EXPECT_EQ(Stored("MainState"), 2);
+    EXPECT_EQ(Stored("MainLeft"), 120 * 15);
+    EXPECT_EQ(Stored("MainWidth"), 700 * 15);
+    EXPECT_EQ(Stored("MainHeight"), 500 * 15);
+    EXPECT_EQ(Stored("MainSplit"), 3500);
+}
+
+TEST_F(MainWindowTest, SplitterStaysWithinItsLimits) {
+    frmMain& window = Start();
+    window.show();
+    window.resize(900, 600);
+    QApplication::processEvents();
+    QWidget* splitter = window.imgSplitter;
+
+    // Far left: the bar stops at 500 twips, and the tree is then laid out at 1500.
+    Mouse(splitter, QEvent::MouseButtonPress, 1);
+    Mouse(splitter, QEvent::MouseMove, -splitter->x() - 50);
+    EXPECT_EQ(window.picSplitter->x(), 500 / 15);
+    Mouse(splitter, QEvent::MouseButtonRelease, 0);
+    EXPECT_EQ(window.SplitterPosition(), 1500);
+    EXPECT_EQ(window.tvTreeView->width(), 100);
+
+    // Far right: the window width less 500 twips.
+    Mouse(splitter, QEvent::MouseButtonPress, 1);
+    Mouse(splitter, QEvent::MouseMove, 5000);
+    const int client = window.centralWidget()->width();
+    EXPECT_EQ(window.picSplitter->x(), (client * 15 - 500) / 15);
+    // The bar stands on whole pixels; the position is kept in twips.
+    Mouse(splitter, QEvent::MouseButtonRelease, 0);
+    EXPECT_NEAR(window.SplitterPosition(), client * 15 - 500, 15);
+    EXPECT_FALSE(window.picSplitter->isVisible());
+}
+
+TEST_F(MainWindowTest, EngineQuestionsKeepTheIncomingCancelFlag) {
+    frmMain& window = Start();
+    bool cancel = true;
+    prompter.Answer(PromptAnswer::Cancel);
+    window.OnQueryMessage("engine", 3, "Continuare?", cancel);
+    EXPECT_TRUE(cancel);
+    EXPECT_EQ(prompter.LastMessage().Default, PromptAnswer::Cancel);
+    EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Exclamation);
+    EXPECT_EQ(prompter.LastMessage().Buttons, PromptButtons::OkCancel);
+
+    cancel = false;
+    prompter.Answer(PromptAnswer::Ok);
+    window.OnQueryMessage("engine", 1, "Continuare?", cancel);
+    EXPECT_FALSE(cancel);
+    EXPECT_EQ(prompter.LastMessage().Default, PromptAnswer::Ok);
+    EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Question);
+}
+
+TEST_F(MainWindowTest, EngineEventsGoToTheStatusLine) {
+    frmMain& window = Start();
+    window.OnEvent(1, "engine", "Clienti");
+    EXPECT_TRUE(window.StatusMsg().endsWith(" <Clienti>...")) << window.StatusMsg().toStdString();
+    window.OnEvent(1, "engine", "");
+    EXPECT_FALSE(window.StatusMsg().contains('<'));
+}

@@ -1,0 +1,208 @@
+#pragma once
+// The program's main window: the section tree on the left, the grid of the selected section on
+// the right, menus, toolbar and status bar. It opens the archive on its first activation,
+// receives the engine's notifications, and keeps its placement in the settings store.
+
+#include "DbmsDataSource.h"
+#include "DbmsGridLayout.h"
+#include "DbmsInterfaces.h"
+#include "DbmsRelations.h"
+#include "DbmsSelectionSet.h"
+#include "itfOptionsHost.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <functional>
+#include <map>
+#include <vector>
+
+class QAbstractItemView;
+class QKeyEvent;
+class QAction;
+class QFrame;
+class QLabel;
+#include <QLineEdit>
+class QMenu;
+class QPushButton;
+class QTableView;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class QTreeView;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class frmMain : public QMainWindow, public itfNotifyEvent, public itfOptionsHost {
+    Q_OBJECT
+public:
+    // What the window asks of the layers above it (the start-up module and the sale windows).
+    struct Hooks {
+        // Opens or creates the archive; the flag tells whether the window was activated before.
+        std::function<void(bool wasActivated)> InitDatabase;
+        std::function<void(QWidget* owner)> NewVendita;
+        std::function<void(QWidget* owner)> NewCliente;
+        std::function<void(QWidget* owner)> ChangePassword;
+    };
+
+    // Twips per pixel: the stored placement is kept in twips.
+    static constexpr int TwipsPerPixel = 15;
+
+    explicit frmMain(Hooks hooks = {});
+    ~frmMain() override;
+
+    // --- operations used by other windows ---
+    void SetStatusMsg(const QString& text);
+    QString StatusMsg() const;
+    // Opens or closes the barcode reader's port; the reader itself comes with the serial
+    // support, until then only the menu and the button follow the request.
+    void SetBarcodeReader(bool enable);
+    void SetBarcodeControl(QLineEdit* target);
+    QLineEdit* BarcodeControl() const { return m_barcodeTarget; }
+    void RefreshDetailView(QString& order);
+    void RefreshDetailView();
+    void SetTreeViewNodes();
+    void ReleaseDatabase() override;
+    void SetOptionFormVisible(bool visible) override;
+    // The activation pass: opens the archive when needed, then the barcode reader and the
+    // backup menus. Runs on every activation of the window.
+    void Activate();
+
+    // --- engine notifications ---
+    void OnEvent(int p_lngEventCode, const QString& p_strSource,
+                 const QString& p_strDetail) override;
+    void OnInternalMessage(const QString& p_strSource, const QString& p_strMessage) override;
+    void OnReportRequest(std::shared_ptr<DbmsDataSource> p_objDS, int p_intAction,
+                         const QString& p_strTitle) override;
+    void OnQueryMessage(const QString& p_strSource, int p_intKind, const QString& p_strMessage,
+                        bool& p_blnCancel) override;
+
+    // --- the view's state, for the commands and the tests ---
+    const std::shared_ptr<DbmsDataSource>& CurrentDataSource() const { return m_ds; }
+    const std::shared_ptr<DbmsSelectionSet>& CurrentSelectionSet() const { return m_selection; }
+    const std::shared_ptr<DbmsGridLayout>& CurrentGridLayout() const { return m_layout; }
+    // The grid that shows the current view (the hierarchical one for summaries), or nullptr.
+    QAbstractItemView* CurrentGrid() const;
+    // The OID of the grid's current row (a detail row stands for its operation), 0 for none.
+    OID CurrentGridOID() const;
+    bool SelectNode(int index); // 1-based; false when there is no such node
+    bool SelectNode(const QString& key);
+    int SelectedNodeIndex() const; // 0 when none
+    QTreeWidgetItem* NodeAt(int index) const;
+    int SplitterPosition() const { return m_intSplit; }
+
+    // --- commands ---
+    void mnuFileNew_Click();
+    void mnuFileProperties_Click();
+    void mnuFileDelete_Click();
+    void mnuFileClose_Click();
+    void mnuViewToolbar_Click();
+    void mnuViewStatusBar_Click();
+    void mnuHideSection_Click();
+    void mnuSelAll_Click();
+    void mnuSelDate_Click();
+    void mnuSelMonth_Click();
+    void mnuDataSelBeforeQuery_Click();
+    void mnuDataSelCancel_Click();
+    void mnuToolsOptions_Click();
+    void mnuHelpAbout_Click();
+    void mnuHelpContents_Click();
+    void mnuAssociation_Click(const QString& menu, int element);
+    void acmdSectionItem_Click(int index);
+    void cmdDateSel_Click();
+    // Runs the command waiting in the tag of tmFunc, as the timer's tick does.
+    void tmFunc_Timer();
+    // Caption and tooltip of cmdDateSel and the check marks of the selection menu.
+    void RefreshDateSelCaption();
+    // Lays the panes out for a splitter position in twips (-1: the default width, 0: tree
+    // hidden).
+    void ResizeMainLayout(int splitTwips);
+
+    // --- controls (also reachable by objectName) ---
+    QToolBar* tbToolBar;
+    QStatusBar* sbStatusBar;
+    QTreeWidget* tvTreeView;
+    QTableView* dgView;
+    QTreeView* dgReportView;
+    std::array<QLabel*, 2> lblTitle;
+    QPushButton* cmdHideTree;
+    QPushButton* cmdDateSel;
+    QToolButton* cmdGridSetting;
+    QFrame* imgSplitter;
+    QFrame* picSplitter;
+    std::vector<QPushButton*> acmdSectionItem; // element 0: the header
+    QTimer* tmFunc;
+    QTimer* tmClock;
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // frmMain.cpp: construction, placement, activation, notifications
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildClientArea();
+    void LoadPlacement();
+    void SavePlacement();
+    void UnloadOtherWindows();
+    void InitCurrencyState();
+    void UpdateClock();
+    void SplitterMouse(QEvent* event);
+    void PlaceSectionItems(const QRect& area);
+
+    // frmMainView.cpp: the section view
+    void ResetViewCommands();
+    void ApplyEnableRules();
+    void RebuildFieldMenus();
+    void FillAssociationMenus(bool clearOnly);
+    void SetSectionItems();
+    void OpenCurrentRow();
+    void DropView();
+
+    // frmMainCommands.cpp: keys and command helpers
+    bool HandleKey(QKeyEvent* event);
+    void ToolbarClick(const QString& key);
+    void OpenRelated(const QString& menu, int number);
+
+public:
+    // Menus and toolbar buttons by name, for the commands and the tests.
+    QAction* Menu(const QString& name) const;
+    QToolButton* ToolButton(const QString& key) const;
+    QMenu* PopupMenu(const QString& name) const;
+    // The elements of a menu array (element 0 is the design-time one).
+    const std::vector<QAction*>& MenuArray(const QString& name) const;
+
+private:
+    QAction* AddAction(QMenu* menu, const QString& name, const QString& caption,
+                       const QKeySequence& key = {});
+    QMenu* AddMenu(QMenu* parent, const QString& name, const QString& caption);
+    void ClearMenuArray(const QString& name);
+    QAction* AddMenuArrayElement(const QString& name, const QString& caption, const QVariant& tag);
+
+    Hooks m_hooks;
+    std::shared_ptr<DbmsDataSource> m_ds;
+    std::shared_ptr<DbmsSelectionSet> m_selection;
+    std::shared_ptr<DbmsGridLayout> m_layout;
+    QPointer<QLineEdit> m_barcodeTarget;
+    bool m_blnOptionFormVisible = false;
+    bool m_blnActivated = false;
+    bool m_blnMoving = false;
+    bool m_blnBusy = false;     // RefreshDetailView
+    bool m_blnFuncBusy = false; // tmFunc
+    bool m_blnTreeVisible = true;
+    int m_intSplit = 3500;        // twips from the window's left edge
+    int m_intDefaultSplit = 3500; // the stored width, for showing the tree again
+
+    std::map<QString, QAction*> m_actions;
+    std::map<QString, QMenu*> m_menus;
+    std::map<QString, std::vector<QAction*>> m_arrays;
+    std::map<QString, QToolButton*> m_buttons;
+    QMenu* m_findDropDown = nullptr;
+    QLabel* m_statusPanel = nullptr;
+    QLabel* m_datePanel = nullptr;
+    QLabel* m_timePanel = nullptr;
+    QWidget* m_client = nullptr;
+};
