@@ -22,8 +22,7 @@ build: bootstrap
 	cmake --build $(BUILD)
 
 run: build
-	@if [ -x $(BUILD)/app/tessarin ]; then $(BUILD)/app/tessarin; \
-	else echo "The program's windows are not there yet: the engine, the tables and the tools are built."; fi
+	$(BUILD)/app/tessarin
 
 test: build
 	@tmp=$$(mktemp -d); mkdir -p $$tmp/config $$tmp/runtime $$tmp/home; chmod 700 $$tmp/runtime; \

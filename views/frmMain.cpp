@@ -318,6 +318,7 @@ void frmMain::BuildClientArea() {
     cmdDateSel = new QPushButton(m_client);
     cmdDateSel->setObjectName("cmdDateSel");
     cmdDateSel->setToolTip("Imposta il periodo di selezione dei dati");
+    cmdDateSel->hide(); // shown by the views of dated sections
     connect(cmdDateSel, &QPushButton::clicked, this, &frmMain::cmdDateSel_Click);
     cmdGridSetting = new QToolButton(m_client);
     cmdGridSetting->setObjectName("cmdGridSetting");
@@ -418,7 +419,10 @@ void frmMain::ReleaseDatabase() {
 }
 
 bool frmMain::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate && !m_blnOptionFormVisible) {
+    // Showing the window counts as its first activation: without a window manager (a bare X
+    // server, a kiosk session) no activation would ever come.
+    const bool firstShow = event->type() == QEvent::Show && !m_blnActivated;
+    if ((event->type() == QEvent::WindowActivate || firstShow) && !m_blnOptionFormVisible) {
         // Activation runs after the window is painted, so the user sees it before the archive
         // work starts.
         QTimer::singleShot(0, this, [this] {
@@ -429,6 +433,9 @@ bool frmMain::event(QEvent* event) {
 }
 
 void frmMain::Activate() {
+    // Opening the archive lets events run; an activation arriving meanwhile waits for no one.
+    if (m_blnActivating) return;
+    m_blnActivating = true;
     try {
         if (!modGlobal::Database && !modGlobal::Storage) {
             QApplication::processEvents();
@@ -446,6 +453,7 @@ void frmMain::Activate() {
     } catch (...) {
         // Activation never bothers the user: every step reports its own failures.
     }
+    m_blnActivating = false;
 }
 
 void frmMain::InitCurrencyState() {

@@ -151,7 +151,8 @@ private:
     void InitCurrencyState();
     void UpdateClock();
     void SplitterMouse(QEvent* event);
-    void PlaceSectionItems(const QRect& area);
+    // Returns the bottom of the buttons, or the area's top when there are none.
+    int PlaceSectionItems(const QRect& area);
 
     // frmMainView.cpp: the section view
     void ResetViewCommands();
@@ -189,6 +190,7 @@ private:
     QPointer<QLineEdit> m_barcodeTarget;
     bool m_blnOptionFormVisible = false;
     bool m_blnActivated = false;
+    bool m_blnActivating = false;
     bool m_blnMoving = false;
     bool m_blnBusy = false;     // RefreshDetailView
     bool m_blnFuncBusy = false; // tmFunc

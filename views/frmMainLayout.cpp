@@ -65,13 +65,15 @@ void frmMain::ResizeMainLayout(int splitTwips) {
         cmdDateSel->setGeometry(titleRight, 0, dateWidth, titleHeight);
     }
     lblTitle[1]->setGeometry(titleLeft, 0, std::max(titleRight - titleLeft, 0), titleHeight);
-    const QRect data(left, titleHeight, width, std::max(client.height() - titleHeight, 0));
+    // A section with child sections shows their buttons above its grid, when it has one.
+    QRect data(left, titleHeight, width, std::max(client.height() - titleHeight, 0));
+    const int buttonsBottom = PlaceSectionItems(data);
+    if (buttonsBottom > data.top()) data.setTop(buttonsBottom + Px(ButtonGap));
     dgView->setGeometry(data);
     dgReportView->setGeometry(data);
-    PlaceSectionItems(data);
 }
 
-void frmMain::PlaceSectionItems(const QRect& area) {
+int frmMain::PlaceSectionItems(const QRect& area) {
     // Left to right in rows, with a gap around each button.
     const int gap = Px(ButtonGap);
     int x = area.left() + gap;
@@ -90,6 +92,7 @@ void frmMain::PlaceSectionItems(const QRect& area) {
         x += size.width() + gap;
         rowHeight = std::max(rowHeight, size.height());
     }
+    return acmdSectionItem.empty() ? area.top() : y + rowHeight;
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {

@@ -1,7 +1,7 @@
 // The paged grid model over real archives: cell texts and values, columns from layouts, rows
 // and OIDs, resets, a hundred thousand rows, and binding to a real table view.
-#include "DbmsFormService.h"
 #include "DbmsGridModel.h"
+#include "DbmsFormService.h"
 #include "EngineTestSchema.h"
 #include "FormsTestMain.h"
 
@@ -17,11 +17,14 @@ namespace {
 constexpr int BigRows = 100'000;
 constexpr auto Fatal = QAbstractItemModelTester::FailureReportingMode::QtTest;
 
-QString Code(int i) { return QString("P%1").arg(i, 6, 10, QChar('0')); }
+QString Code(int i) {
+    return QString("P%1").arg(i, 6, 10, QChar('0'));
+}
 
 QStringList FieldsOf(const DbmsGridModel& model) {
     QStringList fields;
-    for (const auto& c : model.Columns()) fields << c.Field;
+    for (const auto& c : model.Columns())
+        fields << c.Field;
     return fields;
 }
 
@@ -32,7 +35,8 @@ std::shared_ptr<DbmsGridLayout> MakeLayout(const TestArchive& a, const QString& 
     {
         DbmsGridLayout layout(ini, "Vendite");
         layout.SetFieldSequence(sequence);
-        for (const auto& [field, twips] : widths) layout.SetColumnWidth(field, twips);
+        for (const auto& [field, twips] : widths)
+            layout.SetColumnWidth(field, twips);
     }
     return DbmsGridLayout::Load(ini, "Vendite");
 }
@@ -64,7 +68,9 @@ void DbmsGridModelTest::initTestCase() {
     // More rows than a page of the data source, so reads cross pages.
     small.db->BeginTrans();
     for (int i = 1; i <= 600; ++i)
-        persone->AddRow({{"Codice", Code(i)}, {"Nome", QString("Nome %1").arg(i)}, {"Punti", i},
+        persone->AddRow({{"Codice", Code(i)},
+                         {"Nome", QString("Nome %1").arg(i)},
+                         {"Punti", i},
                          {"Attivo", i % 2 == 0}});
     small.db->CommitTrans();
     mario = persone->AddRow({{"Codice", "MR"}, {"Nome", "Mario"}});
@@ -255,9 +261,10 @@ void DbmsGridModelTest::bindGridAppliesTheLayoutToARealView() {
     DbmsGridModel* model = service.BindGrid(&view, small.Open("Vendite"), layout);
     QVERIFY(view.model() == model && model->parent() == &view);
     QCOMPARE(FieldsOf(*model), (QStringList{"Note", "Importo", "Data"}));
-    // Twips to pixels, 15 to one, rounded; no width stored, the header's own.
+    // Twips to pixels, 15 to one, rounded; no width stored, room for an amount.
     QCOMPARE(view.horizontalHeader()->sectionSize(0), 200);
-    QCOMPARE(view.horizontalHeader()->sectionSize(1), view.horizontalHeader()->defaultSectionSize());
+    QVERIFY(view.horizontalHeader()->sectionSize(1) >
+            view.horizontalHeader()->fontMetrics().horizontalAdvance("0.000.000,00"));
     QCOMPARE(view.horizontalHeader()->sectionSize(2), 67);
 
     // A click selects the whole row; its bookmark positions the data source.
@@ -283,7 +290,7 @@ void DbmsGridModelTest::rebindingReplacesOnlyOurModel() {
     QVERIFY(view.model() == second.data());
     // A new binding starts with every column shown, at its own width.
     QVERIFY(!view.isColumnHidden(1));
-    QCOMPARE(view.horizontalHeader()->sectionSize(0), view.horizontalHeader()->defaultSectionSize());
+    QVERIFY(view.horizontalHeader()->sectionSize(0) != 300);
 
     QVERIFY(!service.BindGrid(&view, nullptr)); // no data source: the view is unbound
     QVERIFY(second.isNull() && !view.model());
