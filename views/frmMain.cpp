@@ -425,16 +425,14 @@ bool frmMain::event(QEvent* event) {
     if ((event->type() == QEvent::WindowActivate || firstShow) && !m_blnOptionFormVisible) {
         // Activation runs after the window is painted, so the user sees it before the archive
         // work starts.
-        QTimer::singleShot(0, this, [this] {
-            if (!m_blnOptionFormVisible) Activate();
-        });
+        QTimer::singleShot(0, this, &frmMain::Activate);
     }
     return QMainWindow::event(event);
 }
 
 void frmMain::Activate() {
     // Opening the archive lets events run; an activation arriving meanwhile waits for no one.
-    if (m_blnActivating) return;
+    if (m_blnActivating || m_blnOptionFormVisible) return;
     m_blnActivating = true;
     try {
         if (!modGlobal::Database && !modGlobal::Storage) {

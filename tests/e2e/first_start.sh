@@ -38,3 +38,19 @@ tables=$(sqlite3 "$archive" "SELECT COUNT(*) FROM _Tables;")
 payments=$(sqlite3 "$archive" "SELECT COUNT(*) FROM TipiPagamento;")
 [ "$payments" -gt 0 ] || fail "no default payment types"
 echo "ok: archive with $tables tables and $payments payment types"
+
+# A first start left with Esc ends the program and creates nothing.
+rm -rf "$work/home" "$work/config"
+mkdir -p "$work/home" "$work/config"
+"$program" &
+pid=$!
+options=$(timeout 30 xdotool search --sync --name '^Impostazioni$' | head -1)
+[ -n "$options" ] || fail "the options window did not appear the second time"
+xdotool windowfocus --sync "$options" key Escape
+for _ in $(seq 1 50); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.2
+done
+kill -0 "$pid" 2>/dev/null && fail "the program goes on after the options were left"
+[ -e "$work/home/Tessarin.mdb" ] && fail "an archive was created although the options were left"
+echo "ok: leaving the options ends the program"

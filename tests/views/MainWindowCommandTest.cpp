@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QCalendarWidget>
 #include <QDialog>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -205,4 +206,24 @@ TEST_F(MainWindowTest, HelpWithoutAHelpFile) {
     EXPECT_EQ(prompter.LastMessage().Text,
               "Unable to display Help Contents. There is no Help associated with this project.");
     EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Information);
+}
+
+TEST_F(MainWindowTest, OptionsWithANewFolderReopenTheArchiveThere) {
+    frmMain& window = Start();
+    window.mnuToolsOptions_Click();
+    auto* options = window.findChild<QDialog*>("frmOptions");
+    ASSERT_NE(options, nullptr);
+    // While the options are open, activation leaves the archive alone.
+    window.ReleaseDatabase();
+    window.Activate();
+    EXPECT_FALSE(modGlobal::Database);
+    options->findChild<QLineEdit*>("txtWorkDir")->setText(m_dir.filePath("nuova"));
+    prompter.Answer(PromptAnswer::Yes);
+    options->findChild<QPushButton*>("cmdOK")->click();
+    EXPECT_EQ(prompter.LastMessage().Text, "L'indirizzario di lavoro e' cambiato.\r\rConfermi ?");
+    EXPECT_FALSE(modGlobal::Database);
+    EXPECT_FALSE(window.CurrentDataSource());
+    window.Activate();
+    EXPECT_TRUE(QFile::exists(m_dir.filePath("nuova/Tessarin.mdb")));
+    EXPECT_EQ(modGlobal::ReadSetting("Configuration", "RootDir"), m_dir.filePath("nuova"));
 }
