@@ -61,10 +61,7 @@ bool InitDatabase(bool wasActivated, QWidget* mainWindow, itfNotifyEvent* notify
         frmMessage::Unload();
     } catch (const std::exception& e) {
         frmMessage::Unload();
-        const auto* engine = dynamic_cast<const DbmsError*>(&e);
-        ReportError("Inizializzazione database fallita: \r\r" +
-                        (engine ? engine->Description() : QString::fromUtf8(e.what())),
-                    e, mainWindow);
+        ReportError("Inizializzazione database fallita: \r\r" + ErrorDescription(e), e, mainWindow);
     }
     return true;
 }

@@ -1,1 +1,371 @@
-int main() { return 0; }
+// Opening the "Lista Operazioni" view of the main window on a generated archive of about a
+// thousand sold-article lines and on one of about a million, beside the same first screen read
+// straight through SQLite: with every operation shown, and with one day's only, which is what
+// the window shows at start. The closing table prints the ratios.
+
+#include "BenchArchive.h"
+#include "BenchReport.h"
+#include "DbmsClock.h"
+#include "InitDatabase.h"
+#include "ScriptedPrompter.h"
+#include "clsArchiveGenerator.h"
+#include "frmMain.h"
+#include "frmMessage.h"
+#include "modGlobal.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLocale>
+#include <QSettings>
+#include <QTableView>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <stdexcept>
+
+using namespace Bench;
+
+namespace {
+
+const QString SectionKey = QStringLiteral("Lista Operazioni");
+constexpr int ScreenRows = 50;
+constexpr int PaintWidth = 1000;
+constexpr int PaintHeight = 700;
+
+// The columns the view shows, in the grid's order, the customer by its description.
+constexpr const char* RawColumns =
+    "SELECT o.Data, o.Importo, o.PuntiAssegnati, o.PuntiBonus, o.PuntiSpesi, "
+    "o.RiferimentoVoucher, o.Note, c.Descrizione FROM OperazioniVendite AS o "
+    "LEFT JOIN Clienti AS c ON c.OID = o.OID_Cliente";
+constexpr const char* RawDayCondition = " WHERE o.Data >= ?1 AND o.Data < ?2";
+constexpr const char* RawOrder = " ORDER BY o.Data, o.OID_Cliente LIMIT 50";
+
+// --- the archives, kept between runs: the big one takes minutes to make ---
+
+struct Generated {
+    const char* Name;
+    GeneratorSizes Sizes;
+    QString Folder;             // holds Tessarin.mdb, as RootDir does
+    qint64 Sales = 0;           // rows of OperazioniVendite
+    QDate Day;                  // the busiest day, the one the day view shows
+    qint64 DaySales = 0;
+    std::unique_ptr<RawDb> Raw; // the raw side's connection, kept for the run
+};
+
+GeneratorSizes Sizes(int customers, int sales) {
+    GeneratorSizes s;
+    s.Customers = customers;
+    s.Sales = sales;
+    s.Lines = 4;
+    return s;
+}
+
+Generated g_small{"small", Sizes(100, 250), {}, 0, {}, 0, {}};
+Generated g_big{"big", Sizes(100'000, 250'000), {}, 0, {}, 0, {}};
+
+QString CacheDir() {
+    const QString set = qEnvironmentVariable("TESSARIN_BENCH_DIR");
+    return set.isEmpty() ? QDir::tempPath() + "/tessarin-bench" : set;
+}
+
+qint64 Count(RawDb& db, const char* table) {
+    RawStatement st(db.Handle(), (std::string("SELECT COUNT(*) FROM ") + table).c_str());
+    st.Step();
+    return sqlite3_column_int64(*st, 0);
+}
+
+// A cached archive is used only when it holds what these sizes make: the generator spends
+// points on prizes and caps some sales, so the lines come near sales x lines, never above.
+bool HasExpectedSize(const QString& path, const GeneratorSizes& sizes) {
+    if (!QFile::exists(path) || QFile::exists(path + "-journal")) return false;
+    try {
+        RawDb db(path, false);
+        const qint64 lines = Count(db, "ArticoliVenduti");
+        const qint64 most = qint64(sizes.Sales) * sizes.Lines;
+        return Count(db, "OperazioniVendite") == sizes.Sales &&
+               Count(db, "Clienti") >= sizes.Customers && lines > most * 8 / 10 && lines <= most;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// Made in a folder of its own and renamed when whole, so a run stopped half-way leaves nothing
+// that looks usable.
+void Generate(const QString& folder, const GeneratorSizes& sizes) {
+    const QString partial = folder + ".partial";
+    QDir(partial).removeRecursively();
+    QDir(folder).removeRecursively();
+    if (!QDir().mkpath(partial)) throw std::runtime_error("cannot make " + partial.toStdString());
+    std::fprintf(stderr, "making %s (kept for the next runs)\n", qPrintable(folder));
+    QElapsedTimer clock;
+    clock.start();
+    clsArchiveGenerator(sizes).Generate(partial + "/" + modGlobal::ArchiveName,
+                                        [](const QString& phase, qint64 ms) {
+                                            std::fprintf(stderr, "  %-56s %6.1f s\n",
+                                                         qPrintable(phase), double(ms) / 1000);
+                                        });
+    if (!QDir().rename(partial, folder))
+        throw std::runtime_error("cannot rename " + partial.toStdString());
+    std::fprintf(stderr, "  done in %.1f s\n", double(clock.elapsed()) / 1000);
+}
+
+Generated& Ready(Generated& archive) {
+    if (archive.Raw) return archive;
+    const GeneratorSizes& s = archive.Sizes;
+    archive.Folder = QString("%1/views-%2c-%3s-%4l-seed%5")
+                         .arg(CacheDir())
+                         .arg(s.Customers)
+                         .arg(s.Sales)
+                         .arg(s.Lines)
+                         .arg(s.Seed);
+    const QString path = archive.Folder + "/" + modGlobal::ArchiveName;
+    if (!HasExpectedSize(path, s)) Generate(archive.Folder, s);
+    archive.Raw = std::make_unique<RawDb>(path, false);
+    archive.Sales = Count(*archive.Raw, "OperazioniVendite");
+    RawStatement busiest(archive.Raw->Handle(),
+                         "SELECT substr(Data, 1, 10) AS Day, COUNT(*) AS Sales "
+                         "FROM OperazioniVendite GROUP BY Day ORDER BY Sales DESC, Day DESC "
+                         "LIMIT 1");
+    if (busiest.Step() != SQLITE_ROW) throw std::runtime_error("archive without sales");
+    archive.Day = QDate::fromString(
+        QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(*busiest, 0))),
+        "yyyy-MM-dd");
+    archive.DaySales = sqlite3_column_int64(*busiest, 1);
+    return archive;
+}
+
+// --- the program's side: settings and archive as at start-up ---
+
+std::unique_ptr<QTemporaryDir> g_home;
+std::unique_ptr<ScriptedPrompter> g_prompter;
+const Generated* g_open = nullptr;
+
+void CloseArchive() {
+    frmMessage::Unload();
+    modGlobal::Database.reset();
+    modGlobal::Storage.reset();
+    g_open = nullptr;
+}
+
+// Opens the archive the way the program does, once per archive: only the view is timed.
+void UseArchive(const Generated& archive, bool day) {
+    if (!g_home) {
+        g_home = std::make_unique<QTemporaryDir>();
+        if (!g_home->isValid()) throw std::runtime_error("cannot make a temporary folder");
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, g_home->filePath("config"));
+        qputenv("TESSARIN_HOME", g_home->filePath("home").toUtf8());
+        modGlobal::LoadSettings();
+        g_prompter = std::make_unique<ScriptedPrompter>();
+    }
+    if (g_open != &archive) {
+        CloseArchive();
+        modGlobal::RootDir = archive.Folder;
+        modGlobal::InitDatabase(true, nullptr, nullptr, nullptr);
+        if (!modGlobal::ArchiveOpen()) throw std::runtime_error("archive not opened");
+        g_open = &archive;
+    }
+    // The window takes "today" as its selected date: the day view stands on the busiest day.
+    if (day)
+        DbmsClock::SetFixed(QDateTime(archive.Day, QTime(10, 0)));
+    else
+        DbmsClock::Reset();
+    modGlobal::DaySelection = day;
+    modGlobal::MonthSelection = false;
+}
+
+// Whatever the program asked is a fault of the run: nobody is there to answer.
+bool Unasked(benchmark::State& state) {
+    if (g_prompter->Failures().isEmpty() && g_prompter->History().empty()) return true;
+    const QString asked = g_prompter->Failures().isEmpty() ? g_prompter->Messages().join(" | ")
+                                                           : g_prompter->Failures().join(" | ");
+    state.SkipWithError(("the program asked: " + asked).toStdString());
+    return false;
+}
+
+std::unique_ptr<frmMain> OpenView() {
+    auto main = std::make_unique<frmMain>();
+    // What the first activation does once the archive is open.
+    main->SetTreeViewNodes();
+    if (!main->SelectNode(SectionKey)) throw std::runtime_error("no Lista Operazioni node");
+    main->RefreshDetailView();
+    return main;
+}
+
+void Paint(frmMain& main) {
+    main.dgView->resize(PaintWidth, PaintHeight);
+    benchmark::DoNotOptimize(main.dgView->grab());
+}
+
+void CloseWindow(std::unique_ptr<frmMain>& main) {
+    main.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+enum Selection { AllDays, OneDay };
+enum Step { OpenOnly, OpenAndPaint };
+
+std::string Key(const Generated& archive, Selection selection, const char* what) {
+    return std::string(archive.Name) + (selection == OneDay ? ".day." : ".all.") + what;
+}
+
+void BM_View(benchmark::State& state, Generated* archive, Selection selection, Step step) {
+    Ready(*archive);
+    UseArchive(*archive, selection == OneDay);
+    const qint64 expected = selection == OneDay ? archive->DaySales : archive->Sales;
+    Stopwatch watch(state, Key(*archive, selection, step == OpenOnly ? "open" : "paint"));
+    for (auto _ : state) {
+        watch.Start();
+        auto main = OpenView();
+        if (step == OpenAndPaint) Paint(*main);
+        watch.Stop();
+        const QAbstractItemModel* model = main->dgView->model();
+        const qint64 rows = model ? model->rowCount() : -1;
+        CloseWindow(main);
+        if (rows != expected) {
+            state.SkipWithError("the view shows a wrong number of rows");
+            break;
+        }
+        if (!Unasked(state)) break;
+    }
+    state.counters["rows"] = double(expected);
+}
+
+// The same first screen straight from the file: the count for the scroll bar and the first
+// 50 rows in the view's order, every shown column read.
+void BM_Raw(benchmark::State& state, Generated* archive, Selection selection) {
+    sqlite3* db = Ready(*archive).Raw->Handle();
+    const std::string where = selection == OneDay ? RawDayCondition : "";
+    const std::string count = "SELECT COUNT(*) FROM OperazioniVendite AS o" + where;
+    const std::string screen = RawColumns + where + RawOrder;
+    const std::string from = archive->Day.toString("yyyy-MM-dd 00:00:00").toStdString();
+    const std::string to = archive->Day.addDays(1).toString("yyyy-MM-dd 00:00:00").toStdString();
+    auto bindDay = [&](RawStatement& st) {
+        if (selection != OneDay) return;
+        sqlite3_bind_text(*st, 1, from.data(), int(from.size()), SQLITE_STATIC);
+        sqlite3_bind_text(*st, 2, to.data(), int(to.size()), SQLITE_STATIC);
+    };
+    const qint64 expected = selection == OneDay ? archive->DaySales : archive->Sales;
+    Stopwatch watch(state, Key(*archive, selection, "raw"));
+    for (auto _ : state) {
+        watch.Start();
+        RawStatement counted(db, count.c_str());
+        bindDay(counted);
+        counted.Step();
+        const qint64 rows = sqlite3_column_int64(*counted, 0);
+        RawStatement st(db, screen.c_str());
+        bindDay(st);
+        qint64 sum = 0, shown = 0;
+        while (st.Step() == SQLITE_ROW) {
+            for (int c : {0, 5, 6, 7}) {
+                benchmark::DoNotOptimize(sqlite3_column_text(*st, c));
+                sum += sqlite3_column_bytes(*st, c);
+            }
+            for (int c : {1, 2, 3, 4})
+                sum += sqlite3_column_int64(*st, c);
+            ++shown;
+        }
+        benchmark::DoNotOptimize(sum);
+        watch.Stop();
+        if (rows != expected || shown != std::min<qint64>(rows, ScreenRows)) {
+            state.SkipWithError("raw: wrong rows");
+            break;
+        }
+    }
+    state.counters["rows"] = double(expected);
+}
+
+// The window and its section tree alone, no view: the part of opening that no archive size
+// changes.
+void BM_Window(benchmark::State& state) {
+    Ready(g_big);
+    UseArchive(g_big, false);
+    Stopwatch watch(state, "window");
+    for (auto _ : state) {
+        watch.Start();
+        auto main = std::make_unique<frmMain>();
+        main->SetTreeViewNodes();
+        watch.Stop();
+        CloseWindow(main);
+        if (!Unasked(state)) break;
+    }
+}
+
+} // namespace
+
+#define VIEW_BENCHMARKS(archive)                                                                  \
+    BENCHMARK_CAPTURE(BM_View, archive##_all_open, &g_##archive, AllDays, OpenOnly)               \
+        ->UseManualTime()                                                                         \
+        ->Unit(benchmark::kMillisecond);                                                          \
+    BENCHMARK_CAPTURE(BM_View, archive##_all_paint, &g_##archive, AllDays, OpenAndPaint)          \
+        ->UseManualTime()                                                                         \
+        ->Unit(benchmark::kMillisecond);                                                          \
+    BENCHMARK_CAPTURE(BM_Raw, archive##_all, &g_##archive, AllDays)                               \
+        ->UseManualTime()                                                                         \
+        ->Unit(benchmark::kMillisecond);                                                          \
+    BENCHMARK_CAPTURE(BM_View, archive##_day_open, &g_##archive, OneDay, OpenOnly)                \
+        ->UseManualTime()                                                                         \
+        ->Unit(benchmark::kMillisecond);                                                          \
+    BENCHMARK_CAPTURE(BM_View, archive##_day_paint, &g_##archive, OneDay, OpenAndPaint)           \
+        ->UseManualTime()                                                                         \
+        ->Unit(benchmark::kMillisecond);                                                          \
+    BENCHMARK_CAPTURE(BM_Raw, archive##_day, &g_##archive, OneDay)                                \
+        ->UseManualTime()                                                                         \
+        ->Unit(benchmark::kMillisecond)
+
+VIEW_BENCHMARKS(small);
+VIEW_BENCHMARKS(big);
+BENCHMARK(BM_Window)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    DbmsClock::PinTimeZone();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    try {
+        // Made before any timing, so a first run's minutes of generation stay out of the
+        // framework's sizing.
+        Ready(g_small);
+        Ready(g_big);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "views_bench: %s\n", e.what());
+        return 1;
+    }
+    std::printf("small: %lld sales, day %s with %lld; big: %lld sales, day %s with %lld\n",
+                static_cast<long long>(g_small.Sales), qPrintable(g_small.Day.toString(Qt::ISODate)),
+                static_cast<long long>(g_small.DaySales), static_cast<long long>(g_big.Sales),
+                qPrintable(g_big.Day.toString(Qt::ISODate)),
+                static_cast<long long>(g_big.DaySales));
+    benchmark::RunSpecifiedBenchmarks();
+    const char* raw = "COUNT(*) + first 50 rows";
+    const char* rawDay = "COUNT(*) + first 50 rows, WHERE day";
+    PrintFigures({
+        {"1k lines: view opened", "small.all.open", "small.all.raw", raw, 0},
+        {"1k lines: view opened + first paint", "small.all.paint", "small.all.raw", raw, 0},
+        {"1k lines, one day: view opened", "small.day.open", "small.day.raw", rawDay, 0},
+        {"1k lines, one day: opened + first paint", "small.day.paint", "small.day.raw", rawDay, 0},
+        {"1M lines: view opened", "big.all.open", "big.all.raw", raw, 0},
+        {"1M lines: view opened + first paint", "big.all.paint", "big.all.raw", raw, 0},
+        {"1M lines, one day: view opened", "big.day.open", "big.day.raw", rawDay, 0},
+        {"1M lines, one day: opened + first paint", "big.day.paint", "big.day.raw", rawDay, 0},
+        // The same step on both archives: how much of it grows with the archive.
+        {"view opened, 1M lines vs 1k", "big.all.open", "small.all.open", "the same on 1k lines",
+         0},
+        {"opened + first paint, 1M lines vs 1k", "big.all.paint", "small.all.paint",
+         "the same on 1k lines", 0},
+        {"one day, opened + painted, 1M vs 1k", "big.day.paint", "small.day.paint",
+         "the same on 1k lines", 0},
+        {"main window + section tree alone", "window", "small.all.open",
+         "view opened on 1k lines", 0},
+    });
+    CloseArchive();
+    g_prompter.reset();
+    DbmsClock::Reset();
+    g_small.Raw.reset();
+    g_big.Raw.reset();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -46,6 +46,11 @@ void ReportError(const QString& text, qint64 number, const QString& description,
     Prompter().Exec(window);
 }
 
+QString ErrorDescription(const std::exception& error) {
+    if (const auto* engine = dynamic_cast<const DbmsError*>(&error)) return engine->Description();
+    return QString::fromUtf8(error.what());
+}
+
 void ReportError(const QString& text, const std::exception& error, QWidget* owner) {
     if (const auto* engine = dynamic_cast<const DbmsError*>(&error))
         ReportError(text, engine->Number(), engine->Description(), owner);

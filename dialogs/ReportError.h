@@ -15,6 +15,9 @@ inline const QString kEngineMessage124 = "Impossibile completare l'operazione ri
 // hexadecimal in brackets. Engine error 124 gives "124 (8004007C)", error 53 "53 (35)".
 QString ErrorCodeText(qint64 number);
 
+// The description of a caught error, as the reports show it after their context text.
+QString ErrorDescription(const std::exception& error);
+
 // Reports the error `number` with its `description`. `text` says what failed; when empty the
 // description is shown instead.
 void ReportError(const QString& text, qint64 number, const QString& description,

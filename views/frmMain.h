@@ -167,6 +167,7 @@ private:
     bool HandleKey(QKeyEvent* event);
     void ToolbarClick(const QString& key);
     void OpenRelated(const QString& menu, int number);
+    void ChooseSelectionDate(bool month);
 
 public:
     // Menus and toolbar buttons by name, for the commands and the tests.

@@ -5,6 +5,7 @@
 #include "DbmsFormService.h"
 #include "DbmsGridModel.h"
 #include "DbmsTreeModel.h"
+#include "ReportError.h"
 #include "frmAbout.h"
 #include "frmDateSetting.h"
 #include "frmOptions.h"
@@ -152,29 +153,23 @@ void frmMain::mnuSelAll_Click() {
 }
 
 void frmMain::mnuSelDate_Click() {
-    frmDateSetting picker(this);
-    const QVariant date = picker.SetDate(modGlobal::SelectedDate, -1, -1);
-    if (!date.isValid()) {
-        RefreshDateSelCaption();
-        return;
-    }
-    modGlobal::SelectedDate = date.toDate();
-    modGlobal::DaySelection = true;
-    modGlobal::MonthSelection = false;
-    RefreshDateSelCaption();
-    RefreshDetailView();
+    ChooseSelectionDate(false);
 }
 
 void frmMain::mnuSelMonth_Click() {
+    ChooseSelectionDate(true);
+}
+
+void frmMain::ChooseSelectionDate(bool month) {
     frmDateSetting picker(this);
     const QVariant date = picker.SetDate(modGlobal::SelectedDate, -1, -1);
     if (!date.isValid()) {
-        RefreshDateSelCaption();
+        RefreshDateSelCaption(); // the click has turned the check mark; put it back
         return;
     }
     modGlobal::SelectedDate = date.toDate();
-    modGlobal::MonthSelection = true;
-    modGlobal::DaySelection = false;
+    modGlobal::DaySelection = !month;
+    modGlobal::MonthSelection = month;
     RefreshDateSelCaption();
     RefreshDetailView();
 }
@@ -271,9 +266,7 @@ void frmMain::OpenRelated(const QString& menu, int number) {
         const auto related = DbmsOpenRelated(*m_ds, kind, number);
         FormService().ShowRowList(this, *related, related->Table()->Caption());
     } catch (const std::exception& e) {
-        const auto* engine = dynamic_cast<const DbmsError*>(&e);
-        ShowMessage(this, "Si e' verificato un errore:\r\r" +
-                              (engine ? engine->Description() : QString::fromUtf8(e.what())));
+        ShowMessage(this, "Si e' verificato un errore:\r\r" + ErrorDescription(e));
     }
 }
 

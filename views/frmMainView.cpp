@@ -325,10 +325,7 @@ void frmMain::RefreshDetailView(QString& order) {
         }
     } catch (const std::exception& e) {
         frmMessage::Unload();
-        const auto* engine = dynamic_cast<const DbmsError*>(&e);
-        ReportError("Visualizzazione dati fallita: \r\r" +
-                        (engine ? engine->Description() : QString::fromUtf8(e.what())),
-                    e, this);
+        ReportError("Visualizzazione dati fallita: \r\r" + ErrorDescription(e), e, this);
     }
     ApplyEnableRules();
     SetSectionItems();
