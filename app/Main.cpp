@@ -2,9 +2,11 @@
 
 #include "DbmsClock.h"
 #include "InitDatabase.h"
+#include "frmAddClienti.h"
 #include "frmMain.h"
 #include "frmMessage.h"
 #include "frmSplash.h"
+#include "frmVendite.h"
 #include "modGlobal.h"
 #include "modTranslations.h"
 
@@ -39,6 +41,14 @@ int Main(int argc, char** argv) {
     frmMain::Hooks hooks;
     hooks.InitDatabase = [&main](bool wasActivated) {
         if (!InitDatabase(wasActivated, main, main, main)) QCoreApplication::exit(0);
+    };
+    // The sale and customer windows send the reader's codes through the main window.
+    const auto barcodeTarget = [&main](QLineEdit* target) { main->SetBarcodeControl(target); };
+    hooks.NewVendita = [barcodeTarget](QWidget* owner) {
+        frmVendite::ShowModal(owner, barcodeTarget);
+    };
+    hooks.NewCliente = [barcodeTarget](QWidget* owner) {
+        frmAddClienti::ShowModal(owner, barcodeTarget);
     };
     auto window = std::make_unique<frmMain>(std::move(hooks));
     main = window.get();

@@ -14,7 +14,9 @@ DbmsError SqlError(const QString& context, const std::exception& e) {
 }
 } // namespace
 
-DbmsStorage::~DbmsStorage() { Close(); }
+DbmsStorage::~DbmsStorage() {
+    Close();
+}
 
 void DbmsStorage::CheckFormat(int format) const {
     if (format != FormatSQLite)
@@ -26,8 +28,9 @@ void DbmsStorage::Create(int format, const QString& path) {
     CheckFormat(format);
     Close();
     if (QFileInfo::exists(path))
-        throw DbmsError(DbmsError::FileExists,
-                        QString("Impossibile creare l'archivio: il file esiste già (%1)").arg(path));
+        throw DbmsError(
+            DbmsError::FileExists,
+            QString("Impossibile creare l'archivio: il file esiste già (%1)").arg(path));
     try {
         m_db = std::make_unique<SQLite::Database>(path.toStdString(),
                                                   SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
@@ -126,7 +129,8 @@ void DbmsStorage::ReturnCursor(const QString& sql, std::unique_ptr<SQLite::State
 void DbmsStorage::Close() {
     m_cache.clear();
     m_idleCursors.clear();
-    for (auto* cursor : std::as_const(m_cursors)) cursor->reset();
+    for (auto* cursor : std::as_const(m_cursors))
+        cursor->reset();
     if (m_db) {
         // An open transaction at close is abandoned: SQLite rolls it back.
         m_depth = 0;
@@ -143,13 +147,15 @@ SQLite::Statement& DbmsStorage::Cached(const QString& sql) {
     auto it = m_cache.find(sql);
     if (it == m_cache.end()) {
         try {
-            it = m_cache.insert(sql, std::make_shared<SQLite::Statement>(Connection(),
-                                                                          sql.toStdString()));
+            it = m_cache.insert(
+                sql, std::make_shared<SQLite::Statement>(Connection(), sql.toStdString()));
         } catch (const SQLite::Exception& e) {
             throw SqlError("Errore nella preparazione dell'istruzione", e);
         }
     } else {
-        (*it)->reset();
+        // A statement whose last run failed (a constraint, a full disk) reports that failure
+        // again on reset; the failure was already raised then, and the statement is sound.
+        (*it)->tryReset();
         (*it)->clearBindings();
     }
     return **it;

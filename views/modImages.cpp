@@ -1,12 +1,18 @@
 #include "modImages.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QStyle>
 
 namespace {
 
+// The style decodes its pictures anew on every request; the tree and the toolbar ask for
+// the same few each time the window is built, so each is made once.
 QIcon Standard(QStyle::StandardPixmap pixmap) {
-    return QApplication::style()->standardIcon(pixmap);
+    static QHash<int, QIcon> made;
+    auto it = made.find(pixmap);
+    if (it == made.end()) it = made.insert(pixmap, QApplication::style()->standardIcon(pixmap));
+    return *it;
 }
 
 } // namespace

@@ -71,23 +71,45 @@ TEST(DbmsStorage, NestedTransactionsRollBackOnlyTheirOwnPart) {
     EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Tipi WHERE Descrizione = 'tenuto'"), 1);
 }
 
+TEST(DbmsStorage, AStatementThatFailedOnceWorksAgain) {
+    TestArchive a;
+    a.Create();
+    auto tipi = a.Open("Tipi");
+    const OID row = tipi->AddRow({{"Descrizione", "prima"}});
+    a.storage->Execute("CREATE TRIGGER guasto BEFORE UPDATE ON Tipi "
+                       "BEGIN SELECT RAISE(ABORT, 'disco guasto'); END");
+    tipi->Locate(row);
+    tipi->SetValue("Descrizione", "seconda");
+    EXPECT_THROW(tipi->Update(), DbmsError);
+    tipi->CancelUpdate();
+    a.storage->Execute("DROP TRIGGER guasto");
+    // The same cached update, now that the disk is back.
+    tipi->Locate(row);
+    tipi->SetValue("Descrizione", "seconda");
+    EXPECT_NO_THROW(tipi->Update());
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Tipi WHERE Descrizione = 'seconda'"), 1);
+}
+
 TEST(DbmsAttach, CreatesTablesOnceAndCallsTheirRules) {
     TestArchive a;
     EventLog log;
-    for (auto name : {"Tipi", "Persone"}) a.schema.Table(name).log = &log;
+    for (auto name : {"Tipi", "Persone"})
+        a.schema.Table(name).log = &log;
     a.schema.Table("Tipi").onStruct = [](DbmsDataSource& ds, double, double, bool created) {
         if (created) ds.AddRow({{"Descrizione", "Base"}});
     };
     a.Create();
-    EXPECT_EQ(log.Lines, (QStringList{"Tipi.Struct(1,0,1)", "Tipi.NewRow", "Tipi.Field(Descrizione)",
-                                      "Persone.Struct(1,0,1)"}));
+    EXPECT_EQ(log.Lines, (QStringList{"Tipi.Struct(1,0,1)", "Tipi.NewRow",
+                                      "Tipi.Field(Descrizione)", "Persone.Struct(1,0,1)"}));
     EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Tipi"), 1);
     // The link tables and reference columns of the file format exist.
     EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM sqlite_master WHERE name IN "
                        "('Vendite__Righe','Vendite__Tags')"),
               2);
-    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM pragma_table_info('Righe') WHERE name='OID_Prodotti'"), 1);
-    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM pragma_table_info('Vendite') WHERE name='OID_Persona'"), 1);
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM pragma_table_info('Righe') WHERE name='OID_Prodotti'"),
+              1);
+    EXPECT_EQ(
+        a.Scalar("SELECT COUNT(*) FROM pragma_table_info('Vendite') WHERE name='OID_Persona'"), 1);
 
     log.Lines.clear();
     a.Reopen();
@@ -127,14 +149,16 @@ TEST(DbmsAttach, AFailedUpgradeLeavesTheFileAsItWas) {
     EXPECT_EQ(a.db->State(), DbmsDatabase::StateClosed);
     SQLite::Database check(a.Path().toStdString());
     EXPECT_EQ(check.execAndGet("SELECT Nome FROM Persone").getString(), "Anna");
-    EXPECT_EQ(check.execAndGet("SELECT Version FROM _Tables WHERE Name='Persone'").getDouble(), 1.0);
+    EXPECT_EQ(check.execAndGet("SELECT Version FROM _Tables WHERE Name='Persone'").getDouble(),
+              1.0);
 }
 
 TEST(DbmsAttach, TablesAndFieldsAreListedWithTheirTypeCodes) {
     TestArchive a;
     a.Create();
     std::vector<QString> names;
-    for (auto& t : a.db->Tables()) names.push_back(t->Name());
+    for (auto& t : a.db->Tables())
+        names.push_back(t->Name());
     EXPECT_EQ(names, a.schema.order);
     auto righe = a.db->Item("righe");
     EXPECT_EQ(righe->Caption(), "Tabella Righe");

@@ -1,0 +1,121 @@
+#include "frmAddClienti.h"
+
+#include "DbmsFormService.h"
+#include "ReportError.h"
+#include "itfPrompter.h"
+#include "modGlobal.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+// The code of a text is what comes before its line break: only a finished read (or a
+// line break typed on purpose) starts the search.
+QString ExtractCode(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (text[i] == '\r' || text[i] == '\n') return text.left(i);
+    return {};
+}
+} // namespace
+
+frmAddClienti::frmAddClienti(QWidget* owner, BarcodeTarget setBarcodeControl)
+    : QDialog(owner), m_setBarcodeControl(std::move(setBarcodeControl)) {
+    setObjectName("frmAddClienti");
+    setWindowTitle("Aggiunta Clienti");
+
+    auto* lblCliente = new QLabel("Cliente:", this);
+    lblCliente->setObjectName("lblCliente");
+    txtCode_Cliente = new QLineEdit(this);
+    txtCode_Cliente->setObjectName("txtCode_Cliente");
+    txtCode_Cliente->setMinimumWidth(200);
+    lblCliente->setBuddy(txtCode_Cliente);
+    cmdAutoAdd = new QPushButton("&Aggiungi", this);
+    cmdAutoAdd->setObjectName("cmdAutoAdd");
+    cmdAutoAdd->setDefault(true);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(lblCliente);
+    layout->addWidget(txtCode_Cliente);
+    layout->addWidget(cmdAutoAdd);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    txtCode_Cliente->installEventFilter(this);
+    connect(txtCode_Cliente, &QLineEdit::textChanged, this, &frmAddClienti::CodeChanged);
+    connect(cmdAutoAdd, &QPushButton::clicked, this, &frmAddClienti::AutoAdd);
+}
+
+frmAddClienti::~frmAddClienti() = default;
+
+void frmAddClienti::ShowModal(QWidget* owner, BarcodeTarget setBarcodeControl) {
+    frmAddClienti window(owner, std::move(setBarcodeControl));
+    Prompter().Exec(window);
+}
+
+void frmAddClienti::done(int result) {
+    // However the window closes, the reader must stop writing into it.
+    if (m_setBarcodeControl) m_setBarcodeControl(nullptr);
+    QDialog::done(result);
+}
+
+void frmAddClienti::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    Activate();
+}
+
+void frmAddClienti::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) Activate();
+}
+
+bool frmAddClienti::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtCode_Cliente && event->type() == QEvent::FocusIn)
+        txtCode_Cliente->selectAll();
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmAddClienti::Activate() {
+    // Another window may have taken the reader meanwhile: take it back.
+    if (m_setBarcodeControl) m_setBarcodeControl(txtCode_Cliente);
+    txtCode_Cliente->setFocus();
+}
+
+void frmAddClienti::CodeChanged(const QString& text) {
+    const QString code = ExtractCode(text);
+    if (code.isEmpty()) return;
+    // Without its line break the text changes once more and finds nothing to do.
+    txtCode_Cliente->setText(code);
+    AutoAdd();
+}
+
+void frmAddClienti::AutoAdd() {
+    const QString code = txtCode_Cliente->text();
+    if (code.isEmpty()) {
+        ShowMessage(this, "Devi inserire il codice del cliente da aggiungere",
+                    PromptIcon::Information);
+    } else {
+        try {
+            AddCode(code);
+        } catch (const std::exception& e) {
+            ReportError(QString(), e, this);
+        }
+    }
+    // Ready for the next card.
+    txtCode_Cliente->setFocus();
+}
+
+void frmAddClienti::AddCode(const QString& code) {
+    // The code is quoted as a literal: a code such as O'Brien is a value, not filter syntax.
+    const auto clienti = modGlobal::Database->Item("Clienti")->OpenDataSource(
+        "Codice=" + DbmsDatabase::TextLiteral(code));
+    if (!clienti->IsEmpty()) {
+        ShowMessage(this, "Il cliente esiste in archivio", PromptIcon::Information);
+        txtCode_Cliente->clear();
+        return;
+    }
+    // A cancelled card keeps its code, to be tried again.
+    if (FormService().ShowRowEditor(this, *clienti, true, {{"Codice", code}}).isValid())
+        txtCode_Cliente->clear();
+}

@@ -1,0 +1,85 @@
+// The sale's customer: by code typed or read, from the list, or created on the spot.
+#include "frmVendite.h"
+
+#include "DbmsFormService.h"
+#include "itfPrompter.h"
+#include "modGlobal.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+
+namespace {
+
+// The code of a text is what comes before its first line end; without one there is no code
+// yet (the reader and the Enter key both end a code).
+QString ExtractCode(const QString& text) {
+    const qsizetype end = text.indexOf(QRegularExpression("[\r\n]"));
+    return end < 0 ? QString() : text.left(end);
+}
+
+QString Tag(const QLineEdit* edit) {
+    return edit->property("Tag").toString();
+}
+
+} // namespace
+
+void frmVendite::txtCode_Cliente_Change() {
+    const QString code = ExtractCode(txtCode_Cliente->text());
+    if (!code.isEmpty() && code != Tag(txtCode_Cliente)) LookupCustomer(code);
+}
+
+void frmVendite::LookupCustomer(const QString& code) {
+    if (m_blnLookup) return;
+    m_blnLookup = true;
+    txtCode_Cliente->setText(code); // no line end left: this change looks up nothing
+    // The code goes into the filter only as a quoted literal: a quote in it is just a quote.
+    auto customers = modGlobal::Database->Item("Clienti")->OpenDataSource(
+        "Codice=" + DbmsDatabase::TextLiteral(code));
+    QVariant customer;
+    if (!customers->IsEmpty()) {
+        customers->MoveFirst();
+        customer = customers->CurrentOID();
+    } else {
+        Prompter().Beep();
+        if (ShowMessage(this, "Codice cliente non presente...\r\rVuoi immetterlo?",
+                        PromptIcon::Question, PromptButtons::YesNo,
+                        PromptAnswer::Yes) == PromptAnswer::Yes)
+            customer = FormService().ShowRowEditor(this, *customers, true, {{"Codice", code}});
+        if (!customer.isValid()) txtCode_Cliente->setFocus();
+    }
+    m_blnLookup = false;
+    if (customer.isValid())
+        Set_Vendita(customer.toLongLong());
+    else
+        txtCode_Cliente->setText(Tag(txtCode_Cliente));
+}
+
+void frmVendite::txtCode_Cliente_LostFocus() {
+    const QString text = txtCode_Cliente->text();
+    if (!text.isEmpty() && text != Tag(txtCode_Cliente)) {
+        txtCode_Cliente->setText(text + "\r"); // a code typed by hand ends when the field is left
+    } else if (text.isEmpty() && m_articles && m_articles->RowCount() >= 1) {
+        cmdCancel_Click();
+        txtCode_Cliente->setText(Tag(txtCode_Cliente));
+    }
+    cmdConfirm->setDefault(true);
+}
+
+void frmVendite::cmdSet_Cliente_Click() {
+    auto customers = modGlobal::Database->Item("Clienti")->OpenDataSource();
+    const QVariant chosen = FormService().ShowSelectionList(this, *customers);
+    if (chosen.isValid())
+        Set_Vendita(chosen.toLongLong());
+    else
+        txtCode_Cliente->setText(Tag(txtCode_Cliente));
+}
+
+void frmVendite::txtCliente_DblClick() {
+    if (!m_sale) return;
+    auto customer = m_sale->GetReference("Cliente");
+    if (customer->IsEmpty()) return;
+    customer->MoveFirst();
+    const QVariant edited = FormService().ShowRowEditor(this, *customer, false);
+    if (edited.isValid()) Set_Vendita(edited.toLongLong());
+}

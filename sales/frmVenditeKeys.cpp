@@ -1,0 +1,143 @@
+// The keys of the sale window: it sees them before its controls, so a reader that types like
+// a keyboard (Ctrl down, the code, Ctrl up) adds an article from wherever the focus is.
+#include "frmVendite.h"
+
+#include "DbmsGridModel.h"
+#include "itfPrompter.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+
+namespace {
+
+// Focus that moves to another window (a message box, a menu) is not the user leaving the field.
+bool LeavesWithinWindow(const QEvent* event) {
+    const auto reason = static_cast<const QFocusEvent*>(event)->reason();
+    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+}
+
+void SelectAllLater(QLineEdit* edit) {
+    // After a click the line edit places the cursor itself; select once it has.
+    QTimer::singleShot(0, edit, &QLineEdit::selectAll);
+}
+
+} // namespace
+
+bool frmVendite::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this &&
+            HandleKey(watched, static_cast<QKeyEvent*>(event)))
+            return true;
+        return QDialog::eventFilter(watched, event);
+    }
+    if (watched == txtCode_Cliente) {
+        if (type == QEvent::FocusIn) {
+            SelectAllLater(txtCode_Cliente);
+            cmdConfirm->setDefault(false); // Enter here ends a code, it does not confirm
+        } else if (type == QEvent::FocusOut && LeavesWithinWindow(event)) {
+            txtCode_Cliente_LostFocus();
+        } else if (type == QEvent::MouseButtonDblClick) {
+            txtCliente_DblClick();
+            return true;
+        }
+    } else if (watched == txtCliente) {
+        if (type == QEvent::FocusIn && txtCliente->text().isEmpty())
+            QTimer::singleShot(0, this, [this] {
+                if (txtCliente->hasFocus() && txtCliente->text().isEmpty()) cmdSet_Cliente_Click();
+            });
+        else if (type == QEvent::MouseButtonDblClick) {
+            txtCliente_DblClick();
+            return true;
+        }
+    } else if (watched == txtCode_Articolo) {
+        if (type == QEvent::FocusIn) {
+            SetBarcodeField(txtCode_Articolo);
+            SelectAllLater(txtCode_Articolo);
+        } else if (type == QEvent::FocusOut && LeavesWithinWindow(event)) {
+            SetBarcodeField(txtCode_Cliente);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool frmVendite::HandleKey(QObject* watched, QKeyEvent* event) {
+    const int key = event->key();
+    const bool press = event->type() == QEvent::KeyPress;
+
+    // Capture mode: Ctrl down starts a code in the article field, Ctrl up adds it.
+    if (key == Qt::Key_Control) {
+        if (press && !event->isAutoRepeat() && txtCode_Articolo->isEnabled()) {
+            txtCode_Articolo->clear();
+            txtCode_Articolo->setFocus(Qt::ShortcutFocusReason);
+            m_blnCapture = true;
+        } else if (!press && !event->isAutoRepeat()) {
+            m_blnCapture = false;
+            if (txtCode_Articolo->hasFocus() && !txtCode_Articolo->text().isEmpty())
+                cmdAutoAdd_Click();
+        }
+        return false;
+    }
+    if (!press) return false;
+    if (m_blnCapture) {
+        if (txtCode_Articolo->isEnabled() && txtCode_Articolo->hasFocus() && key > 32 &&
+            key < 128) {
+            txtCode_Articolo->setText(txtCode_Articolo->text() + QChar(key));
+            return true;
+        }
+        return false;
+    }
+
+    // "+" and "-" change the quantity of the current line, wherever the focus is.
+    const QString text = event->text();
+    if ((text == "+" || text == "-") && m_sale && CurrentLine(dgArticoli) != 0) {
+        ChangeQuantity(text == "+" ? 1 : -1);
+        return true;
+    }
+
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (watched == txtCode_Cliente && plain &&
+        (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F2)) {
+        txtCliente->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+    if (watched == txtCliente && plain && key == Qt::Key_F2) {
+        txtCliente_DblClick();
+        return true;
+    }
+    if (watched == txtCode_Articolo && plain && key == Qt::Key_F2) {
+        txtCode_Articolo->clear();
+        cmdAutoAdd_Click();
+        return true;
+    }
+    // Enter confirms from the notes too; the notes keep Ctrl+Enter... which the reader's
+    // Ctrl takes first, as it always did.
+    if (watched == txtNote && plain && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        cmdConfirm->click();
+        return true;
+    }
+    return false;
+}
+
+void frmVendite::ChangeQuantity(int delta) {
+    const OID line = CurrentLine(dgArticoli);
+    if (!m_articles || !m_articles->Locate(line)) return;
+    // Only articles with a list price count by pieces; the others were priced by hand.
+    if (ToMoney(m_articles->GetValue("Importo")) > Money{}) {
+        m_articles->SetValue("Quantita", m_articles->GetValue("Quantita").toLongLong() + delta);
+        m_articles->Update();
+    } else {
+        Prompter().Beep();
+    }
+    if (delta < 0 && m_articles->GetValue("Quantita").toLongLong() <= 0)
+        cmdDeleteItem_Click();
+    else
+        Refresh_Articoli(line);
+}

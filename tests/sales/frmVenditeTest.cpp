@@ -1,0 +1,350 @@
+// The sale window on a real archive, driven from the keyboard, the scripted prompter answering.
+#include "frmVendite.h"
+#include "DbmsClock.h"
+#include "InitDatabase.h"
+#include "ScriptedPrompter.h"
+#include "frmMessage.h"
+#include "modGlobal.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+int Accept(QDialog&) {
+    return QDialog::Accepted;
+}
+
+class SaleWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath("config"));
+        qputenv("TESSARIN_HOME", m_dir.filePath("home").toUtf8());
+        DbmsClock::SetFixed(QDateTime(QDate(2024, 3, 15), QTime(10, 30)));
+        modGlobal::LoadSettings();
+        modGlobal::RootDir = m_dir.filePath("data");
+        modGlobal::AutoIdentify_Bonus = true;
+        modGlobal::AutoIdentify_Premi = true;
+        ASSERT_TRUE(modGlobal::InitDatabase(true, nullptr, nullptr, nullptr));
+        ASSERT_TRUE(modGlobal::ArchiveOpen());
+        // Only the prizes and bonuses a test makes: the archive's samples would take points.
+        Exec("DELETE FROM TabellaPremi");
+        Exec("DELETE FROM TabellaBonus");
+        scheme =
+            Add("TabellaPunti", {{"Descrizione", "Un punto ogni 10"}, {"ValorePunto", Amount(10)}});
+        cash = Add("TipiPagamento", {{"Descrizione", "Contanti"}});
+        modGlobal::WriteSetting("OperazioniVendite", "PagamentoDefault", QString::number(cash));
+        customer = Add("Clienti",
+                       {{"Codice", "C001"}, {"Cognome", "Rossi"}, {"Nome", "Ada"}, {"Punti", 40}});
+        flight = Article("A1", 100);
+        hotel = Article("A2", 250);
+    }
+    void TearDown() override {
+        window.reset();
+        frmMessage::Unload();
+        modGlobal::Database.reset();
+        modGlobal::Storage.reset();
+        DbmsClock::Reset();
+        EXPECT_TRUE(prompter.Failures().isEmpty()) << prompter.Failures().join("\n").toStdString();
+    }
+
+    static QVariant Amount(qint64 whole) { return QVariant::fromValue(Money::FromWhole(whole)); }
+    OID Add(const QString& table, const DbmsFieldValues& values) {
+        return modGlobal::Database->Item(table)->OpenDataSource()->AddRow(values);
+    }
+    OID Article(const QString& code, qint64 price) {
+        return Add("Articoli", {{"Codice", code},
+                                {"Descrizione", "Articolo " + code},
+                                {"Importo", Amount(price)},
+                                {"Punti", scheme}});
+    }
+    void Exec(const QString& sql) { modGlobal::Storage->Execute(sql); }
+    qint64 Scalar(const QString& sql) {
+        SQLite::Statement st(modGlobal::Storage->Connection(), sql.toStdString());
+        return st.executeStep() ? st.getColumn(0).getInt64() : -1;
+    }
+
+    frmVendite& Open() {
+        window = std::make_unique<frmVendite>(
+            nullptr, [this](QLineEdit* target) { barcodeTarget = target; });
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        return *window;
+    }
+    // The card or code typed into the customer field, ended by Enter.
+    void TypeCustomer(const QString& code) {
+        window->txtCode_Cliente->setFocus();
+        QTest::keyClicks(window->txtCode_Cliente, code);
+        QTest::keyClick(window->txtCode_Cliente, Qt::Key_Return);
+    }
+    // One key event to the focused control, as the keyboard sends it (QTest's own clicks
+    // would press and release Ctrl around every key).
+    static void Send(QEvent::Type type, int key, Qt::KeyboardModifiers modifiers,
+                     const QString& text = {}) {
+        QKeyEvent event(type, key, modifiers, text);
+        QApplication::sendEvent(QApplication::focusWidget(), &event);
+    }
+    // A reader that types like a keyboard: Ctrl down, the code, Ctrl up, wherever the focus.
+    void ReadArticle(const QString& code) {
+        Send(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier);
+        for (QChar c : code) {
+            const int key = c.toUpper().unicode();
+            Send(QEvent::KeyPress, key, Qt::ControlModifier);
+            Send(QEvent::KeyRelease, key, Qt::ControlModifier);
+        }
+        Send(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
+    }
+    void Key(const QString& text) {
+        QTest::keyClick(QApplication::focusWidget(), text.at(0).toLatin1());
+    }
+
+    QTemporaryDir m_dir;
+    ScriptedPrompter prompter;
+    std::unique_ptr<frmVendite> window;
+    QLineEdit* barcodeTarget = nullptr;
+    OID scheme = 0, cash = 0, customer = 0, flight = 0, hotel = 0;
+};
+
+} // namespace
+
+TEST_F(SaleWindowTest, AWholeSaleFromTheKeyboardAlone) {
+    frmVendite& w = Open();
+    EXPECT_FALSE(w.txtCode_Articolo->isEnabled()); // no sale yet: only the customer choice
+    EXPECT_TRUE(w.cmdCancel->isEnabled());
+
+    TypeCustomer("C001");
+    ASSERT_TRUE(w.IsSaleOpen());
+    EXPECT_EQ(w.txtCliente->text(), "Rossi Ada");
+    EXPECT_EQ(w.lblPunti->text(), "40");
+
+    ReadArticle("A1");
+    ReadArticle("A1"); // the same article again: one line, two pieces
+    ReadArticle("A2");
+    EXPECT_EQ(barcodeTarget, w.txtCode_Articolo);
+    ASSERT_EQ(w.SoldArticles()->RowCount(), 2);
+    Key("+"); // on the current line, the hotel: two nights
+    Key("-");
+    Key("+");
+    EXPECT_EQ(w.lblTotale->text(), "700,00");
+    EXPECT_EQ(w.lblTot_Punti->text(), "110"); // 40 + 20 + 50
+
+    prompter.Dialog(Accept);           // the payment, as proposed
+    prompter.Answer(PromptAnswer::No); // no further sale
+    QTest::keyClick(w.txtCode_Articolo, Qt::Key_Return);
+    EXPECT_EQ(prompter.History()[0].DialogName, "DbmsRowEditor");
+    EXPECT_EQ(prompter.LastMessage().Text,
+              "Operazione confermata.\r\rVuoi effettuarne una nuova ?");
+    EXPECT_EQ(prompter.Beeps(), 1);
+    EXPECT_FALSE(w.isVisible());
+
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM OperazioniVendite"), 1);
+    EXPECT_EQ(Scalar("SELECT Importo FROM OperazioniVendite"), 700 * 10000);
+    EXPECT_EQ(Scalar("SELECT PuntiAssegnati FROM OperazioniVendite"), 70);
+    EXPECT_EQ(Scalar("SELECT SUM(Quantita) FROM ArticoliVenduti"), 4);
+    EXPECT_EQ(Scalar("SELECT Quantita FROM ArticoliVenduti WHERE OID_Articoli = " +
+                     QString::number(hotel)),
+              2);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Pagamenti WHERE Importo = 7000000 AND OID_Pagamento = " +
+                     QString::number(cash)),
+              1);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM OperazioniVendite__Pagamento"), 1);
+    EXPECT_EQ(Scalar("SELECT Punti FROM Clienti WHERE OID = " + QString::number(customer)), 110);
+    EXPECT_EQ(modGlobal::ReadSetting("OperazioniVendite", "PagamentoDefault"),
+              QString::number(cash));
+}
+
+TEST_F(SaleWindowTest, PrizesOnlyAskNoPaymentAndTakeTheStock) {
+    const OID prize = Add("TabellaPremi", {{"Descrizione", "Borsa"},
+                                           {"PuntiNecessari", 30},
+                                           {"Disponibilita", 5},
+                                           {"Cumulabile", false}});
+    frmVendite& w = Open();
+    TypeCustomer("C001");
+    w.Identify_Premi(true);
+    ASSERT_EQ(w.AssignedPrizes()->RowCount(), 1);
+    prompter.Answer(PromptAnswer::Yes); // another sale: the window stays
+    w.cmdConfirm_Click();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.IsSaleOpen());
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Pagamenti"), 0);
+    EXPECT_EQ(Scalar("SELECT Punti FROM Clienti WHERE OID = " + QString::number(customer)), 10);
+    EXPECT_EQ(
+        Scalar("SELECT Disponibilita FROM TabellaPremi WHERE OID = " + QString::number(prize)), 4);
+}
+
+TEST_F(SaleWindowTest, NothingToConfirm) {
+    frmVendite& w = Open();
+    TypeCustomer("C001");
+    prompter.Answer(PromptAnswer::Ok);
+    w.cmdConfirm_Click();
+    EXPECT_TRUE(prompter.LastMessage().Text.startsWith("Nessun articolo o premiazione\r\r"));
+    EXPECT_TRUE(w.IsSaleOpen());
+}
+
+TEST_F(SaleWindowTest, AStaleDefaultPaymentFallsBackToTheList) {
+    modGlobal::WriteSetting("OperazioniVendite", "PagamentoDefault", "999999");
+    frmVendite& w = Open();
+    TypeCustomer("C001");
+    ReadArticle("A1");
+    prompter.Dialog([](QDialog& list) {
+        EXPECT_EQ(list.objectName(), "DbmsSelectionList");
+        return int(QDialog::Rejected); // no type chosen: the sale stays open
+    });
+    w.cmdConfirm_Click();
+    EXPECT_TRUE(w.IsSaleOpen());
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Pagamenti"), 0);
+    EXPECT_EQ(Scalar("SELECT Punti FROM Clienti WHERE OID = " + QString::number(customer)), 40);
+    EXPECT_EQ(w.SoldArticles()->RowCount(), 1);
+}
+
+TEST_F(SaleWindowTest, AFailureInTheMiddleOfConfirmLeavesTheArchiveAsItWas) {
+    const OID prize = Add("TabellaPremi", {{"Descrizione", "Borsa"},
+                                           {"PuntiNecessari", 30},
+                                           {"Disponibilita", 5},
+                                           {"Cumulabile", false}});
+    frmVendite& w = Open();
+    TypeCustomer("C001");
+    ReadArticle("A1");
+    ASSERT_EQ(w.AssignedPrizes()->RowCount(), 1);
+    // The customer's balance cannot be written: the payment is already recorded by then.
+    Exec("CREATE TRIGGER guasto BEFORE UPDATE ON Clienti BEGIN SELECT RAISE(ABORT, 'disco "
+         "guasto'); END");
+    prompter.Dialog(Accept).Answer(PromptAnswer::No); // payment; no details of the error
+    w.cmdConfirm_Click();
+    EXPECT_TRUE(prompter.LastMessage().Text.startsWith("Errore in conferma dati: \r\r"));
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Pagamenti"), 0);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM OperazioniVendite__Pagamento"), 0);
+    EXPECT_EQ(Scalar("SELECT Punti FROM Clienti"), 40);
+    EXPECT_EQ(
+        Scalar("SELECT Disponibilita FROM TabellaPremi WHERE OID = " + QString::number(prize)), 5);
+    // The sale is still open in the window, whole, and can be confirmed once the disk is back.
+    ASSERT_TRUE(w.IsSaleOpen());
+    EXPECT_EQ(w.SoldArticles()->RowCount(), 1);
+    EXPECT_EQ(w.lblTotale->text(), "100,00");
+    Exec("DROP TRIGGER guasto");
+    prompter.Dialog(Accept).Answer(PromptAnswer::Yes);
+    w.cmdConfirm_Click();
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Pagamenti"), 1);
+    EXPECT_EQ(Scalar("SELECT Punti FROM Clienti"), 20); // 40 + 10 - 30
+}
+
+TEST_F(SaleWindowTest, ABalanceBeyondSixteenBitsIsRefused) {
+    Exec("UPDATE Clienti SET Punti = 32760");
+    frmVendite& w = Open();
+    TypeCustomer("C001");
+    ReadArticle("A1"); // 10 points more than a card can hold
+    prompter.Answer(PromptAnswer::No);
+    w.cmdConfirm_Click();
+    EXPECT_TRUE(prompter.LastMessage().Text.contains("32770"));
+    EXPECT_EQ(Scalar("SELECT Punti FROM Clienti"), 32760);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Pagamenti"), 0);
+    EXPECT_TRUE(w.IsSaleOpen());
+}
+
+TEST_F(SaleWindowTest, CancelAnsweredNoKeepsTheLines) {
+    frmVendite& w = Open();
+    TypeCustomer("C001");
+    ReadArticle("A1");
+    w.txtCode_Articolo->setText("A2");
+    prompter.Answer(PromptAnswer::No);
+    w.cmdCancel_Click();
+    EXPECT_EQ(prompter.LastMessage().Text, "Confermi l'annullamento della vendita ?");
+    EXPECT_EQ(w.SoldArticles()->RowCount(), 1);
+    EXPECT_TRUE(w.txtCode_Articolo->text().isEmpty());
+
+    prompter.Answer(PromptAnswer::Yes);
+    w.cmdCancel_Click();
+    EXPECT_FALSE(w.IsSaleOpen());
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM OperazioniVendite"), 0);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ArticoliVenduti"), 0);
+}
+
+TEST_F(SaleWindowTest, TheCloseBoxDeletesTheUnconfirmedSale) {
+    frmVendite& w = Open();
+    TypeCustomer("C001");
+    ReadArticle("A1");
+    ASSERT_EQ(Scalar("SELECT COUNT(*) FROM OperazioniVendite"), 1);
+    w.close();
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM OperazioniVendite"), 0);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ArticoliVenduti"), 0);
+    EXPECT_EQ(barcodeTarget, nullptr);
+}
+
+TEST_F(SaleWindowTest, CodesWithQuotesAndUnknownCodes) {
+    Add("Clienti", {{"Codice", "O'Brien"}, {"Cognome", "O'Brien"}, {"Nome", "Ian"}});
+    frmVendite& w = Open();
+    TypeCustomer("O'Brien");
+    ASSERT_TRUE(w.IsSaleOpen());
+    EXPECT_EQ(w.txtCliente->text(), "O'Brien Ian");
+
+    // An unknown code answered No: no new customer, the sale keeps its customer.
+    prompter.Answer(PromptAnswer::No);
+    w.txtCode_Cliente->setText("12'3\r");
+    EXPECT_EQ(prompter.LastMessage().Text, "Codice cliente non presente...\r\rVuoi immetterlo?");
+    EXPECT_EQ(w.txtCode_Cliente->text(), "O'Brien");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Clienti"), 2);
+
+    // An unknown article code offers the new article, with the code filled in.
+    prompter.Dialog([](QDialog& editor) {
+        EXPECT_EQ(editor.findChild<QLineEdit*>("Codice")->text(), "X'9");
+        editor.findChild<QLineEdit*>("Importo")->setText("20");
+        return int(QDialog::Accepted);
+    });
+    w.txtCode_Articolo->setText("X'9\r");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Articoli WHERE Codice = 'X''9'"), 1);
+    EXPECT_EQ(w.SoldArticles()->RowCount(), 1);
+}
+
+TEST_F(SaleWindowTest, CtrlAloneAndKeysOutsideTheCodeRange) {
+    frmVendite& w = Open();
+    w.txtCode_Cliente->setFocus();
+    Send(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier); // no sale: Ctrl does nothing
+    Send(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
+    EXPECT_FALSE(w.CaptureMode());
+    TypeCustomer("C001");
+    w.txtRiferimento->setFocus();
+    Send(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier);
+    EXPECT_TRUE(w.CaptureMode());
+    EXPECT_TRUE(w.txtCode_Articolo->hasFocus());
+    Send(QEvent::KeyPress, Qt::Key_Space, Qt::ControlModifier);
+    Send(QEvent::KeyPress, Qt::Key_Tab, Qt::ControlModifier);
+    Send(QEvent::KeyPress, 0xE9, Qt::ControlModifier); // beyond 127
+    Send(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
+    EXPECT_FALSE(w.CaptureMode());
+    EXPECT_TRUE(w.txtCode_Articolo->text().isEmpty());
+    EXPECT_EQ(w.SoldArticles()->RowCount(), 0);
+}
+
+TEST_F(SaleWindowTest, MinusOnASinglePieceRemovesTheLine) {
+    const OID free = Article("Z0", 0);
+    Q_UNUSED(free);
+    frmVendite& w = Open();
+    TypeCustomer("C001");
+    ReadArticle("A1");
+    Key("-");
+    EXPECT_EQ(w.SoldArticles()->RowCount(), 0);
+    EXPECT_EQ(w.lblTotale->text(), "0,00");
+
+    // A price-less article opens the line editor; "+" on it only beeps.
+    prompter.Dialog([](QDialog& editor) {
+        editor.findChild<QLineEdit*>("ImportoVendita")->setText("15");
+        return int(QDialog::Accepted);
+    });
+    ReadArticle("Z0");
+    ASSERT_EQ(w.SoldArticles()->RowCount(), 1);
+    const int beeps = prompter.Beeps();
+    Key("+");
+    EXPECT_EQ(prompter.Beeps(), beeps + 1);
+    EXPECT_EQ(Scalar("SELECT Quantita FROM ArticoliVenduti"), 1);
+}
