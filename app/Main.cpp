@@ -2,11 +2,15 @@
 
 #include "DbmsClock.h"
 #include "InitDatabase.h"
+#include "ReportError.h"
+#include "clsSingleInstance.h"
 #include "frmAddClienti.h"
 #include "frmMain.h"
 #include "frmMessage.h"
+#include "frmPassword.h"
 #include "frmSplash.h"
 #include "frmVendite.h"
+#include "itfPrompter.h"
 #include "modGlobal.h"
 #include "modTranslations.h"
 
@@ -15,13 +19,20 @@
 
 namespace modGlobal {
 
-bool Login(QWidget*) {
-    return true;
+bool Login(QWidget* parent) {
+    frmPassword password;
+    return password.ValidatePassword(parent, false);
 }
 
 int Main(int argc, char** argv) {
     DbmsClock::PinTimeZone();
     QApplication app(argc, argv);
+    // A second copy only says so and ends: it reads no settings and writes nothing.
+    clsSingleInstance guard;
+    if (!guard.TryLock()) {
+        ShowMessage(nullptr, SecondInstanceMessage(), PromptIcon::Information);
+        return 0;
+    }
     QApplication::setApplicationName("Tessarin");
     QApplication::setOrganizationName("Tessarin");
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
@@ -49,6 +60,14 @@ int Main(int argc, char** argv) {
     };
     hooks.NewCliente = [barcodeTarget](QWidget* owner) {
         frmAddClienti::ShowModal(owner, barcodeTarget);
+    };
+    hooks.ChangePassword = [](QWidget* owner) {
+        try {
+            frmPassword password;
+            password.ValidatePassword(owner, true);
+        } catch (const std::exception& e) {
+            ReportError("Modifica password fallita: \r\r" + ErrorDescription(e), e, owner);
+        }
     };
     auto window = std::make_unique<frmMain>(std::move(hooks));
     main = window.get();

@@ -2,8 +2,8 @@
 // same run over the same data, and the closing table prints engine / raw as a ratio.
 
 #include "BenchArchive.h"
-#include "DbmsClock.h"
 #include "BenchReport.h"
+#include "DbmsClock.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -2,9 +2,9 @@
 // a screen of 50 rows at the top of a freshly opened grid, in the middle, at the end, and
 // anywhere once the grid has been scrolled through; the closing table prints the ratios.
 
-#include "DbmsClock.h"
 #include "BenchArchive.h"
 #include "BenchReport.h"
+#include "DbmsClock.h"
 #include "DbmsFormService.h"
 #include "DbmsGridModel.h"
 

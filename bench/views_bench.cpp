@@ -7,19 +7,16 @@
 // temporary folder); the big one takes minutes to make.
 
 #include "BenchArchive.h"
+#include "BenchGenerated.h"
 #include "BenchReport.h"
 #include "DbmsClock.h"
 #include "InitDatabase.h"
 #include "ScriptedPrompter.h"
-#include "clsArchiveGenerator.h"
 #include "frmMain.h"
 #include "frmMessage.h"
 #include "modGlobal.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QLocale>
 #include <QSettings>
 #include <QTableView>
@@ -60,72 +57,12 @@ struct Generated {
     QString Path() const { return Folder + "/" + modGlobal::ArchiveName; }
 };
 
-GeneratorSizes Sizes(int customers, int sales) {
-    GeneratorSizes s;
-    s.Customers = customers;
-    s.Sales = sales;
-    s.Lines = 4;
-    return s;
-}
-
-Generated g_small{"small", Sizes(100, 250), {}, 0, {}, 0, {}};
-Generated g_big{"big", Sizes(100'000, 250'000), {}, 0, {}, 0, {}};
-
-QString CacheDir() {
-    const QString set = qEnvironmentVariable("TESSARIN_BENCH_DIR");
-    return set.isEmpty() ? QDir::tempPath() + "/tessarin-bench" : set;
-}
-
-qint64 Count(RawDb& db, const char* table) {
-    RawStatement st(db.Handle(), (std::string("SELECT COUNT(*) FROM ") + table).c_str());
-    st.Step();
-    return sqlite3_column_int64(*st, 0);
-}
-
-// A cached archive is used only when it holds what these sizes make: the generator spends
-// points on prizes and caps some sales, so the lines come near sales x lines, never above.
-bool HasExpectedSize(const QString& path, const GeneratorSizes& sizes) {
-    if (!QFile::exists(path) || QFile::exists(path + "-journal")) return false;
-    try {
-        RawDb db(path, false);
-        const qint64 lines = Count(db, "ArticoliVenduti");
-        const qint64 most = qint64(sizes.Sales) * sizes.Lines;
-        return Count(db, "OperazioniVendite") == sizes.Sales &&
-               Count(db, "Clienti") >= sizes.Customers && lines > most * 8 / 10 && lines <= most;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
-// Made in a folder of its own and renamed when whole, so a run stopped half-way leaves nothing
-// that looks usable.
-void Generate(const QString& folder, const GeneratorSizes& sizes) {
-    const QString partial = folder + ".partial";
-    QDir(partial).removeRecursively();
-    QDir(folder).removeRecursively();
-    if (!QDir().mkpath(partial)) throw std::runtime_error("cannot make " + partial.toStdString());
-    std::fprintf(stderr, "making %s (kept for the next runs)\n", qPrintable(folder));
-    QElapsedTimer clock;
-    clock.start();
-    clsArchiveGenerator(sizes).Generate(
-        partial + "/" + modGlobal::ArchiveName, [](const QString& phase, qint64 ms) {
-            std::fprintf(stderr, "  %-56s %6.1f s\n", qPrintable(phase), double(ms) / 1000);
-        });
-    if (!QDir().rename(partial, folder))
-        throw std::runtime_error("cannot rename " + partial.toStdString());
-    std::fprintf(stderr, "  done in %.1f s\n", double(clock.elapsed()) / 1000);
-}
+Generated g_small{"small", GeneratedSizes(100, 250), {}, 0, {}, 0, {}};
+Generated g_big{"big", GeneratedSizes(100'000, 250'000), {}, 0, {}, 0, {}};
 
 Generated& Ready(Generated& archive) {
     if (archive.Raw) return archive;
-    const GeneratorSizes& s = archive.Sizes;
-    archive.Folder = QString("%1/views-%2c-%3s-%4l-seed%5")
-                         .arg(CacheDir())
-                         .arg(s.Customers)
-                         .arg(s.Sales)
-                         .arg(s.Lines)
-                         .arg(s.Seed);
-    if (!HasExpectedSize(archive.Path(), s)) Generate(archive.Folder, s);
+    archive.Folder = GeneratedFolder(archive.Sizes);
     archive.Raw = std::make_unique<RawDb>(archive.Path(), false);
     archive.Sales = Count(*archive.Raw, "OperazioniVendite");
     RawStatement busiest(archive.Raw->Handle(),

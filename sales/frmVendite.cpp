@@ -63,7 +63,8 @@ frmVendite::frmVendite(QWidget* owner, BarcodeTarget setBarcodeControl)
     setObjectName("frmVendite");
     setWindowTitle("Vendita / Premiazione");
     BuildControls();
-    // Keys reach the window before its controls (the reader that types like a keyboard).
+    // Keys reach the window before its controls (the reader that types like a keyboard), and
+    // the code fields' focus and double clicks are seen here too.
     qApp->installEventFilter(this);
     InitControls();
 }
@@ -212,8 +213,6 @@ void frmVendite::BuildControls() {
     layout->addLayout(bottom);
     resize(900, 680);
 
-    for (QLineEdit* edit : {txtCode_Cliente, txtCliente, txtCode_Articolo})
-        edit->installEventFilter(this);
     connect(txtCode_Cliente, &QLineEdit::textChanged, this, &frmVendite::txtCode_Cliente_Change);
     connect(txtCode_Articolo, &QLineEdit::textChanged, this, &frmVendite::txtCode_Articolo_Change);
     connect(cmdSet_Cliente, &QPushButton::clicked, this, &frmVendite::cmdSet_Cliente_Click);
@@ -265,6 +264,8 @@ void frmVendite::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (m_blnActivated) return;
     m_blnActivated = true;
+    // The first card read goes to the customer field: the clerk starts with the card.
+    SetBarcodeField(txtCode_Cliente);
     RefreshDisplay();
 }
 

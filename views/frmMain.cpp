@@ -2,6 +2,8 @@
 
 #include "DbmsClock.h"
 #include "DbmsEngine.h"
+#include "clsBarcodeReader.h"
+#include "clsOSTNA.h"
 #include "itfPrompter.h"
 #include "modGlobal.h"
 #include "modImages.h"
@@ -12,6 +14,7 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -71,6 +74,9 @@ frmMain::frmMain(Hooks hooks) : m_hooks(std::move(hooks)) {
     tmClock->setInterval(1000);
     connect(tmClock, &QTimer::timeout, this, &frmMain::UpdateClock);
     tmClock->start();
+    MSComm = new clsBarcodeReader(this);
+    MSComm->setObjectName("MSComm");
+    connect(MSComm, &clsBarcodeReader::Received, this, &frmMain::MSComm_OnComm);
 
     BuildMenus();
     BuildToolBar();
@@ -90,6 +96,13 @@ frmMain::frmMain(Hooks hooks) : m_hooks(std::move(hooks)) {
     qApp->installEventFilter(this);
 
     LoadPlacement();
+    // The icon in the notification area brings the window back after its close box.
+    txtTNAInterface = new QLineEdit(this);
+    txtTNAInterface->setObjectName("txtTNAInterface");
+    m_TNA = new clsOSTNA(this);
+    m_TNA->SetMenu(PopupMenu("mnuPopUp"));
+    connect(m_TNA, &clsOSTNA::MouseMessage, this, &frmMain::TrayMessage);
+    m_TNA->IconStart(txtTNAInterface, windowIcon(), windowTitle());
     modGlobal::SelectedDate = DbmsClock::Today();
     RefreshDateSelCaption();
     SetTag(lblTitle[1], lblTitle[1]->text());
@@ -397,15 +410,6 @@ QString frmMain::StatusMsg() const {
     return m_statusPanel->text();
 }
 
-void frmMain::SetBarcodeReader(bool enable) {
-    ToolButton("BarcodeReader")->setChecked(enable);
-    Menu("mnuBarcodeReader")->setChecked(enable);
-}
-
-void frmMain::SetBarcodeControl(QLineEdit* target) {
-    m_barcodeTarget = target;
-}
-
 void frmMain::SetOptionFormVisible(bool visible) {
     m_blnOptionFormVisible = visible;
 }
@@ -486,9 +490,15 @@ void frmMain::OnQueryMessage(const QString&, int p_intKind, const QString& p_str
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-    // Until the tray icon exists there is no way back to a hidden window, so the close box
-    // closes the program as "Chiudi" does.
+    // The close box only hides the window while the tray icon can bring it back; without a
+    // notification area there would be no way back, so the window closes then.
+    if (event->spontaneous() && m_TNA->IsShown()) {
+        event->ignore();
+        hide();
+        return;
+    }
     SavePlacement();
+    m_TNA->IconStop();
     UnloadOtherWindows();
     ReleaseDatabase();
     event->accept();
@@ -502,6 +512,11 @@ void frmMain::UnloadOtherWindows() {
         if (window == this || !window->isVisible()) continue;
         window->close();
     }
+}
+
+void frmMain::TrayMessage(int message) {
+    // The right button's menu (mnuPopUp) is shown by the desktop itself.
+    if (clsOSTNA::IsDoubleClick(message) && isHidden()) show();
 }
 
 void frmMain::mnuFileClose_Click() {

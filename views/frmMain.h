@@ -18,6 +18,8 @@
 #include <vector>
 
 class QAbstractItemView;
+class clsBarcodeReader;
+class clsOSTNA;
 class QKeyEvent;
 class QAction;
 class QFrame;
@@ -54,9 +56,11 @@ public:
     // --- operations used by other windows ---
     void SetStatusMsg(const QString& text);
     QString StatusMsg() const;
-    // Opens or closes the barcode reader's port; the reader itself comes with the serial
-    // support, until then only the menu and the button follow the request.
+    // Opens or closes the barcode reader's port, flushing what waits; the toolbar button and
+    // the menu follow, and the choice is saved.
     void SetBarcodeReader(bool enable);
+    // The reader's notification: cuts what arrived into codes and types each into the target.
+    void MSComm_OnComm();
     void SetBarcodeControl(QLineEdit* target);
     QLineEdit* BarcodeControl() const { return m_barcodeTarget; }
     void RefreshDetailView(QString& order);
@@ -133,6 +137,9 @@ public:
     std::vector<QPushButton*> acmdSectionItem; // element 0: the header
     QTimer* tmFunc;
     QTimer* tmClock;
+    clsBarcodeReader* MSComm;
+    QLineEdit* txtTNAInterface; // stands for the window that receives the tray's clicks
+    clsOSTNA* m_TNA;
 
 protected:
     bool event(QEvent* event) override;
@@ -150,6 +157,7 @@ private:
     void UnloadOtherWindows();
     void InitCurrencyState();
     void UpdateClock();
+    void TrayMessage(int message);
     void SplitterMouse(QEvent* event);
     // Returns the bottom of the buttons, or the area's top when there are none.
     int PlaceSectionItems(const QRect& area);
@@ -193,8 +201,9 @@ private:
     bool m_blnActivated = false;
     bool m_blnActivating = false;
     bool m_blnMoving = false;
-    bool m_blnBusy = false;     // RefreshDetailView
-    bool m_blnFuncBusy = false; // tmFunc
+    bool m_blnBusy = false;        // RefreshDetailView
+    bool m_blnFuncBusy = false;    // tmFunc
+    bool m_blnBarcodeBusy = false; // MSComm_OnComm
     bool m_blnTreeVisible = true;
     int m_intSplit = 3500;        // twips from the window's left edge
     int m_intDefaultSplit = 3500; // the stored width, for showing the tree again

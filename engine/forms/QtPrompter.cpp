@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace {
 QtPrompter g_qt;
@@ -39,6 +40,26 @@ QMessageBox::Icon ToIcon(PromptIcon i) {
     return QMessageBox::NoIcon;
 }
 
+// Without a window manager (a counter PC in kiosk mode) nobody gives the keyboard back when a
+// modal window closes; the window that was active before takes it again, so a clerk can go
+// on typing or reading cards.
+class KeepActiveWindow {
+public:
+    // The owner's window when there is one (the active one may not be known yet while an
+    // earlier modal window is still handing the focus back), else the active window.
+    explicit KeepActiveWindow(QWidget* owner)
+        : m_previous(owner ? owner->window() : QApplication::activeWindow()) {}
+    ~KeepActiveWindow() {
+        if (m_previous && m_previous->isVisible() && QApplication::activeWindow() != m_previous)
+            m_previous->activateWindow();
+    }
+    KeepActiveWindow(const KeepActiveWindow&) = delete;
+    KeepActiveWindow& operator=(const KeepActiveWindow&) = delete;
+
+private:
+    QPointer<QWidget> m_previous;
+};
+
 // Messages keep the program's carriage returns as line breaks.
 QString Lines(QString text) {
     text.replace("\r\n", "\n");
@@ -47,8 +68,12 @@ QString Lines(QString text) {
 }
 } // namespace
 
-itfPrompter& Prompter() { return g_current ? *g_current : g_qt; }
-void SetPrompter(itfPrompter* prompter) { g_current = prompter; }
+itfPrompter& Prompter() {
+    return g_current ? *g_current : g_qt;
+}
+void SetPrompter(itfPrompter* prompter) {
+    g_current = prompter;
+}
 
 PromptAnswer ShowMessage(QWidget* owner, const QString& text, PromptIcon icon,
                          PromptButtons buttons, PromptAnswer defaultAnswer,
@@ -70,6 +95,7 @@ PromptAnswer QtPrompter::Message(QWidget* owner, const PromptMessage& m) {
         break;
     }
     box.setDefaultButton(ToButton(m.Default));
+    const KeepActiveWindow keep(owner);
     switch (box.exec()) {
     case QMessageBox::Yes:
         return PromptAnswer::Yes;
@@ -86,7 +112,9 @@ PromptAnswer QtPrompter::Message(QWidget* owner, const PromptMessage& m) {
     }
 }
 
-void QtPrompter::Beep() { QApplication::beep(); }
+void QtPrompter::Beep() {
+    QApplication::beep();
+}
 
 QString QtPrompter::OpenFileName(QWidget* owner, const QString& caption, const QString& folder,
                                  const QString& filter) {
@@ -102,4 +130,7 @@ QString QtPrompter::ExistingFolder(QWidget* owner, const QString& caption, const
     return QFileDialog::getExistingDirectory(owner, caption, folder);
 }
 
-int QtPrompter::Exec(QDialog& dialog) { return dialog.exec(); }
+int QtPrompter::Exec(QDialog& dialog) {
+    const KeepActiveWindow keep(dialog.parentWidget());
+    return dialog.exec();
+}

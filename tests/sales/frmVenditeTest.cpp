@@ -348,3 +348,18 @@ TEST_F(SaleWindowTest, MinusOnASinglePieceRemovesTheLine) {
     EXPECT_EQ(prompter.Beeps(), beeps + 1);
     EXPECT_EQ(Scalar("SELECT Quantita FROM ArticoliVenduti"), 1);
 }
+
+TEST_F(SaleWindowTest, TheNextCustomerRightAfterAConfirm) {
+    Add("Clienti", {{"Codice", "C002"}, {"Cognome", "Bianchi"}, {"Nome", "Eva"}});
+    frmVendite& w = Open();
+    TypeCustomer("C001");
+    ReadArticle("A1");
+    prompter.Dialog(Accept).Answer(PromptAnswer::Yes);
+    QTest::keyClick(w.txtCode_Articolo, Qt::Key_Return);
+    ASSERT_FALSE(w.IsSaleOpen());
+    EXPECT_TRUE(w.txtCode_Cliente->hasFocus());
+    QTest::keyClicks(w.txtCode_Cliente, "C002");
+    QTest::keyClick(w.txtCode_Cliente, Qt::Key_Return);
+    ASSERT_TRUE(w.IsSaleOpen());
+    EXPECT_EQ(w.txtCliente->text(), "Bianchi Eva");
+}

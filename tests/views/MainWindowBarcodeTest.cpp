@@ -1,0 +1,204 @@
+// The barcode reader through a real serial line: a pty pair, its far end written by the test
+// as a reader would, its near end opened by the program's QSerialPort.
+#include "MainWindowFixture.h"
+
+#include "frmVendite.h"
+#include "modGlobal.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// A pty pair in raw mode; the test writes into the master as the reader would.
+class Pty {
+public:
+    Pty() {
+        char name[256] = {};
+        termios raw{};
+        cfmakeraw(&raw);
+        ok = openpty(&master, &slave, name, &raw, nullptr) == 0;
+        device = QString::fromLocal8Bit(name);
+    }
+    ~Pty() {
+        if (ok) {
+            close(master);
+            close(slave);
+        }
+    }
+    void Write(const QByteArray& bytes) const {
+        ASSERT_EQ(write(master, bytes.constData(), size_t(bytes.size())), bytes.size());
+    }
+    bool ok = false;
+    int master = -1, slave = -1;
+    QString device;
+};
+
+// A window with a field that registers as the barcode target; it records every text set.
+struct TargetWindow {
+    QWidget window;
+    QLineEdit* field = new QLineEdit(&window);
+    QStringList received;
+    TargetWindow() {
+        window.setObjectName("TargetWindow");
+        (new QVBoxLayout(&window))->addWidget(field);
+        QObject::connect(field, &QLineEdit::textChanged,
+                         [this](const QString& text) { received << text; });
+    }
+    void Activate() {
+        window.show();
+        QApplication::setActiveWindow(&window);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+};
+
+// Lets the serial notifications arrive until `done` or two seconds have passed.
+template <typename F> bool WaitFor(F done) {
+    for (int i = 0; i < 100 && !done(); ++i)
+        QTest::qWait(20);
+    return done();
+}
+
+class BarcodeTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        ASSERT_TRUE(pty.ok);
+        modGlobal::COMPortNumber = 1;
+        modGlobal::COMPortParam = "9600,n,8,1";
+        modGlobal::COMPortDevice = pty.device;
+    }
+    void TearDown() override {
+        modGlobal::COMPortDevice.clear();
+        MainWindowTest::TearDown();
+    }
+    Pty pty;
+};
+
+} // namespace
+
+TEST_F(BarcodeTest, ACardReadDuringASaleBindsTheCustomer) {
+    frmMain& window = Start();
+    modGlobal::Database->Item("Clienti")->OpenDataSource()->AddRow(
+        {{"Codice", "2900000000018"}, {"Cognome", "Rossi"}, {"Nome", "Ada"}});
+    window.SetBarcodeReader(true);
+    EXPECT_EQ(window.StatusMsg(), "Lettore codici a barre attivato (COM1 - 9600,n,8,1)");
+    EXPECT_TRUE(window.ToolButton("BarcodeReader")->isChecked());
+    EXPECT_TRUE(window.Menu("mnuBarcodeReader")->isChecked());
+    EXPECT_EQ(modGlobal::ReadSetting("Configuration", "BarcodeReaderEnabled").toLower(), "true");
+
+    frmVendite sale(&window, [&window](QLineEdit* target) { window.SetBarcodeControl(target); });
+    sale.show();
+    QApplication::setActiveWindow(&sale);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&sale));
+    EXPECT_EQ(window.BarcodeControl(), sale.txtCode_Cliente); // ready for the first card
+
+    pty.Write("2900000000018\r\n");
+    ASSERT_TRUE(WaitFor([&] { return sale.IsSaleOpen(); }));
+    EXPECT_EQ(sale.txtCliente->text(), "Rossi Ada");
+}
+
+TEST_F(BarcodeTest, CodesAreCutAtTheirLineEndsWhateverTheChunks) {
+    frmMain& window = Start();
+    window.SetBarcodeReader(true);
+    TargetWindow target;
+    window.SetBarcodeControl(target.field);
+    target.Activate();
+
+    pty.Write("123");
+    QTest::qWait(100);
+    EXPECT_TRUE(target.received.isEmpty());
+    pty.Write("45\r\n");
+    ASSERT_TRUE(WaitFor([&] { return target.received.size() == 1; }));
+    EXPECT_EQ(target.received, QStringList{"12345\r"});
+
+    pty.Write("A\rB\r");
+    ASSERT_TRUE(WaitFor([&] { return target.received.size() == 3; }));
+    pty.Write("X\n\nY\n");
+    ASSERT_TRUE(WaitFor([&] { return target.received.size() == 5; }));
+    EXPECT_EQ(target.received.mid(1), (QStringList{"A\r", "B\r", "X\r", "Y\r"}));
+
+    // A line end first: this notification ends there; the code waits for the next one.
+    pty.Write("\rZ\r");
+    QTest::qWait(150);
+    EXPECT_EQ(target.received.size(), 5);
+    pty.Write("W\r");
+    ASSERT_TRUE(WaitFor([&] { return target.received.size() == 7; }));
+    EXPECT_EQ(target.received.mid(5), (QStringList{"Z\r", "W\r"}));
+}
+
+TEST_F(BarcodeTest, AReadForAWindowThatIsNotActiveBeeps) {
+    frmMain& window = Start();
+    window.SetBarcodeReader(true);
+    TargetWindow target;
+    window.SetBarcodeControl(target.field);
+    target.window.show();
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    pty.Write("C01\r");
+    ASSERT_TRUE(WaitFor([&] { return prompter.Beeps() == 1; }));
+    EXPECT_TRUE(target.received.isEmpty());
+    EXPECT_EQ(window.StatusMsg(), "Letto codice a barre: <C01>");
+}
+
+TEST_F(BarcodeTest, SwitchingOnFlushesAndOffCloses) {
+    frmMain& window = Start();
+    window.SetBarcodeReader(true);
+    TargetWindow target;
+    window.SetBarcodeControl(target.field);
+    target.Activate();
+    pty.Write("OLD");
+    QTest::qWait(100);
+    window.SetBarcodeReader(true); // on again: the port stays, what waited is dropped
+    pty.Write("NEW\r");
+    ASSERT_TRUE(WaitFor([&] { return !target.received.isEmpty(); }));
+    EXPECT_EQ(target.received, QStringList{"NEW\r"});
+
+    window.SetBarcodeReader(false);
+    EXPECT_EQ(window.StatusMsg(), "Lettore codici a barre disattivato");
+    EXPECT_FALSE(window.ToolButton("BarcodeReader")->isChecked());
+    EXPECT_EQ(modGlobal::ReadSetting("Configuration", "BarcodeReaderEnabled").toLower(), "false");
+}
+
+TEST_F(BarcodeTest, AMissingPortOrBadSettingsLeaveTheReaderOff) {
+    frmMain& window = Start();
+    modGlobal::COMPortNumber = 7;
+    modGlobal::COMPortDevice = m_dir.filePath("nessuna-porta");
+    prompter.Answer(PromptAnswer::Ok);
+    window.SetBarcodeReader(true);
+    EXPECT_TRUE(prompter.LastMessage().Text.startsWith(
+        "Impostazione porta (COM7 - 9600,n,8,1) controllo lettore codici a barre fallita: \r\r"));
+    EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Critical);
+    EXPECT_FALSE(modGlobal::BarcodeReaderEnabled);
+    EXPECT_FALSE(window.ToolButton("BarcodeReader")->isChecked());
+    EXPECT_FALSE(window.Menu("mnuBarcodeReader")->isChecked());
+
+    modGlobal::COMPortDevice = pty.device;
+    modGlobal::COMPortParam = "9600,x,8,1";
+    prompter.Answer(PromptAnswer::Ok);
+    window.SetBarcodeReader(true);
+    EXPECT_TRUE(prompter.LastMessage().Text.contains("parità"));
+    EXPECT_FALSE(modGlobal::BarcodeReaderEnabled);
+}
+
+TEST_F(BarcodeTest, AnEndlessCodeIsDroppedAndSaidSo) {
+    frmMain& window = Start();
+    window.SetBarcodeReader(true);
+    TargetWindow target;
+    window.SetBarcodeControl(target.field);
+    target.Activate();
+    pty.Write(QByteArray(5000, '9'));
+    ASSERT_TRUE(WaitFor([&] { return window.StatusMsg().startsWith("Codice a barre scartato"); }));
+    pty.Write("99\rC02\r");
+    ASSERT_TRUE(WaitFor([&] { return !target.received.isEmpty(); }));
+    EXPECT_EQ(target.received, QStringList{"C02\r"});
+}

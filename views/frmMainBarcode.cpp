@@ -1,0 +1,76 @@
+// The barcode reader on the serial port: switched on and off from the main window, its codes
+// typed into the field the active window has registered.
+#include "frmMain.h"
+
+#include "clsBarcodeReader.h"
+#include "itfPrompter.h"
+#include "modGlobal.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QToolButton>
+
+void frmMain::SetBarcodeReader(bool enable) {
+    const QString port =
+        QString("COM%1 - %2").arg(modGlobal::COMPortNumber).arg(modGlobal::COMPortParam);
+    if (enable && !MSComm->IsOpen()) {
+        QString error;
+        if (!MSComm->Open(modGlobal::COMPortNumber, modGlobal::COMPortParam,
+                          modGlobal::COMPortDevice, &error)) {
+            ShowMessage(this,
+                        "Impostazione porta (" + port +
+                            ") controllo lettore codici a barre fallita: \r\r" + error,
+                        PromptIcon::Critical);
+            modGlobal::BarcodeReaderEnabled = false;
+            ToolButton("BarcodeReader")->setChecked(false);
+            Menu("mnuBarcodeReader")->setChecked(false);
+            return;
+        }
+        SetStatusMsg("Lettore codici a barre attivato (" + port + ")");
+    } else if (!enable && MSComm->IsOpen()) {
+        MSComm->Close();
+        SetStatusMsg("Lettore codici a barre disattivato");
+    }
+    modGlobal::BarcodeReaderEnabled = enable;
+    ToolButton("BarcodeReader")->setChecked(enable);
+    Menu("mnuBarcodeReader")->setChecked(enable);
+    // Whatever waited was read before this moment: it belongs to no one now.
+    MSComm->Flush();
+    modGlobal::SaveSettings();
+}
+
+void frmMain::SetBarcodeControl(QLineEdit* target) {
+    m_barcodeTarget = target;
+}
+
+void frmMain::MSComm_OnComm() {
+    // Events are let through below, so a second notification may come in meanwhile: the loop
+    // that is already running reads its characters.
+    if (m_blnBarcodeBusy) return;
+    m_blnBarcodeBusy = true;
+    for (;;) {
+        QApplication::processEvents();
+        MSComm->ReadWaiting();
+        if (MSComm->Buffer().TakeDropped())
+            SetStatusMsg(QString("Codice a barre scartato: più di %1 caratteri senza fine riga")
+                             .arg(clsBarcodeBuffer::MaxCode));
+        const QString code = MSComm->Buffer().ReadCode();
+        if (code.isEmpty()) break;
+        SetStatusMsg("Letto codice a barre: <" + code + ">");
+        QLineEdit* target = m_barcodeTarget;
+        if (!target) continue;
+        if (!target->window()->isActiveWindow()) {
+            Prompter().Beep();
+            continue;
+        }
+        try {
+            target->setText(code + "\r");
+        } catch (const std::exception& e) {
+            SetStatusMsg("Impossibile impostare il codice: <" + code + "> - " +
+                         QString::fromUtf8(e.what()));
+            break;
+        }
+    }
+    m_blnBarcodeBusy = false;
+}
