@@ -225,15 +225,24 @@ void frmVendite::BuildControls() {
     connect(cmdDel_Bonus, &QPushButton::clicked, this, &frmVendite::cmdDel_Bonus_Click);
     connect(cmdAdd_Premi, &QPushButton::clicked, this, &frmVendite::cmdAdd_Premi_Click);
     connect(cmdDel_Premi, &QPushButton::clicked, this, &frmVendite::cmdDel_Premi_Click);
-    connect(cmdIdentify_Bonus, &QPushButton::clicked, this, [this] { Identify_Bonus(true); });
-    connect(cmdIdentify_Premi, &QPushButton::clicked, this, [this] { Identify_Premi(true); });
-    connect(chkAutoIdentify_Bonus, &QCheckBox::clicked, this, [this](bool on) {
+    const auto identify = [this](bool bonus) {
+        Guarded([this, bonus] {
+            const Transaction tr;
+            if (bonus)
+                Identify_Bonus(true);
+            else
+                Identify_Premi(true);
+        });
+    };
+    connect(cmdIdentify_Bonus, &QPushButton::clicked, this, [identify] { identify(true); });
+    connect(cmdIdentify_Premi, &QPushButton::clicked, this, [identify] { identify(false); });
+    connect(chkAutoIdentify_Bonus, &QCheckBox::clicked, this, [this, identify](bool on) {
         modGlobal::AutoIdentify_Bonus = on;
-        if (m_sale && on) Identify_Bonus(true);
+        if (m_sale && on) identify(true);
     });
-    connect(chkAutoIdentify_Premi, &QCheckBox::clicked, this, [this](bool on) {
+    connect(chkAutoIdentify_Premi, &QCheckBox::clicked, this, [this, identify](bool on) {
         modGlobal::AutoIdentify_Premi = on;
-        if (m_sale && on) Identify_Premi(true);
+        if (m_sale && on) identify(false);
     });
     connect(cmdConfirm, &QPushButton::clicked, this, &frmVendite::cmdConfirm_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmVendite::cmdCancel_Click);
@@ -313,21 +322,55 @@ void frmVendite::BindNote() {
 }
 
 void frmVendite::Set_Vendita(OID customer) {
-    if (!m_sale) {
-        m_sale = modGlobal::Database->Item("OperazioniVendite")->OpenDataSource();
-        connect(m_sale.get(), &DbmsDataSource::FieldUpdated, this, &frmVendite::OnSaleFieldUpdated);
-        const OID sale = m_sale->AddRow({{"Cliente", customer}, {"Importo", 0}});
-        m_sale->Locate(sale);
-    } else {
-        m_sale->SetReference("Cliente", customer, false);
-    }
-    m_customer = customer;
-    RefreshDisplay();
+    Guarded([&] {
+        const Transaction tr;
+        if (!m_sale) {
+            // The new sale is read back alone: a data source over every sale would list them
+            // all first.
+            const auto table = modGlobal::Database->Item("OperazioniVendite");
+            const OID sale =
+                table->OpenDataSource("OID = 0")->AddRow({{"Cliente", customer}, {"Importo", 0}});
+            m_sale = table->OpenDataSource("OID = " + DbmsDatabase::NumberLiteral(qint64(sale)));
+            m_sale->MoveFirst();
+            connect(m_sale.get(), &DbmsDataSource::FieldUpdated, this,
+                    &frmVendite::OnSaleFieldUpdated);
+        } else {
+            m_sale->SetReference("Cliente", customer, false);
+        }
+        m_customer = customer;
+        RefreshDisplay();
+    });
 }
 
 void frmVendite::cmdSet_DataOra_Click() {
     if (!m_sale) return;
-    if (FormService().ShowFieldEditor(this, *m_sale, "Data")) RefreshDisplay();
+    Guarded([this] {
+        if (FormService().ShowFieldEditor(this, *m_sale, "Data")) RefreshDisplay();
+    });
+}
+
+frmVendite::Transaction::Transaction() : m_exceptions(std::uncaught_exceptions()) {
+    modGlobal::Database->BeginTrans();
+}
+
+frmVendite::Transaction::~Transaction() {
+    try {
+        if (std::uncaught_exceptions() > m_exceptions)
+            modGlobal::Database->Rollback();
+        else
+            modGlobal::Database->CommitTrans();
+    } catch (...) {
+        // A commit that fails leaves the savepoint to the outer level; nothing to add here.
+    }
+}
+
+void frmVendite::Guarded(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const std::exception& e) {
+        Resync();
+        ReportError("Si e' verificato un errore:\r\r" + ErrorDescription(e), e, this);
+    }
 }
 
 int frmVendite::CustomerPoints() const {
@@ -351,7 +394,7 @@ void frmVendite::cmdConfirm_Click() {
     try {
         ConfirmSale();
     } catch (const std::exception& e) {
-        RestoreAfterFailedConfirm();
+        Resync();
         ReportError("Errore in conferma dati: \r\r" + ErrorDescription(e), e, this);
     }
 }
@@ -394,7 +437,7 @@ void frmVendite::ConfirmSale() {
         m_sale->Update();
         if (hasGoods && !m_articles->IsEmpty() && !PaymentStep(paymentType)) {
             db->Rollback();
-            RestoreAfterFailedConfirm();
+            Resync();
             return;
         }
         customer->SetValue("Punti", balance);
@@ -439,22 +482,23 @@ bool frmVendite::PaymentStep(OID& paymentType) {
         type = chosen.toLongLong();
     }
 
-    auto payments = modGlobal::Database->Item("Pagamenti")->OpenDataSource();
-    const OID payment = payments->AddRow(
+    const auto table = modGlobal::Database->Item("Pagamenti");
+    const OID payment = table->OpenDataSource("OID = 0")->AddRow(
         {{"Importo", m_sale->GetValue("Importo")}, {"Cliente", m_customer}, {"Pagamento", type}});
     m_sale->SetReference("Pagamento", payment, false);
     m_sale->Update();
-    payments->Refresh(false);
-    payments->Locate(payment);
+    // The new payment alone: listing every payment of the archive would be the slow part.
+    auto payments = table->OpenDataSource("OID = " + DbmsDatabase::NumberLiteral(qint64(payment)));
+    payments->MoveFirst();
     if (!FormService().ShowRowEditor(this, *payments, false).isValid()) return false;
     // The type the clerk left on the payment is the next sale's default.
     payments->Refresh(true);
-    payments->Locate(payment);
+    payments->MoveFirst();
     paymentType = payments->GetValue("OID_Pagamento").toLongLong();
     return true;
 }
 
-void frmVendite::RestoreAfterFailedConfirm() {
+void frmVendite::Resync() {
     // The archive is back as before the confirm; the window's data sources read it again and
     // the totals, kept only in the sale's buffer, are worked out anew.
     if (!m_sale) return;

@@ -110,14 +110,32 @@ private:
     bool PaymentStep(OID& paymentType);
     void ConfirmSale();
     void CancelSale();
-    void RestoreAfterFailedConfirm();
+    // After a failed action: the window's data sources read the archive again.
+    void Resync();
     int CustomerPoints() const;
     void BindNote();
+    // Runs a clerk's action under the window's error trap: an engine failure is reported and
+    // the window goes on from where it was.
+    void Guarded(const std::function<void()>& action);
+
+    // One action, one commit: a sale line with its totals, bonuses and prizes is written
+    // together, and undone together when the action fails with an error.
+    class Transaction {
+    public:
+        Transaction();
+        ~Transaction();
+        Transaction(const Transaction&) = delete;
+        Transaction& operator=(const Transaction&) = delete;
+
+    private:
+        int m_exceptions;
+    };
 
     // frmVenditeCustomer.cpp: finding the customer
     void txtCode_Cliente_Change();
     void txtCode_Cliente_LostFocus();
     void LookupCustomer(const QString& code);
+    void Lookup(const QString& code);
 
     // frmVenditeArticles.cpp: lines, totals, prizes and bonuses
     void OnSaleFieldUpdated(const QString& field);

@@ -70,115 +70,128 @@ OID frmVendite::CurrentLine(QTableView* grid) const {
 // --- lines ---
 
 void frmVendite::cmdAutoAdd_Click() {
-    if (!m_sale) return;
-    const auto articles = modGlobal::Database->Item("Articoli");
-    QString code = txtCode_Articolo->text();
-    if (code.isEmpty()) {
-        frmSearchText& search = frmSearchText::Instance();
-        bool confirmed = false;
-        search.setWindowTitle("Cerca");
-        if (!search.GetSelection(this, "Descrizione", true, false, confirmed)) {
-            txtCode_Articolo->setFocus();
-            return;
+    Guarded([&] {
+        const Transaction tr;
+        if (!m_sale) return;
+        const auto articles = modGlobal::Database->Item("Articoli");
+        QString code = txtCode_Articolo->text();
+        if (code.isEmpty()) {
+            frmSearchText& search = frmSearchText::Instance();
+            bool confirmed = false;
+            search.setWindowTitle("Cerca");
+            if (!search.GetSelection(this, "Descrizione", true, false, confirmed)) {
+                txtCode_Articolo->setFocus();
+                return;
+            }
+            const QString text = search.ResultText();
+            QString filter;
+            if (!text.isEmpty())
+                filter =
+                    search.Internal()
+                        ? "Articoli.Descrizione Like " + DbmsDatabase::TextLiteral("%" + text + "%")
+                        : "Articoli.Descrizione > " + DbmsDatabase::TextLiteral(text);
+            auto found = articles->OpenDataSource(filter, "Articoli.Descrizione");
+            const QVariant chosen = FormService().ShowSelectionList(this, *found);
+            if (!chosen.isValid() || !found->Locate(chosen.toLongLong())) {
+                txtCode_Articolo->setFocus();
+                return;
+            }
+            code = found->GetValue("Codice").toString();
         }
-        const QString text = search.ResultText();
-        QString filter;
-        if (!text.isEmpty())
-            filter =
-                search.Internal()
-                    ? "Articoli.Descrizione Like " + DbmsDatabase::TextLiteral("%" + text + "%")
-                    : "Articoli.Descrizione > " + DbmsDatabase::TextLiteral(text);
-        auto found = articles->OpenDataSource(filter, "Articoli.Descrizione");
-        const QVariant chosen = FormService().ShowSelectionList(this, *found);
-        if (!chosen.isValid() || !found->Locate(chosen.toLongLong())) {
-            txtCode_Articolo->setFocus();
-            return;
-        }
-        code = found->GetValue("Codice").toString();
-    }
 
-    // The code reaches the filter only as a quoted literal.
-    auto article = articles->OpenDataSource("Codice=" + DbmsDatabase::TextLiteral(code));
-    OID articleOid = 0;
-    if (article->IsEmpty()) {
-        const QVariant added =
-            FormService().ShowRowEditor(this, *article, true, {{"Codice", code}});
-        if (!added.isValid()) {
-            txtCode_Articolo->setFocus();
-            return;
-        }
-        articleOid = added.toLongLong();
-        article->Refresh(false);
-        article->Locate(articleOid);
-    } else {
-        article->MoveFirst();
-        articleOid = article->CurrentOID();
-    }
-    const Money price = ToMoney(article->GetValue("Importo"));
-    const int quantity = 1;
-    const QString link = m_articles->TableDef().ParentLinkField();
-    const QString sameArticle = link + "=" + DbmsDatabase::NumberLiteral(qint64(articleOid));
-
-    OID line = 0;
-    if (m_articles->FindNext(sameArticle) && price != Money{}) {
-        m_articles->SetValue("Quantita", m_articles->GetValue("Quantita").toLongLong() + quantity);
-        m_articles->Update();
-        line = m_articles->CurrentOID();
-    } else {
-        const Money amount = quantity > 0 ? price * quantity : Money{};
-        if (amount != Money{}) {
-            line = m_articles->AddRow({{"Quantita", quantity},
-                                       {"ImportoVendita", QVariant::fromValue(amount)},
-                                       {link, articleOid}});
-        } else {
-            // An article without a list price: the clerk enters the price of the line.
-            const QVariant added = FormService().ShowRowEditor(
-                this, *m_articles, true, {{"Quantita", quantity}, {link, articleOid}});
+        // The code reaches the filter only as a quoted literal.
+        auto article = articles->OpenDataSource("Codice=" + DbmsDatabase::TextLiteral(code));
+        OID articleOid = 0;
+        if (article->IsEmpty()) {
+            const QVariant added =
+                FormService().ShowRowEditor(this, *article, true, {{"Codice", code}});
             if (!added.isValid()) {
                 txtCode_Articolo->setFocus();
                 return;
             }
-            line = added.toLongLong();
+            articleOid = added.toLongLong();
+            article->Refresh(false);
+            article->Locate(articleOid);
+        } else {
+            article->MoveFirst();
+            articleOid = article->CurrentOID();
         }
-        if (m_articles->IsDirty()) m_articles->Update();
-        if (line != 0) m_sale->SetReference("Articoli", line, false);
-    }
-    Refresh_Articoli(line);
-    txtCode_Articolo->clear();
-    txtCode_Articolo->setFocus();
+        const Money price = ToMoney(article->GetValue("Importo"));
+        const int quantity = 1;
+        const QString link = m_articles->TableDef().ParentLinkField();
+        const QString sameArticle = link + "=" + DbmsDatabase::NumberLiteral(qint64(articleOid));
+
+        OID line = 0;
+        if (m_articles->FindNext(sameArticle) && price != Money{}) {
+            m_articles->SetValue("Quantita",
+                                 m_articles->GetValue("Quantita").toLongLong() + quantity);
+            m_articles->Update();
+            line = m_articles->CurrentOID();
+        } else {
+            const Money amount = quantity > 0 ? price * quantity : Money{};
+            if (amount != Money{}) {
+                line = m_articles->AddRow({{"Quantita", quantity},
+                                           {"ImportoVendita", QVariant::fromValue(amount)},
+                                           {link, articleOid}});
+            } else {
+                // An article without a list price: the clerk enters the price of the line.
+                const QVariant added = FormService().ShowRowEditor(
+                    this, *m_articles, true, {{"Quantita", quantity}, {link, articleOid}});
+                if (!added.isValid()) {
+                    txtCode_Articolo->setFocus();
+                    return;
+                }
+                line = added.toLongLong();
+            }
+            if (m_articles->IsDirty()) m_articles->Update();
+            if (line != 0) m_sale->SetReference("Articoli", line, false);
+        }
+        Refresh_Articoli(line);
+        txtCode_Articolo->clear();
+        txtCode_Articolo->setFocus();
+    });
 }
 
 void frmVendite::cmdAddItem_Click() {
-    if (m_articles) {
-        const QVariant line = FormService().ShowRowEditor(this, *m_articles, true);
-        if (line.isValid()) {
-            m_articles->Locate(line.toLongLong());
-            m_sale->SetReference("Articoli", line.toLongLong(), false);
-            Refresh_Articoli(line.toLongLong());
+    Guarded([&] {
+        const Transaction tr;
+        if (m_articles) {
+            const QVariant line = FormService().ShowRowEditor(this, *m_articles, true);
+            if (line.isValid()) {
+                m_articles->Locate(line.toLongLong());
+                m_sale->SetReference("Articoli", line.toLongLong(), false);
+                Refresh_Articoli(line.toLongLong());
+            }
         }
-    }
-    txtCode_Articolo->setFocus();
+        txtCode_Articolo->setFocus();
+    });
 }
 
 void frmVendite::cmdEdit_Click() {
-    const OID line = CurrentLine(dgArticoli);
-    if (!m_articles || line == 0 || !m_articles->Locate(line)) {
-        Prompter().Beep();
-    } else if (FormService().ShowRowEditor(this, *m_articles, false).isValid()) {
-        Refresh_Articoli(line);
-    }
-    txtCode_Articolo->setFocus();
+    Guarded([&] {
+        const Transaction tr;
+        const OID line = CurrentLine(dgArticoli);
+        if (!m_articles || line == 0 || !m_articles->Locate(line)) {
+            Prompter().Beep();
+        } else if (FormService().ShowRowEditor(this, *m_articles, false).isValid()) {
+            Refresh_Articoli(line);
+        }
+        txtCode_Articolo->setFocus();
+    });
 }
 
 void frmVendite::cmdDeleteItem_Click() {
-    const OID line = CurrentLine(dgArticoli);
-    if (!m_articles || line == 0 || !m_articles->Locate(line)) {
-        Prompter().Beep();
-    } else {
-        m_sale->SetReference("Articoli", line, true);
-        Refresh_Articoli();
-    }
-    txtCode_Articolo->setFocus();
+    Guarded([&] {
+        const Transaction tr;
+        const OID line = CurrentLine(dgArticoli);
+        if (!m_articles || line == 0 || !m_articles->Locate(line)) {
+            Prompter().Beep();
+        } else {
+            m_sale->SetReference("Articoli", line, true);
+            Refresh_Articoli();
+        }
+        txtCode_Articolo->setFocus();
+    });
 }
 
 void frmVendite::Refresh_Articoli(OID line) {
@@ -232,34 +245,40 @@ void frmVendite::Identify_Premi(bool automatic) {
 }
 
 void frmVendite::AddAssigned(const QString& definitions, const QString& collection) {
-    if (!m_sale) return;
-    auto table = modGlobal::Database->Item(definitions)->OpenDataSource();
-    const QVariant chosen = FormService().ShowSelectionList(this, *table);
-    if (!chosen.isValid()) return;
-    auto assigned = m_sale->GetReference(collection);
-    const QString link = assigned->TableDef().ParentLinkField();
-    const QVariant row =
-        FormService().ShowRowEditor(this, *assigned, true, {{link, chosen}, {"Quantita", 1}});
-    if (!row.isValid()) return;
-    m_sale->SetReference(collection, row.toLongLong(), false);
-    if (collection == "Bonus")
-        Identify_Bonus(false);
-    else
-        Identify_Premi(false);
+    Guarded([&] {
+        const Transaction tr;
+        if (!m_sale) return;
+        auto table = modGlobal::Database->Item(definitions)->OpenDataSource();
+        const QVariant chosen = FormService().ShowSelectionList(this, *table);
+        if (!chosen.isValid()) return;
+        auto assigned = m_sale->GetReference(collection);
+        const QString link = assigned->TableDef().ParentLinkField();
+        const QVariant row =
+            FormService().ShowRowEditor(this, *assigned, true, {{link, chosen}, {"Quantita", 1}});
+        if (!row.isValid()) return;
+        m_sale->SetReference(collection, row.toLongLong(), false);
+        if (collection == "Bonus")
+            Identify_Bonus(false);
+        else
+            Identify_Premi(false);
+    });
 }
 
 void frmVendite::RemoveAssigned(QTableView* grid, const std::shared_ptr<DbmsDataSource>& rows,
                                 const QString& collection) {
-    const OID row = CurrentLine(grid);
-    if (!m_sale || !rows || row == 0 || !rows->Locate(row)) {
-        Prompter().Beep();
-        return;
-    }
-    m_sale->SetReference(collection, row, true);
-    if (collection == "Bonus")
-        Identify_Bonus(false);
-    else
-        Identify_Premi(false);
+    Guarded([&] {
+        const Transaction tr;
+        const OID row = CurrentLine(grid);
+        if (!m_sale || !rows || row == 0 || !rows->Locate(row)) {
+            Prompter().Beep();
+            return;
+        }
+        m_sale->SetReference(collection, row, true);
+        if (collection == "Bonus")
+            Identify_Bonus(false);
+        else
+            Identify_Premi(false);
+    });
 }
 
 void frmVendite::cmdAdd_Bonus_Click() {

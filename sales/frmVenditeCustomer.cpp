@@ -31,7 +31,18 @@ void frmVendite::txtCode_Cliente_Change() {
 
 void frmVendite::LookupCustomer(const QString& code) {
     if (m_blnLookup) return;
-    m_blnLookup = true;
+    Guarded([&] {
+        // While the user is asked, a change of the field must not start a second lookup.
+        m_blnLookup = true;
+        struct Done {
+            bool& flag;
+            ~Done() { flag = false; }
+        } done{m_blnLookup};
+        Lookup(code);
+    });
+}
+
+void frmVendite::Lookup(const QString& code) {
     txtCode_Cliente->setText(code); // no line end left: this change looks up nothing
     // The code goes into the filter only as a quoted literal: a quote in it is just a quote.
     auto customers = modGlobal::Database->Item("Clienti")->OpenDataSource(
@@ -67,19 +78,23 @@ void frmVendite::txtCode_Cliente_LostFocus() {
 }
 
 void frmVendite::cmdSet_Cliente_Click() {
-    auto customers = modGlobal::Database->Item("Clienti")->OpenDataSource();
-    const QVariant chosen = FormService().ShowSelectionList(this, *customers);
-    if (chosen.isValid())
-        Set_Vendita(chosen.toLongLong());
-    else
-        txtCode_Cliente->setText(Tag(txtCode_Cliente));
+    Guarded([&] {
+        auto customers = modGlobal::Database->Item("Clienti")->OpenDataSource();
+        const QVariant chosen = FormService().ShowSelectionList(this, *customers);
+        if (chosen.isValid())
+            Set_Vendita(chosen.toLongLong());
+        else
+            txtCode_Cliente->setText(Tag(txtCode_Cliente));
+    });
 }
 
 void frmVendite::txtCliente_DblClick() {
-    if (!m_sale) return;
-    auto customer = m_sale->GetReference("Cliente");
-    if (customer->IsEmpty()) return;
-    customer->MoveFirst();
-    const QVariant edited = FormService().ShowRowEditor(this, *customer, false);
-    if (edited.isValid()) Set_Vendita(edited.toLongLong());
+    Guarded([&] {
+        if (!m_sale) return;
+        auto customer = m_sale->GetReference("Cliente");
+        if (customer->IsEmpty()) return;
+        customer->MoveFirst();
+        const QVariant edited = FormService().ShowRowEditor(this, *customer, false);
+        if (edited.isValid()) Set_Vendita(edited.toLongLong());
+    });
 }

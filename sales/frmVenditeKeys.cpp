@@ -127,17 +127,20 @@ bool frmVendite::HandleKey(QObject* watched, QKeyEvent* event) {
 }
 
 void frmVendite::ChangeQuantity(int delta) {
-    const OID line = CurrentLine(dgArticoli);
-    if (!m_articles || !m_articles->Locate(line)) return;
-    // Only articles with a list price count by pieces; the others were priced by hand.
-    if (ToMoney(m_articles->GetValue("Importo")) > Money{}) {
-        m_articles->SetValue("Quantita", m_articles->GetValue("Quantita").toLongLong() + delta);
-        m_articles->Update();
-    } else {
-        Prompter().Beep();
-    }
-    if (delta < 0 && m_articles->GetValue("Quantita").toLongLong() <= 0)
-        cmdDeleteItem_Click();
-    else
-        Refresh_Articoli(line);
+    Guarded([&] {
+        const Transaction tr;
+        const OID line = CurrentLine(dgArticoli);
+        if (!m_articles || !m_articles->Locate(line)) return;
+        // Only articles with a list price count by pieces; the others were priced by hand.
+        if (ToMoney(m_articles->GetValue("Importo")) > Money{}) {
+            m_articles->SetValue("Quantita", m_articles->GetValue("Quantita").toLongLong() + delta);
+            m_articles->Update();
+        } else {
+            Prompter().Beep();
+        }
+        if (delta < 0 && m_articles->GetValue("Quantita").toLongLong() <= 0)
+            cmdDeleteItem_Click();
+        else
+            Refresh_Articoli(line);
+    });
 }

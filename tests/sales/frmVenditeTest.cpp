@@ -363,3 +363,20 @@ TEST_F(SaleWindowTest, TheNextCustomerRightAfterAConfirm) {
     ASSERT_TRUE(w.IsSaleOpen());
     EXPECT_EQ(w.txtCliente->text(), "Bianchi Eva");
 }
+
+TEST_F(SaleWindowTest, AFailureWhileAddingALineIsReportedAndUndone) {
+    frmVendite& w = Open();
+    TypeCustomer("C001");
+    ReadArticle("A1");
+    Exec("CREATE TRIGGER guasto BEFORE UPDATE ON ArticoliVenduti BEGIN SELECT RAISE(ABORT, "
+         "'disco guasto'); END");
+    prompter.Answer(PromptAnswer::No); // no details
+    ReadArticle("A1");                 // one more piece: the line cannot be written
+    EXPECT_TRUE(prompter.LastMessage().Text.startsWith("Si e' verificato un errore:\r\r"));
+    EXPECT_EQ(Scalar("SELECT Quantita FROM ArticoliVenduti"), 1);
+    ASSERT_TRUE(w.IsSaleOpen());
+    EXPECT_EQ(w.lblTotale->text(), "100,00");
+    Exec("DROP TRIGGER guasto");
+    ReadArticle("A1");
+    EXPECT_EQ(Scalar("SELECT Quantita FROM ArticoliVenduti"), 2);
+}
