@@ -3,6 +3,7 @@
 #include "DbmsFormService.h"
 #include "ReportError.h"
 #include "itfPrompter.h"
+#include "modCode.h"
 #include "modGlobal.h"
 
 #include <QEvent>
@@ -10,16 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-
-namespace {
-// The code of a text is what comes before its line break: only a finished read (or a
-// line break typed on purpose) starts the search.
-QString ExtractCode(const QString& text) {
-    for (qsizetype i = 0; i < text.size(); ++i)
-        if (text[i] == '\r' || text[i] == '\n') return text.left(i);
-    return {};
-}
-} // namespace
 
 frmAddClienti::frmAddClienti(QWidget* owner, BarcodeTarget setBarcodeControl)
     : QDialog(owner), m_setBarcodeControl(std::move(setBarcodeControl)) {

@@ -4,6 +4,7 @@
 #include "ReportError.h"
 #include "itfPrompter.h"
 #include "modGlobal.h"
+#include "modWaitCursor.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -27,12 +28,6 @@ namespace {
 // The controls that stay usable while no sale is open: the customer choice and cancel.
 const QStringList CustomerControls = {"lblCliente", "txtCode_Cliente", "txtCliente",
                                       "cmdSet_Cliente", "cmdCancel"};
-
-// Restores the normal pointer however the scope ends.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 template <typename T> T* Named(T* control, const char* name) {
     control->setObjectName(name);

@@ -6,26 +6,17 @@
 #include "clsPremiBonus.h"
 #include "frmSearchText.h"
 #include "itfPrompter.h"
+#include "modCode.h"
 #include "modGlobal.h"
+#include "modWaitCursor.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRegularExpression>
 #include <QTableView>
 
 namespace {
-
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
-
-QString ExtractCode(const QString& text) {
-    const qsizetype end = text.indexOf(QRegularExpression("[\r\n]"));
-    return end < 0 ? QString() : text.left(end);
-}
 
 void HideColumn(QTableView* grid, const QString& field) {
     auto* model = qobject_cast<DbmsGridModel*>(grid->model());

@@ -3,20 +3,13 @@
 
 #include "DbmsFormService.h"
 #include "itfPrompter.h"
+#include "modCode.h"
 #include "modGlobal.h"
 
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 
 namespace {
-
-// The code of a text is what comes before its first line end; without one there is no code
-// yet (the reader and the Enter key both end a code).
-QString ExtractCode(const QString& text) {
-    const qsizetype end = text.indexOf(QRegularExpression("[\r\n]"));
-    return end < 0 ? QString() : text.left(end);
-}
 
 QString Tag(const QLineEdit* edit) {
     return edit->property("Tag").toString();
