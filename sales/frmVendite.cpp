@@ -4,6 +4,7 @@
 #include "ReportError.h"
 #include "itfPrompter.h"
 #include "modGlobal.h"
+#include "modTag.h"
 #include "modWaitCursor.h"
 
 #include <QApplication>
@@ -286,7 +287,7 @@ void frmVendite::RefreshDisplay() {
     if (!m_sale) {
         txtCliente->clear();
         txtCode_Cliente->clear();
-        txtCode_Cliente->setProperty("Tag", QString());
+        SetTag(txtCode_Cliente, QString());
         txtCode_Cliente->setFocus();
         SetControlsEnabled(false);
         FormService().BindTextBox(txtRiferimento, nullptr, {});
@@ -299,10 +300,11 @@ void frmVendite::RefreshDisplay() {
     if (!customer->IsEmpty()) {
         customer->MoveFirst();
         const QString code = customer->GetValue("Codice").toString();
-        txtCode_Cliente->setProperty("Tag", code);
+        SetTag(txtCode_Cliente, code);
         txtCode_Cliente->setText(code);
         txtCliente->setText(customer->GetValue("Descrizione").toString());
         lblPunti->setText(customer->GetText("Punti"));
+        m_intCustomerPoints = customer->GetValue("Punti").toInt();
     }
     txtDataOra->setText(m_sale->GetText("Data"));
     BindNote();
@@ -366,14 +368,6 @@ void frmVendite::Guarded(const std::function<void()>& action) {
         Resync();
         ReportError("Si e' verificato un errore:\r\r" + ErrorDescription(e), e, this);
     }
-}
-
-int frmVendite::CustomerPoints() const {
-    auto customer = modGlobal::Database->Item("Clienti")->OpenDataSource(
-        "OID=" + DbmsDatabase::NumberLiteral(qint64(m_customer)));
-    if (customer->IsEmpty()) return 0;
-    customer->MoveFirst();
-    return customer->GetValue("Punti").toInt();
 }
 
 bool frmVendite::IsEmptySale() const {

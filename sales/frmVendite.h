@@ -112,7 +112,6 @@ private:
     void CancelSale();
     // After a failed action: the window's data sources read the archive again.
     void Resync();
-    int CustomerPoints() const;
     void BindNote();
     // Runs a clerk's action under the window's error trap: an engine failure is reported and
     // the window goes on from where it was.
@@ -162,5 +161,7 @@ private:
     bool m_blnUnloaded = false;
     bool m_blnBindingNote = false;
     bool m_blnLookup = false; // a customer lookup is asking the user
-    int m_intFinalBalance = 0;
+    // The customer's stored points as the display last read them; the balance changes only
+    // when a sale is confirmed, and the display reads them again for every customer.
+    int m_intCustomerPoints = 0;
 };

@@ -203,7 +203,7 @@ void frmVendite::Totalize() {
     WaitCursor wait;
     const QVariant amount = m_articles ? m_articles->Sum("ImportoVendita") : QVariant();
     m_sale->SetValue("Importo", QVariant::fromValue(amount.isValid() ? ToMoney(amount) : Money{}));
-    const QVariant points = m_sale->GetReference("Articoli")->Sum("PuntiAssegnati");
+    const QVariant points = m_articles ? m_articles->Sum("PuntiAssegnati") : QVariant();
     m_sale->SetValue("PuntiAssegnati", points.isValid() ? points.toLongLong() : 0);
     Identify_Bonus(modGlobal::AutoIdentify_Bonus);
 }
@@ -220,7 +220,7 @@ void frmVendite::BindAssigned(QTableView* grid, const std::shared_ptr<DbmsDataSo
 
 void frmVendite::Identify_Bonus(bool automatic) {
     WaitCursor wait;
-    clsPremiBonus rules(*m_sale, CustomerPoints());
+    clsPremiBonus rules(*m_sale, m_intCustomerPoints);
     m_bonuses = rules.IdentifyBonus(automatic);
     BindAssigned(dgBonus, m_bonuses);
     Identify_Premi(modGlobal::AutoIdentify_Premi);
@@ -228,11 +228,10 @@ void frmVendite::Identify_Bonus(bool automatic) {
 
 void frmVendite::Identify_Premi(bool automatic) {
     WaitCursor wait;
-    clsPremiBonus rules(*m_sale, CustomerPoints());
+    clsPremiBonus rules(*m_sale, m_intCustomerPoints);
     m_prizes = rules.IdentifyPrizes(automatic);
     BindAssigned(dgPremi, m_prizes);
-    m_intFinalBalance = rules.FinalBalance();
-    lblTot_Punti->setText(QString::number(m_intFinalBalance));
+    lblTot_Punti->setText(QString::number(rules.FinalBalance()));
 }
 
 void frmVendite::AddAssigned(const QString& definitions, const QString& collection) {

@@ -5,21 +5,14 @@
 #include "itfPrompter.h"
 #include "modCode.h"
 #include "modGlobal.h"
+#include "modTag.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-
-QString Tag(const QLineEdit* edit) {
-    return edit->property("Tag").toString();
-}
-
-} // namespace
-
 void frmVendite::txtCode_Cliente_Change() {
     const QString code = ExtractCode(txtCode_Cliente->text());
-    if (!code.isEmpty() && code != Tag(txtCode_Cliente)) LookupCustomer(code);
+    if (!code.isEmpty() && code != Tag(txtCode_Cliente).toString()) LookupCustomer(code);
 }
 
 void frmVendite::LookupCustomer(const QString& code) {
@@ -56,16 +49,16 @@ void frmVendite::Lookup(const QString& code) {
     if (customer.isValid())
         Set_Vendita(customer.toLongLong());
     else
-        txtCode_Cliente->setText(Tag(txtCode_Cliente));
+        txtCode_Cliente->setText(Tag(txtCode_Cliente).toString());
 }
 
 void frmVendite::txtCode_Cliente_LostFocus() {
     const QString text = txtCode_Cliente->text();
-    if (!text.isEmpty() && text != Tag(txtCode_Cliente)) {
+    if (!text.isEmpty() && text != Tag(txtCode_Cliente).toString()) {
         txtCode_Cliente->setText(text + "\r"); // a code typed by hand ends when the field is left
     } else if (text.isEmpty() && m_articles && m_articles->RowCount() >= 1) {
         cmdCancel_Click();
-        txtCode_Cliente->setText(Tag(txtCode_Cliente));
+        txtCode_Cliente->setText(Tag(txtCode_Cliente).toString());
     }
     cmdConfirm->setDefault(true);
 }
@@ -77,7 +70,7 @@ void frmVendite::cmdSet_Cliente_Click() {
         if (chosen.isValid())
             Set_Vendita(chosen.toLongLong());
         else
-            txtCode_Cliente->setText(Tag(txtCode_Cliente));
+            txtCode_Cliente->setText(Tag(txtCode_Cliente).toString());
     });
 }
 

@@ -158,6 +158,8 @@ private:
     void InitCurrencyState();
     void UpdateClock();
     void TrayMessage(int message);
+    // The reader's state in the setting, the toolbar button and the menu.
+    void ShowReaderState(bool enabled);
     void SplitterMouse(QEvent* event);
     // Returns the bottom of the buttons, or the area's top when there are none.
     int PlaceSectionItems(const QRect& area);

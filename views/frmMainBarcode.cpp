@@ -22,9 +22,7 @@ void frmMain::SetBarcodeReader(bool enable) {
                         "Impostazione porta (" + port +
                             ") controllo lettore codici a barre fallita: \r\r" + error,
                         PromptIcon::Critical);
-            modGlobal::BarcodeReaderEnabled = false;
-            ToolButton("BarcodeReader")->setChecked(false);
-            Menu("mnuBarcodeReader")->setChecked(false);
+            ShowReaderState(false);
             return;
         }
         SetStatusMsg("Lettore codici a barre attivato (" + port + ")");
@@ -32,12 +30,16 @@ void frmMain::SetBarcodeReader(bool enable) {
         MSComm->Close();
         SetStatusMsg("Lettore codici a barre disattivato");
     }
-    modGlobal::BarcodeReaderEnabled = enable;
-    ToolButton("BarcodeReader")->setChecked(enable);
-    Menu("mnuBarcodeReader")->setChecked(enable);
+    ShowReaderState(enable);
     // Whatever waited was read before this moment: it belongs to no one now.
     MSComm->Flush();
     modGlobal::SaveSettings();
+}
+
+void frmMain::ShowReaderState(bool enabled) {
+    modGlobal::BarcodeReaderEnabled = enabled;
+    ToolButton("BarcodeReader")->setChecked(enabled);
+    Menu("mnuBarcodeReader")->setChecked(enabled);
 }
 
 void frmMain::SetBarcodeControl(QLineEdit* target) {

@@ -80,6 +80,14 @@ protected:
         modGlobal::COMPortDevice.clear();
         MainWindowTest::TearDown();
     }
+    // The main window with the reader on, writing into `target`'s field, its window active.
+    frmMain& StartReading(TargetWindow& target) {
+        frmMain& window = Start();
+        window.SetBarcodeReader(true);
+        window.SetBarcodeControl(target.field);
+        target.Activate();
+        return window;
+    }
     Pty pty;
 };
 
@@ -107,11 +115,8 @@ TEST_F(BarcodeTest, ACardReadDuringASaleBindsTheCustomer) {
 }
 
 TEST_F(BarcodeTest, CodesAreCutAtTheirLineEndsWhateverTheChunks) {
-    frmMain& window = Start();
-    window.SetBarcodeReader(true);
     TargetWindow target;
-    window.SetBarcodeControl(target.field);
-    target.Activate();
+    StartReading(target);
 
     pty.Write("123");
     QTest::qWait(100);
@@ -151,11 +156,8 @@ TEST_F(BarcodeTest, AReadForAWindowThatIsNotActiveBeeps) {
 }
 
 TEST_F(BarcodeTest, SwitchingOnFlushesAndOffCloses) {
-    frmMain& window = Start();
-    window.SetBarcodeReader(true);
     TargetWindow target;
-    window.SetBarcodeControl(target.field);
-    target.Activate();
+    frmMain& window = StartReading(target);
     pty.Write("OLD");
     QTest::qWait(100);
     window.SetBarcodeReader(true); // on again: the port stays, what waited is dropped
@@ -191,11 +193,8 @@ TEST_F(BarcodeTest, AMissingPortOrBadSettingsLeaveTheReaderOff) {
 }
 
 TEST_F(BarcodeTest, AnEndlessCodeIsDroppedAndSaidSo) {
-    frmMain& window = Start();
-    window.SetBarcodeReader(true);
     TargetWindow target;
-    window.SetBarcodeControl(target.field);
-    target.Activate();
+    frmMain& window = StartReading(target);
     pty.Write(QByteArray(5000, '9'));
     ASSERT_TRUE(WaitFor([&] { return window.StatusMsg().startsWith("Codice a barre scartato"); }));
     pty.Write("99\rC02\r");
