@@ -5,6 +5,9 @@
 
 #include "DbmsCascade.h"
 
+#include <map>
+#include <set>
+
 namespace {
 
 // One entry of a kind, with what opening it needs.
@@ -162,4 +165,84 @@ std::shared_ptr<DbmsDataSource> DbmsOpenRelated(DbmsDataSource& ds, DbmsRelation
 
 bool DbmsIsBusy(const DbmsDataSource& ds) {
     return !ds.CanLeave();
+}
+
+namespace {
+
+std::vector<OID> Column(DbmsDatabase& db, const QString& sql, OID key) {
+    SQLite::Statement st(db.Storage()->Connection(), sql.toStdString());
+    st.bind(1, static_cast<int64_t>(key));
+    std::vector<OID> out;
+    while (st.executeStep())
+        if (!st.getColumn(0).isNull()) out.push_back(st.getColumn(0).getInt64());
+    return out;
+}
+
+// The walk of DbmsDeleteRow, reading only.
+struct DependentWalk {
+    DbmsDatabase& Db;
+    std::map<QString, std::set<OID>> Removed; // every row the delete takes, parts included
+    std::map<QString, std::set<OID>> Counted; // those the user is told about
+
+    void Remove(const DbmsTableDef& def, OID oid, bool counted) {
+        if (!Removed[def.Name].insert(oid).second) return;
+        if (counted) Counted[def.Name].insert(oid);
+        for (const auto& r : def.References) {
+            const DbmsTableDef* target = Db.TableDef(r.Target);
+            if (!r.Multiple || !r.Owned || !target) continue;
+            for (OID item :
+                 Column(Db,
+                        "SELECT OID_Item FROM " + DbmsQuoteId(DbmsLinkTable(def.Name, r.Name)) +
+                            " WHERE OID_Owner = ?",
+                        oid))
+                Remove(*target, item, counted);
+        }
+        for (const auto& other : Db.TableDefs())
+            if (SameName(other->ParentTable, def.Name))
+                for (OID child : Column(Db,
+                                        "SELECT OID FROM " + DbmsQuoteId(other->Name) + " WHERE " +
+                                            DbmsQuoteId(other->ParentLinkField()) + " = ?",
+                                        oid))
+                    Remove(*other, child, true);
+    }
+
+    // Rows left behind that pointed at a removed row.
+    std::map<QString, std::set<OID>> Unlinked() {
+        std::map<QString, std::set<OID>> out;
+        for (const auto& other : Db.TableDefs())
+            for (const auto& r : other->References) {
+                const auto gone = Removed.find(r.Target);
+                if (gone == Removed.end()) continue;
+                const QString sql = r.Multiple
+                                        ? "SELECT OID_Owner FROM " +
+                                              DbmsQuoteId(DbmsLinkTable(other->Name, r.Name)) +
+                                              " WHERE OID_Item = ?"
+                                        : "SELECT OID FROM " + DbmsQuoteId(other->Name) +
+                                              " WHERE " + DbmsQuoteId("OID_" + r.Name) + " = ?";
+                const std::set<OID>& kept = Removed[other->Name];
+                for (OID target : gone->second)
+                    for (OID row : Column(Db, sql, target))
+                        if (!kept.count(row)) out[other->Name].insert(row);
+            }
+        return out;
+    }
+};
+
+} // namespace
+
+std::vector<DbmsDependentRows> DbmsCountDependents(DbmsDataSource& ds,
+                                                   const std::vector<OID>& rows) {
+    DependentWalk walk{*ds.Database(), {}, {}};
+    for (OID oid : rows)
+        walk.Remove(ds.TableDef(), oid, false);
+    const auto unlinked = walk.Unlinked();
+    std::vector<DbmsDependentRows> out;
+    for (const auto& def : walk.Db.TableDefs()) {
+        const auto removed = walk.Counted.find(def->Name);
+        const auto lost = unlinked.find(def->Name);
+        const qint64 r = removed == walk.Counted.end() ? 0 : qint64(removed->second.size());
+        const qint64 u = lost == unlinked.end() ? 0 : qint64(lost->second.size());
+        if (r + u > 0) out.push_back({def->Name, def->Caption, r, u});
+    }
+    return out;
 }

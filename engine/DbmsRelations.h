@@ -24,5 +24,17 @@ std::vector<DbmsRelatedEntry> DbmsRelatedEntries(DbmsDataSource& ds, DbmsRelatio
 // rules apply as usual). Throws DbmsError for an unknown number or when there is no current row.
 std::shared_ptr<DbmsDataSource> DbmsOpenRelated(DbmsDataSource& ds, DbmsRelationKind kind,
                                                 int number);
+// What deleting rows would do to the rows of one other table.
+struct DbmsDependentRows {
+    QString Table;
+    QString Caption;
+    qint64 Removed = 0;  // deleted with them (child rows, and what those own)
+    qint64 Unlinked = 0; // kept, but losing their reference or link to a deleted row
+};
+// Counts, changing nothing, what deleting `rows` of the data source's table would delete or
+// unlink elsewhere, as the delete itself walks it; the rows they own are parts of them and not
+// counted. Tables in definition order, only those touched.
+std::vector<DbmsDependentRows> DbmsCountDependents(DbmsDataSource& ds,
+                                                   const std::vector<OID>& rows);
 // The data source cannot be left now: its current row has changes not stored yet (new or dirty).
 bool DbmsIsBusy(const DbmsDataSource& ds);

@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -326,7 +327,10 @@ void frmMain::BuildClientArea() {
     tvTreeView->setObjectName("tvTreeView");
     tvTreeView->setHeaderHidden(true);
     tvTreeView->setColumnCount(1);
-    connect(tvTreeView, &QTreeWidget::itemClicked, this, [this] { RefreshDetailView(); });
+    connect(tvTreeView, &QTreeWidget::currentItemChanged, this, &frmMain::tvTreeView_NodeChanged);
+    connect(tvTreeView, &QTreeWidget::itemClicked, this, &frmMain::tvTreeView_Click);
+    // The sections are where a clerk without a mouse starts.
+    tvTreeView->setFocus();
 
     cmdDateSel = new QPushButton(m_client);
     cmdDateSel->setObjectName("cmdDateSel");
@@ -367,10 +371,17 @@ void frmMain::BuildClientArea() {
 }
 
 void frmMain::LoadPlacement() {
-    const QRect rect(qRound(ReadTwips("MainLeft", 1000) / Twips),
-                     qRound(ReadTwips("MainTop", 1000) / Twips),
-                     qRound(ReadTwips("MainWidth", 6500) / Twips),
-                     qRound(ReadTwips("MainHeight", 6500) / Twips));
+    QRect rect(qRound(ReadTwips("MainLeft", 1000) / Twips),
+               qRound(ReadTwips("MainTop", 1000) / Twips),
+               qRound(ReadTwips("MainWidth", 6500) / Twips),
+               qRound(ReadTwips("MainHeight", 6500) / Twips));
+    const QScreen* display = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (display && modGlobal::ReadSetting("Settings", "MainWidth").isEmpty()) {
+        // Nothing stored yet: most of the screen, so the tree and a grid both show.
+        const QRect available = display->availableGeometry();
+        rect.setSize(available.size() * 4 / 5);
+        rect.moveCenter(available.center());
+    }
     setGeometry(rect);
     const int state = modGlobal::ReadSetting("Settings", "MainState", "0").toInt();
     if (state == 2)

@@ -89,6 +89,9 @@ public:
     QAbstractItemView* CurrentGrid() const;
     // The OID of the grid's current row (a detail row stands for its operation), 0 for none.
     OID CurrentGridOID() const;
+    // What delete acts on: the selected rows, else the current one; in a summary only
+    // operations, never their detail rows.
+    std::vector<OID> ChosenRows() const;
     bool SelectNode(int index); // 1-based; false when there is no such node
     bool SelectNode(const QString& key);
     int SelectedNodeIndex() const; // 0 when none
@@ -171,7 +174,19 @@ private:
     void FillAssociationMenus(bool clearOnly);
     void SetSectionItems();
     void OpenCurrentRow();
+    // The section tree's current node changed (keyboard or mouse), or a node was clicked.
+    void tvTreeView_NodeChanged();
+    void tvTreeView_Click();
+
+    // frmMainRows.cpp: the rows the commands act on
+    // Binds the current data source to a grid and keeps its current row across reloads.
+    void BindView(QAbstractItemView* grid);
+    void RestoreCurrentRow(QAbstractItemView* grid);
+    // Reads the rows again after a change, the grid staying on its row.
+    void ReloadView();
     void DropView();
+    // The status line once the view is ready.
+    void ShowViewStatus();
 
     // frmMainCommands.cpp: keys and command helpers
     bool HandleKey(QKeyEvent* event);
@@ -198,6 +213,18 @@ private:
     std::shared_ptr<DbmsDataSource> m_ds;
     std::shared_ptr<DbmsSelectionSet> m_selection;
     std::shared_ptr<DbmsGridLayout> m_layout;
+    // The grid's current row, kept by OID (and by place, for a row that goes away).
+    struct KeptRow {
+        OID Oid = 0;
+        int Row = -1;
+        int Column = 0;
+    } m_kept;
+    bool m_blnResetting = false;
+    // Tree changes: how many so far, how many at the last mouse press on the tree, and one
+    // that came while a view was being built.
+    int m_intNodeChanges = 0;
+    int m_intNodeChangesAtPress = 0;
+    bool m_blnNodePending = false;
     QPointer<QLineEdit> m_barcodeTarget;
     bool m_blnOptionFormVisible = false;
     bool m_blnActivated = false;

@@ -3,8 +3,6 @@
 #include "frmMain.h"
 
 #include "DbmsFormService.h"
-#include "DbmsGridModel.h"
-#include "DbmsTreeModel.h"
 #include "ReportError.h"
 #include "frmAbout.h"
 #include "frmDateSetting.h"
@@ -52,35 +50,56 @@ void frmMain::mnuFileNew_Click() {
     }
     try {
         const QVariant oid = FormService().ShowRowEditor(this, *m_ds, true);
-        if (!oid.isValid()) return;
-        m_ds->Refresh(true, 0, 0);
-        if (auto* grid = qobject_cast<DbmsGridModel*>(dgView->model())) {
-            grid->Reset();
-            const int row = grid->RowOf(oid.toLongLong());
-            if (row >= 0) dgView->setCurrentIndex(grid->index(row, 0));
+        if (oid.isValid()) {
+            // The grid moves to the new row.
+            m_kept = {oid.toLongLong(), -1, 0};
+            ReloadView();
         }
-        if (auto* tree = qobject_cast<DbmsTreeModel*>(dgReportView->model())) tree->Reset();
     } catch (const std::exception&) {
         // A new row that cannot be made leaves the view as it was.
     }
+    ShowViewStatus();
 }
 
 void frmMain::mnuFileProperties_Click() {
     OpenCurrentRow();
 }
 
+namespace {
+
+// What else a delete takes, said after the question: the rows deleted with the chosen ones,
+// then the rows left without their link, each table by its caption.
+QString DependentsText(const std::vector<DbmsDependentRows>& dependents) {
+    QStringList removed, unlinked;
+    for (const DbmsDependentRows& d : dependents) {
+        if (d.Removed > 0) removed << QString::number(d.Removed) + " " + d.Caption;
+        if (d.Unlinked > 0) unlinked << QString::number(d.Unlinked) + " " + d.Caption;
+    }
+    QString text;
+    if (!removed.isEmpty())
+        text += "\rVerranno eliminati anche i dati collegati: " + removed.join(", ") + ".";
+    if (!unlinked.isEmpty())
+        text += "\rPerderanno il collegamento ai dati eliminati: " + unlinked.join(", ") + ".";
+    return text.isEmpty() ? text : "\r" + text;
+}
+
+} // namespace
+
 void frmMain::mnuFileDelete_Click() {
     WaitCursor wait;
-    const OID current = CurrentGridOID();
-    if (!m_ds || current == 0) {
+    const std::vector<OID> rows = ChosenRows();
+    if (!m_ds || rows.empty()) {
         Prompter().Beep();
         return;
     }
-    if (ShowMessage(this, "Confermi l'eliminazione dei dati selezionati ?", PromptIcon::Question,
-                    PromptButtons::YesNo, PromptAnswer::Yes) != PromptAnswer::Yes)
-        return;
     try {
-        m_ds->Locate(current);
+        if (ShowMessage(this,
+                        "Confermi l'eliminazione dei dati selezionati ?" +
+                            DependentsText(DbmsCountDependents(*m_ds, rows)),
+                        PromptIcon::Question, PromptButtons::YesNo,
+                        PromptAnswer::Yes) != PromptAnswer::Yes)
+            return;
+        m_ds->Locate(CurrentGridOID());
         // Customers, suppliers and articles take their sales lines and references with them.
         static const std::set<QString> masters = {"Fornitori", "Clienti", "Articoli"};
         if (masters.count(m_ds->Table()->Name()) &&
@@ -91,14 +110,6 @@ void frmMain::mnuFileDelete_Click() {
                         PromptAnswer::No) != PromptAnswer::Yes)
             return;
 
-        std::vector<OID> rows;
-        QAbstractItemView* grid = CurrentGrid();
-        auto* table = qobject_cast<DbmsGridModel*>(grid->model());
-        if (table && grid->selectionModel())
-            for (const QModelIndex& index : grid->selectionModel()->selectedRows())
-                rows.push_back(table->OIDAt(index.row()));
-        if (rows.empty()) rows.push_back(current);
-
         auto db = m_ds->Database();
         db->BeginTrans();
         try {
@@ -107,14 +118,18 @@ void frmMain::mnuFileDelete_Click() {
             db->CommitTrans();
         } catch (...) {
             db->Rollback();
-            m_ds->Refresh(false);
             throw;
         }
-        if (table) table->Reset();
-        if (auto* tree = qobject_cast<DbmsTreeModel*>(dgReportView->model())) tree->Reset();
-    } catch (const std::exception&) {
-        // As the delete command always did: a failure leaves the rows and says nothing.
+    } catch (const std::exception& e) {
+        ReportError("Eliminazione dati fallita: \r\r" + ErrorDescription(e), e, this);
     }
+    // What the archive holds now, deleted or not.
+    try {
+        ReloadView();
+    } catch (const std::exception& e) {
+        ReportError("Visualizzazione dati fallita: \r\r" + ErrorDescription(e), e, this);
+    }
+    ShowViewStatus();
 }
 
 // --- view toggles ---
@@ -268,6 +283,7 @@ void frmMain::OpenRelated(const QString& menu, int number) {
     } catch (const std::exception& e) {
         ShowMessage(this, "Si e' verificato un errore:\r\r" + ErrorDescription(e));
     }
+    ShowViewStatus();
 }
 
 // --- toolbar and keys ---

@@ -18,6 +18,7 @@ constexpr int MinHeight = 3000;     // the window never gets lower than this
 constexpr int MinTreeWidth = 1500;  // nor the tree narrower than this
 constexpr int SplitterMargin = 500; // the splitter stays this far from either edge
 constexpr int SplitterWidth = 60;
+constexpr int MinGridWidth = 3000; // beside the narrowest tree
 constexpr int ButtonGap = 150;
 
 int Px(int twips) {
@@ -27,7 +28,9 @@ int Px(int twips) {
 } // namespace
 
 void frmMain::ResizeMainLayout(int splitTwips) {
-    if (minimumHeight() < Px(MinHeight)) setMinimumHeight(Px(MinHeight));
+    const QSize least(Px(MinTreeWidth + SplitterWidth + MinGridWidth), Px(MinHeight));
+    if (minimumWidth() < least.width() || minimumHeight() < least.height())
+        setMinimumSize(minimumSize().expandedTo(least));
     if (splitTwips < 0) splitTwips = m_intDefaultSplit;
     m_blnTreeVisible = splitTwips != 0;
     if (m_blnTreeVisible) m_intSplit = std::max(splitTwips, MinTreeWidth);
@@ -100,6 +103,9 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
         SplitterMouse(event);
         return false;
     }
+    // A press on the tree comes before the node change it causes (see tvTreeView_Click).
+    if (event->type() == QEvent::MouseButtonPress && watched == tvTreeView->viewport())
+        m_intNodeChangesAtPress = m_intNodeChanges;
     if (event->type() == QEvent::KeyPress) {
         auto* widget = qobject_cast<QWidget*>(watched);
         // Only keys meant for this window, before its controls see them.

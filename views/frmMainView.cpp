@@ -2,8 +2,6 @@
 #include "frmMain.h"
 
 #include "DbmsFormService.h"
-#include "DbmsGridModel.h"
-#include "DbmsTreeModel.h"
 #include "ReportError.h"
 #include "clsSection.h"
 #include "frmMessage.h"
@@ -18,8 +16,11 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -41,6 +42,7 @@ QString NodeKey(const QTreeWidgetItem* item) {
 void frmMain::SetTreeViewNodes() {
     const int selected = SelectedNodeIndex();
     const int remembered = selected > 0 ? selected : 1;
+    const QSignalBlocker quiet(tvTreeView); // the caller shows the view
     tvTreeView->clear();
     std::vector<QTreeWidgetItem*> items;
     int index = 0;
@@ -73,6 +75,8 @@ QTreeWidgetItem* frmMain::NodeAt(int index) const {
 bool frmMain::SelectNode(int index) {
     QTreeWidgetItem* item = NodeAt(index);
     if (!item) return false;
+    // Selected by the program, which shows the view itself.
+    const QSignalBlocker quiet(tvTreeView);
     tvTreeView->setCurrentItem(item);
     return true;
 }
@@ -80,10 +84,28 @@ bool frmMain::SelectNode(int index) {
 bool frmMain::SelectNode(const QString& key) {
     for (QTreeWidgetItemIterator it(tvTreeView); *it; ++it)
         if (NodeKey(*it) == key && !key.isEmpty()) {
+            const QSignalBlocker quiet(tvTreeView);
             tvTreeView->setCurrentItem(*it);
             return true;
         }
     return false;
+}
+
+void frmMain::tvTreeView_NodeChanged() {
+    // Arrow keys move through the sections as clicks do; a change arriving while a view is
+    // being built is shown when that one is done.
+    ++m_intNodeChanges;
+    if (m_blnBusy) {
+        m_blnNodePending = true;
+        return;
+    }
+    RefreshDetailView();
+}
+
+void frmMain::tvTreeView_Click() {
+    // A click that moved to another node has shown it already; a click on the node already
+    // shown shows it again.
+    if (m_intNodeChanges == m_intNodeChangesAtPress) RefreshDetailView();
 }
 
 int frmMain::SelectedNodeIndex() const {
@@ -96,7 +118,10 @@ void frmMain::acmdSectionItem_Click(int index) {
     const QString tag = Tag(acmdSectionItem[index]).toString();
     bool numeric = false;
     const int node = tag.toInt(&numeric);
-    if (!(numeric ? SelectNode(node) : SelectNode(tag))) tvTreeView->setCurrentItem(nullptr);
+    if (!(numeric ? SelectNode(node) : SelectNode(tag))) {
+        const QSignalBlocker quiet(tvTreeView);
+        tvTreeView->setCurrentItem(nullptr);
+    }
     RefreshDetailView();
 }
 
@@ -172,28 +197,6 @@ QAbstractItemView* frmMain::CurrentGrid() const {
     return nullptr;
 }
 
-OID frmMain::CurrentGridOID() const {
-    QAbstractItemView* grid = CurrentGrid();
-    if (!grid) return 0;
-    QModelIndex index = grid->currentIndex();
-    if (!index.isValid()) return 0;
-    if (auto* tree = qobject_cast<DbmsTreeModel*>(grid->model())) {
-        // A detail row stands for the operation it belongs to.
-        if (DbmsTreeModel::IsDetailRow(index)) index = index.parent();
-        return tree->OIDAt(index);
-    }
-    return static_cast<DbmsGridModel*>(grid->model())->OIDAt(index.row());
-}
-
-void frmMain::DropView() {
-    dgView->setModel(nullptr);
-    dgReportView->setModel(nullptr);
-    dgView->hide();
-    dgReportView->hide();
-    cmdGridSetting->hide();
-    m_ds.reset();
-}
-
 void frmMain::ResetViewCommands() {
     for (const char* name : {"mnuSearchItems", "mnuOrderItems", "mnuTotalItems", "mnuFilterItems",
                              "mnuFilterComplexItems"})
@@ -217,6 +220,9 @@ void frmMain::RefreshDetailView(QString& order) {
     if (!modGlobal::ArchiveOpen() || m_blnBusy) return;
     m_blnBusy = true;
     WaitCursor wait;
+    // The message window takes the keyboard while the rows are read; it goes back where it was.
+    const QPointer<QWidget> focused = focusWidget();
+    const bool onGrid = focused == dgView || focused == dgReportView;
     try {
         ResetViewCommands();
         lblTitle[1]->setText(Tag(lblTitle[1]).toString());
@@ -296,20 +302,13 @@ void frmMain::RefreshDetailView(QString& order) {
                     modGlobal::MakeFilePath(modGlobal::AppDir(), "Tessarin.INI", ""),
                     ds->Table()->Name());
             }
-            QAbstractItemView* grid = nullptr;
-            if (section.Summary) {
-                FormService().BindTree(dgReportView, ds, m_layout);
-                grid = dgReportView;
-            } else {
-                FormService().BindGrid(dgView, ds, m_layout);
-                grid = dgView;
-            }
+            QAbstractItemView* grid =
+                section.Summary ? static_cast<QAbstractItemView*>(dgReportView) : dgView;
+            BindView(grid);
             grid->clearSelection();
             if (keptRow != 0) {
-                const int row = section.Summary
-                                    ? static_cast<DbmsTreeModel*>(grid->model())->RowOf(keptRow)
-                                    : static_cast<DbmsGridModel*>(grid->model())->RowOf(keptRow);
-                if (row >= 0) grid->setCurrentIndex(grid->model()->index(row, 0));
+                m_kept = {keptRow, -1, 0};
+                RestoreCurrentRow(grid);
             }
 
             const bool dated = !section.DateField.isEmpty();
@@ -329,7 +328,14 @@ void frmMain::RefreshDetailView(QString& order) {
     }
     ApplyEnableRules();
     SetSectionItems();
+    ShowViewStatus();
+    if (QWidget* back = onGrid ? CurrentGrid() : focused.data(); back && back->isVisibleTo(this))
+        back->setFocus();
     m_blnBusy = false;
+    if (m_blnNodePending) {
+        m_blnNodePending = false;
+        QTimer::singleShot(0, this, [this] { RefreshDetailView(); });
+    }
 }
 
 void frmMain::ApplyEnableRules() {
@@ -394,11 +400,8 @@ void frmMain::OpenCurrentRow() {
         Prompter().Beep();
         return;
     }
-    if (FormService().ShowRowEditor(this, *m_ds, false).isValid()) {
-        m_ds->Refresh(true, 0, 0);
-        if (auto* grid = qobject_cast<DbmsGridModel*>(dgView->model())) grid->Reset();
-        if (auto* tree = qobject_cast<DbmsTreeModel*>(dgReportView->model())) tree->Reset();
-    }
+    if (FormService().ShowRowEditor(this, *m_ds, false).isValid()) ReloadView();
+    ShowViewStatus();
 }
 
 void frmMain::RefreshDateSelCaption() {

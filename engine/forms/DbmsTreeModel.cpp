@@ -1,6 +1,9 @@
 #include "DbmsTreeModel.h"
 
 #include <QDebug>
+#include <QFont>
+#include <QGuiApplication>
+#include <QPalette>
 
 #include <algorithm>
 #include <limits>
@@ -53,7 +56,8 @@ int DbmsTreeModel::rowCount(const QModelIndex& parent) const {
     if (!parent.isValid()) return m_rows;
     // Only the first column of a top-level row has children, as tree views expect.
     if (IsDetailRow(parent) || parent.column() != 0) return 0;
-    return DetailCount(parent.row());
+    const int count = DetailCount(parent.row());
+    return count > 0 ? count + CaptionRows() : 0;
 }
 
 int DbmsTreeModel::columnCount(const QModelIndex& parent) const {
@@ -114,12 +118,14 @@ QVariant DbmsTreeModel::data(const QModelIndex& index, int role) const {
                                 role, false);
         }
         const int owner = int(index.internalId() - 1);
-        if (index.row() >= DetailCount(owner)) return QVariant();
+        const int line = index.row() - CaptionRows();
+        if (line < 0) return CaptionData(column, role);
+        if (line >= DetailCount(owner)) return QVariant();
         if (role != DbmsGridRole::OID && column >= m_detailColumns.size()) return QVariant();
         const auto rows = DetailSource(owner);
         if (!rows) return QVariant();
         // Detail rows follow the summary's currency choice.
-        return DbmsGridCell(*rows, index.row(),
+        return DbmsGridCell(*rows, line,
                             column < m_detailColumns.size() ? m_detailColumns[column]
                                                             : DbmsGridColumn{},
                             role, m_ds->CurrencyConversion());
@@ -134,7 +140,7 @@ QVariant DbmsTreeModel::headerData(int section, Qt::Orientation orientation, int
         // Beyond the top level's columns the heading names the detail's.
         if (size_t(section) < m_columns.size())
             return DbmsGridHeader(m_columns[size_t(section)], role);
-        if (size_t(section) < m_detailColumns.size())
+        if (!m_captions && size_t(section) < m_detailColumns.size())
             return DbmsGridHeader(m_detailColumns[size_t(section)], role);
     }
     return QAbstractItemModel::headerData(section, orientation, role);
@@ -142,6 +148,8 @@ QVariant DbmsTreeModel::headerData(int section, Qt::Orientation orientation, int
 
 Qt::ItemFlags DbmsTreeModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
+    if (IsDetailRow(index) && index.row() < CaptionRows())
+        return Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
     Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
     if (IsDetailRow(index) || m_detail.isEmpty()) flags |= Qt::ItemNeverHasChildren;
     return flags;
@@ -171,6 +179,34 @@ QString DbmsTreeModel::DetailField(int column) const {
     return column >= 0 && size_t(column) < m_detailColumns.size()
                ? m_detailColumns[size_t(column)].Field
                : QString();
+}
+
+void DbmsTreeModel::ShowDetailCaptions(bool on) {
+    if (on == m_captions) return;
+    beginResetModel();
+    m_captions = on;
+    endResetModel();
+}
+
+QVariant DbmsTreeModel::CaptionData(size_t column, int role) const {
+    if (column >= m_detailColumns.size()) return QVariant();
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::TextAlignmentRole:
+        return DbmsGridHeader(m_detailColumns[column], role);
+    case Qt::FontRole: {
+        QFont font;
+        font.setBold(true);
+        return font;
+    }
+    case Qt::BackgroundRole:
+        // Drawn as the heading is, so it reads as one.
+        return QGuiApplication::palette().button();
+    case Qt::ForegroundRole:
+        return QGuiApplication::palette().buttonText();
+    default:
+        return QVariant();
+    }
 }
 
 void DbmsTreeModel::Reset() {

@@ -36,6 +36,10 @@ public:
     const std::shared_ptr<DbmsDataSource>& DataSource() const { return m_ds; }
     // The collection shown below each row; empty when there is none.
     const QString& Detail() const { return m_detail; }
+    // Puts a row of the detail's column captions above the detail rows of each row (not
+    // selectable, no OID), so that a view reads like a printed summary; the heading then names
+    // only the top level's columns.
+    void ShowDetailCaptions(bool on);
 
     // Whether an index is a detail row (else a top-level row).
     static bool IsDetailRow(const QModelIndex& index);
@@ -65,6 +69,8 @@ private:
         quint64 LastUse = 0;
     };
     int DetailCount(int row) const;
+    int CaptionRows() const { return m_captions ? 1 : 0; }
+    QVariant CaptionData(size_t column, int role) const;
 
     std::shared_ptr<DbmsDataSource> m_ds;
     QString m_detail;
@@ -72,6 +78,7 @@ private:
     std::vector<DbmsGridColumn> m_columns;
     std::vector<DbmsGridColumn> m_detailColumns;
     int m_rows = 0;
+    bool m_captions = false;
     // Counts once told to the view stay as told until Reset, even when their detail is closed.
     mutable std::unordered_map<int, int> m_counts;
     mutable std::unordered_map<int, OpenDetail> m_open;

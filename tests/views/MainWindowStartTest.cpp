@@ -11,8 +11,10 @@
 #include <QFrame>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -82,7 +84,11 @@ TEST_F(MainWindowTest, ACreatedArchiveIsAPlainSqliteFile) {
 
 TEST_F(MainWindowTest, PlacementDefaultsAndMaximisedClose) {
     frmMain& window = Start();
-    EXPECT_EQ(window.geometry(), QRect(67, 67, 433, 433)); // twips to the nearest pixel
+    // Nothing stored: most of the screen, so that the tree and a grid both show.
+    const QRect screen = window.screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(window.geometry()));
+    EXPECT_GE(window.width(), screen.width() * 2 / 3);
+    EXPECT_GE(window.height(), screen.height() * 2 / 3);
     EXPECT_EQ(window.SplitterPosition(), 3500);
     EXPECT_EQ(window.windowState(), Qt::WindowNoState);
 
@@ -97,6 +103,22 @@ TEST_F(MainWindowTest, PlacementDefaultsAndMaximisedClose) {
     EXPECT_EQ(Stored("MainWidth"), 700 * 15);
     EXPECT_EQ(Stored("MainHeight"), 500 * 15);
     EXPECT_EQ(Stored("MainSplit"), 3500);
+}
+
+TEST_F(MainWindowTest, TheWindowKeepsItsMinimumSize) {
+    // A stored placement smaller than the minimum, then a resize asking for less.
+    modGlobal::WriteSetting("Settings", "MainWidth", "300");
+    modGlobal::WriteSetting("Settings", "MainHeight", "300");
+    frmMain& window = Start();
+    window.show();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        // The narrowest tree (1500 twips) with a grid beside it, and 3000 twips high.
+        EXPECT_GE(window.width(), 300);
+        EXPECT_GE(window.height(), 200);
+        EXPECT_GT(window.dgView->geometry().left(), window.tvTreeView->geometry().right());
+        window.resize(40, 40);
+        QApplication::processEvents();
+    }
 }
 
 TEST_F(MainWindowTest, SplitterStaysWithinItsLimits) {

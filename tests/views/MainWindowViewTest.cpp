@@ -193,5 +193,19 @@ TEST_F(MainWindowTest, SummariesShowEachOperationWithItsRows) {
     ASSERT_NE(model, nullptr);
     ASSERT_EQ(model->rowCount(), 1);
     EXPECT_EQ(model->OIDAt(model->index(0, 0)), sold);
-    EXPECT_EQ(model->rowCount(model->index(0, 0)), 2);
+    // The lines come under a row of their own captions, as a printed summary has them; the
+    // heading names the operation's columns once each.
+    const QModelIndex operation = model->index(0, 0);
+    ASSERT_EQ(model->rowCount(operation), 3);
+    QStringList captions, headings;
+    for (int c = 0; c < model->columnCount(); ++c) {
+        captions << model->index(0, c, operation).data().toString();
+        headings << model->headerData(c, Qt::Horizontal).toString();
+    }
+    for (size_t c = 0; c < model->DetailColumns().size(); ++c)
+        EXPECT_EQ(captions[int(c)], model->DetailColumns()[c].Caption);
+    EXPECT_EQ(headings.count("Note"), 1);
+    EXPECT_FALSE(model->flags(model->index(0, 0, operation)) & Qt::ItemIsSelectable);
+    EXPECT_EQ(model->OIDAt(model->index(0, 0, operation)), 0);
+    EXPECT_NE(model->OIDAt(model->index(1, 0, operation)), 0);
 }
