@@ -358,6 +358,16 @@ void frmMain::BuildClientArea() {
     dgReportView->setUniformRowHeights(true);
     dgReportView->hide();
     connect(dgReportView, &QTreeView::doubleClicked, this, &frmMain::OpenCurrentRow);
+    connect(dgReportView, &QTreeView::expanded, this, [this] {
+        // Detail rows have columns of their own under the same sections: widen what they need.
+        QHeaderView* header = dgReportView->header();
+        for (int c = 0; c < header->count(); ++c) {
+            if (header->isSectionHidden(c)) continue;
+            const int before = header->sectionSize(c);
+            dgReportView->resizeColumnToContents(c);
+            if (header->sectionSize(c) < before) header->resizeSection(c, before);
+        }
+    });
 
     imgSplitter = new QFrame(m_client);
     imgSplitter->setObjectName("imgSplitter");

@@ -126,8 +126,11 @@ void frmMain::acmdSectionItem_Click(int index) {
 }
 
 void frmMain::SetSectionItems() {
-    for (QPushButton* button : acmdSectionItem)
+    for (QPushButton* button : acmdSectionItem) {
+        // Deleted only when the event loop comes back: gone from sight now.
+        button->hide();
         button->deleteLater();
+    }
     acmdSectionItem.clear();
     const QTreeWidgetItem* node = tvTreeView->currentItem();
     if (node && node->childCount() > 0) {
