@@ -329,8 +329,6 @@ void frmMain::BuildClientArea() {
     tvTreeView->setColumnCount(1);
     connect(tvTreeView, &QTreeWidget::currentItemChanged, this, &frmMain::tvTreeView_NodeChanged);
     connect(tvTreeView, &QTreeWidget::itemClicked, this, &frmMain::tvTreeView_Click);
-    // The sections are where a clerk without a mouse starts.
-    tvTreeView->setFocus();
 
     cmdDateSel = new QPushButton(m_client);
     cmdDateSel->setObjectName("cmdDateSel");
@@ -466,6 +464,9 @@ void frmMain::Activate() {
             InitCurrencyState();
             SetTreeViewNodes();
             RefreshDetailView();
+            // The sections are where a clerk without a mouse starts; the message shown while
+            // the archive opened has taken the keyboard from them.
+            if (!focusWidget() || focusWidget() == this) tvTreeView->setFocus();
         }
         m_blnActivated = true;
         SetBarcodeReader(modGlobal::BarcodeReaderEnabled);

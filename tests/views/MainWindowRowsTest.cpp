@@ -282,6 +282,7 @@ TEST_F(MainWindowRowsTest, TheKeyboardShowsASectionAsAClickDoes) {
         prompter.Dialog([](QDialog&) { return int(QDialog::Rejected); }).Answer(PromptAnswer::Yes);
     };
     QTreeWidget* tree = window.tvTreeView;
+    EXPECT_EQ(window.focusWidget(), tree); // where the keyboard starts
     ClickNode(tree, window.NodeAt(12));
     tree->expandItem(window.NodeAt(12));
     ClickNode(tree, window.NodeAt(13));
