@@ -169,12 +169,14 @@ bool DbmsIsBusy(const DbmsDataSource& ds) {
 
 namespace {
 
+// Read to the end before returning: the cached statement is free again for the next call.
 std::vector<OID> Column(DbmsDatabase& db, const QString& sql, OID key) {
-    SQLite::Statement st(db.Storage()->Connection(), sql.toStdString());
+    auto& st = db.Storage()->Cached(sql);
     st.bind(1, static_cast<int64_t>(key));
     std::vector<OID> out;
     while (st.executeStep())
         if (!st.getColumn(0).isNull()) out.push_back(st.getColumn(0).getInt64());
+    st.reset();
     return out;
 }
 

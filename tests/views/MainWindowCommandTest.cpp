@@ -39,33 +39,6 @@ std::function<int(QDialog&)> PickDate(const QDate& date) {
 
 } // namespace
 
-TEST_F(MainWindowTest, DeleteAsksOnceForASaleAndTwiceForACustomer) {
-    frmMain& window = Start();
-    AddSale("C1", March10);
-    Show("Lista Operazioni");
-    window.dgView->setCurrentIndex(window.dgView->model()->index(0, 0));
-    prompter.Answer(PromptAnswer::Yes);
-    window.mnuFileDelete_Click();
-    EXPECT_EQ(prompter.LastMessage().Text, "Confermi l'eliminazione dei dati selezionati ?");
-    EXPECT_EQ(Count("OperazioniVendite"), 0);
-    EXPECT_EQ(window.CurrentDataSource()->RowCount(), 0);
-
-    Show("Clienti");
-    window.dgView->setCurrentIndex(window.dgView->model()->index(0, 0));
-    prompter.Answer(PromptAnswer::Yes).Answer(PromptAnswer::No);
-    window.mnuFileDelete_Click();
-    EXPECT_EQ(prompter.LastMessage().Text,
-              "L'eliminazione comporterà l'elimnazione anche dei dati correlati!\r\rSei sicuro ?");
-    EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Exclamation);
-    EXPECT_EQ(prompter.LastMessage().Default, PromptAnswer::No);
-    EXPECT_EQ(Count("Clienti"), 1);
-
-    // The Delete key does the same from the grid.
-    prompter.Answer(PromptAnswer::Yes).Answer(PromptAnswer::Yes);
-    QTest::keyClick(window.dgView, Qt::Key_Delete);
-    EXPECT_EQ(Count("Clienti"), 0);
-}
-
 TEST_F(MainWindowTest, CommandsWithoutDataBeep) {
     frmMain& window = Start();
     Show(12); // a group: no data

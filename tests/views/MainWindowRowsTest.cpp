@@ -148,15 +148,22 @@ TEST_F(MainWindowRowsTest, DeleteNamesTheRowsOfOtherTablesItTakesOrUnlinks) {
             window.dgView->setCurrentIndex(model->index(row++, 0));
         ASSERT_EQ(window.CurrentGridOID(), c.Row);
         const qint64 before = Count(c.Section);
-        // Declined, nothing happens; then confirmed.
+        // Declined, nothing happens; then confirmed with the Delete key. Customers, suppliers
+        // and articles ask twice.
         prompter.Answer(PromptAnswer::No);
         window.mnuFileDelete_Click();
         EXPECT_EQ(prompter.LastMessage().Text, question + c.Said);
         EXPECT_EQ(Count(c.Section), before);
         prompter.Answer(PromptAnswer::Yes);
         if (c.Master) prompter.Answer(PromptAnswer::Yes);
-        window.mnuFileDelete_Click();
+        QTest::keyClick(window.dgView, Qt::Key_Delete);
         EXPECT_EQ(Count(c.Section), before - 1);
+        if (!c.Master) continue;
+        EXPECT_EQ(
+            prompter.LastMessage().Text,
+            "L'eliminazione comporterà l'elimnazione anche dei dati correlati!\r\rSei sicuro ?");
+        EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Exclamation);
+        EXPECT_EQ(prompter.LastMessage().Default, PromptAnswer::No);
     }
     EXPECT_EQ(Count("PremiAssegnati"), 0);
 }
@@ -260,16 +267,6 @@ TEST_F(MainWindowRowsTest, DeleteInASummaryTakesOnlyTheChosenOperations) {
     EXPECT_EQ(Count("OperazioniVendite"), 1);
     EXPECT_EQ(Count("ArticoliVenduti"), 3);
     EXPECT_EQ(Value("OperazioniVendite", kept, "OID"), QString::number(kept));
-}
-
-TEST_F(MainWindowRowsTest, TheStatusLineSaysWhatIsShownOnceTheRowsAreThere) {
-    frmMain& window = Start();
-    AddCustomer("A", "Rossi");
-    for (const char* key : {"Clienti", "Resoconto Vendite"}) {
-        Show(key);
-        EXPECT_EQ(window.StatusMsg(),
-                  "Sezioni <" + window.NodeAt(window.SelectedNodeIndex())->text(0) + ">");
-    }
 }
 
 TEST_F(MainWindowRowsTest, TheKeyboardShowsASectionAsAClickDoes) {

@@ -5,6 +5,7 @@
 #include "DbmsTreeModel.h"
 #include "modGlobal.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QDialog>
 #include <QLabel>
@@ -68,6 +69,9 @@ TEST_F(MainWindowTest, EachSectionReadsItsTable) {
         EXPECT_EQ(ds->IsSummary(), e.Summary);
         EXPECT_EQ(window.CurrentGrid() == window.dgReportView, e.Summary);
         EXPECT_TRUE(window.Menu("mnuFileDelete")->isEnabled());
+        // Once the rows are shown the status line no longer says they are being read.
+        EXPECT_EQ(window.StatusMsg(),
+                  "Sezioni <" + window.tvTreeView->currentItem()->text(0) + ">");
     }
     EXPECT_EQ(window.CurrentDataSource()->Detail(), "");
     Show("Resoconto Bonus");
@@ -191,6 +195,7 @@ TEST_F(MainWindowTest, SummariesShowEachOperationWithItsRows) {
     ASSERT_EQ(window.CurrentGrid(), window.dgReportView);
     auto* model = qobject_cast<DbmsTreeModel*>(window.dgReportView->model());
     ASSERT_NE(model, nullptr);
+    QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     ASSERT_EQ(model->rowCount(), 1);
     EXPECT_EQ(model->OIDAt(model->index(0, 0)), sold);
     // The lines come under a row of their own captions, as a printed summary has them; the
