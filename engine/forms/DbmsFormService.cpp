@@ -155,14 +155,15 @@ void DbmsFormService::ExportData(QWidget* owner, DbmsDataSource& ds) {
     if (path.isEmpty()) return;
     // The chooser gives back a path only: the name's extension says the format.
     const QString suffix = QFileInfo(path).suffix().toLower();
+    const bool csv = suffix == "csv";
+    if (!csv && suffix != "htm" && suffix != "html") path += ".htm";
+    if (!ConfirmReplace(owner, path)) return;
     try {
         const WaitCursor wait;
-        if (suffix == "csv") {
+        if (csv)
             DbmsCsvExport(ds, path);
-        } else {
-            if (suffix != "htm" && suffix != "html") path += ".htm";
+        else
             DbmsExport(ds, path, DbmsExportFormat::Html);
-        }
     } catch (const DbmsError& e) {
         ShowMessage(owner, "Esportazione dei dati non riuscita:\n\n" + e.Description(),
                     PromptIcon::Critical);
