@@ -133,6 +133,17 @@ void DbmsFormService::ShowRowList(QWidget* owner, DbmsDataSource& ds, const QStr
     }
 }
 
+QString DbmsFormService::DuplicateRefusal(DbmsDatabase& db, const QString& table,
+                                          const QString& field, const QVariant& value, OID except) {
+    const DbmsTableDef* def = db.TableDef(table);
+    const DbmsFieldDef* f = def ? def->Field(field) : nullptr;
+    if (!f || f->Duplicate.isEmpty() || value.toString().trimmed().isEmpty()) return QString();
+    const auto rows = db.Item(table);
+    QString condition = rows->MakeCondition(field, value.toString());
+    if (except) condition = "(" + condition + ") AND OID <> " + DbmsDatabase::NumberLiteral(except);
+    return rows->OpenDataSource(condition)->IsEmpty() ? QString() : f->Duplicate;
+}
+
 bool DbmsFormService::ShowPredefinedSelections(QWidget* owner, DbmsSelectionSet& set,
                                                const QString& caption) {
     DbmsPredefinedSelections dialog(owner, set, caption);
