@@ -19,9 +19,22 @@
 
 namespace modGlobal {
 
+namespace {
+const QString kChangeFailed = "Modifica password fallita: resta valida la password precedente.";
+} // namespace
+
 bool Login(QWidget* parent) {
     frmPassword password;
-    return password.ValidatePassword(parent, false);
+    try {
+        return password.ValidatePassword(parent, false);
+    } catch (const std::exception& e) {
+        // Validated: the password was typed right and only the new one could not be written.
+        const QString text = password.Validated()
+                                 ? kChangeFailed
+                                 : "Impossibile leggere la password: il programma non può partire.";
+        ReportError(text + "\r\r" + ErrorDescription(e), e, parent);
+        return password.Validated();
+    }
 }
 
 int Main(int argc, char** argv) {
@@ -66,7 +79,7 @@ int Main(int argc, char** argv) {
             frmPassword password;
             password.ValidatePassword(owner, true);
         } catch (const std::exception& e) {
-            ReportError("Modifica password fallita: \r\r" + ErrorDescription(e), e, owner);
+            ReportError(kChangeFailed + "\r\r" + ErrorDescription(e), e, owner);
         }
     };
     auto window = std::make_unique<frmMain>(std::move(hooks));

@@ -174,8 +174,10 @@ void frmPassword::Confirm() {
                 modPassword::WriteStored(scrambled);
             } catch (...) {
                 // Thrown through the dialog's event loop it would not reach the caller intact.
+                // The current password was typed right and still stands.
                 m_writeError = std::current_exception();
-                reject();
+                m_blnValidated = true;
+                QDialog::accept();
                 return;
             }
         }

@@ -23,9 +23,11 @@ public:
     // The login (bChange false) or the change of password (bChange true); true when the user may
     // go on. sExternPassword: nullptr = read the password file; otherwise the clear password
     // given by the caller, and on return it holds the window's m_strPwd. bDisableChange hides
-    // chkNew. An error writing the password file closes the window and is thrown from here.
+    // chkNew. An error reading or writing the password file is thrown from here; a write error
+    // closes the window with the old password kept and Validated() true (it was typed right).
     bool ValidatePassword(QWidget* frmParent, bool bChange, QString* sExternPassword = nullptr,
                           bool bDisableChange = false);
+    bool Validated() const { return m_blnValidated; }
     bool Changed() const { return m_blnChanged; }
     // m_strPwd as text: the stored password scrambled, or the new one in clear after a change.
     QString Password() const;

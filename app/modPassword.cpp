@@ -4,6 +4,8 @@
 #include "modOSWinUtil.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 
 #include <stdexcept>
 
@@ -22,6 +24,23 @@ bool IsBlank(const QByteArray& text) {
 
 [[noreturn]] void Fail(const QString& description) {
     throw std::runtime_error(description.toStdString());
+}
+
+// Writes `bytes` beside `path` and renames them over it; on failure `path` is left as it was.
+bool SaveWhole(const QString& path, const QByteArray& bytes, QString& reason) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        reason = file.errorString();
+        return false;
+    }
+    // Flushed here: a write error met only by the commit's own flush does not stop the rename.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        reason = file.errorString();
+        file.cancelWriting();
+    }
+    if (file.commit()) return true;
+    if (reason.isEmpty()) reason = file.errorString();
+    return false;
 }
 
 } // namespace
@@ -63,23 +82,30 @@ QString PasswordFile() {
 }
 
 QByteArray ReadStored() {
-    QFile file(PasswordFile());
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return file.readAll();
+    const QString path = PasswordFile();
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink()) return {};
+    // A password that cannot be read cannot be checked: that is no licence to let anyone in.
+    QFile file(path);
+    const QByteArray stored = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    if (file.error() != QFile::NoError)
+        Fail("Impossibile leggere il file della password " + path + ": " + file.errorString());
+    return stored;
 }
 
 void WriteStored(const QByteArray& scrambled) {
     const QString path = PasswordFile();
-    if (modOSWinUtil::FileExists(path, 0)) {
-        modOSWinUtil::SetFileAttributes(path, modOSWinUtil::FileAttr::Normal);
-        if (!QFile::remove(path))
-            Fail("Impossibile eliminare il file della password " + path + ".");
+    // Written beside the old file and renamed over it, so a failure on the way leaves the old
+    // password in place. QSaveFile will not replace a file it may not write: the old one loses
+    // its protection first and gets it back when the new one cannot be written.
+    const bool existed = QFileInfo(path).isFile();
+    if (existed && !modOSWinUtil::SetFileAttributes(path, modOSWinUtil::FileAttr::Normal))
+        Fail("Impossibile modificare il file della password " + path + ".");
+    QString reason;
+    if (!SaveWhole(path, scrambled, reason)) {
+        if (existed) modOSWinUtil::SetFileAttributes(path, kProtection);
+        Fail("Impossibile scrivere il file della password " + path + ": " + reason);
     }
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(scrambled) != scrambled.size() ||
-        !file.flush())
-        Fail("Impossibile scrivere il file della password " + path + ": " + file.errorString());
-    file.close();
     if (!modOSWinUtil::SetFileAttributes(path, kProtection))
         Fail("Impossibile proteggere il file della password " + path + ".");
 }

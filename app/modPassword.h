@@ -21,12 +21,13 @@ bool IsLatin1(const QString& text);
 // "prtct1.sys" in the program's own folder (AppDir()).
 QString PasswordFile();
 
-// The stored (scrambled) password; empty when there is no file or it is empty.
+// The stored (scrambled) password; empty when there is no file or it is empty. Throws
+// std::runtime_error (with an Italian description) when the file is there but cannot be read.
 QByteArray ReadStored();
 
-// Writes the scrambled password as the whole file: an existing file loses its protection and is
-// removed first; the new file gets owner read-only permission (0400). Throws std::runtime_error
-// (with an Italian description) when the file cannot be written.
+// Writes the scrambled password as the whole file: written beside the old one and renamed over
+// it, so a failure keeps the old password; the new file gets owner read-only permission (0400).
+// Throws std::runtime_error (with an Italian description) when the file cannot be written.
 void WriteStored(const QByteArray& scrambled);
 
 } // namespace modPassword

@@ -74,11 +74,7 @@ void frmShowException::cmdSave_Click() {
     const QString path = Prompter().SaveFileName(
         this, "Salva con nome", modGlobal::MakeFilePath(modGlobal::AppDir(), "LastError.txt", ""),
         "Testo (*.txt)");
-    if (path.isEmpty()) return;
-    if (modOSWinUtil::FileExists(path, 0) &&
-        ShowMessage(this, "Il file esiste già...\r\rVuoi sostituirlo ?", PromptIcon::Exclamation,
-                    PromptButtons::YesNo, PromptAnswer::No, "ATTENZIONE") != PromptAnswer::Yes)
-        return;
+    if (path.isEmpty() || !ConfirmReplace(this, path)) return;
     WriteFile(path, "Error: " + m_strCode + m_strMessage + "\r\n");
 }
 
@@ -100,9 +96,18 @@ void frmShowException::cmdSupport_Click() {
 bool frmShowException::WriteFile(const QString& path, const QString& text) {
     // Written aside and renamed into place: a failed write leaves the old file whole.
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) >= 0 && file.commit())
-        return true;
-    ShowMessage(this, "Impossibile scrivere il file " + path + "\r\r" + file.errorString(),
+    const QByteArray bytes = text.toUtf8();
+    QString reason;
+    if (file.open(QIODevice::WriteOnly)) {
+        // Flushed here: a write error met only by the commit's own flush does not stop it.
+        if (file.write(bytes) != bytes.size() || !file.flush()) {
+            reason = file.errorString();
+            file.cancelWriting();
+        }
+        if (file.commit()) return true;
+    }
+    if (reason.isEmpty()) reason = file.errorString();
+    ShowMessage(this, "Impossibile scrivere il file " + path + "\r\r" + reason,
                 PromptIcon::Exclamation);
     return false;
 }

@@ -87,11 +87,12 @@ void DbmsDataSource::BuildFields() {
              true, false});
         if (shown)
             add({r.Name, r.Name, shown->Type, shown->Size, Origin::Shown, table, r.Name, false,
-                 false});
+                 false, shown->Digits});
     };
     add({"OID", "OID", DbmsType::Key, 0, Origin::Key, m_def.Name, "OID", true, true});
     for (const auto& f : m_def.Fields)
-        add({f.Name, f.Name, f.Type, f.Size, Origin::Own, m_def.Name, f.Name, false, false});
+        add({f.Name, f.Name, f.Type, f.Size, Origin::Own, m_def.Name, f.Name, false, false,
+             f.Digits});
     for (const auto& r : m_def.References)
         if (!r.Multiple) addShown(r, Origin::OwnReference, m_def.Name);
     if (m_parent) {
@@ -100,7 +101,7 @@ void DbmsDataSource::BuildFields() {
              true, false});
         for (const auto& f : m_parent->Fields)
             add({f.Name, f.Name, f.Type, f.Size, Origin::Parent, m_parent->Name, f.Name, false,
-                 false});
+                 false, f.Digits});
         for (const auto& r : m_parent->References)
             if (!r.Multiple) addShown(r, Origin::ParentReference, m_parent->Name);
     }
@@ -385,7 +386,8 @@ QString DbmsDataSource::GetText(const QString& field, bool convert) {
     const int idx = ColumnIndex(field);
     EnsureCurrentLoaded();
     return DbmsFormatValue(m_fields[size_t(idx)].Type, m_row[size_t(idx)],
-                           convert || m_options.CurrencyConversion ? m_db.get() : nullptr);
+                           convert || m_options.CurrencyConversion ? m_db.get() : nullptr,
+                           m_fields[size_t(idx)].Digits);
 }
 
 const std::vector<QVariant>* DbmsDataSource::PageRow(qint64 position) {
@@ -443,7 +445,8 @@ QVariant DbmsDataSource::ValueAt(qint64 position, const QString& field) {
 QString DbmsDataSource::TextAt(qint64 position, const QString& field, bool convert) {
     const int idx = ColumnIndex(field);
     return DbmsFormatValue(m_fields[size_t(idx)].Type, ValueAt(position, field),
-                           convert || m_options.CurrencyConversion ? m_db.get() : nullptr);
+                           convert || m_options.CurrencyConversion ? m_db.get() : nullptr,
+                           m_fields[size_t(idx)].Digits);
 }
 
 QVariant DbmsDataSource::Sum(const QString& field) {

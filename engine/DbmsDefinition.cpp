@@ -39,6 +39,25 @@ void DbmsColumns::Add(const QString& name, int type, int size) {
     m_def.Fields.push_back({name, type, type == DbmsType::Text ? size : 0});
 }
 
+DbmsFieldDef& DbmsColumns::Added(const QString& field) {
+    for (auto& f : m_def.Fields)
+        if (f.Name == field) return f;
+    throw DbmsError(DbmsError::Definition,
+                    QString("Campo %1 non definito nella tabella %2").arg(field, m_def.Name));
+}
+
+void DbmsColumns::SetDigits(const QString& field, int digits) {
+    DbmsFieldDef& f = Added(field);
+    if (f.Type != DbmsType::Integer)
+        throw DbmsError(DbmsError::Definition,
+                        QString("Il campo %1.%2 non è un numero intero").arg(m_def.Name, field));
+    f.Digits = digits;
+}
+
+void DbmsColumns::SetUnique(const QString& field, const QString& duplicate) {
+    Added(field).Duplicate = duplicate;
+}
+
 void DbmsReferences::Add(DbmsReferenceDef ref) {
     if (!IsValidName(ref.Name) || !IsValidName(ref.Target))
         throw DbmsError(DbmsError::Definition,

@@ -12,6 +12,12 @@ struct DbmsFieldDef {
     QString Name;
     int Type = DbmsType::Text;
     int Size = 0; // maximum characters of a text field
+    // A whole number shown with at least this many digits, zeros in front (a postal code);
+    // the archive keeps the number.
+    int Digits = 0;
+    // When set, windows refuse to store a row whose value another row already holds, with this
+    // message. The engine itself never refuses a row for it.
+    QString Duplicate = QString();
 };
 
 struct DbmsIndexDef {
@@ -75,9 +81,13 @@ public:
     void AddField(const QString& name, int type, int size, Ignored&&...) {
         Add(name, type, size);
     }
+    // How windows show and check a field already added (see DbmsFieldDef).
+    void SetDigits(const QString& field, int digits);
+    void SetUnique(const QString& field, const QString& duplicate);
 
 private:
     void Add(const QString& name, int type, int size);
+    DbmsFieldDef& Added(const QString& field);
     DbmsTableDef& m_def;
 };
 

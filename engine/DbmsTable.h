@@ -19,6 +19,7 @@ struct DbmsFieldInfo {
     // Kept out of ordering and totals (keys and links).
     bool Excluded = false;
     bool ReadOnly = false;
+    int Digits = 0; // see DbmsFieldDef
 };
 
 // How a data source is opened; the defaults read every row in the engine's order (by OID).

@@ -154,7 +154,8 @@ QString DbmsFormatMoney(Money amount) {
     return negative && cents != 0 ? '-' + text : text;
 }
 
-QString DbmsFormatValue(int type, const QVariant& value, const DbmsDatabase* conversion) {
+QString DbmsFormatValue(int type, const QVariant& value, const DbmsDatabase* conversion,
+                        int digits) {
     if (!value.isValid() || value.isNull()) return QString();
     switch (type) {
     case DbmsType::Money: {
@@ -177,6 +178,10 @@ QString DbmsFormatValue(int type, const QVariant& value, const DbmsDatabase* con
     }
     case DbmsType::Boolean:
         return value.toBool() ? "Sì" : "No";
+    case DbmsType::Integer:
+        if (digits > 0 && value.toLongLong() >= 0)
+            return QString::number(value.toLongLong()).rightJustified(digits, '0');
+        return value.toString();
     default:
         return value.toString();
     }

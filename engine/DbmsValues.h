@@ -16,8 +16,10 @@ QVariant DbmsReadColumn(const SQLite::Column& column, int type);
 // that cannot be one (e.g. "abc" for a whole number).
 QVariant DbmsCoerce(int type, int size, const QVariant& value, const QString& fieldName);
 
-// Display text. With `conversion` set, money is shown in its conversion currency.
-QString DbmsFormatValue(int type, const QVariant& value, const DbmsDatabase* conversion);
+// Display text. With `conversion` set, money is shown in its conversion currency; a whole
+// number not below zero is shown with at least `digits` digits, zeros in front.
+QString DbmsFormatValue(int type, const QVariant& value, const DbmsDatabase* conversion,
+                        int digits = 0);
 
 // Money as "1.500.000,00": two decimals, "." between thousands.
 QString DbmsFormatMoney(Money amount);

@@ -40,6 +40,10 @@ void Clienti::DefineStructure(DbmsColumns& p_objCol, DbmsIndexes& p_objInx, Dbms
     p_objCol.AddField("CodiceFiscale", DbmsType::Text, 16);
     p_objCol.AddField("Descrizione", DbmsType::Text, 64);
     p_objCol.AddField("Note", DbmsType::Text, 255);
+    // Postal codes keep their leading zero on screen ("09121"); the archive keeps the number.
+    p_objCol.SetDigits("CAP", 5);
+    // A card code names one customer: a second one would take the first one's card.
+    p_objCol.SetUnique("Codice", "Il cliente esiste in archivio");
     p_objInx.AddIndex("Codice", true, "");
     p_objInx.AddIndex("Descrizione", false, "");
     p_objInx.AddIndex("CodiceFiscale", false, "");

@@ -9,10 +9,9 @@
 #include <QDateTimeEdit>
 #include <QEvent>
 #include <QHBoxLayout>
-#include <QIntValidator>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
+#include <QRegularExpression>
 #include <QToolButton>
 
 using Origin = DbmsFieldInfo::Origin;
@@ -25,8 +24,10 @@ class TextEditor : public DbmsFieldEditor {
 public:
     TextEditor(const DbmsFieldInfo& f, QWidget* parent)
         : DbmsFieldEditor(f.Name, f.Caption, new QLineEdit(parent)),
-          m_edit(static_cast<QLineEdit*>(Widget())) {
+          m_edit(static_cast<QLineEdit*>(Widget())), m_info(f) {
         if (f.Size > 0) m_edit->setMaxLength(f.Size);
+        // A key the line cannot take (the field is full) is heard, not silently lost.
+        connect(m_edit, &QLineEdit::inputRejected, this, [] { Prompter().Beep(); });
         connect(m_edit, &QLineEdit::editingFinished, this, &DbmsFieldEditor::Edited);
     }
     void Load(const QVariant& value) override {
@@ -38,51 +39,23 @@ public:
 
 protected:
     QLineEdit* m_edit;
+    DbmsFieldInfo m_info;
     QString m_loaded;
 };
 
-class IntegerEditor : public TextEditor {
+// Whole numbers and amounts take any key: what is not a number is refused by name when the
+// edit is applied, rather than keys dropped unheard while typing.
+class NumberEditor : public TextEditor {
 public:
-    IntegerEditor(const DbmsFieldInfo& f, QWidget* parent) : TextEditor(f, parent) {
-        m_edit->setMaxLength(14);
+    NumberEditor(const DbmsFieldInfo& f, QWidget* parent) : TextEditor(f, parent) {
+        m_edit->setMaxLength(f.Digits > 0 ? f.Digits : f.Type == DbmsType::Money ? 24 : 20);
         m_edit->setAlignment(Qt::AlignRight);
-        m_edit->setValidator(new QIntValidator(m_edit));
     }
     void Load(const QVariant& value) override {
-        m_loaded = value.isNull() ? QString() : QString::number(value.toLongLong());
+        m_loaded = DbmsFormatValue(m_info.Type, value, nullptr, m_info.Digits);
         m_edit->setText(m_loaded);
     }
-    QVariant Value() const override {
-        const QString text = m_edit->text().trimmed();
-        if (text.isEmpty()) return QVariant();
-        bool ok = false;
-        // The validator lets "1.000" through in the Italian way; plain digits always work.
-        int v = QLocale().toInt(text, &ok);
-        if (!ok) v = text.toInt(&ok);
-        if (!ok) throw Invalid(text);
-        return QVariant(qint64(v));
-    }
-};
-
-class MoneyEditor : public TextEditor {
-public:
-    MoneyEditor(const DbmsFieldInfo& f, QWidget* parent) : TextEditor(f, parent) {
-        m_edit->setMaxLength(24);
-        m_edit->setAlignment(Qt::AlignRight);
-        m_edit->setValidator(new QRegularExpressionValidator(
-            QRegularExpression(R"(-?(\d{1,3}(\.\d{3}){0,4}|\d{0,15})(,\d{0,4})?)"), m_edit));
-    }
-    void Load(const QVariant& value) override {
-        m_loaded = value.isNull() ? QString() : DbmsFormatMoney(ToMoney(value));
-        m_edit->setText(m_loaded);
-    }
-    QVariant Value() const override {
-        const QString text = m_edit->text().trimmed();
-        if (text.isEmpty()) return QVariant();
-        const std::optional<Money> m = ParseMoney(text);
-        if (!m) throw Invalid(text);
-        return QVariant::fromValue(*m);
-    }
+    QVariant Value() const override { return Parse(m_info, m_edit->text()); }
 };
 
 class BooleanEditor : public DbmsFieldEditor {
@@ -272,7 +245,7 @@ class ReadOnlyEditor : public DbmsFieldEditor {
 public:
     ReadOnlyEditor(const DbmsFieldInfo& f, QWidget* parent)
         : DbmsFieldEditor(f.Name, f.Caption, new QLineEdit(parent)),
-          m_edit(static_cast<QLineEdit*>(Widget())), m_type(f.Type) {
+          m_edit(static_cast<QLineEdit*>(Widget())), m_type(f.Type), m_digits(f.Digits) {
         m_edit->setReadOnly(true);
         m_edit->setFocusPolicy(Qt::NoFocus);
         QPalette p = m_edit->palette();
@@ -284,7 +257,7 @@ public:
     bool ReadOnly() const override { return true; }
     void Load(const QVariant& value) override {
         m_value = value;
-        m_edit->setText(DbmsFormatValue(m_type, value, nullptr));
+        m_edit->setText(DbmsFormatValue(m_type, value, nullptr, m_digits));
         m_edit->setCursorPosition(0);
     }
     QVariant Value() const override { return m_value; }
@@ -293,6 +266,7 @@ public:
 private:
     QLineEdit* m_edit;
     int m_type;
+    int m_digits;
     QVariant m_value;
 };
 
@@ -322,10 +296,22 @@ DbmsFieldEditor::DbmsFieldEditor(QString field, QString caption, QWidget* widget
 
 DbmsFieldEditor::~DbmsFieldEditor() = default;
 
-DbmsError DbmsFieldEditor::Invalid(const QString& text) const {
-    return DbmsError(
+QVariant DbmsFieldEditor::Parse(const DbmsFieldInfo& field, const QString& typed) {
+    if (field.Type != DbmsType::Integer && field.Type != DbmsType::Money) return typed;
+    const QString text = typed.trimmed();
+    if (text.isEmpty()) return QVariant();
+    if (field.Type == DbmsType::Money) {
+        if (const std::optional<Money> m = ParseMoney(text)) return QVariant::fromValue(*m);
+    } else {
+        bool ok = false;
+        // "1.000" the Italian way; plain digits always work.
+        qint64 v = QLocale().toLongLong(text, &ok);
+        if (!ok) v = text.toLongLong(&ok);
+        if (ok) return QVariant(v);
+    }
+    throw DbmsError(
         DbmsError::BadValue,
-        QString("Valore non valido per il campo %1: '%2'").arg(Label(m_caption), text));
+        QString("Valore non valido per il campo %1: '%2'").arg(Label(field.Caption), typed));
 }
 
 std::unique_ptr<DbmsFieldEditor> DbmsFieldEditor::Create(DbmsDataSource& ds, const DbmsFieldInfo& f,
@@ -336,9 +322,8 @@ std::unique_ptr<DbmsFieldEditor> DbmsFieldEditor::Create(DbmsDataSource& ds, con
     case Origin::Own:
         switch (f.Type) {
         case DbmsType::Integer:
-            return std::make_unique<IntegerEditor>(f, parent);
         case DbmsType::Money:
-            return std::make_unique<MoneyEditor>(f, parent);
+            return std::make_unique<NumberEditor>(f, parent);
         case DbmsType::Boolean:
             return std::make_unique<BooleanEditor>(f, parent);
         case DbmsType::Date:

@@ -30,6 +30,10 @@ public:
     // An amount typed the Italian way, "1.500.000,00" or "1500000,5"; nothing when it is not
     // one. At most four decimals, like the stored amounts.
     static std::optional<Money> ParseMoney(const QString& text);
+    // What the user typed for a field: an amount (ParseMoney), a whole number, else the text
+    // as it is; blank means no value. Throws DbmsError (BadValue) naming the field when the
+    // text is not a number.
+    static QVariant Parse(const DbmsFieldInfo& field, const QString& typed);
 
     ~DbmsFieldEditor() override;
 
@@ -54,7 +58,6 @@ signals:
 
 protected:
     DbmsFieldEditor(QString field, QString caption, QWidget* widget);
-    DbmsError Invalid(const QString& text) const;
 
 private:
     QString m_field;

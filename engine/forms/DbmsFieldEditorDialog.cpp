@@ -1,6 +1,7 @@
 #include "DbmsFieldEditorDialog.h"
 
 #include "DbmsFieldEditor.h"
+#include "DbmsFormService.h"
 #include "itfPrompter.h"
 
 #include <QDialogButtonBox>
@@ -45,6 +46,14 @@ bool DbmsFieldEditorDialog::Store() {
         return false;
     }
     try {
+        const QString refusal = FormService().DuplicateRefusal(
+            *m_ds.Database(), m_ds.TableDef().Name, m_editor->Field(),
+            m_ds.GetValue(m_editor->Field()), m_ds.IsNewRow() ? 0 : m_ds.CurrentOID());
+        if (!refusal.isEmpty()) {
+            ShowMessage(this, refusal, PromptIcon::Exclamation);
+            m_editor->FocusWidget()->setFocus();
+            return false;
+        }
         m_ds.Update();
     } catch (const DbmsError& e) {
         ShowMessage(this, "Impossibile salvare i dati:\n\n" + e.Description(),

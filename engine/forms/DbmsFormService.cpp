@@ -133,6 +133,17 @@ void DbmsFormService::ShowRowList(QWidget* owner, DbmsDataSource& ds, const QStr
     }
 }
 
+QString DbmsFormService::DuplicateRefusal(DbmsDatabase& db, const QString& table,
+                                          const QString& field, const QVariant& value, OID except) {
+    const DbmsTableDef* def = db.TableDef(table);
+    const DbmsFieldDef* f = def ? def->Field(field) : nullptr;
+    if (!f || f->Duplicate.isEmpty() || value.toString().trimmed().isEmpty()) return QString();
+    const auto rows = db.Item(table);
+    QString condition = rows->MakeCondition(field, value.toString());
+    if (except) condition = "(" + condition + ") AND OID <> " + DbmsDatabase::NumberLiteral(except);
+    return rows->OpenDataSource(condition)->IsEmpty() ? QString() : f->Duplicate;
+}
+
 bool DbmsFormService::ShowPredefinedSelections(QWidget* owner, DbmsSelectionSet& set,
                                                const QString& caption) {
     DbmsPredefinedSelections dialog(owner, set, caption);
@@ -155,14 +166,15 @@ void DbmsFormService::ExportData(QWidget* owner, DbmsDataSource& ds) {
     if (path.isEmpty()) return;
     // The chooser gives back a path only: the name's extension says the format.
     const QString suffix = QFileInfo(path).suffix().toLower();
+    const bool csv = suffix == "csv";
+    if (!csv && suffix != "htm" && suffix != "html") path += ".htm";
+    if (!ConfirmReplace(owner, path)) return;
     try {
         const WaitCursor wait;
-        if (suffix == "csv") {
+        if (csv)
             DbmsCsvExport(ds, path);
-        } else {
-            if (suffix != "htm" && suffix != "html") path += ".htm";
+        else
             DbmsExport(ds, path, DbmsExportFormat::Html);
-        }
     } catch (const DbmsError& e) {
         ShowMessage(owner, "Esportazione dei dati non riuscita:\n\n" + e.Description(),
                     PromptIcon::Critical);

@@ -45,6 +45,12 @@ public:
     bool ShowFieldEditor(QWidget* owner, DbmsDataSource& ds, const QString& field);
     // The rows in a read-only list window; returns when the user closes it.
     void ShowRowList(QWidget* owner, DbmsDataSource& ds, const QString& caption = {});
+    // The message a field declared unique (DbmsColumns::SetUnique) gives when a row other than
+    // `except` already holds `value` (text compared as filters compare it, case ignored); empty
+    // when none does, when the value is blank or the field is not declared unique. The row
+    // windows ask it before they store a row; a window about to add one may ask it first.
+    QString DuplicateRefusal(DbmsDatabase& db, const QString& table, const QString& field,
+                             const QVariant& value, OID except = 0);
 
     // --- engine dialogs ---
     // "Selezioni predefinite": which stored selections apply; whether the user confirmed.

@@ -33,8 +33,10 @@ DbmsRowEditor::DbmsRowEditor(QWidget* owner, DbmsDataSource& ds, const QSet<QStr
         auto* label = new QLabel(DbmsFieldEditor::Label(caption) + ":", this);
         label->setBuddy(e->FocusWidget());
         to->addRow(label, e->Widget());
-        if (!e->ReadOnly())
+        if (!e->ReadOnly()) {
             connect(e.get(), &DbmsFieldEditor::Edited, this, [this, ed = e.get()] { Apply(ed); });
+            e->FocusWidget()->installEventFilter(this);
+        }
         m_editors.push_back(std::move(e));
     };
 
@@ -49,6 +51,9 @@ DbmsRowEditor::DbmsRowEditor(QWidget* owner, DbmsDataSource& ds, const QSet<QStr
     }
 
     const bool stored = !ds.IsNewRow();
+    if (stored)
+        for (const DbmsFieldDef& f : def.Fields)
+            if (!f.Duplicate.isEmpty()) m_uniqueAtOpen.insert(f.Name, ds.GetValue(f.Name));
     for (const DbmsReferenceDef& ref : def.References)
         if (ref.Multiple) AddCollection(ref, this, stored);
     for (Collection& c : m_collections) {
@@ -135,8 +140,13 @@ void DbmsRowEditor::AddCollection(const DbmsReferenceDef& ref, QWidget* parent, 
             [this, index] { RemoveFromCollection(m_collections[index]); });
 }
 
+void DbmsRowEditor::reject() {
+    m_cancelled = true;
+    DbmsConfirmDialog::reject();
+}
+
 bool DbmsRowEditor::Apply(DbmsFieldEditor* editor) {
-    if (m_applying || editor->ReadOnly() || !editor->Changed()) return true;
+    if (m_applying || m_cancelled || editor->ReadOnly() || !editor->Changed()) return true;
     // A message box takes the focus, and the editor losing it would report its edit again.
     m_applying = true;
     bool ok = true;
@@ -165,6 +175,24 @@ void DbmsRowEditor::Reload() {
             e->Load(QVariant()); // a parent or target gone meanwhile shows empty
         }
     }
+}
+
+bool DbmsRowEditor::Duplicated() {
+    const DbmsTableDef& def = m_ds.TableDef();
+    const bool isNew = m_ds.IsNewRow();
+    for (const DbmsFieldDef& f : def.Fields) {
+        if (f.Duplicate.isEmpty()) continue;
+        const QVariant value = m_ds.GetValue(f.Name);
+        if (!isNew && value == m_uniqueAtOpen.value(f.Name)) continue;
+        const QString refusal = FormService().DuplicateRefusal(
+            *m_ds.Database(), def.Name, f.Name, value, isNew ? 0 : m_ds.CurrentOID());
+        if (refusal.isEmpty()) continue;
+        ShowMessage(this, refusal, PromptIcon::Exclamation);
+        for (const auto& e : m_editors)
+            if (e->Field() == f.Name) e->FocusWidget()->setFocus();
+        return true;
+    }
+    return false;
 }
 
 void DbmsRowEditor::FillCollection(Collection& c) {
@@ -227,19 +255,24 @@ void DbmsRowEditor::RemoveFromCollection(Collection& c) {
 }
 
 bool DbmsRowEditor::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress)
-        for (Collection& c : m_collections) {
-            if (watched != c.List) continue;
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Insert) {
-                AddToCollection(c);
-                return true;
-            }
-            if (key == Qt::Key_Delete) {
-                RemoveFromCollection(c);
-                return true;
-            }
+    if (event->type() != QEvent::KeyPress) return DbmsConfirmDialog::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    // Enter in a field applies it first: a refused value is told once and keeps the window
+    // open, instead of being told again by OK.
+    if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        for (const auto& e : m_editors)
+            if (watched == e->FocusWidget() && !Apply(e.get())) return true;
+    for (Collection& c : m_collections) {
+        if (watched != c.List) continue;
+        if (key == Qt::Key_Insert) {
+            AddToCollection(c);
+            return true;
         }
+        if (key == Qt::Key_Delete) {
+            RemoveFromCollection(c);
+            return true;
+        }
+    }
     return DbmsConfirmDialog::eventFilter(watched, event);
 }
 
@@ -247,6 +280,7 @@ bool DbmsRowEditor::Store() {
     for (const auto& e : m_editors)
         if (!Apply(e.get())) return false;
     try {
+        if (Duplicated()) return false;
         m_ds.Update();
         m_saved = m_ds.CurrentOID();
     } catch (const DbmsError& e) {

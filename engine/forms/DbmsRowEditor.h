@@ -4,8 +4,9 @@
 // read-only below), and the rows of each multiple reference with Aggiungi / Rimuovi.
 //
 // Every finished edit goes into the row's buffer at once, so the table's rules run and the
-// values they compute appear in the other editors. OK stores the row; the window that opens
-// this one discards the buffer when it is cancelled.
+// values they compute appear in the other editors. OK stores the row, unless a field declared
+// unique holds a value another row already has (DbmsColumns::SetUnique): that is refused before
+// anything is written. The window that opens this one discards the buffer when it is cancelled.
 //
 // Controls: one editor per field named after it (see DbmsFieldEditor), for each multiple
 // reference lst<Reference>, cmdAdd_<Reference>, cmdDel_<Reference>; cmdOK, cmdCancel.
@@ -13,6 +14,7 @@
 #include "DbmsConfirmDialog.h"
 #include "DbmsDataSource.h"
 
+#include <QMap>
 #include <QSet>
 #include <memory>
 #include <vector>
@@ -32,6 +34,8 @@ public:
     // The OID of the row stored by OK.
     OID SavedOID() const { return m_saved; }
 
+    void reject() override;
+
 protected:
     bool Store() override;
 
@@ -49,6 +53,9 @@ private:
     bool Apply(DbmsFieldEditor* editor);
     // Shows the row's buffer again in every editor but those holding an edit not yet applied.
     void Reload();
+    // True (after telling the user) when a field declared unique was given a value another row
+    // already holds.
+    bool Duplicated();
     void FillCollection(Collection& c);
     void AddToCollection(Collection& c);
     void RemoveFromCollection(Collection& c);
@@ -57,6 +64,8 @@ private:
     DbmsDataSource& m_ds;
     std::vector<std::unique_ptr<DbmsFieldEditor>> m_editors;
     std::vector<Collection> m_collections;
+    QMap<QString, QVariant> m_uniqueAtOpen; // an unchanged value is not checked again
     bool m_applying = false;
+    bool m_cancelled = false; // the lines losing the focus as the window goes apply nothing
     OID m_saved = 0;
 };

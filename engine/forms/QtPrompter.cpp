@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -81,6 +82,13 @@ PromptAnswer ShowMessage(QWidget* owner, const QString& text, PromptIcon icon,
     return Prompter().Message(owner, PromptMessage{text, caption, icon, buttons, defaultAnswer});
 }
 
+bool ConfirmReplace(QWidget* owner, const QString& path) {
+    return !QFileInfo::exists(path) ||
+           ShowMessage(owner, "Il file esiste già...\r\rVuoi sostituirlo ?",
+                       PromptIcon::Exclamation, PromptButtons::YesNo, PromptAnswer::No,
+                       "ATTENZIONE") == PromptAnswer::Yes;
+}
+
 PromptAnswer QtPrompter::Message(QWidget* owner, const PromptMessage& m) {
     QMessageBox box(ToIcon(m.Icon), m.Caption, Lines(m.Text), QMessageBox::NoButton, owner);
     switch (m.Buttons) {
@@ -123,7 +131,8 @@ QString QtPrompter::OpenFileName(QWidget* owner, const QString& caption, const Q
 
 QString QtPrompter::SaveFileName(QWidget* owner, const QString& caption, const QString& path,
                                  const QString& filter) {
-    return QFileDialog::getSaveFileName(owner, caption, path, filter);
+    return QFileDialog::getSaveFileName(owner, caption, path, filter, nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
 }
 
 QString QtPrompter::ExistingFolder(QWidget* owner, const QString& caption, const QString& folder) {

@@ -27,7 +27,8 @@ public:
     virtual PromptAnswer Message(QWidget* owner, const PromptMessage& message) = 0;
     virtual void Beep() = 0;
 
-    // File and folder choosers; an empty result means the user cancelled.
+    // File and folder choosers; an empty result means the user cancelled. The save chooser
+    // never asks about replacing a file: the caller asks once, with ConfirmReplace.
     virtual QString OpenFileName(QWidget* owner, const QString& caption, const QString& folder,
                                  const QString& filter) = 0;
     virtual QString SaveFileName(QWidget* owner, const QString& caption, const QString& path,
@@ -50,3 +51,6 @@ PromptAnswer ShowMessage(QWidget* owner, const QString& text, PromptIcon icon = 
                          PromptButtons buttons = PromptButtons::Ok,
                          PromptAnswer defaultAnswer = PromptAnswer::Ok,
                          const QString& caption = "Tessarin");
+// True when nothing is at `path` or the user agrees to replace it: "Il file esiste già..."
+// (Yes/No, exclamation, No the default, caption "ATTENZIONE").
+bool ConfirmReplace(QWidget* owner, const QString& path);

@@ -1,5 +1,6 @@
 #include "TempEnvironment.h"
 
+#include <Main.h>
 #include <ScriptedPrompter.h>
 #include <frmPassword.h>
 #include <modPassword.h>
@@ -13,8 +14,10 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <csignal>
 #include <stdexcept>
 
 using namespace modPassword;
@@ -34,6 +37,28 @@ QByteArray AllBytes(int length, int first) {
         text.append(static_cast<char>((first + i) % 256));
     return text;
 }
+
+// While it lives, writing past the end of an empty file fails (EFBIG), for root too.
+class FileSizeLimit {
+public:
+    FileSizeLimit() {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_old;
+        limit.rlim_cur = 0;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_handler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_handler)(int) = nullptr;
+};
 
 quint8 Rotated(quint8 code) {
     return static_cast<quint8>((code >> 1) | ((code & 1) << 7));
@@ -304,23 +329,63 @@ TEST_F(PasswordTest, ExternalPasswordNeverTouchesTheFile) {
     EXPECT_FALSE(QFile::exists(PasswordFile()));
 }
 
-TEST_F(PasswordTest, WriteErrorLeavesTheWindowAndReachesTheCaller) {
-    // Even root cannot replace a folder with a file.
-    ASSERT_TRUE(QDir().mkpath(PasswordFile()));
+TEST_F(PasswordTest, AFailedWriteKeepsTheOldPasswordAndReachesTheCaller) {
+    Store("Vecchia");
+    {
+        const FileSizeLimit full;
+        EXPECT_THROW(Store("Nuova"), std::runtime_error);
+    }
+    EXPECT_EQ(Unscramble(ReadStored()), QByteArray("Vecchia"));
+    EXPECT_EQ(Mode(PasswordFile()), 0400);
+    EXPECT_EQ(QDir(m_dir.filePath("home")).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"prtct1.sys"});
+
+    // From the window: it closes, and the error reaches whoever asked for the change.
     prompter.Dialog([this](QDialog&) {
         TypeNew(window, "abc", "abc");
+        const FileSizeLimit full;
         window.cmdConfirm->click();
-        EXPECT_EQ(window.result(), QDialog::Rejected);
+        EXPECT_FALSE(window.isVisible());
         return window.result();
     });
     try {
         window.ValidatePassword(nullptr, true);
         ADD_FAILURE() << "no error";
     } catch (const std::runtime_error& error) {
-        EXPECT_TRUE(QString::fromUtf8(error.what()).startsWith("Impossibile eliminare"));
+        EXPECT_TRUE(QString::fromUtf8(error.what()).startsWith("Impossibile scrivere"));
     }
     EXPECT_FALSE(window.Changed());
     EXPECT_TRUE(prompter.Messages().isEmpty());
+    EXPECT_EQ(Unscramble(ReadStored()), QByteArray("Vecchia"));
+}
+
+TEST_F(PasswordTest, StartUpReportsAnUnreadableFileAndAFailedChange) {
+    // Even root cannot read a folder as a file.
+    ASSERT_TRUE(QDir().mkpath(PasswordFile()));
+    EXPECT_THROW(ReadStored(), std::runtime_error);
+    prompter.Answer(PromptAnswer::No);
+    EXPECT_FALSE(modGlobal::Login(nullptr));
+    EXPECT_TRUE(prompter.LastMessage().Text.startsWith(
+        "Impossibile leggere la password: il programma non può partire."));
+    EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Critical);
+    ASSERT_TRUE(QDir().rmdir(PasswordFile()));
+
+    // The password typed was right: the user goes on with it, the new one is not kept.
+    Store("abc");
+    prompter.Dialog([this](QDialog& login) {
+        login.findChild<QLineEdit*>("txtPassword")->setText("abc");
+        login.findChild<QCheckBox*>("chkNew")->click();
+        login.findChild<QLineEdit*>("txtNewPwd")->setText("xyz");
+        login.findChild<QLineEdit*>("txtConfirmNewPwd")->setText("xyz");
+        const FileSizeLimit full;
+        login.findChild<QPushButton*>("cmdConfirm")->click();
+        return login.result();
+    });
+    prompter.Answer(PromptAnswer::No);
+    EXPECT_TRUE(modGlobal::Login(nullptr));
+    EXPECT_TRUE(prompter.LastMessage().Text.startsWith(
+        "Modifica password fallita: resta valida la password precedente."));
+    EXPECT_EQ(Unscramble(ReadStored()), QByteArray("abc"));
 }
 
 TEST_F(PasswordTest, AsksOverTheCallersWindowWithoutBelongingToIt) {

@@ -5,10 +5,12 @@
 #include "frmShowException.h"
 
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUrlQuery>
 #include <QtTest>
 
@@ -184,6 +186,21 @@ private slots:
         QTest::mouseClick(Button(window, "cmdSave"), Qt::LeftButton);
         QCOMPARE(ReadAll(path), QByteArray("Error: 124 (8004007C)Riga 1\r\nRiga 2\r\n"));
         QVERIFY(prompter.Failures().isEmpty());
+    }
+
+    void theFileChooserLeavesTheReplaceQuestionToTheWindow() {
+        // The Qt prompter's chooser: asking there too would ask twice.
+        bool confirms = true;
+        QTimer::singleShot(0, [&confirms] {
+            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(chooser);
+            confirms = !chooser->testOption(QFileDialog::DontConfirmOverwrite);
+            chooser->reject();
+        });
+        QCOMPARE(Prompter().SaveFileName(nullptr, "Salva con nome", HomeFile("LastError.txt"),
+                                         "Testo (*.txt)"),
+                 QString());
+        QVERIFY(!confirms);
     }
 
     void aFailedSaveIsToldAndTheWindowStays() {

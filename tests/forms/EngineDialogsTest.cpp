@@ -215,6 +215,22 @@ TEST_F(EngineDialogsTest, ExportWritesCsvForASpreadsheetOrHtmlByTheNameChosen) {
     FormService().ExportData(nullptr, *ds);
     EXPECT_TRUE(Read(archive.dir.filePath("articoli.htm")).startsWith("<!DOCTYPE html>"));
     EXPECT_TRUE(prompter.Messages().isEmpty());
+
+    // An existing file is replaced only when the user says so, asked once (the chooser does not).
+    const QString page = archive.dir.filePath("articoli.htm");
+    const QByteArray before = Read(page);
+    ds->ApplyFilter("Codice = 'A4'");
+    prompter.File(archive.dir.filePath("articoli")).Answer(PromptAnswer::No);
+    FormService().ExportData(nullptr, *ds);
+    EXPECT_EQ(Read(page), before);
+    EXPECT_EQ(prompter.LastMessage().Text,
+              QString::fromUtf8("Il file esiste già...\r\rVuoi sostituirlo ?"));
+    EXPECT_EQ(prompter.LastMessage().Caption, "ATTENZIONE");
+    EXPECT_EQ(prompter.LastMessage().Default, PromptAnswer::No);
+    prompter.File(archive.dir.filePath("articoli")).Answer(PromptAnswer::Yes);
+    FormService().ExportData(nullptr, *ds);
+    EXPECT_FALSE(Read(page).contains("<td>Oro</td>"));
+    EXPECT_EQ(prompter.Messages().size(), 2);
 }
 
 TEST_F(EngineDialogsTest, ExportReportsAFileItCannotWriteAndDoesNothingWhenCancelled) {

@@ -192,7 +192,7 @@ TEST_F(RowEditorTest, RefusedValuesAndRefusedRowsKeepTheWindowOpen) {
     prompter.Dialog([&](QDialog& d) {
         ShowWindow(d);
         QTest::keyClicks(Child<QLineEdit>(d, "Nome"), "Senza codice");
-        // Text that went past the validator (pasted) is refused by name.
+        // What is not an amount is refused by name, and the window stays open.
         Child<QLineEdit>(d, "Credito")->setText("12,5 euro");
         Press(d, Qt::Key_Return);
         EXPECT_TRUE(d.isVisible());

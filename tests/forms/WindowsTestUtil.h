@@ -7,7 +7,13 @@
 #include <QDialog>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <stdexcept>
+
+// Readable failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 // Shows a window handed to the scripted prompter as the Qt prompter would (without a loop).
 inline void ShowWindow(QDialog& d) {

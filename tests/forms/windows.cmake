@@ -10,6 +10,7 @@ add_executable(forms_windows_test
   EngineDialogsTest.cpp
   WindowLayoutTest.cpp
   SaleWindowsTest.cpp
+  MasterDataWindowsTest.cpp
 )
 target_link_libraries(forms_windows_test PRIVATE
   tessarin_forms tessarin_model tessarin_test_support GTest::gtest GTest::gmock Qt6::Test)
