@@ -125,7 +125,7 @@ std::shared_ptr<DbmsDataSource> clsPremiBonus::IdentifyPrizes(bool automatic) {
 }
 
 qint64 clsPremiBonus::AssignPrizes(DbmsDataSource& candidates, DbmsDataSource& assigned,
-                                  qint64 points) {
+                                   qint64 points) {
     bool assignedInPass = true;
     while (assignedInPass && points >= 1) {
         assignedInPass = false;
@@ -148,4 +148,40 @@ qint64 clsPremiBonus::AssignPrizes(DbmsDataSource& candidates, DbmsDataSource& a
         }
     }
     return points;
+}
+
+std::map<OID, qint64> clsPremiBonus::CheckPrizeStock() {
+    std::map<OID, qint64> pieces;
+    auto assigned = m_sale.GetReference("Premi");
+    const QString link = assigned->TableDef().ParentLinkField();
+    for (assigned->MoveFirst(); !assigned->AtEnd(); assigned->MoveNext())
+        pieces[assigned->GetValue(link).toLongLong()] +=
+            assigned->GetValue("Quantita").toLongLong();
+    for (const auto& [prize, wanted] : pieces) {
+        auto definition = OpenDefinitions(m_sale, "TabellaPremi",
+                                          "OID = " + DbmsDatabase::NumberLiteral(qint64(prize)));
+        if (definition->IsEmpty()) continue; // a row without its prize has no stock to keep
+        definition->MoveFirst();
+        const qint64 stock = definition->GetValue("Disponibilita").toLongLong();
+        if (wanted > stock)
+            throw DbmsError(DbmsError::BadValue,
+                            QString("Disponibilità insufficiente per il premio \"%1\": richiesti "
+                                    "%2 pezzi, disponibili %3.")
+                                .arg(definition->GetValue("Descrizione").toString())
+                                .arg(wanted)
+                                .arg(stock));
+    }
+    return pieces;
+}
+
+void clsPremiBonus::TakePrizeStock(const std::map<OID, qint64>& pieces) {
+    for (const auto& [prize, taken] : pieces) {
+        auto definition = OpenDefinitions(m_sale, "TabellaPremi",
+                                          "OID = " + DbmsDatabase::NumberLiteral(qint64(prize)));
+        if (definition->IsEmpty()) continue;
+        definition->MoveFirst();
+        definition->SetValue("Disponibilita",
+                             definition->GetValue("Disponibilita").toLongLong() - taken);
+        definition->Update();
+    }
 }

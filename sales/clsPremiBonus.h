@@ -5,6 +5,7 @@
 
 #include "DbmsDataSource.h"
 
+#include <map>
 #include <memory>
 
 class clsPremiBonus {
@@ -29,6 +30,13 @@ public:
     // IdentifyPrizes computed them.
     qint64 Available() const { return m_available; }
     qint64 FinalBalance() const { return m_final; }
+
+    // The pieces of each prize the sale hands out (prize OID → pieces), checked against the
+    // prizes' stock: a prize whose Disponibilita is short is refused (DbmsError BadValue, with
+    // the clerk's message), before anything is written.
+    std::map<OID, qint64> CheckPrizeStock();
+    // Takes the pieces handed out from the prizes' stock.
+    void TakePrizeStock(const std::map<OID, qint64>& pieces);
 
 private:
     // One reading of the bonus candidates.

@@ -114,16 +114,17 @@ TEST_F(SalesTablesTest, LinePointsAreThirtyTwoBitWholeNumbers) {
     const OID onePerUnit = NewScheme(1);
     auto lines = Lines();
     const OID line = lines->AddRow({{"OID_Articoli", Article(40000, onePerUnit)}});
-    EXPECT_EQ(a.Scalar("SELECT PuntiAssegnati FROM ArticoliVenduti WHERE OID = " +
-                       QString::number(line)),
-              40000);
+    EXPECT_EQ(
+        a.Scalar("SELECT PuntiAssegnati FROM ArticoliVenduti WHERE OID = " + QString::number(line)),
+        40000);
     try {
         lines->AddRow({{"OID_Articoli", Article(3000000000LL, onePerUnit)}});
         ADD_FAILURE() << "accepted";
     } catch (const DbmsError& e) {
         EXPECT_EQ(e.Code(), DbmsError::BadValue);
-        EXPECT_EQ(e.Description(), "Il punteggio della riga (3000000000) è fuori dai limiti ammessi "
-                                   "(da -2147483648 a 2147483647).");
+        EXPECT_EQ(e.Description(),
+                  "Il punteggio della riga (3000000000) è fuori dai limiti ammessi "
+                  "(da -2147483648 a 2147483647).");
     }
     EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM ArticoliVenduti"), 1);
 }
