@@ -27,15 +27,18 @@ void clsBarcodeBuffer::Append(const QString& text) {
 }
 
 QString clsBarcodeBuffer::ReadCode() {
-    if (m_text.isEmpty()) return {};
-    qsizetype end = m_text.indexOf('\r');
-    if (end < 0) end = m_text.indexOf('\n');
-    if (end < 0) return {};
-    const QString code = m_text.left(end);
-    qsizetype next = end + 1;
-    if (next < m_text.size() && m_text.at(next) == '\n') ++next;
-    m_text.remove(0, next);
-    return code;
+    // Two line ends in a row hold no card: skipped, so that the code behind them is read now
+    // and not one card late, at the next notification.
+    for (;;) {
+        qsizetype end = m_text.indexOf('\r');
+        if (end < 0) end = m_text.indexOf('\n');
+        if (end < 0) return {};
+        const QString code = m_text.left(end);
+        qsizetype next = end + 1;
+        if (next < m_text.size() && m_text.at(next) == '\n') ++next;
+        m_text.remove(0, next);
+        if (!code.isEmpty()) return code;
+    }
 }
 
 void clsBarcodeBuffer::Clear() {

@@ -16,9 +16,9 @@ public:
 
     void Append(const QString& text);
     // The next code: the text before the first carriage return (or, without one, the first
-    // line feed); a line feed right after the line end goes with it. Empty when no line end
-    // has come yet, and for an empty code (two line ends in a row) — either way the caller
-    // stops reading until more characters arrive.
+    // line feed); a line feed right after the line end goes with it, and empty codes (line
+    // ends in a row) are skipped. Empty when no complete code is left: the caller stops
+    // reading until more characters arrive.
     QString ReadCode();
     void Clear();
     // Whether a too-long code was dropped since the last call (reported once).

@@ -3,6 +3,7 @@
 #include "DbmsClock.h"
 #include "DbmsDataSource.h"
 #include "DbmsDefinition.h"
+#include "modPunti.h"
 
 void ArticoliVenduti::DefineIdentity(DbmsTableIdentity& p_objIdentity) {
     p_objIdentity.SetCaption("Articoli Venduti");
@@ -54,5 +55,5 @@ void ArticoliVenduti::ComputePoints(DbmsDataSource& p_objDS) {
         // Rounded towards minus infinity, negative amounts included.
         points = ToMoney(p_objDS.GetValue("ImportoVendita")).FloorDiv(pointValue);
     }
-    p_objDS.SetValue("PuntiAssegnati", points);
+    p_objDS.SetValue("PuntiAssegnati", CheckedPoints("Il punteggio della riga", points));
 }

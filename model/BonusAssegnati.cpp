@@ -3,6 +3,7 @@
 #include "DbmsClock.h"
 #include "DbmsDataSource.h"
 #include "DbmsDefinition.h"
+#include "modPunti.h"
 
 void BonusAssegnati::DefineIdentity(DbmsTableIdentity& p_objIdentity) {
     p_objIdentity.SetCaption("Bonus Assegnati");
@@ -26,6 +27,8 @@ void BonusAssegnati::OnNewRow(DbmsDataSource& p_objDS) {
 void BonusAssegnati::OnUpdateField(DbmsDataSource& p_objDS, const QString& p_strFieldName) {
     // `Punti` belongs to the parent bonus; it is reported when the link is set.
     if (p_strFieldName == "Punti" || p_strFieldName == "Quantita")
-        p_objDS.SetValue("PuntiAssegnati", p_objDS.GetValue("Punti").toLongLong() *
-                                               p_objDS.GetValue("Quantita").toLongLong());
+        p_objDS.SetValue(
+            "PuntiAssegnati",
+            CheckedPoints("Il punteggio del bonus", p_objDS.GetValue("Punti").toLongLong() *
+                                                        p_objDS.GetValue("Quantita").toLongLong()));
 }

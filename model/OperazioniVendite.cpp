@@ -44,9 +44,10 @@ void OperazioniVendite::OnUpdatedTableStruct(DbmsDataSource& p_objTableDS, doubl
     // 1.2 added the points earned by the lines to the sale.
     if (p_dblOldVersion < 1.2)
         RecomputeFromCollection(p_objTableDS, "PuntiAssegnati", "Articoli", "PuntiAssegnati");
-    // 1.3 added the bonus points; each bonus counts its points once, whatever the quantity.
+    // 1.3 added the bonus points: what the sale's bonus rows earned, as the sale window counts
+    // them.
     if (p_dblOldVersion < 1.3)
-        RecomputeFromCollection(p_objTableDS, "PuntiBonus", "Bonus", "Punti");
+        RecomputeFromCollection(p_objTableDS, "PuntiBonus", "Bonus", "PuntiAssegnati");
 }
 
 void OperazioniVendite::OnNewRow(DbmsDataSource& p_objDS) {

@@ -3,6 +3,7 @@
 #include "DbmsClock.h"
 #include "DbmsDataSource.h"
 #include "DbmsDefinition.h"
+#include "modPunti.h"
 
 void PremiAssegnati::DefineIdentity(DbmsTableIdentity& p_objIdentity) {
     p_objIdentity.SetCaption("Premi Assegnati");
@@ -26,6 +27,8 @@ void PremiAssegnati::OnNewRow(DbmsDataSource& p_objDS) {
 void PremiAssegnati::OnUpdateField(DbmsDataSource& p_objDS, const QString& p_strFieldName) {
     // `PuntiNecessari` belongs to the parent prize; it is reported when the link is set.
     if (p_strFieldName == "PuntiNecessari" || p_strFieldName == "Quantita")
-        p_objDS.SetValue("PuntiSpesi", p_objDS.GetValue("PuntiNecessari").toLongLong() *
-                                           p_objDS.GetValue("Quantita").toLongLong());
+        p_objDS.SetValue("PuntiSpesi",
+                         CheckedPoints("Il punteggio del premio",
+                                       p_objDS.GetValue("PuntiNecessari").toLongLong() *
+                                           p_objDS.GetValue("Quantita").toLongLong()));
 }

@@ -2,12 +2,13 @@
 
 #include "DbmsClock.h"
 #include "DbmsDatabase.h"
+#include "modPunti.h"
 
 #include <QSet>
 
 namespace {
-int Points(const QVariant& value) {
-    return int(value.toLongLong());
+qint64 Points(const QVariant& value) {
+    return value.toLongLong();
 }
 
 // Positions the assigned rows on the one linked to a prize or bonus; false when the sale has
@@ -17,7 +18,7 @@ bool FindAssigned(DbmsDataSource& assigned, OID definition) {
                              DbmsDatabase::NumberLiteral(qint64(definition)));
 }
 
-void AddAssigned(DbmsDataSource& assigned, OID definition, int quantity) {
+void AddAssigned(DbmsDataSource& assigned, OID definition, qint64 quantity) {
     assigned.AddRow({{assigned.TableDef().ParentLinkField(), definition}, {"Quantita", quantity}});
 }
 
@@ -39,13 +40,12 @@ std::shared_ptr<DbmsDataSource> OpenDefinitions(DbmsDataSource& sale, const QStr
 }
 } // namespace
 
-clsPremiBonus::clsPremiBonus(DbmsDataSource& sale, int customerPoints)
+clsPremiBonus::clsPremiBonus(DbmsDataSource& sale, qint64 customerPoints)
     : m_sale(sale), m_customerPoints(customerPoints) {}
 
 std::shared_ptr<DbmsDataSource> clsPremiBonus::IdentifyBonus(bool automatic) {
     const Money amount = ToMoney(m_sale.GetValue("Importo"));
     auto assigned = m_sale.GetReference("Bonus");
-    int bonusPoints = 0;
     if (automatic) {
         if (!assigned->IsEmpty()) m_sale.SetReference("Bonus", *assigned, true);
         auto candidates =
@@ -53,29 +53,29 @@ std::shared_ptr<DbmsDataSource> clsPremiBonus::IdentifyBonus(bool automatic) {
                             "Scadenza >= " + DbmsDatabase::DateLiteral(DbmsClock::Today()) +
                                 " AND ( ImportoMinimo = 0 OR ImportoMinimo <= " +
                                 DbmsDatabase::NumberLiteral(amount.ToDouble()) + ")");
-        if (!candidates->IsEmpty()) bonusPoints = GrantBonuses(*candidates, *assigned, amount);
+        if (!candidates->IsEmpty()) GrantBonuses(*candidates, *assigned, amount);
         assigned->Refresh(false);
-    } else {
-        bonusPoints = Points(assigned->Sum("PuntiAssegnati"));
     }
-    m_sale.SetValue("PuntiBonus", bonusPoints);
+    // What the rows earned (each its bonus's points times its quantity), however they came:
+    // a recomputation never changes the points of the rows it keeps.
+    m_sale.SetValue("PuntiBonus", CheckedPoints("Il totale dei punti bonus",
+                                                Points(assigned->Sum("PuntiAssegnati"))));
     return assigned;
 }
 
-int clsPremiBonus::GrantBonuses(DbmsDataSource& candidates, DbmsDataSource& assigned,
-                                Money amount) {
+void clsPremiBonus::GrantBonuses(DbmsDataSource& candidates, DbmsDataSource& assigned,
+                                 Money amount) {
     // A fresh copy of the lines: the window's grid keeps its current line.
     auto lines = m_sale.GetReference("Articoli");
     const QString articleLink = lines->TableDef().ParentLinkField();
     Money remaining = amount;
-    int bonusPoints = 0;
     for (candidates.MoveFirst(); !candidates.AtEnd(); candidates.MoveNext()) {
         const bool cumulative = candidates.GetValue("Cumulabile").toBool();
         const Money minimum = ToMoney(candidates.GetValue("ImportoMinimo"));
         // A cumulative bonus uses up its minimum, so a later single one needs what is left.
         if (!(cumulative ? amount >= minimum : remaining >= minimum)) continue;
 
-        int quantity = 1;
+        qint64 quantity = 1;
         bool grant = false;
         const QSet<OID> articles = RowsOf(*candidates.GetReference("Articoli"));
         if (articles.isEmpty()) {
@@ -96,16 +96,14 @@ int clsPremiBonus::GrantBonuses(DbmsDataSource& candidates, DbmsDataSource& assi
         } else {
             AddAssigned(assigned, bonus, cumulative ? quantity : 1);
         }
-        bonusPoints += Points(candidates.GetValue("Punti"));
         if (cumulative) remaining = remaining - minimum;
     }
-    return bonusPoints;
 }
 
 std::shared_ptr<DbmsDataSource> clsPremiBonus::IdentifyPrizes(bool automatic) {
     m_available = m_customerPoints + Points(m_sale.GetValue("PuntiBonus")) +
                   Points(m_sale.GetReference("Articoli")->Sum("PuntiAssegnati"));
-    int points = m_available;
+    qint64 points = m_available;
     auto assigned = m_sale.GetReference("Premi");
     if (automatic) {
         // A prize needing no points could be taken again in every pass, without end.
@@ -120,23 +118,27 @@ std::shared_ptr<DbmsDataSource> clsPremiBonus::IdentifyPrizes(bool automatic) {
     } else {
         points -= Points(assigned->Sum("PuntiSpesi"));
     }
-    const int spent = m_available - points;
-    m_sale.SetValue("PuntiSpesi", spent);
+    const qint64 spent = m_available - points;
+    m_sale.SetValue("PuntiSpesi", CheckedPoints("Il totale dei punti spesi", spent));
     m_final = m_available - spent;
     return assigned;
 }
 
-int clsPremiBonus::AssignPrizes(DbmsDataSource& candidates, DbmsDataSource& assigned, int points) {
+qint64 clsPremiBonus::AssignPrizes(DbmsDataSource& candidates, DbmsDataSource& assigned,
+                                   qint64 points) {
     bool assignedInPass = true;
     while (assignedInPass && points >= 1) {
         assignedInPass = false;
         for (candidates.MoveFirst(); !candidates.AtEnd(); candidates.MoveNext()) {
-            const int needed = Points(candidates.GetValue("PuntiNecessari"));
+            const qint64 needed = Points(candidates.GetValue("PuntiNecessari"));
             if (points < needed) continue;
             const OID prize = candidates.CurrentOID();
             if (!FindAssigned(assigned, prize)) {
                 AddAssigned(assigned, prize, 1);
-            } else if (candidates.GetValue("Cumulabile").toBool()) {
+            } else if (candidates.GetValue("Cumulabile").toBool() &&
+                       assigned.GetValue("Quantita").toLongLong() <
+                           candidates.GetValue("Disponibilita").toLongLong()) {
+                // Only the pieces in stock can be handed out.
                 IncrementAssigned(assigned);
             } else {
                 continue;
@@ -146,4 +148,40 @@ int clsPremiBonus::AssignPrizes(DbmsDataSource& candidates, DbmsDataSource& assi
         }
     }
     return points;
+}
+
+std::map<OID, qint64> clsPremiBonus::CheckPrizeStock() {
+    std::map<OID, qint64> pieces;
+    auto assigned = m_sale.GetReference("Premi");
+    const QString link = assigned->TableDef().ParentLinkField();
+    for (assigned->MoveFirst(); !assigned->AtEnd(); assigned->MoveNext())
+        pieces[assigned->GetValue(link).toLongLong()] +=
+            assigned->GetValue("Quantita").toLongLong();
+    for (const auto& [prize, wanted] : pieces) {
+        auto definition = OpenDefinitions(m_sale, "TabellaPremi",
+                                          "OID = " + DbmsDatabase::NumberLiteral(qint64(prize)));
+        if (definition->IsEmpty()) continue; // a row without its prize has no stock to keep
+        definition->MoveFirst();
+        const qint64 stock = definition->GetValue("Disponibilita").toLongLong();
+        if (wanted > stock)
+            throw DbmsError(DbmsError::BadValue,
+                            QString("Disponibilità insufficiente per il premio \"%1\": richiesti "
+                                    "%2 pezzi, disponibili %3.")
+                                .arg(definition->GetValue("Descrizione").toString())
+                                .arg(wanted)
+                                .arg(stock));
+    }
+    return pieces;
+}
+
+void clsPremiBonus::TakePrizeStock(const std::map<OID, qint64>& pieces) {
+    for (const auto& [prize, taken] : pieces) {
+        auto definition = OpenDefinitions(m_sale, "TabellaPremi",
+                                          "OID = " + DbmsDatabase::NumberLiteral(qint64(prize)));
+        if (definition->IsEmpty()) continue;
+        definition->MoveFirst();
+        definition->SetValue("Disponibilita",
+                             definition->GetValue("Disponibilita").toLongLong() - taken);
+        definition->Update();
+    }
 }

@@ -22,7 +22,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include <limits>
+#include <algorithm>
 
 namespace {
 
@@ -43,13 +43,27 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
     return button;
 }
 
-QTableView* Grid(QWidget* parent, const char* name) {
+// A grid that shows at least `rows` rows, whatever it holds; more rows scroll.
+QTableView* Grid(QWidget* parent, const char* name, int rows) {
     auto* grid = Named(new QTableView(parent), name);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    const int rowHeight = grid->fontMetrics().height() + 6;
+    grid->verticalHeader()->setDefaultSectionSize(rowHeight);
+    grid->setMinimumHeight((rows + 1) * rowHeight + 2 * grid->frameWidth() +
+                           grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4);
     return grid;
+}
+
+// A label showing a number: wide enough for any balance (or amount), and as wide whatever it
+// shows, so that the window keeps its size and its buttons stay where they are.
+QLabel* Figure(QWidget* parent, const char* name, bool amount = false) {
+    auto* label = Named(new QLabel(parent), name);
+    label->setFixedWidth(
+        label->fontMetrics().horizontalAdvance(amount ? "-9.999.999.999,00" : "-2147483648") + 8);
+    label->setAlignment((amount ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+    return label;
 }
 
 } // namespace
@@ -79,13 +93,12 @@ void frmVendite::BuildControls() {
     lblCliente = Named(new QLabel("&Cliente:", this), "lblCliente");
     txtCode_Cliente = Named(new QLineEdit(this), "txtCode_Cliente");
     txtCode_Cliente->setToolTip("Codice cliente (usa il lettore oppure Digita il codice)");
-    txtCode_Cliente->setMaxLength(32);
     lblCliente->setBuddy(txtCode_Cliente);
     txtCliente = Named(new QLineEdit(this), "txtCliente");
     txtCliente->setReadOnly(true);
     txtCliente->setToolTip("Premi F2 o Doppio Click per modifca dati cliente");
     cmdSet_Cliente = Button(this, "cmdSet_Cliente", "...", "Imposta il cliente");
-    lblPunti = Named(new QLabel(this), "lblPunti");
+    lblPunti = Figure(this, "lblPunti");
     txtDataOra = Named(new QLineEdit(this), "txtDataOra");
     txtDataOra->setReadOnly(true);
     cmdSet_DataOra = Button(this, "cmdSet_DataOra", "...", "Imposta la Data / Ora");
@@ -102,29 +115,29 @@ void frmVendite::BuildControls() {
     cmdAddItem = Button(this, "cmdAddItem", "Definisci", "Definisci l'articolo manualmente");
     cmdEdit = Button(this, "cmdEdit", "Modifica", "Modifica l'articolo selezionato");
     cmdDeleteItem = Button(this, "cmdDeleteItem", "&Elimina", "Elimina l'articolo selezionato");
-    dgArticoli = Grid(this, "dgArticoli");
-    lblTotale = Named(new QLabel(this), "lblTotale");
+    dgArticoli = Grid(this, "dgArticoli", 5);
+    lblTotale = Figure(this, "lblTotale", true);
     lblTotale->setToolTip("Totale calcolato");
-    lblTotaleConv = Named(new QLabel(this), "lblTotaleConv");
+    lblTotaleConv = Figure(this, "lblTotaleConv", true);
     lblAltraValuta = Named(new QLabel(this), "lblAltraValuta");
 
-    dgBonus = Grid(this, "dgBonus");
+    dgBonus = Grid(this, "dgBonus", 6);
     cmdIdentify_Bonus =
         Button(this, "cmdIdentify_Bonus", "Calcola", "Ricalcola i bonus in base allla vendita");
     cmdAdd_Bonus = Button(this, "cmdAdd_Bonus", "+", "Permette di aggiungere un bonus");
     cmdDel_Bonus = Button(this, "cmdDel_Bonus", "-", "Elimina il bonus selezionato");
     chkAutoIdentify_Bonus = Named(new QCheckBox("Automatico", this), "chkAutoIdentify_Bonus");
     chkAutoIdentify_Bonus->setToolTip("Attiva il calcolo automatico dei bonus");
-    dgPremi = Grid(this, "dgPremi");
+    dgPremi = Grid(this, "dgPremi", 6);
     cmdIdentify_Premi =
         Button(this, "cmdIdentify_Premi", "Calcola", "Ricalcola i premi in base al punteggio");
     cmdAdd_Premi = Button(this, "cmdAdd_Premi", "+", "Permette di aggiungere un premio");
     cmdDel_Premi = Button(this, "cmdDel_Premi", "-", "Elimina il premio selezionato");
     chkAutoIdentify_Premi = Named(new QCheckBox("Automatico", this), "chkAutoIdentify_Premi");
     chkAutoIdentify_Premi->setToolTip("Attiva il calcolo automatico dei premi");
-    lblTot_PuntiBonus = Named(new QLabel(this), "lblTot_PuntiBonus");
-    lblTot_PuntiNecessari = Named(new QLabel(this), "lblTot_PuntiNecessari");
-    lblTot_Punti = Named(new QLabel(this), "lblTot_Punti");
+    lblTot_PuntiBonus = Figure(this, "lblTot_PuntiBonus");
+    lblTot_PuntiNecessari = Figure(this, "lblTot_PuntiNecessari");
+    lblTot_Punti = Figure(this, "lblTot_Punti");
     lblTot_Punti->setToolTip("Totale calcolato");
 
     cmdConfirm = Named(
@@ -176,6 +189,8 @@ void frmVendite::BuildControls() {
                                    QPushButton* add, QPushButton* del, QCheckBox* automatic,
                                    const QString& totalCaption, QLabel* total) {
         auto* box = new QGroupBox(title, this);
+        for (QPushButton* sign : {add, del})
+            sign->setFixedWidth(sign->fontMetrics().horizontalAdvance("+") * 2 + 28);
         auto* buttons = new QHBoxLayout;
         for (QWidget* w : std::initializer_list<QWidget*>{identify, add, del, automatic})
             buttons->addWidget(w);
@@ -203,11 +218,13 @@ void frmVendite::BuildControls() {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(articles);
-    layout->addWidget(dgArticoli, 2);
+    layout->addWidget(dgArticoli, 1);
     layout->addLayout(totals);
     layout->addLayout(loyalty, 1);
     layout->addLayout(bottom);
-    resize(900, 680);
+    // Laid out once: nothing the window shows later changes its size.
+    const QSize least = layout->totalMinimumSize();
+    resize(std::max(least.width(), 1000), std::max(least.height(), 720));
 
     connect(txtCode_Cliente, &QLineEdit::textChanged, this, &frmVendite::txtCode_Cliente_Change);
     connect(txtCode_Articolo, &QLineEdit::textChanged, this, &frmVendite::txtCode_Articolo_Change);
@@ -222,8 +239,7 @@ void frmVendite::BuildControls() {
     connect(cmdAdd_Premi, &QPushButton::clicked, this, &frmVendite::cmdAdd_Premi_Click);
     connect(cmdDel_Premi, &QPushButton::clicked, this, &frmVendite::cmdDel_Premi_Click);
     const auto identify = [this](bool bonus) {
-        Guarded([this, bonus] {
-            const Transaction tr;
+        GuardedTransaction([this, bonus] {
             if (bonus)
                 Identify_Bonus(true);
             else
@@ -295,21 +311,24 @@ void frmVendite::RefreshDisplay() {
         return;
     }
     SetControlsEnabled(true);
-    auto customer = modGlobal::Database->Item("Clienti")->OpenDataSource(
-        "OID=" + DbmsDatabase::NumberLiteral(qint64(m_customer)));
-    if (!customer->IsEmpty()) {
-        customer->MoveFirst();
-        const QString code = customer->GetValue("Codice").toString();
-        SetTag(txtCode_Cliente, code);
-        txtCode_Cliente->setText(code);
-        txtCliente->setText(customer->GetValue("Descrizione").toString());
-        lblPunti->setText(customer->GetText("Punti"));
-        m_intCustomerPoints = customer->GetValue("Punti").toInt();
-    }
+    ShowCustomer();
     txtDataOra->setText(m_sale->GetText("Data"));
     BindNote();
     FormService().BindTextBox(txtRiferimento, m_sale, "RiferimentoVoucher");
     Refresh_Articoli();
+}
+
+void frmVendite::ShowCustomer() {
+    auto customer = modGlobal::Database->Item("Clienti")->OpenDataSource(
+        "OID=" + DbmsDatabase::NumberLiteral(qint64(m_customer)));
+    if (customer->IsEmpty()) return;
+    customer->MoveFirst();
+    const QString code = customer->GetValue("Codice").toString();
+    SetTag(txtCode_Cliente, code);
+    txtCode_Cliente->setText(code);
+    txtCliente->setText(customer->GetValue("Descrizione").toString());
+    lblPunti->setText(customer->GetText("Punti"));
+    m_customerPoints = customer->GetValue("Punti").toLongLong();
 }
 
 void frmVendite::BindNote() {
@@ -319,8 +338,9 @@ void frmVendite::BindNote() {
 }
 
 void frmVendite::Set_Vendita(OID customer) {
-    Guarded([&] {
-        const Transaction tr;
+    // A sale that cannot be opened whole is not opened: the transaction takes the new row
+    // back, and the window, finding it gone, shows no sale.
+    GuardedTransaction([&] {
         if (!m_sale) {
             // The new sale is read back alone: a data source over every sale would list them
             // all first.
@@ -346,159 +366,41 @@ void frmVendite::cmdSet_DataOra_Click() {
     });
 }
 
-frmVendite::Transaction::Transaction() : m_exceptions(std::uncaught_exceptions()) {
-    modGlobal::Database->BeginTrans();
-}
-
-frmVendite::Transaction::~Transaction() {
-    try {
-        if (std::uncaught_exceptions() > m_exceptions)
-            modGlobal::Database->Rollback();
-        else
-            modGlobal::Database->CommitTrans();
-    } catch (...) {
-        // A commit that fails leaves the savepoint to the outer level; nothing to add here.
-    }
-}
-
 void frmVendite::Guarded(const std::function<void()>& action) {
     try {
         action();
     } catch (const std::exception& e) {
         Resync();
-        ReportError("Si e' verificato un errore:\r\r" + ErrorDescription(e), e, this);
+        ReportFailure("Si e' verificato un errore:\r\r", e);
     }
+}
+
+void frmVendite::GuardedTransaction(const std::function<void()>& action) {
+    Guarded([&] {
+        const auto db = modGlobal::Database;
+        db->BeginTrans();
+        try {
+            action();
+        } catch (...) {
+            RollbackAfterFailure();
+            throw;
+        }
+        db->CommitTrans(); // a commit that fails is a failure like any other
+    });
+}
+
+void frmVendite::ReportFailure(const QString& context, const std::exception& error) {
+    const auto* engine = dynamic_cast<const DbmsError*>(&error);
+    if (engine && engine->Code() == DbmsError::BadValue)
+        ShowMessage(this, engine->Description(), PromptIcon::Exclamation);
+    else
+        ReportError(context + ErrorDescription(error), error, this);
 }
 
 bool frmVendite::IsEmptySale() const {
     for (const auto* rows : {&m_articles, &m_prizes, &m_bonuses})
         if (*rows && !(*rows)->IsEmpty()) return false;
     return true;
-}
-
-// --- confirm ---
-
-void frmVendite::cmdConfirm_Click() {
-    if (!m_sale) return;
-    try {
-        ConfirmSale();
-    } catch (const std::exception& e) {
-        Resync();
-        ReportError("Errore in conferma dati: \r\r" + ErrorDescription(e), e, this);
-    }
-}
-
-void frmVendite::ConfirmSale() {
-    const bool hasGoods =
-        m_articles && (!m_articles->IsEmpty() || (m_bonuses && !m_bonuses->IsEmpty()));
-    const bool hasPrizes = m_prizes && !m_prizes->IsEmpty();
-    if (!hasGoods && !hasPrizes) {
-        ShowMessage(this,
-                    "Nessun articolo o premiazione\r\rDevi inserire gli articoli della vendita o "
-                    "effettuare una premiazione...",
-                    PromptIcon::Exclamation);
-        return;
-    }
-
-    // The new balance is worked out from the stored points before anything is written: a
-    // balance that does not fit the card's 16 bits refuses the sale whole.
-    auto customer = modGlobal::Database->Item("Clienti")->OpenDataSource(
-        "OID=" + DbmsDatabase::NumberLiteral(qint64(m_customer)));
-    if (customer->IsEmpty())
-        throw DbmsError(DbmsError::NoCurrentRow, "Il cliente della vendita non è più in archivio");
-    customer->MoveFirst();
-    const QVariant lines = m_articles ? m_articles->Sum("PuntiAssegnati") : QVariant();
-    const qint64 balance = customer->GetValue("Punti").toLongLong() +
-                           m_sale->GetValue("PuntiBonus").toLongLong() + lines.toLongLong() -
-                           m_sale->GetValue("PuntiSpesi").toLongLong();
-    if (balance < std::numeric_limits<qint16>::min() ||
-        balance > std::numeric_limits<qint16>::max())
-        throw DbmsError(DbmsError::BadValue,
-                        QString("Il nuovo punteggio del cliente (%1) è fuori dai limiti ammessi "
-                                "(da -32768 a 32767): la vendita non è stata registrata.")
-                            .arg(balance));
-
-    // The sale, its payment, the customer's balance and the prize stock: all or nothing.
-    auto db = modGlobal::Database;
-    OID paymentType = 0;
-    db->BeginTrans();
-    try {
-        m_sale->Update();
-        if (hasGoods && !m_articles->IsEmpty() && !PaymentStep(paymentType)) {
-            db->Rollback();
-            Resync();
-            return;
-        }
-        customer->SetValue("Punti", balance);
-        customer->Update();
-        if (hasPrizes)
-            for (m_prizes->MoveFirst(); !m_prizes->EOF_(); m_prizes->MoveNext()) {
-                m_prizes->SetValue("Disponibilita",
-                                   m_prizes->GetValue("Disponibilita").toLongLong() - 1);
-                m_prizes->Update();
-            }
-        db->CommitTrans();
-    } catch (...) {
-        db->Rollback();
-        throw;
-    }
-    if (paymentType != 0)
-        modGlobal::WriteSetting("OperazioniVendite", "PagamentoDefault",
-                                QString::number(paymentType));
-
-    Prompter().Beep();
-    // The sale is kept: the form lets go of it without deleting it.
-    disconnect(m_sale.get(), nullptr, this, nullptr);
-    m_sale.reset();
-    Reset();
-    RefreshDisplay();
-    if (ShowMessage(this, "Operazione confermata.\r\rVuoi effettuarne una nuova ?",
-                    PromptIcon::Question, PromptButtons::YesNo,
-                    PromptAnswer::Yes) == PromptAnswer::No)
-        close();
-}
-
-bool frmVendite::PaymentStep(OID& paymentType) {
-    const QString stored = modGlobal::ReadSetting("OperazioniVendite", "PagamentoDefault");
-    auto types = modGlobal::Database->Item("TipiPagamento")->OpenDataSource();
-    OID type = 0;
-    bool numeric = false;
-    const OID storedType = stored.trimmed().toLongLong(&numeric);
-    if (numeric && types->Locate(storedType)) type = storedType;
-    if (type == 0) {
-        const QVariant chosen = FormService().ShowSelectionList(this, *types);
-        if (!chosen.isValid()) return false;
-        type = chosen.toLongLong();
-    }
-
-    const auto table = modGlobal::Database->Item("Pagamenti");
-    const OID payment = table->OpenDataSource("OID = 0")->AddRow(
-        {{"Importo", m_sale->GetValue("Importo")}, {"Cliente", m_customer}, {"Pagamento", type}});
-    m_sale->SetReference("Pagamento", payment, false);
-    m_sale->Update();
-    // The new payment alone: listing every payment of the archive would be the slow part.
-    auto payments = table->OpenDataSource("OID = " + DbmsDatabase::NumberLiteral(qint64(payment)));
-    payments->MoveFirst();
-    if (!FormService().ShowRowEditor(this, *payments, false).isValid()) return false;
-    // The type the clerk left on the payment is the next sale's default.
-    payments->Refresh(true);
-    payments->MoveFirst();
-    paymentType = payments->GetValue("OID_Pagamento").toLongLong();
-    return true;
-}
-
-void frmVendite::Resync() {
-    // The archive is back as before the confirm; the window's data sources read it again and
-    // the totals, kept only in the sale's buffer, are worked out anew.
-    if (!m_sale) return;
-    try {
-        if (m_sale->IsDirty()) m_sale->CancelUpdate();
-        m_sale->Refresh(true);
-        m_sale->Locate(m_sale->CurrentOID());
-        Refresh_Articoli();
-    } catch (const std::exception&) {
-        // The confirm's own error is the one the user needs to see.
-    }
 }
 
 // --- cancel, reset, unload ---
@@ -526,13 +428,8 @@ void frmVendite::CancelSale() {
     txtCode_Articolo->clear();
 }
 
-void frmVendite::Reset() {
-    if (m_sale) {
-        disconnect(m_sale.get(), nullptr, this, nullptr);
-        // The unconfirmed sale goes, with the lines, prizes and bonuses it owns.
-        if (m_sale->IsDirty()) m_sale->CancelUpdate();
-        if (m_sale->HasCurrentRow()) m_sale->Delete();
-    }
+void frmVendite::Release() {
+    if (m_sale) disconnect(m_sale.get(), nullptr, this, nullptr);
     m_sale.reset();
     m_articles.reset();
     m_prizes.reset();
@@ -541,6 +438,16 @@ void frmVendite::Reset() {
     FormService().BindTextBox(txtRiferimento, nullptr, {});
     for (QTableView* grid : {dgArticoli, dgBonus, dgPremi})
         grid->setModel(nullptr);
+}
+
+void frmVendite::Reset() {
+    if (m_sale) {
+        disconnect(m_sale.get(), nullptr, this, nullptr);
+        // The unconfirmed sale goes, with the lines, prizes and bonuses it owns.
+        if (m_sale->IsDirty()) m_sale->CancelUpdate();
+        if (m_sale->HasCurrentRow()) m_sale->Delete();
+    }
+    Release();
 }
 
 void frmVendite::Unload() {
@@ -561,7 +468,12 @@ void frmVendite::closeEvent(QCloseEvent* event) {
 }
 
 void frmVendite::reject() {
-    // Esc and the close box leave as "Annulla" would never ask: the open sale goes.
+    // Esc leaves the window, but never throws away lines, prizes or bonuses unasked; the
+    // close box (closeEvent) has already let the sale go by the time it gets here.
+    if (!IsEmptySale() &&
+        ShowMessage(this, "Confermi l'annullamento della vendita ?", PromptIcon::Question,
+                    PromptButtons::YesNo, PromptAnswer::Yes) != PromptAnswer::Yes)
+        return;
     Unload();
     QDialog::reject();
 }

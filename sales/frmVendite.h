@@ -99,10 +99,14 @@ protected:
     void reject() override;
 
 private:
-    // frmVendite.cpp: building, display, confirm, cancel, reset
+    // frmVendite.cpp: building, display, cancel, reset; frmVenditeConfirm.cpp: confirm
     void BuildControls();
     void RefreshDisplay();
+    void ShowCustomer();
     void SetControlsEnabled(bool enabled);
+    // Lets go of the sale without deleting it (confirmed, or gone from the archive).
+    void Release();
+    // Deletes the unconfirmed sale, then lets go of it.
     void Reset();
     void Unload();
     bool IsEmptySale() const;
@@ -110,25 +114,24 @@ private:
     bool PaymentStep(OID& paymentType);
     void ConfirmSale();
     void CancelSale();
-    // After a failed action: the window's data sources read the archive again.
+    // The sale's totals and the balance as the sale's rows in the archive give them, with the
+    // assigned bonuses and prizes bound afresh; nothing is identified again.
+    void TotalsFromArchive();
+    // After a failed action: the window reads the archive again, keeping the note and the
+    // voucher as the clerk typed them.
     void Resync();
     void BindNote();
     // Runs a clerk's action under the window's error trap: an engine failure is reported and
-    // the window goes on from where it was.
+    // the window goes on from what the archive holds.
     void Guarded(const std::function<void()>& action);
-
-    // One action, one commit: a sale line with its totals, bonuses and prizes is written
-    // together, and undone together when the action fails with an error.
-    class Transaction {
-    public:
-        Transaction();
-        ~Transaction();
-        Transaction(const Transaction&) = delete;
-        Transaction& operator=(const Transaction&) = delete;
-
-    private:
-        int m_exceptions;
-    };
+    // The same, with the action as one transaction: a sale line with its totals, bonuses and
+    // prizes is written together, and undone together when anything fails, the commit too.
+    void GuardedTransaction(const std::function<void()>& action);
+    // Undoes the transaction of an action that failed; the action's own error is the one the
+    // clerk is told about.
+    static void RollbackAfterFailure();
+    // A refused value is said plainly; any other failure goes to the error report.
+    void ReportFailure(const QString& context, const std::exception& error);
 
     // frmVenditeCustomer.cpp: finding the customer
     void txtCode_Cliente_Change();
@@ -141,6 +144,10 @@ private:
     void txtCode_Articolo_Change();
     void SetBarcodeField(QLineEdit* target);
     OID CurrentLine(QTableView* grid) const;
+    // The article to add: chosen by its description when the code is empty, else found by its
+    // code (or made with it); positioned on its row, or null when the clerk gave up.
+    std::shared_ptr<DbmsDataSource> ChooseArticle(const QString& code);
+    void BindArticles(OID line);
     void BindAssigned(QTableView* grid, const std::shared_ptr<DbmsDataSource>& rows);
     void AddAssigned(const QString& definitions, const QString& collection);
     void RemoveAssigned(QTableView* grid, const std::shared_ptr<DbmsDataSource>& rows,
@@ -163,5 +170,5 @@ private:
     bool m_blnLookup = false; // a customer lookup is asking the user
     // The customer's stored points as the display last read them; the balance changes only
     // when a sale is confirmed, and the display reads them again for every customer.
-    int m_intCustomerPoints = 0;
+    qint64 m_customerPoints = 0;
 };

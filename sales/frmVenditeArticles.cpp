@@ -8,6 +8,7 @@
 #include "itfPrompter.h"
 #include "modCode.h"
 #include "modGlobal.h"
+#include "modPunti.h"
 #include "modWaitCursor.h"
 
 #include <QApplication>
@@ -60,53 +61,49 @@ OID frmVendite::CurrentLine(QTableView* grid) const {
 
 // --- lines ---
 
-void frmVendite::cmdAutoAdd_Click() {
-    Guarded([&] {
-        const Transaction tr;
-        if (!m_sale) return;
-        const auto articles = modGlobal::Database->Item("Articoli");
-        QString code = txtCode_Articolo->text();
-        if (code.isEmpty()) {
-            frmSearchText& search = frmSearchText::Instance();
-            bool confirmed = false;
-            search.setWindowTitle("Cerca");
-            if (!search.GetSelection(this, "Descrizione", true, false, confirmed)) {
-                txtCode_Articolo->setFocus();
-                return;
-            }
-            const QString text = search.ResultText();
-            QString filter;
-            if (!text.isEmpty())
-                filter =
-                    search.Internal()
-                        ? "Articoli.Descrizione Like " + DbmsDatabase::TextLiteral("%" + text + "%")
-                        : "Articoli.Descrizione > " + DbmsDatabase::TextLiteral(text);
-            auto found = articles->OpenDataSource(filter, "Articoli.Descrizione");
-            const QVariant chosen = FormService().ShowSelectionList(this, *found);
-            if (!chosen.isValid() || !found->Locate(chosen.toLongLong())) {
-                txtCode_Articolo->setFocus();
-                return;
-            }
-            code = found->GetValue("Codice").toString();
-        }
+std::shared_ptr<DbmsDataSource> frmVendite::ChooseArticle(const QString& code) {
+    const auto articles = modGlobal::Database->Item("Articoli");
+    if (code.isEmpty()) {
+        frmSearchText& search = frmSearchText::Instance();
+        bool confirmed = false;
+        search.setWindowTitle("Cerca");
+        if (!search.GetSelection(this, "Descrizione", true, false, confirmed)) return nullptr;
+        const QString text = search.ResultText();
+        QString filter;
+        if (!text.isEmpty())
+            filter =
+                search.Internal()
+                    ? "Articoli.Descrizione Like " + DbmsDatabase::TextLiteral("%" + text + "%")
+                    : "Articoli.Descrizione > " + DbmsDatabase::TextLiteral(text);
+        auto found = articles->OpenDataSource(filter, "Articoli.Descrizione");
+        const QVariant chosen = FormService().ShowSelectionList(this, *found);
+        // The chosen row itself: articles without a code, or sharing one, are told apart only
+        // by it.
+        if (!chosen.isValid() || !found->Locate(chosen.toLongLong())) return nullptr;
+        return found;
+    }
+    // The code reaches the filter only as a quoted literal.
+    auto article = articles->OpenDataSource("Codice=" + DbmsDatabase::TextLiteral(code));
+    if (!article->IsEmpty()) {
+        article->MoveFirst();
+        return article;
+    }
+    const QVariant added = FormService().ShowRowEditor(this, *article, true, {{"Codice", code}});
+    if (!added.isValid()) return nullptr;
+    article->Refresh(false);
+    article->Locate(added.toLongLong());
+    return article;
+}
 
-        // The code reaches the filter only as a quoted literal.
-        auto article = articles->OpenDataSource("Codice=" + DbmsDatabase::TextLiteral(code));
-        OID articleOid = 0;
-        if (article->IsEmpty()) {
-            const QVariant added =
-                FormService().ShowRowEditor(this, *article, true, {{"Codice", code}});
-            if (!added.isValid()) {
-                txtCode_Articolo->setFocus();
-                return;
-            }
-            articleOid = added.toLongLong();
-            article->Refresh(false);
-            article->Locate(articleOid);
-        } else {
-            article->MoveFirst();
-            articleOid = article->CurrentOID();
+void frmVendite::cmdAutoAdd_Click() {
+    GuardedTransaction([&] {
+        if (!m_sale) return;
+        const auto article = ChooseArticle(txtCode_Articolo->text());
+        if (!article) {
+            txtCode_Articolo->setFocus();
+            return;
         }
+        const OID articleOid = article->CurrentOID();
         const Money price = ToMoney(article->GetValue("Importo"));
         const int quantity = 1;
         const QString link = m_articles->TableDef().ParentLinkField();
@@ -144,8 +141,7 @@ void frmVendite::cmdAutoAdd_Click() {
 }
 
 void frmVendite::cmdAddItem_Click() {
-    Guarded([&] {
-        const Transaction tr;
+    GuardedTransaction([&] {
         if (m_articles) {
             const QVariant line = FormService().ShowRowEditor(this, *m_articles, true);
             if (line.isValid()) {
@@ -159,8 +155,7 @@ void frmVendite::cmdAddItem_Click() {
 }
 
 void frmVendite::cmdEdit_Click() {
-    Guarded([&] {
-        const Transaction tr;
+    GuardedTransaction([&] {
         const OID line = CurrentLine(dgArticoli);
         if (!m_articles || line == 0 || !m_articles->Locate(line)) {
             Prompter().Beep();
@@ -172,8 +167,7 @@ void frmVendite::cmdEdit_Click() {
 }
 
 void frmVendite::cmdDeleteItem_Click() {
-    Guarded([&] {
-        const Transaction tr;
+    GuardedTransaction([&] {
         const OID line = CurrentLine(dgArticoli);
         if (!m_articles || line == 0 || !m_articles->Locate(line)) {
             Prompter().Beep();
@@ -187,6 +181,11 @@ void frmVendite::cmdDeleteItem_Click() {
 
 void frmVendite::Refresh_Articoli(OID line) {
     WaitCursor wait;
+    BindArticles(line);
+    Totalize();
+}
+
+void frmVendite::BindArticles(OID line) {
     m_articles = m_sale->GetReference("Articoli");
     auto* model = FormService().BindGrid(dgArticoli, m_articles);
     HideColumn(dgArticoli, "Data");
@@ -196,7 +195,6 @@ void frmVendite::Refresh_Articoli(OID line) {
     else if (model->rowCount() > 0)
         row = model->rowCount() - 1;
     if (row >= 0) dgArticoli->setCurrentIndex(model->index(row, 0));
-    Totalize();
 }
 
 void frmVendite::Totalize() {
@@ -204,7 +202,8 @@ void frmVendite::Totalize() {
     const QVariant amount = m_articles ? m_articles->Sum("ImportoVendita") : QVariant();
     m_sale->SetValue("Importo", QVariant::fromValue(amount.isValid() ? ToMoney(amount) : Money{}));
     const QVariant points = m_articles ? m_articles->Sum("PuntiAssegnati") : QVariant();
-    m_sale->SetValue("PuntiAssegnati", points.isValid() ? points.toLongLong() : 0);
+    m_sale->SetValue("PuntiAssegnati",
+                     CheckedPoints("Il totale dei punti della vendita", points.toLongLong()));
     Identify_Bonus(modGlobal::AutoIdentify_Bonus);
 }
 
@@ -220,7 +219,7 @@ void frmVendite::BindAssigned(QTableView* grid, const std::shared_ptr<DbmsDataSo
 
 void frmVendite::Identify_Bonus(bool automatic) {
     WaitCursor wait;
-    clsPremiBonus rules(*m_sale, m_intCustomerPoints);
+    clsPremiBonus rules(*m_sale, m_customerPoints);
     m_bonuses = rules.IdentifyBonus(automatic);
     BindAssigned(dgBonus, m_bonuses);
     Identify_Premi(modGlobal::AutoIdentify_Premi);
@@ -228,15 +227,14 @@ void frmVendite::Identify_Bonus(bool automatic) {
 
 void frmVendite::Identify_Premi(bool automatic) {
     WaitCursor wait;
-    clsPremiBonus rules(*m_sale, m_intCustomerPoints);
+    clsPremiBonus rules(*m_sale, m_customerPoints);
     m_prizes = rules.IdentifyPrizes(automatic);
     BindAssigned(dgPremi, m_prizes);
     lblTot_Punti->setText(QString::number(rules.FinalBalance()));
 }
 
 void frmVendite::AddAssigned(const QString& definitions, const QString& collection) {
-    Guarded([&] {
-        const Transaction tr;
+    GuardedTransaction([&] {
         if (!m_sale) return;
         auto table = modGlobal::Database->Item(definitions)->OpenDataSource();
         const QVariant chosen = FormService().ShowSelectionList(this, *table);
@@ -247,17 +245,19 @@ void frmVendite::AddAssigned(const QString& definitions, const QString& collecti
             FormService().ShowRowEditor(this, *assigned, true, {{link, chosen}, {"Quantita", 1}});
         if (!row.isValid()) return;
         m_sale->SetReference(collection, row.toLongLong(), false);
-        if (collection == "Bonus")
+        if (collection == "Bonus") {
             Identify_Bonus(false);
-        else
+        } else {
+            // Hand-chosen prizes are not tested against the points, but never beyond stock.
+            clsPremiBonus(*m_sale, m_customerPoints).CheckPrizeStock();
             Identify_Premi(false);
+        }
     });
 }
 
 void frmVendite::RemoveAssigned(QTableView* grid, const std::shared_ptr<DbmsDataSource>& rows,
                                 const QString& collection) {
-    Guarded([&] {
-        const Transaction tr;
+    GuardedTransaction([&] {
         const OID row = CurrentLine(grid);
         if (!m_sale || !rows || row == 0 || !rows->Locate(row)) {
             Prompter().Beep();

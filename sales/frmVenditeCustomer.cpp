@@ -34,7 +34,14 @@ void frmVendite::Lookup(const QString& code) {
     auto customers = modGlobal::Database->Item("Clienti")->OpenDataSource(
         "Codice=" + DbmsDatabase::TextLiteral(code));
     QVariant customer;
-    if (!customers->IsEmpty()) {
+    const int size = customers->FieldInfo("Codice")->Size;
+    if (code.size() > size) {
+        // No card is that long, and a new customer would get the code cut short.
+        Prompter().Beep();
+        ShowMessage(this, QString("Il codice cliente può avere al massimo %1 caratteri.").arg(size),
+                    PromptIcon::Exclamation);
+        txtCode_Cliente->setFocus();
+    } else if (!customers->IsEmpty()) {
         customers->MoveFirst();
         customer = customers->CurrentOID();
     } else {

@@ -95,16 +95,25 @@ bool frmVendite::HandleKey(QObject* watched, QKeyEvent* event) {
         return false;
     }
 
-    // "+" and "-" change the quantity of the current line, wherever the focus is.
+    // "+" and "-" change the quantity of the current line from the lines' own places only:
+    // the grid, or the article field before a code is typed. Every other field keeps them
+    // (a voucher "VCH-7", a note).
     const QString text = event->text();
-    if ((text == "+" || text == "-") && m_sale && CurrentLine(dgArticoli) != 0) {
+    const bool onLines = watched == dgArticoli ||
+                         (watched == txtCode_Articolo && txtCode_Articolo->text().isEmpty());
+    if ((text == "+" || text == "-") && onLines && m_sale && CurrentLine(dgArticoli) != 0) {
         ChangeQuantity(text == "+" ? 1 : -1);
         return true;
     }
 
     const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    if (watched == txtCode_Cliente && plain &&
-        (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F2)) {
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    // Enter after a code typed by hand reads that code; only elsewhere does it confirm.
+    if (watched == txtCode_Articolo && plain && enter && !txtCode_Articolo->text().isEmpty()) {
+        cmdAutoAdd_Click();
+        return true;
+    }
+    if (watched == txtCode_Cliente && plain && (enter || key == Qt::Key_F2)) {
         txtCliente->setFocus(Qt::TabFocusReason);
         return true;
     }
@@ -119,7 +128,7 @@ bool frmVendite::HandleKey(QObject* watched, QKeyEvent* event) {
     }
     // Enter confirms from the notes too; the notes keep Ctrl+Enter... which the reader's
     // Ctrl takes first, as it always did.
-    if (watched == txtNote && plain && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+    if (watched == txtNote && plain && enter) {
         cmdConfirm->click();
         return true;
     }
@@ -127,8 +136,7 @@ bool frmVendite::HandleKey(QObject* watched, QKeyEvent* event) {
 }
 
 void frmVendite::ChangeQuantity(int delta) {
-    Guarded([&] {
-        const Transaction tr;
+    GuardedTransaction([&] {
         const OID line = CurrentLine(dgArticoli);
         if (!m_articles || !m_articles->Locate(line)) return;
         // Only articles with a list price count by pieces; the others were priced by hand.

@@ -97,4 +97,27 @@ TEST_F(LoyaltyTablesTest, GrantedBonusEarnsQuantityTimesItsPoints) {
     EXPECT_EQ(bonuses->GetValue("PuntiAssegnati").toLongLong(), 20);
 }
 
+TEST_F(LoyaltyTablesTest, AssignedPointsBeyondThirtyTwoBitsAreRefused) {
+    struct Case {
+        const char* definitions;
+        const char* points;
+        const char* collection;
+        const char* link;
+        const char* table;
+    };
+    const Case cases[] = {
+        {"TabellaPremi", "PuntiNecessari", "Premi", "OID_TabellaPremi", "PremiAssegnati"},
+        {"TabellaBonus", "Punti", "Bonus", "OID_TabellaBonus", "BonusAssegnati"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.table);
+        const OID definition =
+            a.Open(c.definitions)->AddRow({{"Descrizione", "Enorme"}, {c.points, 2000000000}});
+        auto rows = sales->GetReference(c.collection);
+        EXPECT_THROW(rows->AddRow({{c.link, definition}, {"Quantita", 2}}), DbmsError);
+        EXPECT_EQ(a.Scalar(QString("SELECT COUNT(*) FROM ") + c.table), 0);
+        rows->CancelUpdate();
+    }
+}
+
 } // namespace

@@ -110,6 +110,25 @@ TEST_F(SalesTablesTest, LineFollowsQuantityAndPriceChanges) {
     EXPECT_EQ(a.Scalar("SELECT ImportoVendita FROM ArticoliVenduti"), 250000 * Money::Scale);
 }
 
+TEST_F(SalesTablesTest, LinePointsAreThirtyTwoBitWholeNumbers) {
+    const OID onePerUnit = NewScheme(1);
+    auto lines = Lines();
+    const OID line = lines->AddRow({{"OID_Articoli", Article(40000, onePerUnit)}});
+    EXPECT_EQ(
+        a.Scalar("SELECT PuntiAssegnati FROM ArticoliVenduti WHERE OID = " + QString::number(line)),
+        40000);
+    try {
+        lines->AddRow({{"OID_Articoli", Article(3000000000LL, onePerUnit)}});
+        ADD_FAILURE() << "accepted";
+    } catch (const DbmsError& e) {
+        EXPECT_EQ(e.Code(), DbmsError::BadValue);
+        EXPECT_EQ(e.Description(),
+                  "Il punteggio della riga (3000000000) è fuori dai limiti ammessi "
+                  "(da -2147483648 a 2147483647).");
+    }
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM ArticoliVenduti"), 1);
+}
+
 TEST_F(SalesTablesTest, ArticleWithoutSchemeLeavesThePointsAsTheyAre) {
     auto lines = Lines();
     lines->AddRow({{"PuntiAssegnati", 7}, {"OID_Articoli", Article(1500000, 0)}, {"Quantita", 2}});
@@ -154,8 +173,8 @@ protected:
 TEST_F(SaleUpgradeTest, FromVersion10RecomputesLinePointsAndBonusPoints) {
     ReopenWithWrongSums("1.0");
     EXPECT_EQ(Stored(sale, "PuntiAssegnati"), 39);
-    // One bonus counts its points once, whatever its quantity.
-    EXPECT_EQ(Stored(sale, "PuntiBonus"), 50);
+    // The sum of the bonus rows: 50 points granted twice.
+    EXPECT_EQ(Stored(sale, "PuntiBonus"), 100);
     EXPECT_EQ(Stored(empty, "PuntiAssegnati"), 0);
     EXPECT_EQ(Stored(empty, "PuntiBonus"), 0);
     EXPECT_EQ(a.Text("SELECT Version FROM _Tables WHERE Name = 'OperazioniVendite'"), "1.3");
@@ -164,7 +183,7 @@ TEST_F(SaleUpgradeTest, FromVersion10RecomputesLinePointsAndBonusPoints) {
 TEST_F(SaleUpgradeTest, FromVersion12RecomputesOnlyBonusPoints) {
     ReopenWithWrongSums("1.2");
     EXPECT_EQ(Stored(sale, "PuntiAssegnati"), 999);
-    EXPECT_EQ(Stored(sale, "PuntiBonus"), 50);
+    EXPECT_EQ(Stored(sale, "PuntiBonus"), 100);
     EXPECT_EQ(Stored(empty, "PuntiBonus"), 0);
 }
 

@@ -23,7 +23,7 @@ protected:
         ASSERT_TRUE(sales->Locate(sale));
     }
 
-    OID Prize(const QString& name, int needed, bool cumulative, int stock = 1,
+    OID Prize(const QString& name, qint64 needed, bool cumulative, int stock = 10,
               const QDateTime& expiry = NextYear) {
         return a.Open("TabellaPremi")
             ->AddRow({{"Descrizione", name},
@@ -57,7 +57,7 @@ protected:
         return a.Scalar("SELECT IFNULL(SUM(Quantita), 0) FROM " + table + " WHERE " + link + " = " +
                         QString::number(definition));
     }
-    int SaleValue(const QString& field) { return int(sales->GetValue(field).toLongLong()); }
+    qint64 SaleValue(const QString& field) { return sales->GetValue(field).toLongLong(); }
 
     ModelArchive a{Now};
     std::shared_ptr<DbmsDataSource> sales;
@@ -78,6 +78,28 @@ TEST_F(PremiBonusTest, CumulativePrizesAreTakenInPassesWhilePointsLast) {
     EXPECT_EQ(rules.FinalBalance(), 20);
     // The total waits in the sale's buffer for the window to confirm the sale.
     EXPECT_EQ(a.Scalar("SELECT PuntiSpesi FROM OperazioniVendite"), 0);
+}
+
+TEST_F(PremiBonusTest, NoMorePiecesThanInStock) {
+    const OID one = Prize("Ombrello", 10, true, 1);
+    const OID three = Prize("Cappello", 10, true, 3);
+    clsPremiBonus rules(*sales, 1000);
+    rules.IdentifyPrizes(true);
+    EXPECT_EQ(Assigned("PremiAssegnati", one), 1);
+    EXPECT_EQ(Assigned("PremiAssegnati", three), 3);
+    EXPECT_EQ(SaleValue("PuntiSpesi"), 40);
+    EXPECT_EQ(rules.FinalBalance(), 960);
+}
+
+TEST_F(PremiBonusTest, PointsBeyondSixteenBitsAreCountedWhole) {
+    Line(Article("A1"), 1, 2000000000);
+    sales->SetValue("PuntiBonus", 100000);
+    const OID prize = Prize("Giro del mondo", 2100000000, false);
+    clsPremiBonus rules(*sales, 200000000);
+    rules.IdentifyPrizes(true);
+    EXPECT_EQ(rules.Available(), 2200100000LL);
+    EXPECT_EQ(Assigned("PremiAssegnati", prize), 1);
+    EXPECT_EQ(rules.FinalBalance(), 100100000);
 }
 
 TEST_F(PremiBonusTest, ReadingOrderDecidesWhichPrizeTakesThePoints) {
@@ -203,8 +225,12 @@ TEST_F(PremiBonusTest, ArticleBonusTakesTheQuantityOfItsLine) {
               30);
     EXPECT_EQ(Assigned("BonusAssegnati", single), 1);
     EXPECT_EQ(Assigned("BonusAssegnati", unsold), 0);
-    // The sale counts each granted bonus's points once, as stored sales always have.
-    EXPECT_EQ(SaleValue("PuntiBonus"), 14);
+    // The sale earns what its bonus rows say, whichever way they were identified.
+    clsPremiBonus rules(*sales, 0);
+    for (bool automatic : {true, false}) {
+        rules.IdentifyBonus(automatic);
+        EXPECT_EQ(SaleValue("PuntiBonus"), 34) << automatic;
+    }
 }
 
 TEST_F(PremiBonusTest, ManualBonusesAreSummedAndAutomaticReplacesThem) {

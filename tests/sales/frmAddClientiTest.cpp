@@ -96,17 +96,22 @@ TEST_F(AddClientiTest, AKnownCodeIsReportedAndClearedAndAnEmptyOneAskedFor) {
     EXPECT_EQ(Customers(), 1);
 }
 
-TEST_F(AddClientiTest, ACodeWithAQuoteIsFoundAndAddedLikeAnyOther) {
+TEST_F(AddClientiTest, EveryKnownCardIsRefusedBeforeAnythingIsWritten) {
     ShowWindow(window);
-    EditorFor("O'Brien", true);
-    window.txtCode_Cliente->setText("O'Brien\r");
-    EXPECT_EQ(Customers("O'Brien"), 1);
-    EXPECT_TRUE(prompter.Messages().isEmpty());
-
-    prompter.Answer(PromptAnswer::Ok);
-    window.txtCode_Cliente->setText("O'Brien\r");
-    EXPECT_EQ(prompter.LastMessage().Text, "Il cliente esiste in archivio");
-    EXPECT_EQ(Customers(), 1);
+    // Quotes and pattern characters are values; a card's 13 digits or the field's 32 are
+    // looked up whole.
+    const QString codes[] = {"O'Brien", "2900000000017", "A%1_*", QString(32, '9')};
+    for (const QString& code : codes) {
+        SCOPED_TRACE(code.toStdString());
+        EditorFor(code, true);
+        window.txtCode_Cliente->setText(code + "\r");
+        EXPECT_EQ(Customers(code), 1);
+        prompter.Answer(PromptAnswer::Ok);
+        window.txtCode_Cliente->setText(code + "\r");
+        EXPECT_EQ(prompter.LastMessage().Text, "Il cliente esiste in archivio");
+        EXPECT_EQ(Customers(code), 1);
+    }
+    EXPECT_EQ(Customers(), 4);
 }
 
 TEST_F(AddClientiTest, ACancelledEditorKeepsTheCodeForAnotherTry) {

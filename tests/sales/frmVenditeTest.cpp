@@ -1,122 +1,5 @@
-// The sale window on a real archive, driven from the keyboard, the scripted prompter answering.
-#include "frmVendite.h"
-#include "DbmsClock.h"
-#include "InitDatabase.h"
-#include "ScriptedPrompter.h"
-#include "frmMessage.h"
-#include "modGlobal.h"
-
-#include <QApplication>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSettings>
-#include <QTableView>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <gtest/gtest.h>
-
-namespace {
-
-int Accept(QDialog&) {
-    return QDialog::Accepted;
-}
-
-class SaleWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath("config"));
-        qputenv("TESSARIN_HOME", m_dir.filePath("home").toUtf8());
-        DbmsClock::SetFixed(QDateTime(QDate(2024, 3, 15), QTime(10, 30)));
-        modGlobal::LoadSettings();
-        modGlobal::RootDir = m_dir.filePath("data");
-        modGlobal::AutoIdentify_Bonus = true;
-        modGlobal::AutoIdentify_Premi = true;
-        ASSERT_TRUE(modGlobal::InitDatabase(true, nullptr, nullptr, nullptr));
-        ASSERT_TRUE(modGlobal::ArchiveOpen());
-        // Only the prizes and bonuses a test makes: the archive's samples would take points.
-        Exec("DELETE FROM TabellaPremi");
-        Exec("DELETE FROM TabellaBonus");
-        scheme =
-            Add("TabellaPunti", {{"Descrizione", "Un punto ogni 10"}, {"ValorePunto", Amount(10)}});
-        cash = Add("TipiPagamento", {{"Descrizione", "Contanti"}});
-        modGlobal::WriteSetting("OperazioniVendite", "PagamentoDefault", QString::number(cash));
-        customer = Add("Clienti",
-                       {{"Codice", "C001"}, {"Cognome", "Rossi"}, {"Nome", "Ada"}, {"Punti", 40}});
-        flight = Article("A1", 100);
-        hotel = Article("A2", 250);
-    }
-    void TearDown() override {
-        window.reset();
-        frmMessage::Unload();
-        modGlobal::Database.reset();
-        modGlobal::Storage.reset();
-        DbmsClock::Reset();
-        EXPECT_TRUE(prompter.Failures().isEmpty()) << prompter.Failures().join("\n").toStdString();
-    }
-
-    static QVariant Amount(qint64 whole) { return QVariant::fromValue(Money::FromWhole(whole)); }
-    OID Add(const QString& table, const DbmsFieldValues& values) {
-        return modGlobal::Database->Item(table)->OpenDataSource()->AddRow(values);
-    }
-    OID Article(const QString& code, qint64 price) {
-        return Add("Articoli", {{"Codice", code},
-                                {"Descrizione", "Articolo " + code},
-                                {"Importo", Amount(price)},
-                                {"Punti", scheme}});
-    }
-    void Exec(const QString& sql) { modGlobal::Storage->Execute(sql); }
-    qint64 Scalar(const QString& sql) {
-        SQLite::Statement st(modGlobal::Storage->Connection(), sql.toStdString());
-        return st.executeStep() ? st.getColumn(0).getInt64() : -1;
-    }
-
-    frmVendite& Open() {
-        window = std::make_unique<frmVendite>(
-            nullptr, [this](QLineEdit* target) { barcodeTarget = target; });
-        window->show();
-        QApplication::setActiveWindow(window.get());
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        return *window;
-    }
-    // The card or code typed into the customer field, ended by Enter.
-    void TypeCustomer(const QString& code) {
-        window->txtCode_Cliente->setFocus();
-        QTest::keyClicks(window->txtCode_Cliente, code);
-        QTest::keyClick(window->txtCode_Cliente, Qt::Key_Return);
-    }
-    // One key event to the focused control, as the keyboard sends it (QTest's own clicks
-    // would press and release Ctrl around every key).
-    static void Send(QEvent::Type type, int key, Qt::KeyboardModifiers modifiers,
-                     const QString& text = {}) {
-        QKeyEvent event(type, key, modifiers, text);
-        QApplication::sendEvent(QApplication::focusWidget(), &event);
-    }
-    // A reader that types like a keyboard: Ctrl down, the code, Ctrl up, wherever the focus.
-    void ReadArticle(const QString& code) {
-        Send(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier);
-        for (QChar c : code) {
-            const int key = c.toUpper().unicode();
-            Send(QEvent::KeyPress, key, Qt::ControlModifier);
-            Send(QEvent::KeyRelease, key, Qt::ControlModifier);
-        }
-        Send(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
-    }
-    void Key(const QString& text) {
-        QTest::keyClick(QApplication::focusWidget(), text.at(0).toLatin1());
-    }
-
-    QTemporaryDir m_dir;
-    ScriptedPrompter prompter;
-    std::unique_ptr<frmVendite> window;
-    QLineEdit* barcodeTarget = nullptr;
-    OID scheme = 0, cash = 0, customer = 0, flight = 0, hotel = 0;
-};
-
-} // namespace
+// The sale window's lifecycle: a whole sale, confirm, cancel, failures on the way.
+#include "SaleWindowFixture.h"
 
 TEST_F(SaleWindowTest, AWholeSaleFromTheKeyboardAlone) {
     frmVendite& w = Open();
@@ -239,17 +122,121 @@ TEST_F(SaleWindowTest, AFailureInTheMiddleOfConfirmLeavesTheArchiveAsItWas) {
     EXPECT_EQ(Scalar("SELECT Punti FROM Clienti"), 20); // 40 + 10 - 30
 }
 
-TEST_F(SaleWindowTest, ABalanceBeyondSixteenBitsIsRefused) {
-    Exec("UPDATE Clienti SET Punti = 32760");
+TEST_F(SaleWindowTest, PointsAndBalancesAreThirtyTwoBitWholeNumbers) {
+    Article("VIAGGIO", 400000); // 40 000 points on one line
+    struct Case {
+        qint64 points;
+        const char* article;
+        qint64 balance;
+        bool accepted;
+    };
+    const Case cases[] = {{40, "VIAGGIO", 40040, true}, {2147483640, "A1", 2147483650, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.balance);
+        Exec(QString("UPDATE Clienti SET Punti = %1").arg(c.points));
+        frmVendite& w = Open();
+        TypeCustomer("C001");
+        ReadArticle(c.article);
+        EXPECT_EQ(w.lblTot_Punti->text(), QString::number(c.balance));
+        if (c.accepted) {
+            prompter.Dialog(Accept).Answer(PromptAnswer::No);
+            w.cmdConfirm_Click();
+            EXPECT_EQ(Scalar("SELECT Punti FROM Clienti"), c.balance);
+            continue;
+        }
+        const qint64 payments = Scalar("SELECT COUNT(*) FROM Pagamenti");
+        prompter.Answer(PromptAnswer::Ok);
+        w.cmdConfirm_Click();
+        EXPECT_EQ(prompter.LastMessage().Text,
+                  "Il nuovo punteggio del cliente (2147483650) è fuori dai limiti ammessi (da "
+                  "-2147483648 a 2147483647): la vendita non è stata registrata.");
+        EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Exclamation);
+        EXPECT_EQ(Scalar("SELECT Punti FROM Clienti"), c.points);
+        EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Pagamenti"), payments);
+        EXPECT_TRUE(w.IsSaleOpen());
+    }
+}
+
+TEST_F(SaleWindowTest, AConfirmAfterAFailedStepStoresWhatTheWindowShows) {
+    struct Case {
+        const char* note;
+        std::function<void()> fail, mend;
+    };
+    const Case cases[] = {
+        {"Pagamento annullato",
+         [&] { prompter.Dialog([](QDialog&) { return int(QDialog::Rejected); }); }, [] {}},
+        {"Disco guasto",
+         [&] {
+             Exec("CREATE TRIGGER guasto BEFORE UPDATE ON Clienti BEGIN SELECT RAISE(ABORT, "
+                  "'disco guasto'); END");
+             prompter.Dialog(Accept).Answer(PromptAnswer::No);
+         },
+         [&] { Exec("DROP TRIGGER guasto"); }},
+    };
+    frmVendite& w = Open();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.note);
+        TypeCustomer("C001");
+        ReadArticle("A2");
+        w.txtRiferimento->setFocus();
+        QTest::keyClicks(w.txtRiferimento, "VCH7");
+        w.txtNote->setFocus();
+        QTest::keyClicks(w.txtNote, c.note);
+        c.fail();
+        w.cmdConfirm_Click();
+        ASSERT_TRUE(w.IsSaleOpen());
+        EXPECT_EQ(w.txtNote->toPlainText(), c.note);
+        EXPECT_EQ(w.lblTotale->text(), "250,00");
+        c.mend();
+        prompter.Dialog(Accept).Answer(PromptAnswer::Yes);
+        w.cmdConfirm_Click();
+        ASSERT_FALSE(w.IsSaleOpen());
+        const QString sale = "FROM OperazioniVendite WHERE OID = (SELECT MAX(OID) FROM "
+                             "OperazioniVendite)";
+        EXPECT_EQ(Text("SELECT Note " + sale), c.note);
+        EXPECT_EQ(Text("SELECT RiferimentoVoucher " + sale), "VCH7");
+        EXPECT_EQ(Scalar("SELECT Importo " + sale), 250 * 10000);
+        EXPECT_EQ(Scalar("SELECT PuntiAssegnati " + sale), 25);
+    }
+    EXPECT_EQ(Scalar("SELECT Punti FROM Clienti"), 90);
+}
+
+TEST_F(SaleWindowTest, ACommitThatFailsIsReportedAndTheSaleStaysOpen) {
     frmVendite& w = Open();
     TypeCustomer("C001");
-    ReadArticle("A1"); // 10 points more than a card can hold
-    prompter.Answer(PromptAnswer::No);
+    ReadArticle("A1");
+    // A check the archive makes only when the transaction ends.
+    Exec("PRAGMA foreign_keys = ON");
+    Exec("CREATE TABLE Nessuno (y INTEGER PRIMARY KEY)");
+    Exec("CREATE TABLE Guasto (x INTEGER REFERENCES Nessuno(y) DEFERRABLE INITIALLY DEFERRED)");
+    Exec("CREATE TRIGGER guasto AFTER UPDATE ON Clienti BEGIN INSERT INTO Guasto VALUES (1); END");
+    prompter.Dialog(Accept).Answer(PromptAnswer::No);
     w.cmdConfirm_Click();
-    EXPECT_TRUE(prompter.LastMessage().Text.contains("32770"));
-    EXPECT_EQ(Scalar("SELECT Punti FROM Clienti"), 32760);
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Pagamenti"), 0);
+    const QString text = prompter.LastMessage().Text;
+    EXPECT_TRUE(text.startsWith("Errore in conferma dati: \r\r")) << text.toStdString();
+    EXPECT_TRUE(text.contains("FOREIGN KEY", Qt::CaseInsensitive)) << text.toStdString();
     EXPECT_TRUE(w.IsSaleOpen());
+    EXPECT_EQ(Committed("SELECT Punti FROM Clienti"), 40);
+    EXPECT_EQ(Committed("SELECT COUNT(*) FROM Pagamenti"), 0);
+}
+
+TEST_F(SaleWindowTest, AFailedOpeningLeavesNoSaleBehind) {
+    Prize("Borsa", 30, 5, false);
+    Exec("CREATE TRIGGER guasto BEFORE INSERT ON PremiAssegnati BEGIN SELECT RAISE(ABORT, "
+         "'disco guasto'); END");
+    frmVendite& w = Open();
+    prompter.Answer(PromptAnswer::No); // no details
+    TypeCustomer("C001");
+    EXPECT_TRUE(prompter.LastMessage().Text.startsWith("Si e' verificato un errore:\r\r"));
+    EXPECT_FALSE(w.IsSaleOpen());
+    EXPECT_FALSE(w.txtCode_Articolo->isEnabled());
+    EXPECT_TRUE(w.txtCliente->text().isEmpty());
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM OperazioniVendite"), 0);
+
+    Exec("DROP TRIGGER guasto");
+    TypeCustomer("C001");
+    EXPECT_TRUE(w.IsSaleOpen());
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM PremiAssegnati"), 1);
 }
 
 TEST_F(SaleWindowTest, CancelAnsweredNoKeepsTheLines) {
