@@ -336,12 +336,16 @@ void DbmsStorage::Recover() {
     }
 }
 
-void DbmsStorage::Abandon() {
+void DbmsStorage::RollbackAll() noexcept {
     try {
         if (m_db && !sqlite3_get_autocommit(m_db->getHandle())) m_db->exec("ROLLBACK");
     } catch (const SQLite::Exception&) {
         // SQLite ends the transaction itself when it cannot roll it back.
     }
+}
+
+void DbmsStorage::Abandon() {
+    RollbackAll();
     m_depth = 0;
     m_lost = false;
     m_lostCause.clear();
@@ -379,7 +383,11 @@ void DbmsStorage::Commit() {
             Abandon();
             m_undone = true;
         } else {
-            Rollback();
+            // An inner level stays open for its caller to undo; what the transaction holds
+            // can no longer be trusted, so all of it goes and the outermost commit says why.
+            if (m_lostCause.isEmpty()) m_lostCause = error.Description();
+            RollbackAll();
+            Recover();
         }
         throw error;
     }
@@ -407,10 +415,7 @@ void DbmsStorage::Rollback() {
         // and the levels still open learn it at their commit.
         if (m_lostCause.isEmpty()) m_lostCause = QString::fromUtf8(e.what());
         m_depth = level;
-        try {
-            if (!sqlite3_get_autocommit(m_db->getHandle())) m_db->exec("ROLLBACK");
-        } catch (const SQLite::Exception&) {
-        }
+        RollbackAll();
         Recover();
     }
 }

@@ -100,6 +100,8 @@ private:
     QString Describe(int code, const QString& what, const QString& context = QString()) const;
     bool TransactionLost() const;
     void Recover();
+    void RollbackAll() noexcept;
+    // Rolls everything back and forgets the levels callers held.
     void Abandon();
     void RemoveLeftover(const QString& file) const;
 
