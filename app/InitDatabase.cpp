@@ -4,6 +4,7 @@
 #include "ReportError.h"
 #include "frmMessage.h"
 #include "frmOptions.h"
+#include "itfPrompter.h"
 #include "modGlobal.h"
 #include "modOSWinUtil.h"
 
@@ -59,6 +60,10 @@ bool InitDatabase(bool wasActivated, QWidget* mainWindow, itfNotifyEvent* notify
                                             ? Engine->NewLiraCurrency()
                                             : Engine->NewEuroCurrency());
         frmMessage::Unload();
+        // A file or folder without leave to write opens for reading only: the clerk is told
+        // before any change is refused.
+        if (Storage->ReadOnly())
+            ShowMessage(mainWindow, Storage->ReadOnlyWarning(), PromptIcon::Exclamation);
     } catch (const std::exception& e) {
         frmMessage::Unload();
         ReportError("Inizializzazione database fallita: \r\r" + ErrorDescription(e), e, mainWindow);

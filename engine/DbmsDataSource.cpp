@@ -97,8 +97,8 @@ void DbmsDataSource::BuildFields() {
         if (!r.Multiple) addShown(r, Origin::OwnReference, m_def.Name);
     if (m_parent) {
         const QString link = m_def.ParentLinkField();
-        add({link, m_parent->Name, DbmsType::Integer, 0, Origin::ParentLink, m_def.Name, link,
-             true, false});
+        add({link, m_parent->Name, DbmsType::Integer, 0, Origin::ParentLink, m_def.Name, link, true,
+             false});
         for (const auto& f : m_parent->Fields)
             add({f.Name, f.Name, f.Type, f.Size, Origin::Parent, m_parent->Name, f.Name, false,
                  false, f.Digits});
@@ -108,9 +108,9 @@ void DbmsDataSource::BuildFields() {
     if (m_options.Summary && !m_options.Detail.isEmpty()) {
         const DbmsReferenceDef* r = m_def.Reference(m_options.Detail);
         if (!r || !r->Multiple)
-            throw DbmsError(DbmsError::UnknownReference,
-                            QString("La tabella %1 non ha l'elenco %2")
-                                .arg(m_def.Name, m_options.Detail));
+            throw DbmsError(
+                DbmsError::UnknownReference,
+                QString("La tabella %1 non ha l'elenco %2").arg(m_def.Name, m_options.Detail));
         add({"N_" + r->Name, "N_" + r->Name, DbmsType::Count, 0, Origin::Count, m_def.Name,
              "N_" + r->Name, true, true});
     }
@@ -215,9 +215,11 @@ QString DbmsDataSource::Query::Sql(const QString& select, bool ordered) const {
 
 void DbmsDataSource::Query::Bind(SQLite::Statement& st, bool ordered) const {
     int i = 1;
-    for (const QVariant& p : Params) DbmsBind(st, i++, p);
+    for (const QVariant& p : Params)
+        DbmsBind(st, i++, p);
     if (ordered)
-        for (const QVariant& p : OrderParams) DbmsBind(st, i++, p);
+        for (const QVariant& p : OrderParams)
+            DbmsBind(st, i++, p);
 }
 
 void DbmsDataSource::ResetCursor() {
@@ -227,6 +229,7 @@ void DbmsDataSource::ResetCursor() {
     if (m_cursor) m_storage->ReturnCursor(m_cursorSql, std::move(m_cursor));
     m_cursorSql = m_cursorQuery->Sql("t.OID", true);
     m_oids.clear();
+    m_appended.clear();
     m_positions.clear();
     m_complete = false;
     m_count = -1;
@@ -242,11 +245,14 @@ bool DbmsDataSource::EnsureRows(qint64 count) {
     while (!m_complete && qint64(m_oids.size()) < count) {
         if (!m_cursor || !m_cursor->executeStep()) {
             m_complete = true;
+            m_appended.clear();
             // frees the read lock as soon as the list is whole
             if (m_cursor) m_storage->ReturnCursor(m_cursorSql, std::move(m_cursor));
             break;
         }
-        m_oids.push_back(m_cursor->getColumn(0).getInt64());
+        const OID oid = m_cursor->getColumn(0).getInt64();
+        if (!m_appended.empty() && m_appended.count(oid)) continue; // already in the list
+        m_oids.push_back(oid);
     }
     return qint64(m_oids.size()) >= count;
 }
@@ -254,16 +260,28 @@ bool DbmsDataSource::EnsureRows(qint64 count) {
 qint64 DbmsDataSource::RowCount() {
     if (m_complete) return qint64(m_oids.size());
     if (m_count < 0) {
-        const Query q = BuildQuery();
+        // Rows added while the list was unread stand in it whether or not they match.
+        Query q = BuildQuery();
+        if (!m_appended.empty()) {
+            QStringList marks;
+            for (OID oid : m_appended) {
+                marks << "?";
+                q.Params << oid;
+            }
+            q.Where = (q.Where.isEmpty() ? QString() : "(" + q.Where + ") AND ") +
+                      "t.OID NOT IN (" + marks.join(',') + ")";
+        }
         SQLite::Statement st(m_storage->Connection(), q.Sql("COUNT(*)", false).toStdString());
         q.Bind(st, false);
         st.executeStep();
-        m_count = st.getColumn(0).getInt64();
+        m_count = st.getColumn(0).getInt64() + qint64(m_appended.size());
     }
     return std::max(m_count, qint64(m_oids.size()));
 }
 
-bool DbmsDataSource::IsEmpty() { return !EnsureRows(1); }
+bool DbmsDataSource::IsEmpty() {
+    return !EnsureRows(1);
+}
 
 OID DbmsDataSource::OIDAt(qint64 position) {
     if (position < 0 || !EnsureRows(position + 1)) return 0;
@@ -274,7 +292,8 @@ qint64 DbmsDataSource::PositionOf(OID oid) {
     EnsureRows(std::numeric_limits<qint64>::max());
     if (m_positions.size() != m_oids.size()) {
         m_positions.clear();
-        for (size_t i = 0; i < m_oids.size(); ++i) m_positions[m_oids[i]] = qint64(i);
+        for (size_t i = 0; i < m_oids.size(); ++i)
+            m_positions[m_oids[i]] = qint64(i);
     }
     auto it = m_positions.find(oid);
     return it == m_positions.end() ? -1 : it->second;
@@ -314,7 +333,9 @@ bool DbmsDataSource::AtEnd() {
     return m_pos < 0 || !EnsureRows(m_pos + 1);
 }
 
-bool DbmsDataSource::HasCurrentRow() { return m_isNew || !AtEnd(); }
+bool DbmsDataSource::HasCurrentRow() {
+    return m_isNew || !AtEnd();
+}
 
 OID DbmsDataSource::CurrentOID() {
     if (m_isNew) return 0;
@@ -336,7 +357,8 @@ bool DbmsDataSource::FindNext(const QString& condition, int, bool fromCurrent) {
     SQLite::Statement st(m_storage->Connection(), q.Sql("t.OID", true).toStdString());
     q.Bind(st, true);
     std::vector<OID> matches;
-    while (st.executeStep()) matches.push_back(st.getColumn(0).getInt64());
+    while (st.executeStep())
+        matches.push_back(st.getColumn(0).getInt64());
     for (OID oid : matches) {
         const qint64 p = PositionOf(oid);
         if (p > current) {
@@ -403,7 +425,8 @@ const std::vector<QVariant>* DbmsDataSource::PageRow(qint64 position) {
         EnsureRows(first + PageSize);
         const qint64 last = std::min<qint64>(first + PageSize, qint64(m_oids.size()));
         QStringList marks;
-        for (qint64 i = first; i < last; ++i) marks << "?";
+        for (qint64 i = first; i < last; ++i)
+            marks << "?";
         SQLite::Statement st(m_storage->Connection(),
                              ("SELECT t.OID, " + m_selectList + " FROM " + m_from +
                               " WHERE t.OID IN (" + marks.join(',') + ")")
@@ -420,7 +443,8 @@ const std::vector<QVariant>* DbmsDataSource::PageRow(qint64 position) {
         }
         std::vector<std::vector<QVariant>> rows;
         rows.reserve(size_t(last - first));
-        for (qint64 i = first; i < last; ++i) rows.push_back(std::move(byOid[m_oids[size_t(i)]]));
+        for (qint64 i = first; i < last; ++i)
+            rows.push_back(std::move(byOid[m_oids[size_t(i)]]));
         // Keep a bounded number of pages: a grid scrolling a million rows must not grow.
         if (m_pages.size() >= 32) {
             auto far = std::max_element(m_pages.begin(), m_pages.end(), [&](auto& a, auto& b) {

@@ -10,6 +10,7 @@
 #include <map>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 // Reports one step of a long operation; throws DbmsError(Stopped) when the user stops it.
 void DbmsCheckProgress(itfProgress& progress, const QString& operation, qint64 position);
@@ -47,6 +48,8 @@ public:
     // --- rows and navigation ---
     qint64 RowCount();
     bool IsEmpty();
+    // Whether the whole list of rows has been read (adding a row does not read it).
+    bool IsLoaded() const { return m_complete; }
     void MoveFirst();
     void MoveNext();
     void MovePrevious();
@@ -174,6 +177,8 @@ private:
     std::optional<Query> m_cursorQuery;
     std::unique_ptr<SQLite::Statement> m_cursor;
     bool m_complete = false;
+    // Rows added to a list not yet read to its end: the cursor passes over them.
+    std::unordered_set<OID> m_appended;
     qint64 m_count = -1;             // cached COUNT while the list is incomplete
     std::unordered_map<OID, qint64> m_positions; // built when the list is complete
 

@@ -7,12 +7,6 @@ using Origin = DbmsFieldInfo::Origin;
 
 namespace {
 
-// SQLite's own failures (a constraint, a full disk, a trigger) reach the windows as the
-// engine's errors, like every other.
-DbmsError DbmsSqlError(const SQLite::Exception& e) {
-    return DbmsError(DbmsError::Sql, "Errore dell'archivio: " + QString::fromUtf8(e.what()));
-}
-
 DbmsError NeedsStoredRow(const QString& table) {
     return DbmsError(
         DbmsError::NoCurrentRow,
@@ -36,14 +30,14 @@ void DbmsDataSource::SetValue(const QString& field, const QVariant& value) {
         throw DbmsError(DbmsError::BadValue,
                         QString("Il campo %1 non può essere modificato").arg(f.Name));
     case Origin::ParentLink:
-        SetParentLink(DbmsCoerce(DbmsType::Integer, 0, value, f.Name).toLongLong());
+        SetParentLink(DbmsCoerce(DbmsType::Key, 0, value, f.Name).toLongLong());
         return;
     case Origin::Shown:
     case Origin::OwnReference:
     case Origin::ParentReference: {
         // A reference is set by giving the OID of the row it names.
         const QString ref = f.From == Origin::Shown ? f.Name : f.Name.mid(4);
-        const OID oid = DbmsCoerce(DbmsType::Integer, 0, value, f.Name).toLongLong();
+        const OID oid = DbmsCoerce(DbmsType::Key, 0, value, f.Name).toLongLong();
         if (f.Table != m_def.Name)
             throw DbmsError(
                 DbmsError::BadValue,
@@ -163,6 +157,7 @@ void DbmsDataSource::CancelUpdate() {
 void DbmsDataSource::Update() {
     try {
         if (!m_isNew && !m_dirty) return;
+        m_storage->CheckWritable();
         if (Rules()) {
             DbmsDatabase::EventScope scope(*m_db);
             Rules()->OnUpdateRow(*this);
@@ -192,9 +187,6 @@ void DbmsDataSource::Update() {
         if (several) tr.emplace(storage);
         OID oid = m_rowOid;
         if (m_isNew) {
-            // The list is read to its end first: a new row goes after every row already there,
-            // and a cursor still running must not meet it a second time.
-            EnsureRows(std::numeric_limits<qint64>::max());
             auto& st = storage.Cached(m_insertSql);
             int i = 1;
             for (int c : m_storedColumns)
@@ -223,6 +215,12 @@ void DbmsDataSource::Update() {
         if (tr) tr->Commit();
         m_db->Touch();
         if (m_isNew) {
+            // The new row goes after the rows read so far, without reading the rest: a list
+            // still being read passes over it when its cursor comes to it.
+            if (!m_complete) {
+                m_appended.insert(oid);
+                m_count = -1;
+            }
             m_oids.push_back(oid);
             m_pos = qint64(m_oids.size()) - 1;
             m_positions.clear();
@@ -233,7 +231,7 @@ void DbmsDataSource::Update() {
         m_loaded = false; // read back on demand: shown fields and parent values come fresh
         std::fill(m_changed.begin(), m_changed.end(), false);
     } catch (const SQLite::Exception& e) {
-        throw DbmsSqlError(e);
+        throw m_storage->Failure(e);
     }
 }
 
@@ -264,6 +262,7 @@ void DbmsDataSource::Delete() {
             return;
         }
         EnsureCurrentLoaded();
+        m_storage->CheckWritable();
         if (Rules()) {
             DbmsDatabase::EventScope scope(*m_db);
             Rules()->OnDeleteRow(*this);
@@ -276,16 +275,18 @@ void DbmsDataSource::Delete() {
         }
         m_db->Touch();
         m_oids.erase(m_oids.begin() + m_pos);
+        m_appended.erase(oid);
         m_positions.clear();
         if (m_count > 0) --m_count;
         m_dirty = false;
         m_loaded = false;
     } catch (const SQLite::Exception& e) {
-        throw DbmsSqlError(e);
+        throw m_storage->Failure(e);
     }
 }
 
 void DbmsDataSource::DeleteAll(itfProgress* progress) {
+    m_storage->CheckWritable();
     LeaveCurrent();
     EnsureRows(std::numeric_limits<qint64>::max());
     const std::vector<OID> rows = m_oids;
@@ -353,6 +354,7 @@ void DbmsDataSource::SetReference(const QString& name, OID oid, bool remove) {
                 DbmsError::UnknownReference,
                 QString("Riferimento sconosciuto nella tabella %1: %2").arg(m_def.Name, name));
         EnsureCurrentLoaded();
+        m_storage->CheckWritable();
         if (Rules()) {
             DbmsDatabase::EventScope scope(*m_db);
             Rules()->OnBeforeUpdateReference(*this, m_def.Name, ref->Name, oid, remove);
@@ -418,7 +420,7 @@ void DbmsDataSource::SetReference(const QString& name, OID oid, bool remove) {
         }
         emit FieldUpdated(ref->Name);
     } catch (const SQLite::Exception& e) {
-        throw DbmsSqlError(e);
+        throw m_storage->Failure(e);
     }
 }
 

@@ -56,60 +56,103 @@ void DbmsDatabase::Attach(std::shared_ptr<DbmsStorage> storage, bool, bool, bool
         throw DbmsError(DbmsError::NotOpen, "L'archivio non è aperto");
     m_storage = storage;
     m_mainCurrency.clear();
-    struct Pending {
-        const DbmsTableDef* Def;
-        double Old;
-        bool Created;
-    };
-    std::vector<Pending> pending;
     try {
-        DbmsTransaction tr(*storage);
-        QStringList order;
-        for (const auto& def : m_defs) {
-            order << def->Name;
-            auto& st = storage->Cached("SELECT Version FROM _Tables WHERE Name = ?");
-            st.bind(1, def->Name.toStdString());
-            if (!st.executeStep()) {
-                CreateTable(*def);
-                pending.push_back({def.get(), 0.0, true});
-            } else {
-                const double old = st.getColumn(0).getDouble();
-                st.reset();
-                UpgradeTable(*def);
-                if (old != def->Version) pending.push_back({def.get(), old, false});
-            }
-            auto& up = storage->Cached(
-                "INSERT OR REPLACE INTO _Tables (Name, Caption, Version) VALUES (?, ?, ?)");
-            up.bind(1, def->Name.toStdString());
-            up.bind(2, def->Caption.toStdString());
-            up.bind(3, def->Version);
-            up.exec();
-            SaveSchema(*def);
+        // An archive that already matches the definition is only read: opening it writes
+        // nothing, so a read-only, full or damaged file still opens as it is.
+        if (!StructureMatches()) {
+            if (storage->ReadOnly())
+                throw DbmsError(DbmsError::ReadOnly,
+                                QString("Impossibile aggiornare la struttura dell'archivio %1 "
+                                        "per questa versione del programma: il file è aperto "
+                                        "in sola lettura")
+                                    .arg(storage->Path()));
+            UpdateStructure(progress);
         }
-        storage->SetMetaValue("Tables", order.join(','));
-        if (progress) progress->OnStart("Attach", qint64(pending.size()));
-        qint64 done = 0;
-        // Rules run once every structure exists: default rows may name other tables.
-        for (const auto& p : pending) {
-            NotifyEvent(DbmsEvent::UpdatingStructure, p.Def->Name);
-            if (p.Def->Rules) {
-                DbmsDataSource ds(shared_from_this(), *p.Def, DbmsOpenOptions{});
-                p.Def->Rules->OnUpdatedTableStruct(ds, p.Def->Version, p.Old, p.Created);
-                if (ds.IsDirty()) ds.Update();
-            }
-            if (progress) {
-                bool go = true;
-                progress->OnProgress("Attach", ++done, go);
-            }
-        }
-        if (progress) progress->OnEnd("Attach");
-        tr.Commit();
+        storage->FinishCreate();
     } catch (...) {
         m_storage.reset();
         Touch();
         throw;
     }
     Touch();
+}
+
+bool DbmsDatabase::StructureMatches() {
+    QStringList order;
+    for (const auto& def : m_defs)
+        order << def->Name;
+    if (m_storage->MetaValue("Tables") != order.join(',')) return false;
+    QSet<QString> objects;
+    {
+        SQLite::Statement st(m_storage->Connection(), "SELECT lower(name) FROM sqlite_master");
+        while (st.executeStep())
+            objects.insert(QString::fromStdString(st.getColumn(0).getString()));
+    }
+    for (const auto& def : m_defs) {
+        auto& st = m_storage->Cached("SELECT Caption, Version FROM _Tables WHERE Name = ?");
+        st.bind(1, def->Name.toStdString());
+        if (!st.executeStep()) return false;
+        const bool same = QString::fromStdString(st.getColumn(0).getString()) == def->Caption &&
+                          st.getColumn(1).getDouble() == def->Version;
+        st.reset();
+        if (!same || !MissingColumns(*def).empty()) return false;
+        for (const auto& [name, sql] : LinkTablesAndIndexes(*def))
+            if (!objects.contains(name.toLower())) return false;
+        if (m_storage->MetaValue(SchemaKey(def->Name)) != QString::fromUtf8(DbmsSchemaToJson(*def)))
+            return false;
+    }
+    return true;
+}
+
+void DbmsDatabase::UpdateStructure(itfProgress* progress) {
+    DbmsStorage& storage = *m_storage;
+    struct Pending {
+        const DbmsTableDef* Def;
+        double Old;
+        bool Created;
+    };
+    std::vector<Pending> pending;
+    DbmsTransaction tr(storage);
+    QStringList order;
+    for (const auto& def : m_defs) {
+        order << def->Name;
+        auto& st = storage.Cached("SELECT Version FROM _Tables WHERE Name = ?");
+        st.bind(1, def->Name.toStdString());
+        if (!st.executeStep()) {
+            CreateTable(*def);
+            pending.push_back({def.get(), 0.0, true});
+        } else {
+            const double old = st.getColumn(0).getDouble();
+            st.reset();
+            UpgradeTable(*def);
+            if (old != def->Version) pending.push_back({def.get(), old, false});
+        }
+        auto& up = storage.Cached(
+            "INSERT OR REPLACE INTO _Tables (Name, Caption, Version) VALUES (?, ?, ?)");
+        up.bind(1, def->Name.toStdString());
+        up.bind(2, def->Caption.toStdString());
+        up.bind(3, def->Version);
+        up.exec();
+        SaveSchema(*def);
+    }
+    storage.SetMetaValue("Tables", order.join(','));
+    if (progress) progress->OnStart("Attach", qint64(pending.size()));
+    qint64 done = 0;
+    // Rules run once every structure exists: default rows may name other tables.
+    for (const auto& p : pending) {
+        NotifyEvent(DbmsEvent::UpdatingStructure, p.Def->Name);
+        if (p.Def->Rules) {
+            DbmsDataSource ds(shared_from_this(), *p.Def, DbmsOpenOptions{});
+            p.Def->Rules->OnUpdatedTableStruct(ds, p.Def->Version, p.Old, p.Created);
+            if (ds.IsDirty()) ds.Update();
+        }
+        if (progress) {
+            bool go = true;
+            progress->OnProgress("Attach", ++done, go);
+        }
+        }
+        if (progress) progress->OnEnd("Attach");
+        tr.Commit();
 }
 
 void DbmsDatabase::AttachAsStored(std::shared_ptr<DbmsStorage> storage) {
@@ -124,15 +167,17 @@ void DbmsDatabase::CreateTable(const DbmsTableDef& def) {
     // AUTOINCREMENT: an OID is never given out twice, even after the newest rows are deleted,
     // so a backup keyed by OID never mistakes a new row for an old one.
     QStringList cols{"OID INTEGER PRIMARY KEY AUTOINCREMENT"};
-    for (const auto& f : def.Fields) cols << DbmsQuoteId(f.Name) + ' ' + SqlType(f.Type);
+    for (const auto& f : def.Fields)
+        cols << DbmsQuoteId(f.Name) + ' ' + SqlType(f.Type);
     for (const auto& r : def.References)
         if (!r.Multiple) cols << DbmsQuoteId("OID_" + r.Name) + " INTEGER";
     if (!def.ParentTable.isEmpty()) cols << DbmsQuoteId(def.ParentLinkField()) + " INTEGER";
     m_storage->Execute("CREATE TABLE " + DbmsQuoteId(def.Name) + " (" + cols.join(", ") + ")");
-    EnsureLinkTablesAndIndexes(def);
+    for (const auto& [name, sql] : LinkTablesAndIndexes(def))
+        m_storage->Execute(sql);
 }
 
-void DbmsDatabase::UpgradeTable(const DbmsTableDef& def) {
+std::vector<std::pair<QString, QString>> DbmsDatabase::MissingColumns(const DbmsTableDef& def) {
     QSet<QString> existing;
     {
         SQLite::Statement info(m_storage->Connection(),
@@ -140,45 +185,51 @@ void DbmsDatabase::UpgradeTable(const DbmsTableDef& def) {
         while (info.executeStep())
             existing.insert(QString::fromStdString(info.getColumn(1).getString()).toLower());
     }
-    auto add = [&](const QString& name, const QString& type) {
-        if (!existing.contains(name.toLower()))
-            m_storage->Execute("ALTER TABLE " + DbmsQuoteId(def.Name) + " ADD COLUMN " +
-                               DbmsQuoteId(name) + ' ' + type);
+    std::vector<std::pair<QString, QString>> missing;
+    auto want = [&](const QString& name, const QString& type) {
+        if (!existing.contains(name.toLower())) missing.emplace_back(name, type);
     };
-    for (const auto& f : def.Fields) add(f.Name, SqlType(f.Type));
+    for (const auto& f : def.Fields)
+        want(f.Name, SqlType(f.Type));
     for (const auto& r : def.References)
-        if (!r.Multiple) add("OID_" + r.Name, "INTEGER");
-    if (!def.ParentTable.isEmpty()) add(def.ParentLinkField(), "INTEGER");
-    EnsureLinkTablesAndIndexes(def);
+        if (!r.Multiple) want("OID_" + r.Name, "INTEGER");
+    if (!def.ParentTable.isEmpty()) want(def.ParentLinkField(), "INTEGER");
+    return missing;
 }
 
-void DbmsDatabase::EnsureLinkTablesAndIndexes(const DbmsTableDef& def) {
+void DbmsDatabase::UpgradeTable(const DbmsTableDef& def) {
+    for (const auto& [name, type] : MissingColumns(def))
+        m_storage->Execute("ALTER TABLE " + DbmsQuoteId(def.Name) + " ADD COLUMN " +
+                           DbmsQuoteId(name) + ' ' + type);
+    for (const auto& [name, sql] : LinkTablesAndIndexes(def))
+        m_storage->Execute(sql);
+}
+
+std::vector<std::pair<QString, QString>>
+DbmsDatabase::LinkTablesAndIndexes(const DbmsTableDef& def) {
+    std::vector<std::pair<QString, QString>> out;
     const QString t = DbmsQuoteId(def.Name);
+    auto index = [&](const QString& name, const QString& on, const QString& column) {
+        out.emplace_back(name, "CREATE INDEX IF NOT EXISTS " + DbmsQuoteId(name) + " ON " + on +
+                                   " (" + DbmsQuoteId(column) + ")");
+    };
     for (const auto& r : def.References) {
         if (r.Multiple) {
             const QString link = LinkTable(def, r);
-            m_storage->Execute("CREATE TABLE IF NOT EXISTS " + DbmsQuoteId(link) +
-                               " (OID_Owner INTEGER NOT NULL, OID_Item INTEGER NOT NULL, "
-                               "PRIMARY KEY (OID_Owner, OID_Item))");
-            m_storage->Execute("CREATE INDEX IF NOT EXISTS " + DbmsQuoteId(link + "_Item") +
-                               " ON " + DbmsQuoteId(link) + " (OID_Item)");
+            out.emplace_back(link, "CREATE TABLE IF NOT EXISTS " + DbmsQuoteId(link) +
+                                       " (OID_Owner INTEGER NOT NULL, OID_Item INTEGER NOT NULL, "
+                                       "PRIMARY KEY (OID_Owner, OID_Item))");
+            index(link + "_Item", DbmsQuoteId(link), "OID_Item");
         } else {
             // Deleting a target clears the references to it: keep that lookup indexed.
-            const QString col = "OID_" + r.Name;
-            m_storage->Execute("CREATE INDEX IF NOT EXISTS " + DbmsQuoteId(def.Name + "_" + col) +
-                               " ON " + t + " (" + DbmsQuoteId(col) + ")");
+            index(def.Name + "_OID_" + r.Name, t, "OID_" + r.Name);
         }
     }
-    if (!def.ParentTable.isEmpty()) {
-        const QString col = def.ParentLinkField();
-        m_storage->Execute("CREATE INDEX IF NOT EXISTS " + DbmsQuoteId(def.Name + "_" + col) +
-                           " ON " + t + " (" + DbmsQuoteId(col) + ")");
-    }
-    for (const auto& i : def.Indexes) {
-        const QString name = i.Name.isEmpty() ? def.Name + "_" + i.Field : i.Name;
-        m_storage->Execute("CREATE INDEX IF NOT EXISTS " + DbmsQuoteId(name) + " ON " + t + " (" +
-                           DbmsQuoteId(i.Field) + ")");
-    }
+    if (!def.ParentTable.isEmpty())
+        index(def.Name + "_" + def.ParentLinkField(), t, def.ParentLinkField());
+    for (const auto& i : def.Indexes)
+        index(i.Name.isEmpty() ? def.Name + "_" + i.Field : i.Name, t, i.Field);
+    return out;
 }
 
 void DbmsDatabase::SaveSchema(const DbmsTableDef& def) {
@@ -238,7 +289,8 @@ std::shared_ptr<DbmsTableDef> DbmsSchemaFromJson(const QByteArray& json) {
 
 std::vector<std::shared_ptr<DbmsTable>> DbmsDatabase::Tables() {
     std::vector<std::shared_ptr<DbmsTable>> out;
-    for (const auto& d : m_defs) out.push_back(std::make_shared<DbmsTable>(shared_from_this(), *d));
+    for (const auto& d : m_defs)
+        out.push_back(std::make_shared<DbmsTable>(shared_from_this(), *d));
     return out;
 }
 
@@ -283,18 +335,23 @@ QString DbmsDatabase::NumberLiteral(double value) {
     if (std::isfinite(value) && std::fabs(value) < 1e15 && value == std::trunc(value))
         return QString::number(qint64(value));
     QString s = QString::number(value, 'f', 10);
-    while (s.endsWith('0')) s.chop(1);
+    while (s.endsWith('0'))
+        s.chop(1);
     if (s.endsWith('.')) s.chop(1);
     return s;
 }
 
-QString DbmsDatabase::NumberLiteral(qint64 value) { return QString::number(value); }
+QString DbmsDatabase::NumberLiteral(qint64 value) {
+    return QString::number(value);
+}
 
 QString DbmsDatabase::DateLiteral(const QDate& value) {
     return '#' + value.toString("MM/dd/yyyy") + '#';
 }
 
-QString DbmsDatabase::DateLiteral(const QDateTime& value) { return DateLiteral(value.date()); }
+QString DbmsDatabase::DateLiteral(const QDateTime& value) {
+    return DateLiteral(value.date());
+}
 
 QString DbmsDatabase::PatternLiteral(const QString& pattern) {
     QString p = pattern;

@@ -45,8 +45,10 @@ public:
 
     // Brings the archive's structure up to date with the definition, in one transaction:
     // missing tables are created (their rules then add default rows), missing columns added,
-    // tables of another recorded version upgraded by their rules. The repair options and the
-    // further arguments of the original call have no meaning here.
+    // tables of another recorded version upgraded by their rules. An archive that already
+    // matches is not written at all; a read-only one that does not match is refused. A
+    // storage made by CreateFile is put in place once this succeeds. The repair options and
+    // the further arguments of the original call have no meaning here.
     void Attach(std::shared_ptr<DbmsStorage> storage, bool opt1 = true, bool opt2 = false,
                 bool opt3 = false, int reserved = 0, itfProgress* progress = nullptr);
     // Binds to an archive whose structure is taken as it is (no creation, no rules).
@@ -100,13 +102,17 @@ public:
     void NotifyEvent(int code, const QString& detail);
 
 private:
+    bool StructureMatches();
+    void UpdateStructure(itfProgress* progress);
     void CreateTable(const DbmsTableDef& def);
     void UpgradeTable(const DbmsTableDef& def);
-    void EnsureLinkTablesAndIndexes(const DbmsTableDef& def);
+    // Columns (name, SQL type) the table lacks in the archive.
+    std::vector<std::pair<QString, QString>> MissingColumns(const DbmsTableDef& def);
+    // The link tables and indexes of a table: (name, statement that makes it when missing).
+    static std::vector<std::pair<QString, QString>> LinkTablesAndIndexes(const DbmsTableDef& def);
     void SaveSchema(const DbmsTableDef& def);
 
     std::vector<std::shared_ptr<DbmsTableDef>> m_defs;
-    std::vector<std::shared_ptr<DbmsTable>> m_tables;
     std::shared_ptr<DbmsStorage> m_storage;
     QString m_appName;
     itfNotifyEvent* m_notify;

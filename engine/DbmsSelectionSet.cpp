@@ -22,11 +22,6 @@ bool SameField(const QString& written, const QString& field) {
            writtenTable.compare(table, Qt::CaseInsensitive) == 0;
 }
 
-DbmsError SqlError(const SQLite::Exception& e) {
-    return DbmsError(DbmsError::Sql,
-                     "Errore dell'archivio nelle selezioni: " + QString::fromUtf8(e.what()));
-}
-
 } // namespace
 
 DbmsSelectionSet::DbmsSelectionSet(std::shared_ptr<DbmsDatabase> db, const QString& tableName,
@@ -131,7 +126,7 @@ bool DbmsSelectionSet::Restore(const QString& name) {
                 {QString::fromStdString(st.getColumn(0).getString()),
                  QString::fromStdString(st.getColumn(1).getString()) == KindText(true)});
     } catch (const SQLite::Exception& e) {
-        throw SqlError(e);
+        throw Storage().Failure(e, "Errore dell'archivio nelle selezioni");
     }
     if (items.empty()) return false;
     m_items = std::move(items);
@@ -152,6 +147,7 @@ void DbmsSelectionSet::Save() {
         throw DbmsError(DbmsError::BadValue,
                         QString("Il nome '%1' non può contenere il carattere |").arg(m_name));
     DbmsStorage& storage = Storage();
+    storage.CheckWritable();
     try {
         DbmsTransaction tr(storage);
         Remove(m_name);
@@ -166,11 +162,12 @@ void DbmsSelectionSet::Save() {
         }
         tr.Commit();
     } catch (const SQLite::Exception& e) {
-        throw SqlError(e);
+        throw Storage().Failure(e, "Errore dell'archivio nelle selezioni");
     }
 }
 
 bool DbmsSelectionSet::Remove(const QString& name) {
+    Storage().CheckWritable();
     try {
         auto& st = Storage().Cached(
             "DELETE FROM _Selections WHERE TableName = ? AND Name = ? AND Kind IN (?, ?)");
@@ -180,7 +177,7 @@ bool DbmsSelectionSet::Remove(const QString& name) {
         DbmsBind(st, 4, KindText(false));
         return st.exec() > 0;
     } catch (const SQLite::Exception& e) {
-        throw SqlError(e);
+        throw Storage().Failure(e, "Errore dell'archivio nelle selezioni");
     }
 }
 
@@ -195,7 +192,7 @@ QString DbmsSelectionSet::StoredNames() const {
         while (st.executeStep())
             names << QString::fromStdString(st.getColumn(0).getString());
     } catch (const SQLite::Exception& e) {
-        throw SqlError(e);
+        throw Storage().Failure(e, "Errore dell'archivio nelle selezioni");
     }
     std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
         const int c = a.compare(b, Qt::CaseInsensitive);

@@ -2,15 +2,55 @@
 
 #include "DbmsValues.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <unistd.h>
 
 namespace {
 // Marks a file as one of our archives.
 constexpr const char* kFormatKey = "Format";
 constexpr const char* kFormatValue = "Tessarin";
+// Beside the archive while it is being created.
+constexpr const char* kCreatingSuffix = ".creating";
 
-DbmsError SqlError(const QString& context, const std::exception& e) {
-    return DbmsError(DbmsError::Sql, context + ": " + QString::fromUtf8(e.what()));
+DbmsError NoTransaction() {
+    return DbmsError(DbmsError::Generic, "Nessuna transazione aperta");
+}
+
+// The cause of a SQLite failure in words a clerk can act on; empty when there are none.
+QString Cause(int code) {
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return "l'archivio è in uso da un altro programma";
+    case SQLITE_FULL:
+        return "il disco è pieno";
+    case SQLITE_IOERR:
+        return "errore di lettura o scrittura sul disco";
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return "l'archivio è danneggiato";
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+        return "il file non è accessibile";
+    default:
+        return QString();
+    }
+}
+
+bool MayWrite(const QString& path) {
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+}
+
+// A rename is durable only once the folder that holds the name is on disk.
+void SyncFolder(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
 }
 } // namespace
 
@@ -24,6 +64,16 @@ void DbmsStorage::CheckFormat(int format) const {
                         QString("Formato di archivio %1 non supportato").arg(format));
 }
 
+void DbmsStorage::RemoveLeftover(const QString& file) const {
+    QFile::remove(file + "-journal");
+    QFile::remove(file);
+}
+
+void DbmsStorage::Connect(const QString& file, int flags) {
+    m_db = std::make_unique<SQLite::Database>(file.toStdString(), flags);
+    m_db->setBusyTimeout(m_busyTimeout);
+}
+
 void DbmsStorage::Create(int format, const QString& path) {
     CheckFormat(format);
     Close();
@@ -31,10 +81,14 @@ void DbmsStorage::Create(int format, const QString& path) {
         throw DbmsError(
             DbmsError::FileExists,
             QString("Impossibile creare l'archivio: il file esiste già (%1)").arg(path));
+    // A temporary file left by a creation that was killed is ours to replace; its journal
+    // goes with it, or SQLite would play it back into the new file.
+    const QString temp = path + kCreatingSuffix;
+    RemoveLeftover(temp);
     try {
-        m_db = std::make_unique<SQLite::Database>(path.toStdString(),
-                                                  SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        Connect(temp, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
         m_path = path;
+        m_creating = temp;
         Configure();
         DbmsTransaction tr(*this);
         Execute("CREATE TABLE _Database (Key TEXT PRIMARY KEY, Value TEXT)");
@@ -55,15 +109,39 @@ void DbmsStorage::Create(int format, const QString& path) {
     }
 }
 
-void DbmsStorage::OpenFile(int format, const QString& path) {
+void DbmsStorage::FinishCreate() {
+    if (m_creating.isEmpty()) return;
+    if (m_depth != 0)
+        throw DbmsError(DbmsError::Generic, "L'archivio ha ancora una transazione aperta");
+    const QString temp = m_creating, path = m_path;
+    m_creating.clear(); // the connection closes without removing the file
+    Close();
+    // The rename never replaces a file that appeared at the path meanwhile.
+    if (!QFile::rename(temp, path)) {
+        RemoveLeftover(temp);
+        throw DbmsError(DbmsError::FileExists,
+                        QString("Impossibile creare l'archivio %1: il file non può essere messo "
+                                "al suo posto")
+                            .arg(path));
+    }
+    SyncFolder(QFileInfo(path).absolutePath());
+    OpenFile(FormatSQLite, path, false);
+}
+
+void DbmsStorage::OpenFile(int format, const QString& path, bool readOnly) {
     CheckFormat(format);
+    if (m_db && !m_creating.isEmpty() && path == m_path && !readOnly) return;
     Close();
     const QFileInfo info(path);
     if (!info.exists() || !info.isFile())
         throw DbmsError(DbmsError::FileOpen, QString("Archivio non trovato: %1").arg(path));
+    // Without leave to write the file, or to make its journal in the folder, the archive can
+    // still be read; opening it for writing would only fail at the first change.
+    readOnly = readOnly || !MayWrite(path) || !MayWrite(info.absolutePath());
     try {
-        m_db = std::make_unique<SQLite::Database>(path.toStdString(), SQLite::OPEN_READWRITE);
+        Connect(path, readOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE);
         m_path = path;
+        m_readOnly = readOnly || sqlite3_db_readonly(m_db->getHandle(), "main") == 1;
         // The first read fails on a file that is not SQLite at all.
         if (m_db->execAndGet("SELECT count(*) FROM sqlite_master WHERE name='_Database'")
                 .getInt() == 0) {
@@ -92,12 +170,52 @@ void DbmsStorage::Configure() {
     // A rollback journal with full syncs: after a power cut the file holds every committed
     // transaction and loses at most the one in progress; the archive stays one self-contained
     // file that can be copied whenever no transaction is open.
-    Execute("PRAGMA journal_mode=DELETE");
+    if (!m_readOnly) Execute("PRAGMA journal_mode=DELETE");
     Execute("PRAGMA synchronous=FULL");
     Execute("PRAGMA foreign_keys=OFF");
     // Up to 128 MB of pages: big transactions (imports, the generator) stay in memory.
     Execute("PRAGMA cache_size=-131072");
-    m_db->setBusyTimeout(5000);
+}
+
+void DbmsStorage::SetBusyTimeout(int milliseconds) {
+    m_busyTimeout = milliseconds;
+    if (m_db) m_db->setBusyTimeout(milliseconds);
+}
+
+QString DbmsStorage::ReadOnlyWarning() const {
+    return QString("L'archivio %1 è aperto in sola lettura: le modifiche non potranno essere "
+                   "salvate.")
+        .arg(m_path);
+}
+
+DbmsError DbmsStorage::ReadOnlyError() const {
+    return DbmsError(
+        DbmsError::ReadOnly,
+        QString("Impossibile salvare le modifiche: l'archivio %1 è aperto in sola lettura")
+            .arg(m_path));
+}
+
+void DbmsStorage::CheckWritable() const {
+    if (m_readOnly) throw ReadOnlyError();
+}
+
+QString DbmsStorage::Describe(int code, const QString& what, const QString& context) const {
+    const QString cause = Cause(code);
+    return (context.isEmpty() ? "Errore dell'archivio" : context) + ' ' + m_path + ": " +
+           (cause.isEmpty() ? what : cause + " (" + what + ')');
+}
+
+DbmsError DbmsStorage::Failure(const SQLite::Exception& e, const QString& context) {
+    const int code = e.getErrorCode();
+    const DbmsError error =
+        (code & 0xff) == SQLITE_READONLY
+            ? ReadOnlyError()
+            : DbmsError(DbmsError::Sql, Describe(code, QString::fromUtf8(e.what()), context));
+    if (TransactionLost()) {
+        if (m_lostCause.isEmpty()) m_lostCause = error.Description();
+        Recover();
+    }
+    return error;
 }
 
 std::unique_ptr<SQLite::Statement> DbmsStorage::TakeCursor(const QString& sql) {
@@ -110,7 +228,7 @@ std::unique_ptr<SQLite::Statement> DbmsStorage::TakeCursor(const QString& sql) {
     try {
         return std::make_unique<SQLite::Statement>(Connection(), sql.toStdString());
     } catch (const SQLite::Exception& e) {
-        throw SqlError("Errore nella preparazione dell'istruzione", e);
+        throw Failure(e, "Errore nella preparazione dell'istruzione");
     }
 }
 
@@ -131,10 +249,15 @@ void DbmsStorage::Close() {
     m_idleCursors.clear();
     for (auto* cursor : std::as_const(m_cursors))
         cursor->reset();
-    if (m_db) {
-        // An open transaction at close is abandoned: SQLite rolls it back.
-        m_depth = 0;
-        m_db.reset();
+    // An open transaction at close is abandoned: SQLite rolls it back.
+    m_db.reset();
+    m_depth = 0;
+    m_lost = m_undone = m_readOnly = false;
+    m_lostCause.clear();
+    // An archive never put in place is not left half made.
+    if (!m_creating.isEmpty()) {
+        RemoveLeftover(m_creating);
+        m_creating.clear();
     }
 }
 
@@ -150,7 +273,7 @@ SQLite::Statement& DbmsStorage::Cached(const QString& sql) {
             it = m_cache.insert(
                 sql, std::make_shared<SQLite::Statement>(Connection(), sql.toStdString()));
         } catch (const SQLite::Exception& e) {
-            throw SqlError("Errore nella preparazione dell'istruzione", e);
+            throw Failure(e, "Errore nella preparazione dell'istruzione");
         }
     } else {
         // A statement whose last run failed (a constraint, a full disk) reports that failure
@@ -165,7 +288,7 @@ void DbmsStorage::Execute(const QString& sql) {
     try {
         Connection().exec(sql.toStdString());
     } catch (const SQLite::Exception& e) {
-        throw SqlError("Errore dell'archivio", e);
+        throw Failure(e);
     }
 }
 
@@ -187,22 +310,114 @@ void DbmsStorage::SetMetaValue(const QString& key, const QString& value) {
     st.exec();
 }
 
+bool DbmsStorage::TransactionLost() const {
+    return m_db && m_depth > 0 && sqlite3_get_autocommit(m_db->getHandle()) != 0;
+}
+
+void DbmsStorage::Recover() {
+    if (!TransactionLost()) return;
+    // SQLite gave up the whole transaction after an error (a full disk) while callers still
+    // hold their levels open. Those levels are opened again, so that what they write next is
+    // not committed statement by statement; their outermost commit undoes it and says why.
+    m_lost = true;
+    // Called from an undo on the way out of the failure, before anyone has described it: the
+    // connection still holds what went wrong.
+    if (m_lostCause.isEmpty()) {
+        const int code = sqlite3_extended_errcode(m_db->getHandle());
+        m_lostCause = code == SQLITE_OK
+                          ? "la transazione è stata annullata da un errore"
+                          : Describe(code, QString::fromUtf8(sqlite3_errmsg(m_db->getHandle())));
+    }
+    try {
+        for (int level = 0; level < m_depth; ++level)
+            m_db->exec(QString("SAVEPOINT tsp%1").arg(level).toStdString());
+    } catch (const SQLite::Exception&) {
+        // Found again at the next transaction call.
+    }
+}
+
+void DbmsStorage::RollbackAll() noexcept {
+    try {
+        if (m_db && !sqlite3_get_autocommit(m_db->getHandle())) m_db->exec("ROLLBACK");
+    } catch (const SQLite::Exception&) {
+        // SQLite ends the transaction itself when it cannot roll it back.
+    }
+}
+
+void DbmsStorage::Abandon() {
+    RollbackAll();
+    m_depth = 0;
+    m_lost = false;
+    m_lostCause.clear();
+}
+
 void DbmsStorage::Begin() {
-    Cached(QString("SAVEPOINT tsp%1").arg(m_depth)).exec();
+    Recover();
+    m_undone = false;
+    try {
+        Cached(QString("SAVEPOINT tsp%1").arg(m_depth)).exec();
+    } catch (const SQLite::Exception& e) {
+        throw Failure(e);
+    }
     ++m_depth;
 }
 
 void DbmsStorage::Commit() {
-    if (m_depth == 0) throw DbmsError(DbmsError::Generic, "Nessuna transazione aperta");
-    --m_depth;
-    Cached(QString("RELEASE tsp%1").arg(m_depth)).exec();
+    if (m_depth == 0) throw NoTransaction();
+    Recover();
+    const int level = m_depth - 1;
+    if (level == 0 && m_lost) {
+        const QString cause = m_lostCause;
+        Abandon();
+        m_undone = true;
+        throw DbmsError(DbmsError::Sql, "Le modifiche non sono state salvate. " + cause);
+    }
+    try {
+        Cached(QString("RELEASE tsp%1").arg(level)).exec();
+    } catch (const SQLite::Exception& e) {
+        // The outermost release is the commit: refused (another program reads the file) or
+        // failed (a full disk), SQLite may keep the transaction open. It is undone here, so
+        // that nothing written later joins it and vanishes when the program ends.
+        const DbmsError error = Failure(e, "Impossibile salvare le modifiche nell'archivio");
+        if (level == 0) {
+            Abandon();
+            m_undone = true;
+        } else {
+            // An inner level stays open for its caller to undo; what the transaction holds
+            // can no longer be trusted, so all of it goes and the outermost commit says why.
+            if (m_lostCause.isEmpty()) m_lostCause = error.Description();
+            RollbackAll();
+            Recover();
+        }
+        throw error;
+    }
+    m_depth = level;
 }
 
 void DbmsStorage::Rollback() {
-    if (m_depth == 0) throw DbmsError(DbmsError::Generic, "Nessuna transazione aperta");
-    --m_depth;
-    Execute(QString("ROLLBACK TO tsp%1").arg(m_depth));
-    Cached(QString("RELEASE tsp%1").arg(m_depth)).exec();
+    if (m_depth == 0) {
+        if (!m_undone) throw NoTransaction();
+        m_undone = false;
+        return;
+    }
+    Recover();
+    const int level = m_depth - 1;
+    if (level == 0) {
+        Abandon();
+        return;
+    }
+    try {
+        Execute(QString("ROLLBACK TO tsp%1").arg(level));
+        Cached(QString("RELEASE tsp%1").arg(level)).exec();
+        m_depth = level;
+    } catch (const std::exception& e) {
+        // What this level wrote cannot be told apart from the rest any more: all of it goes,
+        // and the levels still open learn it at their commit.
+        if (m_lostCause.isEmpty()) m_lostCause = QString::fromUtf8(e.what());
+        m_depth = level;
+        RollbackAll();
+        Recover();
+    }
 }
 
 void DbmsBind(SQLite::Statement& stmt, int index, const QVariant& value) {

@@ -72,9 +72,19 @@ const DbmsReferenceDef* FindReference(const DbmsTableDef& def, const QString& na
     return nullptr;
 }
 
+const DbmsFieldDef* FindField(const DbmsTableDef& def, const QString& name) {
+    for (const auto& f : def.Fields)
+        if (SameName(f.Name, name)) return &f;
+    return nullptr;
+}
+
+// What tells an imported row's target apart from an unrelated row: the code where the table
+// has one, else the description. A table with neither always brings its rows.
+const QString kIdentityFields[] = {"Codice", "Descrizione"};
+
 // What this run has done with one source row.
 enum class RowFate {
-    Kept,    // the destination already had a row with this OID, which is used as it is
+    Kept,    // the destination already holds this row, which is used as it is
     Busy,    // being written (an imported row has no OID of its own yet)
     Written, // written into the destination under Target
     Missing, // not in the source either: references to it are cleared
@@ -110,8 +120,10 @@ struct TablePlan {
     QString ReadSql;
     QString WriteSql;
     QString ExistsSql;
+    // Import: the source row's identity, and the destination row that has the same.
+    QString IdentitySql;
+    QString SameSql;
     std::unordered_map<OID, RowState> Rows; // by source OID
-    std::unordered_set<OID> Created;        // destination OIDs this run gave to imported rows
 };
 
 class Transfer {
@@ -199,6 +211,16 @@ private:
         plan.ReadSql = "SELECT " + QStringList(QStringList{"OID"} + names).join(", ") + " FROM " +
                        DbmsQuoteId(src.Name) + " WHERE OID = ?";
         plan.ExistsSql = "SELECT 1 FROM " + table + " WHERE OID = ?";
+        for (const QString& field : kIdentityFields) {
+            const DbmsFieldDef* s = FindField(src, field);
+            const DbmsFieldDef* d = FindField(dst, field);
+            if (!s || !d) continue;
+            plan.IdentitySql = "SELECT " + DbmsQuoteId(s->Name) + " FROM " + DbmsQuoteId(src.Name) +
+                               " WHERE OID = ?";
+            plan.SameSql = "SELECT OID FROM " + table + " WHERE " + DbmsQuoteId(d->Name) +
+                           " = ? ORDER BY OID LIMIT 1";
+            break;
+        }
         if (m_keep)
             plan.WriteSql = "INSERT INTO " + table + " (" +
                             QStringList(QStringList{"OID"} + names).join(", ") + ") VALUES (" +
@@ -254,21 +276,39 @@ private:
         return items;
     }
 
-    // The destination OID a reference to a source row becomes: the destination's own row
-    // with that OID when it has one, else the row brought across. nullopt while the row is
-    // still being imported (set afterwards by Finish); 0 when there is no such row at all.
+    // The destination OID a reference to a source row becomes: when saving, the destination's
+    // own row with that OID; when importing, the destination's row with the same code or
+    // description. Else the row brought across. nullopt while the row is still being imported
+    // (set afterwards by Finish); 0 when there is no such row at all.
     std::optional<OID> Referenced(TablePlan& plan, OID oid) {
         if (auto it = plan.Rows.find(oid); it != plan.Rows.end()) {
             const RowState& s = it->second;
             if (s.Fate == RowFate::Busy && !m_keep) return std::nullopt;
             return s.Target;
         }
-        // A row this run has just imported is no match for a source row of the same OID.
-        if (!plan.Created.count(oid) && InDestination(plan, oid)) {
-            plan.Rows[oid] = {RowFate::Kept, oid};
-            return oid;
+        if (const OID same = m_keep ? (InDestination(plan, oid) ? oid : 0) : SameRow(plan, oid)) {
+            plan.Rows[oid] = {RowFate::Kept, same};
+            return same;
         }
         return CopyOrMiss(plan, oid);
+    }
+
+    // The destination row holding the same thing as a source row, or 0. An OID alone says
+    // nothing across archives: the same number is another customer there.
+    OID SameRow(const TablePlan& plan, OID oid) {
+        if (plan.IdentitySql.isEmpty()) return 0;
+        auto& identity = m_fromStorage.Cached(plan.IdentitySql);
+        identity.bind(1, int64_t(oid));
+        if (!identity.executeStep()) return 0;
+        const RawValue value = ReadRaw(identity.getColumn(0));
+        identity.reset();
+        if (value.Kind == SQLITE_NULL || (value.Kind == SQLITE_TEXT && value.Bytes.empty()))
+            return 0;
+        auto& same = m_toStorage.Cached(plan.SameSql);
+        BindRaw(same, 1, value);
+        const OID found = same.executeStep() ? same.getColumn(0).getInt64() : 0;
+        same.reset();
+        return found;
     }
 
     // A row of an owned collection: it belongs to its owner, so it is always brought across.
@@ -322,7 +362,6 @@ private:
         st.exec();
         const OID written = m_keep ? oid : m_toStorage.Connection().getLastInsertRowid();
         state = {RowFate::Written, written};
-        if (!m_keep) plan.Created.insert(written);
 
         for (const auto& [i, sourceTarget] : later)
             m_fixups.push_back({"UPDATE " + DbmsQuoteId(plan.Destination->Name) + " SET " +
@@ -400,6 +439,7 @@ void DbmsTransferRows(DbmsDataSource& source, DbmsDataSource& destination, DbmsT
     DbmsDatabase& to = *destination.Database();
     if (!from.Storage() || !to.Storage())
         throw DbmsError(DbmsError::NotOpen, "L'archivio non è aperto");
+    to.Storage()->CheckWritable();
     const QString op = "Transfer " + destination.TableDef().Name;
     to.NotifyEvent(DbmsEvent::Transferring, destination.TableDef().Caption);
 
@@ -426,8 +466,7 @@ void DbmsTransferRows(DbmsDataSource& source, DbmsDataSource& destination, DbmsT
         reading.Commit();
     } catch (const SQLite::Exception& e) {
         to.Touch();
-        throw DbmsError(DbmsError::Sql,
-                        "Errore durante il trasferimento dei dati: " + QString::fromUtf8(e.what()));
+        throw to.Storage()->Failure(e, "Errore durante il trasferimento dei dati nell'archivio");
     } catch (...) {
         to.Touch();
         throw;

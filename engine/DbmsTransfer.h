@@ -11,6 +11,8 @@ enum class DbmsTransferMode {
     // its collections take the source's contents.
     KeepOids,
     // Each row is added under a new OID; nothing already in the destination is overwritten.
+    // A row it names is the destination's own only when that has the same Codice (tables
+    // without one: the same Descrizione); otherwise it comes in too, once per run.
     Import,
 };
 

@@ -64,6 +64,7 @@ public:
         FileOpen = 12,
         FileExists = 13,
         NotOpen = 14,
+        ReadOnly = 15,
         UnknownTable = 20,
         UnknownField = 21,
         UnknownReference = 22,

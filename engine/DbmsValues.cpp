@@ -3,6 +3,7 @@
 #include "DbmsDatabase.h"
 
 #include <cmath>
+#include <limits>
 
 namespace {
 constexpr const char* kStoredDate = "yyyy-MM-dd HH:mm:ss";
@@ -18,14 +19,16 @@ QDateTime ParseDate(const QString& text) {
 }
 
 DbmsError Bad(const QString& field, const QVariant& value) {
-    return DbmsError(DbmsError::BadValue, QString("Valore non valido per il campo %1: '%2'")
-                                              .arg(field, value.toString()));
+    return DbmsError(
+        DbmsError::BadValue,
+        QString("Valore non valido per il campo %1: '%2'").arg(field, value.toString()));
 }
 } // namespace
 
 namespace {
 void Put(char* at, int value, int width) {
-    for (int i = width - 1; i >= 0; --i, value /= 10) at[i] = char('0' + value % 10);
+    for (int i = width - 1; i >= 0; --i, value /= 10)
+        at[i] = char('0' + value % 10);
 }
 } // namespace
 
@@ -113,9 +116,12 @@ QVariant DbmsCoerce(int type, int size, const QVariant& value, const QString& fi
     }
     case DbmsType::Date: {
         QDateTime d;
-        if (value.typeId() == QMetaType::QDateTime) d = value.toDateTime();
-        else if (value.typeId() == QMetaType::QDate) d = value.toDate().startOfDay();
-        else d = ParseDate(value.toString());
+        if (value.typeId() == QMetaType::QDateTime)
+            d = value.toDateTime();
+        else if (value.typeId() == QMetaType::QDate)
+            d = value.toDate().startOfDay();
+        else
+            d = ParseDate(value.toString());
         if (!d.isValid()) throw Bad(fieldName, value);
         // Stored dates keep whole seconds.
         if (d.time().msec() != 0) d = d.addMSecs(-d.time().msec());
@@ -128,16 +134,37 @@ QVariant DbmsCoerce(int type, int size, const QVariant& value, const QString& fi
             throw Bad(fieldName, value);
         }
     default: {
-        if (value.metaType() == QMetaType::fromType<Money>())
-            return QVariant(qint64(std::llround(value.value<Money>().ToDouble())));
-        if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float)
-            return QVariant(qint64(std::llround(value.toDouble())));
-        if (value.typeId() == QMetaType::Bool) return QVariant(qint64(value.toBool() ? 1 : 0));
-        bool ok = false;
-        const qint64 v = value.typeId() == QMetaType::QString
-                             ? value.toString().trimmed().toLongLong(&ok)
-                             : value.toLongLong(&ok);
-        if (!ok) throw Bad(fieldName, value);
+        // A whole number (code 11) holds 32 bits, like the platform's Long; keys and links
+        // are the archive's own 64-bit row identifiers.
+        const bool whole = type == DbmsType::Integer;
+        auto outside = [&](const QString& shown) {
+            return DbmsError(DbmsError::BadValue,
+                             QString("Valore fuori dai limiti per il campo %1: %2 (ammessi da "
+                                     "-2147483648 a 2147483647)")
+                                 .arg(fieldName, shown));
+        };
+        auto fromDouble = [&](double d) {
+            // Checked before rounding: a double past the 64-bit range has no whole value.
+            if (!std::isfinite(d) || std::fabs(d) >= 9.2e18)
+                throw outside(QString::number(d, 'f', 0));
+            return qint64(std::llround(d));
+        };
+        qint64 v = 0;
+        if (value.metaType() == QMetaType::fromType<Money>()) {
+            v = fromDouble(value.value<Money>().ToDouble());
+        } else if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float) {
+            v = fromDouble(value.toDouble());
+        } else if (value.typeId() == QMetaType::Bool) {
+            v = value.toBool() ? 1 : 0;
+        } else {
+            bool ok = false;
+            v = value.typeId() == QMetaType::QString ? value.toString().trimmed().toLongLong(&ok)
+                                                     : value.toLongLong(&ok);
+            if (!ok) throw Bad(fieldName, value);
+        }
+        if (whole &&
+            (v < std::numeric_limits<qint32>::min() || v > std::numeric_limits<qint32>::max()))
+            throw outside(QString::number(v));
         return QVariant(v);
     }
     }
@@ -149,7 +176,8 @@ QString DbmsFormatMoney(Money amount) {
     const quint64 units = negative ? quint64(-(amount.Units + 1)) + 1 : quint64(amount.Units);
     const quint64 cents = (units + 50) / 100;
     QString whole = QString::number(cents / 100);
-    for (int i = whole.size() - 3; i > 0; i -= 3) whole.insert(i, '.');
+    for (int i = whole.size() - 3; i > 0; i -= 3)
+        whole.insert(i, '.');
     const QString text = whole + ',' + QString::number(cents % 100).rightJustified(2, '0');
     return negative && cents != 0 ? '-' + text : text;
 }

@@ -7,6 +7,8 @@
 #include "modSampleData.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cmath>
@@ -95,14 +97,45 @@ std::vector<std::pair<QString, qint64>> clsArchiveGenerator::Generate(const QStr
         if (p_objReport) p_objReport(phase, clock.restart());
     };
 
+    if (QFileInfo::exists(p_strPath))
+        throw DbmsError(
+            DbmsError::FileExists,
+            QString("Impossibile creare l'archivio: il file esiste già (%1)").arg(p_strPath));
+    // The rows go into a file of their own name, put in place only when all are there: a run
+    // that fails or is killed leaves nothing at the path to stop the next one.
+    const QString partial = p_strPath + ".partial";
+    QFile::remove(partial + "-journal");
+    QFile::remove(partial);
     auto storage = std::make_shared<DbmsStorage>();
-    storage->CreateFile(DbmsStorage::FormatSQLite, p_strPath, 0, 0);
-    DbmsEngine engine;
-    DB definition;
-    m_db = engine.DefineDatabase(definition, "Tessarin", nullptr, nullptr, 0);
-    m_db->Attach(storage, true, false, false, 0, nullptr);
-    report("new archive with its default rows");
+    std::vector<std::pair<QString, qint64>> counts;
+    try {
+        storage->CreateFile(DbmsStorage::FormatSQLite, partial, 0, 0);
+        DbmsEngine engine;
+        DB definition;
+        m_db = engine.DefineDatabase(definition, "Tessarin", nullptr, nullptr, 0);
+        m_db->Attach(storage, true, false, false, 0, nullptr);
+        report("new archive with its default rows");
+        counts = Fill(report);
+        m_db.reset();
+        storage.reset();
+    } catch (...) {
+        m_db.reset();
+        storage.reset();
+        QFile::remove(partial);
+        throw;
+    }
+    if (!QFile::rename(partial, p_strPath)) {
+        QFile::remove(partial);
+        throw DbmsError(DbmsError::FileExists,
+                        QString("Impossibile creare l'archivio %1: il file non può essere messo "
+                                "al suo posto")
+                            .arg(p_strPath));
+    }
+    return counts;
+}
 
+std::vector<std::pair<QString, qint64>>
+clsArchiveGenerator::Fill(const std::function<void(const QString&)>& report) {
     std::vector<std::pair<QString, qint64>> counts;
     m_db->BeginTrans();
     try {
@@ -123,10 +156,8 @@ std::vector<std::pair<QString, qint64>> clsArchiveGenerator::Generate(const QStr
             counts.emplace_back(table->Name(), table->OpenDataSource()->RowCount());
     } catch (...) {
         m_db->Rollback();
-        m_db.reset();
         throw;
     }
-    m_db.reset();
     return counts;
 }
 

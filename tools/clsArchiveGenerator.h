@@ -34,12 +34,15 @@ public:
     explicit clsArchiveGenerator(const GeneratorSizes& p_objSizes);
 
     // Creates the archive file at `p_strPath`, which must not exist yet (DbmsError otherwise),
-    // and returns the rows of each table. The rows are written in one transaction: on an
-    // error the archive is left with its default rows only.
+    // and returns the rows of each table. The archive appears at the path only when complete:
+    // an error, or a kill, leaves nothing there.
     std::vector<std::pair<QString, qint64>> Generate(const QString& p_strPath,
                                                      const Reporter& p_objReport = {});
 
 private:
+    // Writes every generated row into the attached archive, in one transaction.
+    std::vector<std::pair<QString, qint64>> Fill(const std::function<void(const QString&)>& report);
+
     struct Article {
         OID Oid;
         Money Price;

@@ -103,8 +103,7 @@ int main(int argc, char* argv[]) {
             out.flush();
         });
     } catch (const std::exception& e) {
-        // Only a file this run made is removed.
-        QFile::remove(path);
+        // The generator leaves nothing at the path when it fails.
         return Fail(QString("archive not made: %1").arg(QString::fromUtf8(e.what())));
     }
     out << "Made " << QDir::toNativeSeparators(path) << " (seed " << sizes.Seed << "):\n";

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace {
 
 class DataSourceTest : public ::testing::Test {
@@ -264,6 +266,69 @@ TEST_F(DataSourceTest, ValuesAreFittedToTheirFields) {
     EXPECT_THROW(ds->GetValue("Nessuno"), DbmsError);
     EXPECT_EQ(a.Open("Persone", "Month(Nato) = 2 AND Year(Nato) = 2024 AND Day(Nato) = 29")->RowCount(), 1);
     EXPECT_EQ(a.Open("Persone", "Nato >= #02/29/2024# AND Nato < #03/01/2024#")->RowCount(), 1);
+}
+
+TEST_F(DataSourceTest, WholeNumbersKeepTheir32BitRangeAndRefuseWhatLiesOutside) {
+    auto ds = a.Open("Persone");
+    for (const qint64 v : {qint64(INT32_MAX), qint64(INT32_MIN)}) {
+        const OID oid = ds->AddRow({{"Punti", v}});
+        EXPECT_EQ(a.Scalar("SELECT Punti FROM Persone WHERE OID = " + QString::number(oid)), v);
+        EXPECT_EQ(a.Open("Persone", "OID = " + QString::number(oid))->GetValue("Punti"),
+                  QVariant(v));
+    }
+    const OID kept = ds->AddRow({{"Punti", 7}});
+    const std::pair<QVariant, QString> outside[] = {
+        {qint64(INT32_MAX) + 1, "2147483648"},
+        {qint64(INT32_MIN) - 1, "-2147483649"},
+        {"3000000000", "3000000000"},
+        {1e10, "10000000000"},
+        {QVariant::fromValue(Money::FromWhole(5000000000)), "5000000000"}};
+    for (const auto& [v, shown] : outside) {
+        SCOPED_TRACE(shown.toStdString());
+        try {
+            ds->AddRow({{"Punti", v}});
+            FAIL() << "a value outside the range must be refused";
+        } catch (const DbmsError& e) {
+            EXPECT_EQ(e.Code(), DbmsError::BadValue);
+            EXPECT_EQ(e.Description(),
+                      QString("Valore fuori dai limiti per il campo Punti: %1 (ammessi da "
+                              "-2147483648 a 2147483647)")
+                          .arg(shown));
+        }
+        ASSERT_TRUE(ds->Locate(kept));
+        EXPECT_THROW(ds->SetValue("Punti", v), DbmsError);
+        ds->Update();
+    }
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Persone"), 3);
+    EXPECT_EQ(a.Scalar("SELECT Punti FROM Persone WHERE OID = " + QString::number(kept)), 7);
+}
+
+TEST_F(DataSourceTest, AddingARowDoesNotListTheWholeTable) {
+    auto ds = a.Open("Persone");
+    a.db->BeginTrans();
+    for (int i = 0; i < 600; ++i)
+        ds->AddRow({{"Punti", i}});
+    a.db->CommitTrans();
+    // Unread, or read in part as a grid reads its first screen: the new row goes after what
+    // is read and comes only once when the rest is read.
+    for (const qint64 read : {0, 20}) {
+        SCOPED_TRACE(read);
+        auto rows = a.Open("Persone");
+        if (read) rows->OIDAt(read - 1);
+        const OID oid = rows->AddRow({{"Nome", "Nuovo"}});
+        EXPECT_FALSE(rows->IsLoaded());
+        EXPECT_EQ(rows->CurrentOID(), oid);
+        EXPECT_EQ(rows->GetValue("Nome").toString(), "Nuovo");
+        EXPECT_EQ(rows->RowCount(), 601 + (read ? 1 : 0));
+        std::set<OID> seen;
+        qint64 n = 0;
+        for (rows->MoveFirst(); !rows->EOF_(); rows->MoveNext(), ++n)
+            seen.insert(rows->CurrentOID());
+        EXPECT_EQ(n, qint64(seen.size()));
+        EXPECT_TRUE(seen.count(oid));
+        EXPECT_EQ(rows->RowCount(), n);
+        EXPECT_TRUE(rows->Locate(oid));
+    }
 }
 
 TEST_F(DataSourceTest, ChangesAreKeptWhenMovingAwayAndDroppedOnCancel) {

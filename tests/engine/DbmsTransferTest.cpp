@@ -63,15 +63,15 @@ public:
         add("Suppliers", "",
             [](DbmsColumns& c, DbmsReferences&) { c.AddField("Name", DbmsType::Text, 40); });
         add("Customers", "", [this](DbmsColumns& c, DbmsReferences& r) {
-            c.AddField("Code", DbmsType::Text, 10);
+            c.AddField("Codice", DbmsType::Text, 10);
             c.AddField("Name", DbmsType::Text, 40);
             if (withEmail) c.AddField("Email", DbmsType::Text, 60);
             r.AddReference("Referrer", "Customers", false, false, "", "Name");
         });
         add("Promotions", "",
-            [](DbmsColumns& c, DbmsReferences&) { c.AddField("Name", DbmsType::Text, 40); });
+            [](DbmsColumns& c, DbmsReferences&) { c.AddField("Descrizione", DbmsType::Text, 40); });
         add("Articles", "", [](DbmsColumns& c, DbmsReferences& r) {
-            c.AddField("Code", DbmsType::Text, 10);
+            c.AddField("Codice", DbmsType::Text, 10);
             c.AddField("Price", DbmsType::Money, 0);
             r.AddReference("Supplier", "Suppliers", false, false, "", "Name");
         });
@@ -83,7 +83,7 @@ public:
             c.AddField("Note", DbmsType::Text, 40);
             r.AddReference("Customer", "Customers", false, false, "", "Name");
             r.AddReference("Lines", "Lines", true, true, "", "Quantity");
-            r.AddReference("Promotions", "Promotions", true, false, "", "Name");
+            r.AddReference("Promotions", "Promotions", true, false, "", "Descrizione");
         });
         return true;
     }
@@ -170,7 +170,7 @@ private:
 void FillShop(Archive& a) {
     a.Exec("INSERT INTO Suppliers VALUES (1, 'Alfa'), (2, 'Beta')");
     a.Exec(
-        "INSERT INTO Customers (OID, Code, Name) VALUES (1, 'C1', 'Rossi'), (2, 'C2', 'Bianchi'),"
+        "INSERT INTO Customers (OID, Codice, Name) VALUES (1, 'C1', 'Rossi'), (2, 'C2', 'Bianchi'),"
         " (3, 'C3', 'Verdi')");
     a.Exec("INSERT INTO Promotions VALUES (1, 'Estate'), (2, 'Natale')");
     a.Exec("INSERT INTO Articles VALUES (1, 'A1', 15000000000, 1), (2, 'A2', 30000, 2),"
@@ -209,7 +209,7 @@ TEST_F(TransferTest, SavingEverythingTwiceReplacesRowsAndTheirCollections) {
     work.Exec("DELETE FROM Lines WHERE OID = 5");
     work.Exec("INSERT INTO Lines VALUES (6, 2, 2)");
     work.Exec("UPDATE Sales__Lines SET OID_Item = 6 WHERE OID_Item = 5");
-    backup.Exec("INSERT INTO Customers (OID, Code, Name) VALUES (9, 'C9', 'Solo nel backup')");
+    backup.Exec("INSERT INTO Customers (OID, Codice, Name) VALUES (9, 'C9', 'Solo nel backup')");
     for (const QString& t : tables)
         Transfer(work, backup, t, DbmsTransferMode::KeepOids);
 
@@ -232,7 +232,7 @@ TEST_F(TransferTest, APeriodBringsWhatItsSalesNeedButNoOtherChildRows) {
     storage->Open(DbmsStorage::FormatSQLite, Path("backup.mdb"));
     auto backup = DbmsEngine().OpenDatabase(storage);
     Archive work(Path("work.mdb"));
-    work.Exec("INSERT INTO Customers (OID, Code, Name) VALUES (1, 'C1', 'Rossi Mario')");
+    work.Exec("INSERT INTO Customers (OID, Codice, Name) VALUES (1, 'C1', 'Rossi Mario')");
     auto destination = work.Open("Sales", kMarch);
     DbmsTransferRows(*backup->Item("Sales")->OpenDataSource(kMarch), *destination,
                      DbmsTransferMode::KeepOids, nullptr);
@@ -253,7 +253,7 @@ TEST_F(TransferTest, APeriodBringsWhatItsSalesNeedButNoOtherChildRows) {
 TEST_F(TransferTest, ColumnsOneSideLacksAreSkipped) {
     Archive older(Path("older.mdb")), newer(Path("newer.mdb"), true), back(Path("back.mdb"));
     FillShop(older);
-    newer.Exec("INSERT INTO Customers (OID, Code, Name, Email) VALUES (1, 'C1', 'x', 'r@x.it')");
+    newer.Exec("INSERT INTO Customers (OID, Codice, Name, Email) VALUES (1, 'C1', 'x', 'r@x.it')");
     Transfer(older, newer, "Customers", DbmsTransferMode::KeepOids);
     EXPECT_EQ(newer.Rows("SELECT Name, Email FROM Customers"),
               (QStringList{"Rossi|r@x.it", "Bianchi|-", "Verdi|-"}));
@@ -265,7 +265,7 @@ class ImportTest : public TransferTest {
 protected:
     void SetUp() override {
         source.Exec("INSERT INTO Suppliers VALUES (1, 'Alfa')");
-        source.Exec("INSERT INTO Customers (OID, Code) VALUES (2, 'C2'), (6, 'C6')");
+        source.Exec("INSERT INTO Customers (OID, Codice) VALUES (2, 'C2'), (6, 'C6')");
         source.Exec("INSERT INTO Promotions VALUES (1, 'Estate'), (2, 'Natale')");
         source.Exec("INSERT INTO Articles VALUES (1, 'A1', 1, 1), (2, 'A2', 2, 1)");
         source.Exec("INSERT INTO Lines VALUES (1, 1, 1), (2, 2, 2), (3, 3, 2)");
@@ -275,7 +275,7 @@ protected:
         source.Exec("INSERT INTO Sales__Promotions VALUES (1, 1), (1, 2), (2, 2)");
         // The current archive has rows of its own under the same OIDs.
         current.Exec("INSERT INTO Suppliers VALUES (1, 'Tau')");
-        current.Exec("INSERT INTO Customers (OID, Code) VALUES (1, 'X1'), (5, 'X5')");
+        current.Exec("INSERT INTO Customers (OID, Codice) VALUES (1, 'X1'), (5, 'X5')");
         current.Exec("INSERT INTO Promotions VALUES (1, 'Saldi')");
         current.Exec("INSERT INTO Articles VALUES (1, 'B1', 5, 1)");
         current.Exec("INSERT INTO Lines VALUES (1, 9, 1)");
@@ -286,16 +286,17 @@ protected:
     // What an imported sale, found by its note, points at.
     QStringList Sale(const QString& note) {
         const QString sale = "(SELECT OID FROM Sales WHERE Note = '" + note + "')";
-        return current.Rows("SELECT c.Code FROM Sales s JOIN Customers c ON c.OID = "
+        return current.Rows("SELECT c.Codice FROM Sales s JOIN Customers c ON c.OID = "
                             "s.OID_Customer WHERE s.OID = " +
                             sale) +
-               current.Rows("SELECT a.Code || ':' || l.Quantity FROM Sales__Lines k JOIN Lines l"
+               current.Rows("SELECT a.Codice || ':' || l.Quantity FROM Sales__Lines k JOIN Lines l"
                             " ON l.OID = k.OID_Item JOIN Articles a ON a.OID = l.OID_Articles"
                             " WHERE k.OID_Owner = " +
                             sale + " ORDER BY 1") +
-               current.Rows("SELECT p.Name FROM Sales__Promotions k JOIN Promotions p ON p.OID "
-                            "= k.OID_Item WHERE k.OID_Owner = " +
-                            sale + " ORDER BY 1");
+               current.Rows(
+                   "SELECT p.Descrizione FROM Sales__Promotions k JOIN Promotions p ON p.OID "
+                   "= k.OID_Item WHERE k.OID_Owner = " +
+                   sale + " ORDER BY 1");
     }
 
     Archive source{Path("other.mdb")};
@@ -303,6 +304,9 @@ protected:
 };
 
 TEST_F(ImportTest, RowsComeInUnderNewOidsAndNothingIsOverwritten) {
+    // The current archive also holds customer C6 and promotion Natale, under other OIDs.
+    current.Exec("INSERT INTO Customers (OID, Codice) VALUES (3, 'C6')");
+    current.Exec("INSERT INTO Promotions VALUES (4, 'Natale')");
     const QStringList before = current.Dump();
     Transfer(source, current, "Sales", DbmsTransferMode::Import);
 
@@ -312,26 +316,37 @@ TEST_F(ImportTest, RowsComeInUnderNewOidsAndNothingIsOverwritten) {
     EXPECT_EQ(kept, before);
     EXPECT_EQ(current.Rows("SELECT OID, Note FROM Sales"),
               (QStringList{"1|mia", "2|uno", "3|due", "4|tre"}));
-    // A row the current archive has under the same OID is used as it is (article 1, supplier
-    // 1, promotion 1); a missing one comes in once, however many rows name it.
-    EXPECT_EQ(Sale("uno"), (QStringList{"C2", "A2:2", "B1:1", "Natale", "Saldi"}));
+    // A named row is used as it is only where the current archive holds the same thing: the
+    // same code (customer C6), else the same description (promotion Natale). A row of the
+    // same OID is someone else (customer X1, article B1, promotion Saldi, supplier Tau); a
+    // table with neither field (suppliers) always brings its rows. What comes in, comes in
+    // once however many rows name it.
+    EXPECT_EQ(Sale("uno"), (QStringList{"C2", "A1:1", "A2:2", "Estate", "Natale"}));
     EXPECT_EQ(Sale("due"), (QStringList{"C6", "A2:3", "Natale"}));
     EXPECT_EQ(Sale("tre"), (QStringList{"C2"}));
-    EXPECT_EQ(current.Scalar("SELECT COUNT(*) FROM Promotions"), 2);
-    EXPECT_EQ(current.Rows("SELECT Code, OID_Supplier FROM Articles"),
-              (QStringList{"B1|1", "A2|1"}));
+    EXPECT_EQ(current.Rows("SELECT OID, Descrizione FROM Promotions"),
+              (QStringList{"1|Saldi", "4|Natale", "5|Estate"}));
+    EXPECT_EQ(current.Rows("SELECT a.Codice, s.Name FROM Articles a JOIN Suppliers s"
+                           " ON s.OID = a.OID_Supplier ORDER BY a.OID"),
+              (QStringList{"B1|Tau", "A1|Alfa", "A2|Alfa"}));
+    EXPECT_EQ(current.Scalar("SELECT COUNT(*) FROM Suppliers"), 2);
     EXPECT_EQ(current.Scalar("SELECT COUNT(*) FROM Lines"), 4);
-    // C2 came in as OID 6: no reason to take it for the source's own customer 6.
-    EXPECT_EQ(current.Rows("SELECT OID, Code FROM Customers"),
-              (QStringList{"1|X1", "5|X5", "6|C2", "7|C6"}));
+    EXPECT_EQ(current.Rows("SELECT OID, Codice FROM Customers"),
+              (QStringList{"1|X1", "3|C6", "5|X5", "6|C2"}));
     EXPECT_EQ(current.Dangling(), 0);
     EXPECT_EQ(source.schema.rules.Events + current.schema.rules.Events, 0);
+
+    // Saving and restoring still keep OIDs: the destination's own row of that OID is used.
+    Archive backup(Path("backup.mdb"));
+    backup.Exec("INSERT INTO Customers (OID, Codice) VALUES (2, 'Z2')");
+    Transfer(source, backup, "Sales", DbmsTransferMode::KeepOids);
+    EXPECT_EQ(backup.Rows("SELECT OID, Codice FROM Customers"), (QStringList{"2|Z2", "6|C6"}));
 }
 
 TEST_F(ImportTest, RowsNamingEachOtherPointAtEachOthersNewRows) {
     source.Exec("UPDATE Customers SET OID_Referrer = 8 - OID"); // 2 ↔ 6
     Transfer(source, current, "Sales", DbmsTransferMode::Import);
-    EXPECT_EQ(current.Rows("SELECT c.Code, r.Code FROM Customers c JOIN Customers r"
+    EXPECT_EQ(current.Rows("SELECT c.Codice, r.Codice FROM Customers c JOIN Customers r"
                            " ON r.OID = c.OID_Referrer ORDER BY 1"),
               (QStringList{"C2|C6", "C6|C2"}));
     EXPECT_EQ(current.Dangling(), 0);
@@ -404,10 +419,10 @@ TEST_F(ExportTest, APageWithAHeaderAndOneEscapedRowPerDataRow) {
 }
 
 TEST_F(ExportTest, FollowsTheFilterOrderChosenFieldsAndParentFields) {
-    DbmsExport(*shop.Open("Lines", "Quantity > 1", "Code DESC"), path, DbmsExportFormat::Html);
+    DbmsExport(*shop.Open("Lines", "Quantity > 1", "Codice DESC"), path, DbmsExportFormat::Html);
     const auto lines = Cells();
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], (QStringList{"Quantity", "Code", "Price", "Supplier"}));
+    EXPECT_EQ(lines[0], (QStringList{"Quantity", "Codice", "Price", "Supplier"}));
     EXPECT_EQ(lines[1], (QStringList{"2", "A2", "3,00", "Beta"}));
     EXPECT_EQ(lines[2], (QStringList{"3", "A1", "1.500.000,00", "Alfa"}));
 

@@ -161,6 +161,23 @@ TEST(ArchiveGeneratorRunTest, SameSeedMakesTheSameRows) {
     EXPECT_EQ(a.Out, b.Out);
 }
 
+TEST(ArchiveGeneratorRunTest, ARunKilledHalfWayLeavesNothingInTheWayOfTheNext) {
+    QTemporaryDir dir;
+    QProcess run;
+    run.start(TESSARIN_GEN_PATH, {"--customers", "200000", "--sales", "200000", dir.path()});
+    // Killed once the archive has its structure and default rows, while the rows come in.
+    QString out;
+    while (!out.contains("default rows") && run.waitForReadyRead(60000))
+        out += QString::fromUtf8(run.readAllStandardOutput());
+    ASSERT_TRUE(out.contains("default rows")) << out.toStdString();
+    run.kill();
+    run.waitForFinished();
+    EXPECT_FALSE(QFile::exists(dir.filePath("Tessarin.mdb")));
+
+    ASSERT_EQ(Generate(dir.path(), {"--customers", "5", "--sales", "5"}).ExitCode, 0);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Tessarin.mdb"});
+}
+
 TEST(ArchiveGeneratorRunTest, RefusesToOverwriteAnArchiveOrToRunOnBadNumbers) {
     QTemporaryDir dir;
     const QString path = dir.filePath("Tessarin.mdb");

@@ -1,0 +1,310 @@
+// The archive file when things go wrong: a commit refused by a reader or by a full disk, a
+// creation cut short, a file that may only be read, and letting go of the file at the end.
+#include "EngineTestSchema.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <optional>
+#include <sys/resource.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The Tipi rows as another program sees them on disk.
+QStringList StoredTipi(const QString& path) {
+    SQLite::Database check(path.toStdString(), SQLite::OPEN_READONLY);
+    SQLite::Statement st(check, "SELECT Descrizione FROM Tipi ORDER BY OID");
+    QStringList out;
+    while (st.executeStep())
+        out << QString::fromStdString(st.getColumn(0).getString());
+    return out;
+}
+
+QString Failure(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const DbmsError& e) {
+        return e.Description();
+    }
+    return "(no error)";
+}
+
+// Another program reading the archive, holding its read lock until it is dropped (the sqlite3
+// tool in the middle of a query).
+struct Reader {
+    explicit Reader(const QString& path) : Db(path.toStdString(), SQLite::OPEN_READONLY) {
+        Db.exec("BEGIN");
+        Db.execAndGet("SELECT COUNT(*) FROM Tipi");
+    }
+    SQLite::Database Db;
+};
+
+TEST(DbmsTransactions, AFailedWriteIsUndoneReportedWithItsCauseAndTheNextOneIsKept) {
+    struct Case {
+        const char* Name;
+        std::function<void(TestArchive&, std::optional<Reader>&)> Block, Unblock;
+        std::function<void(TestArchive&)> Write; // in the open transaction, until it fails
+        const char* Cause;
+    };
+    const Case cases[] = {
+        {"a reader holds the file at the commit",
+         [](TestArchive& a, std::optional<Reader>& reader) {
+             reader.emplace(a.Path());
+             a.storage->SetBusyTimeout(20);
+         },
+         [](TestArchive& a, std::optional<Reader>& reader) {
+             reader.reset();
+             a.storage->SetBusyTimeout(DbmsStorage::DefaultBusyTimeout);
+         },
+         [](TestArchive& a) {
+             a.Open("Tipi")->AddRow({{"Descrizione", "persa"}});
+             a.db->CommitTrans();
+         },
+         "in uso da un altro programma"},
+        {"the disk fills up",
+         [](TestArchive& a, std::optional<Reader>&) {
+             a.storage->Execute(
+                 QString("PRAGMA max_page_count = %1").arg(a.Scalar("PRAGMA page_count")));
+         },
+         [](TestArchive& a, std::optional<Reader>&) {
+             a.storage->Execute("PRAGMA max_page_count = 1000000");
+         },
+         [](TestArchive& a) {
+             auto tipi = a.Open("Tipi");
+             for (int i = 0; i < 10000; ++i)
+                 tipi->AddRow({{"Descrizione", "persa"}});
+         },
+         "il disco è pieno"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TestArchive a;
+        a.Create();
+        std::optional<Reader> reader;
+        a.db->BeginTrans();
+        c.Block(a, reader);
+        const QString error = Failure([&] { c.Write(a); });
+        EXPECT_TRUE(error.contains(c.Cause)) << error.toStdString();
+        EXPECT_TRUE(error.contains(a.Path())) << error.toStdString();
+        // The caller's own undo after the error neither fails nor hides it.
+        EXPECT_NO_THROW(a.db->Rollback());
+        EXPECT_EQ(a.storage->TransactionDepth(), 0);
+        c.Unblock(a, reader);
+
+        a.db->BeginTrans();
+        a.Open("Tipi")->AddRow({{"Descrizione", "salvata"}});
+        a.db->CommitTrans();
+        a.db.reset();
+        a.storage.reset();
+        EXPECT_EQ(StoredTipi(a.Path()), QStringList{"salvata"});
+    }
+}
+
+TEST(DbmsTransactions, WritesAfterTheDiskGaveUpTheTransactionAreNotHalfSaved) {
+    TestArchive a;
+    a.Create();
+    a.db->BeginTrans();
+    const OID sale = a.Open("Vendite")->AddRow({{"Note", "prima"}});
+    a.storage->Execute(QString("PRAGMA max_page_count = %1").arg(a.Scalar("PRAGMA page_count")));
+    // Each owned line is written in a transaction of its own inside the caller's.
+    auto lines = a.Open("Vendite", "OID = " + QString::number(sale))->GetReference("Righe");
+    EXPECT_THROW(for (int i = 0; i < 10000; ++i) lines->AddRow({{"Quantita", i}}), DbmsError);
+    // Room is made and the window tries again inside the same transaction: the commit must
+    // not save the second half alone, and says why.
+    a.storage->Execute("PRAGMA max_page_count = 1000000");
+    a.Open("Tipi")->AddRow({{"Descrizione", "dopo"}});
+    const QString error = Failure([&] { a.db->CommitTrans(); });
+    EXPECT_TRUE(error.startsWith("Le modifiche non sono state salvate")) << error.toStdString();
+    EXPECT_TRUE(error.contains("il disco è pieno")) << error.toStdString();
+    EXPECT_NO_THROW(a.db->Rollback());
+    a.Open("Tipi")->AddRow({{"Descrizione", "salvata"}});
+    a.db.reset();
+    a.storage.reset();
+    EXPECT_EQ(StoredTipi(a.Path()), QStringList{"salvata"});
+}
+
+TEST(DbmsTransactions, ABriefReaderOnlyDelaysTheCommit) {
+    TestArchive a;
+    a.Create();
+    Reader reader(a.Path());
+    std::thread letGo([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        reader.Db.exec("COMMIT");
+    });
+    a.db->BeginTrans();
+    a.Open("Tipi")->AddRow({{"Descrizione", "attesa"}});
+    EXPECT_NO_THROW(a.db->CommitTrans());
+    letGo.join();
+    EXPECT_EQ(StoredTipi(a.Path()), QStringList{"attesa"});
+}
+
+// A creation that dies half-way leaves nothing that blocks the next one.
+TEST(DbmsCreate, ACreationCutShortLeavesNoArchiveAndCanBeDoneAgain) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Tessarin.mdb");
+    auto create = [&](const std::function<void()>& onCreated) {
+        TestSchema schema;
+        schema.Table("Tipi").onStruct = [&](DbmsDataSource& ds, double, double, bool) {
+            ds.AddRow({{"Descrizione", "Base"}});
+            if (onCreated) onCreated();
+        };
+        auto storage = std::make_shared<DbmsStorage>();
+        storage->CreateFile(DbmsStorage::FormatSQLite, path, 0, 0);
+        storage->Open(DbmsStorage::FormatSQLite, path, 0, 0, nullptr, 5, 0, -1, -1, 0, -2);
+        DbmsEngine().DefineDatabase(schema, "test", nullptr, nullptr, 0)->Attach(storage);
+    };
+    // A file-size limit of nothing: the first write fails, as on a full disk.
+    {
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit none = old;
+        none.rlim_cur = 0;
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &none);
+        const QString error = Failure([&] { create({}); });
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, handler);
+        EXPECT_NE(error, "(no error)");
+    }
+    EXPECT_FALSE(QFile::exists(path));
+    // A failure of the table rules, and the program killed while they run.
+    EXPECT_NE(
+        Failure([&] { create([] { throw DbmsError(DbmsError::Generic, "regola fallita"); }); }),
+        "(no error)");
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_EXIT(create([] { std::_Exit(3); }), ::testing::ExitedWithCode(3), "");
+    EXPECT_FALSE(QFile::exists(path));
+
+    create({});
+    EXPECT_EQ(StoredTipi(path), QStringList{"Base"});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Tessarin.mdb"});
+}
+
+TEST(DbmsAttach, OpeningAnUnchangedArchiveWritesNothing) {
+    TestArchive a;
+    a.Create();
+    a.Open("Tipi")->AddRow({{"Descrizione", "uno"}});
+    a.db.reset();
+    a.storage.reset();
+    const QByteArray before = ReadAll(a.Path());
+    for (int i = 0; i < 2; ++i) {
+        a.Reopen();
+        EXPECT_EQ(a.Open("Tipi")->GetValue("Descrizione").toString(), "uno");
+        EXPECT_FALSE(a.storage->ReadOnly());
+    }
+    a.db.reset();
+    a.storage.reset();
+    EXPECT_EQ(ReadAll(a.Path()), before);
+}
+
+TEST(DbmsAttach, AReadOnlyArchiveOpensForReadingAndRefusesChangesByName) {
+    TestArchive a;
+    a.Create();
+    a.Open("Tipi")->AddRow({{"Descrizione", "uno"}});
+    a.db.reset();
+    a.storage.reset();
+    const QByteArray before = ReadAll(a.Path());
+
+    a.storage = std::make_shared<DbmsStorage>();
+    a.storage->OpenReadOnly(DbmsStorage::FormatSQLite, a.Path());
+    EXPECT_TRUE(a.storage->ReadOnly());
+    EXPECT_EQ(a.storage->ReadOnlyWarning(),
+              QString("L'archivio %1 è aperto in sola lettura: le modifiche non potranno essere "
+                      "salvate.")
+                  .arg(a.Path()));
+    a.db = a.engine.DefineDatabase(a.schema, "test", nullptr, nullptr, 0);
+    a.db->Attach(a.storage);
+    auto tipi = a.Open("Tipi");
+    EXPECT_EQ(tipi->GetValue("Descrizione").toString(), "uno");
+    const QString refused =
+        QString("Impossibile salvare le modifiche: l'archivio %1 è aperto in sola lettura")
+            .arg(a.Path());
+    const std::function<void()> writes[] = {
+        [&] {
+            tipi->AddRow({{"Descrizione", "due"}});
+        },
+        [&] {
+            tipi->SetValue("Descrizione", "cambiata");
+            tipi->Update();
+        },
+        [&] { tipi->Delete(); },
+        [&] { a.db->Item("Tipi")->CreateSelectionSet()->Save("Mie"); },
+    };
+    for (const auto& write : writes) {
+        EXPECT_EQ(Failure(write), refused);
+        tipi->CancelUpdate();
+    }
+    // A structure that would have to change cannot be brought up to date.
+    a.schema.Table("Tipi").SetVersion(2.0);
+    a.db = a.engine.DefineDatabase(a.schema, "test", nullptr, nullptr, 0);
+    EXPECT_TRUE(Failure([&] { a.db->Attach(a.storage); }).contains(a.Path()));
+    tipi.reset();
+    a.db.reset();
+    a.storage.reset();
+    EXPECT_EQ(ReadAll(a.Path()), before);
+}
+
+TEST(DbmsAttach, AFileOrFolderWithoutWritePermissionOpensReadOnly) {
+    if (geteuid() == 0) GTEST_SKIP() << "root may write whatever the permissions say";
+    TestArchive a;
+    a.Create();
+    a.db.reset();
+    a.storage.reset();
+    const auto writable = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    const struct {
+        QString Path;
+        QFileDevice::Permissions Locked, Unlocked;
+    } cases[] = {
+        {a.Path(), QFileDevice::ReadOwner, QFileDevice::ReadOwner | QFileDevice::WriteOwner},
+        {a.dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner, writable},
+    };
+    for (const auto& c : cases) {
+        QFile::setPermissions(c.Path, c.Locked);
+        a.Reopen();
+        EXPECT_TRUE(a.storage->ReadOnly()) << c.Path.toStdString();
+        a.db.reset();
+        a.storage.reset();
+        QFile::setPermissions(c.Path, c.Unlocked);
+    }
+}
+
+TEST(DbmsStorage, DroppingTheEngineObjectsClosesTheFile) {
+    auto openFiles = [] {
+        QStringList targets;
+        for (const QString& fd : QDir("/proc/self/fd").entryList(QDir::Files | QDir::System))
+            targets << QFile::symLinkTarget("/proc/self/fd/" + fd);
+        return targets;
+    };
+    TestArchive a;
+    a.Create();
+    std::weak_ptr<DbmsStorage> storage = a.storage;
+    {
+        auto persone = a.Open("Persone", {}, "Nome");
+        a.db->BeginTrans();
+        for (int i = 0; i < 300; ++i)
+            persone->AddRow({{"Nome", QString::number(i)}});
+        a.db->CommitTrans();
+        auto halfRead = a.Open("Persone");
+        halfRead->OIDAt(10);
+        auto vendite = a.Open("Vendite");
+        vendite->AddRow({{"Note", "una"}});
+        auto righe = vendite->GetReference("Righe");
+        auto copy = halfRead->Clone();
+        EXPECT_TRUE(openFiles().contains(a.Path()));
+    }
+    a.db.reset();
+    a.storage.reset();
+    EXPECT_TRUE(storage.expired());
+    EXPECT_FALSE(openFiles().contains(a.Path()));
+}
+
+} // namespace
