@@ -5,6 +5,7 @@
 #include "DbmsDataSource.h"
 #include "DbmsEngine.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <functional>
 #include <map>
@@ -24,7 +25,7 @@ public:
 
     QString TableName() const override { return m_name; }
     void DefineIdentity(DbmsTableIdentity& id) override {
-        id.SetCaption("Tabella " + m_name);
+        id.SetCaption(caption.isEmpty() ? "Tabella " + m_name : caption);
         if (!m_parent.isEmpty()) {
             id.SetParentTable(m_parent);
             id.SetChildListCaption("Elenco " + m_name);
@@ -38,18 +39,24 @@ public:
     void SetVersion(double v) { m_version = v; }
 
     std::function<void(DbmsDataSource&, double, double, bool)> onStruct;
+    QString caption;
     std::function<void(DbmsDataSource&)> onNewRow;
+    std::function<void(DbmsDataSource&)> onUpdateRow; // not logged: every store runs it
     std::function<void(DbmsDataSource&, const QString&)> onField;
     std::function<void(DbmsDataSource&, const QString&, OID, bool)> onReference;
     EventLog* log = nullptr;
 
     void OnUpdatedTableStruct(DbmsDataSource& ds, double cur, double old, bool created) override {
-        if (log) log->Add(QString("%1.Struct(%2,%3,%4)").arg(m_name).arg(cur).arg(old).arg(created));
+        if (log)
+            log->Add(QString("%1.Struct(%2,%3,%4)").arg(m_name).arg(cur).arg(old).arg(created));
         if (onStruct) onStruct(ds, cur, old, created);
     }
     void OnNewRow(DbmsDataSource& ds) override {
         if (log) log->Add(m_name + ".NewRow");
         if (onNewRow) onNewRow(ds);
+    }
+    void OnUpdateRow(DbmsDataSource& ds) override {
+        if (onUpdateRow) onUpdateRow(ds);
     }
     void OnUpdateField(DbmsDataSource& ds, const QString& f) override {
         if (log) log->Add(m_name + ".Field(" + f + ")");
@@ -98,6 +105,39 @@ struct TestArchive {
         return db->Item(table)->OpenDataSource(filter, order);
     }
     qint64 Scalar(const QString& sql);
+    qint64 Count(const QString& from) { return Scalar("SELECT COUNT(*) FROM " + from); }
+    void Close() { // lets go of the file
+        db.reset();
+        storage.reset();
+    }
 };
 
-inline QVariant M(double v) { return QVariant::fromValue(Money::FromDouble(v)); }
+inline QVariant M(double v) {
+    return QVariant::fromValue(Money::FromDouble(v));
+}
+
+// The error an action raises; code 0 and "(no error)" when it raises none.
+inline DbmsError Raised(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const DbmsError& e) {
+        return e;
+    }
+    return DbmsError(0, "(no error)");
+}
+
+inline QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Stops a long operation at its n-th step, as the progress window's stop button does.
+struct StopAfter : itfProgress {
+    explicit StopAfter(qint64 steps) : Steps(steps) {}
+    void OnStart(const QString&, qint64 max) override { Started = max; }
+    void OnProgress(const QString&, qint64 pos, bool& go) override { go = (Last = pos) < Steps; }
+    void OnEnd(const QString&) override { Ended = true; }
+    void OnStopped(bool&) override {}
+    qint64 Steps, Started = -1, Last = 0;
+    bool Ended = false;
+};
