@@ -14,11 +14,6 @@
 
 namespace {
 
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // The Tipi rows as another program sees them on disk.
 QStringList StoredTipi(const QString& path) {
     SQLite::Database check(path.toStdString(), SQLite::OPEN_READONLY);
@@ -30,13 +25,14 @@ QStringList StoredTipi(const QString& path) {
 }
 
 QString Failure(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const DbmsError& e) {
-        return e.Description();
-    }
-    return "(no error)";
+    return Raised(action).Description();
 }
+
+class ArchiveFile : public ::testing::Test {
+protected:
+    void SetUp() override { a.Create(); }
+    TestArchive a;
+};
 
 // Another program reading the archive, holding its read lock until it is dropped (the sqlite3
 // tool in the middle of a query).
@@ -103,15 +99,12 @@ TEST(DbmsTransactions, AFailedWriteIsUndoneReportedWithItsCauseAndTheNextOneIsKe
         a.db->BeginTrans();
         a.Open("Tipi")->AddRow({{"Descrizione", "salvata"}});
         a.db->CommitTrans();
-        a.db.reset();
-        a.storage.reset();
+        a.Close();
         EXPECT_EQ(StoredTipi(a.Path()), QStringList{"salvata"});
     }
 }
 
-TEST(DbmsTransactions, WritesAfterTheDiskGaveUpTheTransactionAreNotHalfSaved) {
-    TestArchive a;
-    a.Create();
+TEST_F(ArchiveFile, WritesAfterTheDiskGaveUpTheTransactionAreNotHalfSaved) {
     a.db->BeginTrans();
     const OID sale = a.Open("Vendite")->AddRow({{"Note", "prima"}});
     a.storage->Execute(QString("PRAGMA max_page_count = %1").arg(a.Scalar("PRAGMA page_count")));
@@ -127,14 +120,11 @@ TEST(DbmsTransactions, WritesAfterTheDiskGaveUpTheTransactionAreNotHalfSaved) {
     EXPECT_TRUE(error.contains("il disco è pieno")) << error.toStdString();
     EXPECT_NO_THROW(a.db->Rollback());
     a.Open("Tipi")->AddRow({{"Descrizione", "salvata"}});
-    a.db.reset();
-    a.storage.reset();
+    a.Close();
     EXPECT_EQ(StoredTipi(a.Path()), QStringList{"salvata"});
 }
 
-TEST(DbmsTransactions, ABriefReaderOnlyDelaysTheCommit) {
-    TestArchive a;
-    a.Create();
+TEST_F(ArchiveFile, ABriefReaderOnlyDelaysTheCommit) {
     Reader reader(a.Path());
     std::thread letGo([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
@@ -189,29 +179,22 @@ TEST(DbmsCreate, ACreationCutShortLeavesNoArchiveAndCanBeDoneAgain) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Tessarin.mdb"});
 }
 
-TEST(DbmsAttach, OpeningAnUnchangedArchiveWritesNothing) {
-    TestArchive a;
-    a.Create();
+TEST_F(ArchiveFile, OpeningAnUnchangedArchiveWritesNothing) {
     a.Open("Tipi")->AddRow({{"Descrizione", "uno"}});
-    a.db.reset();
-    a.storage.reset();
+    a.Close();
     const QByteArray before = ReadAll(a.Path());
     for (int i = 0; i < 2; ++i) {
         a.Reopen();
         EXPECT_EQ(a.Open("Tipi")->GetValue("Descrizione").toString(), "uno");
         EXPECT_FALSE(a.storage->ReadOnly());
     }
-    a.db.reset();
-    a.storage.reset();
+    a.Close();
     EXPECT_EQ(ReadAll(a.Path()), before);
 }
 
-TEST(DbmsAttach, AReadOnlyArchiveOpensForReadingAndRefusesChangesByName) {
-    TestArchive a;
-    a.Create();
+TEST_F(ArchiveFile, AReadOnlyArchiveOpensForReadingAndRefusesChangesByName) {
     a.Open("Tipi")->AddRow({{"Descrizione", "uno"}});
-    a.db.reset();
-    a.storage.reset();
+    a.Close();
     const QByteArray before = ReadAll(a.Path());
 
     a.storage = std::make_shared<DbmsStorage>();
@@ -248,17 +231,13 @@ TEST(DbmsAttach, AReadOnlyArchiveOpensForReadingAndRefusesChangesByName) {
     a.db = a.engine.DefineDatabase(a.schema, "test", nullptr, nullptr, 0);
     EXPECT_TRUE(Failure([&] { a.db->Attach(a.storage); }).contains(a.Path()));
     tipi.reset();
-    a.db.reset();
-    a.storage.reset();
+    a.Close();
     EXPECT_EQ(ReadAll(a.Path()), before);
 }
 
-TEST(DbmsAttach, AFileOrFolderWithoutWritePermissionOpensReadOnly) {
+TEST_F(ArchiveFile, AFileOrFolderWithoutWritePermissionOpensReadOnly) {
     if (geteuid() == 0) GTEST_SKIP() << "root may write whatever the permissions say";
-    TestArchive a;
-    a.Create();
-    a.db.reset();
-    a.storage.reset();
+    a.Close();
     const auto writable = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
     const struct {
         QString Path;
@@ -271,8 +250,7 @@ TEST(DbmsAttach, AFileOrFolderWithoutWritePermissionOpensReadOnly) {
         QFile::setPermissions(c.Path, c.Locked);
         a.Reopen();
         EXPECT_TRUE(a.storage->ReadOnly()) << c.Path.toStdString();
-        a.db.reset();
-        a.storage.reset();
+        a.Close();
         QFile::setPermissions(c.Path, c.Unlocked);
     }
 }
@@ -301,8 +279,7 @@ TEST(DbmsStorage, DroppingTheEngineObjectsClosesTheFile) {
         auto copy = halfRead->Clone();
         EXPECT_TRUE(openFiles().contains(a.Path()));
     }
-    a.db.reset();
-    a.storage.reset();
+    a.Close();
     EXPECT_TRUE(storage.expired());
     EXPECT_FALSE(openFiles().contains(a.Path()));
 }

@@ -1,32 +1,21 @@
 // Grid layouts kept in a real INI file, and the fields they make a grid show.
 
 #include "DbmsGridLayout.h"
-#include "DbmsDataSource.h"
-#include "DbmsEngine.h"
+#include "EngineTestSchema.h"
 
-#include <QFile>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
 
-class SociDef : public itfDefTable, public itfSetData {
-public:
-    QString TableName() const override { return "Soci"; }
-    void DefineIdentity(DbmsTableIdentity&) override {}
-    void DefineStructure(DbmsColumns& c, DbmsIndexes&, DbmsReferences& r) override {
-        c.AddField("Codice", DbmsType::Text, 10);
-        c.AddField("Punti", DbmsType::Integer, 0);
-        r.AddReference("Padrino", "Soci", false, false, "Codice", "");
-    }
-    itfSetData* DefineDefaultData() override { return this; }
-};
-
 class SociDb : public itfDefDatabase {
 public:
     bool Define(DbmsDefinition& def) override {
-        def.AddTable(std::make_shared<SociDef>());
+        def.AddTable(std::make_shared<TestTable>("Soci", [](auto& c, auto&, auto& r) {
+            c.AddField("Codice", DbmsType::Text, 10);
+            c.AddField("Punti", DbmsType::Integer, 0);
+            r.AddReference("Padrino", "Soci", false, false, "Codice", "");
+        }));
         return true;
     }
 };

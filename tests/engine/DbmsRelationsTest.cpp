@@ -163,21 +163,13 @@ TEST_F(RelationsTest, ManyRowsLinkedThroughACollectionOpenWhole) {
 TEST_F(RelationsTest, OpeningRefusesUnknownEntriesAndMissingRows) {
     auto prodotti = At("Prodotti", p1);
     for (int number : {0, 2, -1}) {
-        try {
-            DbmsOpenRelated(*prodotti, Kind::Container, number);
-            FAIL() << "entry " << number << " does not exist";
-        } catch (const DbmsError& e) {
-            EXPECT_EQ(e.Code(), DbmsError::UnknownReference);
-            EXPECT_TRUE(e.Description().contains("Prodotti")) << e.Description().toStdString();
-        }
+        const DbmsError e = Raised([&] { DbmsOpenRelated(*prodotti, Kind::Container, number); });
+        EXPECT_EQ(e.Code(), DbmsError::UnknownReference) << number;
+        EXPECT_TRUE(e.Description().contains("Prodotti")) << e.Description().toStdString();
     }
     auto none = a.Open("Prodotti", "Codice = 'X'");
-    try {
-        DbmsOpenRelated(*none, Kind::Reference, 1);
-        FAIL() << "no current row";
-    } catch (const DbmsError& e) {
-        EXPECT_EQ(e.Code(), DbmsError::NoCurrentRow);
-    }
+    EXPECT_EQ(Raised([&] { DbmsOpenRelated(*none, Kind::Reference, 1); }).Code(),
+              DbmsError::NoCurrentRow);
 }
 
 TEST_F(RelationsTest, BusyWhileTheCurrentRowHasUnstoredChanges) {

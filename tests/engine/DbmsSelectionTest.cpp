@@ -1,12 +1,9 @@
 // Selection sets over a real archive file: what is stored in _Selections, how the conditions
 // combine, and that they filter the rows they say.
 
-#include "DbmsDataSource.h"
-#include "DbmsEngine.h"
 #include "DbmsSelectionSet.h"
+#include "EngineTestSchema.h"
 
-#include <QTemporaryDir>
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -14,33 +11,16 @@ namespace {
 using Items = std::vector<DbmsSelectionItem>;
 using Kind = DbmsSelectionSet::Kind;
 
-class Table : public itfDefTable, public itfSetData {
-public:
-    using Structure = std::function<void(DbmsColumns&, DbmsReferences&)>;
-    Table(QString name, Structure structure)
-        : m_name(std::move(name)), m_structure(std::move(structure)) {}
-    QString TableName() const override { return m_name; }
-    void DefineIdentity(DbmsTableIdentity&) override {}
-    void DefineStructure(DbmsColumns& c, DbmsIndexes&, DbmsReferences& r) override {
-        m_structure(c, r);
-    }
-    itfSetData* DefineDefaultData() override { return this; }
-
-private:
-    QString m_name;
-    Structure m_structure;
-};
-
 class TestDb : public itfDefDatabase {
 public:
     bool Define(DbmsDefinition& def) override {
-        def.AddTable(std::make_shared<Table>("Clienti", [](DbmsColumns& c, DbmsReferences&) {
+        def.AddTable(std::make_shared<TestTable>("Clienti", [](auto& c, auto&, auto&) {
             c.AddField("Codice", DbmsType::Text, 10);
             c.AddField("Descrizione", DbmsType::Text, 60);
             c.AddField("Punti", DbmsType::Integer, 0);
             c.AddField("Iscrizione", DbmsType::Date, 0);
         }));
-        def.AddTable(std::make_shared<Table>("Vendite", [](DbmsColumns& c, DbmsReferences& r) {
+        def.AddTable(std::make_shared<TestTable>("Vendite", [](auto& c, auto&, auto& r) {
             c.AddField("Data", DbmsType::Date, 0);
             c.AddField("Importo", DbmsType::Money, 0);
             r.AddReference("Cliente", "Clienti", false, false, "Codice", "Descrizione");
@@ -197,12 +177,7 @@ TEST_F(DbmsSelectionTest, BadConditionsAreRefusedAndNeverStored) {
     const Items good = {{"Punti > 10", true}};
     auto set = Set("Clienti", Kind::Predefined, good);
     const auto code = [&](const QString& condition) {
-        try {
-            set->SetItems({{"Punti < 5", true}, {condition, true}});
-        } catch (const DbmsError& e) {
-            return e.Code();
-        }
-        return 0;
+        return Raised([&] { set->SetItems({{"Punti < 5", true}, {condition, true}}); }).Code();
     };
     EXPECT_EQ(code("Punti >"), DbmsError::FilterSyntax);
     EXPECT_EQ(code("Descrizione = 'O'Brien'"), DbmsError::FilterSyntax); // quote not doubled

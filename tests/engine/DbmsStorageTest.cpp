@@ -6,20 +6,15 @@
 
 namespace {
 
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
+int ErrorCode(const std::function<void()>& action) {
+    return Raised(action).Code();
 }
 
-int ErrorCode(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const DbmsError& e) {
-        return e.Code();
-    }
-    return 0;
-}
+class Structure : public ::testing::Test {
+protected:
+    void SetUp() override { a.Create(); }
+    TestArchive a;
+};
 
 TEST(DbmsStorage, RefusesForeignFilesWithoutTouchingThem) {
     QTemporaryDir dir;
@@ -38,7 +33,11 @@ TEST(DbmsStorage, RefusesForeignFilesWithoutTouchingThem) {
     DbmsStorage s;
     EXPECT_EQ(ErrorCode([&] { s.Open(3, text); }), DbmsError::FileNotArchive);
     EXPECT_EQ(ErrorCode([&] { s.Open(3, foreign); }), DbmsError::FileNotOurs);
-    EXPECT_EQ(ErrorCode([&] { s.Open(3, dir.filePath("missing.mdb")); }), DbmsError::FileOpen);
+    // Errors carry the object error base and an Italian text.
+    const DbmsError missing = Raised([&] { s.Open(3, dir.filePath("missing.mdb")); });
+    EXPECT_EQ(missing.Number(), 0x80040000LL + DbmsError::FileOpen);
+    EXPECT_TRUE(missing.Description().startsWith("Archivio non trovato"));
+    EXPECT_EQ(ErrorCode([&] { s.Open(3, "/nonexistent/Tessarin.mdb"); }), DbmsError::FileOpen);
     EXPECT_EQ(ErrorCode([&] { s.CreateFile(3, text); }), DbmsError::FileExists);
     EXPECT_EQ(ErrorCode([&] { s.Open(7, text); }), DbmsError::FileOpen);
     EXPECT_FALSE(s.IsOpen());
@@ -46,20 +45,7 @@ TEST(DbmsStorage, RefusesForeignFilesWithoutTouchingThem) {
     EXPECT_EQ(ReadAll(foreign), foreignBefore);
 }
 
-TEST(DbmsStorage, ErrorsCarryTheObjectErrorBaseAndAnItalianText) {
-    DbmsStorage s;
-    try {
-        s.Open(3, "/nonexistent/Tessarin.mdb");
-        FAIL();
-    } catch (const DbmsError& e) {
-        EXPECT_EQ(e.Number(), 0x80040000LL + DbmsError::FileOpen);
-        EXPECT_TRUE(e.Description().startsWith("Archivio non trovato"));
-    }
-}
-
-TEST(DbmsStorage, NestedTransactionsRollBackOnlyTheirOwnPart) {
-    TestArchive a;
-    a.Create();
+TEST_F(Structure, NestedTransactionsRollBackOnlyTheirOwnPart) {
     auto tipi = a.Open("Tipi");
     a.db->BeginTrans();
     tipi->AddRow({{"Descrizione", "tenuto"}});
@@ -67,13 +53,11 @@ TEST(DbmsStorage, NestedTransactionsRollBackOnlyTheirOwnPart) {
     tipi->AddRow({{"Descrizione", "scartato"}});
     a.db->Rollback();
     a.db->CommitTrans();
-    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Tipi"), 1);
-    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Tipi WHERE Descrizione = 'tenuto'"), 1);
+    EXPECT_EQ(a.Count("Tipi"), 1);
+    EXPECT_EQ(a.Count("Tipi WHERE Descrizione = 'tenuto'"), 1);
 }
 
-TEST(DbmsStorage, AStatementThatFailedOnceWorksAgain) {
-    TestArchive a;
-    a.Create();
+TEST_F(Structure, AStatementThatFailedOnceWorksAgain) {
     auto tipi = a.Open("Tipi");
     const OID row = tipi->AddRow({{"Descrizione", "prima"}});
     a.storage->Execute("CREATE TRIGGER guasto BEFORE UPDATE ON Tipi "
@@ -87,7 +71,7 @@ TEST(DbmsStorage, AStatementThatFailedOnceWorksAgain) {
     tipi->Locate(row);
     tipi->SetValue("Descrizione", "seconda");
     EXPECT_NO_THROW(tipi->Update());
-    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Tipi WHERE Descrizione = 'seconda'"), 1);
+    EXPECT_EQ(a.Count("Tipi WHERE Descrizione = 'seconda'"), 1);
 }
 
 TEST(DbmsAttach, CreatesTablesOnceAndCallsTheirRules) {
@@ -101,26 +85,22 @@ TEST(DbmsAttach, CreatesTablesOnceAndCallsTheirRules) {
     a.Create();
     EXPECT_EQ(log.Lines, (QStringList{"Tipi.Struct(1,0,1)", "Tipi.NewRow",
                                       "Tipi.Field(Descrizione)", "Persone.Struct(1,0,1)"}));
-    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Tipi"), 1);
+    EXPECT_EQ(a.Count("Tipi"), 1);
     // The link tables and reference columns of the file format exist.
-    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM sqlite_master WHERE name IN "
-                       "('Vendite__Righe','Vendite__Tags')"),
+    EXPECT_EQ(a.Count("sqlite_master WHERE name IN "
+                      "('Vendite__Righe','Vendite__Tags')"),
               2);
-    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM pragma_table_info('Righe') WHERE name='OID_Prodotti'"),
-              1);
-    EXPECT_EQ(
-        a.Scalar("SELECT COUNT(*) FROM pragma_table_info('Vendite') WHERE name='OID_Persona'"), 1);
+    EXPECT_EQ(a.Count("pragma_table_info('Righe') WHERE name='OID_Prodotti'"), 1);
+    EXPECT_EQ(a.Count("pragma_table_info('Vendite') WHERE name='OID_Persona'"), 1);
 
     log.Lines.clear();
     a.Reopen();
     EXPECT_TRUE(log.Lines.isEmpty());
-    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Tipi"), 1);
+    EXPECT_EQ(a.Count("Tipi"), 1);
     EXPECT_EQ(a.db->State(), DbmsDatabase::StateOpen);
 }
 
-TEST(DbmsAttach, UpgradesAnOlderTableAndAddsMissingColumns) {
-    TestArchive a;
-    a.Create();
+TEST_F(Structure, UpgradesAnOlderTableAndAddsMissingColumns) {
     a.Open("Persone")->AddRow({{"Codice", "A1"}, {"Nome", "Anna"}});
     EventLog log;
     a.schema.Table("Persone").log = &log;
@@ -134,9 +114,7 @@ TEST(DbmsAttach, UpgradesAnOlderTableAndAddsMissingColumns) {
     EXPECT_TRUE(log.Lines.isEmpty());
 }
 
-TEST(DbmsAttach, AFailedUpgradeLeavesTheFileAsItWas) {
-    TestArchive a;
-    a.Create();
+TEST_F(Structure, AFailedUpgradeLeavesTheFileAsItWas) {
     a.Open("Persone")->AddRow({{"Codice", "A1"}, {"Nome", "Anna"}});
     a.schema.Table("Persone").SetVersion(2.0);
     a.schema.Table("Persone").onStruct = [](DbmsDataSource& ds, double, double, bool) {
@@ -153,9 +131,7 @@ TEST(DbmsAttach, AFailedUpgradeLeavesTheFileAsItWas) {
               1.0);
 }
 
-TEST(DbmsAttach, TablesAndFieldsAreListedWithTheirTypeCodes) {
-    TestArchive a;
-    a.Create();
+TEST_F(Structure, TablesAndFieldsAreListedWithTheirTypeCodes) {
     std::vector<QString> names;
     for (auto& t : a.db->Tables())
         names.push_back(t->Name());
@@ -172,9 +148,7 @@ TEST(DbmsAttach, TablesAndFieldsAreListedWithTheirTypeCodes) {
     EXPECT_TRUE(ds->FieldInfo("OID_Prodotti")->Excluded);
 }
 
-TEST(DbmsAttach, StoredStructureOpensWithoutTheDefinition) {
-    TestArchive a;
-    a.Create();
+TEST_F(Structure, StoredStructureOpensWithoutTheDefinition) {
     a.Open("Persone")->AddRow({{"Codice", "A1"}, {"Punti", 7}});
     a.db.reset();
     auto stored = a.engine.OpenDatabase(a.storage);
@@ -183,9 +157,7 @@ TEST(DbmsAttach, StoredStructureOpensWithoutTheDefinition) {
     EXPECT_EQ(stored->Tables().size(), 5u);
 }
 
-TEST(DbmsCurrency, MainAndConversionCurrency) {
-    TestArchive a;
-    a.Create();
+TEST_F(Structure, MainAndConversionCurrency) {
     EXPECT_EQ(a.db->MainCurrency()->Name(), "Euro");
     a.db->SetConversionCurrency(a.engine.NewLiraCurrency());
     EXPECT_EQ(a.db->ConversionCurrency()->Name(), "Lire");
