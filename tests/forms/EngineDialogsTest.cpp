@@ -37,10 +37,9 @@ using Items = std::vector<DbmsSelectionItem>;
 TEST_F(EngineDialogsTest, PredefinedSelectionsAreTickedEditedAndStoredUnderTheSetsName) {
     auto set = Set();
     set->SetItems({{"Punti > 100", true}, {"Attivo = True", false}, {"Nome Like 'A*'", true}});
-    prompter.Dialog([&](QDialog& d) {
+    OnWindow([&](QDialog& d) {
         EXPECT_EQ(d.objectName(), "DbmsPredefinedSelections");
         EXPECT_EQ(d.windowTitle(), "Selezioni predefinite");
-        ShowWindow(d);
         auto* list = Child<QListWidget>(d, "lstSelezioni");
         EXPECT_EQ(d.focusWidget(), list);
         EXPECT_EQ(Texts(list), QStringList({"Punti > 100", "Attivo = True", "Nome Like 'A*'"}));
@@ -57,30 +56,25 @@ TEST_F(EngineDialogsTest, PredefinedSelectionsAreTickedEditedAndStoredUnderTheSe
         Press(d, Qt::Key_F2);
         EXPECT_EQ(Texts(list), QStringList({"Punti > 100", "Attivo = False", "Codice = 'C1'"}));
         Press(d, Qt::Key_Return);
-        return d.result();
     });
     // Ins: a condition the table cannot use is refused, the window stays until it is right.
-    prompter.Dialog([&](QDialog& d) {
+    OnWindow([&](QDialog& d) {
         EXPECT_EQ(d.objectName(), "DbmsConditionEditor");
-        ShowWindow(d);
         QTest::keyClicks(Child<QLineEdit>(d, "txtCondizione"), "Codice = 'C1");
         Press(d, Qt::Key_Return);
         EXPECT_TRUE(d.isVisible());
         EXPECT_TRUE(prompter.LastMessage().Text.startsWith("Condizione non valida:\n\n"));
         QTest::keyClicks(Child<QLineEdit>(d, "txtCondizione"), "'");
         Press(d, Qt::Key_Return);
-        return d.result();
     });
     prompter.Answer(PromptAnswer::Ok);
     // F2: the condition is changed in place.
-    prompter.Dialog([](QDialog& d) {
-        ShowWindow(d);
+    OnWindow([](QDialog& d) {
         auto* text = Child<QLineEdit>(d, "txtCondizione");
         EXPECT_EQ(text->text(), "Attivo = True");
         text->selectAll();
         QTest::keyClicks(text, "Attivo = False");
         Press(d, Qt::Key_Return);
-        return d.result();
     });
 
     EXPECT_TRUE(FormService().ShowPredefinedSelections(nullptr, *set, "Selezioni predefinite"));
@@ -95,18 +89,14 @@ TEST_F(EngineDialogsTest, PredefinedSelectionsAreTickedEditedAndStoredUnderTheSe
 TEST_F(EngineDialogsTest, CancelledPredefinedSelectionsChangeNothing) {
     auto set = Set();
     set->SetItems({{"Punti > 100", true}});
-    prompter.Dialog([](QDialog& d) {
-        ShowWindow(d);
+    OnWindow([](QDialog& d) {
         Press(d, Qt::Key_Space);
         Press(d, Qt::Key_Insert);
         Press(d, Qt::Key_Escape);
-        return d.result();
     });
-    prompter.Dialog([](QDialog& d) { // the condition window, cancelled too
-        ShowWindow(d);
+    OnWindow([](QDialog& d) { // the condition window, cancelled too
         QTest::keyClicks(Child<QLineEdit>(d, "txtCondizione"), "Punti < 5");
         Press(d, Qt::Key_Escape);
-        return d.result();
     });
     EXPECT_FALSE(FormService().ShowPredefinedSelections(nullptr, *set, "Selezioni predefinite"));
     EXPECT_EQ(set->Items(), Items({{"Punti > 100", true}}));
@@ -114,17 +104,13 @@ TEST_F(EngineDialogsTest, CancelledPredefinedSelectionsChangeNothing) {
 
     // A set without a name keeps the conditions in memory only.
     auto unnamed = Set(QString());
-    prompter.Dialog([](QDialog& d) {
-        ShowWindow(d);
+    OnWindow([](QDialog& d) {
         Press(d, Qt::Key_Insert);
         Press(d, Qt::Key_Return);
-        return d.result();
     });
-    prompter.Dialog([](QDialog& d) {
-        ShowWindow(d);
+    OnWindow([](QDialog& d) {
         QTest::keyClicks(Child<QLineEdit>(d, "txtCondizione"), "Punti < 5");
         Press(d, Qt::Key_Return);
-        return d.result();
     });
     EXPECT_TRUE(FormService().ShowPredefinedSelections(nullptr, *unnamed, "Selezioni"));
     EXPECT_EQ(unnamed->Condition(), "(Punti < 5)");
@@ -134,10 +120,9 @@ TEST_F(EngineDialogsTest, CancelledPredefinedSelectionsChangeNothing) {
 TEST_F(EngineDialogsTest, FieldSequenceGivesTheShownFieldsInTheirNewOrder) {
     auto ds = archive.Open("Articoli");
     QString sequence = "descrizione, Codice,Nessuno";
-    prompter.Dialog([](QDialog& d) {
+    OnWindow([](QDialog& d) {
         EXPECT_EQ(d.objectName(), "DbmsFieldSequence");
         EXPECT_EQ(d.windowTitle(), "Sequenza di Visualizzazione Campi");
-        ShowWindow(d);
         auto* shown = Child<QListWidget>(d, "lstShown");
         auto* available = Child<QListWidget>(d, "lstAvailable");
         EXPECT_EQ(Texts(shown), QStringList({"Descrizione", "Codice"}));
@@ -150,7 +135,6 @@ TEST_F(EngineDialogsTest, FieldSequenceGivesTheShownFieldsInTheirNewOrder) {
         EXPECT_EQ(Texts(shown), QStringList({"Codice", "Prezzo", "Descrizione"}));
         Child<QPushButton>(d, "cmdDown")->click();
         Press(d, Qt::Key_Return);
-        return d.result();
     });
     EXPECT_TRUE(FormService().ShowFieldSequence(nullptr, *ds, "Sequenza di Visualizzazione Campi",
                                                 sequence));
@@ -160,8 +144,7 @@ TEST_F(EngineDialogsTest, FieldSequenceGivesTheShownFieldsInTheirNewOrder) {
 TEST_F(EngineDialogsTest, FieldSequenceStartsFromAllFieldsAndRefusesAnEmptyOne) {
     auto ds = archive.Open("Righe");
     QString sequence;
-    prompter.Dialog([&](QDialog& d) {
-        ShowWindow(d);
+    OnWindow([&](QDialog& d) {
         auto* shown = Child<QListWidget>(d, "lstShown");
         // No sequence: everything a grid can show, in the data source's order.
         EXPECT_EQ(Texts(shown), QStringList({"Quantita", "Importo", "Data", "Note", "Cliente",
@@ -172,7 +155,6 @@ TEST_F(EngineDialogsTest, FieldSequenceStartsFromAllFieldsAndRefusesAnEmptyOne) 
         EXPECT_TRUE(d.isVisible());
         EXPECT_EQ(prompter.LastMessage().Text, "Scegli almeno un campo da visualizzare.");
         Press(d, Qt::Key_Escape);
-        return d.result();
     });
     prompter.Answer(PromptAnswer::Ok);
     EXPECT_FALSE(FormService().ShowFieldSequence(nullptr, *ds, "Campi", sequence));

@@ -21,16 +21,14 @@ protected:
 
 TEST_F(FieldEditorTest, AChangedValueIsStoredAndReported) {
     const QDateTime when(QDate(2024, 3, 15), QTime(9, 45));
-    prompter.Dialog([&](QDialog& d) {
+    OnWindow([&](QDialog& d) {
         EXPECT_EQ(d.objectName(), "DbmsFieldEditor");
         EXPECT_EQ(d.windowTitle(), "Data Iscrizione");
-        ShowWindow(d);
         auto* box = Child<QDateTimeEdit>(d, "DataIscrizione");
         EXPECT_EQ(d.focusWidget(), box);
         EXPECT_EQ(box->displayFormat(), "dd/MM/yyyy HH:mm");
         box->setDateTime(when);
         Press(d, Qt::Key_Return);
-        return d.result();
     });
     EXPECT_TRUE(FormService().ShowFieldEditor(nullptr, *ds, "DataIscrizione"));
     EXPECT_EQ(Stored("DataIscrizione"), "2024-03-15 09:45:00");
@@ -41,23 +39,19 @@ TEST_F(FieldEditorTest, AChangedValueIsStoredAndReported) {
 TEST_F(FieldEditorTest, AnEmptyDateIsTypedFromTheDayOnAndDelClearsIt) {
     ds->SetValue("DataIscrizione", QVariant());
     ds->Update();
-    prompter.Dialog([](QDialog& d) {
-        ShowWindow(d);
+    OnWindow([](QDialog& d) {
         auto* box = Child<QDateTimeEdit>(d, "DataIscrizione");
         EXPECT_EQ(box->text(), " ");
         QTest::keyClicks(box, "150320241030");
         Press(d, Qt::Key_Return);
-        return d.result();
     });
     EXPECT_TRUE(FormService().ShowFieldEditor(nullptr, *ds, "DataIscrizione"));
     EXPECT_EQ(Stored("DataIscrizione"), "2024-03-15 10:30:00");
 
-    prompter.Dialog([](QDialog& d) {
-        ShowWindow(d);
+    OnWindow([](QDialog& d) {
         Press(d, Qt::Key_Delete);
         EXPECT_EQ(Child<QDateTimeEdit>(d, "DataIscrizione")->text(), " ");
         Press(d, Qt::Key_Return);
-        return d.result();
     });
     EXPECT_TRUE(FormService().ShowFieldEditor(nullptr, *ds, "DataIscrizione"));
     EXPECT_FALSE(Stored("DataIscrizione").isValid());
@@ -66,13 +60,11 @@ TEST_F(FieldEditorTest, AnEmptyDateIsTypedFromTheDayOnAndDelClearsIt) {
 TEST_F(FieldEditorTest, OkWithoutAChangeOrEscReportNoChange) {
     for (int key : {int(Qt::Key_Return), int(Qt::Key_Escape)}) {
         SCOPED_TRACE(key);
-        prompter.Dialog([key](QDialog& d) {
-            ShowWindow(d);
+        OnWindow([key](QDialog& d) {
             auto* name = Child<QLineEdit>(d, "Nome");
             EXPECT_EQ(name->text(), "Anna Bianchi");
             if (key == Qt::Key_Escape) QTest::keyClicks(name, " (da scartare)");
             Press(d, key);
-            return d.result();
         });
         EXPECT_FALSE(FormService().ShowFieldEditor(nullptr, *ds, "Nome"));
         EXPECT_EQ(Stored("Nome"), "Anna Bianchi");
@@ -83,15 +75,13 @@ TEST_F(FieldEditorTest, OkWithoutAChangeOrEscReportNoChange) {
 
 TEST_F(FieldEditorTest, ARefusedRowKeepsTheWindowOpenAndACancelTakesTheValueBack) {
     ds->SetValue("Codice", ""); // the rules will refuse the row
-    prompter.Dialog([&](QDialog& d) {
-        ShowWindow(d);
+    OnWindow([&](QDialog& d) {
         QTest::keyClicks(Child<QLineEdit>(d, "Nome"), "!");
         Press(d, Qt::Key_Return);
         EXPECT_TRUE(d.isVisible());
         EXPECT_EQ(prompter.LastMessage().Text,
                   "Impossibile salvare i dati:\n\nIl codice del cliente è obbligatorio");
         Press(d, Qt::Key_Escape);
-        return d.result();
     });
     prompter.Answer(PromptAnswer::Ok);
     EXPECT_FALSE(FormService().ShowFieldEditor(nullptr, *ds, "Nome"));

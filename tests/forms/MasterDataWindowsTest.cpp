@@ -1,13 +1,11 @@
 // The windows over the program's customers and articles: what the clerk types is stored as
 // typed or refused by name, a card code belongs to one customer, postal codes keep their zeros.
-#include "DB.h"
-#include "DbmsEngine.h"
 #include "DbmsFormService.h"
 #include "DbmsGridModel.h"
+#include "WindowsTestArchive.h"
 #include "WindowsTestUtil.h"
 
 #include <QLineEdit>
-#include <QTemporaryDir>
 
 namespace {
 const QString kDuplicate = "Il cliente esiste in archivio";
@@ -15,21 +13,10 @@ const QString kDuplicate = "Il cliente esiste in archivio";
 class MasterDataWindowsTest : public WindowTest {
 protected:
     void SetUp() override {
-        storage = std::make_shared<DbmsStorage>();
-        storage->CreateFile(DbmsStorage::FormatSQLite, dir.filePath("Tessarin.mdb"), 0, 0);
-        DB definition;
-        db = engine.DefineDatabase(definition, "Tessarin", nullptr, nullptr, 0);
-        db->Attach(storage, true, false, false, 0, nullptr);
-        customers = db->Item("Clienti")->OpenDataSource(QString(), "Codice");
         rossi = customers->AddRow({{"Codice", "0001"}, {"Cognome", "Rossi"}, {"CAP", 9121}});
-        articles = db->Item("Articoli")->OpenDataSource();
         article = articles->AddRow({{"Codice", "VIAGGIO"}, {"Importo", 0}});
     }
-    qint64 Scalar(const QString& sql) {
-        SQLite::Statement st(storage->Connection(), sql.toStdString());
-        st.executeStep();
-        return st.getColumn(0).getInt64();
-    }
+    qint64 Scalar(const QString& sql) { return archive.Scalar(sql); }
     // Types over a field of the row editor and presses Enter.
     static QLineEdit* TypeOver(QDialog& d, const QString& field, const QString& text) {
         auto* line = Child<QLineEdit>(d, field);
@@ -40,12 +27,9 @@ protected:
         return line;
     }
 
-    QTemporaryDir dir;
-    DbmsEngine engine;
-    std::shared_ptr<DbmsStorage> storage;
-    std::shared_ptr<DbmsDatabase> db;
-    std::shared_ptr<DbmsDataSource> customers;
-    std::shared_ptr<DbmsDataSource> articles;
+    ProgramArchive archive;
+    std::shared_ptr<DbmsDataSource> customers = archive.Open("Clienti", "Codice");
+    std::shared_ptr<DbmsDataSource> articles = archive.Open("Articoli");
     OID rossi = 0;
     OID article = 0;
 };
@@ -63,15 +47,13 @@ TEST_F(MasterDataWindowsTest, WhatIsNotANumberIsRefusedByNameAndTextsStopAtTheir
           Case{customers, rossi, "CAP", "20I21"}}) {
         SCOPED_TRACE(c.typed.toStdString());
         ASSERT_TRUE(c.ds->Locate(c.row));
-        prompter.Dialog([&](QDialog& d) {
-            ShowWindow(d);
+        OnWindow([&](QDialog& d) {
             QLineEdit* line = TypeOver(d, c.field, c.typed);
             EXPECT_TRUE(d.isVisible());
             EXPECT_EQ(prompter.LastMessage().Text,
                       "Valore non valido per il campo " + c.field + ": '" + c.typed + "'");
             EXPECT_EQ(d.focusWidget(), line);
             Press(d, Qt::Key_Escape);
-            return d.result();
         });
         prompter.Answer(PromptAnswer::Ok);
         EXPECT_FALSE(FormService().ShowRowEditor(nullptr, *c.ds, false).isValid());
@@ -81,12 +63,10 @@ TEST_F(MasterDataWindowsTest, WhatIsNotANumberIsRefusedByNameAndTextsStopAtTheir
 
     // A text stops at its field's size with a beep, while the clerk types.
     ASSERT_TRUE(customers->Locate(rossi));
-    prompter.Dialog([&](QDialog& d) {
-        ShowWindow(d);
+    OnWindow([&](QDialog& d) {
         QLineEdit* line = TypeOver(d, "Provincia", "MILANO");
         EXPECT_EQ(line->text(), "MILAN");
         EXPECT_EQ(prompter.Beeps(), 1);
-        return d.result();
     });
     EXPECT_TRUE(FormService().ShowRowEditor(nullptr, *customers, false).isValid());
 }
@@ -122,35 +102,31 @@ TEST_F(MasterDataWindowsTest, ACardCodeAlreadyGivenIsRefusedBeforeAnythingIsWrit
         ASSERT_TRUE(customers->Locate(bianchi));
         const QString freeCode = newRow ? "0003" : "0004";
         const qint64 before = Scalar("SELECT COUNT(*) FROM Clienti");
-        prompter.Dialog([&](QDialog& d) {
-            ShowWindow(d);
+        OnWindow([&](QDialog& d) {
             QLineEdit* code = TypeOver(d, "Codice", "0001");
             EXPECT_TRUE(d.isVisible());
             EXPECT_EQ(prompter.LastMessage().Text, kDuplicate);
             EXPECT_EQ(d.focusWidget(), code);
             EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Clienti"), before);
             TypeOver(d, "Codice", freeCode);
-            return d.result();
         });
         prompter.Answer(PromptAnswer::Ok);
         EXPECT_TRUE(FormService().ShowRowEditor(nullptr, *customers, newRow).isValid());
         EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Clienti WHERE Codice = '" + freeCode + "'"), 1);
     }
     // The one-field editor refuses it too.
-    prompter.Dialog([](QDialog& d) {
-        ShowWindow(d);
+    OnWindow([](QDialog& d) {
         TypeOver(d, "Codice", "0001");
         EXPECT_TRUE(d.isVisible());
         Press(d, Qt::Key_Escape);
-        return d.result();
     });
     prompter.Answer(PromptAnswer::Ok);
     EXPECT_FALSE(FormService().ShowFieldEditor(nullptr, *customers, "Codice"));
     EXPECT_EQ(prompter.LastMessage().Text, kDuplicate);
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Clienti WHERE Codice = '0001'"), 1);
     // The quick customer window asks the same before it opens the row editor.
-    EXPECT_EQ(FormService().DuplicateRefusal(*db, "Clienti", "Codice", "0001"), kDuplicate);
-    EXPECT_EQ(FormService().DuplicateRefusal(*db, "Clienti", "Codice", "0009"), "");
+    EXPECT_EQ(FormService().DuplicateRefusal(*archive.db, "Clienti", "Codice", "0001"), kDuplicate);
+    EXPECT_EQ(FormService().DuplicateRefusal(*archive.db, "Clienti", "Codice", "0009"), "");
 }
 
 TEST_F(MasterDataWindowsTest, PostalCodesKeepTheirLeadingZeros) {
@@ -160,23 +136,19 @@ TEST_F(MasterDataWindowsTest, PostalCodesKeepTheirLeadingZeros) {
     EXPECT_EQ(cap.data(Qt::EditRole).toLongLong(), 9121);
 
     ASSERT_TRUE(customers->Locate(rossi));
-    prompter.Dialog([](QDialog& d) {
-        ShowWindow(d);
+    OnWindow([](QDialog& d) {
         auto* line = Child<QLineEdit>(d, "CAP");
         EXPECT_EQ(line->text(), "09121");
         EXPECT_EQ(line->maxLength(), 5);
         TypeOver(d, "CAP", "00185");
-        return d.result();
     });
     EXPECT_TRUE(FormService().ShowRowEditor(nullptr, *customers, false).isValid());
     EXPECT_EQ(Scalar("SELECT CAP FROM Clienti"), 185);
     EXPECT_EQ(customers->GetText("CAP"), "00185");
 
-    prompter.Dialog([](QDialog& d) {
-        ShowWindow(d);
+    OnWindow([](QDialog& d) {
         EXPECT_EQ(Child<QLineEdit>(d, "CAP")->text(), "00185");
         Press(d, Qt::Key_Escape);
-        return d.result();
     });
     EXPECT_FALSE(FormService().ShowFieldEditor(nullptr, *customers, "CAP"));
 }

@@ -25,12 +25,10 @@ protected:
     }
     // A nested selection list: types the start of a row and chooses it with Enter.
     void ChooseInList(const QString& typed) {
-        prompter.Dialog([typed](QDialog& d) {
+        OnWindow([typed](QDialog& d) {
             EXPECT_EQ(d.objectName(), "DbmsSelectionList");
-            ShowWindow(d);
             QTest::keyClicks(Child<QTableView>(d, "dgRows"), typed);
             Press(d, Qt::Key_Return);
-            return d.result();
         });
     }
 };
@@ -39,10 +37,9 @@ protected:
 TEST_F(RowEditorTest, NewRowShowsTheRulesDefaultsKeepsPrefilledValuesAndStores) {
     auto ds = archive.Open("Clienti");
     const qint64 before = ds->RowCount();
-    prompter.Dialog([&](QDialog& d) {
+    OnWindow([&](QDialog& d) {
         EXPECT_EQ(d.objectName(), "DbmsRowEditor");
         EXPECT_EQ(d.windowTitle(), "Anagrafica Clienti");
-        ShowWindow(d);
         EXPECT_EQ(Child<QLineEdit>(d, "Codice")->text(), "C042");
         EXPECT_EQ(Child<QLineEdit>(d, "Codice")->maxLength(), 8);
         EXPECT_EQ(Child<QLineEdit>(d, "Punti")->text(), "0");
@@ -58,7 +55,6 @@ TEST_F(RowEditorTest, NewRowShowsTheRulesDefaultsKeepsPrefilledValuesAndStores) 
         Child<QLineEdit>(d, "Credito")->setFocus();
         QTest::keyClicks(Child<QLineEdit>(d, "Credito"), "1.500.000,5");
         Press(d, Qt::Key_Return);
-        return d.result();
     });
     const QVariant oid = FormService().ShowRowEditor(nullptr, *ds, true, {{"Codice", "C042"}});
 
@@ -80,8 +76,7 @@ TEST_F(RowEditorTest, CancellingANewRowLeavesNothingBehind) {
     ds->Locate(archive.oid["C2"]);
     for (int key : {int(Qt::Key_Escape), int(Qt::Key_Return)}) {
         SCOPED_TRACE(key);
-        prompter.Dialog([key](QDialog& d) {
-            ShowWindow(d);
+        OnWindow([key](QDialog& d) {
             QTest::keyClicks(Child<QLineEdit>(d, "Nome"), "Da non salvare");
             if (key == Qt::Key_Return) {
                 // Annulla pressed from the keyboard: Tab to it, Enter presses it.
@@ -89,7 +84,6 @@ TEST_F(RowEditorTest, CancellingANewRowLeavesNothingBehind) {
             }
             Press(d, key);
             EXPECT_FALSE(d.isVisible());
-            return d.result();
         });
         const QVariant oid = FormService().ShowRowEditor(nullptr, *ds, true, {{"Codice", "C9"}});
         EXPECT_FALSE(oid.isValid());
@@ -105,8 +99,7 @@ TEST_F(RowEditorTest, ExistingRowStoresTheChosenReferenceAndLinksOrDiscardsThemA
     for (bool save : {false, true}) {
         SCOPED_TRACE(save ? "OK" : "Esc");
         ASSERT_TRUE(ds->Locate(archive.oid["C1"]));
-        prompter.Dialog([&](QDialog& d) {
-            ShowWindow(d);
+        OnWindow([&](QDialog& d) {
             EXPECT_EQ(Child<QLineEdit>(d, "Categoria")->text(), "Argento");
             EXPECT_TRUE(Child<QListWidget>(d, "lstPreferiti")->isEnabled());
             auto* name = Child<QLineEdit>(d, "Nome");
@@ -125,7 +118,6 @@ TEST_F(RowEditorTest, ExistingRowStoresTheChosenReferenceAndLinksOrDiscardsThemA
             EXPECT_EQ(favourites->count(), 1);
             EXPECT_EQ(favourites->item(0)->text(), "A2 - Penna blu");
             Press(d, save ? Qt::Key_Return : Qt::Key_Escape);
-            return d.result();
         });
         ChooseInList("Pla");
         ChooseInList("A2");
@@ -141,13 +133,11 @@ TEST_F(RowEditorTest, ExistingRowStoresTheChosenReferenceAndLinksOrDiscardsThemA
         EXPECT_FALSE(ds->IsDirty());
     }
     // Rimuovi (Del on the list) takes the link away again.
-    prompter.Dialog([](QDialog& d) {
-        ShowWindow(d);
+    OnWindow([](QDialog& d) {
         Child<QListWidget>(d, "lstPreferiti")->setFocus();
         Press(d, Qt::Key_Delete);
         EXPECT_EQ(Child<QListWidget>(d, "lstPreferiti")->count(), 0);
         Press(d, Qt::Key_Return);
-        return d.result();
     });
     EXPECT_TRUE(FormService().ShowRowEditor(nullptr, *ds, false).isValid());
     EXPECT_EQ(Count("Clienti__Preferiti"), 0);
@@ -156,9 +146,8 @@ TEST_F(RowEditorTest, ExistingRowStoresTheChosenReferenceAndLinksOrDiscardsThemA
 
 TEST_F(RowEditorTest, ChildRowTakesItsParentWhoseValuesTheRulesUse) {
     auto ds = archive.Open("Righe");
-    prompter.Dialog([&](QDialog& d) {
+    OnWindow([&](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Righe di vendita");
-        ShowWindow(d);
         // The parent comes first and was not given: the user starts there.
         EXPECT_EQ(d.focusWidget(), Child<QLineEdit>(d, "OID_Articoli"));
         Press(d, Qt::Key_F4);
@@ -173,7 +162,6 @@ TEST_F(RowEditorTest, ChildRowTakesItsParentWhoseValuesTheRulesUse) {
         Press(d, Qt::Key_Space);
         EXPECT_EQ(Child<QLineEdit>(d, "Cliente")->text(), "C2 - Bruno Verdi");
         Press(d, Qt::Key_Return);
-        return d.result();
     });
     ChooseInList("A2");
     ChooseInList("C2");
@@ -189,8 +177,7 @@ TEST_F(RowEditorTest, ChildRowTakesItsParentWhoseValuesTheRulesUse) {
 
 TEST_F(RowEditorTest, RefusedValuesAndRefusedRowsKeepTheWindowOpen) {
     auto ds = archive.Open("Clienti");
-    prompter.Dialog([&](QDialog& d) {
-        ShowWindow(d);
+    OnWindow([&](QDialog& d) {
         QTest::keyClicks(Child<QLineEdit>(d, "Nome"), "Senza codice");
         // What is not an amount is refused by name, and the window stays open.
         Child<QLineEdit>(d, "Credito")->setText("12,5 euro");
@@ -212,7 +199,6 @@ TEST_F(RowEditorTest, RefusedValuesAndRefusedRowsKeepTheWindowOpen) {
         QTest::keyClicks(Child<QLineEdit>(d, "Codice"), "C9");
         Press(d, Qt::Key_Return);
         EXPECT_FALSE(d.isVisible());
-        return d.result();
     });
     prompter.Answer(PromptAnswer::Ok).Answer(PromptAnswer::Ok);
     const QVariant oid = FormService().ShowRowEditor(nullptr, *ds, true);

@@ -1,50 +1,34 @@
 // The windows over the program's own tables, as the sale form uses them: a sold-article line
 // of an article without a list price, entered in the row editor of the sale's collection.
-#include "DB.h"
 #include "DbmsClock.h"
-#include "DbmsEngine.h"
 #include "DbmsFormService.h"
+#include "WindowsTestArchive.h"
 #include "WindowsTestUtil.h"
 
-#include <QDir>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QTemporaryDir>
 
 namespace {
 class SaleWindowsTest : public WindowTest {
 protected:
     void SetUp() override {
         DbmsClock::SetFixed(QDateTime(QDate(2024, 3, 15), QTime(10, 30)));
-        storage = std::make_shared<DbmsStorage>();
-        storage->CreateFile(DbmsStorage::FormatSQLite, dir.filePath("Tessarin.mdb"), 0, 0);
-        DB definition;
-        db = engine.DefineDatabase(definition, "Tessarin", nullptr, nullptr, 0);
-        db->Attach(storage, true, false, false, 0, nullptr);
         article =
-            db->Item("Articoli")
-                ->OpenDataSource()
+            archive.Open("Articoli")
                 ->AddRow(
                     {{"Codice", "VIAGGIO"}, {"Descrizione", "Viaggio su misura"}, {"Importo", 0}});
-        customer = db->Item("Clienti")->OpenDataSource()->AddRow(
-            {{"Codice", "0001"}, {"Descrizione", "Rossi Mario"}});
-        sale = db->Item("OperazioniVendite")->OpenDataSource();
+        customer =
+            archive.Open("Clienti")->AddRow({{"Codice", "0001"}, {"Descrizione", "Rossi Mario"}});
+        sale = archive.Open("OperazioniVendite");
         sale->AddRow({{"Cliente", customer}, {"Importo", 0}});
     }
     void TearDown() override {
         WindowTest::TearDown();
         DbmsClock::Reset();
     }
-    qint64 Scalar(const QString& sql) {
-        SQLite::Statement st(storage->Connection(), sql.toStdString());
-        st.executeStep();
-        return st.getColumn(0).getInt64();
-    }
+    qint64 Scalar(const QString& sql) { return archive.Scalar(sql); }
 
-    QTemporaryDir dir;
-    DbmsEngine engine;
-    std::shared_ptr<DbmsStorage> storage;
-    std::shared_ptr<DbmsDatabase> db;
+    ProgramArchive archive;
     std::shared_ptr<DbmsDataSource> sale;
     OID article = 0;
     OID customer = 0;
@@ -54,9 +38,8 @@ protected:
 TEST_F(SaleWindowsTest, ALineWithoutAListPriceIsPricedByTheClerkAndBelongsToTheSale) {
     auto lines = sale->GetReference("Articoli");
     const QString link = lines->TableDef().ParentLinkField();
-    prompter.Dialog([&](QDialog& d) {
+    OnWindow([&](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Articoli Venduti");
-        ShowWindow(d);
         EXPECT_EQ(Child<QLineEdit>(d, link)->text(), "VIAGGIO - Viaggio su misura");
         EXPECT_EQ(Child<QLineEdit>(d, "Quantita")->text(), "1");
         // The article and the quantity were given: the clerk starts on the price.
@@ -65,7 +48,6 @@ TEST_F(SaleWindowsTest, ALineWithoutAListPriceIsPricedByTheClerkAndBelongsToTheS
                   "Viaggio su misura");
         QTest::keyClicks(d.focusWidget(), "1.250,00");
         Press(d, Qt::Key_Return);
-        return d.result();
     });
     const QVariant oid =
         FormService().ShowRowEditor(nullptr, *lines, true, {{"Quantita", 1}, {link, article}});
@@ -82,11 +64,9 @@ TEST_F(SaleWindowsTest, ALineWithoutAListPriceIsPricedByTheClerkAndBelongsToTheS
 
 TEST_F(SaleWindowsTest, ACancelledLineLeavesTheSaleAsItWas) {
     auto lines = sale->GetReference("Articoli");
-    prompter.Dialog([](QDialog& d) {
-        ShowWindow(d);
+    OnWindow([](QDialog& d) {
         QTest::keyClicks(d.focusWidget(), "99");
         Press(d, Qt::Key_Escape);
-        return d.result();
     });
     EXPECT_FALSE(FormService().ShowRowEditor(nullptr, *lines, true, {{"Quantita", 1}}).isValid());
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ArticoliVenduti"), 0);
@@ -95,17 +75,11 @@ TEST_F(SaleWindowsTest, ACancelledLineLeavesTheSaleAsItWas) {
 }
 
 TEST_F(SaleWindowsTest, TheCustomersWindowShowsEveryFieldInside) {
-    auto customers = db->Item("Clienti")->OpenDataSource();
+    auto customers = archive.Open("Clienti");
     ASSERT_TRUE(customers->Locate(customer));
-    prompter.Dialog([](QDialog& d) {
-        ShowWindow(d);
+    OnWindow([](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Clienti");
-        for (QWidget* w : d.findChildren<QLineEdit*>())
-            EXPECT_TRUE(d.rect().contains(QRect(w->mapTo(&d, QPoint(0, 0)), w->size())))
-                << w->objectName().toStdString();
-        const QString folder = qEnvironmentVariable("TESSARIN_SCREENSHOTS");
-        if (!folder.isEmpty()) d.grab().save(QDir(folder).filePath("row-editor-clienti.png"));
-        return int(QDialog::Rejected);
+        Look(d, "row-editor-clienti.png");
     });
     EXPECT_FALSE(FormService().ShowRowEditor(nullptr, *customers, false).isValid());
 }

@@ -21,10 +21,9 @@ protected:
 } // namespace
 
 TEST_F(SelectionListTest, TypingJumpsToTheFirstRowThatStartsWithItAndEnterChoosesIt) {
-    prompter.Dialog([&](QDialog& d) {
+    OnWindow([&](QDialog& d) {
         EXPECT_EQ(d.objectName(), "DbmsSelectionList");
         EXPECT_EQ(d.windowTitle(), "Articoli");
-        ShowWindow(d);
         auto* view = Child<QTableView>(d, "dgRows");
         EXPECT_EQ(d.focusWidget(), view);
         EXPECT_EQ(view->model()->rowCount(), 4);
@@ -48,7 +47,6 @@ TEST_F(SelectionListTest, TypingJumpsToTheFirstRowThatStartsWithItAndEnterChoose
         EXPECT_EQ(Row(d), 1);
         QTest::keyClick(view, Qt::Key_Down);
         Press(d, Qt::Key_Return);
-        return d.result();
     });
     const QVariant oid = FormService().ShowSelectionList(nullptr, *ds);
     EXPECT_EQ(oid, QVariant(archive.oid["A3"]));
@@ -57,8 +55,7 @@ TEST_F(SelectionListTest, TypingJumpsToTheFirstRowThatStartsWithItAndEnterChoose
 }
 
 TEST_F(SelectionListTest, QuotesAndWildcardsTypedAreSearchedSafely) {
-    prompter.Dialog([&](QDialog& d) {
-        ShowWindow(d);
+    OnWindow([&](QDialog& d) {
         auto* search = Child<QLineEdit>(d, "txtSearch");
         search->setFocus();
         QTest::keyClicks(search, "l'agenda;");
@@ -72,7 +69,6 @@ TEST_F(SelectionListTest, QuotesAndWildcardsTypedAreSearchedSafely) {
         EXPECT_EQ(d.focusWidget(), search);
         EXPECT_EQ(prompter.Beeps(), 0);
         Press(d, Qt::Key_Return);
-        return d.result();
     });
     EXPECT_EQ(FormService().ShowSelectionList(nullptr, *ds, "Scegli l'articolo"),
               QVariant(archive.oid["A1"]));
@@ -80,50 +76,38 @@ TEST_F(SelectionListTest, QuotesAndWildcardsTypedAreSearchedSafely) {
 
 TEST_F(SelectionListTest, TheListStartsOnTheCurrentRowAndADoubleClickChooses) {
     ASSERT_TRUE(ds->Locate(archive.oid["A1"]));
-    prompter.Dialog([&](QDialog& d) {
+    OnWindow([&](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Scegli l'articolo");
-        ShowWindow(d);
         EXPECT_EQ(Row(d), 3);
         auto* view = Child<QTableView>(d, "dgRows");
         const QRect cell = view->visualRect(view->model()->index(1, 0));
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center());
         EXPECT_FALSE(d.isVisible());
-        return d.result();
     });
     EXPECT_EQ(FormService().ShowSelectionList(nullptr, *ds, "Scegli l'articolo"),
               QVariant(archive.oid["A2"]));
 }
 
 TEST_F(SelectionListTest, EscOrAnEmptyListChoosesNothing) {
-    prompter.Dialog([](QDialog& d) {
-        ShowWindow(d);
-        Press(d, Qt::Key_Escape);
-        return d.result();
-    });
+    OnWindow([](QDialog& d) { Press(d, Qt::Key_Escape); });
     EXPECT_FALSE(FormService().ShowSelectionList(nullptr, *ds).isValid());
 
     auto none = archive.Open("Articoli", "Codice = 'X'");
-    prompter.Dialog([](QDialog& d) {
-        ShowWindow(d);
-        Press(d, Qt::Key_Return);
-        return d.result();
-    });
+    OnWindow([](QDialog& d) { Press(d, Qt::Key_Return); });
     EXPECT_FALSE(FormService().ShowSelectionList(nullptr, *none).isValid());
 }
 
 TEST_F(SelectionListTest, TheRowListOnlyShowsAndClosesWithEnterOrEsc) {
     for (int key : {int(Qt::Key_Return), int(Qt::Key_Escape)}) {
-        prompter.Dialog([key](QDialog& d) {
+        OnWindow([key](QDialog& d) {
             EXPECT_EQ(d.objectName(), "DbmsRowList");
             EXPECT_EQ(d.windowTitle(), "Articoli da importare");
-            ShowWindow(d);
             EXPECT_EQ(Child<QPushButton>(d, "cmdOK")->text(), "&Chiudi");
             EXPECT_EQ(d.findChild<QPushButton*>("cmdCancel"), nullptr);
             EXPECT_EQ(Child<QTableView>(d, "dgRows")->model()->rowCount(), 4);
             Press(d, key);
             EXPECT_FALSE(d.isVisible());
-            return d.result();
         });
         FormService().ShowRowList(nullptr, *ds, "Articoli da importare");
     }

@@ -1,4 +1,5 @@
 #include "WindowsTestArchive.h"
+#include "DB.h"
 
 WindowsSchema::WindowsSchema() {
     m_tables["Categorie"] =
@@ -92,4 +93,18 @@ QVariant WindowsArchive::Scalar(const QString& sql) {
     const SQLite::Column c = st.getColumn(0);
     if (c.isText()) return QString::fromStdString(c.getString());
     return QVariant(qint64(c.getInt64()));
+}
+
+ProgramArchive::ProgramArchive() {
+    storage = std::make_shared<DbmsStorage>();
+    storage->CreateFile(DbmsStorage::FormatSQLite, dir.filePath("Tessarin.mdb"), 0, 0);
+    DB definition;
+    db = engine.DefineDatabase(definition, "Tessarin", nullptr, nullptr, 0);
+    db->Attach(storage, true, false, false, 0, nullptr);
+}
+
+qint64 ProgramArchive::Scalar(const QString& sql) {
+    SQLite::Statement st(storage->Connection(), sql.toStdString());
+    st.executeStep();
+    return st.getColumn(0).getInt64();
 }

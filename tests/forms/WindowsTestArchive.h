@@ -84,6 +84,20 @@ struct WindowsArchive {
     std::map<QString, OID> oid;
 };
 
+// An empty archive of the program's own definition.
+struct ProgramArchive {
+    QTemporaryDir dir;
+    DbmsEngine engine;
+    std::shared_ptr<DbmsStorage> storage;
+    std::shared_ptr<DbmsDatabase> db;
+
+    ProgramArchive();
+    std::shared_ptr<DbmsDataSource> Open(const QString& table, const QString& order = {}) {
+        return db->Item(table)->OpenDataSource(QString(), order);
+    }
+    qint64 Scalar(const QString& sql);
+};
+
 inline QVariant Amount(qint64 units) {
     return QVariant::fromValue(Money::FromUnits(units));
 }
