@@ -168,6 +168,12 @@ TEST_F(BarcodeTest, SwitchingOnFlushesAndOffCloses) {
     EXPECT_EQ(window.StatusMsg(), "Lettore codici a barre disattivato");
     EXPECT_FALSE(window.ToolButton("BarcodeReader")->isChecked());
     EXPECT_EQ(settings.ReadSetting("Configuration", "BarcodeReaderEnabled").toLower(), "false");
+
+    // The button and the menu follow the switch saved by another window.
+    settings.BarcodeReaderEnabled = true;
+    settings.Save();
+    EXPECT_TRUE(window.ToolButton("BarcodeReader")->isChecked());
+    EXPECT_TRUE(window.Menu("mnuBarcodeReader")->isChecked());
 }
 
 TEST_F(BarcodeTest, AMissingPortOrBadSettingsLeaveTheReaderOff) {
