@@ -3,6 +3,8 @@
 #include "DbmsClock.h"
 #include "InitDatabase.h"
 #include "ReportError.h"
+#include "clsArchiveSession.h"
+#include "clsSettings.h"
 #include "clsSingleInstance.h"
 #include "frmAddClienti.h"
 #include "frmMain.h"
@@ -11,7 +13,6 @@
 #include "frmSplash.h"
 #include "frmVendite.h"
 #include "itfPrompter.h"
-#include "modGlobal.h"
 #include "modTranslations.h"
 
 #include <QApplication>
@@ -23,7 +24,7 @@ namespace {
 const QString kChangeFailed = "Modifica password fallita: resta valida la password precedente.";
 } // namespace
 
-bool Login(QWidget* parent) {
+bool Login(QWidget* parent, const clsSettings& settings) {
     frmPassword password;
     try {
         return password.ValidatePassword(parent, false);
@@ -32,7 +33,7 @@ bool Login(QWidget* parent) {
         const QString text = password.Validated()
                                  ? kChangeFailed
                                  : "Impossibile leggere la password: il programma non può partire.";
-        ReportError(text + "\r\r" + ErrorDescription(e), e, parent);
+        ReportError(settings, text + "\r\r" + ErrorDescription(e), e, parent);
         return password.Validated();
     }
 }
@@ -56,33 +57,36 @@ int Main(int argc, char** argv) {
     splash->repaint();
     QApplication::processEvents();
 
-    LoadSettings();
-    DaySelection = UseDateSelection;
-    MonthSelection = false;
-    if (!Login(splash.get())) return 0;
+    // The one session and settings of this run, handed to every window.
+    clsSettings settings;
+    settings.Load();
+    clsArchiveSession session;
+    session.SetDateSelection(settings.UseDateSelection, false);
+    if (!Login(splash.get(), settings)) return 0;
 
     frmMain* main = nullptr;
     frmMain::Hooks hooks;
-    hooks.InitDatabase = [&main](bool wasActivated) {
-        if (!InitDatabase(wasActivated, main, main, main)) QCoreApplication::exit(0);
+    hooks.InitDatabase = [&main, &session, &settings](bool wasActivated) {
+        if (!InitDatabase(session, settings, wasActivated, main, main, main))
+            QCoreApplication::exit(0);
     };
     // The sale and customer windows send the reader's codes through the main window.
     const auto barcodeTarget = [&main](QLineEdit* target) { main->SetBarcodeControl(target); };
-    hooks.NewVendita = [barcodeTarget](QWidget* owner) {
-        frmVendite::ShowModal(owner, barcodeTarget);
+    hooks.NewVendita = [barcodeTarget, &session, &settings](QWidget* owner) {
+        frmVendite::ShowModal(owner, session, settings, barcodeTarget);
     };
-    hooks.NewCliente = [barcodeTarget](QWidget* owner) {
-        frmAddClienti::ShowModal(owner, barcodeTarget);
+    hooks.NewCliente = [barcodeTarget, &session, &settings](QWidget* owner) {
+        frmAddClienti::ShowModal(owner, session, settings, barcodeTarget);
     };
-    hooks.ChangePassword = [](QWidget* owner) {
+    hooks.ChangePassword = [&settings](QWidget* owner) {
         try {
             frmPassword password;
             password.ValidatePassword(owner, true);
         } catch (const std::exception& e) {
-            ReportError(kChangeFailed + "\r\r" + ErrorDescription(e), e, owner);
+            ReportError(settings, kChangeFailed + "\r\r" + ErrorDescription(e), e, owner);
         }
     };
-    auto window = std::make_unique<frmMain>(std::move(hooks));
+    auto window = std::make_unique<frmMain>(session, settings, std::move(hooks));
     main = window.get();
     splash.reset();
     window->show();
@@ -90,9 +94,7 @@ int Main(int argc, char** argv) {
 
     // Shutdown: views first, then the database, then the storage.
     window.reset();
-    Database.reset();
-    Storage.reset();
-    Engine.reset();
+    session.Release();
     return code;
 }
 

@@ -2,6 +2,7 @@
 // The program's entry routine.
 
 class QWidget;
+class clsSettings;
 
 namespace modGlobal {
 
@@ -9,6 +10,7 @@ namespace modGlobal {
 int Main(int argc, char** argv);
 
 // The login at start-up: the password window when a password is set; false ends the program.
-bool Login(QWidget* parent);
+// Failures are reported with `settings`' support address.
+bool Login(QWidget* parent, const clsSettings& settings);
 
 } // namespace modGlobal

@@ -1,7 +1,7 @@
 #include "modPassword.h"
 
-#include "modGlobal.h"
 #include "modOSWinUtil.h"
+#include "modPaths.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -78,7 +78,7 @@ bool IsLatin1(const QString& text) {
 }
 
 QString PasswordFile() {
-    return modGlobal::MakeFilePath(modGlobal::AppDir(), "prtct1.sys", "");
+    return modPaths::MakeFilePath(modPaths::AppDir(), "prtct1.sys", "");
 }
 
 QByteArray ReadStored() {

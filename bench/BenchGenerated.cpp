@@ -1,7 +1,7 @@
 #include "BenchGenerated.h"
 
 #include "BenchArchive.h"
-#include "modGlobal.h"
+#include "clsArchiveSession.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -44,7 +44,7 @@ void Generate(const QString& folder, const GeneratorSizes& sizes) {
     QElapsedTimer clock;
     clock.start();
     clsArchiveGenerator(sizes).Generate(
-        partial + "/" + modGlobal::ArchiveName, [](const QString& phase, qint64 ms) {
+        partial + "/" + clsArchiveSession::ArchiveName, [](const QString& phase, qint64 ms) {
             std::fprintf(stderr, "  %-56s %6.1f s\n", qPrintable(phase), double(ms) / 1000);
         });
     if (!QDir().rename(partial, folder))
@@ -69,7 +69,8 @@ QString GeneratedFolder(const GeneratorSizes& sizes) {
                                .arg(sizes.Sales)
                                .arg(sizes.Lines)
                                .arg(sizes.Seed);
-    if (!HasExpectedSize(folder + "/" + modGlobal::ArchiveName, sizes)) Generate(folder, sizes);
+    if (!HasExpectedSize(folder + "/" + clsArchiveSession::ArchiveName, sizes))
+        Generate(folder, sizes);
     return folder;
 }
 

@@ -15,9 +15,10 @@
 #include "DbmsStorage.h"
 #include "InitDatabase.h"
 #include "ScriptedPrompter.h"
+#include "clsArchiveSession.h"
+#include "clsSettings.h"
 #include "frmMessage.h"
 #include "frmVendite.h"
-#include "modGlobal.h"
 
 #include <QApplication>
 #include <QDir>
@@ -53,10 +54,20 @@ struct RunArchive {
     OID PaymentType = 0;
     qint64 Lines = 0;
     std::unique_ptr<RawDb> Raw; // the raw side's connection, open beside the program's
-    QString Path() const { return Folder + "/" + modGlobal::ArchiveName; }
+    QString Path() const { return Folder + "/" + clsArchiveSession::ArchiveName; }
 };
 
 RunArchive g_run;
+
+// What the program's start makes once and hands to the window.
+clsSettings& Settings() {
+    static clsSettings settings;
+    return settings;
+}
+clsArchiveSession& Session() {
+    static clsArchiveSession session;
+    return session;
+}
 std::unique_ptr<ScriptedPrompter> g_prompter;
 
 // Commits of the program's connection. With synchronous=FULL each one waits for the disk, so
@@ -110,7 +121,7 @@ void Prepare() {
     QElapsedTimer clock;
     clock.start();
     if (!QDir().mkpath(g_run.Folder) ||
-        !QFile::copy(cached + "/" + modGlobal::ArchiveName, g_run.Path()))
+        !QFile::copy(cached + "/" + clsArchiveSession::ArchiveName, g_run.Path()))
         throw std::runtime_error("cannot copy the archive into " + g_run.Folder.toStdString());
     // On disk before any timing: the first commit's fsync would write the whole copy.
     QFile copy(g_run.Path());
@@ -129,22 +140,21 @@ void Prepare() {
 
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, g_run.Home->filePath("config"));
     qputenv("TESSARIN_HOME", g_run.Home->filePath("home").toUtf8());
-    modGlobal::LoadSettings();
-    modGlobal::AutoIdentify_Bonus = true;
-    modGlobal::AutoIdentify_Premi = true;
-    modGlobal::RootDir = g_run.Folder;
-    modGlobal::InitDatabase(true, nullptr, nullptr, nullptr);
-    if (!modGlobal::ArchiveOpen()) throw std::runtime_error("archive not opened");
-    sqlite3_commit_hook(modGlobal::Storage->Connection().getHandle(), CountCommit, nullptr);
-    modGlobal::WriteSetting("OperazioniVendite", "PagamentoDefault",
+    Settings().Load();
+    Settings().AutoIdentify_Bonus = true;
+    Settings().AutoIdentify_Premi = true;
+    Settings().RootDir = g_run.Folder;
+    modGlobal::InitDatabase(Session(), Settings(), true, nullptr, nullptr, nullptr);
+    if (!Session().IsOpen()) throw std::runtime_error("archive not opened");
+    sqlite3_commit_hook(Session().Storage()->Connection().getHandle(), CountCommit, nullptr);
+    Settings().WriteSetting("OperazioniVendite", "PagamentoDefault",
                             QString::number(g_run.PaymentType));
 }
 
 void Finish() {
     g_prompter.reset();
     frmMessage::Unload();
-    modGlobal::Database.reset();
-    modGlobal::Storage.reset();
+    Session().Release();
     g_run.Raw.reset();
     g_run.Home.reset();
     DbmsClock::Reset();
@@ -183,7 +193,7 @@ int Accept(QDialog&) {
 }
 
 std::unique_ptr<frmVendite> OpenWindow() {
-    auto window = std::make_unique<frmVendite>();
+    auto window = std::make_unique<frmVendite>(Session(), Settings());
     window->show();
     QApplication::setActiveWindow(window.get());
     QCoreApplication::processEvents();

@@ -12,9 +12,10 @@
 #include "DbmsClock.h"
 #include "InitDatabase.h"
 #include "ScriptedPrompter.h"
+#include "clsArchiveSession.h"
+#include "clsSettings.h"
 #include "frmMain.h"
 #include "frmMessage.h"
-#include "modGlobal.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -54,7 +55,7 @@ struct Generated {
     QDate Day;        // the busiest day, the one the day view shows
     qint64 DaySales = 0;
     std::unique_ptr<RawDb> Raw; // the raw side's connection
-    QString Path() const { return Folder + "/" + modGlobal::ArchiveName; }
+    QString Path() const { return Folder + "/" + clsArchiveSession::ArchiveName; }
 };
 
 Generated g_small{"small", GeneratedSizes(100, 250), {}, 0, {}, 0, {}};
@@ -79,14 +80,23 @@ Generated& Ready(Generated& archive) {
 
 // --- the program's side: settings and archive as at start-up ---
 
+// What the program's start makes once and hands to the window.
+clsSettings& Settings() {
+    static clsSettings settings;
+    return settings;
+}
+clsArchiveSession& Session() {
+    static clsArchiveSession session;
+    return session;
+}
+
 std::unique_ptr<QTemporaryDir> g_home;
 std::unique_ptr<ScriptedPrompter> g_prompter;
 const Generated* g_open = nullptr;
 
 void CloseArchive() {
     frmMessage::Unload();
-    modGlobal::Database.reset();
-    modGlobal::Storage.reset();
+    Session().Release();
     g_open = nullptr;
 }
 
@@ -97,18 +107,18 @@ void UseArchive(const Generated& archive, bool day) {
         if (!g_home->isValid()) throw std::runtime_error("cannot make a temporary folder");
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, g_home->filePath("config"));
         qputenv("TESSARIN_HOME", g_home->filePath("home").toUtf8());
-        modGlobal::LoadSettings();
-        modGlobal::WriteSetting("Settings", "MainWidth",
+        Settings().Load();
+        Settings().WriteSetting("Settings", "MainWidth",
                                 QString::number(WindowWidth * frmMain::TwipsPerPixel));
-        modGlobal::WriteSetting("Settings", "MainHeight",
+        Settings().WriteSetting("Settings", "MainHeight",
                                 QString::number(WindowHeight * frmMain::TwipsPerPixel));
         g_prompter = std::make_unique<ScriptedPrompter>();
     }
     if (g_open != &archive) {
         CloseArchive();
-        modGlobal::RootDir = archive.Folder;
-        modGlobal::InitDatabase(true, nullptr, nullptr, nullptr);
-        if (!modGlobal::ArchiveOpen()) throw std::runtime_error("archive not opened");
+        Settings().RootDir = archive.Folder;
+        modGlobal::InitDatabase(Session(), Settings(), true, nullptr, nullptr, nullptr);
+        if (!Session().IsOpen()) throw std::runtime_error("archive not opened");
         g_open = &archive;
     }
     // The window takes "today" as its selected date: the day view stands on the busiest day.
@@ -116,8 +126,7 @@ void UseArchive(const Generated& archive, bool day) {
         DbmsClock::SetFixed(QDateTime(archive.Day, QTime(10, 0)));
     else
         DbmsClock::Reset();
-    modGlobal::DaySelection = day;
-    modGlobal::MonthSelection = false;
+    Session().SetDateSelection(day, false);
 }
 
 // Whatever the program asked is a fault of the run: nobody is there to answer.
@@ -130,7 +139,7 @@ bool Unasked(benchmark::State& state) {
 }
 
 std::unique_ptr<frmMain> OpenView() {
-    auto main = std::make_unique<frmMain>();
+    auto main = std::make_unique<frmMain>(Session(), Settings());
     // What the first activation does once the archive is open.
     main->SetTreeViewNodes();
     if (!main->SelectNode(SectionKey)) throw std::runtime_error("no Lista Operazioni node");
@@ -247,7 +256,7 @@ void BM_Window(benchmark::State& state) {
     Stopwatch watch(state, "window");
     for (auto _ : state) {
         watch.Start();
-        auto main = std::make_unique<frmMain>();
+        auto main = std::make_unique<frmMain>(Session(), Settings());
         main->SetTreeViewNodes();
         watch.Stop();
         CloseWindow(main);

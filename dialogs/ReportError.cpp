@@ -31,7 +31,8 @@ QString ErrorCodeText(qint64 number) {
            QString::number(quint32(n), 16).toUpper() + ")";
 }
 
-void ReportError(const QString& text, qint64 number, const QString& description, QWidget* owner) {
+void ReportError(const clsSettings& settings, const QString& text, qint64 number,
+                 const QString& description, QWidget* owner) {
     const qint64 engineCode = AsLong(number) - kObjectErrorBase;
     const QString shown =
         engineCode == 124 || engineCode == 32755
@@ -41,7 +42,7 @@ void ReportError(const QString& text, qint64 number, const QString& description,
                     PromptButtons::YesNo, PromptAnswer::No) != PromptAnswer::Yes)
         return;
 
-    frmShowException window(owner);
+    frmShowException window(settings, owner);
     window.SetException(ErrorCodeText(number), description);
     Prompter().Exec(window);
 }
@@ -51,9 +52,10 @@ QString ErrorDescription(const std::exception& error) {
     return QString::fromUtf8(error.what());
 }
 
-void ReportError(const QString& text, const std::exception& error, QWidget* owner) {
+void ReportError(const clsSettings& settings, const QString& text, const std::exception& error,
+                 QWidget* owner) {
     if (const auto* engine = dynamic_cast<const DbmsError*>(&error))
-        ReportError(text, engine->Number(), engine->Description(), owner);
+        ReportError(settings, text, engine->Number(), engine->Description(), owner);
     else
-        ReportError(text, kInternalError, QString::fromUtf8(error.what()), owner);
+        ReportError(settings, text, kInternalError, QString::fromUtf8(error.what()), owner);
 }

@@ -6,6 +6,7 @@
 #include <exception>
 
 class QWidget;
+class clsSettings;
 
 // Shown instead of the caller's text for the engine's "operation not completed" errors.
 inline const QString kEngineMessage124 = "Impossibile completare l'operazione richiesta.";
@@ -19,9 +20,10 @@ QString ErrorCodeText(qint64 number);
 QString ErrorDescription(const std::exception& error);
 
 // Reports the error `number` with its `description`. `text` says what failed; when empty the
-// description is shown instead.
-void ReportError(const QString& text, qint64 number, const QString& description,
-                 QWidget* owner = nullptr);
+// description is shown instead. The details window takes its support address from `settings`.
+void ReportError(const clsSettings& settings, const QString& text, qint64 number,
+                 const QString& description, QWidget* owner = nullptr);
 // The same for a caught exception: a DbmsError brings its own number, anything else is
 // reported as an internal error.
-void ReportError(const QString& text, const std::exception& error, QWidget* owner = nullptr);
+void ReportError(const clsSettings& settings, const QString& text, const std::exception& error,
+                 QWidget* owner = nullptr);

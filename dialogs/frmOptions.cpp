@@ -1,6 +1,6 @@
 #include "frmOptions.h"
 
-#include "Settings.h"
+#include "clsSettings.h"
 #include "frmSelectDir.h"
 #include "itfOptionsHost.h"
 #include "itfPrompter.h"
@@ -30,7 +30,8 @@ void SelectItem(QComboBox* list, int index) {
 
 } // namespace
 
-frmOptions::frmOptions(QWidget* owner, itfOptionsHost* host) : QDialog(owner), m_host(host) {
+frmOptions::frmOptions(QWidget* owner, itfOptionsHost* host, clsSettings& settings)
+    : QDialog(owner), m_host(host), m_settings(settings) {
     setObjectName("frmOptions");
     setWindowTitle("Impostazioni");
 
@@ -127,14 +128,14 @@ frmOptions::frmOptions(QWidget* owner, itfOptionsHost* host) : QDialog(owner), m
 }
 
 void frmOptions::Load() {
-    txtWorkDir->setText(modGlobal::RootDir);
-    SelectItem(cboCOMPort, modGlobal::COMPortNumber - 1);
-    txtCOMParam->setText(modGlobal::COMPortParam);
-    txtBkpDir->setText(modGlobal::BackupDir);
+    txtWorkDir->setText(m_settings.RootDir);
+    SelectItem(cboCOMPort, m_settings.COMPortNumber - 1);
+    txtCOMParam->setText(m_settings.COMPortParam);
+    txtBkpDir->setText(m_settings.BackupDir);
     txtBkpDir_Change(); // an unchanged (empty) text sends no signal
-    chkSaveData->setChecked(modGlobal::BackupFuncSaveEnabled);
-    chkRestoreData->setChecked(modGlobal::BackupFuncRestoreEnabled);
-    SelectItem(cmbSaveNotify, modGlobal::BkpSaveNotify);
+    chkSaveData->setChecked(m_settings.BackupFuncSaveEnabled);
+    chkRestoreData->setChecked(m_settings.BackupFuncRestoreEnabled);
+    SelectItem(cmbSaveNotify, m_settings.BkpSaveNotify);
     m_bConfirmed = false;
 }
 
@@ -199,26 +200,26 @@ void frmOptions::cmdRepairDB_Click() {
 
 void frmOptions::cmdOK_Click() {
     const QString workDir = txtWorkDir->text();
-    if (workDir.compare(modGlobal::RootDir, Qt::CaseInsensitive) != 0) {
+    if (workDir.compare(m_settings.RootDir, Qt::CaseInsensitive) != 0) {
         if (ShowMessage(this, "L'indirizzario di lavoro e' cambiato.\r\rConfermi ?",
                         PromptIcon::Question, PromptButtons::YesNo,
                         PromptAnswer::Yes) != PromptAnswer::Yes)
             return;
-        modGlobal::RootDir = workDir;
+        m_settings.RootDir = workDir;
         // The archive is reopened from the new folder at the owner's next activation.
         if (m_host) m_host->ReleaseDatabase();
     }
 
     // Disabled controls count too: their values are kept for when a backup folder is set.
-    modGlobal::BackupDir = txtBkpDir->text();
-    modGlobal::BackupFuncSaveEnabled = chkSaveData->isChecked();
-    modGlobal::BackupFuncRestoreEnabled = chkRestoreData->isChecked();
+    m_settings.BackupDir = txtBkpDir->text();
+    m_settings.BackupFuncSaveEnabled = chkSaveData->isChecked();
+    m_settings.BackupFuncRestoreEnabled = chkRestoreData->isChecked();
     if (cmbSaveNotify->currentIndex() >= 0)
-        modGlobal::BkpSaveNotify = cmbSaveNotify->currentIndex();
+        m_settings.BkpSaveNotify = cmbSaveNotify->currentIndex();
     if (cboCOMPort->currentIndex() >= 0)
-        modGlobal::COMPortNumber = qint16(cboCOMPort->currentIndex() + 1);
-    modGlobal::COMPortParam = txtCOMParam->text();
-    modGlobal::SaveSettings();
+        m_settings.COMPortNumber = qint16(cboCOMPort->currentIndex() + 1);
+    m_settings.COMPortParam = txtCOMParam->text();
+    m_settings.Save();
 
     m_bConfirmed = true;
     accept();

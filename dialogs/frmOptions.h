@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+class clsSettings;
 class itfOptionsHost;
 class QCheckBox;
 class QComboBox;
@@ -16,8 +17,8 @@ class QPushButton;
 class frmOptions : public QDialog {
     Q_OBJECT
 public:
-    // Fills the controls from the process-wide settings. `host` may be nullptr.
-    frmOptions(QWidget* owner, itfOptionsHost* host);
+    // Fills the controls from `settings`, which OK changes and saves. `host` may be nullptr.
+    frmOptions(QWidget* owner, itfOptionsHost* host, clsSettings& settings);
 
     // True once the settings have been confirmed and stored.
     bool m_bConfirmed = false;
@@ -68,5 +69,6 @@ private:
     QPushButton* cmdCancel;
 
     itfOptionsHost* m_host;
+    clsSettings& m_settings;
     bool m_bOpen = false; // the host has been told the window is open
 };

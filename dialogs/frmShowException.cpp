@@ -1,9 +1,9 @@
 #include "frmShowException.h"
 
-#include "Settings.h"
+#include "clsSettings.h"
 #include "itfPrompter.h"
-#include "modGlobal.h"
 #include "modOSWinUtil.h"
+#include "modPaths.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -13,7 +13,8 @@
 #include <QSaveFile>
 #include <QVBoxLayout>
 
-frmShowException::frmShowException(QWidget* parent) : QDialog(parent) {
+frmShowException::frmShowException(const clsSettings& settings, QWidget* parent)
+    : QDialog(parent), m_settings(settings) {
     setObjectName("frmShowException");
     setWindowTitle("Dettagli errore");
 
@@ -72,14 +73,14 @@ void frmShowException::SetException(const QString& code, const QString& message)
 
 void frmShowException::cmdSave_Click() {
     const QString path = Prompter().SaveFileName(
-        this, "Salva con nome", modGlobal::MakeFilePath(modGlobal::AppDir(), "LastError.txt", ""),
+        this, "Salva con nome", modPaths::MakeFilePath(modPaths::AppDir(), "LastError.txt", ""),
         "Testo (*.txt)");
     if (path.isEmpty() || !ConfirmReplace(this, path)) return;
     WriteFile(path, "Error: " + m_strCode + m_strMessage + "\r\n");
 }
 
 void frmShowException::cmdBrowser_Click() {
-    const QString path = modGlobal::MakeFilePath(modGlobal::AppDir(), "Error.htm", "");
+    const QString path = modPaths::MakeFilePath(modPaths::AppDir(), "Error.htm", "");
     // The text goes in as text: a description quoting user input must not become markup.
     const QString page = "<!DOCTYPE html>\r\n<html><head><meta charset=\"utf-8\">"
                          "<title>Error</title></head><body><pre>\r\n" +
@@ -89,7 +90,7 @@ void frmShowException::cmdBrowser_Click() {
 }
 
 void frmShowException::cmdSupport_Click() {
-    modOSWinUtil::ShellExec(SupportMailLink(modGlobal::SupportEMail, m_strCode, m_strMessage),
+    modOSWinUtil::ShellExec(SupportMailLink(m_settings.SupportEMail, m_strCode, m_strMessage),
                             "open", "", "", false);
 }
 

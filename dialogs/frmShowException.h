@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class clsSettings;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -11,7 +12,8 @@ class QPushButton;
 class frmShowException : public QDialog {
     Q_OBJECT
 public:
-    explicit frmShowException(QWidget* parent = nullptr);
+    // `settings` gives the support address.
+    explicit frmShowException(const clsSettings& settings, QWidget* parent = nullptr);
 
     // A message without any CR LF pair has each bare CR turned into one.
     void SetException(const QString& code, const QString& message);
@@ -30,6 +32,7 @@ private:
     QPushButton* cmdSupport;
     QPushButton* cmdEsc;
 
+    const clsSettings& m_settings;
     QString m_strCode;
     QString m_strMessage;
 };

@@ -2,9 +2,9 @@
 
 #include "DbmsFormService.h"
 #include "ReportError.h"
+#include "clsArchiveSession.h"
 #include "itfPrompter.h"
 #include "modCode.h"
-#include "modGlobal.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -12,8 +12,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-frmAddClienti::frmAddClienti(QWidget* owner, BarcodeTarget setBarcodeControl)
-    : QDialog(owner), m_setBarcodeControl(std::move(setBarcodeControl)) {
+frmAddClienti::frmAddClienti(clsArchiveSession& session, const clsSettings& settings,
+                             QWidget* owner, BarcodeTarget setBarcodeControl)
+    : QDialog(owner), m_session(session), m_settings(settings),
+      m_setBarcodeControl(std::move(setBarcodeControl)) {
     setObjectName("frmAddClienti");
     setWindowTitle("Aggiunta Clienti");
 
@@ -40,8 +42,9 @@ frmAddClienti::frmAddClienti(QWidget* owner, BarcodeTarget setBarcodeControl)
 
 frmAddClienti::~frmAddClienti() = default;
 
-void frmAddClienti::ShowModal(QWidget* owner, BarcodeTarget setBarcodeControl) {
-    frmAddClienti window(owner, std::move(setBarcodeControl));
+void frmAddClienti::ShowModal(QWidget* owner, clsArchiveSession& session,
+                              const clsSettings& settings, BarcodeTarget setBarcodeControl) {
+    frmAddClienti window(session, settings, owner, std::move(setBarcodeControl));
     Prompter().Exec(window);
 }
 
@@ -90,7 +93,7 @@ void frmAddClienti::AutoAdd() {
         try {
             AddCode(code);
         } catch (const std::exception& e) {
-            ReportError(QString(), e, this);
+            ReportError(m_settings, QString(), e, this);
         }
     }
     // Ready for the next card.
@@ -99,7 +102,7 @@ void frmAddClienti::AutoAdd() {
 
 void frmAddClienti::AddCode(const QString& code) {
     // The code is quoted as a literal: a code such as O'Brien is a value, not filter syntax.
-    const auto clienti = modGlobal::Database->Item("Clienti")->OpenDataSource(
+    const auto clienti = m_session.Database()->Item("Clienti")->OpenDataSource(
         "Codice=" + DbmsDatabase::TextLiteral(code));
     if (!clienti->IsEmpty()) {
         ShowMessage(this, "Il cliente esiste in archivio", PromptIcon::Information);

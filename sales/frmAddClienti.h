@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <functional>
 
+class clsArchiveSession;
+class clsSettings;
 class QLineEdit;
 class QPushButton;
 
@@ -14,11 +16,14 @@ public:
     // `setBarcodeControl` makes a text box the target of barcode reads (nullptr: none); the
     // main window's SetBarcodeControl.
     using BarcodeTarget = std::function<void(QLineEdit*)>;
-    explicit frmAddClienti(QWidget* owner = nullptr, BarcodeTarget setBarcodeControl = {});
+    // Customers are added to `session`'s archive; `settings` serves the error report.
+    frmAddClienti(clsArchiveSession& session, const clsSettings& settings, QWidget* owner = nullptr,
+                  BarcodeTarget setBarcodeControl = {});
     ~frmAddClienti() override;
 
     // Runs the window modally over `owner` until the user closes it.
-    static void ShowModal(QWidget* owner, BarcodeTarget setBarcodeControl);
+    static void ShowModal(QWidget* owner, clsArchiveSession& session, const clsSettings& settings,
+                          BarcodeTarget setBarcodeControl);
 
     QLineEdit* txtCode_Cliente;
     QPushButton* cmdAutoAdd;
@@ -37,5 +42,7 @@ private:
     void AutoAdd();
     void AddCode(const QString& code);
 
+    clsArchiveSession& m_session;
+    const clsSettings& m_settings;
     BarcodeTarget m_setBarcodeControl;
 };

@@ -2,8 +2,9 @@
 
 #include "DbmsFormService.h"
 #include "ReportError.h"
+#include "clsArchiveSession.h"
+#include "clsSettings.h"
 #include "itfPrompter.h"
-#include "modGlobal.h"
 #include "modTag.h"
 #include "modWaitCursor.h"
 
@@ -68,8 +69,10 @@ QLabel* Figure(QWidget* parent, const char* name, bool amount = false) {
 
 } // namespace
 
-frmVendite::frmVendite(QWidget* owner, BarcodeTarget setBarcodeControl)
-    : QDialog(owner), m_setBarcodeControl(std::move(setBarcodeControl)) {
+frmVendite::frmVendite(clsArchiveSession& session, clsSettings& settings, QWidget* owner,
+                       BarcodeTarget setBarcodeControl)
+    : QDialog(owner), m_session(session), m_settings(settings),
+      m_setBarcodeControl(std::move(setBarcodeControl)) {
     setObjectName("frmVendite");
     setWindowTitle("Vendita / Premiazione");
     BuildControls();
@@ -84,8 +87,9 @@ frmVendite::~frmVendite() {
     Unload();
 }
 
-void frmVendite::ShowModal(QWidget* owner, BarcodeTarget setBarcodeControl) {
-    frmVendite window(owner, std::move(setBarcodeControl));
+void frmVendite::ShowModal(QWidget* owner, clsArchiveSession& session, clsSettings& settings,
+                           BarcodeTarget setBarcodeControl) {
+    frmVendite window(session, settings, owner, std::move(setBarcodeControl));
     Prompter().Exec(window);
 }
 
@@ -249,11 +253,11 @@ void frmVendite::BuildControls() {
     connect(cmdIdentify_Bonus, &QPushButton::clicked, this, [identify] { identify(true); });
     connect(cmdIdentify_Premi, &QPushButton::clicked, this, [identify] { identify(false); });
     connect(chkAutoIdentify_Bonus, &QCheckBox::clicked, this, [this, identify](bool on) {
-        modGlobal::AutoIdentify_Bonus = on;
+        m_settings.AutoIdentify_Bonus = on;
         if (m_sale && on) identify(true);
     });
     connect(chkAutoIdentify_Premi, &QCheckBox::clicked, this, [this, identify](bool on) {
-        modGlobal::AutoIdentify_Premi = on;
+        m_settings.AutoIdentify_Premi = on;
         if (m_sale && on) identify(false);
     });
     connect(cmdConfirm, &QPushButton::clicked, this, &frmVendite::cmdConfirm_Click);
@@ -273,9 +277,9 @@ void frmVendite::InitControls() {
     for (QLabel* label : {lblTotale, lblTotaleConv, lblTot_Punti, lblPunti, lblTot_PuntiNecessari,
                           lblTot_PuntiBonus})
         label->clear();
-    chkAutoIdentify_Premi->setChecked(modGlobal::AutoIdentify_Premi);
-    chkAutoIdentify_Bonus->setChecked(modGlobal::AutoIdentify_Bonus);
-    const auto other = modGlobal::Database ? modGlobal::Database->ConversionCurrency() : nullptr;
+    chkAutoIdentify_Premi->setChecked(m_settings.AutoIdentify_Premi);
+    chkAutoIdentify_Bonus->setChecked(m_settings.AutoIdentify_Bonus);
+    const auto other = m_session.Database() ? m_session.Database()->ConversionCurrency() : nullptr;
     const QString name = other ? other->Name() : QString();
     lblAltraValuta->setText(name + ":");
     lblTotaleConv->setToolTip("Totale calcolato in Euro " + name);
@@ -319,7 +323,7 @@ void frmVendite::RefreshDisplay() {
 }
 
 void frmVendite::ShowCustomer() {
-    auto customer = modGlobal::Database->Item("Clienti")->OpenDataSource(
+    auto customer = m_session.Database()->Item("Clienti")->OpenDataSource(
         "OID=" + DbmsDatabase::NumberLiteral(qint64(m_customer)));
     if (customer->IsEmpty()) return;
     customer->MoveFirst();
@@ -344,7 +348,7 @@ void frmVendite::Set_Vendita(OID customer) {
         if (!m_sale) {
             // The new sale is read back alone: a data source over every sale would list them
             // all first.
-            const auto table = modGlobal::Database->Item("OperazioniVendite");
+            const auto table = m_session.Database()->Item("OperazioniVendite");
             const OID sale =
                 table->OpenDataSource("OID = 0")->AddRow({{"Cliente", customer}, {"Importo", 0}});
             m_sale = table->OpenDataSource("OID = " + DbmsDatabase::NumberLiteral(qint64(sale)));
@@ -377,7 +381,7 @@ void frmVendite::Guarded(const std::function<void()>& action) {
 
 void frmVendite::GuardedTransaction(const std::function<void()>& action) {
     Guarded([&] {
-        const auto db = modGlobal::Database;
+        const auto db = m_session.Database();
         db->BeginTrans();
         try {
             action();
@@ -394,7 +398,7 @@ void frmVendite::ReportFailure(const QString& context, const std::exception& err
     if (engine && engine->Code() == DbmsError::BadValue)
         ShowMessage(this, engine->Description(), PromptIcon::Exclamation);
     else
-        ReportError(context + ErrorDescription(error), error, this);
+        ReportError(m_settings, context + ErrorDescription(error), error, this);
 }
 
 bool frmVendite::IsEmptySale() const {
@@ -409,7 +413,7 @@ void frmVendite::cmdCancel_Click() {
     try {
         CancelSale();
     } catch (const std::exception& e) {
-        ReportError("Errore in annullamento dati: \r\r" + ErrorDescription(e), e, this);
+        ReportError(m_settings, "Errore in annullamento dati: \r\r" + ErrorDescription(e), e, this);
     }
 }
 
@@ -456,10 +460,10 @@ void frmVendite::Unload() {
     try {
         Reset();
     } catch (const std::exception& e) {
-        ReportError("Errore in annullamento dati: \r\r" + ErrorDescription(e), e, this);
+        ReportError(m_settings, "Errore in annullamento dati: \r\r" + ErrorDescription(e), e, this);
     }
     if (m_setBarcodeControl) m_setBarcodeControl(nullptr);
-    modGlobal::SaveSettings();
+    m_settings.Save();
 }
 
 void frmVendite::closeEvent(QCloseEvent* event) {

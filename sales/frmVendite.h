@@ -8,6 +8,8 @@
 #include <QDialog>
 #include <functional>
 
+class clsArchiveSession;
+class clsSettings;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -21,11 +23,15 @@ public:
     // Makes a text box the target of the serial reader's codes (nullptr: none).
     using BarcodeTarget = std::function<void(QLineEdit*)>;
 
-    explicit frmVendite(QWidget* owner = nullptr, BarcodeTarget setBarcodeControl = {});
+    // The sale is recorded in `session`'s archive; the prize and bonus switches are kept in
+    // `settings`. Both outlive the window.
+    frmVendite(clsArchiveSession& session, clsSettings& settings, QWidget* owner = nullptr,
+               BarcodeTarget setBarcodeControl = {});
     ~frmVendite() override;
 
     // Runs the window modally over `owner` (through the prompter, so tests can drive it).
-    static void ShowModal(QWidget* owner, BarcodeTarget setBarcodeControl);
+    static void ShowModal(QWidget* owner, clsArchiveSession& session, clsSettings& settings,
+                          BarcodeTarget setBarcodeControl);
 
     // --- operations ---
     void Set_Vendita(OID customer);
@@ -129,7 +135,7 @@ private:
     void GuardedTransaction(const std::function<void()>& action);
     // Undoes the transaction of an action that failed; the action's own error is the one the
     // clerk is told about.
-    static void RollbackAfterFailure();
+    void RollbackAfterFailure();
     // A refused value is said plainly; any other failure goes to the error report.
     void ReportFailure(const QString& context, const std::exception& error);
 
@@ -157,6 +163,8 @@ private:
     bool HandleKey(QObject* watched, QKeyEvent* event);
     void ChangeQuantity(int delta);
 
+    clsArchiveSession& m_session;
+    clsSettings& m_settings;
     BarcodeTarget m_setBarcodeControl;
     std::shared_ptr<DbmsDataSource> m_sale;
     std::shared_ptr<DbmsDataSource> m_articles;

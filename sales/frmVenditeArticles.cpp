@@ -3,11 +3,12 @@
 
 #include "DbmsFormService.h"
 #include "DbmsGridModel.h"
+#include "clsArchiveSession.h"
 #include "clsPremiBonus.h"
+#include "clsSettings.h"
 #include "frmSearchText.h"
 #include "itfPrompter.h"
 #include "modCode.h"
-#include "modGlobal.h"
 #include "modPunti.h"
 #include "modWaitCursor.h"
 
@@ -62,7 +63,7 @@ OID frmVendite::CurrentLine(QTableView* grid) const {
 // --- lines ---
 
 std::shared_ptr<DbmsDataSource> frmVendite::ChooseArticle(const QString& code) {
-    const auto articles = modGlobal::Database->Item("Articoli");
+    const auto articles = m_session.Database()->Item("Articoli");
     if (code.isEmpty()) {
         frmSearchText& search = frmSearchText::Instance();
         bool confirmed = false;
@@ -204,7 +205,7 @@ void frmVendite::Totalize() {
     const QVariant points = m_articles ? m_articles->Sum("PuntiAssegnati") : QVariant();
     m_sale->SetValue("PuntiAssegnati",
                      CheckedPoints("Il totale dei punti della vendita", points.toLongLong()));
-    Identify_Bonus(modGlobal::AutoIdentify_Bonus);
+    Identify_Bonus(m_settings.AutoIdentify_Bonus);
 }
 
 // --- bonuses and prizes ---
@@ -222,7 +223,7 @@ void frmVendite::Identify_Bonus(bool automatic) {
     clsPremiBonus rules(*m_sale, m_customerPoints);
     m_bonuses = rules.IdentifyBonus(automatic);
     BindAssigned(dgBonus, m_bonuses);
-    Identify_Premi(modGlobal::AutoIdentify_Premi);
+    Identify_Premi(m_settings.AutoIdentify_Premi);
 }
 
 void frmVendite::Identify_Premi(bool automatic) {
@@ -236,7 +237,7 @@ void frmVendite::Identify_Premi(bool automatic) {
 void frmVendite::AddAssigned(const QString& definitions, const QString& collection) {
     GuardedTransaction([&] {
         if (!m_sale) return;
-        auto table = modGlobal::Database->Item(definitions)->OpenDataSource();
+        auto table = m_session.Database()->Item(definitions)->OpenDataSource();
         const QVariant chosen = FormService().ShowSelectionList(this, *table);
         if (!chosen.isValid()) return;
         auto assigned = m_sale->GetReference(collection);

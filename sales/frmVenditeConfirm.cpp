@@ -4,9 +4,10 @@
 
 #include "DbmsFormService.h"
 #include "ReportError.h"
+#include "clsArchiveSession.h"
 #include "clsPremiBonus.h"
+#include "clsSettings.h"
 #include "itfPrompter.h"
-#include "modGlobal.h"
 #include "modPunti.h"
 
 #include <QLabel>
@@ -24,7 +25,7 @@ qint64 SumOf(DbmsDataSource& rows, const QString& field) {
 
 void frmVendite::RollbackAfterFailure() {
     try {
-        modGlobal::Database->Rollback();
+        m_session.Database()->Rollback();
     } catch (const std::exception&) {
         // Nothing more can be undone; the failure that brought us here is what gets reported.
     }
@@ -51,14 +52,14 @@ void frmVendite::ConfirmSale() {
                     PromptIcon::Exclamation);
         return;
     }
-    auto customer = modGlobal::Database->Item("Clienti")->OpenDataSource(
+    auto customer = m_session.Database()->Item("Clienti")->OpenDataSource(
         "OID=" + DbmsDatabase::NumberLiteral(qint64(m_customer)));
     if (customer->IsEmpty())
         throw DbmsError(DbmsError::NoCurrentRow, "Il cliente della vendita non è più in archivio");
     customer->MoveFirst();
 
     // The sale, its payment, the customer's balance and the prize stock: all or nothing.
-    const auto db = modGlobal::Database;
+    const auto db = m_session.Database();
     OID paymentType = 0;
     bool paid = true;
     db->BeginTrans();
@@ -100,7 +101,7 @@ void frmVendite::ConfirmSale() {
     }
     db->CommitTrans();
     if (paymentType != 0)
-        modGlobal::WriteSetting("OperazioniVendite", "PagamentoDefault",
+        m_settings.WriteSetting("OperazioniVendite", "PagamentoDefault",
                                 QString::number(paymentType));
 
     Prompter().Beep();
@@ -114,8 +115,8 @@ void frmVendite::ConfirmSale() {
 }
 
 bool frmVendite::PaymentStep(OID& paymentType) {
-    const QString stored = modGlobal::ReadSetting("OperazioniVendite", "PagamentoDefault");
-    auto types = modGlobal::Database->Item("TipiPagamento")->OpenDataSource();
+    const QString stored = m_settings.ReadSetting("OperazioniVendite", "PagamentoDefault");
+    auto types = m_session.Database()->Item("TipiPagamento")->OpenDataSource();
     OID type = 0;
     bool numeric = false;
     const OID storedType = stored.trimmed().toLongLong(&numeric);
@@ -126,7 +127,7 @@ bool frmVendite::PaymentStep(OID& paymentType) {
         type = chosen.toLongLong();
     }
 
-    const auto table = modGlobal::Database->Item("Pagamenti");
+    const auto table = m_session.Database()->Item("Pagamenti");
     const OID payment = table->OpenDataSource("OID = 0")->AddRow(
         {{"Importo", m_sale->GetValue("Importo")}, {"Cliente", m_customer}, {"Pagamento", type}});
     m_sale->SetReference("Pagamento", payment, false);

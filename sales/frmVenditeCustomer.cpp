@@ -2,9 +2,9 @@
 #include "frmVendite.h"
 
 #include "DbmsFormService.h"
+#include "clsArchiveSession.h"
 #include "itfPrompter.h"
 #include "modCode.h"
-#include "modGlobal.h"
 #include "modTag.h"
 
 #include <QLineEdit>
@@ -31,7 +31,7 @@ void frmVendite::LookupCustomer(const QString& code) {
 void frmVendite::Lookup(const QString& code) {
     txtCode_Cliente->setText(code); // no line end left: this change looks up nothing
     // The code goes into the filter only as a quoted literal: a quote in it is just a quote.
-    auto customers = modGlobal::Database->Item("Clienti")->OpenDataSource(
+    auto customers = m_session.Database()->Item("Clienti")->OpenDataSource(
         "Codice=" + DbmsDatabase::TextLiteral(code));
     QVariant customer;
     const int size = customers->FieldInfo("Codice")->Size;
@@ -72,7 +72,7 @@ void frmVendite::txtCode_Cliente_LostFocus() {
 
 void frmVendite::cmdSet_Cliente_Click() {
     Guarded([&] {
-        auto customers = modGlobal::Database->Item("Clienti")->OpenDataSource();
+        auto customers = m_session.Database()->Item("Clienti")->OpenDataSource();
         const QVariant chosen = FormService().ShowSelectionList(this, *customers);
         if (chosen.isValid())
             Set_Vendita(chosen.toLongLong());

@@ -2,10 +2,11 @@
 
 #include "DbmsClock.h"
 #include "DbmsEngine.h"
+#include "clsArchiveSession.h"
 #include "clsBarcodeReader.h"
 #include "clsOSTNA.h"
+#include "clsSettings.h"
 #include "itfPrompter.h"
-#include "modGlobal.h"
 #include "modImages.h"
 #include "modTag.h"
 
@@ -50,19 +51,20 @@ const ToolDef ToolDefs[] = {
     {"Vendita", "Sale", "Vendita Viaggi / Premiazioni"},
 };
 
-double ReadTwips(const QString& key, double fallback) {
+double ReadTwips(const clsSettings& settings, const QString& key, double fallback) {
     bool ok = false;
-    const double value = modGlobal::ReadSetting("Settings", key).toDouble(&ok);
+    const double value = settings.ReadSetting("Settings", key).toDouble(&ok);
     return ok ? value : fallback;
 }
 
-void WriteTwips(const QString& key, double value) {
-    modGlobal::WriteSetting("Settings", key, QString::number(value));
+void WriteTwips(clsSettings& settings, const QString& key, double value) {
+    settings.WriteSetting("Settings", key, QString::number(value));
 }
 
 } // namespace
 
-frmMain::frmMain(Hooks hooks) : m_hooks(std::move(hooks)) {
+frmMain::frmMain(clsArchiveSession& session, clsSettings& settings, Hooks hooks)
+    : m_session(session), m_settings(settings), m_hooks(std::move(hooks)) {
     setObjectName("frmMain");
     setWindowTitle("Tessarin");
     setWindowIcon(SectionImage("Archive"));
@@ -82,6 +84,11 @@ frmMain::frmMain(Hooks hooks) : m_hooks(std::move(hooks)) {
     BuildMenus();
     BuildToolBar();
     BuildClientArea();
+    // The reader's button and menu follow the stored switch, whoever saved it.
+    connect(&m_settings, &clsSettings::Changed, this, [this] {
+        ToolButton("BarcodeReader")->setChecked(m_settings.BarcodeReaderEnabled);
+        Menu("mnuBarcodeReader")->setChecked(m_settings.BarcodeReaderEnabled);
+    });
 
     sbStatusBar = statusBar();
     sbStatusBar->setObjectName("sbStatusBar");
@@ -104,7 +111,7 @@ frmMain::frmMain(Hooks hooks) : m_hooks(std::move(hooks)) {
     m_TNA->SetMenu(PopupMenu("mnuPopUp"));
     connect(m_TNA, &clsOSTNA::MouseMessage, this, &frmMain::TrayMessage);
     m_TNA->IconStart(txtTNAInterface, windowIcon(), windowTitle());
-    modGlobal::SelectedDate = DbmsClock::Today();
+    m_session.SetSelectedDate(DbmsClock::Today());
     RefreshDateSelCaption();
     SetTag(lblTitle[1], lblTitle[1]->text());
     ApplyEnableRules();
@@ -379,40 +386,40 @@ void frmMain::BuildClientArea() {
 }
 
 void frmMain::LoadPlacement() {
-    QRect rect(qRound(ReadTwips("MainLeft", 1000) / Twips),
-               qRound(ReadTwips("MainTop", 1000) / Twips),
-               qRound(ReadTwips("MainWidth", 6500) / Twips),
-               qRound(ReadTwips("MainHeight", 6500) / Twips));
+    QRect rect(qRound(ReadTwips(m_settings, "MainLeft", 1000) / Twips),
+               qRound(ReadTwips(m_settings, "MainTop", 1000) / Twips),
+               qRound(ReadTwips(m_settings, "MainWidth", 6500) / Twips),
+               qRound(ReadTwips(m_settings, "MainHeight", 6500) / Twips));
     const QScreen* display = screen() ? screen() : QGuiApplication::primaryScreen();
-    if (display && modGlobal::ReadSetting("Settings", "MainWidth").isEmpty()) {
+    if (display && m_settings.ReadSetting("Settings", "MainWidth").isEmpty()) {
         // Nothing stored yet: most of the screen, so the tree and a grid both show.
         const QRect available = display->availableGeometry();
         rect.setSize(available.size() * 4 / 5);
         rect.moveCenter(available.center());
     }
     setGeometry(rect);
-    const int state = modGlobal::ReadSetting("Settings", "MainState", "0").toInt();
+    const int state = m_settings.ReadSetting("Settings", "MainState", "0").toInt();
     if (state == 2)
         setWindowState(Qt::WindowMaximized);
     else if (state == 1)
         setWindowState(Qt::WindowMinimized);
-    m_intSplit = m_intDefaultSplit = qRound(ReadTwips("MainSplit", 3500));
+    m_intSplit = m_intDefaultSplit = qRound(ReadTwips(m_settings, "MainSplit", 3500));
     ResizeMainLayout(m_intSplit);
 }
 
 void frmMain::SavePlacement() {
     const Qt::WindowStates state = windowState();
     const int stored = state & Qt::WindowMinimized ? 1 : state & Qt::WindowMaximized ? 2 : 0;
-    WriteTwips("MainState", stored);
+    WriteTwips(m_settings, "MainState", stored);
     // The normal rectangle, not the maximised one, is what the next start restores.
     const QRect rect = stored == 0 ? geometry() : normalGeometry();
     if (rect.isValid()) {
-        WriteTwips("MainLeft", rect.left() * Twips);
-        WriteTwips("MainTop", rect.top() * Twips);
-        WriteTwips("MainWidth", rect.width() * Twips);
-        WriteTwips("MainHeight", rect.height() * Twips);
+        WriteTwips(m_settings, "MainLeft", rect.left() * Twips);
+        WriteTwips(m_settings, "MainTop", rect.top() * Twips);
+        WriteTwips(m_settings, "MainWidth", rect.width() * Twips);
+        WriteTwips(m_settings, "MainHeight", rect.height() * Twips);
     }
-    if (m_intSplit > 0) WriteTwips("MainSplit", m_intSplit);
+    if (m_intSplit > 0) WriteTwips(m_settings, "MainSplit", m_intSplit);
 }
 
 void frmMain::UpdateClock() {
@@ -437,8 +444,7 @@ void frmMain::ReleaseDatabase() {
     DropView();
     m_selection.reset();
     m_layout.reset();
-    modGlobal::Database.reset();
-    modGlobal::Storage.reset();
+    m_session.Release();
 }
 
 bool frmMain::event(QEvent* event) {
@@ -458,7 +464,7 @@ void frmMain::Activate() {
     if (m_blnActivating || m_blnOptionFormVisible) return;
     m_blnActivating = true;
     try {
-        if (!modGlobal::Database && !modGlobal::Storage) {
+        if (m_session.IsReleased()) {
             QApplication::processEvents();
             if (m_hooks.InitDatabase) m_hooks.InitDatabase(m_blnActivated);
             InitCurrencyState();
@@ -469,10 +475,10 @@ void frmMain::Activate() {
             if (!focusWidget() || focusWidget() == this) tvTreeView->setFocus();
         }
         m_blnActivated = true;
-        SetBarcodeReader(modGlobal::BarcodeReaderEnabled);
-        const bool backupDir = !modGlobal::BackupDir.trimmed().isEmpty();
-        Menu("mnuBackup")->setEnabled(modGlobal::BackupFuncSaveEnabled && backupDir);
-        Menu("mnuRestore")->setEnabled(modGlobal::BackupFuncRestoreEnabled && backupDir);
+        SetBarcodeReader(m_settings.BarcodeReaderEnabled);
+        const bool backupDir = !m_settings.BackupDir.trimmed().isEmpty();
+        Menu("mnuBackup")->setEnabled(m_settings.BackupFuncSaveEnabled && backupDir);
+        Menu("mnuRestore")->setEnabled(m_settings.BackupFuncRestoreEnabled && backupDir);
         if (CurrentGrid()) CurrentGrid()->viewport()->update();
     } catch (...) {
         // Activation never bothers the user: every step reports its own failures.
@@ -483,11 +489,11 @@ void frmMain::Activate() {
 void frmMain::InitCurrencyState() {
     QAction* menu = Menu("mnuViewCurrencyConversion");
     const auto conversion =
-        modGlobal::Database ? modGlobal::Database->ConversionCurrency() : nullptr;
+        m_session.Database() ? m_session.Database()->ConversionCurrency() : nullptr;
     menu->setVisible(conversion != nullptr);
     if (!conversion) return;
     menu->setText("&Importi In " + conversion->Name());
-    menu->setChecked(modGlobal::CurrencyConversion);
+    menu->setChecked(m_settings.CurrencyConversion);
 }
 
 void frmMain::OnEvent(int p_lngEventCode, const QString&, const QString& p_strDetail) {

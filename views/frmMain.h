@@ -18,8 +18,10 @@
 #include <vector>
 
 class QAbstractItemView;
+class clsArchiveSession;
 class clsBarcodeReader;
 class clsOSTNA;
+class clsSettings;
 class QKeyEvent;
 class QAction;
 class QFrame;
@@ -50,7 +52,9 @@ public:
     // Twips per pixel: the stored placement is kept in twips.
     static constexpr int TwipsPerPixel = 15;
 
-    explicit frmMain(Hooks hooks = {});
+    // The window works on `session` and keeps its placement and switches in `settings`; both
+    // outlive it.
+    frmMain(clsArchiveSession& session, clsSettings& settings, Hooks hooks = {});
     ~frmMain() override;
 
     // --- operations used by other windows ---
@@ -209,6 +213,8 @@ private:
     void ClearMenuArray(const QString& name);
     QAction* AddMenuArrayElement(const QString& name, const QString& caption, const QVariant& tag);
 
+    clsArchiveSession& m_session;
+    clsSettings& m_settings;
     Hooks m_hooks;
     std::shared_ptr<DbmsDataSource> m_ds;
     std::shared_ptr<DbmsSelectionSet> m_selection;

@@ -3,8 +3,8 @@
 #include "frmMain.h"
 
 #include "clsBarcodeReader.h"
+#include "clsSettings.h"
 #include "itfPrompter.h"
-#include "modGlobal.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,11 +13,11 @@
 
 void frmMain::SetBarcodeReader(bool enable) {
     const QString port =
-        QString("COM%1 - %2").arg(modGlobal::COMPortNumber).arg(modGlobal::COMPortParam);
+        QString("COM%1 - %2").arg(m_settings.COMPortNumber).arg(m_settings.COMPortParam);
     if (enable && !MSComm->IsOpen()) {
         QString error;
-        if (!MSComm->Open(modGlobal::COMPortNumber, modGlobal::COMPortParam,
-                          modGlobal::COMPortDevice, &error)) {
+        if (!MSComm->Open(m_settings.COMPortNumber, m_settings.COMPortParam,
+                          m_settings.COMPortDevice, &error)) {
             ShowMessage(this,
                         "Impostazione porta (" + port +
                             ") controllo lettore codici a barre fallita: \r\r" + error,
@@ -33,11 +33,11 @@ void frmMain::SetBarcodeReader(bool enable) {
     ShowReaderState(enable);
     // Whatever waited was read before this moment: it belongs to no one now.
     MSComm->Flush();
-    modGlobal::SaveSettings();
+    m_settings.Save();
 }
 
 void frmMain::ShowReaderState(bool enabled) {
-    modGlobal::BarcodeReaderEnabled = enabled;
+    m_settings.BarcodeReaderEnabled = enabled;
     ToolButton("BarcodeReader")->setChecked(enabled);
     Menu("mnuBarcodeReader")->setChecked(enabled);
 }

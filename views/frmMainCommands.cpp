@@ -4,11 +4,12 @@
 
 #include "DbmsFormService.h"
 #include "ReportError.h"
+#include "clsArchiveSession.h"
+#include "clsSettings.h"
 #include "frmAbout.h"
 #include "frmDateSetting.h"
 #include "frmOptions.h"
 #include "itfPrompter.h"
-#include "modGlobal.h"
 #include "modSectionTree.h"
 #include "modTag.h"
 #include "modWaitCursor.h"
@@ -121,13 +122,14 @@ void frmMain::mnuFileDelete_Click() {
             throw;
         }
     } catch (const std::exception& e) {
-        ReportError("Eliminazione dati fallita: \r\r" + ErrorDescription(e), e, this);
+        ReportError(m_settings, "Eliminazione dati fallita: \r\r" + ErrorDescription(e), e, this);
     }
     // What the archive holds now, deleted or not.
     try {
         ReloadView();
     } catch (const std::exception& e) {
-        ReportError("Visualizzazione dati fallita: \r\r" + ErrorDescription(e), e, this);
+        ReportError(m_settings, "Visualizzazione dati fallita: \r\r" + ErrorDescription(e), e,
+                    this);
     }
     ShowViewStatus();
 }
@@ -156,14 +158,13 @@ void frmMain::cmdDateSel_Click() {
 }
 
 void frmMain::mnuSelAll_Click() {
-    if (!modGlobal::DaySelection && !modGlobal::MonthSelection) {
+    if (!m_session.DaySelection() && !m_session.MonthSelection()) {
         RefreshDateSelCaption(); // the click has turned the check mark; put it back
         return;
     }
-    modGlobal::DaySelection = false;
-    modGlobal::MonthSelection = false;
+    m_session.SetDateSelection(false, false);
     RefreshDateSelCaption();
-    modGlobal::SaveSettings();
+    m_settings.Save();
     RefreshDetailView();
 }
 
@@ -177,14 +178,13 @@ void frmMain::mnuSelMonth_Click() {
 
 void frmMain::ChooseSelectionDate(bool month) {
     frmDateSetting picker(this);
-    const QVariant date = picker.SetDate(modGlobal::SelectedDate, -1, -1);
+    const QVariant date = picker.SetDate(m_session.SelectedDate(), -1, -1);
     if (!date.isValid()) {
         RefreshDateSelCaption(); // the click has turned the check mark; put it back
         return;
     }
-    modGlobal::SelectedDate = date.toDate();
-    modGlobal::DaySelection = !month;
-    modGlobal::MonthSelection = month;
+    m_session.SetSelectedDate(date.toDate());
+    m_session.SetDateSelection(!month, month);
     RefreshDateSelCaption();
     RefreshDetailView();
 }
@@ -228,7 +228,7 @@ void frmMain::mnuDataSelCancel_Click() {
 // --- other windows ---
 
 void frmMain::mnuToolsOptions_Click() {
-    auto* options = new frmOptions(this, this);
+    auto* options = new frmOptions(this, this, m_settings);
     options->setAttribute(Qt::WA_DeleteOnClose);
     options->ShowModeless();
 }

@@ -3,11 +3,13 @@
 
 #include "DbmsFormService.h"
 #include "ReportError.h"
+#include "clsArchiveSession.h"
 #include "clsSection.h"
+#include "clsSettings.h"
 #include "frmMessage.h"
 #include "itfPrompter.h"
-#include "modGlobal.h"
 #include "modImages.h"
+#include "modPaths.h"
 #include "modSectionTree.h"
 #include "modTag.h"
 #include "modWaitCursor.h"
@@ -51,7 +53,8 @@ void frmMain::SetTreeViewNodes() {
         QString text = node.Text;
         if (text.isEmpty()) {
             // A table section is named by its table's caption, read from the open database.
-            const auto table = modGlobal::Database ? modGlobal::Database->Find(node.Key) : nullptr;
+            const auto table =
+                m_session.Database() ? m_session.Database()->Find(node.Key) : nullptr;
             text = table ? table->Caption() : node.Key;
         }
         auto* item = node.Parent == 0 ? new QTreeWidgetItem(tvTreeView)
@@ -220,7 +223,7 @@ void frmMain::RefreshDetailView() {
 }
 
 void frmMain::RefreshDetailView(QString& order) {
-    if (!modGlobal::ArchiveOpen() || m_blnBusy) return;
+    if (!m_session.IsOpen() || m_blnBusy) return;
     m_blnBusy = true;
     WaitCursor wait;
     // The message window takes the keyboard while the rows are read; it goes back where it was.
@@ -237,7 +240,7 @@ void frmMain::RefreshDetailView(QString& order) {
         } else {
             const QString nodeText = node->text(0);
             clsSection section = clsSection::FromKey(NodeKey(node));
-            const auto table = modGlobal::Database->Item(section.Table);
+            const auto table = m_session.Database()->Item(section.Table);
 
             // Predefined selections of this section.
             if (m_selection && m_selection->Name() != nodeText) m_selection.reset();
@@ -271,8 +274,8 @@ void frmMain::RefreshDetailView(QString& order) {
             }
             if (!section.DateField.isEmpty()) {
                 const QString dated =
-                    DateSelectionCondition(section.DateField, modGlobal::MonthSelection,
-                                           modGlobal::DaySelection, modGlobal::SelectedDate);
+                    DateSelectionCondition(section.DateField, m_session.MonthSelection(),
+                                           m_session.DaySelection(), m_session.SelectedDate());
                 if (!dated.isEmpty()) selection = dated;
             }
 
@@ -293,8 +296,8 @@ void frmMain::RefreshDetailView(QString& order) {
             options.Order = section.Order;
             options.Summary = section.Summary;
             options.Detail = section.Detail;
-            options.CurrencyConversion = modGlobal::CurrencyConversion;
-            auto ds = table->OpenDataSource(modGlobal::Storage, options);
+            options.CurrencyConversion = m_settings.CurrencyConversion;
+            auto ds = table->OpenDataSource(m_session.Storage(), options);
             if (!section.FixedFilter.isEmpty()) ds->ApplyFilter(section.FixedFilter);
             DropView();
             m_ds = ds;
@@ -302,7 +305,7 @@ void frmMain::RefreshDetailView(QString& order) {
             if (!m_layout || m_layout->TableName() != ds->Table()->Name()) {
                 m_layout.reset();
                 m_layout = DbmsGridLayout::Load(
-                    modGlobal::MakeFilePath(modGlobal::AppDir(), "Tessarin.INI", ""),
+                    modPaths::MakeFilePath(modPaths::AppDir(), "Tessarin.INI", ""),
                     ds->Table()->Name());
             }
             QAbstractItemView* grid =
@@ -327,7 +330,8 @@ void frmMain::RefreshDetailView(QString& order) {
         }
     } catch (const std::exception& e) {
         frmMessage::Unload();
-        ReportError("Visualizzazione dati fallita: \r\r" + ErrorDescription(e), e, this);
+        ReportError(m_settings, "Visualizzazione dati fallita: \r\r" + ErrorDescription(e), e,
+                    this);
     }
     ApplyEnableRules();
     SetSectionItems();
@@ -408,15 +412,16 @@ void frmMain::OpenCurrentRow() {
 }
 
 void frmMain::RefreshDateSelCaption() {
-    Menu("mnuSelAll")->setChecked(!modGlobal::DaySelection && !modGlobal::MonthSelection);
-    Menu("mnuSelDate")->setChecked(modGlobal::DaySelection);
-    Menu("mnuSelMonth")->setChecked(modGlobal::MonthSelection);
+    Menu("mnuSelAll")->setChecked(!m_session.DaySelection() && !m_session.MonthSelection());
+    Menu("mnuSelDate")->setChecked(m_session.DaySelection());
+    Menu("mnuSelMonth")->setChecked(m_session.MonthSelection());
     const QString field = Tag(cmdDateSel).toString();
     QString fieldCaption;
     if (!field.isEmpty() && m_ds)
         if (const DbmsFieldInfo* info = m_ds->FieldInfo(field)) fieldCaption = info->Caption;
-    const DateSelectionCaption c = MakeDateSelectionCaption(
-        fieldCaption, modGlobal::MonthSelection, modGlobal::DaySelection, modGlobal::SelectedDate);
+    const DateSelectionCaption c =
+        MakeDateSelectionCaption(fieldCaption, m_session.MonthSelection(), m_session.DaySelection(),
+                                 m_session.SelectedDate());
     cmdDateSel->setText(c.Caption);
     cmdDateSel->setToolTip(c.ToolTip);
     Menu("mnuSelection")->setText(c.MenuCaption);

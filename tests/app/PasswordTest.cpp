@@ -2,6 +2,7 @@
 
 #include <Main.h>
 #include <ScriptedPrompter.h>
+#include <clsSettings.h>
 #include <frmPassword.h>
 #include <modPassword.h>
 
@@ -364,7 +365,7 @@ TEST_F(PasswordTest, StartUpReportsAnUnreadableFileAndAFailedChange) {
     ASSERT_TRUE(QDir().mkpath(PasswordFile()));
     EXPECT_THROW(ReadStored(), std::runtime_error);
     prompter.Answer(PromptAnswer::No);
-    EXPECT_FALSE(modGlobal::Login(nullptr));
+    EXPECT_FALSE(modGlobal::Login(nullptr, clsSettings()));
     EXPECT_TRUE(prompter.LastMessage().Text.startsWith(
         "Impossibile leggere la password: il programma non può partire."));
     EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Critical);
@@ -382,7 +383,7 @@ TEST_F(PasswordTest, StartUpReportsAnUnreadableFileAndAFailedChange) {
         return login.result();
     });
     prompter.Answer(PromptAnswer::No);
-    EXPECT_TRUE(modGlobal::Login(nullptr));
+    EXPECT_TRUE(modGlobal::Login(nullptr, clsSettings()));
     EXPECT_TRUE(prompter.LastMessage().Text.startsWith(
         "Modifica password fallita: resta valida la password precedente."));
     EXPECT_EQ(Unscramble(ReadStored()), QByteArray("abc"));

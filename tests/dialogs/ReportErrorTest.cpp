@@ -1,7 +1,7 @@
 #include "ReportError.h"
 #include "DbmsTypes.h"
 #include "ScriptedPrompter.h"
-#include "Settings.h"
+#include "clsSettings.h"
 #include "frmShowException.h"
 
 #include <QDesktopServices>
@@ -40,6 +40,7 @@ class ReportErrorTest : public QObject {
 
     QTemporaryDir m_home;
     QList<QUrl> m_opened;
+    clsSettings m_settings;
 
     QString HomeFile(const QString& name) const { return m_home.filePath(name); }
 
@@ -76,7 +77,7 @@ private slots:
     void theBoxAsksWhetherToShowDetails() {
         ScriptedPrompter prompter;
         prompter.Answer(PromptAnswer::No);
-        ReportError("Inizializzazione database fallita: \r\rdisco pieno",
+        ReportError(m_settings, "Inizializzazione database fallita: \r\rdisco pieno",
                     DbmsError(60, "disco pieno"));
         const PromptMessage& asked = prompter.LastMessage();
         QCOMPARE(asked.Text, "Inizializzazione database fallita: \r\rdisco pieno ..." + kDetails);
@@ -91,9 +92,10 @@ private slots:
     void engineErrors124And32755ShowTheEngineText() {
         ScriptedPrompter prompter;
         prompter.Answer(PromptAnswer::No).Answer(PromptAnswer::No).Answer(PromptAnswer::No);
-        ReportError("Impossibile importare i dati", DbmsError(124, "lock"));
-        ReportError("Impossibile importare i dati", DbmsError::ObjectErrorBase + 32755, "lock");
-        ReportError("Impossibile importare i dati", 124, "platform error 124");
+        ReportError(m_settings, "Impossibile importare i dati", DbmsError(124, "lock"));
+        ReportError(m_settings, "Impossibile importare i dati", DbmsError::ObjectErrorBase + 32755,
+                    "lock");
+        ReportError(m_settings, "Impossibile importare i dati", 124, "platform error 124");
         QCOMPARE(prompter.Messages(),
                  (QStringList{kEngineMessage124 + kDetails, kEngineMessage124 + kDetails,
                               "Impossibile importare i dati ..." + kDetails}));
@@ -109,7 +111,7 @@ private slots:
             shown = window.findChild<QPlainTextEdit*>("txtMsg")->toPlainText();
             return int(QDialog::Rejected);
         });
-        ReportError(text, DbmsError(30, description));
+        ReportError(m_settings, text, DbmsError(30, description));
         QCOMPARE(prompter.Messages().front(), QString(200, 'a') + " ..." + kDetails);
         QCOMPARE(prompter.History().back().DialogName, QString("frmShowException"));
         QCOMPARE(code, QString("30 (8004001E)"));
@@ -120,8 +122,8 @@ private slots:
     void emptyTextShowsTheDescriptionCutTheSameWay() {
         ScriptedPrompter prompter;
         prompter.Answer(PromptAnswer::No).Answer(PromptAnswer::No);
-        ReportError("", std::runtime_error(std::string(210, 'x')));
-        ReportError("", std::runtime_error("breve"));
+        ReportError(m_settings, "", std::runtime_error(std::string(210, 'x')));
+        ReportError(m_settings, "", std::runtime_error("breve"));
         QCOMPARE(prompter.Messages(),
                  (QStringList{QString(200, 'x') + " ..." + kDetails, "breve ..." + kDetails}));
     }
@@ -129,7 +131,8 @@ private slots:
     void cutNeverSplitsACharacter() {
         ScriptedPrompter prompter;
         prompter.Answer(PromptAnswer::No);
-        ReportError(QString(199, 'a') + QString::fromUtf8("\xF0\x9F\x98\x80") + "zzz", 1, "x");
+        ReportError(m_settings, QString(199, 'a') + QString::fromUtf8("\xF0\x9F\x98\x80") + "zzz",
+                    1, "x");
         QCOMPARE(prompter.Messages().front(), QString(199, 'a') + " ..." + kDetails);
     }
 
@@ -140,12 +143,12 @@ private slots:
             code = window.findChild<QLabel*>("lblCode")->text();
             return int(QDialog::Rejected);
         });
-        ReportError("Errore", std::logic_error("bad"));
+        ReportError(m_settings, "Errore", std::logic_error("bad"));
         QCOMPARE(code, QString("51 (33)"));
     }
 
     void bareCarriageReturnsBecomeLines() {
-        frmShowException window;
+        frmShowException window(m_settings);
         auto* text = window.findChild<QPlainTextEdit*>("txtMsg");
         window.SetException("1 (1)", "uno\rdue\rtre");
         QCOMPARE(text->toPlainText(), QString("uno\ndue\ntre"));
@@ -158,7 +161,7 @@ private slots:
         QFile::remove(path);
         ScriptedPrompter prompter;
         prompter.File(path);
-        frmShowException window;
+        frmShowException window(m_settings);
         Fill(window);
         QTest::mouseClick(Button(window, "cmdSave"), Qt::LeftButton);
         QCOMPARE(ReadAll(path), QByteArray("Error: 124 (8004007C)Riga 1\r\nRiga 2\r\n"));
@@ -171,7 +174,7 @@ private slots:
         WriteAll(path, "vecchio");
         ScriptedPrompter prompter;
         prompter.File(path).Answer(PromptAnswer::No).File(path).Answer(PromptAnswer::Yes);
-        frmShowException window;
+        frmShowException window(m_settings);
         Fill(window);
 
         QTest::mouseClick(Button(window, "cmdSave"), Qt::LeftButton);
@@ -206,7 +209,7 @@ private slots:
     void aFailedSaveIsToldAndTheWindowStays() {
         ScriptedPrompter prompter;
         prompter.File(HomeFile("manca/LastError.txt")).Answer(PromptAnswer::Ok);
-        frmShowException window;
+        frmShowException window(m_settings);
         Fill(window);
         window.show();
         QTest::mouseClick(Button(window, "cmdSave"), Qt::LeftButton);
@@ -217,7 +220,7 @@ private slots:
 
     void browserOpensTheEscapedErrorPage() {
         ScriptedPrompter prompter;
-        frmShowException window;
+        frmShowException window(m_settings);
         window.SetException("21 (80040015)", "Campo <b>Nome</b> & \"altro\"\rsconosciuto");
         QTest::mouseClick(Button(window, "cmdBrowser"), Qt::LeftButton);
         const QString path = HomeFile("Error.htm");
@@ -240,9 +243,9 @@ private slots:
     }
 
     void supportOpensTheMailLink() {
-        modGlobal::SupportEMail = "assistenza@example.it";
+        m_settings.SupportEMail = "assistenza@example.it";
         ScriptedPrompter prompter;
-        frmShowException window;
+        frmShowException window(m_settings);
         window.SetException("124 (8004007C)", "Riga 1\rRiga & 2");
         QTest::mouseClick(Button(window, "cmdSupport"), Qt::LeftButton);
         QCOMPARE(m_opened.size(), 1);

@@ -1,8 +1,8 @@
 // The options window driven as the user drives it, over a real settings store.
 #include "frmOptions.h"
 #include "ScriptedPrompter.h"
-#include "Settings.h"
 #include "TempEnvironment.h"
+#include "clsSettings.h"
 #include "itfOptionsHost.h"
 
 #include <QCheckBox>
@@ -36,13 +36,13 @@ class OptionsTest : public TempEnvironment {
 protected:
     void SetUp() override {
         TempEnvironment::SetUp();
-        modGlobal::RootDir = "/srv/Tessarin";
-        modGlobal::BackupDir = "/mnt/copie";
-        modGlobal::BackupFuncSaveEnabled = true;
-        modGlobal::BackupFuncRestoreEnabled = false;
-        modGlobal::BkpSaveNotify = 2;
-        modGlobal::COMPortNumber = 2;
-        modGlobal::COMPortParam = "9600,n,8,1";
+        m_settings.RootDir = "/srv/Tessarin";
+        m_settings.BackupDir = "/mnt/copie";
+        m_settings.BackupFuncSaveEnabled = true;
+        m_settings.BackupFuncRestoreEnabled = false;
+        m_settings.BkpSaveNotify = 2;
+        m_settings.COMPortNumber = 2;
+        m_settings.COMPortParam = "9600,n,8,1";
         m_owner.show();
     }
     void TearDown() override {
@@ -53,27 +53,28 @@ protected:
 
     // Opens the window the way the main window's tools menu does.
     QPointer<frmOptions> Open() {
-        auto* window = new frmOptions(&m_owner, &m_host);
+        auto* window = new frmOptions(&m_owner, &m_host, m_settings);
         window->ShowModeless();
         return window;
     }
     void Ok(QWidget& window) { Find<QPushButton>(window, "cmdOK").click(); }
     // The settings as the next start of the program will see them.
-    static void Reload() {
-        modGlobal::RootDir = modGlobal::BackupDir = modGlobal::COMPortParam = "?";
-        modGlobal::COMPortNumber = modGlobal::BkpSaveNotify = -1;
-        modGlobal::LoadSettings();
+    void Reload() {
+        m_settings.RootDir = m_settings.BackupDir = m_settings.COMPortParam = "?";
+        m_settings.COMPortNumber = m_settings.BkpSaveNotify = -1;
+        m_settings.Load();
     }
     bool Stored() const { return QFile::exists(StoreFile()); }
 
     ScriptedPrompter m_prompter;
     RecordingHost m_host;
+    clsSettings m_settings;
     QWidget m_owner;
 };
 
 TEST_F(OptionsTest, LoadsTheControlsFromTheSettings) {
-    modGlobal::COMPortNumber = 3;
-    frmOptions window(&m_owner, &m_host);
+    m_settings.COMPortNumber = 3;
+    frmOptions window(&m_owner, &m_host, m_settings);
     EXPECT_EQ(Find<QLineEdit>(window, "txtWorkDir").text(), "/srv/Tessarin");
     EXPECT_EQ(Find<QComboBox>(window, "cboCOMPort").currentText(), "COM3");
     EXPECT_EQ(Find<QLineEdit>(window, "txtCOMParam").text(), "9600,n,8,1");
@@ -86,9 +87,9 @@ TEST_F(OptionsTest, LoadsTheControlsFromTheSettings) {
 }
 
 TEST_F(OptionsTest, OddStoredValuesLoadSafelyAndSurviveOk) {
-    modGlobal::BackupDir = "";
-    modGlobal::BackupFuncSaveEnabled = false; // no tick either: nothing changes while loading
-    modGlobal::COMPortNumber = 12;            // hand-edited store
+    m_settings.BackupDir = "";
+    m_settings.BackupFuncSaveEnabled = false; // no tick either: nothing changes while loading
+    m_settings.COMPortNumber = 12;            // hand-edited store
     QPointer<frmOptions> window = Open();
     EXPECT_FALSE(Find<QCheckBox>(*window, "chkSaveData").isEnabled());
     EXPECT_FALSE(Find<QCheckBox>(*window, "chkRestoreData").isEnabled());
@@ -96,7 +97,7 @@ TEST_F(OptionsTest, OddStoredValuesLoadSafelyAndSurviveOk) {
     EXPECT_EQ(Find<QComboBox>(*window, "cboCOMPort").currentIndex(), -1);
     Ok(*window);
     Reload();
-    EXPECT_EQ(modGlobal::COMPortNumber, 12);
+    EXPECT_EQ(m_settings.COMPortNumber, 12);
 }
 
 TEST_F(OptionsTest, BackupSwitchesFollowTheBackupFolder) {
@@ -125,10 +126,10 @@ TEST_F(OptionsTest, BackupSwitchesFollowTheBackupFolder) {
     notify.setCurrentIndex(3);
     Ok(*window);
     Reload();
-    EXPECT_EQ(modGlobal::BackupDir, "");
-    EXPECT_TRUE(modGlobal::BackupFuncSaveEnabled);
-    EXPECT_TRUE(modGlobal::BackupFuncRestoreEnabled);
-    EXPECT_EQ(modGlobal::BkpSaveNotify, 3);
+    EXPECT_EQ(m_settings.BackupDir, "");
+    EXPECT_TRUE(m_settings.BackupFuncSaveEnabled);
+    EXPECT_TRUE(m_settings.BackupFuncRestoreEnabled);
+    EXPECT_EQ(m_settings.BkpSaveNotify, 3);
 }
 
 TEST_F(OptionsTest, CaseOnlyChangeOfTheWorkingFolderAsksNothing) {
@@ -138,7 +139,7 @@ TEST_F(OptionsTest, CaseOnlyChangeOfTheWorkingFolderAsksNothing) {
     EXPECT_TRUE(m_prompter.History().empty());
     EXPECT_EQ(m_host.Calls, QStringList({"open", "closed"}));
     Reload();
-    EXPECT_EQ(modGlobal::RootDir, "/srv/Tessarin");
+    EXPECT_EQ(m_settings.RootDir, "/srv/Tessarin");
 }
 
 TEST_F(OptionsTest, ConfirmedFolderChangeReleasesTheArchiveAndStoresEverything) {
@@ -157,10 +158,10 @@ TEST_F(OptionsTest, ConfirmedFolderChangeReleasesTheArchiveAndStoresEverything) 
     ASSERT_FALSE(window.isNull());
     EXPECT_TRUE(window->m_bConfirmed);
     Reload();
-    EXPECT_EQ(modGlobal::RootDir, "/srv/Nuovo");
-    EXPECT_EQ(modGlobal::COMPortNumber, 3);
-    EXPECT_EQ(modGlobal::COMPortParam, "19200,e,7,2");
-    EXPECT_EQ(modGlobal::BackupDir, "/mnt/copie");
+    EXPECT_EQ(m_settings.RootDir, "/srv/Nuovo");
+    EXPECT_EQ(m_settings.COMPortNumber, 3);
+    EXPECT_EQ(m_settings.COMPortParam, "19200,e,7,2");
+    EXPECT_EQ(m_settings.BackupDir, "/mnt/copie");
 }
 
 TEST_F(OptionsTest, RefusedFolderChangeStoresNothingAndStaysOpen) {
@@ -174,9 +175,9 @@ TEST_F(OptionsTest, RefusedFolderChangeStoresNothingAndStaysOpen) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_FALSE(window->m_bConfirmed);
     EXPECT_EQ(m_host.Calls, QStringList({"open"}));
-    EXPECT_EQ(modGlobal::RootDir, "/srv/Tessarin");
-    EXPECT_EQ(modGlobal::BackupDir, "/mnt/copie");
-    EXPECT_EQ(modGlobal::COMPortNumber, 2);
+    EXPECT_EQ(m_settings.RootDir, "/srv/Tessarin");
+    EXPECT_EQ(m_settings.BackupDir, "/mnt/copie");
+    EXPECT_EQ(m_settings.COMPortNumber, 2);
     EXPECT_FALSE(Stored());
 }
 
@@ -218,14 +219,14 @@ TEST_F(OptionsTest, ModalRunReturnsTheConfirmation) {
         Ok(window);
         return window.result();
     });
-    frmOptions confirmed(nullptr, &m_host);
+    frmOptions confirmed(nullptr, &m_host, m_settings);
     EXPECT_TRUE(confirmed.ShowModal());
     EXPECT_EQ(m_host.Calls, QStringList({"open", "closed"}));
 
     // A run that ends without the window's own commands still ends the opening.
     m_host.Calls.clear();
     m_prompter.Dialog([](QDialog&) { return int(QDialog::Rejected); });
-    frmOptions dropped(nullptr, &m_host);
+    frmOptions dropped(nullptr, &m_host, m_settings);
     EXPECT_FALSE(dropped.ShowModal());
     EXPECT_EQ(m_host.Calls, QStringList({"open", "closed"}));
 }

@@ -5,9 +5,10 @@
 #include "DbmsClock.h"
 #include "InitDatabase.h"
 #include "ScriptedPrompter.h"
+#include "clsArchiveSession.h"
+#include "clsSettings.h"
 #include "frmMessage.h"
 #include "frmVendite.h"
-#include "modGlobal.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -33,19 +34,19 @@ protected:
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath("config"));
         qputenv("TESSARIN_HOME", m_dir.filePath("home").toUtf8());
         DbmsClock::SetFixed(QDateTime(QDate(2024, 3, 15), QTime(10, 30)));
-        modGlobal::LoadSettings();
-        modGlobal::RootDir = m_dir.filePath("data");
-        modGlobal::AutoIdentify_Bonus = true;
-        modGlobal::AutoIdentify_Premi = true;
-        ASSERT_TRUE(modGlobal::InitDatabase(true, nullptr, nullptr, nullptr));
-        ASSERT_TRUE(modGlobal::ArchiveOpen());
+        settings.Load();
+        settings.RootDir = m_dir.filePath("data");
+        settings.AutoIdentify_Bonus = true;
+        settings.AutoIdentify_Premi = true;
+        ASSERT_TRUE(modGlobal::InitDatabase(session, settings, true, nullptr, nullptr, nullptr));
+        ASSERT_TRUE(session.IsOpen());
         // Only the prizes and bonuses a test makes: the archive's samples would take points.
         Exec("DELETE FROM TabellaPremi");
         Exec("DELETE FROM TabellaBonus");
         scheme =
             Add("TabellaPunti", {{"Descrizione", "Un punto ogni 10"}, {"ValorePunto", Amount(10)}});
         cash = Add("TipiPagamento", {{"Descrizione", "Contanti"}});
-        modGlobal::WriteSetting("OperazioniVendite", "PagamentoDefault", QString::number(cash));
+        settings.WriteSetting("OperazioniVendite", "PagamentoDefault", QString::number(cash));
         customer = Add("Clienti",
                        {{"Codice", "C001"}, {"Cognome", "Rossi"}, {"Nome", "Ada"}, {"Punti", 40}});
         flight = Article("A1", 100);
@@ -54,15 +55,14 @@ protected:
     void TearDown() override {
         window.reset();
         frmMessage::Unload();
-        modGlobal::Database.reset();
-        modGlobal::Storage.reset();
+        session.Release();
         DbmsClock::Reset();
         EXPECT_TRUE(prompter.Failures().isEmpty()) << prompter.Failures().join("\n").toStdString();
     }
 
     static QVariant Amount(qint64 whole) { return QVariant::fromValue(Money::FromWhole(whole)); }
     OID Add(const QString& table, const DbmsFieldValues& values) {
-        return modGlobal::Database->Item(table)->OpenDataSource()->AddRow(values);
+        return session.Database()->Item(table)->OpenDataSource()->AddRow(values);
     }
     OID Article(const QString& code, qint64 price) {
         return Add("Articoli", {{"Codice", code},
@@ -76,25 +76,25 @@ protected:
                                     {"Disponibilita", stock},
                                     {"Cumulabile", cumulative}});
     }
-    void Exec(const QString& sql) { modGlobal::Storage->Execute(sql); }
+    void Exec(const QString& sql) { session.Storage()->Execute(sql); }
     qint64 Scalar(const QString& sql) {
-        SQLite::Statement st(modGlobal::Storage->Connection(), sql.toStdString());
+        SQLite::Statement st(session.Storage()->Connection(), sql.toStdString());
         return st.executeStep() ? st.getColumn(0).getInt64() : -1;
     }
     QString Text(const QString& sql) {
-        SQLite::Statement st(modGlobal::Storage->Connection(), sql.toStdString());
+        SQLite::Statement st(session.Storage()->Connection(), sql.toStdString());
         return st.executeStep() ? QString::fromStdString(st.getColumn(0).getString()) : "?";
     }
     // Through a connection of its own: what is on disk, not what a transaction holds.
     qint64 Committed(const QString& sql) {
-        SQLite::Database other(modGlobal::Storage->Path().toStdString(), SQLite::OPEN_READONLY);
+        SQLite::Database other(session.Storage()->Path().toStdString(), SQLite::OPEN_READONLY);
         SQLite::Statement st(other, sql.toStdString());
         return st.executeStep() ? st.getColumn(0).getInt64() : -1;
     }
 
     frmVendite& Open() {
         window = std::make_unique<frmVendite>(
-            nullptr, [this](QLineEdit* target) { barcodeTarget = target; });
+            session, settings, nullptr, [this](QLineEdit* target) { barcodeTarget = target; });
         window->show();
         QApplication::setActiveWindow(window.get());
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -130,6 +130,9 @@ protected:
 
     QTemporaryDir m_dir;
     ScriptedPrompter prompter;
+    // What the program's start makes once and hands to the window, which they outlive.
+    clsSettings settings;
+    clsArchiveSession session;
     std::unique_ptr<frmVendite> window;
     QLineEdit* barcodeTarget = nullptr;
     OID scheme = 0, cash = 0, customer = 0, flight = 0, hotel = 0;

@@ -3,7 +3,8 @@
 #include "frmAddClienti.h"
 #include "ModelTestArchive.h"
 #include "WindowsTestUtil.h"
-#include "modGlobal.h"
+#include "clsArchiveSession.h"
+#include "clsSettings.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,12 +15,11 @@ class AddClientiTest : public WindowTest {
 protected:
     void SetUp() override {
         archive.Create();
-        modGlobal::Database = archive.db;
-        modGlobal::Storage = archive.storage;
+        session.SetDatabase(archive.db);
+        session.SetStorage(archive.storage);
     }
     void TearDown() override {
-        modGlobal::Database.reset();
-        modGlobal::Storage.reset();
+        session.Release();
         WindowTest::TearDown();
     }
 
@@ -43,8 +43,11 @@ protected:
     }
 
     ModelArchive archive;
+    clsArchiveSession session;
+    clsSettings settings;
     std::vector<QLineEdit*> targets;
-    frmAddClienti window{nullptr, [this](QLineEdit* target) { targets.push_back(target); }};
+    frmAddClienti window{session, settings, nullptr,
+                         [this](QLineEdit* target) { targets.push_back(target); }};
 };
 } // namespace
 
@@ -148,7 +151,8 @@ TEST_F(AddClientiTest, TheCodeFieldIsTheReadersTargetExactlyWhileTheWindowIsOpen
         d.close();
         return d.result();
     });
-    frmAddClienti::ShowModal(nullptr, [&modal](QLineEdit* target) { modal.push_back(target); });
+    frmAddClienti::ShowModal(nullptr, session, settings,
+                             [&modal](QLineEdit* target) { modal.push_back(target); });
     ASSERT_GE(modal.size(), 2u);
     EXPECT_EQ(modal.front(), field);
     EXPECT_EQ(modal.back(), nullptr);

@@ -83,7 +83,7 @@ TEST_F(SaleWindowTest, EscAsksBeforeThrowingAwayWhatTheSaleHolds) {
     const Case cases[] = {{"lines", "A1", false}, {"prizes only", nullptr, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        modGlobal::AutoIdentify_Premi = c.prizes;
+        settings.AutoIdentify_Premi = c.prizes;
         frmVendite& w = Open();
         TypeCustomer("C001");
         if (c.article) ReadArticle(c.article);
@@ -104,7 +104,7 @@ TEST_F(SaleWindowTest, EscAsksBeforeThrowingAwayWhatTheSaleHolds) {
     }
 
     // Nothing to lose: Esc closes at once.
-    modGlobal::AutoIdentify_Premi = false;
+    settings.AutoIdentify_Premi = false;
     const size_t asked = prompter.History().size();
     frmVendite& w = Open();
     TypeCustomer("C001");

@@ -43,8 +43,7 @@ TEST_F(SaleWindowTest, AWholeSaleFromTheKeyboardAlone) {
               1);
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM OperazioniVendite__Pagamento"), 1);
     EXPECT_EQ(Scalar("SELECT Punti FROM Clienti WHERE OID = " + QString::number(customer)), 110);
-    EXPECT_EQ(modGlobal::ReadSetting("OperazioniVendite", "PagamentoDefault"),
-              QString::number(cash));
+    EXPECT_EQ(settings.ReadSetting("OperazioniVendite", "PagamentoDefault"), QString::number(cash));
 }
 
 TEST_F(SaleWindowTest, PrizesOnlyAskNoPaymentAndTakeTheStock) {
@@ -76,7 +75,7 @@ TEST_F(SaleWindowTest, NothingToConfirm) {
 }
 
 TEST_F(SaleWindowTest, AStaleDefaultPaymentFallsBackToTheList) {
-    modGlobal::WriteSetting("OperazioniVendite", "PagamentoDefault", "999999");
+    settings.WriteSetting("OperazioniVendite", "PagamentoDefault", "999999");
     frmVendite& w = Open();
     TypeCustomer("C001");
     ReadArticle("A1");

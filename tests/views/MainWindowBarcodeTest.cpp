@@ -3,7 +3,6 @@
 #include "MainWindowFixture.h"
 
 #include "frmVendite.h"
-#include "modGlobal.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -72,12 +71,12 @@ protected:
     void SetUp() override {
         MainWindowTest::SetUp();
         ASSERT_TRUE(pty.ok);
-        modGlobal::COMPortNumber = 1;
-        modGlobal::COMPortParam = "9600,n,8,1";
-        modGlobal::COMPortDevice = pty.device;
+        settings.COMPortNumber = 1;
+        settings.COMPortParam = "9600,n,8,1";
+        settings.COMPortDevice = pty.device;
     }
     void TearDown() override {
-        modGlobal::COMPortDevice.clear();
+        settings.COMPortDevice.clear();
         MainWindowTest::TearDown();
     }
     // The main window with the reader on, writing into `target`'s field, its window active.
@@ -95,15 +94,16 @@ protected:
 
 TEST_F(BarcodeTest, ACardReadDuringASaleBindsTheCustomer) {
     frmMain& window = Start();
-    modGlobal::Database->Item("Clienti")->OpenDataSource()->AddRow(
+    session.Database()->Item("Clienti")->OpenDataSource()->AddRow(
         {{"Codice", "2900000000018"}, {"Cognome", "Rossi"}, {"Nome", "Ada"}});
     window.SetBarcodeReader(true);
     EXPECT_EQ(window.StatusMsg(), "Lettore codici a barre attivato (COM1 - 9600,n,8,1)");
     EXPECT_TRUE(window.ToolButton("BarcodeReader")->isChecked());
     EXPECT_TRUE(window.Menu("mnuBarcodeReader")->isChecked());
-    EXPECT_EQ(modGlobal::ReadSetting("Configuration", "BarcodeReaderEnabled").toLower(), "true");
+    EXPECT_EQ(settings.ReadSetting("Configuration", "BarcodeReaderEnabled").toLower(), "true");
 
-    frmVendite sale(&window, [&window](QLineEdit* target) { window.SetBarcodeControl(target); });
+    frmVendite sale(session, settings, &window,
+                    [&window](QLineEdit* target) { window.SetBarcodeControl(target); });
     sale.show();
     QApplication::setActiveWindow(&sale);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&sale));
@@ -167,28 +167,34 @@ TEST_F(BarcodeTest, SwitchingOnFlushesAndOffCloses) {
     window.SetBarcodeReader(false);
     EXPECT_EQ(window.StatusMsg(), "Lettore codici a barre disattivato");
     EXPECT_FALSE(window.ToolButton("BarcodeReader")->isChecked());
-    EXPECT_EQ(modGlobal::ReadSetting("Configuration", "BarcodeReaderEnabled").toLower(), "false");
+    EXPECT_EQ(settings.ReadSetting("Configuration", "BarcodeReaderEnabled").toLower(), "false");
+
+    // The button and the menu follow the switch saved by another window.
+    settings.BarcodeReaderEnabled = true;
+    settings.Save();
+    EXPECT_TRUE(window.ToolButton("BarcodeReader")->isChecked());
+    EXPECT_TRUE(window.Menu("mnuBarcodeReader")->isChecked());
 }
 
 TEST_F(BarcodeTest, AMissingPortOrBadSettingsLeaveTheReaderOff) {
     frmMain& window = Start();
-    modGlobal::COMPortNumber = 7;
-    modGlobal::COMPortDevice = m_dir.filePath("nessuna-porta");
+    settings.COMPortNumber = 7;
+    settings.COMPortDevice = m_dir.filePath("nessuna-porta");
     prompter.Answer(PromptAnswer::Ok);
     window.SetBarcodeReader(true);
     EXPECT_TRUE(prompter.LastMessage().Text.startsWith(
         "Impostazione porta (COM7 - 9600,n,8,1) controllo lettore codici a barre fallita: \r\r"));
     EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Critical);
-    EXPECT_FALSE(modGlobal::BarcodeReaderEnabled);
+    EXPECT_FALSE(settings.BarcodeReaderEnabled);
     EXPECT_FALSE(window.ToolButton("BarcodeReader")->isChecked());
     EXPECT_FALSE(window.Menu("mnuBarcodeReader")->isChecked());
 
-    modGlobal::COMPortDevice = pty.device;
-    modGlobal::COMPortParam = "9600,x,8,1";
+    settings.COMPortDevice = pty.device;
+    settings.COMPortParam = "9600,x,8,1";
     prompter.Answer(PromptAnswer::Ok);
     window.SetBarcodeReader(true);
     EXPECT_TRUE(prompter.LastMessage().Text.contains("parità"));
-    EXPECT_FALSE(modGlobal::BarcodeReaderEnabled);
+    EXPECT_FALSE(settings.BarcodeReaderEnabled);
 }
 
 TEST_F(BarcodeTest, AnEndlessCodeIsDroppedAndSaidSo) {

@@ -2,7 +2,6 @@
 #include "MainWindowFixture.h"
 
 #include "DbmsSelectionSet.h"
-#include "modGlobal.h"
 #include "modTag.h"
 
 #include <QAction>
@@ -77,15 +76,15 @@ TEST_F(MainWindowTest, DateSelectionCommands) {
 
     prompter.Dialog(PickDate(QDate(2005, 3, 10)));
     window.mnuSelDate_Click();
-    EXPECT_TRUE(modGlobal::DaySelection);
+    EXPECT_TRUE(session.DaySelection());
     EXPECT_EQ(window.CurrentDataSource()->RowCount(), 1);
     EXPECT_TRUE(window.Menu("mnuSelDate")->isChecked());
     EXPECT_EQ(window.cmdDateSel->toolTip(), "Dati del giorno 10/03/2005 relativi a Data");
 
     prompter.Dialog(PickDate(QDate(2005, 3, 1)));
     window.mnuSelMonth_Click();
-    EXPECT_TRUE(modGlobal::MonthSelection);
-    EXPECT_FALSE(modGlobal::DaySelection);
+    EXPECT_TRUE(session.MonthSelection());
+    EXPECT_FALSE(session.DaySelection());
     EXPECT_EQ(window.CurrentDataSource()->RowCount(), 2);
 
     // A cancelled picker changes nothing and reloads nothing.
@@ -93,10 +92,10 @@ TEST_F(MainWindowTest, DateSelectionCommands) {
     prompter.Dialog(Reject);
     window.mnuSelDate_Click();
     EXPECT_EQ(window.CurrentDataSource(), shown);
-    EXPECT_TRUE(modGlobal::MonthSelection);
+    EXPECT_TRUE(session.MonthSelection());
 
     window.mnuSelAll_Click();
-    EXPECT_FALSE(modGlobal::MonthSelection || modGlobal::DaySelection);
+    EXPECT_FALSE(session.MonthSelection() || session.DaySelection());
     EXPECT_EQ(window.CurrentDataSource()->RowCount(), 2);
 }
 
@@ -120,7 +119,7 @@ TEST_F(MainWindowTest, PredefinedSelectionsAreStoredAndRemoved) {
     EXPECT_TRUE(window.Menu("mnuDataSelBeforeQuery")->isChecked());
     EXPECT_TRUE(
         prompter.LastMessage().Text.startsWith("Selezioni predefinite impostate.\r\rN.B.: "));
-    auto stored = modGlobal::Database->Item("Clienti")->CreateSelectionSet();
+    auto stored = session.Database()->Item("Clienti")->CreateSelectionSet();
     EXPECT_TRUE(stored->Restore("Clienti"));
 
     prompter.Answer(PromptAnswer::Ok);
@@ -189,14 +188,14 @@ TEST_F(MainWindowTest, OptionsWithANewFolderReopenTheArchiveThere) {
     // While the options are open, activation leaves the archive alone.
     window.ReleaseDatabase();
     window.Activate();
-    EXPECT_FALSE(modGlobal::Database);
+    EXPECT_FALSE(session.Database());
     options->findChild<QLineEdit*>("txtWorkDir")->setText(m_dir.filePath("nuova"));
     prompter.Answer(PromptAnswer::Yes);
     options->findChild<QPushButton*>("cmdOK")->click();
     EXPECT_EQ(prompter.LastMessage().Text, "L'indirizzario di lavoro e' cambiato.\r\rConfermi ?");
-    EXPECT_FALSE(modGlobal::Database);
+    EXPECT_FALSE(session.Database());
     EXPECT_FALSE(window.CurrentDataSource());
     window.Activate();
     EXPECT_TRUE(QFile::exists(m_dir.filePath("nuova/Tessarin.mdb")));
-    EXPECT_EQ(modGlobal::ReadSetting("Configuration", "RootDir"), m_dir.filePath("nuova"));
+    EXPECT_EQ(settings.ReadSetting("Configuration", "RootDir"), m_dir.filePath("nuova"));
 }

@@ -2,7 +2,6 @@
 
 #include "InitDatabase.h"
 #include "frmMessage.h"
-#include "modGlobal.h"
 
 #include <QDialog>
 #include <QFile>
@@ -15,17 +14,15 @@ void MainWindowTest::SetUp() {
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath("config"));
     qputenv("TESSARIN_HOME", m_dir.filePath("home").toUtf8());
     DbmsClock::SetFixed(QDateTime(QDate(2005, 3, 15), QTime(10, 20)));
-    modGlobal::LoadSettings();
-    modGlobal::RootDir = WorkDir();
-    modGlobal::DaySelection = false;
-    modGlobal::MonthSelection = false;
+    settings.Load();
+    settings.RootDir = WorkDir();
+    session.SetDateSelection(false, false);
 }
 
 void MainWindowTest::TearDown() {
     main.reset();
     frmMessage::Unload();
-    modGlobal::Database.reset();
-    modGlobal::Storage.reset();
+    session.Release();
     DbmsClock::Reset();
     EXPECT_TRUE(prompter.Failures().isEmpty()) << prompter.Failures().join("\n").toStdString();
 }
@@ -42,27 +39,29 @@ frmMain& MainWindowTest::Start() {
     if (!QFile::exists(ArchivePath())) prompter.Dialog(ConfirmOptions);
     frmMain::Hooks hooks;
     hooks.InitDatabase = [this](bool wasActivated) {
-        modGlobal::InitDatabase(wasActivated, main.get(), main.get(), main.get());
+        modGlobal::InitDatabase(session, settings, wasActivated, main.get(), main.get(),
+                                main.get());
     };
-    main = std::make_unique<frmMain>(std::move(hooks));
+    main = std::make_unique<frmMain>(session, settings, std::move(hooks));
     main->Activate();
     return *main;
 }
 
 OID MainWindowTest::AddCustomer(const QString& code, const QString& surname) {
-    return modGlobal::Database->Item("Clienti")->OpenDataSource()->AddRow(
+    return session.Database()->Item("Clienti")->OpenDataSource()->AddRow(
         {{"Codice", code}, {"Cognome", surname}});
 }
 
 OID MainWindowTest::AddSale(const QString& code, const QDateTime& day) {
     const OID customer = AddCustomer(code, "Cliente " + code);
-    return modGlobal::Database->Item("OperazioniVendite")
+    return session.Database()
+        ->Item("OperazioniVendite")
         ->OpenDataSource()
         ->AddRow({{"Cliente", customer}, {"Data", day}});
 }
 
 qint64 MainWindowTest::Count(const QString& table) {
-    return modGlobal::Database->Item(table)->OpenDataSource()->RowCount();
+    return session.Database()->Item(table)->OpenDataSource()->RowCount();
 }
 
 void MainWindowTest::Show(const QString& key) {

@@ -4,6 +4,8 @@
 
 #include "DbmsClock.h"
 #include "ScriptedPrompter.h"
+#include "clsArchiveSession.h"
+#include "clsSettings.h"
 #include "frmMain.h"
 
 #include <QTemporaryDir>
@@ -38,5 +40,8 @@ protected:
 
     QTemporaryDir m_dir;
     ScriptedPrompter prompter;
+    // What the program's start makes once and hands to the window, which they outlive.
+    clsSettings settings;
+    clsArchiveSession session;
     std::unique_ptr<frmMain> main;
 };

@@ -4,7 +4,6 @@
 
 #include "DbmsStorage.h"
 #include "DbmsTreeModel.h"
-#include "modGlobal.h"
 
 #include <QAction>
 #include <QApplication>
@@ -61,17 +60,19 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowActive(main.get()));
     }
     QString Value(const QString& table, OID oid, const QString& field) {
-        auto ds = modGlobal::Database->Item(table)->OpenDataSource("OID = " + QString::number(oid));
+        auto ds = session.Database()->Item(table)->OpenDataSource("OID = " + QString::number(oid));
         ds->MoveFirst();
         return ds->HasCurrentRow() ? ds->GetValue(field).toString() : QString();
     }
     // A sale with `lines` articles sold, for a new customer; its OID.
     OID SaleWithLines(const QString& code, int lines) {
         const OID sale = AddSale(code, March10);
-        const OID article = modGlobal::Database->Item("Articoli")
+        const OID article = session.Database()
+                                ->Item("Articoli")
                                 ->OpenDataSource()
                                 ->AddRow({{"Codice", "A" + code}, {"Descrizione", "Volo " + code}});
-        auto sold = modGlobal::Database->Item("OperazioniVendite")
+        auto sold = session.Database()
+                        ->Item("OperazioniVendite")
                         ->OpenDataSource()
                         ->GetReferenceOf(sale, "Articoli");
         for (int i = 1; i <= lines; ++i)
@@ -84,7 +85,7 @@ TEST_F(MainWindowRowsTest, ReleasingTheArchiveLetsGoOfTheFile) {
     frmMain& window = Start();
     SaleWithLines("C1", 2);
     const QString archive = QFileInfo(ArchivePath()).canonicalFilePath();
-    std::weak_ptr<DbmsStorage> storage = modGlobal::Storage;
+    std::weak_ptr<DbmsStorage> storage = session.Storage();
     // Views of every kind, one after the other and again, with a summary opened below.
     for (const char* key : {"Clienti", "Resoconto Vendite", "Lista Operazioni", "Resoconto Vendite",
                             "Clienti", "", "ArticoliVenduti"}) {
@@ -104,7 +105,7 @@ TEST_F(MainWindowRowsTest, ReleasingTheArchiveLetsGoOfTheFile) {
 
 TEST_F(MainWindowRowsTest, DeleteNamesTheRowsOfOtherTablesItTakesOrUnlinks) {
     frmMain& window = Start();
-    auto db = modGlobal::Database;
+    auto db = session.Database();
     const OID prize =
         db->Item("TabellaPremi")->OpenDataSource()->AddRow({{"Descrizione", "Valigia"}});
     const OID payment =
@@ -178,7 +179,7 @@ TEST_F(MainWindowRowsTest, AFailedDeleteIsReportedAndTheViewShowsTheArchive) {
     other.Open(DbmsStorage::FormatSQLite, ArchivePath());
     other.Begin();
     other.SetMetaValue("Prova", "blocco");
-    modGlobal::Storage->Connection().setBusyTimeout(0);
+    session.Storage()->Connection().setBusyTimeout(0);
     prompter.Answer(PromptAnswer::Yes).Answer(PromptAnswer::No);
     window.mnuFileDelete_Click();
     other.Close(); // abandons its transaction
@@ -272,7 +273,7 @@ TEST_F(MainWindowRowsTest, DeleteInASummaryTakesOnlyTheChosenOperations) {
 TEST_F(MainWindowRowsTest, TheKeyboardShowsASectionAsAClickDoes) {
     frmMain& window = StartShown();
     // Stored selections ask on every refresh of their section: each question is one refresh.
-    auto set = modGlobal::Database->Item("Fornitori")->CreateSelectionSet();
+    auto set = session.Database()->Item("Fornitori")->CreateSelectionSet();
     set->AddCondition("Descrizione", "x");
     set->Save("Fornitori");
     auto refreshed = [this] {

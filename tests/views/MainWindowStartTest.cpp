@@ -3,7 +3,6 @@
 #include "MainWindowFixture.h"
 
 #include "InitDatabase.h"
-#include "modGlobal.h"
 
 #include <QAction>
 #include <QDialog>
@@ -21,8 +20,9 @@
 
 namespace {
 
+// What the store holds now, as the next start reads it.
 double Stored(const QString& key) {
-    return modGlobal::ReadSetting("Settings", key).toDouble();
+    return clsSettings().ReadSetting("Settings", key).toDouble();
 }
 
 void Mouse(QWidget* target, QEvent::Type type, int x) {
@@ -40,7 +40,7 @@ TEST_F(MainWindowTest, FirstStartAsksForTheOptionsAndCreatesTheArchive) {
     ASSERT_EQ(prompter.History().size(), 1u);
     EXPECT_EQ(prompter.History()[0].DialogName, "frmOptions");
     ASSERT_TRUE(QFile::exists(ArchivePath()));
-    EXPECT_TRUE(modGlobal::ArchiveOpen());
+    EXPECT_TRUE(session.IsOpen());
     // The default rows of the definition are there.
     EXPECT_GT(Count("TipiPagamento"), 0);
     EXPECT_GT(Count("TabellaPunti"), 0);
@@ -50,28 +50,27 @@ TEST_F(MainWindowTest, FirstStartAsksForTheOptionsAndCreatesTheArchive) {
 
 TEST_F(MainWindowTest, FirstStartLeftWithoutConfirmingEndsTheProgram) {
     prompter.Dialog([](QDialog&) { return int(QDialog::Rejected); });
-    EXPECT_FALSE(modGlobal::InitDatabase(false, nullptr, nullptr, nullptr));
+    EXPECT_FALSE(modGlobal::InitDatabase(session, settings, false, nullptr, nullptr, nullptr));
     EXPECT_FALSE(QFile::exists(ArchivePath()));
-    EXPECT_FALSE(modGlobal::Database);
+    EXPECT_FALSE(session.Database());
 }
 
 TEST_F(MainWindowTest, AChangedWorkingFolderGetsItsArchiveWithoutAsking) {
     Start();
     const size_t asked = prompter.History().size();
-    modGlobal::RootDir = m_dir.filePath("elsewhere");
+    settings.RootDir = m_dir.filePath("elsewhere");
     main->ReleaseDatabase();
-    EXPECT_FALSE(modGlobal::Database);
+    EXPECT_FALSE(session.Database());
     main->Activate();
     EXPECT_EQ(prompter.History().size(), asked);
     EXPECT_TRUE(QFile::exists(m_dir.filePath("elsewhere/Tessarin.mdb")));
-    EXPECT_TRUE(modGlobal::ArchiveOpen());
+    EXPECT_TRUE(session.IsOpen());
 }
 
 TEST_F(MainWindowTest, ACreatedArchiveIsAPlainSqliteFile) {
     Start();
     main.reset();
-    modGlobal::Database.reset();
-    modGlobal::Storage.reset();
+    session.Release();
     QProcess sqlite;
     sqlite.start("sqlite3",
                  {ArchivePath(), "SELECT COUNT(*) FROM TipiPagamento; PRAGMA integrity_check;"});
@@ -107,8 +106,8 @@ TEST_F(MainWindowTest, PlacementDefaultsAndMaximisedClose) {
 
 TEST_F(MainWindowTest, TheWindowKeepsItsMinimumSize) {
     // A stored placement smaller than the minimum, then a resize asking for less.
-    modGlobal::WriteSetting("Settings", "MainWidth", "300");
-    modGlobal::WriteSetting("Settings", "MainHeight", "300");
+    settings.WriteSetting("Settings", "MainWidth", "300");
+    settings.WriteSetting("Settings", "MainHeight", "300");
     frmMain& window = Start();
     window.show();
     for (int attempt = 0; attempt < 2; ++attempt) {

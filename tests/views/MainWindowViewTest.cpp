@@ -3,7 +3,6 @@
 
 #include "DbmsSelectionSet.h"
 #include "DbmsTreeModel.h"
-#include "modGlobal.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
@@ -28,7 +27,7 @@ TEST_F(MainWindowTest, TreeIsRebuiltByPosition) {
     EXPECT_EQ(window.NodeAt(7)->text(0), "Vendite / Premiazioni"); // the table's caption
     EXPECT_EQ(window.NodeAt(8)->parent(), window.NodeAt(7));
     EXPECT_EQ(window.NodeAt(12)->text(0), "Anagrafica");
-    EXPECT_EQ(window.NodeAt(20)->text(0), modGlobal::Database->Item("TabellaBonus")->Caption());
+    EXPECT_EQ(window.NodeAt(20)->text(0), session.Database()->Item("TabellaBonus")->Caption());
     EXPECT_TRUE(window.NodeAt(1)->isExpanded());
     EXPECT_FALSE(window.NodeAt(12)->isExpanded());
 
@@ -113,23 +112,22 @@ TEST_F(MainWindowTest, DateSelectionNarrowsDatedSections) {
     AddSale("C3", QDateTime(QDate(2005, 12, 31), QTime(23, 0)));
     AddSale("C4", QDateTime(QDate(2006, 1, 1), QTime(0, 0)));
 
-    modGlobal::MonthSelection = true;
-    modGlobal::SelectedDate = QDate(2005, 3, 15);
+    session.SetDateSelection(false, true);
+    session.SetSelectedDate(QDate(2005, 3, 15));
     Show("Lista Operazioni");
     EXPECT_EQ(window.CurrentDataSource()->BaseFilter(), "Month(Data) = 3 AND Year(Data) = 2005");
     EXPECT_EQ(window.CurrentDataSource()->RowCount(), 1);
     EXPECT_EQ(window.cmdDateSel->text(), "< marzo 2005 >");
     EXPECT_EQ(window.Menu("mnuSelection")->text(), "Solo in data < marzo 2005 >");
 
-    modGlobal::MonthSelection = false;
-    modGlobal::DaySelection = true;
-    modGlobal::SelectedDate = QDate(2005, 12, 31);
+    session.SetDateSelection(true, false);
+    session.SetSelectedDate(QDate(2005, 12, 31));
     window.RefreshDetailView();
     EXPECT_EQ(window.CurrentDataSource()->BaseFilter(),
               "Data >= #12/31/2005# AND Data < #01/01/2006#");
     EXPECT_EQ(window.CurrentDataSource()->RowCount(), 1);
 
-    modGlobal::DaySelection = false;
+    session.SetDateSelection(false, false);
     window.RefreshDetailView();
     EXPECT_EQ(window.CurrentDataSource()->RowCount(), 4);
     EXPECT_EQ(window.cmdDateSel->text(), "< tutti >");
@@ -138,7 +136,7 @@ TEST_F(MainWindowTest, DateSelectionNarrowsDatedSections) {
 TEST_F(MainWindowTest, PredefinedSelectionsCancelledWithNoShowNoRows) {
     frmMain& window = Start();
     AddSale("C1", March10);
-    auto set = modGlobal::Database->Item("OperazioniVendite")->CreateSelectionSet();
+    auto set = session.Database()->Item("OperazioniVendite")->CreateSelectionSet();
     set->AddCondition("Note", "x");
     set->Save("Lista Operazioni");
 
@@ -154,8 +152,8 @@ TEST_F(MainWindowTest, PredefinedSelectionsCancelledWithNoShowNoRows) {
     EXPECT_EQ(window.lblTitle[1]->text(), "Dati  [nessun dato richiesto]");
 
     // A date flag still decides the rows shown.
-    modGlobal::MonthSelection = true;
-    modGlobal::SelectedDate = March10.date();
+    session.SetDateSelection(session.DaySelection(), true);
+    session.SetSelectedDate(March10.date());
     prompter.Dialog([](QDialog&) { return int(QDialog::Rejected); }).Answer(PromptAnswer::No);
     window.RefreshDetailView();
     EXPECT_EQ(window.CurrentDataSource()->RowCount(), 1);
@@ -181,10 +179,12 @@ TEST_F(MainWindowTest, SummariesShowEachOperationWithItsRows) {
     frmMain& window = Start();
     const OID sold = AddSale("C1", March10);
     AddSale("C2", March10); // nothing sold: not in the summary
-    const OID article = modGlobal::Database->Item("Articoli")
+    const OID article = session.Database()
+                            ->Item("Articoli")
                             ->OpenDataSource()
                             ->AddRow({{"Codice", "A1"}, {"Descrizione", "Volo"}});
-    auto sale = modGlobal::Database->Item("OperazioniVendite")
+    auto sale = session.Database()
+                    ->Item("OperazioniVendite")
                     ->OpenDataSource("OID = " + QString::number(sold));
     sale->MoveFirst();
     auto lines = sale->GetReference("Articoli");

@@ -1,12 +1,12 @@
 #include "TempEnvironment.h"
 
-#include <modGlobal.h>
+#include "modPaths.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 
-using modGlobal::AppDir;
-using modGlobal::MakeFilePath;
+using modPaths::AppDir;
+using modPaths::MakeFilePath;
 
 namespace {
 

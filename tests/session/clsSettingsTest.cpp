@@ -1,6 +1,8 @@
 #include "TempEnvironment.h"
 
-#include <modGlobal.h>
+#include "clsSettings.h"
+#include "modPaths.h"
+#include "modSettingText.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +10,8 @@
 
 #include <limits>
 
-using namespace modGlobal;
+using namespace modSettingText;
+using modPaths::AppDir;
 
 namespace {
 
@@ -25,57 +28,59 @@ protected:
         return QSettings(QSettings::IniFormat, QSettings::UserScope, "Tessarin", "Tessarin")
             .value(key);
     }
+
+    clsSettings s;
 };
 
 TEST_F(SettingsTest, FirstStartGivesTheDefaults) {
-    LoadSettings();
-    EXPECT_EQ(RootDir, AppDir());
-    EXPECT_EQ(RootDir, m_dir.filePath("home"));
-    EXPECT_FALSE(BarcodeReaderEnabled);
-    EXPECT_TRUE(UseDateSelection);
-    EXPECT_EQ(BackupDir, "");
-    EXPECT_TRUE(BackupFuncSaveEnabled);
-    EXPECT_FALSE(BackupFuncRestoreEnabled);
-    EXPECT_EQ(BkpSaveNotify, 0);
-    EXPECT_FALSE(CurrencyConversion);
-    EXPECT_TRUE(AutoIdentify_Premi);
-    EXPECT_TRUE(AutoIdentify_Bonus);
-    EXPECT_EQ(COMPortNumber, 1);
-    EXPECT_EQ(COMPortParam, "9600,n,8,1");
-    EXPECT_EQ(COMPortDevice, "");
-    EXPECT_EQ(SupportEMail, "assistenza@tessarin.it");
-    EXPECT_EQ(DBStarted, QDateTime(QDate(2024, 3, 15), QTime(10, 20, 30)));
+    s.Load();
+    EXPECT_EQ(s.RootDir, AppDir());
+    EXPECT_EQ(s.RootDir, m_dir.filePath("home"));
+    EXPECT_FALSE(s.BarcodeReaderEnabled);
+    EXPECT_TRUE(s.UseDateSelection);
+    EXPECT_EQ(s.BackupDir, "");
+    EXPECT_TRUE(s.BackupFuncSaveEnabled);
+    EXPECT_FALSE(s.BackupFuncRestoreEnabled);
+    EXPECT_EQ(s.BkpSaveNotify, 0);
+    EXPECT_FALSE(s.CurrencyConversion);
+    EXPECT_TRUE(s.AutoIdentify_Premi);
+    EXPECT_TRUE(s.AutoIdentify_Bonus);
+    EXPECT_EQ(s.COMPortNumber, 1);
+    EXPECT_EQ(s.COMPortParam, "9600,n,8,1");
+    EXPECT_EQ(s.COMPortDevice, "");
+    EXPECT_EQ(s.SupportEMail, "assistenza@tessarin.it");
+    EXPECT_EQ(s.DBStarted, QDateTime(QDate(2024, 3, 15), QTime(10, 20, 30)));
     // Reading alone writes nothing.
     EXPECT_FALSE(QFile::exists(StoreFile()));
 }
 
 TEST_F(SettingsTest, DBStartedKeepsTheMomentOfTheFirstStart) {
-    LoadSettings();
-    SaveSettings();
+    s.Load();
+    s.Save();
     EXPECT_EQ(Stored("Info/DBStarted").toString(), "15/03/2024 10:20:30");
 
     DbmsClock::SetFixed(QDateTime(QDate(2025, 1, 2), QTime(8, 0)));
-    LoadSettings();
-    EXPECT_EQ(DBStarted, QDateTime(QDate(2024, 3, 15), QTime(10, 20, 30)));
-    SaveSettings();
+    s.Load();
+    EXPECT_EQ(s.DBStarted, QDateTime(QDate(2024, 3, 15), QTime(10, 20, 30)));
+    s.Save();
     EXPECT_EQ(Stored("Info/DBStarted").toString(), "15/03/2024 10:20:30");
 }
 
 TEST_F(SettingsTest, EveryValueSurvivesASaveAndALoad) {
-    LoadSettings();
-    RootDir = "C:\\Dati\\Agenzia";
-    BarcodeReaderEnabled = true;
-    BackupDir = "/media/chiavetta/salvataggi";
-    BackupFuncSaveEnabled = false;
-    BackupFuncRestoreEnabled = true;
-    BkpSaveNotify = 3;
-    CurrencyConversion = true;
-    AutoIdentify_Premi = false;
-    AutoIdentify_Bonus = false;
-    COMPortNumber = 4;
-    COMPortParam = "19200,e,7,2";
-    DBStarted = QDateTime(QDate(2023, 12, 1), QTime(0, 0));
-    SaveSettings();
+    s.Load();
+    s.RootDir = "C:\\Dati\\Agenzia";
+    s.BarcodeReaderEnabled = true;
+    s.BackupDir = "/media/chiavetta/salvataggi";
+    s.BackupFuncSaveEnabled = false;
+    s.BackupFuncRestoreEnabled = true;
+    s.BkpSaveNotify = 3;
+    s.CurrencyConversion = true;
+    s.AutoIdentify_Premi = false;
+    s.AutoIdentify_Bonus = false;
+    s.COMPortNumber = 4;
+    s.COMPortParam = "19200,e,7,2";
+    s.DBStarted = QDateTime(QDate(2023, 12, 1), QTime(0, 0));
+    s.Save();
 
     // Everything is kept as text, yes/no as the words "True" and "False".
     EXPECT_EQ(Stored("Configuration/BarcodeReaderEnabled").toString(), "True");
@@ -84,42 +89,42 @@ TEST_F(SettingsTest, EveryValueSurvivesASaveAndALoad) {
     EXPECT_EQ(Stored("BarcodeReaderParam/COMPortNumber").toString(), "4");
     EXPECT_EQ(Stored("Info/DBStarted").toString(), "01/12/2023"); // midnight: no time
 
-    RootDir = BackupDir = COMPortParam = "";
-    BarcodeReaderEnabled = CurrencyConversion = BackupFuncRestoreEnabled = false;
-    BackupFuncSaveEnabled = AutoIdentify_Premi = AutoIdentify_Bonus = true;
-    BkpSaveNotify = COMPortNumber = 0;
-    LoadSettings();
-    EXPECT_EQ(RootDir, "C:\\Dati\\Agenzia");
-    EXPECT_TRUE(BarcodeReaderEnabled);
-    EXPECT_EQ(BackupDir, "/media/chiavetta/salvataggi");
-    EXPECT_FALSE(BackupFuncSaveEnabled);
-    EXPECT_TRUE(BackupFuncRestoreEnabled);
-    EXPECT_EQ(BkpSaveNotify, 3);
-    EXPECT_TRUE(CurrencyConversion);
-    EXPECT_FALSE(AutoIdentify_Premi);
-    EXPECT_FALSE(AutoIdentify_Bonus);
-    EXPECT_EQ(COMPortNumber, 4);
-    EXPECT_EQ(COMPortParam, "19200,e,7,2");
-    EXPECT_EQ(DBStarted, QDateTime(QDate(2023, 12, 1), QTime(0, 0)));
+    s.RootDir = s.BackupDir = s.COMPortParam = "";
+    s.BarcodeReaderEnabled = s.CurrencyConversion = s.BackupFuncRestoreEnabled = false;
+    s.BackupFuncSaveEnabled = s.AutoIdentify_Premi = s.AutoIdentify_Bonus = true;
+    s.BkpSaveNotify = s.COMPortNumber = 0;
+    s.Load();
+    EXPECT_EQ(s.RootDir, "C:\\Dati\\Agenzia");
+    EXPECT_TRUE(s.BarcodeReaderEnabled);
+    EXPECT_EQ(s.BackupDir, "/media/chiavetta/salvataggi");
+    EXPECT_FALSE(s.BackupFuncSaveEnabled);
+    EXPECT_TRUE(s.BackupFuncRestoreEnabled);
+    EXPECT_EQ(s.BkpSaveNotify, 3);
+    EXPECT_TRUE(s.CurrencyConversion);
+    EXPECT_FALSE(s.AutoIdentify_Premi);
+    EXPECT_FALSE(s.AutoIdentify_Bonus);
+    EXPECT_EQ(s.COMPortNumber, 4);
+    EXPECT_EQ(s.COMPortParam, "19200,e,7,2");
+    EXPECT_EQ(s.DBStarted, QDateTime(QDate(2023, 12, 1), QTime(0, 0)));
 }
 
 TEST_F(SettingsTest, SaveLeavesTheKeysItDoesNotOwnAlone) {
-    LoadSettings();
-    UseDateSelection = false; // switched off for this run only
-    SaveSettings();
+    s.Load();
+    s.UseDateSelection = false; // switched off for this run only
+    s.Save();
     EXPECT_FALSE(Stored("Configuration/UseDateSelection").isValid());
     EXPECT_FALSE(Stored("Configuration/CurrencyConverted").isValid());
     EXPECT_FALSE(Stored("Configuration/SupportEMail").isValid());
     EXPECT_FALSE(Stored("BarcodeReaderParam/COMPortDevice").isValid());
-    LoadSettings();
-    EXPECT_TRUE(UseDateSelection);
+    s.Load();
+    EXPECT_TRUE(s.UseDateSelection);
 
     // A value set outside the program is read, and still not overwritten.
-    WriteSetting("Configuration", "UseDateSelection", "False");
-    LoadSettings();
-    EXPECT_FALSE(UseDateSelection);
-    UseDateSelection = true;
-    SaveSettings();
+    s.WriteSetting("Configuration", "UseDateSelection", "False");
+    s.Load();
+    EXPECT_FALSE(s.UseDateSelection);
+    s.UseDateSelection = true;
+    s.Save();
     EXPECT_EQ(Stored("Configuration/UseDateSelection").toString(), "False");
 }
 
@@ -136,35 +141,45 @@ TEST_F(SettingsTest, HandEditedValuesReadAsTheOldProgramDid) {
                "COMPortDevice=/dev/pts/7\n"
                "[Info]\n"
                "DBStarted=1/3/2024 9:05\n");
-    LoadSettings();
-    EXPECT_FALSE(BarcodeReaderEnabled);
-    EXPECT_TRUE(AutoIdentify_Premi);
-    EXPECT_TRUE(AutoIdentify_Bonus);
-    EXPECT_EQ(BkpSaveNotify, 3);
-    EXPECT_EQ(COMPortNumber, 0);
-    EXPECT_EQ(COMPortParam, "4800,o,8,2"); // unquoted commas must not split the value
-    EXPECT_EQ(COMPortDevice, "/dev/pts/7");
-    EXPECT_EQ(SupportEMail, "help@example.org");
-    EXPECT_EQ(DBStarted, QDateTime(QDate(2024, 3, 1), QTime(9, 5)));
+    s.Load();
+    EXPECT_FALSE(s.BarcodeReaderEnabled);
+    EXPECT_TRUE(s.AutoIdentify_Premi);
+    EXPECT_TRUE(s.AutoIdentify_Bonus);
+    EXPECT_EQ(s.BkpSaveNotify, 3);
+    EXPECT_EQ(s.COMPortNumber, 0);
+    EXPECT_EQ(s.COMPortParam, "4800,o,8,2"); // unquoted commas must not split the value
+    EXPECT_EQ(s.COMPortDevice, "/dev/pts/7");
+    EXPECT_EQ(s.SupportEMail, "help@example.org");
+    EXPECT_EQ(s.DBStarted, QDateTime(QDate(2024, 3, 1), QTime(9, 5)));
 }
 
 TEST_F(SettingsTest, NumbersAndDatesThatCannotBeReadFallBack) {
     WriteStore("[Configuration]\nBkpSaveNotify=-2\n"
                "[BarcodeReaderParam]\nCOMPortNumber=70000\n"
                "[Info]\nDBStarted=31/02/2024\n");
-    LoadSettings();
-    EXPECT_EQ(BkpSaveNotify, -2);
-    EXPECT_EQ(COMPortNumber, 0); // does not fit a 16-bit port number
-    EXPECT_EQ(DBStarted, DbmsClock::Now());
+    s.Load();
+    EXPECT_EQ(s.BkpSaveNotify, -2);
+    EXPECT_EQ(s.COMPortNumber, 0); // does not fit a 16-bit port number
+    EXPECT_EQ(s.DBStarted, DbmsClock::Now());
 }
 
-TEST_F(SettingsTest, SingleKeysOfTheWindows) {
-    EXPECT_EQ(ReadSetting("Settings", "MainLeft", "1000"), "1000");
-    WriteSetting("Settings", "MainLeft", "1234.5");
-    WriteSetting("OperazioniVendite", "PagamentoDefault", "17");
-    EXPECT_EQ(ReadSetting("Settings", "MainLeft", "1000"), "1234.5");
-    EXPECT_EQ(ReadSetting("OperazioniVendite", "PagamentoDefault"), "17");
-    EXPECT_EQ(ReadSetting("Backup", "LastNotification"), "");
+TEST_F(SettingsTest, SingleKeysOfTheWindowsAndEveryChangeIsAnnounced) {
+    QStringList heard;
+    QObject::connect(&s, &clsSettings::Changed, [&](const QString& section, const QString& key) {
+        heard << section + '/' + key;
+    });
+    EXPECT_EQ(s.ReadSetting("Settings", "MainLeft", "1000"), "1000");
+    s.WriteSetting("Settings", "MainLeft", "1234.5");
+    s.WriteSetting("OperazioniVendite", "PagamentoDefault", "17");
+    EXPECT_EQ(s.ReadSetting("Settings", "MainLeft", "1000"), "1234.5");
+    EXPECT_EQ(s.ReadSetting("OperazioniVendite", "PagamentoDefault"), "17");
+    EXPECT_EQ(s.ReadSetting("Backup", "LastNotification"), "");
+    s.Load();
+    s.BarcodeReaderEnabled = true;
+    s.Save();
+    // What was announced is already in the store for whoever reads it.
+    EXPECT_EQ(heard, QStringList({"Settings/MainLeft", "OperazioniVendite/PagamentoDefault", "/"}));
+    EXPECT_EQ(clsSettings().ReadSetting("Configuration", "BarcodeReaderEnabled"), "True");
 }
 
 TEST(ParseBoolSetting, OnlyTheFourFalseWordsAreFalse) {

@@ -1,11 +1,11 @@
-#include "modGlobal.h"
+#include "modPaths.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
-namespace modGlobal {
+namespace modPaths {
 
 QString MakeFilePath(const QString& folder, const QString& name, const QString& extension) {
     QString result = name;
@@ -48,4 +48,4 @@ QString AppDir() {
                    "/Tessarin");
 }
 
-} // namespace modGlobal
+} // namespace modPaths
