@@ -28,7 +28,16 @@ QString LinkTable(const DbmsTableDef& def, const DbmsReferenceDef& ref) {
     return def.Name + "__" + ref.Name;
 }
 
-QString SchemaKey(const QString& table) { return "Schema." + table; }
+QString SchemaKey(const QString& table) {
+    return "Schema." + table;
+}
+
+// A version as the clerk reads it: "1.0", "1.3", "1.25".
+QString VersionText(double version) {
+    QString s = QString::number(version, 'g', 10);
+    if (!s.contains('.')) s += ".0";
+    return s;
+}
 } // namespace
 
 DbmsDatabase::DbmsDatabase(std::vector<std::shared_ptr<DbmsTableDef>> tables, QString appName,
@@ -57,6 +66,7 @@ void DbmsDatabase::Attach(std::shared_ptr<DbmsStorage> storage, bool, bool, bool
     m_storage = storage;
     m_mainCurrency.clear();
     try {
+        RefuseNewerArchive();
         // An archive that already matches the definition is only read: opening it writes
         // nothing, so a read-only, full or damaged file still opens as it is.
         if (!StructureMatches()) {
@@ -75,6 +85,24 @@ void DbmsDatabase::Attach(std::shared_ptr<DbmsStorage> storage, bool, bool, bool
         throw;
     }
     Touch();
+}
+
+void DbmsDatabase::RefuseNewerArchive() {
+    // Stamping a newer archive with our older versions would hide that its rows may hold
+    // what this program cannot read: the file is left as it is.
+    for (const auto& def : m_defs) {
+        auto& st = m_storage->Cached("SELECT Version FROM _Tables WHERE Name = ?");
+        st.bind(1, def->Name.toStdString());
+        const double recorded = st.executeStep() ? st.getColumn(0).getDouble() : 0.0;
+        st.reset();
+        if (recorded > def->Version)
+            throw DbmsError(DbmsError::FileOpen,
+                            QString("L'archivio %1 è stato scritto da una versione più recente "
+                                    "del programma (tabella %2 versione %3, attesa %4): "
+                                    "aggiornare il programma.")
+                                .arg(m_storage->Path(), def->Name, VersionText(recorded),
+                                     VersionText(def->Version)));
+    }
 }
 
 bool DbmsDatabase::StructureMatches() {
@@ -150,9 +178,9 @@ void DbmsDatabase::UpdateStructure(itfProgress* progress) {
             bool go = true;
             progress->OnProgress("Attach", ++done, go);
         }
-        }
-        if (progress) progress->OnEnd("Attach");
-        tr.Commit();
+    }
+    if (progress) progress->OnEnd("Attach");
+    tr.Commit();
 }
 
 void DbmsDatabase::AttachAsStored(std::shared_ptr<DbmsStorage> storage) {

@@ -45,10 +45,11 @@ public:
 
     // Brings the archive's structure up to date with the definition, in one transaction:
     // missing tables are created (their rules then add default rows), missing columns added,
-    // tables of another recorded version upgraded by their rules. An archive that already
-    // matches is not written at all; a read-only one that does not match is refused. A
-    // storage made by CreateFile is put in place once this succeeds. The repair options and
-    // the further arguments of the original call have no meaning here.
+    // tables of an older recorded version upgraded by their rules. An archive written by a
+    // newer program is refused and left untouched; one that already matches is not written
+    // at all; a read-only one that does not match is refused. A storage made by CreateFile is
+    // put in place once this succeeds. The repair options and the further arguments of the
+    // original call have no meaning here.
     void Attach(std::shared_ptr<DbmsStorage> storage, bool opt1 = true, bool opt2 = false,
                 bool opt3 = false, int reserved = 0, itfProgress* progress = nullptr);
     // Binds to an archive whose structure is taken as it is (no creation, no rules).
@@ -102,6 +103,8 @@ public:
     void NotifyEvent(int code, const QString& detail);
 
 private:
+    // Throws when a table was written by a newer version of the program.
+    void RefuseNewerArchive();
     bool StructureMatches();
     void UpdateStructure(itfProgress* progress);
     void CreateTable(const DbmsTableDef& def);

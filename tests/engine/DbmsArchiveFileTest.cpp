@@ -235,6 +235,48 @@ TEST_F(ArchiveFile, AReadOnlyArchiveOpensForReadingAndRefusesChangesByName) {
     EXPECT_EQ(ReadAll(a.Path()), before);
 }
 
+TEST(DbmsAttach, AnArchiveOfANewerProgramIsRefusedAndLeftAlone) {
+    const struct {
+        const char* Table;
+        double Written, Expected; // 0: the table declares no version
+        bool ReadOnly;
+        const char* Versions;
+    } cases[] = {
+        {"Persone", 1.4, 1.3, false, "versione 1.4, attesa 1.3"},
+        {"Tipi", 2.0, 0, true, "versione 2.0, attesa 1.0"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Table);
+        TestArchive a;
+        a.schema.Table(c.Table).SetVersion(c.Written);
+        a.Create();
+        a.db.reset();
+        a.storage.reset();
+        const QByteArray before = ReadAll(a.Path());
+
+        EventLog log;
+        a.schema.Table(c.Table).log = &log;
+        a.schema.Table(c.Table).SetVersion(c.Expected);
+        const QString error = Failure([&] {
+            if (!c.ReadOnly) return a.Reopen();
+            a.storage = std::make_shared<DbmsStorage>();
+            a.storage->OpenReadOnly(DbmsStorage::FormatSQLite, a.Path());
+            a.db = a.engine.DefineDatabase(a.schema, "test", nullptr, nullptr, 0);
+            a.db->Attach(a.storage);
+        });
+        EXPECT_EQ(error.toStdString(),
+                  QString("L'archivio %1 è stato scritto da una versione più recente del "
+                          "programma (tabella %2 %3): aggiornare il programma.")
+                      .arg(a.Path(), c.Table, c.Versions)
+                      .toStdString());
+        EXPECT_EQ(a.db->State(), DbmsDatabase::StateClosed);
+        EXPECT_TRUE(log.Lines.isEmpty());
+        a.db.reset();
+        a.storage.reset();
+        EXPECT_EQ(ReadAll(a.Path()), before);
+    }
+}
+
 TEST_F(ArchiveFile, AFileOrFolderWithoutWritePermissionOpensReadOnly) {
     if (geteuid() == 0) GTEST_SKIP() << "root may write whatever the permissions say";
     a.Close();
