@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # 1: `make test` also fails on sources that differ from .clang-format.
-FORMAT_CHECK ?= 0
+FORMAT_CHECK ?= 1
 ifdef CI
 CMAKE_FLAGS += -DTESSARIN_WERROR=ON
 endif

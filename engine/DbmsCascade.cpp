@@ -5,7 +5,8 @@ std::vector<OID> Oids(DbmsStorage& storage, const QString& sql, OID key) {
     std::vector<OID> out;
     auto& st = storage.Cached(sql);
     st.bind(1, static_cast<int64_t>(key));
-    while (st.executeStep()) out.push_back(st.getColumn(0).getInt64());
+    while (st.executeStep())
+        out.push_back(st.getColumn(0).getInt64());
     st.reset();
     return out;
 }
@@ -23,10 +24,12 @@ void DbmsDeleteRow(DbmsDatabase& db, const DbmsTableDef& def, OID oid) {
         if (!r.Multiple) continue;
         const QString link = DbmsQuoteId(DbmsLinkTable(def.Name, r.Name));
         std::vector<OID> owned;
-        if (r.Owned) owned = Oids(storage, "SELECT OID_Item FROM " + link + " WHERE OID_Owner = ?", oid);
+        if (r.Owned)
+            owned = Oids(storage, "SELECT OID_Item FROM " + link + " WHERE OID_Owner = ?", oid);
         Exec(storage, "DELETE FROM " + link + " WHERE OID_Owner = ?", oid);
         if (const DbmsTableDef* target = db.TableDef(r.Target))
-            for (OID item : owned) DbmsDeleteRow(db, *target, item);
+            for (OID item : owned)
+                DbmsDeleteRow(db, *target, item);
     }
     for (const auto& other : db.TableDefs()) {
         for (const auto& r : other->References) {
@@ -47,7 +50,8 @@ void DbmsDeleteRow(DbmsDatabase& db, const DbmsTableDef& def, OID oid) {
                                        "SELECT OID FROM " + DbmsQuoteId(other->Name) + " WHERE " +
                                            DbmsQuoteId(other->ParentLinkField()) + " = ?",
                                        oid);
-            for (OID child : children) DbmsDeleteRow(db, *other, child);
+            for (OID child : children)
+                DbmsDeleteRow(db, *other, child);
         }
     }
     Exec(storage, "DELETE FROM " + DbmsQuoteId(def.Name) + " WHERE OID = ?", oid);

@@ -15,8 +15,12 @@ QDateTime DbmsClock::Now() {
     return now.addMSecs(-now.time().msec());
 }
 
-void DbmsClock::SetFixed(const QDateTime& moment) { g_fixed = moment; }
-void DbmsClock::Reset() { g_fixed = QDateTime(); }
+void DbmsClock::SetFixed(const QDateTime& moment) {
+    g_fixed = moment;
+}
+void DbmsClock::Reset() {
+    g_fixed = QDateTime();
+}
 
 void DbmsClock::PinTimeZone() {
     if (qEnvironmentVariableIsEmpty("TZ")) {

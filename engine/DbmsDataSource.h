@@ -20,12 +20,12 @@ class DbmsDataSource : public QObject, public std::enable_shared_from_this<DbmsD
 public:
     // What the rows are: a whole table, or the rows an owner row names through a reference.
     struct Binding {
-        QString OwnerTable;    // empty for a plain table data source
+        QString OwnerTable; // empty for a plain table data source
         OID Owner = 0;
-        QString Reference;     // reference name on the owner (or on the owner's parent)
+        QString Reference; // reference name on the owner (or on the owner's parent)
         bool Multiple = false;
         bool Owned = false;
-        OID SingleTarget = 0;  // single references: the row named when the data source was made
+        OID SingleTarget = 0; // single references: the row named when the data source was made
     };
 
     DbmsDataSource(std::shared_ptr<DbmsDatabase> db, const DbmsTableDef& def,
@@ -164,12 +164,12 @@ private:
     std::vector<DbmsFieldInfo> m_fields;
     std::unordered_map<QString, int> m_fieldIndex; // lower-case name → column
     std::unordered_map<QString, int> m_exactIndex; // name as defined → column, no case folding
-    QString m_selectList; // every column, in m_fields order
-    QString m_from;       // FROM clause: the table and its parent's join
-    QString m_readRowSql; // every column of one row by OID
-    QString m_cursorSql;  // the SQL of m_cursor, to give it back to the storage's pool
-    QString m_insertSql;  // a new row: every stored column
-    std::vector<int> m_storedColumns;               // the columns m_insertSql binds
+    QString m_selectList;                          // every column, in m_fields order
+    QString m_from;                                // FROM clause: the table and its parent's join
+    QString m_readRowSql;                          // every column of one row by OID
+    QString m_cursorSql;              // the SQL of m_cursor, to give it back to the storage's pool
+    QString m_insertSql;              // a new row: every stored column
+    std::vector<int> m_storedColumns; // the columns m_insertSql binds
 
     // The ordered row list, filled lazily from m_cursor.
     std::vector<OID> m_oids;
@@ -179,7 +179,7 @@ private:
     bool m_complete = false;
     // Rows added to a list not yet read to its end: the cursor passes over them.
     std::unordered_set<OID> m_appended;
-    qint64 m_count = -1;             // cached COUNT while the list is incomplete
+    qint64 m_count = -1;                         // cached COUNT while the list is incomplete
     std::unordered_map<OID, qint64> m_positions; // built when the list is complete
 
     // Current row.

@@ -23,19 +23,18 @@ const DbmsReferenceDef* DbmsTableDef::Reference(const QString& name) const {
 
 void DbmsColumns::Add(const QString& name, int type, int size) {
     if (!IsValidName(name))
-        throw DbmsError(DbmsError::Definition,
-                        QString("Nome di campo non valido nella tabella %1: '%2'")
-                            .arg(m_def.Name, name));
+        throw DbmsError(
+            DbmsError::Definition,
+            QString("Nome di campo non valido nella tabella %1: '%2'").arg(m_def.Name, name));
     if (type != DbmsType::Text && type != DbmsType::Integer && type != DbmsType::Boolean &&
         type != DbmsType::Date && type != DbmsType::Money)
-        throw DbmsError(DbmsError::Definition,
-                        QString("Tipo %1 non previsto per il campo %2.%3")
-                            .arg(type)
-                            .arg(m_def.Name, name));
+        throw DbmsError(
+            DbmsError::Definition,
+            QString("Tipo %1 non previsto per il campo %2.%3").arg(type).arg(m_def.Name, name));
     if (m_def.Field(name))
-        throw DbmsError(DbmsError::Definition,
-                        QString("Campo %1 definito due volte nella tabella %2")
-                            .arg(name, m_def.Name));
+        throw DbmsError(
+            DbmsError::Definition,
+            QString("Campo %1 definito due volte nella tabella %2").arg(name, m_def.Name));
     m_def.Fields.push_back({name, type, type == DbmsType::Text ? size : 0});
 }
 
@@ -60,9 +59,9 @@ void DbmsColumns::SetUnique(const QString& field, const QString& duplicate) {
 
 void DbmsReferences::Add(DbmsReferenceDef ref) {
     if (!IsValidName(ref.Name) || !IsValidName(ref.Target))
-        throw DbmsError(DbmsError::Definition,
-                        QString("Riferimento non valido nella tabella %1: '%2'")
-                            .arg(m_def.Name, ref.Name));
+        throw DbmsError(
+            DbmsError::Definition,
+            QString("Riferimento non valido nella tabella %1: '%2'").arg(m_def.Name, ref.Name));
     if (m_def.Reference(ref.Name))
         throw DbmsError(DbmsError::Definition,
                         QString("Riferimento %1 definito due volte nella tabella %2")

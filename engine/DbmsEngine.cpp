@@ -1,7 +1,7 @@
 #include "DbmsEngine.h"
 
-std::shared_ptr<DbmsDatabase> DbmsEngine::Define(itfDefDatabase& definition,
-                                                 const QString& appName, itfNotifyEvent* notify,
+std::shared_ptr<DbmsDatabase> DbmsEngine::Define(itfDefDatabase& definition, const QString& appName,
+                                                 itfNotifyEvent* notify,
                                                  std::shared_ptr<DbmsCurrency> conversion) {
     DbmsDefinition def;
     if (!definition.Define(def))
@@ -17,9 +17,9 @@ std::shared_ptr<DbmsDatabase> DbmsEngine::OpenDatabase(std::shared_ptr<DbmsStora
     for (const QString& name : names) {
         auto def = DbmsSchemaFromJson(storage->MetaValue("Schema." + name).toUtf8());
         if (!def)
-            throw DbmsError(DbmsError::FileNotOurs,
-                            QString("La struttura della tabella %1 nell'archivio è illeggibile")
-                                .arg(name));
+            throw DbmsError(
+                DbmsError::FileNotOurs,
+                QString("La struttura della tabella %1 nell'archivio è illeggibile").arg(name));
         defs.push_back(std::move(def));
     }
     auto db = std::make_shared<DbmsDatabase>(std::move(defs), QString(), nullptr, nullptr);

@@ -9,10 +9,9 @@ public:
     // Runs the definition's Define and returns the database it describes, not yet attached.
     // The further argument of the original call has no meaning here.
     template <typename... Ignored>
-    std::shared_ptr<DbmsDatabase> DefineDatabase(itfDefDatabase& definition,
-                                                 const QString& appName, itfNotifyEvent* notify,
-                                                 std::shared_ptr<DbmsCurrency> conversion,
-                                                 Ignored&&...) {
+    std::shared_ptr<DbmsDatabase>
+    DefineDatabase(itfDefDatabase& definition, const QString& appName, itfNotifyEvent* notify,
+                   std::shared_ptr<DbmsCurrency> conversion, Ignored&&...) {
         return Define(definition, appName, notify, std::move(conversion));
     }
 

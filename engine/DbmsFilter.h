@@ -10,7 +10,7 @@
 
 // How a name in a filter maps onto SQL.
 struct DbmsResolvedName {
-    QString Sql;  // an SQL expression, e.g. `t."Codice"` or `(SELECT COUNT(*) ...)`
+    QString Sql; // an SQL expression, e.g. `t."Codice"` or `(SELECT COUNT(*) ...)`
     int Type = DbmsType::Text;
 };
 
@@ -24,8 +24,8 @@ public:
 };
 
 struct DbmsSqlFragment {
-    QString Sql;          // empty for an empty filter/order
-    QVariantList Params;  // in the order of the `?` placeholders
+    QString Sql;         // empty for an empty filter/order
+    QVariantList Params; // in the order of the `?` placeholders
 };
 
 // Parses a filter text into an SQL boolean expression. Throws DbmsError (FilterSyntax or

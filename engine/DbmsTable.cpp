@@ -21,8 +21,7 @@ std::shared_ptr<DbmsDataSource> DbmsTable::OpenDataSource(const QString& filter,
     return OpenDataSource(nullptr, options);
 }
 
-std::shared_ptr<DbmsSelectionSet>
-DbmsTable::CreateSelectionSet(DbmsSelectionSet::Kind kind) const {
+std::shared_ptr<DbmsSelectionSet> DbmsTable::CreateSelectionSet(DbmsSelectionSet::Kind kind) const {
     return std::make_shared<DbmsSelectionSet>(m_db, m_def.Name, kind);
 }
 
@@ -37,7 +36,8 @@ QString DbmsTable::MakeCondition(const QString& field, const QString& text) cons
                 if (f.Name.compare(bare, Qt::CaseInsensitive) == 0) return &f;
         return nullptr;
     };
-    if (bare.compare("OID", Qt::CaseInsensitive) == 0 || bare.startsWith("OID_", Qt::CaseInsensitive))
+    if (bare.compare("OID", Qt::CaseInsensitive) == 0 ||
+        bare.startsWith("OID_", Qt::CaseInsensitive))
         type = DbmsType::Integer;
     else if (const DbmsFieldDef* f = lookup(&m_def))
         type = f->Type;

@@ -9,13 +9,13 @@
 // One column as a data source shows it.
 struct DbmsFieldInfo {
     enum class Origin { Key, Own, OwnReference, ParentLink, Parent, ParentReference, Count, Shown };
-    QString Name;     // as filters and GetValue name it
-    QString Caption;  // heading for grids
+    QString Name;    // as filters and GetValue name it
+    QString Caption; // heading for grids
     int Type = DbmsType::Text;
     int Size = 0;
     Origin From = Origin::Own;
-    QString Table;    // table the column is stored in
-    QString Column;   // stored column name
+    QString Table;  // table the column is stored in
+    QString Column; // stored column name
     // Kept out of ordering and totals (keys and links).
     bool Excluded = false;
     bool ReadOnly = false;
@@ -33,7 +33,8 @@ struct DbmsOpenOptions {
 
 class DbmsTable {
 public:
-    DbmsTable(std::shared_ptr<DbmsDatabase> db, const DbmsTableDef& def) : m_db(std::move(db)), m_def(def) {}
+    DbmsTable(std::shared_ptr<DbmsDatabase> db, const DbmsTableDef& def)
+        : m_db(std::move(db)), m_def(def) {}
 
     const QString& Name() const { return m_def.Name; }
     const QString& Caption() const { return m_def.Caption; }
@@ -53,8 +54,8 @@ public:
 
     // A selection set bound to this table, empty and unnamed (the sections' predefined
     // selections by default).
-    std::shared_ptr<DbmsSelectionSet> CreateSelectionSet(
-        DbmsSelectionSet::Kind kind = DbmsSelectionSet::Predefined) const;
+    std::shared_ptr<DbmsSelectionSet>
+    CreateSelectionSet(DbmsSelectionSet::Kind kind = DbmsSelectionSet::Predefined) const;
 
     QString KeyField() const { return "OID"; }
     // A filter condition "field equals text", built with the literal operations. A text that

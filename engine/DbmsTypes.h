@@ -22,9 +22,9 @@ constexpr int Boolean = 14;
 constexpr int Date = 19;
 constexpr int Money = 20;
 // Codes of the columns the engine adds itself.
-constexpr int Key = 4;        // OID
-constexpr int Reference = 8;  // a single reference, shown through the target's shown field
-constexpr int Count = 3;      // N_<collection> of summary data sources
+constexpr int Key = 4;       // OID
+constexpr int Reference = 8; // a single reference, shown through the target's shown field
+constexpr int Count = 3;     // N_<collection> of summary data sources
 } // namespace DbmsType
 
 // A money amount kept in ten-thousandths, like the platform's currency type: never floating

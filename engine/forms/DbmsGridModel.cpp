@@ -32,8 +32,8 @@ std::vector<DbmsGridColumn> DbmsGridColumns(const DbmsDataSource& ds,
     return columns;
 }
 
-QVariant DbmsGridCell(DbmsDataSource& ds, qint64 position, const DbmsGridColumn& column,
-                      int role, bool convert) {
+QVariant DbmsGridCell(DbmsDataSource& ds, qint64 position, const DbmsGridColumn& column, int role,
+                      bool convert) {
     switch (role) {
     case Qt::DisplayRole:
         return ds.TextAt(position, column.Field, convert);
@@ -69,8 +69,7 @@ QVariant DbmsGridHeader(const DbmsGridColumn& column, int role) {
 
 DbmsGridModel::DbmsGridModel(std::shared_ptr<DbmsDataSource> ds, const DbmsGridLayout* layout,
                              QObject* parent)
-    : QAbstractTableModel(parent), m_ds(std::move(ds)),
-      m_columns(DbmsGridColumns(*m_ds, layout)) {
+    : QAbstractTableModel(parent), m_ds(std::move(ds)), m_columns(DbmsGridColumns(*m_ds, layout)) {
     // The whole count, not a first chunk grown by fetchMore: the scroll bar tells the truth
     // and Ctrl+End reaches the last row. Counting is one query; rows are read only when shown.
     m_rows = ClampRows(m_ds->RowCount());

@@ -19,8 +19,7 @@ struct DbmsGridColumn {
 
 // The columns a grid shows for `ds`: the layout's sequence when it has one, else every field
 // that is not excluded (keys and links), in the data source's order.
-std::vector<DbmsGridColumn> DbmsGridColumns(const DbmsDataSource& ds,
-                                            const DbmsGridLayout* layout);
+std::vector<DbmsGridColumn> DbmsGridColumns(const DbmsDataSource& ds, const DbmsGridLayout* layout);
 
 // Roles beyond Qt's own; Qt::EditRole and Qt::UserRole give the cell's raw value.
 namespace DbmsGridRole {
@@ -30,8 +29,8 @@ constexpr int Field = Qt::UserRole + 2; // the column's field name (cells and he
 
 // What a cell shows for a role: the data source's display text (money "1.500.000,00", dates
 // dd/MM/yyyy hh:mm, converted when `convert`), the raw value, right alignment for numbers.
-QVariant DbmsGridCell(DbmsDataSource& ds, qint64 position, const DbmsGridColumn& column,
-                      int role, bool convert);
+QVariant DbmsGridCell(DbmsDataSource& ds, qint64 position, const DbmsGridColumn& column, int role,
+                      bool convert);
 // The same for a column heading.
 QVariant DbmsGridHeader(const DbmsGridColumn& column, int role);
 

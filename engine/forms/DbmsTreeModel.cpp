@@ -61,8 +61,7 @@ int DbmsTreeModel::rowCount(const QModelIndex& parent) const {
 }
 
 int DbmsTreeModel::columnCount(const QModelIndex& parent) const {
-    if (!parent.isValid())
-        return int(std::max(m_columns.size(), m_detailColumns.size()));
+    if (!parent.isValid()) return int(std::max(m_columns.size(), m_detailColumns.size()));
     return IsDetailRow(parent) ? 0 : int(m_detailColumns.size());
 }
 
@@ -166,7 +165,7 @@ int DbmsTreeModel::RowOf(OID oid) const {
 
 QString DbmsTreeModel::Field(int column) const {
     return column >= 0 && size_t(column) < m_columns.size() ? m_columns[size_t(column)].Field
-                                                             : QString();
+                                                            : QString();
 }
 
 int DbmsTreeModel::ColumnOf(const QString& field) const {

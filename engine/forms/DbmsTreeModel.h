@@ -20,7 +20,8 @@ public:
     DbmsTreeModel(std::shared_ptr<DbmsDataSource> ds, const DbmsGridLayout* layout,
                   QObject* parent = nullptr);
 
-    QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
+    QModelIndex index(int row, int column,
+                      const QModelIndex& parent = QModelIndex()) const override;
     QModelIndex parent(const QModelIndex& child) const override;
     using QObject::parent;
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -4,21 +4,20 @@ TestSchema::TestSchema() {
     m_tables["Tipi"] = std::make_shared<TestTable>("Tipi", [](auto& c, auto&, auto&) {
         c.AddField("Descrizione", DbmsType::Text, 10, 0, 0, -100, -100, -100, -1, 0, 0, 0);
     });
-    m_tables["Persone"] = std::make_shared<TestTable>(
-        "Persone",
-        [](auto& c, auto& i, auto&) {
-            c.AddField("Codice", DbmsType::Text, 8);
-            c.AddField("Nome", DbmsType::Text, 16);
-            c.AddField("Punti", DbmsType::Integer, 0);
-            c.AddField("Attivo", DbmsType::Boolean, 0);
-            c.AddField("Nato", DbmsType::Date, 0);
-            i.AddIndex("Codice", true, "");
-        });
+    m_tables["Persone"] = std::make_shared<TestTable>("Persone", [](auto& c, auto& i, auto&) {
+        c.AddField("Codice", DbmsType::Text, 8);
+        c.AddField("Nome", DbmsType::Text, 16);
+        c.AddField("Punti", DbmsType::Integer, 0);
+        c.AddField("Attivo", DbmsType::Boolean, 0);
+        c.AddField("Nato", DbmsType::Date, 0);
+        i.AddIndex("Codice", true, "");
+    });
     m_tables["Prodotti"] = std::make_shared<TestTable>("Prodotti", [](auto& c, auto&, auto& r) {
         c.AddField("Codice", DbmsType::Text, 8);
         c.AddField("Descrizione", DbmsType::Text, 32);
         c.AddField("Prezzo", DbmsType::Money, 0);
-        r.AddReference("Tipo", "Tipi", false, false, "", "Descrizione", -100, -100, -100, 0, -2, -1, 0);
+        r.AddReference("Tipo", "Tipi", false, false, "", "Descrizione", -100, -100, -100, 0, -2, -1,
+                       0);
     });
     m_tables["Righe"] = std::make_shared<TestTable>(
         "Righe",
@@ -45,7 +44,8 @@ TestSchema::TestSchema() {
 }
 
 bool TestSchema::Define(DbmsDefinition& def) {
-    for (const QString& name : order) def.AddTable(m_tables.at(name));
+    for (const QString& name : order)
+        def.AddTable(m_tables.at(name));
     return true;
 }
 

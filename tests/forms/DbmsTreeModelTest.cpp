@@ -1,7 +1,7 @@
 // The summary tree model over a real archive: sales at the top, their lines below, counts as
 // the summary's N_Righe gives them, detail rows opened on demand, binding to a tree view.
-#include "DbmsFormService.h"
 #include "DbmsTreeModel.h"
+#include "DbmsFormService.h"
 #include "EngineTestSchema.h"
 #include "FormsTestMain.h"
 
@@ -16,7 +16,9 @@ constexpr int Sales = 300; // more than a page of the data source
 constexpr int LineKinds = 4;
 constexpr auto Fatal = QAbstractItemModelTester::FailureReportingMode::QtTest;
 
-int LinesOf(int sale) { return sale % LineKinds; } // 0 to 3 lines
+int LinesOf(int sale) {
+    return sale % LineKinds;
+} // 0 to 3 lines
 } // namespace
 
 class DbmsTreeModelTest : public QObject {
@@ -44,7 +46,8 @@ private:
                              "SELECT OID_Item FROM Vendite__Righe WHERE OID_Owner = ?");
         st.bind(1, static_cast<int64_t>(sale));
         QSet<OID> oids;
-        while (st.executeStep()) oids.insert(st.getColumn(0).getInt64());
+        while (st.executeStep())
+            oids.insert(st.getColumn(0).getInt64());
         return oids;
     }
 
@@ -108,11 +111,14 @@ void DbmsTreeModelTest::childrenAreTheRowsOfTheDetail() {
             QCOMPARE(model.data(model.index(k, codice, sale)).toString(),
                      QString(k == 1 ? "B" : "A"));
             QCOMPARE(model.data(model.index(k, totale, sale)).toString(),
-                     QString(k == 1 ? "3.000.001,00" : k == 0 ? "10,00" : "30,00"));
+                     QString(k == 1   ? "3.000.001,00"
+                             : k == 0 ? "10,00"
+                                      : "30,00"));
             QVERIFY(model.data(model.index(k, totale, sale), Qt::TextAlignmentRole).toInt() &
                     Qt::AlignRight);
             // Every cell of a line answers with the line's OID.
-            const OID oid = model.data(model.index(k, codice, sale), DbmsGridRole::OID).toLongLong();
+            const OID oid =
+                model.data(model.index(k, codice, sale), DbmsGridRole::OID).toLongLong();
             QCOMPARE(model.Bookmark(line), oid);
             oids.insert(oid);
         }
@@ -123,7 +129,8 @@ void DbmsTreeModelTest::childrenAreTheRowsOfTheDetail() {
     // Detail rows follow the summary's currency choice (V1: one line of 10,00).
     a.db->SetConversionCurrency(a.engine.NewLiraCurrency());
     ds->SetCurrencyConversion(true);
-    QCOMPARE(model.data(model.index(0, totale, model.index(0, 0))).toString(), QString("19.362,70"));
+    QCOMPARE(model.data(model.index(0, totale, model.index(0, 0))).toString(),
+             QString("19.362,70"));
     QCOMPARE(model.data(model.index(0, 1)).toString(), QString("1.936,27"));
     ds->SetCurrencyConversion(false);
     a.db->SetConversionCurrency(nullptr);
@@ -133,8 +140,10 @@ void DbmsTreeModelTest::columnsOfBothLevels() {
     auto ds = Summary();
     DbmsTreeModel model(ds, nullptr);
     QStringList top, detail;
-    for (const auto& c : model.Columns()) top << c.Field;
-    for (const auto& c : model.DetailColumns()) detail << c.Field;
+    for (const auto& c : model.Columns())
+        top << c.Field;
+    for (const auto& c : model.DetailColumns())
+        detail << c.Field;
     // N_Righe is the engine's count, not a column; the line's link to the product stays out.
     QCOMPARE(top, (QStringList{"Data", "Importo", "Note", "Persona"}));
     QCOMPARE(detail,
@@ -166,7 +175,8 @@ void DbmsTreeModelTest::detailsStayOpenWithinABound() {
     QVERIFY(!first.expired());
     QCOMPARE(model.DetailSource(1), first.lock()); // kept while in use
     // Reading the lines of as many other sales pushes the least recent one out.
-    for (int r = 2; r < 2 + int(DbmsTreeModel::MaxOpenDetails); ++r) QVERIFY(model.DetailSource(r));
+    for (int r = 2; r < 2 + int(DbmsTreeModel::MaxOpenDetails); ++r)
+        QVERIFY(model.DetailSource(r));
     QVERIFY(first.expired());
     // Reopened on demand, with the same rows.
     QCOMPARE(model.rowCount(model.index(1, 0)), LinesOf(2));

@@ -36,7 +36,8 @@ private slots:
         for (const auto& table : m_db->Tables()) {
             auto ds = table->OpenDataSource();
             DbmsGridModel model(ds, nullptr);
-            QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+            QAbstractItemModelTester tester(&model,
+                                            QAbstractItemModelTester::FailureReportingMode::QtTest);
             QCOMPARE(model.rowCount(), int(ds->RowCount()));
             if (model.rowCount() > 0) QVERIFY(model.OIDAt(model.rowCount() - 1) > 0);
         }
@@ -50,7 +51,8 @@ private slots:
         options.Order = "OperazioniVendite.OID_Cliente,OperazioniVendite.Data";
         auto ds = m_db->Item("OperazioniVendite")->OpenDataSource(nullptr, options);
         DbmsTreeModel model(ds, nullptr);
-        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         QVERIFY(model.rowCount() > 0);
         for (int row = 0; row < std::min(model.rowCount(), 40); ++row) {
             const QModelIndex sale = model.index(row, 0);

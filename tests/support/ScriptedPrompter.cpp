@@ -7,7 +7,9 @@ ScriptedPrompter::ScriptedPrompter() {
     SetPrompter(this);
 }
 
-ScriptedPrompter::~ScriptedPrompter() { SetPrompter(nullptr); }
+ScriptedPrompter::~ScriptedPrompter() {
+    SetPrompter(nullptr);
+}
 
 ScriptedPrompter& ScriptedPrompter::Answer(PromptAnswer answer) {
     m_script.push_back({Step::Answer, answer, {}, {}});
@@ -53,7 +55,7 @@ PromptAnswer ScriptedPrompter::Message(QWidget*, const PromptMessage& message) {
     Step step;
     if (!Take(Step::Answer, message.Text, step))
         // An unscripted question takes the safe way out: the non-destructive answer.
-        return message.Buttons == PromptButtons::YesNo ? PromptAnswer::No
+        return message.Buttons == PromptButtons::YesNo      ? PromptAnswer::No
                : message.Buttons == PromptButtons::OkCancel ? PromptAnswer::Cancel
                                                             : PromptAnswer::Ok;
     return step.Reply;

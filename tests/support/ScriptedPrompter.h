@@ -19,13 +19,14 @@ public:
         QString DialogName; // objectName of a dialog, caption of a file chooser
     };
 
-    ScriptedPrompter();  // installs itself as the process prompter
+    ScriptedPrompter();           // installs itself as the process prompter
     ~ScriptedPrompter() override; // puts the Qt prompter back
 
     // Script, consumed in order.
-    ScriptedPrompter& Answer(PromptAnswer answer);            // next message box
-    ScriptedPrompter& File(const QString& path);              // next file/folder chooser ("" = cancel)
-    ScriptedPrompter& Dialog(std::function<int(QDialog&)> f); // next dialog: fill it in, return result
+    ScriptedPrompter& Answer(PromptAnswer answer); // next message box
+    ScriptedPrompter& File(const QString& path);   // next file/folder chooser ("" = cancel)
+    ScriptedPrompter&
+    Dialog(std::function<int(QDialog&)> f); // next dialog: fill it in, return result
 
     const std::vector<Asked>& History() const { return m_history; }
     // The texts of every message asked so far.
