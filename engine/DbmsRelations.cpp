@@ -180,32 +180,17 @@ std::vector<OID> Column(DbmsDatabase& db, const QString& sql, OID key) {
     return out;
 }
 
-// The walk of DbmsDeleteRow, reading only.
+// What a delete takes, found by the delete's own walk without deleting anything.
 struct DependentWalk {
     DbmsDatabase& Db;
     std::map<QString, std::set<OID>> Removed; // every row the delete takes, parts included
     std::map<QString, std::set<OID>> Counted; // those the user is told about
 
-    void Remove(const DbmsTableDef& def, OID oid, bool counted) {
-        if (!Removed[def.Name].insert(oid).second) return;
-        if (counted) Counted[def.Name].insert(oid);
-        for (const auto& r : def.References) {
-            const DbmsTableDef* target = Db.TableDef(r.Target);
-            if (!r.Multiple || !r.Owned || !target) continue;
-            for (OID item :
-                 Column(Db,
-                        "SELECT OID_Item FROM " + DbmsQuoteId(DbmsLinkTable(def.Name, r.Name)) +
-                            " WHERE OID_Owner = ?",
-                        oid))
-                Remove(*target, item, counted);
-        }
-        for (const auto& other : Db.TableDefs())
-            if (SameName(other->ParentTable, def.Name))
-                for (OID child : Column(Db,
-                                        "SELECT OID FROM " + DbmsQuoteId(other->Name) + " WHERE " +
-                                            DbmsQuoteId(other->ParentLinkField()) + " = ?",
-                                        oid))
-                    Remove(*other, child, true);
+    void Remove(const DbmsTableDef& def, OID oid) {
+        DbmsWalkDelete(Db, def, oid, [this](const DbmsTableDef& d, OID o, bool part) {
+            Removed[d.Name].insert(o);
+            if (!part) Counted[d.Name].insert(o);
+        });
     }
 
     // Rows left behind that pointed at a removed row.
@@ -236,7 +221,7 @@ std::vector<DbmsDependentRows> DbmsCountDependents(DbmsDataSource& ds,
                                                    const std::vector<OID>& rows) {
     DependentWalk walk{*ds.Database(), {}, {}};
     for (OID oid : rows)
-        walk.Remove(ds.TableDef(), oid, false);
+        walk.Remove(ds.TableDef(), oid);
     const auto unlinked = walk.Unlinked();
     std::vector<DbmsDependentRows> out;
     for (const auto& def : walk.Db.TableDefs()) {
