@@ -123,6 +123,8 @@ private:
     // The sale's totals and the balance as the sale's rows in the archive give them, with the
     // assigned bonuses and prizes bound afresh; nothing is identified again.
     void TotalsFromArchive();
+    // The customer's points once this sale is stored: what it earns, less what it spends.
+    qint64 BalanceAfterSale(qint64 points) const;
     // After a failed action: the window reads the archive again, keeping the note and the
     // voucher as the clerk typed them.
     void Resync();

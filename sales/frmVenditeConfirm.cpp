@@ -71,10 +71,7 @@ void frmVendite::ConfirmSale() {
         TotalsFromArchive();
         // Refused whole, before anything is written: a balance beyond the card's range, or
         // more prizes than are in stock.
-        const qint64 balance = customer->GetValue("Punti").toLongLong() +
-                               m_sale->GetValue("PuntiBonus").toLongLong() +
-                               m_sale->GetValue("PuntiAssegnati").toLongLong() -
-                               m_sale->GetValue("PuntiSpesi").toLongLong();
+        const qint64 balance = BalanceAfterSale(customer->GetValue("Punti").toLongLong());
         if (!PointsInRange(balance))
             throw DbmsError(DbmsError::BadValue,
                             PointsRangeText("Il nuovo punteggio del cliente", balance) +
@@ -157,10 +154,13 @@ void frmVendite::TotalsFromArchive() {
     BindAssigned(dgPremi, m_prizes);
     m_sale->SetValue("PuntiSpesi",
                      CheckedPoints("Il totale dei punti spesi", SumOf(*m_prizes, "PuntiSpesi")));
-    lblTot_Punti->setText(QString::number(m_customerPoints +
-                                          m_sale->GetValue("PuntiBonus").toLongLong() +
-                                          m_sale->GetValue("PuntiAssegnati").toLongLong() -
-                                          m_sale->GetValue("PuntiSpesi").toLongLong()));
+    lblTot_Punti->setText(QString::number(BalanceAfterSale(m_customerPoints)));
+}
+
+qint64 frmVendite::BalanceAfterSale(qint64 points) const {
+    return points + m_sale->GetValue("PuntiBonus").toLongLong() +
+           m_sale->GetValue("PuntiAssegnati").toLongLong() -
+           m_sale->GetValue("PuntiSpesi").toLongLong();
 }
 
 void frmVendite::Resync() {
