@@ -1,7 +1,7 @@
 // The search text dialog driven from the keyboard: what it hands back, how it offers the last
 // text again, and its keys.
 #include "frmSearchText.h"
-#include "WindowsTestUtil.h"
+#include "WindowTest.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -3,9 +3,9 @@
 #include "DbmsGridModel.h"
 #include "DbmsFormService.h"
 #include "EngineTestSchema.h"
-#include "FormsTestMain.h"
 
 #include <QAbstractItemModelTester>
+#include <QTest>
 #include <QHeaderView>
 #include <QPointer>
 #include <QScrollBar>
@@ -301,5 +301,5 @@ void DbmsGridModelTest::rebindingReplacesOnlyOurModel() {
     QCOMPARE(foreign.rowCount(), 0);
 }
 
-FORMS_TEST_MAIN(DbmsGridModelTest)
+QTEST_MAIN(DbmsGridModelTest)
 #include "DbmsGridModelTest.moc"

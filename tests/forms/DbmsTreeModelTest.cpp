@@ -3,9 +3,9 @@
 #include "DbmsTreeModel.h"
 #include "DbmsFormService.h"
 #include "EngineTestSchema.h"
-#include "FormsTestMain.h"
 
 #include <QAbstractItemModelTester>
+#include <QTest>
 #include <QHeaderView>
 #include <QPointer>
 #include <QSet>
@@ -262,5 +262,5 @@ void DbmsTreeModelTest::bindTreeSetsWidthsAndReplacesOurModel() {
     QVERIFY(second.isNull() && !view.model());
 }
 
-FORMS_TEST_MAIN(DbmsTreeModelTest)
+QTEST_MAIN(DbmsTreeModelTest)
 #include "DbmsTreeModelTest.moc"

@@ -1,7 +1,7 @@
 // The one-field editor and the text box binding: what reaches the row, and when.
 #include "DbmsFormService.h"
-#include "WindowsTestArchive.h"
-#include "WindowsTestUtil.h"
+#include "FormsSchema.h"
+#include "WindowTest.h"
 
 #include <QDateTimeEdit>
 #include <QLineEdit>
@@ -12,7 +12,7 @@ protected:
     WindowsArchive archive;
     std::shared_ptr<DbmsDataSource> ds = archive.Open("Clienti");
     QVariant Stored(const QString& field) {
-        return archive.Scalar("SELECT " + field +
+        return archive.Value("SELECT " + field +
                               " FROM Clienti WHERE OID = " + QString::number(archive.oid["C1"]));
     }
     void SetUp() override { ASSERT_TRUE(ds->Locate(archive.oid["C1"])); }

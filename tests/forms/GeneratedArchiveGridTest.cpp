@@ -4,10 +4,10 @@
 #include "DbmsEngine.h"
 #include "DbmsGridModel.h"
 #include "DbmsTreeModel.h"
-#include "FormsTestMain.h"
 #include "clsArchiveGenerator.h"
 
 #include <QAbstractItemModelTester>
+#include <QTest>
 #include <QTemporaryDir>
 
 class GeneratedArchiveGridTest : public QObject {
@@ -68,5 +68,5 @@ private slots:
     }
 };
 
-FORMS_TEST_MAIN(GeneratedArchiveGridTest)
+QTEST_MAIN(GeneratedArchiveGridTest)
 #include "GeneratedArchiveGridTest.moc"

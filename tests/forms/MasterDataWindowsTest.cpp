@@ -2,8 +2,8 @@
 // typed or refused by name, a card code belongs to one customer, postal codes keep their zeros.
 #include "DbmsFormService.h"
 #include "DbmsGridModel.h"
-#include "WindowsTestArchive.h"
-#include "WindowsTestUtil.h"
+#include "TestArchive.h"
+#include "WindowTest.h"
 
 #include <QLineEdit>
 
@@ -13,6 +13,9 @@ const QString kDuplicate = "Il cliente esiste in archivio";
 class MasterDataWindowsTest : public WindowTest {
 protected:
     void SetUp() override {
+        archive.Create();
+        customers = archive.Open("Clienti", {}, "Codice");
+        articles = archive.Open("Articoli");
         rossi = customers->AddRow({{"Codice", "0001"}, {"Cognome", "Rossi"}, {"CAP", 9121}});
         article = articles->AddRow({{"Codice", "VIAGGIO"}, {"Importo", 0}});
     }
@@ -27,9 +30,9 @@ protected:
         return line;
     }
 
-    ProgramArchive archive;
-    std::shared_ptr<DbmsDataSource> customers = archive.Open("Clienti", "Codice");
-    std::shared_ptr<DbmsDataSource> articles = archive.Open("Articoli");
+    TestArchive archive;
+    std::shared_ptr<DbmsDataSource> customers;
+    std::shared_ptr<DbmsDataSource> articles;
     OID rossi = 0;
     OID article = 0;
 };

@@ -3,8 +3,8 @@
 // that keep the window open.
 #include "DbmsFieldEditor.h"
 #include "DbmsFormService.h"
-#include "WindowsTestArchive.h"
-#include "WindowsTestUtil.h"
+#include "FormsSchema.h"
+#include "WindowTest.h"
 
 #include <QCheckBox>
 #include <QDateTimeEdit>
@@ -21,7 +21,7 @@ protected:
 
     QString Where(const QVariant& oid) { return " FROM Clienti WHERE OID = " + oid.toString(); }
     qint64 Count(const QString& table) {
-        return archive.Scalar("SELECT COUNT(*) FROM " + table).toLongLong();
+        return archive.Value("SELECT COUNT(*) FROM " + table).toLongLong();
     }
     // A nested selection list: types the start of a row and chooses it with Enter.
     void ChooseInList(const QString& typed) {
@@ -62,13 +62,13 @@ TEST_F(RowEditorTest, NewRowShowsTheRulesDefaultsKeepsPrefilledValuesAndStores) 
     EXPECT_EQ(ds->RowCount(), before + 1);
     EXPECT_EQ(ds->CurrentOID(), oid.toLongLong());
     EXPECT_FALSE(ds->IsNewRow());
-    EXPECT_EQ(archive.Scalar("SELECT Codice" + Where(oid)), "C042");
-    EXPECT_EQ(archive.Scalar("SELECT Nome" + Where(oid)), "Carla Neri");
-    EXPECT_EQ(archive.Scalar("SELECT Punti" + Where(oid)), 0);
-    EXPECT_EQ(archive.Scalar("SELECT Attivo" + Where(oid)), 1);
-    EXPECT_EQ(archive.Scalar("SELECT DataIscrizione" + Where(oid)), "2024-02-29 10:30:00");
-    EXPECT_EQ(archive.Scalar("SELECT Credito" + Where(oid)), qint64(15000005000));
-    EXPECT_FALSE(archive.Scalar("SELECT OID_Categoria" + Where(oid)).isValid());
+    EXPECT_EQ(archive.Value("SELECT Codice" + Where(oid)), "C042");
+    EXPECT_EQ(archive.Value("SELECT Nome" + Where(oid)), "Carla Neri");
+    EXPECT_EQ(archive.Value("SELECT Punti" + Where(oid)), 0);
+    EXPECT_EQ(archive.Value("SELECT Attivo" + Where(oid)), 1);
+    EXPECT_EQ(archive.Value("SELECT DataIscrizione" + Where(oid)), "2024-02-29 10:30:00");
+    EXPECT_EQ(archive.Value("SELECT Credito" + Where(oid)), qint64(15000005000));
+    EXPECT_FALSE(archive.Value("SELECT OID_Categoria" + Where(oid)).isValid());
 }
 
 TEST_F(RowEditorTest, CancellingANewRowLeavesNothingBehind) {
@@ -125,8 +125,8 @@ TEST_F(RowEditorTest, ExistingRowStoresTheChosenReferenceAndLinksOrDiscardsThemA
 
         EXPECT_EQ(oid.isValid(), save);
         const QVariant c1 = archive.oid["C1"];
-        EXPECT_EQ(archive.Scalar("SELECT Nome" + Where(c1)), save ? "Anna Rossi" : "Anna Bianchi");
-        EXPECT_EQ(archive.Scalar("SELECT OID_Categoria" + Where(c1)),
+        EXPECT_EQ(archive.Value("SELECT Nome" + Where(c1)), save ? "Anna Rossi" : "Anna Bianchi");
+        EXPECT_EQ(archive.Value("SELECT OID_Categoria" + Where(c1)),
                   archive.oid[save ? "Platino" : "Argento"]);
         EXPECT_EQ(Count("Clienti__Preferiti"), save ? 1 : 0);
         EXPECT_EQ(ds->GetText("Categoria"), save ? "Platino" : "Argento");
@@ -169,10 +169,10 @@ TEST_F(RowEditorTest, ChildRowTakesItsParentWhoseValuesTheRulesUse) {
 
     ASSERT_TRUE(oid.isValid());
     const QString where = " FROM Righe WHERE OID = " + oid.toString();
-    EXPECT_EQ(archive.Scalar("SELECT OID_Articoli" + where), archive.oid["A2"]);
-    EXPECT_EQ(archive.Scalar("SELECT OID_Cliente" + where), archive.oid["C2"]);
-    EXPECT_EQ(archive.Scalar("SELECT Quantita" + where), 3);
-    EXPECT_EQ(archive.Scalar("SELECT Importo" + where), 37500);
+    EXPECT_EQ(archive.Value("SELECT OID_Articoli" + where), archive.oid["A2"]);
+    EXPECT_EQ(archive.Value("SELECT OID_Cliente" + where), archive.oid["C2"]);
+    EXPECT_EQ(archive.Value("SELECT Quantita" + where), 3);
+    EXPECT_EQ(archive.Value("SELECT Importo" + where), 37500);
 }
 
 TEST_F(RowEditorTest, RefusedValuesAndRefusedRowsKeepTheWindowOpen) {
@@ -205,8 +205,8 @@ TEST_F(RowEditorTest, RefusedValuesAndRefusedRowsKeepTheWindowOpen) {
 
     ASSERT_TRUE(oid.isValid());
     EXPECT_EQ(Count("Clienti"), 3);
-    EXPECT_EQ(archive.Scalar("SELECT Codice" + Where(oid)), "C9");
-    EXPECT_EQ(archive.Scalar("SELECT Credito" + Where(oid)), 125000);
+    EXPECT_EQ(archive.Value("SELECT Codice" + Where(oid)), "C9");
+    EXPECT_EQ(archive.Value("SELECT Credito" + Where(oid)), 125000);
     EXPECT_EQ(prompter.Messages().size(), 2);
 }
 

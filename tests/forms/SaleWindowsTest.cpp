@@ -1,9 +1,8 @@
 // The windows over the program's own tables, as the sale form uses them: a sold-article line
 // of an article without a list price, entered in the row editor of the sale's collection.
-#include "DbmsClock.h"
 #include "DbmsFormService.h"
-#include "WindowsTestArchive.h"
-#include "WindowsTestUtil.h"
+#include "TestArchive.h"
+#include "WindowTest.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -12,7 +11,7 @@ namespace {
 class SaleWindowsTest : public WindowTest {
 protected:
     void SetUp() override {
-        DbmsClock::SetFixed(QDateTime(QDate(2024, 3, 15), QTime(10, 30)));
+        archive.Create();
         article =
             archive.Open("Articoli")
                 ->AddRow(
@@ -22,13 +21,9 @@ protected:
         sale = archive.Open("OperazioniVendite");
         sale->AddRow({{"Cliente", customer}, {"Importo", 0}});
     }
-    void TearDown() override {
-        WindowTest::TearDown();
-        DbmsClock::Reset();
-    }
     qint64 Scalar(const QString& sql) { return archive.Scalar(sql); }
 
-    ProgramArchive archive;
+    TestArchive archive;
     std::shared_ptr<DbmsDataSource> sale;
     OID article = 0;
     OID customer = 0;

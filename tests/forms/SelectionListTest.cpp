@@ -1,8 +1,8 @@
 // The selection list and the row list: incremental search by what is typed, the choice with
 // Enter or a double click, nothing with Esc.
 #include "DbmsFormService.h"
-#include "WindowsTestArchive.h"
-#include "WindowsTestUtil.h"
+#include "FormsSchema.h"
+#include "WindowTest.h"
 
 #include <QHeaderView>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 // The windows as the user sees them: every control inside the window, no text cut short.
 // With TESSARIN_SCREENSHOTS set to a folder, each window is also saved there as a PNG.
 #include "DbmsFormService.h"
-#include "WindowsTestArchive.h"
-#include "WindowsTestUtil.h"
+#include "FormsSchema.h"
+#include "WindowTest.h"
 
 #include <QTableView>
 

@@ -2,20 +2,14 @@
 // Gives each test a settings store and a program folder of its own, and a frozen clock, so
 // no test sees what another one wrote.
 
-#include <DbmsClock.h>
+#include "FixedClock.h"
+#include "TestValues.h"
 
 #include <QByteArray>
 #include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <ostream>
-
-// Readable failure messages.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 class TempEnvironment : public ::testing::Test {
 protected:
@@ -25,10 +19,8 @@ protected:
         m_hadHome = qEnvironmentVariableIsSet("TESSARIN_HOME");
         m_oldHome = qgetenv("TESSARIN_HOME");
         qputenv("TESSARIN_HOME", m_dir.filePath("home").toUtf8());
-        DbmsClock::SetFixed(QDateTime(QDate(2024, 3, 15), QTime(10, 20, 30)));
     }
     void TearDown() override {
-        DbmsClock::Reset();
         if (m_hadHome)
             qputenv("TESSARIN_HOME", m_oldHome);
         else
@@ -38,6 +30,7 @@ protected:
     QString StoreFile() const { return m_dir.filePath("config/Tessarin/Tessarin.ini"); }
 
     QTemporaryDir m_dir;
+    FixedClock m_clock{QDateTime(QDate(2024, 3, 15), QTime(10, 20, 30))};
 
 private:
     bool m_hadHome = false;

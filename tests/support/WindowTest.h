@@ -3,6 +3,7 @@
 // by name, and real key presses sent where the user's focus would be.
 
 #include "ScriptedPrompter.h"
+#include "TestValues.h"
 
 #include <QAbstractButton>
 #include <QDialog>
@@ -11,13 +12,7 @@
 #include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
-#include <ostream>
 #include <stdexcept>
-
-// Readable failure messages.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 // Shows a window handed to the scripted prompter as the Qt prompter would (without a loop).
 inline void ShowWindow(QDialog& d) {
