@@ -62,7 +62,7 @@ bool WindowsSchema::Define(DbmsDefinition& def) {
     return true;
 }
 
-WindowsArchive::WindowsArchive() : TestArchive(schema) {
+WindowsArchive::WindowsArchive() : TempArchive(schema) {
     Create();
     oid["Argento"] = Add("Categorie", {{"Descrizione", "Argento"}});
     oid["Oro"] = Add("Categorie", {{"Descrizione", "Oro"}});

@@ -4,7 +4,7 @@
 // articles (their amount follows the price and the quantity) with a reference to a customer.
 // Customers refuse to be stored without a code, so a save can fail on purpose.
 
-#include "TestArchive.h"
+#include "TempArchive.h"
 
 #include <functional>
 #include <map>
@@ -63,7 +63,7 @@ inline QDateTime WindowsToday() {
 }
 
 // The schema in a temp archive, created and filled with a few rows.
-struct WindowsArchive : TestArchive {
+struct WindowsArchive : TempArchive {
     WindowsArchive();
     WindowsSchema schema; // bound by the base before it is built; used only from the body on
     // OIDs of the rows the archive starts with.

@@ -2,7 +2,7 @@
 // typed or refused by name, a card code belongs to one customer, postal codes keep their zeros.
 #include "DbmsFormService.h"
 #include "DbmsGridModel.h"
-#include "TestArchive.h"
+#include "TempArchive.h"
 #include "WindowTest.h"
 
 #include <QLineEdit>
@@ -30,7 +30,7 @@ protected:
         return line;
     }
 
-    TestArchive archive;
+    TempArchive archive;
     std::shared_ptr<DbmsDataSource> customers;
     std::shared_ptr<DbmsDataSource> articles;
     OID rossi = 0;

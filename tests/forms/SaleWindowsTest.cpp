@@ -1,7 +1,7 @@
 // The windows over the program's own tables, as the sale form uses them: a sold-article line
 // of an article without a list price, entered in the row editor of the sale's collection.
 #include "DbmsFormService.h"
-#include "TestArchive.h"
+#include "TempArchive.h"
 #include "WindowTest.h"
 
 #include <QGroupBox>
@@ -23,7 +23,7 @@ protected:
     }
     qint64 Scalar(const QString& sql) { return archive.Scalar(sql); }
 
-    TestArchive archive;
+    TempArchive archive;
     std::shared_ptr<DbmsDataSource> sale;
     OID article = 0;
     OID customer = 0;

@@ -1,7 +1,7 @@
 // The quick customer window on a real archive: new codes through the row editor, known codes
 // refused, quoted codes taken as values, and the barcode reader's target while it is open.
 #include "frmAddClienti.h"
-#include "TestArchive.h"
+#include "TempArchive.h"
 #include "WindowTest.h"
 #include "clsArchiveSession.h"
 #include "clsSettings.h"
@@ -42,7 +42,7 @@ protected:
         });
     }
 
-    TestArchive archive;
+    TempArchive archive;
     clsArchiveSession session;
     clsSettings settings;
     std::vector<QLineEdit*> targets;

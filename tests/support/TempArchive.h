@@ -11,15 +11,15 @@
 #include <functional>
 #include <memory>
 
-class TestArchive {
+class TempArchive {
 public:
     // The moment the clock stands at unless a test says otherwise.
     static QDateTime DefaultNow() { return QDateTime(QDate(2024, 3, 15), QTime(10, 30)); }
 
-    explicit TestArchive(const QDateTime& now = DefaultNow());
+    explicit TempArchive(const QDateTime& now = DefaultNow());
     // Another definition; it must outlive the archive.
-    explicit TestArchive(itfDefDatabase& definition, const QDateTime& now = DefaultNow());
-    ~TestArchive();
+    explicit TempArchive(itfDefDatabase& definition, const QDateTime& now = DefaultNow());
+    ~TempArchive();
 
     QString Path() const { return File("Tessarin.mdb"); }
     QString File(const QString& name) const { return m_dir.filePath(name); }
@@ -43,6 +43,13 @@ public:
     qint64 Scalar(const QString& sql);
     QString Text(const QString& sql);
     QVariant Value(const QString& sql);
+    qint64 Count(const QString& from) { return Scalar("SELECT COUNT(*) FROM " + from); }
+    // Lets go of the file.
+    void Close() {
+        db.reset();
+        storage.reset();
+    }
+    DbmsEngine& Engine() { return m_engine; }
 
     std::shared_ptr<DbmsStorage> storage;
     std::shared_ptr<DbmsDatabase> db;

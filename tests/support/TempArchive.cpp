@@ -1,51 +1,49 @@
-#include "TestArchive.h"
+#include "TempArchive.h"
 
 #include "DB.h"
 
-TestArchive::TestArchive(const QDateTime& now)
+TempArchive::TempArchive(const QDateTime& now)
     : m_clock(now), m_own(std::make_unique<DB>()), m_definition(*m_own) {}
 
-TestArchive::TestArchive(itfDefDatabase& definition, const QDateTime& now)
+TempArchive::TempArchive(itfDefDatabase& definition, const QDateTime& now)
     : m_clock(now), m_definition(definition) {}
 
-TestArchive::~TestArchive() {
-    db.reset();
-    storage.reset();
+TempArchive::~TempArchive() {
+    Close();
 }
 
-void TestArchive::Attach() {
+void TempArchive::Attach() {
     db = m_engine.DefineDatabase(m_definition, "Tessarin", nullptr, nullptr, 0);
     db->Attach(storage, true, false, false, 0, nullptr);
 }
 
-void TestArchive::Create() {
+void TempArchive::Create() {
     storage = std::make_shared<DbmsStorage>();
     storage->CreateFile(DbmsStorage::FormatSQLite, Path(), 0, 0);
     Attach();
 }
 
-void TestArchive::Reopen(const std::function<void(DbmsStorage&)>& beforeAttach) {
-    db.reset();
-    storage.reset();
+void TempArchive::Reopen(const std::function<void(DbmsStorage&)>& beforeAttach) {
+    Close();
     storage = std::make_shared<DbmsStorage>();
     storage->Open(DbmsStorage::FormatSQLite, Path(), 0, 0, nullptr, 5, 0, -1, -1, 0, -2);
     if (beforeAttach) beforeAttach(*storage);
     Attach();
 }
 
-qint64 TestArchive::Scalar(const QString& sql) {
+qint64 TempArchive::Scalar(const QString& sql) {
     SQLite::Statement st(storage->Connection(), sql.toStdString());
     st.executeStep();
     return st.getColumn(0).getInt64();
 }
 
-QString TestArchive::Text(const QString& sql) {
+QString TempArchive::Text(const QString& sql) {
     SQLite::Statement st(storage->Connection(), sql.toStdString());
     st.executeStep();
     return QString::fromStdString(st.getColumn(0).getString());
 }
 
-QVariant TestArchive::Value(const QString& sql) {
+QVariant TempArchive::Value(const QString& sql) {
     SQLite::Statement st(storage->Connection(), sql.toStdString());
     if (!st.executeStep() || st.getColumn(0).isNull()) return QVariant();
     const SQLite::Column c = st.getColumn(0);
