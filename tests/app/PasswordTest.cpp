@@ -1,6 +1,5 @@
 // The password file's scramble and the login window, driven through the scripted prompter.
 #include "Main.h"
-#include "TempEnvironment.h"
 #include "WindowTest.h"
 #include "clsSettings.h"
 #include "frmPassword.h"
@@ -76,7 +75,7 @@ TEST(PasswordScramble, EveryByteRoundTripsOddLengthsFlipBitSevenAndBlanksAreNoPa
     EXPECT_EQ(Unscramble("  "), QByteArray("@@"));
 }
 
-class PasswordTest : public TempEnvironment {
+class PasswordTest : public WindowTest {
 protected:
     static void Store(const QString& clear) { WriteStored(Scramble(clear.toLatin1())); }
     static QByteArray Stored() { return Unscramble(ReadStored()); }
@@ -84,11 +83,6 @@ protected:
         struct stat info {};
         if (::stat(QFile::encodeName(PasswordFile()).constData(), &info) != 0) return -1;
         return static_cast<int>(info.st_mode & 07777);
-    }
-    void TearDown() override {
-        EXPECT_EQ(prompter.Failures(), QStringList());
-        EXPECT_EQ(prompter.Pending(), 0u);
-        TempEnvironment::TearDown();
     }
     // The next window shown: `steps` drive it and give its result.
     void OnWindow(std::function<int()> steps) {
@@ -115,7 +109,6 @@ protected:
         return window.result();
     }
 
-    ScriptedPrompter prompter;
     frmPassword window;
 };
 

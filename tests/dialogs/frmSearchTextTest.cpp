@@ -17,11 +17,7 @@ protected:
     // Asks for `field` with both options shown unless told otherwise; `fill` drives the window.
     bool Ask(const QString& field, std::function<void(QDialog&)> fill, bool internalVisible = true,
              bool nextVisible = true) {
-        prompter.Dialog([fill](QDialog& d) {
-            ShowWindow(d);
-            fill(d);
-            return d.result();
-        });
+        OnWindow(fill);
         bool confirmed = true;
         const bool result =
             dialog.GetSelection(&owner, field, internalVisible, nextVisible, confirmed);

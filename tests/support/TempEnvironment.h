@@ -1,6 +1,7 @@
 #pragma once
 // Gives each test a settings store and a program folder of its own, and a frozen clock, so
-// no test sees what another one wrote.
+// no test sees what another one wrote. Set up on construction, so a fixture that overrides
+// SetUp or TearDown cannot skip it.
 
 #include "FixedClock.h"
 #include "TestValues.h"
@@ -13,14 +14,12 @@
 
 class TempEnvironment : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
+    TempEnvironment() {
+        EXPECT_TRUE(m_dir.isValid());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath("config"));
-        m_hadHome = qEnvironmentVariableIsSet("TESSARIN_HOME");
-        m_oldHome = qgetenv("TESSARIN_HOME");
         qputenv("TESSARIN_HOME", m_dir.filePath("home").toUtf8());
     }
-    void TearDown() override {
+    ~TempEnvironment() override {
         if (m_hadHome)
             qputenv("TESSARIN_HOME", m_oldHome);
         else
@@ -33,6 +32,6 @@ protected:
     FixedClock m_clock{QDateTime(QDate(2024, 3, 15), QTime(10, 20, 30))};
 
 private:
-    bool m_hadHome = false;
-    QByteArray m_oldHome;
+    bool m_hadHome = qEnvironmentVariableIsSet("TESSARIN_HOME");
+    QByteArray m_oldHome = qgetenv("TESSARIN_HOME");
 };
