@@ -3,12 +3,13 @@
 #include "DbmsTreeModel.h"
 #include "DbmsFormService.h"
 #include "EngineTestSchema.h"
+#include "TempArchive.h"
 
 #include <QAbstractItemModelTester>
-#include <QTest>
 #include <QHeaderView>
 #include <QPointer>
 #include <QSet>
+#include <QTest>
 #include <QTreeView>
 
 namespace {
@@ -51,7 +52,8 @@ private:
         return oids;
     }
 
-    TestArchive a;
+    TestSchema schema;
+    TempArchive a{schema};
     OID cheap = 0, dear = 0;
 };
 
@@ -127,7 +129,7 @@ void DbmsTreeModelTest::childrenAreTheRowsOfTheDetail() {
     }
 
     // Detail rows follow the summary's currency choice (V1: one line of 10,00).
-    a.db->SetConversionCurrency(a.engine.NewLiraCurrency());
+    a.db->SetConversionCurrency(a.Engine().NewLiraCurrency());
     ds->SetCurrencyConversion(true);
     QCOMPARE(model.data(model.index(0, totale, model.index(0, 0))).toString(),
              QString("19.362,70"));
@@ -161,7 +163,7 @@ void DbmsTreeModelTest::columnsOfBothLevels() {
     QCOMPARE(model.data(beyond, DbmsGridRole::OID).toLongLong(), ds->OIDAt(0));
 
     // A layout chooses the top columns; the count may then be shown as well.
-    const QString ini = a.dir.filePath("Tessarin.INI");
+    const QString ini = a.File("Tessarin.INI");
     DbmsGridLayout layout(ini, "Vendite");
     layout.SetFieldSequence("Note,N_Righe");
     DbmsTreeModel chosen(ds, &layout);
@@ -229,7 +231,7 @@ void DbmsTreeModelTest::aPlainDataSourceIsAFlatTree() {
 }
 
 void DbmsTreeModelTest::bindTreeSetsWidthsAndReplacesOurModel() {
-    const QString ini = a.dir.filePath("Tessarin.INI");
+    const QString ini = a.File("Tessarin.INI");
     {
         DbmsGridLayout layout(ini, "Vendite");
         layout.SetColumnWidth("Note", 1500);

@@ -13,7 +13,7 @@ protected:
     std::shared_ptr<DbmsDataSource> ds = archive.Open("Clienti");
     QVariant Stored(const QString& field) {
         return archive.Value("SELECT " + field +
-                              " FROM Clienti WHERE OID = " + QString::number(archive.oid["C1"]));
+                             " FROM Clienti WHERE OID = " + QString::number(archive.oid["C1"]));
     }
     void SetUp() override { ASSERT_TRUE(ds->Locate(archive.oid["C1"])); }
 };

@@ -117,6 +117,7 @@ TEST_F(RowEditorTest, ExistingRowStoresTheChosenReferenceAndLinksOrDiscardsThemA
             auto* favourites = Child<QListWidget>(d, "lstPreferiti");
             EXPECT_EQ(favourites->count(), 1);
             EXPECT_EQ(favourites->item(0)->text(), "A2 - Penna blu");
+            if (save) Look(d, "row-editor-customer.png");
             Press(d, save ? Qt::Key_Return : Qt::Key_Escape);
         });
         ChooseInList("Pla");
@@ -148,6 +149,7 @@ TEST_F(RowEditorTest, ChildRowTakesItsParentWhoseValuesTheRulesUse) {
     auto ds = archive.Open("Righe");
     OnWindow([&](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Righe di vendita");
+        Look(d, "row-editor-child.png");
         // The parent comes first and was not given: the user starts there.
         EXPECT_EQ(d.focusWidget(), Child<QLineEdit>(d, "OID_Articoli"));
         Press(d, Qt::Key_F4);
