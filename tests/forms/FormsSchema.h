@@ -51,7 +51,6 @@ class WindowsSchema : public itfDefDatabase {
 public:
     WindowsSchema();
     bool Define(DbmsDefinition& def) override;
-    WindowsTable& Table(const QString& name) { return *m_tables.at(name); }
 
 private:
     std::map<QString, std::shared_ptr<WindowsTable>> m_tables;
