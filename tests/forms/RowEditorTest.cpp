@@ -20,9 +20,7 @@ protected:
     WindowsArchive archive;
 
     QString Where(const QVariant& oid) { return " FROM Clienti WHERE OID = " + oid.toString(); }
-    qint64 Count(const QString& table) {
-        return archive.Value("SELECT COUNT(*) FROM " + table).toLongLong();
-    }
+    qint64 Count(const QString& table) { return archive.Count(table); }
     // A nested selection list: types the start of a row and chooses it with Enter.
     void ChooseInList(const QString& typed) {
         OnWindow([typed](QDialog& d) {
@@ -177,17 +175,10 @@ TEST_F(RowEditorTest, ChildRowTakesItsParentWhoseValuesTheRulesUse) {
     EXPECT_EQ(archive.Value("SELECT Importo" + where), 37500);
 }
 
-TEST_F(RowEditorTest, RefusedValuesAndRefusedRowsKeepTheWindowOpen) {
+TEST_F(RowEditorTest, ARowTheRulesRefuseKeepsTheWindowOpen) {
     auto ds = archive.Open("Clienti");
     OnWindow([&](QDialog& d) {
         QTest::keyClicks(Child<QLineEdit>(d, "Nome"), "Senza codice");
-        // What is not an amount is refused by name, and the window stays open.
-        Child<QLineEdit>(d, "Credito")->setText("12,5 euro");
-        Press(d, Qt::Key_Return);
-        EXPECT_TRUE(d.isVisible());
-        EXPECT_EQ(prompter.LastMessage().Text,
-                  "Valore non valido per il campo Credito: '12,5 euro'");
-        EXPECT_EQ(d.focusWidget(), Child<QLineEdit>(d, "Credito"));
         Child<QLineEdit>(d, "Credito")->setText("12,5");
         // The table's rules refuse a customer without a code.
         Press(d, Qt::Key_Return);
@@ -202,14 +193,14 @@ TEST_F(RowEditorTest, RefusedValuesAndRefusedRowsKeepTheWindowOpen) {
         Press(d, Qt::Key_Return);
         EXPECT_FALSE(d.isVisible());
     });
-    prompter.Answer(PromptAnswer::Ok).Answer(PromptAnswer::Ok);
+    prompter.Answer(PromptAnswer::Ok);
     const QVariant oid = FormService().ShowRowEditor(nullptr, *ds, true);
 
     ASSERT_TRUE(oid.isValid());
     EXPECT_EQ(Count("Clienti"), 3);
     EXPECT_EQ(archive.Value("SELECT Codice" + Where(oid)), "C9");
     EXPECT_EQ(archive.Value("SELECT Credito" + Where(oid)), 125000);
-    EXPECT_EQ(prompter.Messages().size(), 2);
+    EXPECT_EQ(prompter.Messages().size(), 1);
 }
 
 TEST_F(RowEditorTest, AWindowClosedWithoutOkStillStoresOnlyWhatTheRulesAccept) {

@@ -9,5 +9,4 @@ public:
     ~FixedClock() { DbmsClock::Reset(); }
     FixedClock(const FixedClock&) = delete;
     FixedClock& operator=(const FixedClock&) = delete;
-    void Set(const QDateTime& now) { DbmsClock::SetFixed(now); }
 };
