@@ -53,7 +53,7 @@ protected:
     QWidget m_owner;
 };
 
-TEST_F(OptionsTest, LoadsTheControlsFromTheSettings) {
+TEST_F(OptionsTest, LoadsTheControlsFromTheSettingsOddOnesSafely) {
     m_settings.COMPortNumber = 3;
     frmOptions window(&m_owner, &m_host, m_settings);
     EXPECT_EQ(Child<QLineEdit>(window, "txtWorkDir")->text(), "/srv/Tessarin");
@@ -65,18 +65,17 @@ TEST_F(OptionsTest, LoadsTheControlsFromTheSettings) {
     EXPECT_EQ(Child<QComboBox>(window, "cmbSaveNotify")->currentText(), "Settimanale");
     EXPECT_FALSE(window.m_bConfirmed);
     EXPECT_TRUE(m_host.Calls.isEmpty()); // not open until shown
-}
 
-TEST_F(OptionsTest, OddStoredValuesLoadSafelyAndSurviveOk) {
+    // Odd stored values load safely and survive OK.
     m_settings.BackupDir = "";
     m_settings.BackupFuncSaveEnabled = false; // no tick either: nothing changes while loading
     m_settings.COMPortNumber = 12;            // hand-edited store
-    QPointer<frmOptions> window = Open();
-    EXPECT_FALSE(Child<QCheckBox>(*window, "chkSaveData")->isEnabled());
-    EXPECT_FALSE(Child<QCheckBox>(*window, "chkRestoreData")->isEnabled());
-    EXPECT_FALSE(Child<QComboBox>(*window, "cmbSaveNotify")->isEnabled());
-    EXPECT_EQ(Child<QComboBox>(*window, "cboCOMPort")->currentIndex(), -1);
-    Ok(*window);
+    QPointer<frmOptions> odd = Open();
+    EXPECT_FALSE(Child<QCheckBox>(*odd, "chkSaveData")->isEnabled());
+    EXPECT_FALSE(Child<QCheckBox>(*odd, "chkRestoreData")->isEnabled());
+    EXPECT_FALSE(Child<QComboBox>(*odd, "cmbSaveNotify")->isEnabled());
+    EXPECT_EQ(Child<QComboBox>(*odd, "cboCOMPort")->currentIndex(), -1);
+    Ok(*odd);
     Reload();
     EXPECT_EQ(m_settings.COMPortNumber, 12);
 }
