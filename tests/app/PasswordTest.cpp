@@ -1,32 +1,25 @@
-#include "TempEnvironment.h"
-
-#include <Main.h>
-#include <ScriptedPrompter.h>
-#include <clsSettings.h>
-#include <frmPassword.h>
-#include <modPassword.h>
+// The password file's scramble and the login window, driven through the scripted prompter.
+#include "Main.h"
+#include "WindowTest.h"
+#include "clsSettings.h"
+#include "frmPassword.h"
+#include "modPassword.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTest>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <csignal>
-#include <stdexcept>
 
 using namespace modPassword;
 
 namespace {
 
-const QString kWrong =
-    "La password non è corretta.\r\rFare attenzione all'utilizzo delle maiuscole/minuscole";
 const QString kMismatch = "La password di conferma non corrisponde...";
 const QString kChanged = "La password e' stata modificata.";
 const QString kNoProtection =
@@ -40,59 +33,40 @@ QByteArray AllBytes(int length, int first) {
 }
 
 // While it lives, writing past the end of an empty file fails (EFBIG), for root too.
-class FileSizeLimit {
-public:
+struct FileSizeLimit {
+    rlimit old{};
+    void (*handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
     FileSizeLimit() {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = 0;
-        setrlimit(RLIMIT_FSIZE, &limit);
+        getrlimit(RLIMIT_FSIZE, &old);
+        const rlimit none{0, old.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &none);
     }
     ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_handler);
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, handler);
     }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit m_old{};
-    void (*m_handler)(int) = nullptr;
 };
 
-quint8 Rotated(quint8 code) {
-    return static_cast<quint8>((code >> 1) | ((code & 1) << 7));
-}
-
-TEST(PasswordScramble, EveryByteRoundTripsInTextsOfBothParities) {
-    for (int length : {255, 256, 1, 2}) {
+TEST(PasswordScramble, EveryByteRoundTripsOddLengthsFlipBitSevenAndBlanksAreNoPassword) {
+    for (int length : {255, 256, 1, 2})
         for (int first : {0, 1, 127, 200}) {
             const QByteArray clear = AllBytes(length, first);
             EXPECT_EQ(Unscramble(Scramble(clear)), clear) << length << " from " << first;
             EXPECT_EQ(Scramble(Unscramble(clear)), clear) << length << " from " << first;
         }
-    }
-}
-
-TEST(PasswordScramble, OnlyOddLengthsFlipBitSevenAtOddPositions) {
-    const QByteArray even = AllBytes(256, 0);
-    const QByteArray evenScrambled = Scramble(even);
-    for (int i = 0; i < even.size(); ++i)
-        EXPECT_EQ(static_cast<quint8>(evenScrambled[i]), Rotated(even[i])) << i;
-
-    const QByteArray odd = AllBytes(255, 0);
-    const QByteArray oddScrambled = Scramble(odd);
-    for (int i = 0; i < odd.size(); ++i) {
-        // Index 0 is position 1, an odd one.
-        const quint8 expected = Rotated(odd[i]) ^ (i % 2 == 0 ? 0x80 : 0);
-        EXPECT_EQ(static_cast<quint8>(oddScrambled[i]), expected) << i;
+    for (int length : {256, 255}) {
+        const QByteArray clear = AllBytes(length, 0), scrambled = Scramble(clear);
+        for (int i = 0; i < length; ++i) {
+            const auto code = static_cast<quint8>(clear[i]);
+            // Each byte rotated right; index 0 is position 1, an odd one.
+            const quint8 flip = length % 2 && i % 2 == 0 ? 0x80 : 0;
+            EXPECT_EQ(static_cast<quint8>(scrambled[i]), ((code >> 1) | ((code & 1) << 7)) ^ flip)
+                << length << " at " << i;
+        }
     }
     EXPECT_EQ(Scramble("AB"), QByteArray("\xA0!"));
     EXPECT_EQ(Scramble("ABC"), QByteArray("\x20!\x21"));
-}
-
-TEST(PasswordScramble, BlankTextMeansNoPassword) {
+    // Blank text means no password.
     EXPECT_TRUE(Scramble("").isEmpty());
     EXPECT_TRUE(Scramble("   ").isEmpty());
     EXPECT_EQ(Scramble(" a ").size(), 3);
@@ -101,102 +75,90 @@ TEST(PasswordScramble, BlankTextMeansNoPassword) {
     EXPECT_EQ(Unscramble("  "), QByteArray("@@"));
 }
 
-class PasswordTest : public TempEnvironment {
+class PasswordTest : public WindowTest {
 protected:
     static void Store(const QString& clear) { WriteStored(Scramble(clear.toLatin1())); }
-    static int Mode(const QString& path) {
+    static QByteArray Stored() { return Unscramble(ReadStored()); }
+    static int Mode() {
         struct stat info {};
-        if (::stat(QFile::encodeName(path).constData(), &info) != 0) return -1;
+        if (::stat(QFile::encodeName(PasswordFile()).constData(), &info) != 0) return -1;
         return static_cast<int>(info.st_mode & 07777);
     }
-    void TearDown() override {
-        EXPECT_EQ(prompter.Failures(), QStringList());
-        EXPECT_EQ(prompter.Pending(), 0u);
-        TempEnvironment::TearDown();
+    // The next window shown: `steps` drive it and give its result.
+    void OnWindow(std::function<int()> steps) {
+        prompter.Dialog([steps](QDialog&) { return steps(); });
     }
-    // Types the current password and confirms; returns the window's result. The scripted
-    // prompter does not run the window's own loop, so nothing resets the result but us.
-    static int Login(frmPassword& window, const QString& typed) {
+    // Types the current password and confirms; the scripted prompter runs no loop of the
+    // window's own, so nothing resets the result but us.
+    int Login(const QString& typed) {
         window.setResult(0);
         window.txtPassword->setText(typed);
         window.cmdConfirm->click();
         return window.result();
     }
-    // The next message box will be answered OK.
-    void Answered() { prompter.Answer(PromptAnswer::Ok); }
-    static void TypeNew(frmPassword& window, const QString& password, const QString& confirm) {
+    // Types a new password and its confirmation and confirms, the message answered OK.
+    int TypeNew(const QString& password, const QString& confirm) {
         window.txtNewPwd->setText(password);
         window.txtConfirmNewPwd->setText(confirm);
+        prompter.Answer(PromptAnswer::Ok);
+        window.cmdConfirm->click();
+        return window.result();
+    }
+    int Cancel() {
+        window.cmdCancel->click();
+        return window.result();
     }
 
-    ScriptedPrompter prompter;
     frmPassword window;
 };
 
-TEST_F(PasswordTest, FileIsReadOnlyForTheOwnerAndCanBeRewritten) {
+TEST_F(PasswordTest, NoFileAsksNothingAndTheFileIsReadOnlyForTheOwner) {
     EXPECT_EQ(PasswordFile(), m_dir.filePath("home/prtct1.sys"));
     EXPECT_TRUE(ReadStored().isEmpty());
-
-    const QByteArray bytes("\x00\xFF\x80 a\x7F", 6);
-    WriteStored(bytes);
-    EXPECT_EQ(Mode(PasswordFile()), 0400);
-    EXPECT_EQ(ReadStored(), bytes);
-
-    WriteStored("xy");
-    EXPECT_EQ(Mode(PasswordFile()), 0400);
-    EXPECT_EQ(ReadStored(), QByteArray("xy"));
+    EXPECT_TRUE(window.ValidatePassword(nullptr, false));
+    EXPECT_TRUE(prompter.History().empty());
+    for (const QByteArray& bytes : {QByteArray("\x00\xFF\x80 a\x7F", 6), QByteArray("xy")}) {
+        WriteStored(bytes);
+        EXPECT_EQ(Mode(), 0400);
+        EXPECT_EQ(ReadStored(), bytes);
+    }
     WriteStored("");
     EXPECT_TRUE(QFile::exists(PasswordFile()));
     EXPECT_EQ(QFile(PasswordFile()).size(), 0);
 }
 
-TEST_F(PasswordTest, NoPasswordAsksNothing) {
-    EXPECT_TRUE(window.ValidatePassword(nullptr, false));
-    EXPECT_TRUE(prompter.History().empty());
-
-    WriteStored("");
-    EXPECT_TRUE(window.ValidatePassword(nullptr, false));
-    EXPECT_TRUE(prompter.History().empty());
-    EXPECT_FALSE(window.Changed());
-}
-
 TEST_F(PasswordTest, WrongPasswordKeepsTheWindowOpenAndCaseMatters) {
     Store("Segreto");
-    prompter.Dialog([this](QDialog&) {
+    OnWindow([this] {
         EXPECT_TRUE(window.chkNew->isEnabled());
         EXPECT_FALSE(window.chkNew->isChecked());
-        EXPECT_TRUE(window.txtNewPwd->isHidden() || !window.txtNewPwd->isVisibleTo(&window));
+        EXPECT_FALSE(window.txtNewPwd->isVisibleTo(&window));
         EXPECT_EQ(window.txtPassword->echoMode(), QLineEdit::Password);
-
-        Answered();
-        EXPECT_NE(Login(window, "segreto"), QDialog::Accepted);
-        EXPECT_EQ(prompter.Messages(), QStringList{kWrong});
+        prompter.Answer(PromptAnswer::Ok).Answer(PromptAnswer::Ok);
+        EXPECT_NE(Login("segreto"), QDialog::Accepted);
+        EXPECT_EQ(prompter.Messages(), QStringList{"La password non è corretta.\r\rFare attenzione "
+                                                   "all'utilizzo delle maiuscole/minuscole"});
         EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Information);
         EXPECT_EQ(prompter.LastMessage().Caption, "Tessarin");
         EXPECT_EQ(prompter.Beeps(), 1);
         EXPECT_EQ(window.focusWidget(), window.txtPassword);
         // No stored password can hold a character outside Latin-1.
-        Answered();
-        EXPECT_NE(Login(window, "Segreto€"), QDialog::Accepted);
+        EXPECT_NE(Login("Segreto€"), QDialog::Accepted);
         EXPECT_EQ(prompter.Messages().size(), 2);
-        return Login(window, "Segreto");
+        return Login("Segreto");
     });
     EXPECT_TRUE(window.ValidatePassword(nullptr, false));
     EXPECT_FALSE(window.Changed());
     EXPECT_EQ(window.Password(), QString::fromLatin1(Scramble("Segreto")));
 }
 
-TEST_F(PasswordTest, CancelRefusesEvenWithoutPassword) {
+TEST_F(PasswordTest, CancelOrEscRefusesEvenWithoutPassword) {
     Store("x");
-    prompter.Dialog([this](QDialog&) {
-        window.cmdCancel->click();
-        return window.result();
-    });
+    OnWindow([this] { return Cancel(); });
     EXPECT_FALSE(window.ValidatePassword(nullptr, false));
-
     // Asked to change with no password set: leaving with Esc is a cancel too.
     WriteStored("");
-    prompter.Dialog([this](QDialog&) {
+    OnWindow([this] {
         QTest::keyClick(&window, Qt::Key_Escape);
         return window.result();
     });
@@ -206,26 +168,19 @@ TEST_F(PasswordTest, CancelRefusesEvenWithoutPassword) {
 
 TEST_F(PasswordTest, ChangeWritesTheNewPasswordAfterAMatchingConfirmation) {
     Store("Vecchia");
-    prompter.Dialog([this](QDialog&) {
+    OnWindow([this] {
         EXPECT_TRUE(window.chkNew->isChecked());
         EXPECT_FALSE(window.chkNew->isEnabled());
         EXPECT_EQ(window.txtPassword->text(), "Vecchia");
         EXPECT_FALSE(window.txtPassword->isEnabled());
         EXPECT_TRUE(window.txtNewPwd->isVisibleTo(&window));
         EXPECT_TRUE(window.lblConfirmNewPwd->isEnabled());
-
-        TypeNew(window, "Nuòva", "Nuova");
-        Answered();
-        window.cmdConfirm->click();
+        TypeNew("Nuòva", "Nuova");
         EXPECT_EQ(prompter.LastMessage().Text, kMismatch);
         EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Exclamation);
         EXPECT_EQ(window.focusWidget(), window.txtConfirmNewPwd);
-        EXPECT_EQ(Unscramble(ReadStored()), QByteArray("Vecchia"));
-
-        TypeNew(window, "Nuòva", "Nuòva");
-        Answered();
-        window.cmdConfirm->click();
-        return window.result();
+        EXPECT_EQ(Stored(), QByteArray("Vecchia"));
+        return TypeNew("Nuòva", "Nuòva");
     });
     EXPECT_TRUE(window.ValidatePassword(nullptr, true));
     EXPECT_TRUE(window.Changed());
@@ -234,59 +189,39 @@ TEST_F(PasswordTest, ChangeWritesTheNewPasswordAfterAMatchingConfirmation) {
     EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Information);
     EXPECT_EQ(prompter.Beeps(), 2);
     EXPECT_EQ(ReadStored(), Scramble(QString("Nuòva").toLatin1()));
-    EXPECT_EQ(Mode(PasswordFile()), 0400);
-
-    // The next login wants the new one.
-    prompter.Dialog([this](QDialog&) {
-        Answered();
-        EXPECT_NE(Login(window, "Vecchia"), QDialog::Accepted);
-        return Login(window, "Nuòva");
-    });
-    EXPECT_TRUE(window.ValidatePassword(nullptr, false));
-    EXPECT_FALSE(window.Changed());
+    EXPECT_EQ(Mode(), 0400);
 }
 
-TEST_F(PasswordTest, EmptyNewPasswordRemovesTheProtection) {
-    Store("abc");
-    prompter.Dialog([this](QDialog&) {
-        TypeNew(window, "", "");
-        Answered();
-        window.cmdConfirm->click();
-        return window.result();
-    });
-    EXPECT_TRUE(window.ValidatePassword(nullptr, true));
-    EXPECT_EQ(prompter.LastMessage().Text, kChanged + kNoProtection);
-    EXPECT_TRUE(QFile::exists(PasswordFile()));
-    EXPECT_EQ(QFile(PasswordFile()).size(), 0);
-
+TEST_F(PasswordTest, AnEmptyOrBlankNewPasswordRemovesTheProtection) {
+    // Asked for a change, or ticked at login (blanks alone are no password at all).
+    for (const bool change : {true, false}) {
+        SCOPED_TRACE(change);
+        Store("abc");
+        OnWindow([this, change] {
+            if (!change) {
+                EXPECT_FALSE(window.lblNew->isEnabled());
+                window.chkNew->click();
+                EXPECT_TRUE(window.lblNew->isEnabled());
+                EXPECT_TRUE(window.txtNewPwd->isVisibleTo(&window));
+                window.txtPassword->setText("abc");
+            }
+            return change ? TypeNew("", "") : TypeNew("   ", "   ");
+        });
+        EXPECT_TRUE(window.ValidatePassword(nullptr, change));
+        EXPECT_EQ(prompter.LastMessage().Text, kChanged + kNoProtection);
+        EXPECT_TRUE(QFile::exists(PasswordFile()));
+        EXPECT_EQ(QFile(PasswordFile()).size(), 0);
+    }
     const size_t asked = prompter.History().size();
     EXPECT_TRUE(window.ValidatePassword(nullptr, false));
     EXPECT_EQ(prompter.History().size(), asked);
-}
 
-TEST_F(PasswordTest, LoginCanChangeThePasswordUnlessChangeIsDisabled) {
+    // With the change disabled the login only logs in.
     Store("abc");
-    prompter.Dialog([this](QDialog&) {
-        EXPECT_FALSE(window.lblNew->isEnabled());
-        window.chkNew->click();
-        EXPECT_TRUE(window.lblNew->isEnabled());
-        EXPECT_TRUE(window.txtNewPwd->isVisibleTo(&window));
-        window.txtPassword->setText("abc");
-        TypeNew(window, "   ", "   ");
-        Answered();
-        window.cmdConfirm->click();
-        return window.result();
-    });
-    EXPECT_TRUE(window.ValidatePassword(nullptr, false));
-    // Blanks alone are no password at all.
-    EXPECT_EQ(prompter.LastMessage().Text, kChanged + kNoProtection);
-    EXPECT_TRUE(ReadStored().isEmpty());
-
-    Store("abc");
-    prompter.Dialog([this](QDialog&) {
+    OnWindow([this] {
         EXPECT_TRUE(window.chkNew->isHidden());
         EXPECT_TRUE(window.txtPassword->isEnabled());
-        return Login(window, "abc");
+        return Login("abc");
     });
     EXPECT_TRUE(window.ValidatePassword(nullptr, true, nullptr, true));
     EXPECT_FALSE(window.Changed());
@@ -294,70 +229,53 @@ TEST_F(PasswordTest, LoginCanChangeThePasswordUnlessChangeIsDisabled) {
 
 TEST_F(PasswordTest, NewPasswordOutsideLatin1IsRefused) {
     Store("abc");
-    prompter.Dialog([this](QDialog&) {
-        TypeNew(window, "100€", "100€");
-        Answered();
-        window.cmdConfirm->click();
+    OnWindow([this] {
+        TypeNew("100€", "100€");
         EXPECT_EQ(prompter.LastMessage().Text,
                   "La password può contenere solo caratteri dell'alfabeto latino (Latin-1): "
                   "lettere accentate italiane sì, simboli come € no.");
         EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Exclamation);
         EXPECT_EQ(window.focusWidget(), window.txtNewPwd);
-        window.cmdCancel->click();
-        return window.result();
+        return Cancel();
     });
     EXPECT_FALSE(window.ValidatePassword(nullptr, true));
     EXPECT_FALSE(window.Changed());
-    EXPECT_EQ(Unscramble(ReadStored()), QByteArray("abc"));
+    EXPECT_EQ(Stored(), QByteArray("abc"));
 }
 
-TEST_F(PasswordTest, ExternalPasswordNeverTouchesTheFile) {
+TEST_F(PasswordTest, ExternalPasswordNeverTouchesTheFileAndTheWindowIsNotTheCallers) {
     QString external = "Chiave";
-    prompter.Dialog([this](QDialog&) { return Login(window, "Chiave"); });
-    EXPECT_TRUE(window.ValidatePassword(nullptr, false, &external));
+    auto splash = std::make_unique<QWidget>();
+    OnWindow([this, &splash] {
+        EXPECT_EQ(window.parentWidget(), splash.get());
+        return Login("Chiave");
+    });
+    EXPECT_TRUE(window.ValidatePassword(splash.get(), false, &external));
     EXPECT_EQ(external, QString::fromLatin1(Scramble("Chiave")));
+    EXPECT_EQ(window.parentWidget(), nullptr);
+    splash.reset(); // the window outlives the splash it was shown over
+    EXPECT_EQ(window.objectName(), "frmPassword");
 
     external = "Chiave";
-    prompter.Dialog([this](QDialog&) {
+    OnWindow([this] {
         EXPECT_EQ(window.txtPassword->text(), "Chiave");
-        TypeNew(window, "Altra", "Altra");
-        Answered();
-        window.cmdConfirm->click();
-        return window.result();
+        return TypeNew("Altra", "Altra");
     });
     EXPECT_TRUE(window.ValidatePassword(nullptr, true, &external));
     EXPECT_EQ(external, "Altra");
     EXPECT_FALSE(QFile::exists(PasswordFile()));
 }
 
-TEST_F(PasswordTest, AFailedWriteKeepsTheOldPasswordAndReachesTheCaller) {
+TEST_F(PasswordTest, AFailedWriteKeepsTheOldPassword) {
     Store("Vecchia");
     {
         const FileSizeLimit full;
         EXPECT_THROW(Store("Nuova"), std::runtime_error);
     }
-    EXPECT_EQ(Unscramble(ReadStored()), QByteArray("Vecchia"));
-    EXPECT_EQ(Mode(PasswordFile()), 0400);
+    EXPECT_EQ(Stored(), QByteArray("Vecchia"));
+    EXPECT_EQ(Mode(), 0400);
     EXPECT_EQ(QDir(m_dir.filePath("home")).entryList(QDir::Files | QDir::Hidden),
               QStringList{"prtct1.sys"});
-
-    // From the window: it closes, and the error reaches whoever asked for the change.
-    prompter.Dialog([this](QDialog&) {
-        TypeNew(window, "abc", "abc");
-        const FileSizeLimit full;
-        window.cmdConfirm->click();
-        EXPECT_FALSE(window.isVisible());
-        return window.result();
-    });
-    try {
-        window.ValidatePassword(nullptr, true);
-        ADD_FAILURE() << "no error";
-    } catch (const std::runtime_error& error) {
-        EXPECT_TRUE(QString::fromUtf8(error.what()).startsWith("Impossibile scrivere"));
-    }
-    EXPECT_FALSE(window.Changed());
-    EXPECT_TRUE(prompter.Messages().isEmpty());
-    EXPECT_EQ(Unscramble(ReadStored()), QByteArray("Vecchia"));
 }
 
 TEST_F(PasswordTest, StartUpReportsAnUnreadableFileAndAFailedChange) {
@@ -371,65 +289,48 @@ TEST_F(PasswordTest, StartUpReportsAnUnreadableFileAndAFailedChange) {
     EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Critical);
     ASSERT_TRUE(QDir().rmdir(PasswordFile()));
 
-    // The password typed was right: the user goes on with it, the new one is not kept.
+    // A failed change from the window reaches the start: the password typed was right, so the
+    // user goes on with it, and the new one is not kept.
     Store("abc");
-    prompter.Dialog([this](QDialog& login) {
-        login.findChild<QLineEdit*>("txtPassword")->setText("abc");
-        login.findChild<QCheckBox*>("chkNew")->click();
-        login.findChild<QLineEdit*>("txtNewPwd")->setText("xyz");
-        login.findChild<QLineEdit*>("txtConfirmNewPwd")->setText("xyz");
+    prompter.Dialog([](QDialog& login) {
+        Child<QLineEdit>(login, "txtPassword")->setText("abc");
+        Child<QCheckBox>(login, "chkNew")->click();
+        Child<QLineEdit>(login, "txtNewPwd")->setText("xyz");
+        Child<QLineEdit>(login, "txtConfirmNewPwd")->setText("xyz");
         const FileSizeLimit full;
-        login.findChild<QPushButton*>("cmdConfirm")->click();
+        Child<QPushButton>(login, "cmdConfirm")->click();
         return login.result();
     });
     prompter.Answer(PromptAnswer::No);
     EXPECT_TRUE(modGlobal::Login(nullptr, clsSettings()));
     EXPECT_TRUE(prompter.LastMessage().Text.startsWith(
         "Modifica password fallita: resta valida la password precedente."));
-    EXPECT_EQ(Unscramble(ReadStored()), QByteArray("abc"));
-}
-
-TEST_F(PasswordTest, AsksOverTheCallersWindowWithoutBelongingToIt) {
-    Store("abc");
-    auto splash = std::make_unique<QWidget>();
-    prompter.Dialog([this, &splash](QDialog&) {
-        EXPECT_EQ(window.parentWidget(), splash.get());
-        return Login(window, "abc");
-    });
-    EXPECT_TRUE(window.ValidatePassword(splash.get(), false));
-    EXPECT_EQ(window.parentWidget(), nullptr);
-    splash.reset();
-    EXPECT_EQ(window.objectName(), "frmPassword");
+    EXPECT_EQ(Stored(), QByteArray("abc"));
 }
 
 TEST_F(PasswordTest, ShownWindowFocusesTheFieldToTypeAndGrowsWithTheNewPassword) {
     Store("abc");
     int loginHeight = 0;
-    prompter.Dialog([this, &loginHeight](QDialog&) {
-        window.show();
-        QCoreApplication::processEvents();
-        EXPECT_EQ(window.focusWidget(), window.txtPassword);
-        loginHeight = window.height();
-        window.chkNew->click();
-        QCoreApplication::processEvents();
-        EXPECT_GT(window.height(), loginHeight);
-        window.chkNew->click();
-        QCoreApplication::processEvents();
-        EXPECT_EQ(window.height(), loginHeight);
-        window.cmdCancel->click();
-        return window.result();
-    });
-    EXPECT_FALSE(window.ValidatePassword(nullptr, false));
-
-    prompter.Dialog([this, loginHeight](QDialog&) {
-        window.show();
-        QCoreApplication::processEvents();
-        EXPECT_EQ(window.focusWidget(), window.txtNewPwd);
-        EXPECT_GT(window.height(), loginHeight);
-        window.cmdCancel->click();
-        return window.result();
-    });
-    EXPECT_FALSE(window.ValidatePassword(nullptr, true));
+    for (const bool change : {false, true}) {
+        OnWindow([this, change, &loginHeight] {
+            window.show();
+            QCoreApplication::processEvents();
+            EXPECT_EQ(window.focusWidget(), change ? window.txtNewPwd : window.txtPassword);
+            if (change) {
+                EXPECT_GT(window.height(), loginHeight);
+                return Cancel();
+            }
+            loginHeight = window.height();
+            window.chkNew->click();
+            QCoreApplication::processEvents();
+            EXPECT_GT(window.height(), loginHeight);
+            window.chkNew->click();
+            QCoreApplication::processEvents();
+            EXPECT_EQ(window.height(), loginHeight);
+            return Cancel();
+        });
+        EXPECT_FALSE(window.ValidatePassword(nullptr, change));
+    }
     EXPECT_FALSE(window.isVisible());
 }
 

@@ -1,3 +1,5 @@
+// The error report: the short box, the details window, and what the details window saves,
+// opens in the browser and mails to support.
 #include "ReportError.h"
 #include "DbmsTypes.h"
 #include "ScriptedPrompter.h"
@@ -14,23 +16,16 @@
 #include <QUrlQuery>
 #include <QtTest>
 
+#include <functional>
+
 namespace {
 
 const QString kDetails = "\r\rVisualizzare dettagli ?";
+const QByteArray kSaved = "Error: 124 (8004007C)Riga 1\r\nRiga 2\r\n";
 
 QByteArray ReadAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void WriteAll(const QString& path, const QByteArray& data) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(data);
-}
-
-QPushButton* Button(QWidget& window, const char* name) {
-    return window.findChild<QPushButton*>(name);
 }
 
 } // namespace
@@ -43,9 +38,12 @@ class ReportErrorTest : public QObject {
     clsSettings m_settings;
 
     QString HomeFile(const QString& name) const { return m_home.filePath(name); }
-
-    // A details window holding a message that needs the line-break rule.
+    // A details window holding a message that needs the line-break rule, and a click on one
+    // of its buttons.
     void Fill(frmShowException& window) { window.SetException("124 (8004007C)", "Riga 1\rRiga 2"); }
+    static void Click(QWidget& window, const char* button) {
+        QTest::mouseClick(window.findChild<QPushButton*>(button), Qt::LeftButton);
+    }
 
 public slots:
     void OpenUrl(const QUrl& url) { m_opened << url; }
@@ -74,110 +72,95 @@ private slots:
         QCOMPARE(ErrorCodeText(0x7FFFFFFF), QString("2147483647 (7FFFFFFF)"));
     }
 
-    void theBoxAsksWhetherToShowDetails() {
-        ScriptedPrompter prompter;
-        prompter.Answer(PromptAnswer::No);
-        ReportError(m_settings, "Inizializzazione database fallita: \r\rdisco pieno",
-                    DbmsError(60, "disco pieno"));
-        const PromptMessage& asked = prompter.LastMessage();
-        QCOMPARE(asked.Text, "Inizializzazione database fallita: \r\rdisco pieno ..." + kDetails);
-        QCOMPARE(asked.Icon, PromptIcon::Critical);
-        QCOMPARE(asked.Buttons, PromptButtons::YesNo);
-        QCOMPARE(asked.Default, PromptAnswer::No);
-        QCOMPARE(asked.Caption, QString("Tessarin"));
-        QCOMPARE(prompter.History().size(), size_t(1)); // No: no details window
-        QVERIFY(prompter.Failures().isEmpty());
+    void theBoxShowsTheCallersTextOrTheDescriptionCutToTwoHundred() {
+        const QString import = "Impossibile importare i dati";
+        const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
+        const struct {
+            std::function<void()> report;
+            QString shown;
+        } cases[] = {
+            {[&] {
+                 ReportError(m_settings, "Inizializzazione database fallita: \r\rdisco pieno",
+                             DbmsError(60, "disco pieno"));
+             },
+             "Inizializzazione database fallita: \r\rdisco pieno ..."},
+            // The engine's 124 and 32755 show the engine's text; the platform's 124 does not.
+            {[&] { ReportError(m_settings, import, DbmsError(124, "lock")); }, kEngineMessage124},
+            {[&] { ReportError(m_settings, import, DbmsError::ObjectErrorBase + 32755, "x"); },
+             kEngineMessage124},
+            {[&] { ReportError(m_settings, import, 124, "platform error 124"); }, import + " ..."},
+            {[&] { ReportError(m_settings, QString(250, 'a') + "b", 1, "x"); },
+             QString(200, 'a') + " ..."},
+            {[&] { ReportError(m_settings, QString(199, 'a') + smile + "zzz", 1, "x"); },
+             QString(199, 'a') + " ..."}, // never half a character
+            {[&] { ReportError(m_settings, "", std::runtime_error(std::string(210, 'x'))); },
+             QString(200, 'x') + " ..."},
+            {[&] { ReportError(m_settings, "", std::runtime_error("breve")); }, "breve ..."},
+        };
+        for (const auto& c : cases) {
+            ScriptedPrompter prompter;
+            prompter.Answer(PromptAnswer::No);
+            c.report();
+            QCOMPARE(prompter.Messages(), QStringList{c.shown + kDetails});
+            const PromptMessage& asked = prompter.LastMessage();
+            QCOMPARE(asked.Icon, PromptIcon::Critical);
+            QCOMPARE(asked.Buttons, PromptButtons::YesNo);
+            QCOMPARE(asked.Default, PromptAnswer::No);
+            QCOMPARE(asked.Caption, QString("Tessarin"));
+            QCOMPARE(prompter.History().size(), size_t(1)); // No: no details window
+        }
     }
 
-    void engineErrors124And32755ShowTheEngineText() {
-        ScriptedPrompter prompter;
-        prompter.Answer(PromptAnswer::No).Answer(PromptAnswer::No).Answer(PromptAnswer::No);
-        ReportError(m_settings, "Impossibile importare i dati", DbmsError(124, "lock"));
-        ReportError(m_settings, "Impossibile importare i dati", DbmsError::ObjectErrorBase + 32755,
-                    "lock");
-        ReportError(m_settings, "Impossibile importare i dati", 124, "platform error 124");
-        QCOMPARE(prompter.Messages(),
-                 (QStringList{kEngineMessage124 + kDetails, kEngineMessage124 + kDetails,
-                              "Impossibile importare i dati ..." + kDetails}));
-    }
-
-    void longTextIsCutButTheDetailsHoldTheWholeDescription() {
-        const QString text = QString(250, 'a') + QString(50, 'b');
+    void yesShowsTheCodeAndTheWholeDescriptionInLines() {
         const QString description = QString(400, 'd') + "\rfine";
-        ScriptedPrompter prompter;
-        QString code, shown;
-        prompter.Answer(PromptAnswer::Yes).Dialog([&](QDialog& window) {
-            code = window.findChild<QLabel*>("lblCode")->text();
-            shown = window.findChild<QPlainTextEdit*>("txtMsg")->toPlainText();
-            return int(QDialog::Rejected);
-        });
-        ReportError(m_settings, text, DbmsError(30, description));
-        QCOMPARE(prompter.Messages().front(), QString(200, 'a') + " ..." + kDetails);
-        QCOMPARE(prompter.History().back().DialogName, QString("frmShowException"));
-        QCOMPARE(code, QString("30 (8004001E)"));
-        QCOMPARE(shown, QString(400, 'd') + "\nfine");
-        QVERIFY(prompter.Failures().isEmpty());
-    }
-
-    void emptyTextShowsTheDescriptionCutTheSameWay() {
-        ScriptedPrompter prompter;
-        prompter.Answer(PromptAnswer::No).Answer(PromptAnswer::No);
-        ReportError(m_settings, "", std::runtime_error(std::string(210, 'x')));
-        ReportError(m_settings, "", std::runtime_error("breve"));
-        QCOMPARE(prompter.Messages(),
-                 (QStringList{QString(200, 'x') + " ..." + kDetails, "breve ..." + kDetails}));
-    }
-
-    void cutNeverSplitsACharacter() {
-        ScriptedPrompter prompter;
-        prompter.Answer(PromptAnswer::No);
-        ReportError(m_settings, QString(199, 'a') + QString::fromUtf8("\xF0\x9F\x98\x80") + "zzz",
-                    1, "x");
-        QCOMPARE(prompter.Messages().front(), QString(199, 'a') + " ..." + kDetails);
-    }
-
-    void otherExceptionsAreInternalErrors() {
-        ScriptedPrompter prompter;
-        QString code;
-        prompter.Answer(PromptAnswer::Yes).Dialog([&](QDialog& window) {
-            code = window.findChild<QLabel*>("lblCode")->text();
-            return int(QDialog::Rejected);
-        });
-        ReportError(m_settings, "Errore", std::logic_error("bad"));
-        QCOMPARE(code, QString("51 (33)"));
-    }
-
-    void bareCarriageReturnsBecomeLines() {
+        const struct {
+            std::function<void()> report;
+            QString code, shown;
+        } cases[] = {
+            {[&] { ReportError(m_settings, "Errore", DbmsError(30, description)); },
+             "30 (8004001E)", QString(400, 'd') + "\nfine"},
+            // Anything that is not the engine's is an internal error.
+            {[&] { ReportError(m_settings, "Errore", std::logic_error("bad")); }, "51 (33)", "bad"},
+        };
+        for (const auto& c : cases) {
+            ScriptedPrompter prompter;
+            QString code, shown;
+            prompter.Answer(PromptAnswer::Yes).Dialog([&](QDialog& window) {
+                code = window.findChild<QLabel*>("lblCode")->text();
+                shown = window.findChild<QPlainTextEdit*>("txtMsg")->toPlainText();
+                return int(QDialog::Rejected);
+            });
+            c.report();
+            QCOMPARE(prompter.History().back().DialogName, QString("frmShowException"));
+            QCOMPARE(code, c.code);
+            QVERIFY2(shown.endsWith(c.shown), qPrintable(shown));
+            QVERIFY(prompter.Failures().isEmpty());
+        }
         frmShowException window(m_settings);
-        auto* text = window.findChild<QPlainTextEdit*>("txtMsg");
-        window.SetException("1 (1)", "uno\rdue\rtre");
-        QCOMPARE(text->toPlainText(), QString("uno\ndue\ntre"));
         window.SetException("1 (1)", "uno\r\ndue\r\ntre");
-        QCOMPARE(text->toPlainText(), QString("uno\ndue\ntre"));
+        QCOMPARE(window.findChild<QPlainTextEdit*>("txtMsg")->toPlainText(),
+                 QString("uno\ndue\ntre"));
     }
 
-    void saveWritesOneErrorLine() {
+    void saveWritesOneErrorLineAskingBeforeReplacingAFile() {
         const QString path = HomeFile("LastError.txt");
+        ScriptedPrompter prompter;
+        prompter.File(path)
+            .File(path)
+            .Answer(PromptAnswer::No)
+            .File(path)
+            .Answer(PromptAnswer::Yes);
+        frmShowException window(m_settings);
+        Fill(window);
+        Click(window, "cmdSave");
+        QCOMPARE(ReadAll(path), kSaved);
+        QVERIFY(prompter.Messages().isEmpty()); // a new file asks nothing
+
         QFile::remove(path);
-        ScriptedPrompter prompter;
-        prompter.File(path);
-        frmShowException window(m_settings);
-        Fill(window);
-        QTest::mouseClick(Button(window, "cmdSave"), Qt::LeftButton);
-        QCOMPARE(ReadAll(path), QByteArray("Error: 124 (8004007C)Riga 1\r\nRiga 2\r\n"));
-        QCOMPARE(prompter.Messages(), QStringList{}); // a new file asks nothing
-        QVERIFY(prompter.Failures().isEmpty());
-    }
-
-    void savingOverAnExistingFileAsksFirst() {
-        const QString path = HomeFile("esistente.txt");
-        WriteAll(path, "vecchio");
-        ScriptedPrompter prompter;
-        prompter.File(path).Answer(PromptAnswer::No).File(path).Answer(PromptAnswer::Yes);
-        frmShowException window(m_settings);
-        Fill(window);
-
-        QTest::mouseClick(Button(window, "cmdSave"), Qt::LeftButton);
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("vecchio") == 7);
+        old.close();
+        Click(window, "cmdSave");
         const PromptMessage& asked = prompter.LastMessage();
         QCOMPARE(asked.Text, QString::fromUtf8("Il file esiste già...\r\rVuoi sostituirlo ?"));
         QCOMPARE(asked.Icon, PromptIcon::Exclamation);
@@ -185,9 +168,8 @@ private slots:
         QCOMPARE(asked.Default, PromptAnswer::No);
         QCOMPARE(asked.Caption, QString("ATTENZIONE"));
         QCOMPARE(ReadAll(path), QByteArray("vecchio"));
-
-        QTest::mouseClick(Button(window, "cmdSave"), Qt::LeftButton);
-        QCOMPARE(ReadAll(path), QByteArray("Error: 124 (8004007C)Riga 1\r\nRiga 2\r\n"));
+        Click(window, "cmdSave");
+        QCOMPARE(ReadAll(path), kSaved);
         QVERIFY(prompter.Failures().isEmpty());
     }
 
@@ -212,7 +194,7 @@ private slots:
         frmShowException window(m_settings);
         Fill(window);
         window.show();
-        QTest::mouseClick(Button(window, "cmdSave"), Qt::LeftButton);
+        Click(window, "cmdSave");
         QVERIFY(prompter.LastMessage().Text.startsWith("Impossibile scrivere il file "));
         QVERIFY(window.isVisible());
         QVERIFY(prompter.Failures().isEmpty());
@@ -222,7 +204,7 @@ private slots:
         ScriptedPrompter prompter;
         frmShowException window(m_settings);
         window.SetException("21 (80040015)", "Campo <b>Nome</b> & \"altro\"\rsconosciuto");
-        QTest::mouseClick(Button(window, "cmdBrowser"), Qt::LeftButton);
+        Click(window, "cmdBrowser");
         const QString path = HomeFile("Error.htm");
         const QString page = QString::fromUtf8(ReadAll(path));
         QVERIFY(page.contains("Campo &lt;b&gt;Nome&lt;/b&gt; &amp; &quot;altro&quot;\r\n"
@@ -231,7 +213,7 @@ private slots:
         QCOMPARE(m_opened, QList<QUrl>{QUrl::fromLocalFile(path)});
     }
 
-    void supportLinkEncodesBlanksAndLineBreaks() {
+    void supportOpensAMailLinkWithBlanksAndLineBreaksEncoded() {
         QCOMPARE(
             SupportMailLink("help@example.it", "60 (8004003C)", QString::fromUtf8("Già (x)\r\ny")),
             QString::fromUtf8("mailto:help@example.it?subject=SUPPORT%20REQUEST&body=Error:%2060%20"
@@ -240,14 +222,12 @@ private slots:
         QCOMPARE(SupportMailLink("a@b.it", "1 (1)", "x&cc=c@d.it#50%"),
                  QString("mailto:a@b.it?subject=SUPPORT%20REQUEST&body=Error:%201%20(1)"
                          "x%26cc=c@d.it%2350%25"));
-    }
 
-    void supportOpensTheMailLink() {
         m_settings.SupportEMail = "assistenza@example.it";
         ScriptedPrompter prompter;
         frmShowException window(m_settings);
         window.SetException("124 (8004007C)", "Riga 1\rRiga & 2");
-        QTest::mouseClick(Button(window, "cmdSupport"), Qt::LeftButton);
+        Click(window, "cmdSupport");
         QCOMPARE(m_opened.size(), 1);
         const QUrl& link = m_opened.front();
         QCOMPARE(link.scheme(), QString("mailto"));

@@ -1,6 +1,5 @@
 // The date picker, the about box and the notice, answered through the scripted prompter.
-#include "ScriptedPrompter.h"
-#include "TempEnvironment.h"
+#include "WindowTest.h"
 #include "frmAbout.h"
 #include "frmDateSetting.h"
 #include "frmInformative.h"
@@ -11,51 +10,32 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QScreen>
-#include <QtTest>
-
-#include <functional>
-#include <stdexcept>
+#include <QStandardPaths>
 
 namespace {
 
-template <typename T> T& Find(QWidget& window, const char* name) {
-    T* control = window.findChild<T*>(name);
-    if (!control) throw std::runtime_error(std::string("control missing: ") + name);
-    return *control;
-}
-
-class SmallDialogsTest : public TempEnvironment {
-protected:
-    void TearDown() override {
-        EXPECT_TRUE(m_prompter.Failures().isEmpty())
-            << m_prompter.Failures().join('\n').toStdString();
-        TempEnvironment::TearDown();
-    }
-    ScriptedPrompter m_prompter;
-};
-
-using DatePickerTest = SmallDialogsTest;
+using DatePickerTest = WindowTest;
 
 TEST_F(DatePickerTest, ButtonOrEnterConfirmsTheDayEscapeCancels) {
-    m_prompter
+    prompter
         .Dialog([](QDialog& window) {
             EXPECT_EQ(window.pos(), QPoint(200, 100));
-            auto& calendar = Find<QCalendarWidget>(window, "calTimeSetting");
-            EXPECT_EQ(calendar.selectedDate(), QDate(2005, 3, 10));
-            calendar.setSelectedDate(QDate(2005, 3, 21));
-            Find<QPushButton>(window, "cmdSetting").click();
+            auto* calendar = Child<QCalendarWidget>(window, "calTimeSetting");
+            EXPECT_EQ(calendar->selectedDate(), QDate(2005, 3, 10));
+            calendar->setSelectedDate(QDate(2005, 3, 21));
+            Child<QPushButton>(window, "cmdSetting")->click();
             return window.result();
         })
         .Dialog([](QDialog& window) {
-            auto& calendar = Find<QCalendarWidget>(window, "calTimeSetting");
-            calendar.setSelectedDate(QDate(2024, 2, 29));
-            QTest::keyClick(calendar.findChild<QAbstractItemView*>(), Qt::Key_Return);
+            auto* calendar = Child<QCalendarWidget>(window, "calTimeSetting");
+            calendar->setSelectedDate(QDate(2024, 2, 29));
+            QTest::keyClick(calendar->findChild<QAbstractItemView*>(), Qt::Key_Return);
             return window.result();
         })
         .Dialog([](QDialog& window) {
-            auto& calendar = Find<QCalendarWidget>(window, "calTimeSetting");
-            calendar.setSelectedDate(QDate(2024, 1, 5));
-            QTest::keyClick(&calendar, Qt::Key_Escape);
+            auto* calendar = Child<QCalendarWidget>(window, "calTimeSetting");
+            calendar->setSelectedDate(QDate(2024, 1, 5));
+            QTest::keyClick(calendar, Qt::Key_Escape);
             return window.result();
         });
     frmDateSetting picker;
@@ -66,8 +46,8 @@ TEST_F(DatePickerTest, ButtonOrEnterConfirmsTheDayEscapeCancels) {
 
 TEST_F(DatePickerTest, NoStartDateMeansTodayCentredOnTheScreen) {
     for (const QVariant& start : {QVariant(), QVariant(QDate()), QVariant(QString("boh"))}) {
-        m_prompter.Dialog([](QDialog& window) {
-            EXPECT_EQ(Find<QCalendarWidget>(window, "calTimeSetting").selectedDate(),
+        prompter.Dialog([](QDialog& window) {
+            EXPECT_EQ(Child<QCalendarWidget>(window, "calTimeSetting")->selectedDate(),
                       QDate(2024, 3, 15)); // the frozen clock's day
             const QPoint offCentre =
                 window.frameGeometry().center() - window.screen()->availableGeometry().center();
@@ -78,14 +58,14 @@ TEST_F(DatePickerTest, NoStartDateMeansTodayCentredOnTheScreen) {
     }
 }
 
-using AboutTest = SmallDialogsTest;
+using AboutTest = WindowTest;
 
 TEST_F(AboutTest, BlankTitleShowsTheProductName) {
     frmAbout blank(nullptr, "   ");
-    EXPECT_EQ(Find<QLabel>(blank, "lblTitle").text(), "Tessarin");
-    EXPECT_EQ(Find<QLabel>(blank, "lblVersion").text(), "Version 2.0.61");
+    EXPECT_EQ(Child<QLabel>(blank, "lblTitle")->text(), "Tessarin");
+    EXPECT_EQ(Child<QLabel>(blank, "lblVersion")->text(), "Version 2.0.61");
     frmAbout named(nullptr, "Agenzia Rossi");
-    EXPECT_EQ(Find<QLabel>(named, "lblTitle").text(), "Agenzia Rossi");
+    EXPECT_EQ(Child<QLabel>(named, "lblTitle")->text(), "Agenzia Rossi");
 }
 
 TEST_F(AboutTest, SystemInformationToolIsLookedForOnThePath) {
@@ -94,42 +74,42 @@ TEST_F(AboutTest, SystemInformationToolIsLookedForOnThePath) {
 
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", m_dir.path().toUtf8()); // a folder with no programs in it
-    m_prompter.Answer(PromptAnswer::Ok);
+    prompter.Answer(PromptAnswer::Ok);
     frmAbout box;
-    Find<QPushButton>(box, "cmdSysInfo").click();
+    Child<QPushButton>(box, "cmdSysInfo")->click();
     qputenv("PATH", path);
 
-    const PromptMessage& said = m_prompter.LastMessage();
+    const PromptMessage& said = prompter.LastMessage();
     EXPECT_EQ(said.Text, "System Information Is Unavailable At This Time");
     EXPECT_EQ(said.Icon, PromptIcon::None);
     EXPECT_EQ(said.Caption, "Tessarin");
 }
 
 TEST_F(AboutTest, NoticeOpensForReadingOnly) {
-    m_prompter.Dialog([](QDialog& notice) {
+    prompter.Dialog([](QDialog& notice) {
         EXPECT_EQ(notice.objectName(), "frmInformative");
-        EXPECT_TRUE(Find<QPushButton>(notice, "cmdOk").isHidden());
-        EXPECT_TRUE(Find<QPushButton>(notice, "cmdCancel").isHidden());
-        Find<QPushButton>(notice, "cmdClose").click();
+        EXPECT_TRUE(Child<QPushButton>(notice, "cmdOk")->isHidden());
+        EXPECT_TRUE(Child<QPushButton>(notice, "cmdCancel")->isHidden());
+        Child<QPushButton>(notice, "cmdClose")->click();
         return notice.result();
     });
     frmAbout box;
-    Find<QPushButton>(box, "cmdInformativa").click();
-    EXPECT_EQ(m_prompter.Pending(), 0u);
+    Child<QPushButton>(box, "cmdInformativa")->click();
+    EXPECT_EQ(prompter.Pending(), 0u);
 }
 
-using NoticeTest = SmallDialogsTest;
+using NoticeTest = WindowTest;
 
 TEST_F(NoticeTest, OnlyTheAcceptButtonAccepts) {
     const std::vector<std::tuple<const char*, std::function<void(QDialog&)>, bool>> ways = {
-        {"cmdOk", [](QDialog& w) { Find<QPushButton>(w, "cmdOk").click(); }, true},
-        {"cmdCancel", [](QDialog& w) { Find<QPushButton>(w, "cmdCancel").click(); }, false},
+        {"cmdOk", [](QDialog& w) { Child<QPushButton>(w, "cmdOk")->click(); }, true},
+        {"cmdCancel", [](QDialog& w) { Child<QPushButton>(w, "cmdCancel")->click(); }, false},
         {"Escape", [](QDialog& w) { QTest::keyClick(&w, Qt::Key_Escape); }, false},
         {"close box", [](QDialog& w) { w.close(); }, false},
     };
     for (const auto& [way, close, accepted] : ways) {
         SCOPED_TRACE(way);
-        m_prompter.Dialog([close](QDialog& notice) {
+        prompter.Dialog([close](QDialog& notice) {
             notice.show(); // the close box only acts on a window that is shown
             close(notice);
             return notice.result();
@@ -140,11 +120,11 @@ TEST_F(NoticeTest, OnlyTheAcceptButtonAccepts) {
 
 TEST_F(NoticeTest, PrintingWithoutPrintersWarnsAndAsksNothingElse) {
     if (!QPrinterInfo::availablePrinters().isEmpty()) GTEST_SKIP() << "a printer is installed";
-    m_prompter.Answer(PromptAnswer::Ok);
+    prompter.Answer(PromptAnswer::Ok);
     frmInformative notice;
-    Find<QPushButton>(notice, "cmdPrint").click();
-    ASSERT_EQ(m_prompter.Messages(), QStringList({"Nessuna stampante definita"}));
-    EXPECT_EQ(m_prompter.LastMessage().Icon, PromptIcon::Exclamation);
+    Child<QPushButton>(notice, "cmdPrint")->click();
+    ASSERT_EQ(prompter.Messages(), QStringList({"Nessuna stampante definita"}));
+    EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Exclamation);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+// The message and progress window: the counter, the stop question, and the owner it disables.
 #include "frmMessage.h"
 #include "ScriptedPrompter.h"
 
@@ -30,7 +31,7 @@ class frmMessageTest : public QObject {
 private slots:
     void cleanup() { frmMessage::Unload(); }
 
-    void counterShowsValueOverMaximumUpTo9999() {
+    void counterShowsValueOverMaximumUpTo9999ThenPercent() {
         Window().StartProgress(9999, false);
         QVERIFY(Window().Progress(5000, false));
         QCOMPARE(Counter(), QString("5000 / 9999"));
@@ -40,26 +41,24 @@ private slots:
         QCOMPARE(Counter(), QString("50 %"));
         Window().Progress(1234, false);
         QCOMPARE(Counter(), QString("12 %"));
-    }
 
-    void zeroMaximumGivesABarOfOneStep() {
-        Window().StartProgress(0, false);
-        QCOMPARE(Window().MaxProgress(), 1);
-        Window().Progress(0, false);
-        Window().Progress(0, false); // a step never passes the maximum
-        QCOMPARE(Bar()->value(), 1);
-        QCOMPARE(Counter(), QString("1 / 1"));
-        Window().EndProgress();
-        QCOMPARE(Window().MaxProgress(), 0);
-    }
-
-    void positionAboveMaximumLeavesTheBarButUpdatesTheCounter() {
+        // A position above the maximum leaves the bar but updates the counter.
         Window().StartProgress(10, false);
         Window().Progress(4, false);
         Control<QLabel>("lblCount")->setText("stale");
         Window().Progress(11, false);
         QCOMPARE(Bar()->value(), 4);
         QCOMPARE(Counter(), QString("4 / 10"));
+
+        // A zero maximum gives a bar of one step, which a step never passes.
+        Window().StartProgress(0, false);
+        QCOMPARE(Window().MaxProgress(), 1);
+        Window().Progress(0, false);
+        Window().Progress(0, false);
+        QCOMPARE(Bar()->value(), 1);
+        QCOMPARE(Counter(), QString("1 / 1"));
+        Window().EndProgress();
+        QCOMPARE(Window().MaxProgress(), 0);
     }
 
     void engineReportsThroughTheProgressInterface() {
@@ -76,13 +75,24 @@ private slots:
         QVERIFY(prompter.Failures().isEmpty());
     }
 
+    void stopConfirmedTwiceClosesAndTheOperationStops_data() {
+        QTest::addColumn<bool>("byKey");
+        QTest::newRow("Interrompi") << false;
+        QTest::newRow("Esc") << true;
+    }
     void stopConfirmedTwiceClosesAndTheOperationStops() {
+        QFETCH(bool, byKey);
         ScriptedPrompter prompter;
         prompter.Answer(PromptAnswer::Yes).Answer(PromptAnswer::Yes);
         QWidget owner;
         ShowWithProgress(owner, 100);
-
-        QTest::mouseClick(Stop(), Qt::LeftButton);
+        const auto stop = [&] {
+            if (byKey)
+                QTest::keyClick(&Window(), Qt::Key_Escape);
+            else
+                QTest::mouseClick(Stop(), Qt::LeftButton);
+        };
+        stop();
         const PromptMessage& asked = prompter.LastMessage();
         QCOMPARE(asked.Text, QString("Confermi l'interruzione ?"));
         QCOMPARE(asked.Icon, PromptIcon::Question);
@@ -92,7 +102,7 @@ private slots:
         QVERIFY(Window().isVisible());
         QVERIFY(!Window().Progress(5, false));
 
-        QTest::mouseClick(Stop(), Qt::LeftButton);
+        stop();
         QVERIFY(!Window().isVisible());
         QVERIFY(owner.isEnabled());
         // The operation still holds the window and must see the stop at its next report.
@@ -102,6 +112,7 @@ private slots:
         bool stopped = false;
         Window().OnStopped(stopped);
         QVERIFY(stopped);
+        QCOMPARE(prompter.Messages().size(), 2);
         QVERIFY(prompter.Failures().isEmpty());
     }
 
@@ -117,7 +128,7 @@ private slots:
         QCOMPARE(prompter.Messages().size(), 1);
     }
 
-    void stopPressedDuringTheWorkIsSeenByProgress() {
+    void stopPressedDuringTheWorkIsSeenByProgressUntilANewProgress() {
         ScriptedPrompter prompter;
         prompter.Answer(PromptAnswer::Yes);
         QWidget owner;
@@ -125,32 +136,9 @@ private slots:
         QTimer::singleShot(0, Stop(), &QPushButton::click);
         QVERIFY(!Window().Progress(1, false));
         QCOMPARE(prompter.Messages(), QStringList{"Confermi l'interruzione ?"});
-    }
-
-    void newProgressClearsTheStop() {
-        ScriptedPrompter prompter;
-        prompter.Answer(PromptAnswer::Yes);
-        QWidget owner;
-        ShowWithProgress(owner, 10);
-        QTest::mouseClick(Stop(), Qt::LeftButton);
-        QVERIFY(Window().Stopped());
         Window().StartProgress(10, true);
         QVERIFY(!Window().Stopped());
         QVERIFY(Window().Progress(1, false));
-    }
-
-    void escapeAsksTheStopQuestion() {
-        ScriptedPrompter prompter;
-        prompter.Answer(PromptAnswer::Yes).Answer(PromptAnswer::Yes);
-        QWidget owner;
-        ShowWithProgress(owner, 10);
-        QTest::keyClick(&Window(), Qt::Key_Escape);
-        QCOMPARE(prompter.Messages(), QStringList{"Confermi l'interruzione ?"});
-        QVERIFY(Window().Stopped());
-        QVERIFY(Window().isVisible());
-        QTest::keyClick(&Window(), Qt::Key_Escape);
-        QVERIFY(!Window().isVisible());
-        QVERIFY(prompter.Failures().isEmpty());
     }
 
     void escapeDoesNothingWithoutAStopButton() {
@@ -164,9 +152,10 @@ private slots:
         QVERIFY(Window().isVisible());
     }
 
-    void ownerIsDisabledWhileShownAndRestoredOnUnload() {
-        QWidget owner;
+    void theOwnerIsDisabledWhileShownAndRestoredOnUnload() {
+        QWidget owner, second, disabled;
         owner.show();
+        second.show();
         Window().ShowMsg("Lettura Clienti...", &owner);
         QCOMPARE(Control<QLabel>("lblMessage")->text(), QString("Lettura Clienti..."));
         QVERIFY(Window().isVisible());
@@ -177,35 +166,28 @@ private slots:
         frmMessage::Unload();
         QVERIFY(owner.isEnabled());
         QVERIFY(!Window().isVisible());
-    }
 
-    void aSecondOwnerReleasesTheFirst() {
-        QWidget first, second;
-        first.show();
-        second.show();
-        Window().ShowMsg("Uno", &first);
+        // A second owner releases the first.
+        Window().ShowMsg("Uno", &owner);
         Window().ShowMsg("Due", &second);
-        QVERIFY(first.isEnabled());
+        QVERIFY(owner.isEnabled());
         QVERIFY(!second.isEnabled());
         frmMessage::Unload();
         QVERIFY(second.isEnabled());
-    }
 
-    void anOwnerDisabledBeforehandStaysDisabled() {
-        QWidget owner;
-        owner.show();
-        owner.setEnabled(false);
-        Window().ShowMsg("Attendere...", &owner);
+        // An owner disabled beforehand stays disabled.
+        disabled.show();
+        disabled.setEnabled(false);
+        Window().ShowMsg("Attendere...", &disabled);
         frmMessage::Unload();
-        QVERIFY(!owner.isEnabled());
-    }
+        QVERIFY(!disabled.isEnabled());
 
-    void anOwnerDestroyedWhileRememberedIsForgotten() {
-        auto* owner = new QWidget;
-        owner->show();
-        Window().ShowMsg("Attendere...", owner);
-        delete owner;
-        frmMessage::Unload(); // nothing left to re-enable, and no dangling owner
+        // An owner destroyed while remembered is forgotten: nothing dangles on unload.
+        auto* gone = new QWidget;
+        gone->show();
+        Window().ShowMsg("Attendere...", gone);
+        delete gone;
+        frmMessage::Unload();
         QVERIFY(!Window().isVisible());
     }
 

@@ -1,7 +1,6 @@
 // The options window driven as the user drives it, over a real settings store.
 #include "frmOptions.h"
-#include "ScriptedPrompter.h"
-#include "TempEnvironment.h"
+#include "WindowTest.h"
 #include "clsSettings.h"
 #include "itfOptionsHost.h"
 
@@ -11,18 +10,8 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QtTest>
-
-#include <functional>
-#include <stdexcept>
 
 namespace {
-
-template <typename T> T& Find(QWidget& window, const char* name) {
-    T* control = window.findChild<T*>(name);
-    if (!control) throw std::runtime_error(std::string("control missing: ") + name);
-    return *control;
-}
 
 // The main window's side, as a list of what it was told.
 class RecordingHost : public itfOptionsHost {
@@ -32,10 +21,9 @@ public:
     void ReleaseDatabase() override { Calls << "release"; }
 };
 
-class OptionsTest : public TempEnvironment {
+class OptionsTest : public WindowTest {
 protected:
     void SetUp() override {
-        TempEnvironment::SetUp();
         m_settings.RootDir = "/srv/Tessarin";
         m_settings.BackupDir = "/mnt/copie";
         m_settings.BackupFuncSaveEnabled = true;
@@ -45,19 +33,13 @@ protected:
         m_settings.COMPortParam = "9600,n,8,1";
         m_owner.show();
     }
-    void TearDown() override {
-        EXPECT_TRUE(m_prompter.Failures().isEmpty())
-            << m_prompter.Failures().join('\n').toStdString();
-        TempEnvironment::TearDown();
-    }
-
     // Opens the window the way the main window's tools menu does.
     QPointer<frmOptions> Open() {
         auto* window = new frmOptions(&m_owner, &m_host, m_settings);
         window->ShowModeless();
         return window;
     }
-    void Ok(QWidget& window) { Find<QPushButton>(window, "cmdOK").click(); }
+    void Ok(QWidget& window) { Child<QPushButton>(window, "cmdOK")->click(); }
     // The settings as the next start of the program will see them.
     void Reload() {
         m_settings.RootDir = m_settings.BackupDir = m_settings.COMPortParam = "?";
@@ -66,46 +48,44 @@ protected:
     }
     bool Stored() const { return QFile::exists(StoreFile()); }
 
-    ScriptedPrompter m_prompter;
     RecordingHost m_host;
     clsSettings m_settings;
     QWidget m_owner;
 };
 
-TEST_F(OptionsTest, LoadsTheControlsFromTheSettings) {
+TEST_F(OptionsTest, LoadsTheControlsFromTheSettingsOddOnesSafely) {
     m_settings.COMPortNumber = 3;
     frmOptions window(&m_owner, &m_host, m_settings);
-    EXPECT_EQ(Find<QLineEdit>(window, "txtWorkDir").text(), "/srv/Tessarin");
-    EXPECT_EQ(Find<QComboBox>(window, "cboCOMPort").currentText(), "COM3");
-    EXPECT_EQ(Find<QLineEdit>(window, "txtCOMParam").text(), "9600,n,8,1");
-    EXPECT_EQ(Find<QLineEdit>(window, "txtBkpDir").text(), "/mnt/copie");
-    EXPECT_TRUE(Find<QCheckBox>(window, "chkSaveData").isChecked());
-    EXPECT_FALSE(Find<QCheckBox>(window, "chkRestoreData").isChecked());
-    EXPECT_EQ(Find<QComboBox>(window, "cmbSaveNotify").currentText(), "Settimanale");
+    EXPECT_EQ(Child<QLineEdit>(window, "txtWorkDir")->text(), "/srv/Tessarin");
+    EXPECT_EQ(Child<QComboBox>(window, "cboCOMPort")->currentText(), "COM3");
+    EXPECT_EQ(Child<QLineEdit>(window, "txtCOMParam")->text(), "9600,n,8,1");
+    EXPECT_EQ(Child<QLineEdit>(window, "txtBkpDir")->text(), "/mnt/copie");
+    EXPECT_TRUE(Child<QCheckBox>(window, "chkSaveData")->isChecked());
+    EXPECT_FALSE(Child<QCheckBox>(window, "chkRestoreData")->isChecked());
+    EXPECT_EQ(Child<QComboBox>(window, "cmbSaveNotify")->currentText(), "Settimanale");
     EXPECT_FALSE(window.m_bConfirmed);
     EXPECT_TRUE(m_host.Calls.isEmpty()); // not open until shown
-}
 
-TEST_F(OptionsTest, OddStoredValuesLoadSafelyAndSurviveOk) {
+    // Odd stored values load safely and survive OK.
     m_settings.BackupDir = "";
     m_settings.BackupFuncSaveEnabled = false; // no tick either: nothing changes while loading
     m_settings.COMPortNumber = 12;            // hand-edited store
-    QPointer<frmOptions> window = Open();
-    EXPECT_FALSE(Find<QCheckBox>(*window, "chkSaveData").isEnabled());
-    EXPECT_FALSE(Find<QCheckBox>(*window, "chkRestoreData").isEnabled());
-    EXPECT_FALSE(Find<QComboBox>(*window, "cmbSaveNotify").isEnabled());
-    EXPECT_EQ(Find<QComboBox>(*window, "cboCOMPort").currentIndex(), -1);
-    Ok(*window);
+    QPointer<frmOptions> odd = Open();
+    EXPECT_FALSE(Child<QCheckBox>(*odd, "chkSaveData")->isEnabled());
+    EXPECT_FALSE(Child<QCheckBox>(*odd, "chkRestoreData")->isEnabled());
+    EXPECT_FALSE(Child<QComboBox>(*odd, "cmbSaveNotify")->isEnabled());
+    EXPECT_EQ(Child<QComboBox>(*odd, "cboCOMPort")->currentIndex(), -1);
+    Ok(*odd);
     Reload();
     EXPECT_EQ(m_settings.COMPortNumber, 12);
 }
 
 TEST_F(OptionsTest, BackupSwitchesFollowTheBackupFolder) {
     QPointer<frmOptions> window = Open();
-    auto& folder = Find<QLineEdit>(*window, "txtBkpDir");
-    auto& save = Find<QCheckBox>(*window, "chkSaveData");
-    auto& restore = Find<QCheckBox>(*window, "chkRestoreData");
-    auto& notify = Find<QComboBox>(*window, "cmbSaveNotify");
+    auto& folder = *Child<QLineEdit>(*window, "txtBkpDir");
+    auto& save = *Child<QCheckBox>(*window, "chkSaveData");
+    auto& restore = *Child<QCheckBox>(*window, "chkRestoreData");
+    auto& notify = *Child<QComboBox>(*window, "cmbSaveNotify");
     const auto enabled = [&] {
         return QList<bool>{save.isEnabled(), restore.isEnabled(), notify.isEnabled()};
     };
@@ -134,23 +114,23 @@ TEST_F(OptionsTest, BackupSwitchesFollowTheBackupFolder) {
 
 TEST_F(OptionsTest, CaseOnlyChangeOfTheWorkingFolderAsksNothing) {
     QPointer<frmOptions> window = Open();
-    Find<QLineEdit>(*window, "txtWorkDir").setText("/SRV/tessarin");
+    Child<QLineEdit>(*window, "txtWorkDir")->setText("/SRV/tessarin");
     Ok(*window);
-    EXPECT_TRUE(m_prompter.History().empty());
+    EXPECT_TRUE(prompter.History().empty());
     EXPECT_EQ(m_host.Calls, QStringList({"open", "closed"}));
     Reload();
     EXPECT_EQ(m_settings.RootDir, "/srv/Tessarin");
 }
 
 TEST_F(OptionsTest, ConfirmedFolderChangeReleasesTheArchiveAndStoresEverything) {
-    m_prompter.Answer(PromptAnswer::Yes);
+    prompter.Answer(PromptAnswer::Yes);
     QPointer<frmOptions> window = Open();
-    Find<QLineEdit>(*window, "txtWorkDir").setText("/srv/Nuovo");
-    Find<QComboBox>(*window, "cboCOMPort").setCurrentText("COM3");
-    Find<QLineEdit>(*window, "txtCOMParam").setText("19200,e,7,2");
+    Child<QLineEdit>(*window, "txtWorkDir")->setText("/srv/Nuovo");
+    Child<QComboBox>(*window, "cboCOMPort")->setCurrentText("COM3");
+    Child<QLineEdit>(*window, "txtCOMParam")->setText("19200,e,7,2");
     Ok(*window);
 
-    const PromptMessage& asked = m_prompter.LastMessage();
+    const PromptMessage& asked = prompter.LastMessage();
     EXPECT_EQ(asked.Text, "L'indirizzario di lavoro e' cambiato.\r\rConfermi ?");
     EXPECT_EQ(asked.Icon, PromptIcon::Question);
     EXPECT_EQ(asked.Buttons, PromptButtons::YesNo);
@@ -165,11 +145,11 @@ TEST_F(OptionsTest, ConfirmedFolderChangeReleasesTheArchiveAndStoresEverything) 
 }
 
 TEST_F(OptionsTest, RefusedFolderChangeStoresNothingAndStaysOpen) {
-    m_prompter.Answer(PromptAnswer::No);
+    prompter.Answer(PromptAnswer::No);
     QPointer<frmOptions> window = Open();
-    Find<QLineEdit>(*window, "txtWorkDir").setText("/srv/Nuovo");
-    Find<QLineEdit>(*window, "txtBkpDir").setText("/mnt/altre");
-    Find<QComboBox>(*window, "cboCOMPort").setCurrentText("COM5");
+    Child<QLineEdit>(*window, "txtWorkDir")->setText("/srv/Nuovo");
+    Child<QLineEdit>(*window, "txtBkpDir")->setText("/mnt/altre");
+    Child<QComboBox>(*window, "cboCOMPort")->setCurrentText("COM5");
     Ok(*window);
 
     EXPECT_TRUE(window->isVisible());
@@ -183,10 +163,10 @@ TEST_F(OptionsTest, RefusedFolderChangeStoresNothingAndStaysOpen) {
 
 TEST_F(OptionsTest, EveryWayOfClosingEndsTheOpeningOnce) {
     const std::vector<std::pair<const char*, std::function<void(frmOptions&)>>> closers = {
-        {"Esci", [](frmOptions& w) { Find<QPushButton>(w, "cmdCancel").click(); }},
+        {"Esci", [](frmOptions& w) { Child<QPushButton>(w, "cmdCancel")->click(); }},
         {"Escape",
          [](frmOptions& w) {
-             QTest::keyClick(&Find<QLineEdit>(w, "txtCOMParam"), Qt::Key_Escape);
+             QTest::keyClick(Child<QLineEdit>(w, "txtCOMParam"), Qt::Key_Escape);
          }},
         {"close box", [](frmOptions& w) { w.close(); }},
         {"OK", [this](frmOptions& w) { Ok(w); }},
@@ -197,9 +177,9 @@ TEST_F(OptionsTest, EveryWayOfClosingEndsTheOpeningOnce) {
         QPointer<frmOptions> window = Open();
         // The owner takes no input, but is not disabled: that would disable the window too.
         EXPECT_EQ(window->windowModality(), Qt::WindowModal);
-        EXPECT_TRUE(Find<QPushButton>(*window, "cmdOK").isEnabled());
+        EXPECT_TRUE(Child<QPushButton>(*window, "cmdOK")->isEnabled());
 
-        Find<QLineEdit>(*window, "txtCOMParam").setText("4800,n,8,1");
+        Child<QLineEdit>(*window, "txtCOMParam")->setText("4800,n,8,1");
         close(*window);
         EXPECT_EQ(m_host.Calls, QStringList({"open", "closed"}));
         ASSERT_FALSE(window.isNull());
@@ -215,7 +195,7 @@ TEST_F(OptionsTest, EveryWayOfClosingEndsTheOpeningOnce) {
 }
 
 TEST_F(OptionsTest, ModalRunReturnsTheConfirmation) {
-    m_prompter.Dialog([this](QDialog& window) {
+    prompter.Dialog([this](QDialog& window) {
         Ok(window);
         return window.result();
     });
@@ -225,22 +205,22 @@ TEST_F(OptionsTest, ModalRunReturnsTheConfirmation) {
 
     // A run that ends without the window's own commands still ends the opening.
     m_host.Calls.clear();
-    m_prompter.Dialog([](QDialog&) { return int(QDialog::Rejected); });
+    prompter.Dialog([](QDialog&) { return int(QDialog::Rejected); });
     frmOptions dropped(nullptr, &m_host, m_settings);
     EXPECT_FALSE(dropped.ShowModal());
     EXPECT_EQ(m_host.Calls, QStringList({"open", "closed"}));
 }
 
 TEST_F(OptionsTest, FolderChoosersFillTheFieldUnlessCancelled) {
-    m_prompter.File("/home/agenzia/copie").File("");
+    prompter.File("/home/agenzia/copie").File("");
     QPointer<frmOptions> window = Open();
-    Find<QPushButton>(*window, "cmdSelBkpDir").click();
-    EXPECT_EQ(Find<QLineEdit>(*window, "txtBkpDir").text(), "/home/agenzia/copie");
-    Find<QPushButton>(*window, "cmdSelWorkDir").click();
-    EXPECT_EQ(Find<QLineEdit>(*window, "txtWorkDir").text(), "/srv/Tessarin");
-    ASSERT_EQ(m_prompter.History().size(), 2u);
-    EXPECT_EQ(m_prompter.History()[0].Kind, "folder");
-    EXPECT_EQ(m_prompter.History()[0].DialogName, "Seleziona indirizzario");
+    Child<QPushButton>(*window, "cmdSelBkpDir")->click();
+    EXPECT_EQ(Child<QLineEdit>(*window, "txtBkpDir")->text(), "/home/agenzia/copie");
+    Child<QPushButton>(*window, "cmdSelWorkDir")->click();
+    EXPECT_EQ(Child<QLineEdit>(*window, "txtWorkDir")->text(), "/srv/Tessarin");
+    ASSERT_EQ(prompter.History().size(), 2u);
+    EXPECT_EQ(prompter.History()[0].Kind, "folder");
+    EXPECT_EQ(prompter.History()[0].DialogName, "Seleziona indirizzario");
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The search text dialog driven from the keyboard: what it hands back, how it offers the last
 // text again, and its keys.
 #include "frmSearchText.h"
-#include "WindowsTestUtil.h"
+#include "WindowTest.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -15,18 +15,15 @@ protected:
     void SetUp() override { dialog.SetLast({}, {}); }
 
     // Asks for `field` with both options shown unless told otherwise; `fill` drives the window.
-    bool Ask(const QString& field, std::function<void(QDialog&)> fill, bool internalVisible = true,
-             bool nextVisible = true) {
-        prompter.Dialog([fill](QDialog& d) {
-            ShowWindow(d);
-            fill(d);
-            return d.result();
-        });
+    bool Ask(const QString& field, bool nextVisible, std::function<void(QDialog&)> fill) {
+        OnWindow(fill);
         bool confirmed = true;
-        const bool result =
-            dialog.GetSelection(&owner, field, internalVisible, nextVisible, confirmed);
+        const bool result = dialog.GetSelection(&owner, field, true, nextVisible, confirmed);
         EXPECT_EQ(result, confirmed);
         return result;
+    }
+    bool Ask(const QString& field, std::function<void(QDialog&)> fill) {
+        return Ask(field, true, fill);
     }
 
     static QLineEdit* Text(QDialog& d) { return Child<QLineEdit>(d, "txtSearch"); }
@@ -91,16 +88,13 @@ TEST_F(SearchTextTest, SuccessivoAndF3AskForTheNextOccurrence) {
         EXPECT_EQ(dialog.LastFieldCaption(), "Codice");
     }
     // Without Successivo on show F3 does nothing at all.
-    EXPECT_TRUE(Ask(
-        "Descrizione",
-        [](QDialog& d) {
-            EXPECT_TRUE(Button(d, "cmdNext")->isHidden());
-            QTest::keyClicks(Text(d), "ab");
-            Press(d, Qt::Key_F3);
-            EXPECT_TRUE(d.isVisible());
-            Press(d, Qt::Key_Return);
-        },
-        true, false));
+    EXPECT_TRUE(Ask("Descrizione", false, [](QDialog& d) {
+        EXPECT_TRUE(Button(d, "cmdNext")->isHidden());
+        QTest::keyClicks(Text(d), "ab");
+        Press(d, Qt::Key_F3);
+        EXPECT_TRUE(d.isVisible());
+        Press(d, Qt::Key_Return);
+    }));
     EXPECT_FALSE(dialog.Next());
 }
 
@@ -138,14 +132,11 @@ TEST_F(SearchTextTest, TheSameFieldOffersTheLastTextWithSuccessivoAsDefault) {
     EXPECT_EQ(dialog.ResultText(), "ros");
 
     // Without Successivo the same field confirms with OK.
-    EXPECT_TRUE(Ask(
-        "Descrizione",
-        [](QDialog& d) {
-            EXPECT_EQ(Text(d)->text(), "ros");
-            EXPECT_TRUE(Button(d, "cmdOk")->isDefault());
-            Press(d, Qt::Key_Return);
-        },
-        true, false));
+    EXPECT_TRUE(Ask("Descrizione", false, [](QDialog& d) {
+        EXPECT_EQ(Text(d)->text(), "ros");
+        EXPECT_TRUE(Button(d, "cmdOk")->isDefault());
+        Press(d, Qt::Key_Return);
+    }));
     EXPECT_FALSE(dialog.Next());
 
     // Another field starts empty, OK as default; a caption set by the caller lasts one run.

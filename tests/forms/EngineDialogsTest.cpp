@@ -1,8 +1,8 @@
 // The engine's dialogs: predefined selections, field sequence, and the data export command.
 #include "DbmsCsvExport.h"
 #include "DbmsFormService.h"
-#include "WindowsTestArchive.h"
-#include "WindowsTestUtil.h"
+#include "FormsSchema.h"
+#include "WindowTest.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -174,10 +174,10 @@ TEST(CsvValues, OnlyWhatWouldSplitARecordIsQuoted) {
 TEST_F(EngineDialogsTest, ExportWritesCsvForASpreadsheetOrHtmlByTheNameChosen) {
     archive.Add("Articoli", {{"Codice", "A5"},
                              {"Descrizione", "Penna \"Extra\"\nlunga"},
-                             {"Prezzo", Amount(-10000)},
+                             {"Prezzo", AmountUnits(-10000)},
                              {"Categoria", archive.oid["Oro"]}});
     auto ds = archive.Open("Articoli", "Codice >= 'A4'", "Codice");
-    const QString csv = archive.dir.filePath("articoli.csv");
+    const QString csv = archive.File("articoli.csv");
     prompter.File(csv);
     FormService().ExportData(nullptr, *ds);
     ASSERT_EQ(prompter.History().front().Kind, "save");
@@ -187,29 +187,29 @@ TEST_F(EngineDialogsTest, ExportWritesCsvForASpreadsheetOrHtmlByTheNameChosen) {
                                     "A4;\"L'agenda; 2024\";15.000,00;\r\n"
                                     "A5;\"Penna \"\"Extra\"\"\nlunga\";-1,00;Oro\r\n"));
 
-    const QString html = archive.dir.filePath("articoli.HTML");
+    const QString html = archive.File("articoli.HTML");
     prompter.File(html);
     FormService().ExportData(nullptr, *ds);
     EXPECT_TRUE(Read(html).contains("<td>L&#39;agenda; 2024</td>"));
 
     // A name without a known extension becomes an HTML page.
-    prompter.File(archive.dir.filePath("articoli"));
+    prompter.File(archive.File("articoli"));
     FormService().ExportData(nullptr, *ds);
-    EXPECT_TRUE(Read(archive.dir.filePath("articoli.htm")).startsWith("<!DOCTYPE html>"));
+    EXPECT_TRUE(Read(archive.File("articoli.htm")).startsWith("<!DOCTYPE html>"));
     EXPECT_TRUE(prompter.Messages().isEmpty());
 
     // An existing file is replaced only when the user says so, asked once (the chooser does not).
-    const QString page = archive.dir.filePath("articoli.htm");
+    const QString page = archive.File("articoli.htm");
     const QByteArray before = Read(page);
     ds->ApplyFilter("Codice = 'A4'");
-    prompter.File(archive.dir.filePath("articoli")).Answer(PromptAnswer::No);
+    prompter.File(archive.File("articoli")).Answer(PromptAnswer::No);
     FormService().ExportData(nullptr, *ds);
     EXPECT_EQ(Read(page), before);
     EXPECT_EQ(prompter.LastMessage().Text,
               QString::fromUtf8("Il file esiste già...\r\rVuoi sostituirlo ?"));
     EXPECT_EQ(prompter.LastMessage().Caption, "ATTENZIONE");
     EXPECT_EQ(prompter.LastMessage().Default, PromptAnswer::No);
-    prompter.File(archive.dir.filePath("articoli")).Answer(PromptAnswer::Yes);
+    prompter.File(archive.File("articoli")).Answer(PromptAnswer::Yes);
     FormService().ExportData(nullptr, *ds);
     EXPECT_FALSE(Read(page).contains("<td>Oro</td>"));
     EXPECT_EQ(prompter.Messages().size(), 2);
@@ -221,7 +221,7 @@ TEST_F(EngineDialogsTest, ExportReportsAFileItCannotWriteAndDoesNothingWhenCance
     FormService().ExportData(nullptr, *ds);
     EXPECT_TRUE(prompter.Messages().isEmpty());
 
-    const QString path = archive.dir.filePath("manca/articoli.csv");
+    const QString path = archive.File("manca/articoli.csv");
     prompter.File(path).Answer(PromptAnswer::Ok);
     FormService().ExportData(nullptr, *ds);
     EXPECT_TRUE(prompter.LastMessage().Text.startsWith("Esportazione dei dati non riuscita:\n\n"));

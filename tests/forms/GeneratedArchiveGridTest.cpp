@@ -1,22 +1,16 @@
 // The grid and tree models over an archive made by tessarin-gen's generator with the real
 // definition: every section of the program reads such tables.
-#include "DB.h"
-#include "DbmsEngine.h"
 #include "DbmsGridModel.h"
 #include "DbmsTreeModel.h"
-#include "FormsTestMain.h"
+#include "TempArchive.h"
 #include "clsArchiveGenerator.h"
 
 #include <QAbstractItemModelTester>
-#include <QTemporaryDir>
+#include <QTest>
 
 class GeneratedArchiveGridTest : public QObject {
     Q_OBJECT
-    QTemporaryDir m_dir;
-    DbmsEngine m_engine;
-    DB m_def;
-    std::shared_ptr<DbmsStorage> m_storage;
-    std::shared_ptr<DbmsDatabase> m_db;
+    TempArchive m_archive;
 
 private slots:
     void initTestCase() {
@@ -24,16 +18,12 @@ private slots:
         sizes.Customers = 300;
         sizes.Sales = 600;
         sizes.Lines = 3;
-        const QString path = m_dir.filePath("Tessarin.mdb");
-        clsArchiveGenerator(sizes).Generate(path);
-        m_storage = std::make_shared<DbmsStorage>();
-        m_storage->Open(DbmsStorage::FormatSQLite, path);
-        m_db = m_engine.DefineDatabase(m_def, "tessarin", nullptr, nullptr);
-        m_db->Attach(m_storage);
+        clsArchiveGenerator(sizes).Generate(m_archive.Path());
+        m_archive.Reopen();
     }
 
     void everyTablePassesTheModelTester() {
-        for (const auto& table : m_db->Tables()) {
+        for (const auto& table : m_archive.db->Tables()) {
             auto ds = table->OpenDataSource();
             DbmsGridModel model(ds, nullptr);
             QAbstractItemModelTester tester(&model,
@@ -49,7 +39,7 @@ private slots:
         options.Detail = "Articoli";
         options.Filter = "N_Articoli > 0";
         options.Order = "OperazioniVendite.OID_Cliente,OperazioniVendite.Data";
-        auto ds = m_db->Item("OperazioniVendite")->OpenDataSource(nullptr, options);
+        auto ds = m_archive.db->Item("OperazioniVendite")->OpenDataSource(nullptr, options);
         DbmsTreeModel model(ds, nullptr);
         QAbstractItemModelTester tester(&model,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -68,5 +58,5 @@ private slots:
     }
 };
 
-FORMS_TEST_MAIN(GeneratedArchiveGridTest)
+QTEST_MAIN(GeneratedArchiveGridTest)
 #include "GeneratedArchiveGridTest.moc"

@@ -3,8 +3,8 @@
 // that keep the window open.
 #include "DbmsFieldEditor.h"
 #include "DbmsFormService.h"
-#include "WindowsTestArchive.h"
-#include "WindowsTestUtil.h"
+#include "FormsSchema.h"
+#include "WindowTest.h"
 
 #include <QCheckBox>
 #include <QDateTimeEdit>
@@ -20,9 +20,7 @@ protected:
     WindowsArchive archive;
 
     QString Where(const QVariant& oid) { return " FROM Clienti WHERE OID = " + oid.toString(); }
-    qint64 Count(const QString& table) {
-        return archive.Scalar("SELECT COUNT(*) FROM " + table).toLongLong();
-    }
+    qint64 Count(const QString& table) { return archive.Count(table); }
     // A nested selection list: types the start of a row and chooses it with Enter.
     void ChooseInList(const QString& typed) {
         OnWindow([typed](QDialog& d) {
@@ -62,13 +60,13 @@ TEST_F(RowEditorTest, NewRowShowsTheRulesDefaultsKeepsPrefilledValuesAndStores) 
     EXPECT_EQ(ds->RowCount(), before + 1);
     EXPECT_EQ(ds->CurrentOID(), oid.toLongLong());
     EXPECT_FALSE(ds->IsNewRow());
-    EXPECT_EQ(archive.Scalar("SELECT Codice" + Where(oid)), "C042");
-    EXPECT_EQ(archive.Scalar("SELECT Nome" + Where(oid)), "Carla Neri");
-    EXPECT_EQ(archive.Scalar("SELECT Punti" + Where(oid)), 0);
-    EXPECT_EQ(archive.Scalar("SELECT Attivo" + Where(oid)), 1);
-    EXPECT_EQ(archive.Scalar("SELECT DataIscrizione" + Where(oid)), "2024-02-29 10:30:00");
-    EXPECT_EQ(archive.Scalar("SELECT Credito" + Where(oid)), qint64(15000005000));
-    EXPECT_FALSE(archive.Scalar("SELECT OID_Categoria" + Where(oid)).isValid());
+    EXPECT_EQ(archive.Value("SELECT Codice" + Where(oid)), "C042");
+    EXPECT_EQ(archive.Value("SELECT Nome" + Where(oid)), "Carla Neri");
+    EXPECT_EQ(archive.Value("SELECT Punti" + Where(oid)), 0);
+    EXPECT_EQ(archive.Value("SELECT Attivo" + Where(oid)), 1);
+    EXPECT_EQ(archive.Value("SELECT DataIscrizione" + Where(oid)), "2024-02-29 10:30:00");
+    EXPECT_EQ(archive.Value("SELECT Credito" + Where(oid)), qint64(15000005000));
+    EXPECT_FALSE(archive.Value("SELECT OID_Categoria" + Where(oid)).isValid());
 }
 
 TEST_F(RowEditorTest, CancellingANewRowLeavesNothingBehind) {
@@ -117,6 +115,7 @@ TEST_F(RowEditorTest, ExistingRowStoresTheChosenReferenceAndLinksOrDiscardsThemA
             auto* favourites = Child<QListWidget>(d, "lstPreferiti");
             EXPECT_EQ(favourites->count(), 1);
             EXPECT_EQ(favourites->item(0)->text(), "A2 - Penna blu");
+            if (save) Look(d, "row-editor-customer.png");
             Press(d, save ? Qt::Key_Return : Qt::Key_Escape);
         });
         ChooseInList("Pla");
@@ -125,8 +124,8 @@ TEST_F(RowEditorTest, ExistingRowStoresTheChosenReferenceAndLinksOrDiscardsThemA
 
         EXPECT_EQ(oid.isValid(), save);
         const QVariant c1 = archive.oid["C1"];
-        EXPECT_EQ(archive.Scalar("SELECT Nome" + Where(c1)), save ? "Anna Rossi" : "Anna Bianchi");
-        EXPECT_EQ(archive.Scalar("SELECT OID_Categoria" + Where(c1)),
+        EXPECT_EQ(archive.Value("SELECT Nome" + Where(c1)), save ? "Anna Rossi" : "Anna Bianchi");
+        EXPECT_EQ(archive.Value("SELECT OID_Categoria" + Where(c1)),
                   archive.oid[save ? "Platino" : "Argento"]);
         EXPECT_EQ(Count("Clienti__Preferiti"), save ? 1 : 0);
         EXPECT_EQ(ds->GetText("Categoria"), save ? "Platino" : "Argento");
@@ -148,6 +147,7 @@ TEST_F(RowEditorTest, ChildRowTakesItsParentWhoseValuesTheRulesUse) {
     auto ds = archive.Open("Righe");
     OnWindow([&](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Righe di vendita");
+        Look(d, "row-editor-child.png");
         // The parent comes first and was not given: the user starts there.
         EXPECT_EQ(d.focusWidget(), Child<QLineEdit>(d, "OID_Articoli"));
         Press(d, Qt::Key_F4);
@@ -169,23 +169,16 @@ TEST_F(RowEditorTest, ChildRowTakesItsParentWhoseValuesTheRulesUse) {
 
     ASSERT_TRUE(oid.isValid());
     const QString where = " FROM Righe WHERE OID = " + oid.toString();
-    EXPECT_EQ(archive.Scalar("SELECT OID_Articoli" + where), archive.oid["A2"]);
-    EXPECT_EQ(archive.Scalar("SELECT OID_Cliente" + where), archive.oid["C2"]);
-    EXPECT_EQ(archive.Scalar("SELECT Quantita" + where), 3);
-    EXPECT_EQ(archive.Scalar("SELECT Importo" + where), 37500);
+    EXPECT_EQ(archive.Value("SELECT OID_Articoli" + where), archive.oid["A2"]);
+    EXPECT_EQ(archive.Value("SELECT OID_Cliente" + where), archive.oid["C2"]);
+    EXPECT_EQ(archive.Value("SELECT Quantita" + where), 3);
+    EXPECT_EQ(archive.Value("SELECT Importo" + where), 37500);
 }
 
-TEST_F(RowEditorTest, RefusedValuesAndRefusedRowsKeepTheWindowOpen) {
+TEST_F(RowEditorTest, ARowTheRulesRefuseKeepsTheWindowOpen) {
     auto ds = archive.Open("Clienti");
     OnWindow([&](QDialog& d) {
         QTest::keyClicks(Child<QLineEdit>(d, "Nome"), "Senza codice");
-        // What is not an amount is refused by name, and the window stays open.
-        Child<QLineEdit>(d, "Credito")->setText("12,5 euro");
-        Press(d, Qt::Key_Return);
-        EXPECT_TRUE(d.isVisible());
-        EXPECT_EQ(prompter.LastMessage().Text,
-                  "Valore non valido per il campo Credito: '12,5 euro'");
-        EXPECT_EQ(d.focusWidget(), Child<QLineEdit>(d, "Credito"));
         Child<QLineEdit>(d, "Credito")->setText("12,5");
         // The table's rules refuse a customer without a code.
         Press(d, Qt::Key_Return);
@@ -200,14 +193,14 @@ TEST_F(RowEditorTest, RefusedValuesAndRefusedRowsKeepTheWindowOpen) {
         Press(d, Qt::Key_Return);
         EXPECT_FALSE(d.isVisible());
     });
-    prompter.Answer(PromptAnswer::Ok).Answer(PromptAnswer::Ok);
+    prompter.Answer(PromptAnswer::Ok);
     const QVariant oid = FormService().ShowRowEditor(nullptr, *ds, true);
 
     ASSERT_TRUE(oid.isValid());
     EXPECT_EQ(Count("Clienti"), 3);
-    EXPECT_EQ(archive.Scalar("SELECT Codice" + Where(oid)), "C9");
-    EXPECT_EQ(archive.Scalar("SELECT Credito" + Where(oid)), 125000);
-    EXPECT_EQ(prompter.Messages().size(), 2);
+    EXPECT_EQ(archive.Value("SELECT Codice" + Where(oid)), "C9");
+    EXPECT_EQ(archive.Value("SELECT Credito" + Where(oid)), 125000);
+    EXPECT_EQ(prompter.Messages().size(), 1);
 }
 
 TEST_F(RowEditorTest, AWindowClosedWithoutOkStillStoresOnlyWhatTheRulesAccept) {

@@ -1,8 +1,8 @@
 // The selection list and the row list: incremental search by what is typed, the choice with
 // Enter or a double click, nothing with Esc.
 #include "DbmsFormService.h"
-#include "WindowsTestArchive.h"
-#include "WindowsTestUtil.h"
+#include "FormsSchema.h"
+#include "WindowTest.h"
 
 #include <QHeaderView>
 #include <QLineEdit>
@@ -41,6 +41,10 @@ TEST_F(SelectionListTest, TypingJumpsToTheFirstRowThatStartsWithItAndEnterChoose
         QTest::keyClick(view, Qt::Key_Backspace);
         EXPECT_EQ(Child<QLineEdit>(d, "txtSearch")->text(), "penna");
         EXPECT_EQ(Row(d), 1);
+        Look(d, "selection-list.png");
+        for (int c = 0; c < view->model()->columnCount(); ++c)
+            EXPECT_LE(view->columnViewportPosition(c) + view->columnWidth(c),
+                      view->viewport()->width());
         // Nothing starts with it: a beep, and the list stays where it was.
         QTest::keyClicks(view, "z");
         EXPECT_EQ(prompter.Beeps(), 1);

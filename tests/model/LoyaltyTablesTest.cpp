@@ -1,6 +1,6 @@
 // Prizes and bonuses: their new-row defaults (expiry one calendar year on) and the points of
 // the rows assigned within a sale.
-#include "ModelTestArchive.h"
+#include "TempArchive.h"
 #include "modDateUtil.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +30,7 @@ protected:
         sales = a.Open("OperazioniVendite");
         sales->AddRow({{"Importo", Amount(0)}});
     }
-    ModelArchive a{At(2024, 3, 15, 10, 30)};
+    TempArchive a{At(2024, 3, 15, 10, 30)};
     std::shared_ptr<DbmsDataSource> sales;
 };
 

@@ -1,6 +1,6 @@
 // The definition as the engine records it, the default rows of a new archive, and the rules
 // of the master-data tables (customers, suppliers, articles).
-#include "ModelTestArchive.h"
+#include "TempArchive.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ QStringList Column(DbmsDataSource& ds, const QString& field) {
 class MasterDataTest : public ::testing::Test {
 protected:
     void SetUp() override { a.Create(); }
-    ModelArchive a;
+    TempArchive a;
 };
 
 TEST_F(MasterDataTest, TablesAreRegisteredInOrderWithTheirIdentities) {

@@ -1,6 +1,6 @@
 // Sale operations and their lines: new-row defaults, the amount and points of a sold-article
 // line, and the upgrades that recompute a sale's stored points.
-#include "ModelTestArchive.h"
+#include "TempArchive.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +34,7 @@ protected:
         sales->Locate(sale);
         return sales->GetReference("Articoli");
     }
-    ModelArchive a;
+    TempArchive a;
     std::shared_ptr<DbmsDataSource> sales;
     OID sale = 0;
     int articles = 0;

@@ -1,7 +1,7 @@
 // Bonuses earned and prizes handed out on a sale, on a real archive with the clock frozen on
 // 15 March 2024 at 10:30. Definitions are read in the order they were created.
 #include "clsPremiBonus.h"
-#include "ModelTestArchive.h"
+#include "TempArchive.h"
 
 #include <gtest/gtest.h>
 
@@ -59,7 +59,7 @@ protected:
     }
     qint64 SaleValue(const QString& field) { return sales->GetValue(field).toLongLong(); }
 
-    ModelArchive a{Now};
+    TempArchive a{Now};
     std::shared_ptr<DbmsDataSource> sales;
     OID sale = 0;
 };

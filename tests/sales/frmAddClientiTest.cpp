@@ -1,8 +1,8 @@
 // The quick customer window on a real archive: new codes through the row editor, known codes
 // refused, quoted codes taken as values, and the barcode reader's target while it is open.
 #include "frmAddClienti.h"
-#include "ModelTestArchive.h"
-#include "WindowsTestUtil.h"
+#include "TempArchive.h"
+#include "WindowTest.h"
 #include "clsArchiveSession.h"
 #include "clsSettings.h"
 
@@ -42,7 +42,7 @@ protected:
         });
     }
 
-    ModelArchive archive;
+    TempArchive archive;
     clsArchiveSession session;
     clsSettings settings;
     std::vector<QLineEdit*> targets;

@@ -1,8 +1,10 @@
 #pragma once
 // Gives each test a settings store and a program folder of its own, and a frozen clock, so
-// no test sees what another one wrote.
+// no test sees what another one wrote. Set up on construction, so a fixture that overrides
+// SetUp or TearDown cannot skip it.
 
-#include <DbmsClock.h>
+#include "FixedClock.h"
+#include "TestValues.h"
 
 #include <QByteArray>
 #include <QSettings>
@@ -10,25 +12,14 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
-// Readable failure messages.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
 class TempEnvironment : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
+    TempEnvironment() {
+        EXPECT_TRUE(m_dir.isValid());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath("config"));
-        m_hadHome = qEnvironmentVariableIsSet("TESSARIN_HOME");
-        m_oldHome = qgetenv("TESSARIN_HOME");
         qputenv("TESSARIN_HOME", m_dir.filePath("home").toUtf8());
-        DbmsClock::SetFixed(QDateTime(QDate(2024, 3, 15), QTime(10, 20, 30)));
     }
-    void TearDown() override {
-        DbmsClock::Reset();
+    ~TempEnvironment() override {
         if (m_hadHome)
             qputenv("TESSARIN_HOME", m_oldHome);
         else
@@ -38,8 +29,9 @@ protected:
     QString StoreFile() const { return m_dir.filePath("config/Tessarin/Tessarin.ini"); }
 
     QTemporaryDir m_dir;
+    FixedClock m_clock{QDateTime(QDate(2024, 3, 15), QTime(10, 20, 30))};
 
 private:
-    bool m_hadHome = false;
-    QByteArray m_oldHome;
+    bool m_hadHome = qEnvironmentVariableIsSet("TESSARIN_HOME");
+    QByteArray m_oldHome = qgetenv("TESSARIN_HOME");
 };

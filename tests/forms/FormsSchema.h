@@ -4,10 +4,8 @@
 // articles (their amount follows the price and the quantity) with a reference to a customer.
 // Customers refuse to be stored without a code, so a save can fail on purpose.
 
-#include "DbmsDataSource.h"
-#include "DbmsEngine.h"
+#include "TempArchive.h"
 
-#include <QTemporaryDir>
 #include <functional>
 #include <map>
 
@@ -53,7 +51,6 @@ class WindowsSchema : public itfDefDatabase {
 public:
     WindowsSchema();
     bool Define(DbmsDefinition& def) override;
-    WindowsTable& Table(const QString& name) { return *m_tables.at(name); }
 
 private:
     std::map<QString, std::shared_ptr<WindowsTable>> m_tables;
@@ -64,40 +61,10 @@ inline QDateTime WindowsToday() {
     return QDateTime(QDate(2024, 2, 29), QTime(10, 30));
 }
 
-struct WindowsArchive {
-    QTemporaryDir dir;
-    WindowsSchema schema;
-    DbmsEngine engine;
-    std::shared_ptr<DbmsStorage> storage;
-    std::shared_ptr<DbmsDatabase> db;
-
-    WindowsArchive(); // created and filled with a few rows
-    std::shared_ptr<DbmsDataSource> Open(const QString& table, const QString& filter = {},
-                                         const QString& order = {}) {
-        return db->Item(table)->OpenDataSource(filter, order);
-    }
-    QVariant Scalar(const QString& sql);
-    OID Add(const QString& table, const DbmsFieldValues& values) {
-        return Open(table)->AddRow(values);
-    }
+// The schema in a temp archive, created and filled with a few rows.
+struct WindowsArchive : TempArchive {
+    WindowsArchive();
+    WindowsSchema schema; // bound by the base before it is built; used only from the body on
     // OIDs of the rows the archive starts with.
     std::map<QString, OID> oid;
 };
-
-// An empty archive of the program's own definition.
-struct ProgramArchive {
-    QTemporaryDir dir;
-    DbmsEngine engine;
-    std::shared_ptr<DbmsStorage> storage;
-    std::shared_ptr<DbmsDatabase> db;
-
-    ProgramArchive();
-    std::shared_ptr<DbmsDataSource> Open(const QString& table, const QString& order = {}) {
-        return db->Item(table)->OpenDataSource(QString(), order);
-    }
-    qint64 Scalar(const QString& sql);
-};
-
-inline QVariant Amount(qint64 units) {
-    return QVariant::fromValue(Money::FromUnits(units));
-}

@@ -3,6 +3,7 @@
 // by name, and real key presses sent where the user's focus would be.
 
 #include "ScriptedPrompter.h"
+#include "TempEnvironment.h"
 
 #include <QAbstractButton>
 #include <QDialog>
@@ -11,13 +12,7 @@
 #include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
-#include <ostream>
 #include <stdexcept>
-
-// Readable failure messages.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 // Shows a window handed to the scripted prompter as the Qt prompter would (without a loop).
 inline void ShowWindow(QDialog& d) {
@@ -65,8 +60,9 @@ inline void Press(QWidget& window, int key, Qt::KeyboardModifiers modifiers = Qt
     QTest::keyClick(target, Qt::Key(key), modifiers);
 }
 
-// Every window test ends with nothing unscripted asked and nothing scripted left unused.
-class WindowTest : public ::testing::Test {
+// Every window test has an environment of its own and ends with nothing unscripted asked and
+// nothing scripted left unused.
+class WindowTest : public TempEnvironment {
 protected:
     void TearDown() override {
         EXPECT_TRUE(prompter.Failures().isEmpty()) << prompter.Failures().join('\n').toStdString();

@@ -1,5 +1,4 @@
-#include "WindowsTestArchive.h"
-#include "DB.h"
+#include "FormsSchema.h"
 
 WindowsSchema::WindowsSchema() {
     m_tables["Categorie"] =
@@ -63,48 +62,26 @@ bool WindowsSchema::Define(DbmsDefinition& def) {
     return true;
 }
 
-WindowsArchive::WindowsArchive() {
-    storage = std::make_shared<DbmsStorage>();
-    storage->CreateFile(DbmsStorage::FormatSQLite, dir.filePath("Tessarin.mdb"), 0, 0);
-    db = engine.DefineDatabase(schema, "test", nullptr, nullptr, 0);
-    db->Attach(storage, true, false, false, 0, nullptr);
+WindowsArchive::WindowsArchive() : TempArchive(schema) {
+    Create();
     oid["Argento"] = Add("Categorie", {{"Descrizione", "Argento"}});
     oid["Oro"] = Add("Categorie", {{"Descrizione", "Oro"}});
     oid["Platino"] = Add("Categorie", {{"Descrizione", "Platino"}});
     oid["A1"] =
-        Add("Articoli", {{"Codice", "A1"}, {"Descrizione", "Quaderno"}, {"Prezzo", Amount(25000)}});
-    oid["A2"] = Add("Articoli",
-                    {{"Codice", "A2"}, {"Descrizione", "Penna blu"}, {"Prezzo", Amount(12500)}});
-    oid["A3"] = Add("Articoli",
-                    {{"Codice", "A3"}, {"Descrizione", "Penna rossa"}, {"Prezzo", Amount(12500)}});
-    oid["A4"] =
         Add("Articoli",
-            {{"Codice", "A4"}, {"Descrizione", "L'agenda; 2024"}, {"Prezzo", Amount(150000000)}});
+            {{"Codice", "A1"}, {"Descrizione", "Quaderno"}, {"Prezzo", AmountUnits(25000)}});
+    oid["A2"] =
+        Add("Articoli",
+            {{"Codice", "A2"}, {"Descrizione", "Penna blu"}, {"Prezzo", AmountUnits(12500)}});
+    oid["A3"] =
+        Add("Articoli",
+            {{"Codice", "A3"}, {"Descrizione", "Penna rossa"}, {"Prezzo", AmountUnits(12500)}});
+    oid["A4"] = Add(
+        "Articoli",
+        {{"Codice", "A4"}, {"Descrizione", "L'agenda; 2024"}, {"Prezzo", AmountUnits(150000000)}});
     oid["C1"] = Add("Clienti", {{"Codice", "C1"},
                                 {"Nome", "Anna Bianchi"},
                                 {"Punti", 120},
                                 {"Categoria", oid["Argento"]}});
     oid["C2"] = Add("Clienti", {{"Codice", "C2"}, {"Nome", "Bruno Verdi"}, {"Punti", 40}});
-}
-
-QVariant WindowsArchive::Scalar(const QString& sql) {
-    SQLite::Statement st(storage->Connection(), sql.toStdString());
-    if (!st.executeStep() || st.getColumn(0).isNull()) return QVariant();
-    const SQLite::Column c = st.getColumn(0);
-    if (c.isText()) return QString::fromStdString(c.getString());
-    return QVariant(qint64(c.getInt64()));
-}
-
-ProgramArchive::ProgramArchive() {
-    storage = std::make_shared<DbmsStorage>();
-    storage->CreateFile(DbmsStorage::FormatSQLite, dir.filePath("Tessarin.mdb"), 0, 0);
-    DB definition;
-    db = engine.DefineDatabase(definition, "Tessarin", nullptr, nullptr, 0);
-    db->Attach(storage, true, false, false, 0, nullptr);
-}
-
-qint64 ProgramArchive::Scalar(const QString& sql) {
-    SQLite::Statement st(storage->Connection(), sql.toStdString());
-    st.executeStep();
-    return st.getColumn(0).getInt64();
 }

@@ -1,4 +1,5 @@
-// The window tests need an application object; they run without a display unless one is set.
+// The main of the widget tests: an application object, no display unless one is set, and
+// the Italian locale the clerk works in.
 #include <QApplication>
 #include <QLocale>
 #include <gtest/gtest.h>

@@ -1,0 +1,189 @@
+// The windows over the program's own tables: what the clerk types is stored as typed or
+// refused by name, a card code belongs to one customer, postal codes keep their zeros, and a
+// sold-article line of an article without a list price is priced in the sale's row editor.
+#include "DbmsFormService.h"
+#include "DbmsGridModel.h"
+#include "TempArchive.h"
+#include "WindowTest.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+
+namespace {
+const QString kDuplicate = "Il cliente esiste in archivio";
+
+class ProgramWindowsTest : public WindowTest {
+protected:
+    void SetUp() override {
+        archive.Create();
+        customers = archive.Open("Clienti", {}, "Codice");
+        articles = archive.Open("Articoli");
+        rossi = customers->AddRow({{"Codice", "0001"}, {"Cognome", "Rossi"}, {"CAP", 9121}});
+        article = articles->AddRow(
+            {{"Codice", "VIAGGIO"}, {"Descrizione", "Viaggio su misura"}, {"Importo", 0}});
+        sale = archive.Open("OperazioniVendite");
+        sale->AddRow({{"Cliente", rossi}, {"Importo", 0}});
+    }
+    qint64 Scalar(const QString& sql) { return archive.Scalar(sql); }
+    // Types over a field of the row editor and presses Enter.
+    static QLineEdit* TypeOver(QDialog& d, const QString& field, const QString& text) {
+        auto* line = Child<QLineEdit>(d, field);
+        line->setFocus();
+        line->selectAll();
+        QTest::keyClicks(line, text);
+        Press(d, Qt::Key_Return);
+        return line;
+    }
+
+    TempArchive archive;
+    std::shared_ptr<DbmsDataSource> customers, articles, sale;
+    OID rossi = 0;
+    OID article = 0;
+};
+} // namespace
+
+TEST_F(ProgramWindowsTest, WhatIsNotANumberIsRefusedByNameAndTextsStopAtTheirSize) {
+    for (const auto& [ds, row, field, typed] :
+         {std::tuple{articles, article, "Importo", "12a,50"}, {customers, rossi, "CAP", "20I21"}}) {
+        SCOPED_TRACE(typed);
+        ASSERT_TRUE(ds->Locate(row));
+        OnWindow([&](QDialog& d) {
+            QLineEdit* line = TypeOver(d, field, typed);
+            EXPECT_TRUE(d.isVisible());
+            EXPECT_EQ(prompter.LastMessage().Text,
+                      QString("Valore non valido per il campo %1: '%2'").arg(field, typed));
+            EXPECT_EQ(d.focusWidget(), line);
+            Press(d, Qt::Key_Escape);
+        });
+        prompter.Answer(PromptAnswer::Ok);
+        EXPECT_FALSE(FormService().ShowRowEditor(nullptr, *ds, false).isValid());
+    }
+    EXPECT_EQ(Scalar("SELECT Importo FROM Articoli"), 0);
+    EXPECT_EQ(Scalar("SELECT CAP FROM Clienti"), 9121);
+
+    // A text stops at its field's size with a beep, while the clerk types.
+    ASSERT_TRUE(customers->Locate(rossi));
+    OnWindow([&](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Clienti");
+        Look(d, "row-editor-clienti.png");
+        QLineEdit* line = TypeOver(d, "Provincia", "MILANO");
+        EXPECT_EQ(line->text(), "MILAN");
+        EXPECT_EQ(prompter.Beeps(), 1);
+    });
+    EXPECT_TRUE(FormService().ShowRowEditor(nullptr, *customers, false).isValid());
+}
+
+TEST_F(ProgramWindowsTest, ABoundAmountIsReadTheItalianWayOrRefusedByName) {
+    ASSERT_TRUE(articles->Locate(article));
+    QLineEdit edit;
+    edit.show();
+    FormService().BindTextBox(&edit, articles, "Importo");
+    prompter.Answer(PromptAnswer::Ok);
+    for (const auto& [typed, stored] : {std::pair{"12a,50", 0}, {"1.250,5", 12505000}}) {
+        edit.selectAll();
+        QTest::keyClicks(&edit, typed);
+        QTest::keyClick(&edit, Qt::Key_Return);
+        EXPECT_EQ(Scalar("SELECT Importo FROM Articoli"), stored) << typed;
+    }
+    EXPECT_EQ(prompter.Messages(), QStringList{"Valore non valido per il campo Importo: '12a,50'"});
+    EXPECT_EQ(edit.text(), "1.250,50");
+}
+
+TEST_F(ProgramWindowsTest, ACardCodeAlreadyGivenIsRefusedBeforeAnythingIsWritten) {
+    const OID bianchi = customers->AddRow({{"Codice", "0002"}, {"Cognome", "Bianchi"}});
+    for (const bool newRow : {true, false}) {
+        SCOPED_TRACE(newRow);
+        ASSERT_TRUE(customers->Locate(bianchi));
+        const QString freeCode = newRow ? "0003" : "0004";
+        const qint64 before = archive.Count("Clienti");
+        OnWindow([&](QDialog& d) {
+            QLineEdit* code = TypeOver(d, "Codice", "0001");
+            EXPECT_TRUE(d.isVisible());
+            EXPECT_EQ(prompter.LastMessage().Text, kDuplicate);
+            EXPECT_EQ(d.focusWidget(), code);
+            EXPECT_EQ(archive.Count("Clienti"), before);
+            TypeOver(d, "Codice", freeCode);
+        });
+        prompter.Answer(PromptAnswer::Ok);
+        EXPECT_TRUE(FormService().ShowRowEditor(nullptr, *customers, newRow).isValid());
+        EXPECT_EQ(archive.Count("Clienti WHERE Codice = '" + freeCode + "'"), 1);
+    }
+    // The one-field editor refuses it too.
+    OnWindow([](QDialog& d) {
+        TypeOver(d, "Codice", "0001");
+        EXPECT_TRUE(d.isVisible());
+        Press(d, Qt::Key_Escape);
+    });
+    prompter.Answer(PromptAnswer::Ok);
+    EXPECT_FALSE(FormService().ShowFieldEditor(nullptr, *customers, "Codice"));
+    EXPECT_EQ(prompter.LastMessage().Text, kDuplicate);
+    EXPECT_EQ(archive.Count("Clienti WHERE Codice = '0001'"), 1);
+    // The quick customer window asks the same before it opens the row editor.
+    EXPECT_EQ(FormService().DuplicateRefusal(*archive.db, "Clienti", "Codice", "0001"), kDuplicate);
+    EXPECT_EQ(FormService().DuplicateRefusal(*archive.db, "Clienti", "Codice", "0009"), "");
+}
+
+TEST_F(ProgramWindowsTest, PostalCodesKeepTheirLeadingZeros) {
+    DbmsGridModel grid(customers, nullptr);
+    const QModelIndex cap = grid.index(0, grid.ColumnOf("CAP"));
+    EXPECT_EQ(cap.data().toString(), "09121");
+    EXPECT_EQ(cap.data(Qt::EditRole).toLongLong(), 9121);
+    QLineEdit edit;
+    FormService().BindTextBox(&edit, customers, "CAP");
+    EXPECT_EQ(edit.text(), "09121");
+    EXPECT_EQ(edit.maxLength(), 5);
+
+    ASSERT_TRUE(customers->Locate(rossi));
+    OnWindow([](QDialog& d) {
+        auto* line = Child<QLineEdit>(d, "CAP");
+        EXPECT_EQ(line->text(), "09121");
+        EXPECT_EQ(line->maxLength(), 5);
+        TypeOver(d, "CAP", "00185");
+    });
+    EXPECT_TRUE(FormService().ShowRowEditor(nullptr, *customers, false).isValid());
+    EXPECT_EQ(Scalar("SELECT CAP FROM Clienti"), 185);
+    EXPECT_EQ(customers->GetText("CAP"), "00185");
+
+    OnWindow([](QDialog& d) {
+        EXPECT_EQ(Child<QLineEdit>(d, "CAP")->text(), "00185");
+        Press(d, Qt::Key_Escape);
+    });
+    EXPECT_FALSE(FormService().ShowFieldEditor(nullptr, *customers, "CAP"));
+}
+
+TEST_F(ProgramWindowsTest, ALineWithoutAListPriceIsPricedByTheClerkAndBelongsToTheSale) {
+    auto lines = sale->GetReference("Articoli");
+    const QString link = lines->TableDef().ParentLinkField();
+    OnWindow([&](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Articoli Venduti");
+        EXPECT_EQ(Child<QLineEdit>(d, link)->text(), "VIAGGIO - Viaggio su misura");
+        EXPECT_EQ(Child<QLineEdit>(d, "Quantita")->text(), "1");
+        // The article and the quantity were given: the clerk starts on the price.
+        EXPECT_EQ(d.focusWidget(), Child<QLineEdit>(d, "ImportoVendita"));
+        EXPECT_EQ(Child<QLineEdit>(*Child<QGroupBox>(d, "grpParent"), "Descrizione")->text(),
+                  "Viaggio su misura");
+        QTest::keyClicks(d.focusWidget(), "1.250,00");
+        Press(d, Qt::Key_Return);
+    });
+    const QVariant oid =
+        FormService().ShowRowEditor(nullptr, *lines, true, {{"Quantita", 1}, {link, article}});
+
+    ASSERT_TRUE(oid.isValid());
+    EXPECT_EQ(lines->CurrentOID(), oid.toLongLong());
+    const QString where = " FROM ArticoliVenduti WHERE OID = " + oid.toString();
+    EXPECT_EQ(Scalar("SELECT ImportoVendita" + where), 12500000);
+    EXPECT_EQ(Scalar("SELECT OID_Articoli" + where), article);
+    EXPECT_EQ(archive.Count("OperazioniVendite__Articoli WHERE OID_Owner = " +
+                            QString::number(sale->CurrentOID()) +
+                            " AND OID_Item = " + oid.toString()),
+              1);
+
+    // A cancelled line leaves the sale as it was.
+    OnWindow([](QDialog& d) {
+        QTest::keyClicks(d.focusWidget(), "99");
+        Press(d, Qt::Key_Escape);
+    });
+    EXPECT_FALSE(FormService().ShowRowEditor(nullptr, *lines, true, {{"Quantita", 1}}).isValid());
+    EXPECT_EQ(archive.Count("ArticoliVenduti"), 1);
+    EXPECT_EQ(archive.Count("OperazioniVendite__Articoli"), 1);
+}
