@@ -5,7 +5,7 @@
 namespace {
 
 qint64 LineQuantity(frmVendite& w) {
-    return w.SoldArticles()->Sum("Quantita").toLongLong();
+    return w.Vendita().SoldArticles()->Sum("Quantita").toLongLong();
 }
 
 void Esc(frmVendite& w) {
@@ -56,7 +56,7 @@ TEST_F(SaleWindowTest, EnterReadsAHandTypedCodeBeforeItConfirms) {
     TypeCustomer("C001");
     QTest::keyClicks(w.txtCode_Articolo, "A2");
     QTest::keyClick(w.txtCode_Articolo, Qt::Key_Return);
-    ASSERT_EQ(w.SoldArticles()->RowCount(), 1);
+    ASSERT_EQ(w.Vendita().SoldArticles()->RowCount(), 1);
     EXPECT_EQ(w.lblTotale->text(), "250,00");
     EXPECT_TRUE(w.IsSaleOpen());
 
@@ -87,7 +87,7 @@ TEST_F(SaleWindowTest, EscAsksBeforeThrowingAwayWhatTheSaleHolds) {
         frmVendite& w = Open();
         TypeCustomer("C001");
         if (c.article) ReadArticle(c.article);
-        ASSERT_EQ(w.AssignedPrizes()->IsEmpty(), !c.prizes);
+        ASSERT_EQ(w.Vendita().AssignedPrizes()->IsEmpty(), !c.prizes);
 
         prompter.Answer(PromptAnswer::No);
         Esc(w);

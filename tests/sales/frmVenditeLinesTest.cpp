@@ -35,7 +35,7 @@ TEST_F(SaleWindowTest, PrizesNeverGoBeyondTheirStock) {
 
     // One more by hand: refused, and the sale keeps its two.
     prompter.Dialog(Accept).Dialog(Accept).Answer(PromptAnswer::Ok);
-    w.cmdAdd_Premi_Click();
+    w.cmdAdd_Premi->click();
     EXPECT_EQ(prompter.LastMessage().Text,
               "Disponibilità insufficiente per il premio \"Borsa\": richiesti 3 pezzi, "
               "disponibili 2.");
@@ -73,7 +73,7 @@ TEST_F(SaleWindowTest, TheWindowKeepsItsSizeAndShowsEveryAssignedRow) {
         TypeCustomer("C001");
         for (const char* code : {"A1", "A2", "A1", "A2"})
             ReadArticle(code);
-        ASSERT_EQ(w.AssignedPrizes()->RowCount(), 13);
+        ASSERT_EQ(w.Vendita().AssignedPrizes()->RowCount(), 13);
         QApplication::processEvents(); // the layout's own requests, as the event loop runs them
         EXPECT_EQ(w.size(), size);
         const int rowHeight = w.dgPremi->verticalHeader()->defaultSectionSize();

@@ -15,7 +15,7 @@ TEST_F(SaleWindowTest, AWholeSaleFromTheKeyboardAlone) {
     ReadArticle("A1"); // the same article again: one line, two pieces
     ReadArticle("A2");
     EXPECT_EQ(barcodeTarget, w.txtCode_Articolo);
-    ASSERT_EQ(w.SoldArticles()->RowCount(), 2);
+    ASSERT_EQ(w.Vendita().SoldArticles()->RowCount(), 2);
     Key("+"); // on the current line, the hotel: two nights
     Key("-");
     Key("+");
@@ -53,8 +53,8 @@ TEST_F(SaleWindowTest, PrizesOnlyAskNoPaymentAndTakeTheStock) {
                                            {"Cumulabile", false}});
     frmVendite& w = Open();
     TypeCustomer("C001");
-    w.Identify_Premi(true);
-    ASSERT_EQ(w.AssignedPrizes()->RowCount(), 1);
+    w.Vendita().Identify_Premi(true);
+    ASSERT_EQ(w.Vendita().AssignedPrizes()->RowCount(), 1);
     prompter.Answer(PromptAnswer::Yes); // another sale: the window stays
     w.cmdConfirm_Click();
     EXPECT_TRUE(w.isVisible());
@@ -87,7 +87,7 @@ TEST_F(SaleWindowTest, AStaleDefaultPaymentFallsBackToTheList) {
     EXPECT_TRUE(w.IsSaleOpen());
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Pagamenti"), 0);
     EXPECT_EQ(Scalar("SELECT Punti FROM Clienti WHERE OID = " + QString::number(customer)), 40);
-    EXPECT_EQ(w.SoldArticles()->RowCount(), 1);
+    EXPECT_EQ(w.Vendita().SoldArticles()->RowCount(), 1);
 }
 
 TEST_F(SaleWindowTest, AFailureInTheMiddleOfConfirmLeavesTheArchiveAsItWas) {
@@ -98,7 +98,7 @@ TEST_F(SaleWindowTest, AFailureInTheMiddleOfConfirmLeavesTheArchiveAsItWas) {
     frmVendite& w = Open();
     TypeCustomer("C001");
     ReadArticle("A1");
-    ASSERT_EQ(w.AssignedPrizes()->RowCount(), 1);
+    ASSERT_EQ(w.Vendita().AssignedPrizes()->RowCount(), 1);
     // The customer's balance cannot be written: the payment is already recorded by then.
     Exec("CREATE TRIGGER guasto BEFORE UPDATE ON Clienti BEGIN SELECT RAISE(ABORT, 'disco "
          "guasto'); END");
@@ -112,7 +112,7 @@ TEST_F(SaleWindowTest, AFailureInTheMiddleOfConfirmLeavesTheArchiveAsItWas) {
         Scalar("SELECT Disponibilita FROM TabellaPremi WHERE OID = " + QString::number(prize)), 5);
     // The sale is still open in the window, whole, and can be confirmed once the disk is back.
     ASSERT_TRUE(w.IsSaleOpen());
-    EXPECT_EQ(w.SoldArticles()->RowCount(), 1);
+    EXPECT_EQ(w.Vendita().SoldArticles()->RowCount(), 1);
     EXPECT_EQ(w.lblTotale->text(), "100,00");
     Exec("DROP TRIGGER guasto");
     prompter.Dialog(Accept).Answer(PromptAnswer::Yes);
@@ -246,7 +246,7 @@ TEST_F(SaleWindowTest, CancelAnsweredNoKeepsTheLines) {
     prompter.Answer(PromptAnswer::No);
     w.cmdCancel_Click();
     EXPECT_EQ(prompter.LastMessage().Text, "Confermi l'annullamento della vendita ?");
-    EXPECT_EQ(w.SoldArticles()->RowCount(), 1);
+    EXPECT_EQ(w.Vendita().SoldArticles()->RowCount(), 1);
     EXPECT_TRUE(w.txtCode_Articolo->text().isEmpty());
 
     prompter.Answer(PromptAnswer::Yes);
@@ -289,7 +289,7 @@ TEST_F(SaleWindowTest, CodesWithQuotesAndUnknownCodes) {
     });
     w.txtCode_Articolo->setText("X'9\r");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Articoli WHERE Codice = 'X''9'"), 1);
-    EXPECT_EQ(w.SoldArticles()->RowCount(), 1);
+    EXPECT_EQ(w.Vendita().SoldArticles()->RowCount(), 1);
 }
 
 TEST_F(SaleWindowTest, CtrlAloneAndKeysOutsideTheCodeRange) {
@@ -309,7 +309,7 @@ TEST_F(SaleWindowTest, CtrlAloneAndKeysOutsideTheCodeRange) {
     Send(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
     EXPECT_FALSE(w.CaptureMode());
     EXPECT_TRUE(w.txtCode_Articolo->text().isEmpty());
-    EXPECT_EQ(w.SoldArticles()->RowCount(), 0);
+    EXPECT_EQ(w.Vendita().SoldArticles()->RowCount(), 0);
 }
 
 TEST_F(SaleWindowTest, MinusOnASinglePieceRemovesTheLine) {
@@ -319,7 +319,7 @@ TEST_F(SaleWindowTest, MinusOnASinglePieceRemovesTheLine) {
     TypeCustomer("C001");
     ReadArticle("A1");
     Key("-");
-    EXPECT_EQ(w.SoldArticles()->RowCount(), 0);
+    EXPECT_EQ(w.Vendita().SoldArticles()->RowCount(), 0);
     EXPECT_EQ(w.lblTotale->text(), "0,00");
 
     // A price-less article opens the line editor; "+" on it only beeps.
@@ -328,7 +328,7 @@ TEST_F(SaleWindowTest, MinusOnASinglePieceRemovesTheLine) {
         return int(QDialog::Accepted);
     });
     ReadArticle("Z0");
-    ASSERT_EQ(w.SoldArticles()->RowCount(), 1);
+    ASSERT_EQ(w.Vendita().SoldArticles()->RowCount(), 1);
     const int beeps = prompter.Beeps();
     Key("+");
     EXPECT_EQ(prompter.Beeps(), beeps + 1);
