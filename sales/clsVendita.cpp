@@ -54,24 +54,37 @@ bool clsVendita::IsEmpty() const {
 
 // --- the customer ---
 
-OID clsVendita::FindCustomer(const QString& code) const {
+OID clsVendita::LookupCustomer(const QString& code) {
     // The code goes into the filter only as a quoted literal: a quote in it is just a quote.
     auto customers =
         Database()->Item("Clienti")->OpenDataSource("Codice=" + DbmsDatabase::TextLiteral(code));
     const int size = customers->FieldInfo("Codice")->Size;
-    // No card is that long, and a new customer would get the code cut short.
-    if (code.size() > size)
-        throw DbmsError(DbmsError::BadValue,
-                        QString("Il codice cliente può avere al massimo %1 caratteri.").arg(size));
-    if (customers->IsEmpty()) return 0;
-    customers->MoveFirst();
-    return customers->CurrentOID();
+    if (code.size() > size) {
+        // No card is that long, and a new customer would get the code cut short.
+        m_clerk.Beep();
+        m_clerk.Say(QString("Il codice cliente può avere al massimo %1 caratteri.").arg(size));
+        return 0;
+    }
+    if (!customers->IsEmpty()) {
+        customers->MoveFirst();
+        return customers->CurrentOID();
+    }
+    m_clerk.Beep();
+    if (!m_clerk.Ask("Codice cliente non presente...\r\rVuoi immetterlo?")) return 0;
+    return m_clerk.EditRow(*customers, true, {{"Codice", code}}).toLongLong();
 }
 
-OID clsVendita::NewCustomer(const QString& code) {
-    auto customers =
-        Database()->Item("Clienti")->OpenDataSource("Codice=" + DbmsDatabase::TextLiteral(code));
-    return m_clerk.EditRow(*customers, true, {{"Codice", code}}).toLongLong();
+OID clsVendita::ChooseCustomer() {
+    auto customers = Database()->Item("Clienti")->OpenDataSource();
+    return m_clerk.ChooseRow(*customers).toLongLong();
+}
+
+OID clsVendita::EditCustomer() {
+    if (!m_sale) return 0;
+    auto customer = m_sale->GetReference("Cliente");
+    if (customer->IsEmpty()) return 0;
+    customer->MoveFirst();
+    return m_clerk.EditRow(*customer, false).toLongLong();
 }
 
 std::shared_ptr<DbmsDataSource> clsVendita::CustomerRow() const {
@@ -120,37 +133,41 @@ OID clsVendita::AddArticle(const QString& code) {
     OID line = 0;
     if (!m_sale) return line;
     Transaction([&] {
-        // The code reaches the filter only as a quoted literal.
-        auto article = Database()
-                           ->Item("Articoli")
-                           ->OpenDataSource("Codice=" + DbmsDatabase::TextLiteral(code));
-        if (article->IsEmpty()) {
-            const QVariant added = m_clerk.EditRow(*article, true, {{"Codice", code}});
-            if (!added.isValid()) return;
-            article->Refresh(false);
-            article->Locate(added.toLongLong());
-        } else {
-            article->MoveFirst();
-        }
-        line = AddLine(*article);
+        const auto article = code.isEmpty() ? ChooseArticle() : ArticleByCode(code);
+        if (article) line = AddLine(*article);
     });
     return line;
 }
 
-OID clsVendita::AddArticle(OID article) {
-    OID line = 0;
-    Transaction([&] {
-        // The chosen row itself: articles without a code, or sharing one, are told apart only
-        // by it.
-        auto row = Database()
-                       ->Item("Articoli")
-                       ->OpenDataSource("OID = " + DbmsDatabase::NumberLiteral(qint64(article)));
-        if (!row->IsEmpty()) {
-            row->MoveFirst();
-            line = AddLine(*row);
-        }
-    });
-    return line;
+std::shared_ptr<DbmsDataSource> clsVendita::ChooseArticle() {
+    QString text;
+    bool anywhere = false;
+    if (!m_clerk.SearchText(text, anywhere)) return nullptr;
+    QString filter;
+    if (!text.isEmpty())
+        filter = anywhere
+                     ? "Articoli.Descrizione Like " + DbmsDatabase::TextLiteral("%" + text + "%")
+                     : "Articoli.Descrizione > " + DbmsDatabase::TextLiteral(text);
+    auto found = Database()->Item("Articoli")->OpenDataSource(filter, "Articoli.Descrizione");
+    const QVariant chosen = m_clerk.ChooseRow(*found);
+    // The chosen row itself: articles without a code, or sharing one, are told apart only by it.
+    if (!chosen.isValid() || !found->Locate(chosen.toLongLong())) return nullptr;
+    return found;
+}
+
+std::shared_ptr<DbmsDataSource> clsVendita::ArticleByCode(const QString& code) {
+    // The code reaches the filter only as a quoted literal.
+    auto article =
+        Database()->Item("Articoli")->OpenDataSource("Codice=" + DbmsDatabase::TextLiteral(code));
+    if (!article->IsEmpty()) {
+        article->MoveFirst();
+        return article;
+    }
+    const QVariant added = m_clerk.EditRow(*article, true, {{"Codice", code}});
+    if (!added.isValid()) return nullptr;
+    article->Refresh(false);
+    article->Locate(added.toLongLong());
+    return article;
 }
 
 OID clsVendita::AddLine(DbmsDataSource& article) {
@@ -308,7 +325,12 @@ clsVendita::Esito clsVendita::Confirm(const QString& note, const QString& vouche
     const bool hasGoods =
         m_articles && (!m_articles->IsEmpty() || (m_bonuses && !m_bonuses->IsEmpty()));
     const bool hasPrizes = m_prizes && !m_prizes->IsEmpty();
-    if (!m_sale || (!hasGoods && !hasPrizes)) return Esito::Vuota;
+    if (!m_sale) return Esito::Vuota;
+    if (!hasGoods && !hasPrizes) {
+        m_clerk.Say("Nessun articolo o premiazione\r\rDevi inserire gli articoli della vendita o "
+                    "effettuare una premiazione...");
+        return Esito::Vuota;
+    }
     const auto customer = CustomerRow();
     if (!customer)
         throw DbmsError(DbmsError::NoCurrentRow, "Il cliente della vendita non è più in archivio");

@@ -23,13 +23,21 @@ public:
                              const DbmsFieldValues& values = {}) = 0;
     // The OID the clerk chose from the list of `rows`, or invalid.
     virtual QVariant ChooseRow(DbmsDataSource& rows) = 0;
+    // A yes/no question, Yes proposed; true for Yes.
+    virtual bool Ask(const QString& question) = 0;
+    // A refusal said to the clerk.
+    virtual void Say(const QString& text) = 0;
     // A refusal that needs no words.
     virtual void Beep() = 0;
+    // The text to look for in the articles' descriptions, and whether it may stand anywhere in
+    // them (else they start from it); false when the clerk gave up.
+    virtual bool SearchText(QString& text, bool& anywhere) = 0;
 };
 
 class clsVendita {
 public:
-    // How a confirm ended: nothing to confirm, no payment (the sale stays open), stored.
+    // How a confirm ended: nothing to confirm (the clerk is told), no payment (the sale stays
+    // open), stored.
     enum class Esito { Vuota, NonPagata, Confermata };
 
     // The sale goes into `session`'s archive; the automatic identification switches and the
@@ -37,10 +45,13 @@ public:
     clsVendita(clsArchiveSession& session, clsSettings& settings, itfVenditaClerk& clerk);
 
     // --- the customer ---
-    // The customer whose card is `code`, or 0; a code longer than a card is refused.
-    OID FindCustomer(const QString& code) const;
-    // A new customer with the card `code`, as the clerk fills him in; 0 when he gave up.
-    OID NewCustomer(const QString& code);
+    // The customer whose card is `code`; when none has it, a new one as the clerk fills him in
+    // if he wants to. 0 when there is none, or the code is longer than a card.
+    OID LookupCustomer(const QString& code);
+    // The customer the clerk chooses from the list; 0 for none.
+    OID ChooseCustomer();
+    // The sale's customer as the clerk edited him; 0 when he gave up.
+    OID EditCustomer();
     // Opens a new sale for `customer`, or hands the open one over to him; its lines, bonuses
     // and prizes are counted again for his balance. A sale that cannot be opened whole is not.
     void Open(OID customer);
@@ -48,12 +59,10 @@ public:
     std::shared_ptr<DbmsDataSource> CustomerRow() const;
 
     // --- lines (each returns the line to show, 0 for none in particular) ---
-    // The article with this code, or a new one made with it when none has it; 0 when the
-    // clerk gave up.
+    // One piece more of the article with this code (made with it when none has it), or of the
+    // one the clerk chooses by its description when the code is empty: on its line when it has
+    // a list price, else on a new line whose price the clerk enters. 0 when the clerk gave up.
     OID AddArticle(const QString& code);
-    // One piece more of `article`: on its line when it has a list price, else a new line whose
-    // price the clerk enters.
-    OID AddArticle(OID article);
     // A line the clerk defines by hand.
     OID AddLine();
     void EditLine(OID line);
@@ -108,6 +117,8 @@ private:
     // Undoes the transaction of a failed action; the action's own error is the one reported.
     void RollbackAfterFailure();
     void ReadCustomer();
+    std::shared_ptr<DbmsDataSource> ChooseArticle();
+    std::shared_ptr<DbmsDataSource> ArticleByCode(const QString& code);
     OID AddLine(DbmsDataSource& article);
     void Refresh_Articoli();
     void Totalize();

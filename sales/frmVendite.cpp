@@ -1,10 +1,10 @@
 #include "frmVendite.h"
 
 #include "DbmsFormService.h"
-#include "DbmsGridModel.h"
 #include "ReportError.h"
 #include "clsArchiveSession.h"
 #include "clsSettings.h"
+#include "frmSearchText.h"
 #include "frmVenditeLayout.h"
 #include "itfPrompter.h"
 #include "modTag.h"
@@ -24,22 +24,6 @@ namespace {
 // The controls that stay usable while no sale is open: the customer choice and cancel.
 const QStringList CustomerControls = {"lblCliente", "txtCode_Cliente", "txtCliente",
                                       "cmdSet_Cliente", "cmdCancel"};
-
-DbmsGridModel* ModelOf(QTableView* grid) {
-    return qobject_cast<DbmsGridModel*>(grid->model());
-}
-
-void HideColumn(QTableView* grid, const QString& field) {
-    auto* model = ModelOf(grid);
-    const int column = model ? model->ColumnOf(field) : -1;
-    if (column >= 0) grid->setColumnHidden(column, true);
-}
-
-// Whether `grid` shows other rows than `rows`.
-bool Stale(QTableView* grid, const std::shared_ptr<DbmsDataSource>& rows) {
-    auto* model = ModelOf(grid);
-    return rows && (!model || model->DataSource() != rows);
-}
 
 } // namespace
 
@@ -76,8 +60,27 @@ QVariant frmVendite::ChooseRow(DbmsDataSource& rows) {
     return FormService().ShowSelectionList(this, rows);
 }
 
+bool frmVendite::Ask(const QString& question) {
+    return ShowMessage(this, question, PromptIcon::Question, PromptButtons::YesNo,
+                       PromptAnswer::Yes) == PromptAnswer::Yes;
+}
+
+void frmVendite::Say(const QString& text) {
+    ShowMessage(this, text, PromptIcon::Exclamation);
+}
+
 void frmVendite::Beep() {
     Prompter().Beep();
+}
+
+bool frmVendite::SearchText(QString& text, bool& anywhere) {
+    frmSearchText& search = frmSearchText::Instance();
+    bool confirmed = false;
+    search.setWindowTitle("Cerca");
+    if (!search.GetSelection(this, "Descrizione", true, false, confirmed)) return false;
+    text = search.ResultText();
+    anywhere = search.Internal();
+    return true;
 }
 
 void frmVendite::Connect() {
@@ -95,10 +98,10 @@ void frmVendite::Connect() {
     connect(cmdAdd_Bonus, &QPushButton::clicked, this, action(&clsVendita::AddBonus));
     connect(cmdAdd_Premi, &QPushButton::clicked, this, action(&clsVendita::AddPremio));
     connect(cmdDel_Bonus, &QPushButton::clicked, this, [this] {
-        Guarded([this] { m_vendita.RemoveBonus(CurrentLine(dgBonus)), ShowRows(); });
+        Guarded([this] { m_vendita.RemoveBonus(CurrentRow(dgBonus)), ShowRows(); });
     });
     connect(cmdDel_Premi, &QPushButton::clicked, this, [this] {
-        Guarded([this] { m_vendita.RemovePremio(CurrentLine(dgPremi)), ShowRows(); });
+        Guarded([this] { m_vendita.RemovePremio(CurrentRow(dgPremi)), ShowRows(); });
     });
     const auto identify = [this](bool bonus) {
         Guarded([this, bonus] {
@@ -195,34 +198,15 @@ void frmVendite::ShowCustomer() {
 void frmVendite::ShowRows(OID line) {
     if (!IsSaleOpen()) return;
     WaitCursor wait;
-    const auto& articles = m_vendita.SoldArticles();
-    if (Stale(dgArticoli, articles)) {
-        auto* model = FormService().BindGrid(dgArticoli, articles);
-        HideColumn(dgArticoli, "Data");
-        int row = -1;
-        if (line != 0 && articles->Locate(line))
-            row = model->RowOf(line);
-        else if (model->rowCount() > 0)
-            row = model->rowCount() - 1;
-        if (row >= 0) dgArticoli->setCurrentIndex(model->index(row, 0));
-    }
-    BindAssigned(dgBonus, m_vendita.AssignedBonuses());
-    BindAssigned(dgPremi, m_vendita.AssignedPrizes());
+    ShowLines(dgArticoli, m_vendita.SoldArticles(), line);
+    ShowAssigned(dgBonus, m_vendita.AssignedBonuses());
+    ShowAssigned(dgPremi, m_vendita.AssignedPrizes());
     const auto& sale = m_vendita.Sale();
     lblTotale->setText(sale->GetText("Importo"));
     lblTotaleConv->setText(sale->GetText("Importo", true));
     lblTot_PuntiNecessari->setText(sale->GetText("PuntiSpesi"));
     lblTot_PuntiBonus->setText(sale->GetText("PuntiBonus"));
     lblTot_Punti->setText(QString::number(m_vendita.BalanceAfterSale()));
-}
-
-void frmVendite::BindAssigned(QTableView* grid, const std::shared_ptr<DbmsDataSource>& rows) {
-    if (!Stale(grid, rows)) return;
-    auto* model = FormService().BindGrid(grid, rows);
-    HideColumn(grid, "Data");
-    HideColumn(grid, "Scadenza");
-    const int description = model ? model->ColumnOf("Descrizione") : -1;
-    if (description >= 0) grid->setColumnWidth(description, grid->width() * 3 / 5);
 }
 
 void frmVendite::BindNote() {
@@ -261,7 +245,7 @@ void frmVendite::Guarded(const std::function<void()>& action, const QString& con
 void frmVendite::ReportFailure(const QString& context, const std::exception& error) {
     const auto* engine = dynamic_cast<const DbmsError*>(&error);
     if (engine && engine->Code() == DbmsError::BadValue)
-        ShowMessage(this, engine->Description(), PromptIcon::Exclamation);
+        Say(engine->Description());
     else
         ReportError(m_settings, context + ErrorDescription(error), error, this);
 }
@@ -290,26 +274,13 @@ void frmVendite::cmdConfirm_Click() {
     if (!IsSaleOpen()) return;
     Guarded(
         [this] {
-            switch (m_vendita.Confirm(txtNote->toPlainText(), txtRiferimento->text())) {
-            case clsVendita::Esito::Vuota:
-                ShowMessage(this,
-                            "Nessun articolo o premiazione\r\rDevi inserire gli articoli della "
-                            "vendita o effettuare una premiazione...",
-                            PromptIcon::Exclamation);
-                return;
-            case clsVendita::Esito::NonPagata:
-                Resync();
-                return;
-            case clsVendita::Esito::Confermata:
-                break;
-            }
+            const auto result = m_vendita.Confirm(txtNote->toPlainText(), txtRiferimento->text());
+            if (result == clsVendita::Esito::NonPagata) Resync();
+            if (result != clsVendita::Esito::Confermata) return;
             Prompter().Beep();
             Release(false);
             RefreshDisplay();
-            if (ShowMessage(this, "Operazione confermata.\r\rVuoi effettuarne una nuova ?",
-                            PromptIcon::Question, PromptButtons::YesNo,
-                            PromptAnswer::Yes) == PromptAnswer::No)
-                close();
+            if (!Ask("Operazione confermata.\r\rVuoi effettuarne una nuova ?")) close();
         },
         "Errore in conferma dati: \r\r");
 }
@@ -320,8 +291,7 @@ void frmVendite::cmdCancel_Click() {
             close();
             return;
         }
-        if (ShowMessage(this, "Confermi l'annullamento della vendita ?", PromptIcon::Question,
-                        PromptButtons::YesNo, PromptAnswer::Yes) == PromptAnswer::Yes) {
+        if (Ask("Confermi l'annullamento della vendita ?")) {
             WaitCursor wait;
             QApplication::processEvents();
             Release(true);
@@ -363,10 +333,7 @@ void frmVendite::closeEvent(QCloseEvent* event) {
 void frmVendite::reject() {
     // Esc leaves the window, but never throws away lines, prizes or bonuses unasked; the
     // close box (closeEvent) has already let the sale go by the time it gets here.
-    if (!m_vendita.IsEmpty() &&
-        ShowMessage(this, "Confermi l'annullamento della vendita ?", PromptIcon::Question,
-                    PromptButtons::YesNo, PromptAnswer::Yes) != PromptAnswer::Yes)
-        return;
+    if (!m_vendita.IsEmpty() && !Ask("Confermi l'annullamento della vendita ?")) return;
     Unload();
     QDialog::reject();
 }

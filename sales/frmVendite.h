@@ -95,7 +95,10 @@ private:
     // itfVenditaClerk: the clerk answers in the engine's dialogs, over this window.
     QVariant EditRow(DbmsDataSource& rows, bool newRow, const DbmsFieldValues& values) override;
     QVariant ChooseRow(DbmsDataSource& rows) override;
+    bool Ask(const QString& question) override;
+    void Say(const QString& text) override;
     void Beep() override;
+    bool SearchText(QString& text, bool& anywhere) override;
 
     // frmVendite.cpp: display, errors, cancel, reset
     void Connect();
@@ -104,7 +107,6 @@ private:
     void ShowCustomer();
     // The grids on the sale's rows where they changed (the lines on `line`), and the totals.
     void ShowRows(OID line = 0);
-    void BindAssigned(QTableView* grid, const std::shared_ptr<DbmsDataSource>& rows);
     void SetControlsEnabled(bool enabled);
     // Lets go of the sale's bindings; `cancel` deletes the unconfirmed sale first.
     void Release(bool cancel);
@@ -124,12 +126,8 @@ private:
     void txtCode_Cliente_Change();
     void txtCode_Cliente_LostFocus();
     void LookupCustomer(const QString& code);
-    void Lookup(const QString& code);
     void txtCode_Articolo_Change();
     void SetBarcodeField(QLineEdit* target);
-    OID CurrentLine(QTableView* grid) const;
-    // The article chosen by its description; 0 when the clerk gave up.
-    OID ChooseArticle();
 
     // frmVenditeKeys.cpp: keys seen before the controls
     bool HandleKey(QObject* watched, QKeyEvent* event);

@@ -2,7 +2,7 @@
 // a keyboard (Ctrl down, the code, Ctrl up) adds an article from wherever the focus is.
 #include "frmVendite.h"
 
-#include "DbmsGridModel.h"
+#include "frmVenditeLayout.h"
 #include "itfPrompter.h"
 
 #include <QApplication>
@@ -101,9 +101,9 @@ bool frmVendite::HandleKey(QObject* watched, QKeyEvent* event) {
     const QString text = event->text();
     const bool onLines = watched == dgArticoli ||
                          (watched == txtCode_Articolo && txtCode_Articolo->text().isEmpty());
-    if ((text == "+" || text == "-") && onLines && IsSaleOpen() && CurrentLine(dgArticoli) != 0) {
+    if ((text == "+" || text == "-") && onLines && IsSaleOpen() && CurrentRow(dgArticoli) != 0) {
         Guarded([&] {
-            ShowRows(m_vendita.ChangeQuantity(CurrentLine(dgArticoli), text == "+" ? 1 : -1));
+            ShowRows(m_vendita.ChangeQuantity(CurrentRow(dgArticoli), text == "+" ? 1 : -1));
         });
         return true;
     }

@@ -1,6 +1,8 @@
 // The sale window's controls and their places: built once, laid out once.
 #include "frmVenditeLayout.h"
 
+#include "DbmsFormService.h"
+#include "DbmsGridModel.h"
 #include "frmVendite.h"
 
 #include <QCheckBox>
@@ -54,6 +56,22 @@ QLabel* Figure(QWidget* parent, const char* name, bool amount = false) {
         label->fontMetrics().horizontalAdvance(amount ? "-9.999.999.999,00" : "-2147483648") + 8);
     label->setAlignment((amount ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     return label;
+}
+
+DbmsGridModel* ModelOf(QTableView* grid) {
+    return qobject_cast<DbmsGridModel*>(grid->model());
+}
+
+void HideColumn(QTableView* grid, const QString& field) {
+    auto* model = ModelOf(grid);
+    const int column = model ? model->ColumnOf(field) : -1;
+    if (column >= 0) grid->setColumnHidden(column, true);
+}
+
+// Whether `grid` shows other rows than `rows`: every change of the sale reads its rows afresh.
+bool Stale(QTableView* grid, const std::shared_ptr<DbmsDataSource>& rows) {
+    auto* model = ModelOf(grid);
+    return rows && (!model || model->DataSource() != rows);
 }
 
 } // namespace
@@ -197,4 +215,31 @@ void BuildVenditeLayout(frmVendite& w) {
     // Laid out once: nothing the window shows later changes its size.
     const QSize least = layout->totalMinimumSize();
     w.resize(std::max(least.width(), 1000), std::max(least.height(), 720));
+}
+
+void ShowLines(QTableView* grid, const std::shared_ptr<DbmsDataSource>& lines, OID line) {
+    if (!Stale(grid, lines)) return;
+    auto* model = FormService().BindGrid(grid, lines);
+    HideColumn(grid, "Data");
+    int row = -1;
+    if (line != 0 && lines->Locate(line))
+        row = model->RowOf(line);
+    else if (model->rowCount() > 0)
+        row = model->rowCount() - 1;
+    if (row >= 0) grid->setCurrentIndex(model->index(row, 0));
+}
+
+void ShowAssigned(QTableView* grid, const std::shared_ptr<DbmsDataSource>& rows) {
+    if (!Stale(grid, rows)) return;
+    auto* model = FormService().BindGrid(grid, rows);
+    HideColumn(grid, "Data");
+    HideColumn(grid, "Scadenza");
+    const int description = model ? model->ColumnOf("Descrizione") : -1;
+    if (description >= 0) grid->setColumnWidth(description, grid->width() * 3 / 5);
+}
+
+OID CurrentRow(QTableView* grid) {
+    auto* model = ModelOf(grid);
+    const QModelIndex index = grid->currentIndex();
+    return model && index.isValid() ? model->OIDAt(index.row()) : 0;
 }

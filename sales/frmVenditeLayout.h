@@ -1,7 +1,17 @@
 #pragma once
-// Builds the sale window's controls (each with its objectName) into the window's members and
-// lays them out; the window connects them.
+// The sale window's controls: built (each with its objectName) into the window's members and
+// laid out once; and its grids bound to the sale's rows.
 
+#include "DbmsDataSource.h"
+
+class QTableView;
 class frmVendite;
 
 void BuildVenditeLayout(frmVendite& w);
+
+// The sale's lines in `grid`, on `line` (0: the last), unless it shows them already.
+void ShowLines(QTableView* grid, const std::shared_ptr<DbmsDataSource>& lines, OID line);
+// The assigned prizes or bonuses in `grid`, unless it shows them already.
+void ShowAssigned(QTableView* grid, const std::shared_ptr<DbmsDataSource>& rows);
+// The OID of the grid's current row; 0 when none.
+OID CurrentRow(QTableView* grid);
