@@ -4,7 +4,6 @@
 #include "ReportError.h"
 #include "clsArchiveSession.h"
 #include "clsSettings.h"
-#include "frmSearchText.h"
 #include "frmVenditeLayout.h"
 #include "itfPrompter.h"
 #include "modTag.h"
@@ -30,7 +29,8 @@ const QStringList CustomerControls = {"lblCliente", "txtCode_Cliente", "txtClien
 frmVendite::frmVendite(clsArchiveSession& session, clsSettings& settings, QWidget* owner,
                        BarcodeTarget setBarcodeControl)
     : QDialog(owner), m_session(session), m_settings(settings),
-      m_setBarcodeControl(std::move(setBarcodeControl)), m_vendita(session, settings, *this) {
+      m_setBarcodeControl(std::move(setBarcodeControl)), m_clerk(this),
+      m_vendita(session, settings, m_clerk) {
     setObjectName("frmVendite");
     setWindowTitle("Vendita / Premiazione");
     BuildVenditeLayout(*this);
@@ -52,37 +52,6 @@ void frmVendite::ShowModal(QWidget* owner, clsArchiveSession& session, clsSettin
     Prompter().Exec(window);
 }
 
-QVariant frmVendite::EditRow(DbmsDataSource& rows, bool newRow, const DbmsFieldValues& values) {
-    return FormService().ShowRowEditor(this, rows, newRow, values);
-}
-
-QVariant frmVendite::ChooseRow(DbmsDataSource& rows) {
-    return FormService().ShowSelectionList(this, rows);
-}
-
-bool frmVendite::Ask(const QString& question) {
-    return ShowMessage(this, question, PromptIcon::Question, PromptButtons::YesNo,
-                       PromptAnswer::Yes) == PromptAnswer::Yes;
-}
-
-void frmVendite::Say(const QString& text) {
-    ShowMessage(this, text, PromptIcon::Exclamation);
-}
-
-void frmVendite::Beep() {
-    Prompter().Beep();
-}
-
-bool frmVendite::SearchText(QString& text, bool& anywhere) {
-    frmSearchText& search = frmSearchText::Instance();
-    bool confirmed = false;
-    search.setWindowTitle("Cerca");
-    if (!search.GetSelection(this, "Descrizione", true, false, confirmed)) return false;
-    text = search.ResultText();
-    anywhere = search.Internal();
-    return true;
-}
-
 void frmVendite::Connect() {
     connect(txtCode_Cliente, &QLineEdit::textChanged, this, &frmVendite::txtCode_Cliente_Change);
     connect(txtCode_Articolo, &QLineEdit::textChanged, this, &frmVendite::txtCode_Articolo_Change);
@@ -92,35 +61,32 @@ void frmVendite::Connect() {
     connect(cmdAddItem, &QPushButton::clicked, this, &frmVendite::cmdAddItem_Click);
     connect(cmdEdit, &QPushButton::clicked, this, &frmVendite::cmdEdit_Click);
     connect(cmdDeleteItem, &QPushButton::clicked, this, &frmVendite::cmdDeleteItem_Click);
-    const auto action = [this](void (clsVendita::*step)()) {
-        return [this, step] { Guarded([this, step] { (m_vendita.*step)(), ShowRows(); }); };
+    // The sale's own actions: done, then shown.
+    const auto act = [this](const std::function<void()>& step) {
+        return [this, step] {
+            Guarded([&] {
+                step();
+                ShowRows();
+            });
+        };
     };
-    connect(cmdAdd_Bonus, &QPushButton::clicked, this, action(&clsVendita::AddBonus));
-    connect(cmdAdd_Premi, &QPushButton::clicked, this, action(&clsVendita::AddPremio));
-    connect(cmdDel_Bonus, &QPushButton::clicked, this, [this] {
-        Guarded([this] { m_vendita.RemoveBonus(CurrentRow(dgBonus)), ShowRows(); });
-    });
-    connect(cmdDel_Premi, &QPushButton::clicked, this, [this] {
-        Guarded([this] { m_vendita.RemovePremio(CurrentRow(dgPremi)), ShowRows(); });
-    });
-    const auto identify = [this](bool bonus) {
-        Guarded([this, bonus] {
-            if (bonus)
-                m_vendita.Identify_Bonus(true);
-            else
-                m_vendita.Identify_Premi(true);
-            ShowRows();
-        });
-    };
-    connect(cmdIdentify_Bonus, &QPushButton::clicked, this, [identify] { identify(true); });
-    connect(cmdIdentify_Premi, &QPushButton::clicked, this, [identify] { identify(false); });
-    connect(chkAutoIdentify_Bonus, &QCheckBox::clicked, this, [this, identify](bool on) {
+    const auto identifyBonus = act([this] { m_vendita.Identify_Bonus(true); });
+    const auto identifyPrizes = act([this] { m_vendita.Identify_Premi(true); });
+    connect(cmdAdd_Bonus, &QPushButton::clicked, this, act([this] { m_vendita.AddBonus(); }));
+    connect(cmdAdd_Premi, &QPushButton::clicked, this, act([this] { m_vendita.AddPremio(); }));
+    connect(cmdDel_Bonus, &QPushButton::clicked, this,
+            act([this] { m_vendita.RemoveBonus(CurrentRow(dgBonus)); }));
+    connect(cmdDel_Premi, &QPushButton::clicked, this,
+            act([this] { m_vendita.RemovePremio(CurrentRow(dgPremi)); }));
+    connect(cmdIdentify_Bonus, &QPushButton::clicked, this, identifyBonus);
+    connect(cmdIdentify_Premi, &QPushButton::clicked, this, identifyPrizes);
+    connect(chkAutoIdentify_Bonus, &QCheckBox::clicked, this, [this, identifyBonus](bool on) {
         m_settings.AutoIdentify_Bonus = on;
-        if (IsSaleOpen() && on) identify(true);
+        if (on) identifyBonus();
     });
-    connect(chkAutoIdentify_Premi, &QCheckBox::clicked, this, [this, identify](bool on) {
+    connect(chkAutoIdentify_Premi, &QCheckBox::clicked, this, [this, identifyPrizes](bool on) {
         m_settings.AutoIdentify_Premi = on;
-        if (IsSaleOpen() && on) identify(false);
+        if (on) identifyPrizes();
     });
     connect(cmdConfirm, &QPushButton::clicked, this, &frmVendite::cmdConfirm_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmVendite::cmdCancel_Click);
@@ -245,7 +211,7 @@ void frmVendite::Guarded(const std::function<void()>& action, const QString& con
 void frmVendite::ReportFailure(const QString& context, const std::exception& error) {
     const auto* engine = dynamic_cast<const DbmsError*>(&error);
     if (engine && engine->Code() == DbmsError::BadValue)
-        Say(engine->Description());
+        m_clerk.Say(engine->Description());
     else
         ReportError(m_settings, context + ErrorDescription(error), error, this);
 }
@@ -277,10 +243,10 @@ void frmVendite::cmdConfirm_Click() {
             const auto result = m_vendita.Confirm(txtNote->toPlainText(), txtRiferimento->text());
             if (result == clsVendita::Esito::NonPagata) Resync();
             if (result != clsVendita::Esito::Confermata) return;
-            Prompter().Beep();
+            m_clerk.Beep();
             Release(false);
             RefreshDisplay();
-            if (!Ask("Operazione confermata.\r\rVuoi effettuarne una nuova ?")) close();
+            if (!m_clerk.Ask("Operazione confermata.\r\rVuoi effettuarne una nuova ?")) close();
         },
         "Errore in conferma dati: \r\r");
 }
@@ -291,7 +257,7 @@ void frmVendite::cmdCancel_Click() {
             close();
             return;
         }
-        if (Ask("Confermi l'annullamento della vendita ?")) {
+        if (m_clerk.Ask("Confermi l'annullamento della vendita ?")) {
             WaitCursor wait;
             QApplication::processEvents();
             Release(true);
@@ -333,7 +299,7 @@ void frmVendite::closeEvent(QCloseEvent* event) {
 void frmVendite::reject() {
     // Esc leaves the window, but never throws away lines, prizes or bonuses unasked; the
     // close box (closeEvent) has already let the sale go by the time it gets here.
-    if (!m_vendita.IsEmpty() && !Ask("Confermi l'annullamento della vendita ?")) return;
+    if (!m_vendita.IsEmpty() && !m_clerk.Ask("Confermi l'annullamento della vendita ?")) return;
     Unload();
     QDialog::reject();
 }

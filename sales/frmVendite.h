@@ -4,6 +4,7 @@
 // It is worked from the keyboard and the card reader alone; the rules are clsVendita's.
 
 #include "clsVendita.h"
+#include "clsVenditaClerk.h"
 
 #include <QDialog>
 #include <functional>
@@ -17,7 +18,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QTableView;
 
-class frmVendite : public QDialog, private itfVenditaClerk {
+class frmVendite : public QDialog {
     Q_OBJECT
 public:
     // Makes a text box the target of the serial reader's codes (nullptr: none).
@@ -92,14 +93,6 @@ protected:
     void reject() override;
 
 private:
-    // itfVenditaClerk: the clerk answers in the engine's dialogs, over this window.
-    QVariant EditRow(DbmsDataSource& rows, bool newRow, const DbmsFieldValues& values) override;
-    QVariant ChooseRow(DbmsDataSource& rows) override;
-    bool Ask(const QString& question) override;
-    void Say(const QString& text) override;
-    void Beep() override;
-    bool SearchText(QString& text, bool& anywhere) override;
-
     // frmVendite.cpp: display, errors, cancel, reset
     void Connect();
     void InitControls();
@@ -135,6 +128,7 @@ private:
     clsArchiveSession& m_session;
     clsSettings& m_settings;
     BarcodeTarget m_setBarcodeControl;
+    clsVenditaClerk m_clerk;
     clsVendita m_vendita;
     bool m_blnActivated = false;
     bool m_blnCapture = false;
