@@ -18,14 +18,6 @@
 #include <QPushButton>
 #include <QTableView>
 
-namespace {
-
-// The controls that stay usable while no sale is open: the customer choice and cancel.
-const QStringList CustomerControls = {"lblCliente", "txtCode_Cliente", "txtCliente",
-                                      "cmdSet_Cliente", "cmdCancel"};
-
-} // namespace
-
 frmVendite::frmVendite(clsArchiveSession& session, clsSettings& settings, QWidget* owner,
                        BarcodeTarget setBarcodeControl)
     : QDialog(owner), m_session(session), m_settings(settings),
@@ -123,14 +115,6 @@ void frmVendite::showEvent(QShowEvent* event) {
     RefreshDisplay();
 }
 
-void frmVendite::SetControlsEnabled(bool enabled) {
-    for (QWidget* control : findChildren<QWidget*>()) {
-        const QString name = control->objectName();
-        if (name.isEmpty() || CustomerControls.contains(name)) continue;
-        control->setEnabled(enabled);
-    }
-}
-
 void frmVendite::RefreshDisplay() {
     WaitCursor wait;
     if (!IsSaleOpen()) {
@@ -138,12 +122,12 @@ void frmVendite::RefreshDisplay() {
         txtCode_Cliente->clear();
         SetTag(txtCode_Cliente, QString());
         txtCode_Cliente->setFocus();
-        SetControlsEnabled(false);
+        EnableSaleControls(*this, false);
         FormService().BindTextBox(txtRiferimento, nullptr, {});
         InitControls();
         return;
     }
-    SetControlsEnabled(true);
+    EnableSaleControls(*this, true);
     ShowCustomer();
     txtDataOra->setText(m_vendita.Sale()->GetText("Data"));
     BindNote();
@@ -217,18 +201,9 @@ void frmVendite::ReportFailure(const QString& context, const std::exception& err
 }
 
 void frmVendite::Resync() {
-    const QString note = txtNote->toPlainText();
-    const QString voucher = txtRiferimento->text();
-    if (!m_vendita.Resync(note, voucher)) {
-        Release(false);
-        RefreshDisplay();
-        return;
-    }
+    if (!m_vendita.Resync(txtNote->toPlainText(), txtRiferimento->text())) Release(false);
     try {
-        ShowCustomer();
-        txtDataOra->setText(m_vendita.Sale()->GetText("Data"));
-        ShowRows();
-        BindNote();
+        RefreshDisplay();
     } catch (const std::exception&) {
         // Reading back is the best effort after a failure; the failure itself is reported.
     }

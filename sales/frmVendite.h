@@ -52,39 +52,15 @@ public:
     void txtCliente_DblClick();
 
     // --- controls (also reachable by objectName) ---
-    QLabel* lblCliente;
-    QLineEdit* txtCode_Cliente;
-    QLineEdit* txtCliente;
-    QPushButton* cmdSet_Cliente;
-    QLabel* lblPunti;
-    QLineEdit* txtDataOra;
-    QPushButton* cmdSet_DataOra;
-    QLineEdit* txtRiferimento;
+    QLabel *lblCliente, *lblPunti, *lblTotale, *lblTotaleConv, *lblAltraValuta;
+    QLabel *lblTot_PuntiNecessari, *lblTot_PuntiBonus, *lblTot_Punti;
+    QLineEdit *txtCode_Cliente, *txtCliente, *txtDataOra, *txtRiferimento, *txtCode_Articolo;
     QPlainTextEdit* txtNote;
-    QLineEdit* txtCode_Articolo;
-    QPushButton* cmdAutoAdd;
-    QPushButton* cmdAddItem;
-    QPushButton* cmdEdit;
-    QPushButton* cmdDeleteItem;
-    QTableView* dgArticoli;
-    QLabel* lblTotale;
-    QLabel* lblTotaleConv;
-    QLabel* lblAltraValuta;
-    QTableView* dgPremi;
-    QTableView* dgBonus;
-    QPushButton* cmdAdd_Premi;
-    QPushButton* cmdDel_Premi;
-    QPushButton* cmdIdentify_Premi;
-    QCheckBox* chkAutoIdentify_Premi;
-    QPushButton* cmdAdd_Bonus;
-    QPushButton* cmdDel_Bonus;
-    QPushButton* cmdIdentify_Bonus;
-    QCheckBox* chkAutoIdentify_Bonus;
-    QLabel* lblTot_PuntiNecessari;
-    QLabel* lblTot_PuntiBonus;
-    QLabel* lblTot_Punti;
-    QPushButton* cmdConfirm;
-    QPushButton* cmdCancel;
+    QTableView *dgArticoli, *dgPremi, *dgBonus;
+    QCheckBox *chkAutoIdentify_Premi, *chkAutoIdentify_Bonus;
+    QPushButton *cmdSet_Cliente, *cmdSet_DataOra, *cmdAutoAdd, *cmdAddItem, *cmdEdit;
+    QPushButton *cmdDeleteItem, *cmdAdd_Premi, *cmdDel_Premi, *cmdIdentify_Premi;
+    QPushButton *cmdAdd_Bonus, *cmdDel_Bonus, *cmdIdentify_Bonus, *cmdConfirm, *cmdCancel;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -100,7 +76,6 @@ private:
     void ShowCustomer();
     // The grids on the sale's rows where they changed (the lines on `line`), and the totals.
     void ShowRows(OID line = 0);
-    void SetControlsEnabled(bool enabled);
     // Lets go of the sale's bindings; `cancel` deletes the unconfirmed sale first.
     void Release(bool cancel);
     void Unload();

@@ -58,6 +58,10 @@ QLabel* Figure(QWidget* parent, const char* name, bool amount = false) {
     return label;
 }
 
+// The controls that stay usable while no sale is open: the customer choice and cancel.
+const QStringList CustomerControls = {"lblCliente", "txtCode_Cliente", "txtCliente",
+                                      "cmdSet_Cliente", "cmdCancel"};
+
 DbmsGridModel* ModelOf(QTableView* grid) {
     return qobject_cast<DbmsGridModel*>(grid->model());
 }
@@ -242,4 +246,12 @@ OID CurrentRow(QTableView* grid) {
     auto* model = ModelOf(grid);
     const QModelIndex index = grid->currentIndex();
     return model && index.isValid() ? model->OIDAt(index.row()) : 0;
+}
+
+void EnableSaleControls(frmVendite& w, bool enabled) {
+    for (QWidget* control : w.findChildren<QWidget*>()) {
+        const QString name = control->objectName();
+        if (name.isEmpty() || CustomerControls.contains(name)) continue;
+        control->setEnabled(enabled);
+    }
 }

@@ -9,6 +9,8 @@ class frmVendite;
 
 void BuildVenditeLayout(frmVendite& w);
 
+// Every control but the customer choice and cancel usable, or not (no sale open).
+void EnableSaleControls(frmVendite& w, bool enabled);
 // The sale's lines in `grid`, on `line` (0: the last), unless it shows them already.
 void ShowLines(QTableView* grid, const std::shared_ptr<DbmsDataSource>& lines, OID line);
 // The assigned prizes or bonuses in `grid`, unless it shows them already.
