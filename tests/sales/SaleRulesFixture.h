@@ -74,7 +74,8 @@ protected:
             Add("TabellaPunti", {{"Descrizione", "Un punto ogni 10"}, {"ValorePunto", Amount(10)}});
         cash = Add("TipiPagamento", {{"Descrizione", "Contanti"}});
         settings.WriteSetting("OperazioniVendite", "PagamentoDefault", QString::number(cash));
-        customer = Add("Clienti", {{"Codice", "C001"}, {"Cognome", "Rossi"}, {"Punti", 40}});
+        customer = Add("Clienti",
+                       {{"Codice", "C001"}, {"Cognome", "Rossi"}, {"Nome", "Ada"}, {"Punti", 40}});
         for (const auto& [code, price] : {std::pair{"A1", 100}, std::pair{"A2", 250}})
             Add("Articoli", {{"Codice", code}, {"Importo", Amount(price)}, {"Punti", scheme}});
     }
@@ -96,6 +97,11 @@ protected:
         return a.Scalar("SELECT IFNULL(SUM(Quantita), 0) FROM " + table + " WHERE " + link + " = " +
                         QString::number(definition));
     }
+    // Writes that `when` names fail from now on, until Mend.
+    void Break(const QString& when) {
+        a.Exec("CREATE TRIGGER guasto " + when + " BEGIN SELECT RAISE(ABORT, 'disco guasto'); END");
+    }
+    void Mend() { a.Exec("DROP TRIGGER guasto"); }
     // Through a connection of its own: what is on disk, not what a transaction holds.
     qint64 Committed(const QString& sql) {
         SQLite::Database other(a.Path().toStdString(), SQLite::OPEN_READONLY);

@@ -5,9 +5,8 @@
 
 namespace {
 
-QVariant Units(qint64 units) {
-    return QVariant::fromValue(Money::FromUnits(units));
-}
+const bool C = true, S = false; // cumulative, single
+const qint64 Year = Now.secsTo(NextYear), Day = 86400, Whole = 10000;
 
 class PremiBonusTest : public SaleRulesTest {
 protected:
@@ -16,19 +15,21 @@ protected:
         sales = a.Open("OperazioniVendite");
         ASSERT_TRUE(sales->Locate(sales->AddRow({{"Importo", Amount(0)}})));
     }
-    OID Bonus(const QString& name, int points, const QVariant& minimum, bool cumulative,
-              const std::vector<OID>& articles = {}, const QDateTime& expiry = NextYear) {
+    OID Bonus(int points, qint64 minimum, bool cumulative, const QString& article = {},
+              qint64 expiresIn = Year) {
         auto bonuses = a.Open("TabellaBonus");
-        const OID oid = bonuses->AddRow({{"Descrizione", name},
-                                         {"Punti", points},
-                                         {"ImportoMinimo", minimum},
-                                         {"Cumulabile", cumulative},
-                                         {"Scadenza", expiry}});
-        for (OID article : articles)
-            bonuses->SetReference("Articoli", article);
+        const OID oid =
+            bonuses->AddRow({{"Descrizione", "Bonus"},
+                             {"Punti", points},
+                             {"ImportoMinimo", QVariant::fromValue(Money::FromUnits(minimum))},
+                             {"Cumulabile", cumulative},
+                             {"Scadenza", Now.addSecs(expiresIn)}});
+        if (!article.isEmpty()) bonuses->SetReference("Articoli", Article(article));
         return oid;
     }
-    OID Article(const QString& code) { return Add("Articoli", {{"Codice", code}}); }
+    OID Article(const QString& code) {
+        return a.Scalar("SELECT IFNULL(MAX(OID), 0) FROM Articoli WHERE Codice = '" + code + "'");
+    }
     void Line(OID article, int quantity, qint64 points = 0) {
         sales->GetReference("Articoli")
             ->AddRow(
@@ -43,71 +44,31 @@ TEST_F(PremiBonusTest, AutomaticPrizesAreTakenInPassesWithinPointsAndStock) {
     struct Def {
         qint64 needed;
         bool cumulative;
-        int stock;
-        qint64 expiresIn; // seconds from now
+        int stock = 10;
+        qint64 expiresIn = Year;
     };
-    const qint64 year = Now.secsTo(NextYear);
     struct Case {
-        const char* name;
         qint64 customer, lines, bonus;
         std::vector<Def> prizes;
         std::vector<qint64> pieces;
         qint64 final;
+        const char* name;
     };
     const Case cases[] = {
-        {"cumulative, in passes while points last",
-         250,
-         0,
-         0,
-         {{100, true, 10, year}, {30, true, 10, year}},
-         {2, 1},
-         20},
-        {"reading order decides who takes the points",
-         250,
-         0,
-         0,
-         {{30, true, 10, year}, {100, true, 10, year}},
-         {5, 1},
-         0},
-        {"no more pieces than in stock",
-         1000,
-         0,
-         0,
-         {{10, true, 1, year}, {10, true, 3, year}},
-         {1, 3},
-         960},
-        {"a single prize once, a free one never",
-         1000,
-         0,
-         0,
-         {{0, true, 5, year}, {100, false, 10, year}},
-         {0, 1},
-         900},
+        {250, 0, 0, {{100, C}, {30, C}}, {2, 1}, 20, "cumulative, in passes while points last"},
+        {250, 0, 0, {{30, C}, {100, C}}, {5, 1}, 0, "the reading order decides"},
+        {1000, 0, 0, {{10, C, 1}, {10, C, 3}}, {1, 3}, 960, "no more pieces than in stock"},
+        {1000, 0, 0, {{0, C, 5}, {100, S}}, {0, 1}, 900, "a single prize once, a free one never"},
         // The date literal drops the time: expiring earlier today still counts.
-        {"expired, out of stock, too dear, last day",
-         100,
+        {100,
          0,
          0,
-         {{10, false, 1, -86400},
-          {10, false, 0, year},
-          {101, false, 10, year},
-          {10, false, 1, -3600}},
+         {{10, S, 1, -Day}, {10, S, 0}, {101, S}, {10, S, 1, -3600}},
          {0, 0, 0, 1},
-         90},
-        {"bonus and line points count, exactly enough",
-         10,
-         39,
-         50,
-         {{99, false, 10, year}},
-         {1},
-         0},
-        {"beyond sixteen bits, counted whole",
-         200000000,
-         2000000000,
-         100000,
-         {{2100000000, false, 10, year}},
-         {1},
-         100100000},
+         90,
+         "expired, out of stock, too dear; the last day"},
+        {10, 39, 50, {{99, S}}, {1}, 0, "bonus and line points count; exactly enough"},
+        {200000000, 2000000000, 100000, {{2100000000, S}}, {1}, 100100000, "beyond 16 bits"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -118,7 +79,7 @@ TEST_F(PremiBonusTest, AutomaticPrizesAreTakenInPassesWithinPointsAndStock) {
         for (const Def& d : c.prizes)
             prizes.push_back(
                 Prize("Premio", d.needed, d.cumulative, d.stock, Now.addSecs(d.expiresIn)));
-        if (c.lines) Line(Article("L" + QString::number(prizes.front())), 1, c.lines);
+        if (c.lines) Line(Article("A1"), 1, c.lines);
         sales->SetValue("PuntiBonus", c.bonus);
         clsPremiBonus rules(*sales, c.customer);
         rules.IdentifyPrizes(true);
@@ -136,7 +97,6 @@ TEST_F(PremiBonusTest, ManualPrizesAreTakenAsChosenAndAutomaticReplacesThem) {
     const OID dear = Prize("Crociera", 500, false);
     const OID cheap = Prize("Borraccia", 30, false);
     sales->GetReference("Premi")->AddRow({{"OID_TabellaPremi", dear}, {"Quantita", 1}});
-
     clsPremiBonus rules(*sales, 100);
     EXPECT_EQ(rules.IdentifyPrizes(false)->RowCount(), 1);
     EXPECT_EQ(SaleValue("PuntiSpesi"), 500);
@@ -154,60 +114,49 @@ TEST_F(PremiBonusTest, BonusesByMinimumAmountArticlesAndReadingOrder) {
         int points;
         qint64 minimum; // units
         bool cumulative;
-        const char* article; // the bonus is tied to it; nullptr: to none
-        qint64 expiresIn;
+        const char* article = ""; // the one it is tied to
+        qint64 expiresIn = Year;
     };
-    const qint64 year = Now.secsTo(NextYear), whole = 10000;
     struct Case {
-        const char* name;
         qint64 amount; // units
         std::vector<Def> bonuses;
         std::vector<qint64> pieces;
         qint64 points;
+        const char* name;
     };
     const Case cases[] = {
-        {"a cumulative bonus uses up the amount for later ones",
-         100 * whole,
-         {{7, 60 * whole, true, nullptr, year}, {5, 50 * whole, false, nullptr, year}},
+        {100 * Whole,
+         {{7, 60 * Whole, C}, {5, 50 * Whole, S}},
          {1, 0},
-         7},
-        {"a single bonus read first leaves the amount whole",
-         100 * whole,
-         {{5, 50 * whole, false, nullptr, year}, {7, 60 * whole, true, nullptr, year}},
+         7,
+         "a cumulative bonus uses up the amount for later ones"},
+        {100 * Whole,
+         {{5, 50 * Whole, S}, {7, 60 * Whole, C}},
          {1, 1},
-         12},
+         12,
+         "a single bonus read first leaves the amount whole"},
         // Without articles and without a minimum there is nothing to earn it with.
-        {"the minimum against the exact amount",
-         1005000,
-         {{3, 1005000, false, nullptr, year},
-          {4, 1005001, false, nullptr, year},
-          {5, whole, false, nullptr, -86400},
-          {6, 0, true, nullptr, year}},
+        {1005000,
+         {{3, 1005000, S}, {4, 1005001, S}, {5, Whole, S, "", -Day}, {6, 0, C}},
          {1, 0, 0, 0},
-         3},
-        {"an article's bonus counts the pieces of its line when cumulative",
-         40 * whole,
-         {{10, 0, true, "A1", year}, {4, 0, false, "A1", year}, {20, 0, true, "A2", year}},
+         3,
+         "the minimum against the exact amount"},
+        {40 * Whole,
+         {{10, 0, C, "A1"}, {4, 0, S, "A1"}, {20, 0, C, "A2"}},
          {3, 1, 0},
-         34},
+         34,
+         "an article's bonus counts the pieces of its line when cumulative, once when single"},
     };
-    const OID flight = a.Scalar("SELECT OID FROM Articoli WHERE Codice = 'A1'");
     Line(Add("Articoli", {{"Codice", "ALTRO"}}), 1);
-    Line(flight, 3);
+    Line(Article("A1"), 3);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         a.Exec("DELETE FROM BonusAssegnati");
         a.Exec("DELETE FROM TabellaBonus");
         std::vector<OID> bonuses;
-        for (const Def& d : c.bonuses) {
-            std::vector<OID> tied;
-            if (d.article)
-                tied.push_back(a.Scalar(
-                    QString("SELECT OID FROM Articoli WHERE Codice = '%1'").arg(d.article)));
-            bonuses.push_back(Bonus("Bonus", d.points, Units(d.minimum), d.cumulative, tied,
-                                    Now.addSecs(d.expiresIn)));
-        }
-        sales->SetValue("Importo", Units(c.amount));
+        for (const Def& d : c.bonuses)
+            bonuses.push_back(Bonus(d.points, d.minimum, d.cumulative, d.article, d.expiresIn));
+        sales->SetValue("Importo", QVariant::fromValue(Money::FromUnits(c.amount)));
         clsPremiBonus rules(*sales, 0);
         // The sale earns what its bonus rows say, whichever way they were identified.
         for (bool automatic : {true, false}) {
@@ -221,11 +170,10 @@ TEST_F(PremiBonusTest, BonusesByMinimumAmountArticlesAndReadingOrder) {
 }
 
 TEST_F(PremiBonusTest, ManualBonusesAreSummedAndAutomaticReplacesThem) {
-    const OID handPicked = Bonus("A mano", 50, Amount(1000), false);
-    const OID earned = Bonus("Cinquanta", 5, Amount(50), false);
+    const OID handPicked = Bonus(50, 1000 * Whole, S);
+    const OID earned = Bonus(5, 50 * Whole, S);
     sales->GetReference("Bonus")->AddRow({{"OID_TabellaBonus", handPicked}, {"Quantita", 2}});
     sales->SetValue("Importo", Amount(100));
-
     clsPremiBonus rules(*sales, 0);
     EXPECT_EQ(rules.IdentifyBonus(false)->RowCount(), 1);
     EXPECT_EQ(SaleValue("PuntiBonus"), 100);
