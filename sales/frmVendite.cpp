@@ -30,7 +30,7 @@ frmVendite::frmVendite(clsArchiveSession& session, clsSettings& settings, QWidge
     // Keys reach the window before its controls (the reader that types like a keyboard), and
     // the code fields' focus and double clicks are seen here too.
     qApp->installEventFilter(this);
-    InitControls();
+    ClearVenditeControls(*this, m_session, m_settings);
 }
 
 frmVendite::~frmVendite() {
@@ -50,9 +50,26 @@ void frmVendite::Connect() {
     connect(cmdSet_Cliente, &QPushButton::clicked, this, &frmVendite::cmdSet_Cliente_Click);
     connect(cmdSet_DataOra, &QPushButton::clicked, this, &frmVendite::cmdSet_DataOra_Click);
     connect(cmdAutoAdd, &QPushButton::clicked, this, &frmVendite::cmdAutoAdd_Click);
-    connect(cmdAddItem, &QPushButton::clicked, this, &frmVendite::cmdAddItem_Click);
-    connect(cmdEdit, &QPushButton::clicked, this, &frmVendite::cmdEdit_Click);
-    connect(cmdDeleteItem, &QPushButton::clicked, this, &frmVendite::cmdDeleteItem_Click);
+    // The lines' commands leave the focus on the article code, ready for the next one.
+    const auto onLines = [this](const std::function<OID()>& step) {
+        return [this, step] {
+            Guarded([&] {
+                ShowRows(step());
+                txtCode_Articolo->setFocus();
+            });
+        };
+    };
+    connect(cmdAddItem, &QPushButton::clicked, this,
+            onLines([this] { return m_vendita.AddLine(); }));
+    connect(cmdEdit, &QPushButton::clicked, this, onLines([this] {
+                const OID line = CurrentRow(dgArticoli);
+                m_vendita.EditLine(line);
+                return line;
+            }));
+    connect(cmdDeleteItem, &QPushButton::clicked, this, onLines([this] {
+                m_vendita.RemoveLine(CurrentRow(dgArticoli));
+                return OID(0);
+            }));
     // The sale's own actions: done, then shown.
     const auto act = [this](const std::function<void()>& step) {
         return [this, step] {
@@ -88,24 +105,6 @@ void frmVendite::Connect() {
     });
 }
 
-void frmVendite::InitControls() {
-    for (QLineEdit* edit :
-         {txtCliente, txtDataOra, txtRiferimento, txtCode_Articolo, txtCode_Cliente})
-        edit->clear();
-    m_blnBindingNote = true;
-    txtNote->clear();
-    m_blnBindingNote = false;
-    for (QLabel* label : {lblTotale, lblTotaleConv, lblTot_Punti, lblPunti, lblTot_PuntiNecessari,
-                          lblTot_PuntiBonus})
-        label->clear();
-    chkAutoIdentify_Premi->setChecked(m_settings.AutoIdentify_Premi);
-    chkAutoIdentify_Bonus->setChecked(m_settings.AutoIdentify_Bonus);
-    const auto other = m_session.Database() ? m_session.Database()->ConversionCurrency() : nullptr;
-    const QString name = other ? other->Name() : QString();
-    lblAltraValuta->setText(name + ":");
-    lblTotaleConv->setToolTip("Totale calcolato in Euro " + name);
-}
-
 void frmVendite::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (m_blnActivated) return;
@@ -124,7 +123,7 @@ void frmVendite::RefreshDisplay() {
         txtCode_Cliente->setFocus();
         EnableSaleControls(*this, false);
         FormService().BindTextBox(txtRiferimento, nullptr, {});
-        InitControls();
+        ClearVenditeControls(*this, m_session, m_settings);
         return;
     }
     EnableSaleControls(*this, true);

@@ -46,9 +46,6 @@ public:
     void cmdSet_Cliente_Click();
     void cmdSet_DataOra_Click();
     void cmdAutoAdd_Click();
-    void cmdAddItem_Click();
-    void cmdEdit_Click();
-    void cmdDeleteItem_Click();
     void txtCliente_DblClick();
 
     // --- controls (also reachable by objectName) ---
@@ -71,7 +68,6 @@ protected:
 private:
     // frmVendite.cpp: display, errors, cancel, reset
     void Connect();
-    void InitControls();
     void RefreshDisplay();
     void ShowCustomer();
     // The grids on the sale's rows where they changed (the lines on `line`), and the totals.

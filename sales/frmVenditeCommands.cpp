@@ -87,27 +87,3 @@ void frmVendite::cmdAutoAdd_Click() {
         txtCode_Articolo->setFocus();
     });
 }
-
-void frmVendite::cmdAddItem_Click() {
-    Guarded([&] {
-        if (IsSaleOpen()) ShowRows(m_vendita.AddLine());
-        txtCode_Articolo->setFocus();
-    });
-}
-
-void frmVendite::cmdEdit_Click() {
-    Guarded([&] {
-        const OID line = CurrentRow(dgArticoli);
-        m_vendita.EditLine(line);
-        ShowRows(line);
-        txtCode_Articolo->setFocus();
-    });
-}
-
-void frmVendite::cmdDeleteItem_Click() {
-    Guarded([&] {
-        m_vendita.RemoveLine(CurrentRow(dgArticoli));
-        ShowRows();
-        txtCode_Articolo->setFocus();
-    });
-}

@@ -3,6 +3,8 @@
 
 #include "DbmsFormService.h"
 #include "DbmsGridModel.h"
+#include "clsArchiveSession.h"
+#include "clsSettings.h"
 #include "frmVendite.h"
 
 #include <QCheckBox>
@@ -254,4 +256,20 @@ void EnableSaleControls(frmVendite& w, bool enabled) {
         if (name.isEmpty() || CustomerControls.contains(name)) continue;
         control->setEnabled(enabled);
     }
+}
+
+void ClearVenditeControls(frmVendite& w, clsArchiveSession& session, const clsSettings& settings) {
+    for (QLineEdit* edit :
+         {w.txtCliente, w.txtDataOra, w.txtRiferimento, w.txtCode_Articolo, w.txtCode_Cliente})
+        edit->clear();
+    w.txtNote->clear();
+    for (QLabel* label : {w.lblTotale, w.lblTotaleConv, w.lblTot_Punti, w.lblPunti,
+                          w.lblTot_PuntiNecessari, w.lblTot_PuntiBonus})
+        label->clear();
+    w.chkAutoIdentify_Premi->setChecked(settings.AutoIdentify_Premi);
+    w.chkAutoIdentify_Bonus->setChecked(settings.AutoIdentify_Bonus);
+    const auto other = session.Database() ? session.Database()->ConversionCurrency() : nullptr;
+    const QString name = other ? other->Name() : QString();
+    w.lblAltraValuta->setText(name + ":");
+    w.lblTotaleConv->setToolTip("Totale calcolato in Euro " + name);
 }

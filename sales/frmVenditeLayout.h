@@ -5,9 +5,14 @@
 #include "DbmsDataSource.h"
 
 class QTableView;
+class clsArchiveSession;
+class clsSettings;
 class frmVendite;
 
 void BuildVenditeLayout(frmVendite& w);
+// Empties what the controls show of a sale; the switches as `settings` keep them, the other
+// currency's name as the archive gives it.
+void ClearVenditeControls(frmVendite& w, clsArchiveSession& session, const clsSettings& settings);
 
 // Every control but the customer choice and cancel usable, or not (no sale open).
 void EnableSaleControls(frmVendite& w, bool enabled);

@@ -22,57 +22,41 @@ Money Whole(qint64 value) {
 
 TEST_F(SaleRulesTest, LinesCountThePiecesOfPricedArticles) {
     Add("Articoli", {{"Codice", "Z0"}, {"Importo", Amount(0)}});
-    const auto add = [this](const QString& code) { return sale.AddArticle(code); };
+    // The clerk's steps: a code read (its line becomes the current one), "+" or "-" on the
+    // current line, "x" removes it, "x0" and "e0" remove or edit no line at all.
     struct Case {
-        const char* name;
-        std::function<void()> steps;
+        const char* steps;
+        std::optional<DbmsFieldValues> edit; // what the one editor saves; nullopt: given up
         qint64 lines, pieces, amount, balance;
         int beeps;
+        const char* name;
     };
     const Case cases[] = {
-        {"the same article again on its line, +/- on a line",
-         [&] {
-             add("A1");
-             add("A1");
-             const OID hotel = add("A2");
-             for (int delta : {1, -1, 1})
-                 sale.ChangeQuantity(hotel, delta);
-         },
-         2, 4, 700, 110, 0},
-        {"the last piece taken away removes the line", [&] { sale.ChangeQuantity(add("A1"), -1); },
-         0, 0, 0, 40, 0},
-        {"a price-less article is priced by hand and counts no pieces",
-         [&] {
-             clerk.edits.push_back(DbmsFieldValues{{"ImportoVendita", Amount(15)}});
-             sale.ChangeQuantity(add("Z0"), 1);
-         },
-         1, 1, 15, 40, 1},
-        {"an unknown code makes the article; a quote is just a quote",
-         [&] {
-             clerk.edits.push_back(DbmsFieldValues{{"Importo", Amount(20)}});
-             EXPECT_NE(add("X'9"), 0);
-         },
-         1, 1, 20, 40, 0},
-        {"an unknown code given up adds nothing",
-         [&] {
-             clerk.edits.push_back(std::nullopt);
-             EXPECT_EQ(add("X'8"), 0);
-         },
-         0, 0, 0, 40, 0},
-        {"a line removed; none to remove or edit beeps",
-         [&] {
-             add("A2");
-             sale.RemoveLine(add("A1"));
-             sale.RemoveLine(0);
-             sale.EditLine(0);
-         },
-         1, 1, 250, 65, 2},
+        {"A1 A1 A2 + - +", {}, 2, 4, 700, 110, 0, "the same article on its line; +/- on a line"},
+        {"A1 -", {}, 0, 0, 0, 40, 0, "the last piece taken away removes the line"},
+        {"Z0 +", DbmsFieldValues{{"ImportoVendita", Amount(15)}}, 1, 1, 15, 40, 1,
+         "a price-less article is priced by hand and counts no pieces"},
+        {"X'9", DbmsFieldValues{{"Importo", Amount(20)}}, 1, 1, 20, 40, 0,
+         "an unknown code makes the article; a quote is just a quote"},
+        {"X'8", std::nullopt, 0, 0, 0, 40, 0, "an unknown code given up adds nothing"},
+        {"A2 A1 x x0 e0", {}, 1, 1, 250, 65, 2, "a line removed; none to remove or edit beeps"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         sale.Open(customer);
+        clerk.edits = {c.edit};
         const int beeps = clerk.beeps;
-        c.steps();
+        OID line = 0;
+        for (const QString& step : QString(c.steps).split(' ')) {
+            if (step == "+" || step == "-")
+                line = sale.ChangeQuantity(line, step == "+" ? 1 : -1);
+            else if (step.startsWith('x'))
+                sale.RemoveLine(step == "x" ? line : 0);
+            else if (step == "e0")
+                sale.EditLine(0);
+            else
+                line = sale.AddArticle(step);
+        }
         EXPECT_EQ(sale.SoldArticles()->RowCount(), c.lines);
         EXPECT_EQ(a.Scalar("SELECT IFNULL(SUM(Quantita), 0) FROM ArticoliVenduti"), c.pieces);
         EXPECT_EQ(ToMoney(sale.Sale()->GetValue("Importo")), Whole(c.amount));
