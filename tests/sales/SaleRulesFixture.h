@@ -22,11 +22,7 @@ class ScriptedClerk : public itfVenditaClerk {
 public:
     QVariant EditRow(DbmsDataSource& rows, bool newRow, const DbmsFieldValues& values) override {
         ++editors;
-        std::optional<DbmsFieldValues> edit = DbmsFieldValues{};
-        if (!edits.empty()) {
-            edit = edits.front();
-            edits.pop_front();
-        }
+        const auto edit = Next(edits, std::optional(DbmsFieldValues{}));
         if (!edit) return {};
         if (newRow) {
             DbmsFieldValues row = values;
@@ -40,21 +36,24 @@ public:
     }
     QVariant ChooseRow(DbmsDataSource&) override {
         ++lists;
-        if (choices.empty()) return {};
-        const OID chosen = choices.front();
-        choices.pop_front();
-        return chosen;
+        const OID chosen = Next(choices, OID(0));
+        return chosen ? QVariant(chosen) : QVariant();
     }
     bool Ask(const QString& question) override {
         asked << question;
         if (answers.empty()) ADD_FAILURE() << "unscripted question: " << question.toStdString();
-        const bool yes = !answers.empty() && answers.front();
-        if (!answers.empty()) answers.pop_front();
-        return yes;
+        return Next(answers, false);
     }
     void Say(const QString& text) override { said << text; }
     void Beep() override { ++beeps; }
     bool SearchText(QString&, bool&) override { return false; }
+
+    template <typename T> static T Next(std::deque<T>& script, T otherwise) {
+        if (script.empty()) return otherwise;
+        T next = script.front();
+        script.pop_front();
+        return next;
+    }
 
     std::deque<std::optional<DbmsFieldValues>> edits; // nullopt: the clerk gives up
     std::deque<OID> choices;
