@@ -104,7 +104,6 @@ public:
     // No lines, prizes or bonuses.
     bool IsEmpty() const;
     bool HasLines() const { return m_articles && m_articles->RowCount() >= 1; }
-    OID Customer() const { return m_customer; }
     const std::shared_ptr<DbmsDataSource>& Sale() const { return m_sale; }
     const std::shared_ptr<DbmsDataSource>& SoldArticles() const { return m_articles; }
     const std::shared_ptr<DbmsDataSource>& AssignedPrizes() const { return m_prizes; }

@@ -34,8 +34,6 @@ public:
     static void ShowModal(QWidget* owner, clsArchiveSession& session, clsSettings& settings,
                           BarcodeTarget setBarcodeControl);
 
-    // The counter's rules behind the window.
-    clsVendita& Vendita() { return m_vendita; }
     bool IsSaleOpen() const { return m_vendita.IsOpen(); }
     bool CaptureMode() const { return m_blnCapture; }
     void Set_Vendita(OID customer);
