@@ -65,6 +65,7 @@ public:
     OID AddArticle(const QString& code);
     // A line the clerk defines by hand.
     OID AddLine();
+    // The line in its editor, or taken away; no such line: a beep.
     void EditLine(OID line);
     void RemoveLine(OID line);
     // Pieces of the line, only for articles with a list price; the last piece taken away
