@@ -2,7 +2,7 @@
 // a keyboard (Ctrl down, the code, Ctrl up) adds an article from wherever the focus is.
 #include "frmVendite.h"
 
-#include "DbmsGridModel.h"
+#include "frmVenditeLayout.h"
 #include "itfPrompter.h"
 
 #include <QApplication>
@@ -101,8 +101,10 @@ bool frmVendite::HandleKey(QObject* watched, QKeyEvent* event) {
     const QString text = event->text();
     const bool onLines = watched == dgArticoli ||
                          (watched == txtCode_Articolo && txtCode_Articolo->text().isEmpty());
-    if ((text == "+" || text == "-") && onLines && m_sale && CurrentLine(dgArticoli) != 0) {
-        ChangeQuantity(text == "+" ? 1 : -1);
+    if ((text == "+" || text == "-") && onLines && IsSaleOpen() && CurrentRow(dgArticoli) != 0) {
+        Guarded([&] {
+            ShowRows(m_vendita.ChangeQuantity(CurrentRow(dgArticoli), text == "+" ? 1 : -1));
+        });
         return true;
     }
 
@@ -133,22 +135,4 @@ bool frmVendite::HandleKey(QObject* watched, QKeyEvent* event) {
         return true;
     }
     return false;
-}
-
-void frmVendite::ChangeQuantity(int delta) {
-    GuardedTransaction([&] {
-        const OID line = CurrentLine(dgArticoli);
-        if (!m_articles || !m_articles->Locate(line)) return;
-        // Only articles with a list price count by pieces; the others were priced by hand.
-        if (ToMoney(m_articles->GetValue("Importo")) > Money{}) {
-            m_articles->SetValue("Quantita", m_articles->GetValue("Quantita").toLongLong() + delta);
-            m_articles->Update();
-        } else {
-            Prompter().Beep();
-        }
-        if (delta < 0 && m_articles->GetValue("Quantita").toLongLong() <= 0)
-            cmdDeleteItem_Click();
-        else
-            Refresh_Articoli(line);
-    });
 }

@@ -1,19 +1,11 @@
-// Confirming a sale: its payment, the customer's new balance and the prizes' stock, all in one
-// transaction; and reading the sale back from the archive after anything failed.
-#include "frmVendite.h"
+// Confirming a sale: its totals, its payment, the customer's new balance and the prizes' stock,
+// all in one transaction; cancelling it, and reading it back after a failure.
+#include "clsVendita.h"
 
-#include "DbmsFormService.h"
-#include "ReportError.h"
-#include "clsArchiveSession.h"
+#include "DbmsDatabase.h"
 #include "clsPremiBonus.h"
 #include "clsSettings.h"
-#include "itfPrompter.h"
 #include "modPunti.h"
-
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QTableView>
 
 namespace {
 
@@ -21,53 +13,44 @@ qint64 SumOf(DbmsDataSource& rows, const QString& field) {
     return rows.Sum(field).toLongLong();
 }
 
+QVariant Total(DbmsDataSource& lines) {
+    const QVariant amount = lines.Sum("ImportoVendita");
+    return QVariant::fromValue(amount.isValid() ? ToMoney(amount) : Money{});
+}
+
 } // namespace
 
-void frmVendite::RollbackAfterFailure() {
-    try {
-        m_session.Database()->Rollback();
-    } catch (const std::exception&) {
-        // Nothing more can be undone; the failure that brought us here is what gets reported.
-    }
+void clsVendita::Totalize() {
+    m_sale->SetValue("Importo", Total(*m_articles));
+    m_sale->SetValue("PuntiAssegnati", CheckedPoints("Il totale dei punti della vendita",
+                                                     SumOf(*m_articles, "PuntiAssegnati")));
+    IdentifyBonusRows(m_settings.AutoIdentify_Bonus);
 }
 
-void frmVendite::cmdConfirm_Click() {
-    if (!m_sale) return;
-    try {
-        ConfirmSale();
-    } catch (const std::exception& e) {
-        Resync();
-        ReportFailure("Errore in conferma dati: \r\r", e);
-    }
-}
-
-void frmVendite::ConfirmSale() {
+clsVendita::Esito clsVendita::Confirm(const QString& note, const QString& voucher) {
     const bool hasGoods =
         m_articles && (!m_articles->IsEmpty() || (m_bonuses && !m_bonuses->IsEmpty()));
     const bool hasPrizes = m_prizes && !m_prizes->IsEmpty();
+    if (!m_sale) return Esito::Vuota;
     if (!hasGoods && !hasPrizes) {
-        ShowMessage(this,
-                    "Nessun articolo o premiazione\r\rDevi inserire gli articoli della vendita o "
-                    "effettuare una premiazione...",
-                    PromptIcon::Exclamation);
-        return;
+        m_clerk.Say("Nessun articolo o premiazione\r\rDevi inserire gli articoli della vendita o "
+                    "effettuare una premiazione...");
+        return Esito::Vuota;
     }
-    auto customer = m_session.Database()->Item("Clienti")->OpenDataSource(
-        "OID=" + DbmsDatabase::NumberLiteral(qint64(m_customer)));
-    if (customer->IsEmpty())
+    const auto customer = CustomerRow();
+    if (!customer)
         throw DbmsError(DbmsError::NoCurrentRow, "Il cliente della vendita non è più in archivio");
-    customer->MoveFirst();
 
     // The sale, its payment, the customer's balance and the prize stock: all or nothing.
-    const auto db = m_session.Database();
+    const auto db = Database();
     OID paymentType = 0;
     bool paid = true;
     db->BeginTrans();
     try {
         // What the window shows is what is stored: the note and the voucher as they stand, the
         // totals from the sale's rows in the archive, whatever a failed step left in the row.
-        m_sale->SetValue("Note", txtNote->toPlainText());
-        m_sale->SetValue("RiferimentoVoucher", txtRiferimento->text());
+        m_sale->SetValue("Note", note);
+        m_sale->SetValue("RiferimentoVoucher", voucher);
         TotalsFromArchive();
         // Refused whole, before anything is written: a balance beyond the card's range, or
         // more prizes than are in stock.
@@ -93,38 +76,32 @@ void frmVendite::ConfirmSale() {
     if (!paid) {
         // No payment, no sale: it stays open as the clerk left it.
         db->Rollback();
-        Resync();
-        return;
+        Resync(note, voucher);
+        return Esito::NonPagata;
     }
     db->CommitTrans();
     if (paymentType != 0)
         m_settings.WriteSetting("OperazioniVendite", "PagamentoDefault",
                                 QString::number(paymentType));
-
-    Prompter().Beep();
-    // The sale is kept: the form lets go of it without deleting it.
+    // The sale is kept: it is let go without being deleted.
     Release();
-    RefreshDisplay();
-    if (ShowMessage(this, "Operazione confermata.\r\rVuoi effettuarne una nuova ?",
-                    PromptIcon::Question, PromptButtons::YesNo,
-                    PromptAnswer::Yes) == PromptAnswer::No)
-        close();
+    return Esito::Confermata;
 }
 
-bool frmVendite::PaymentStep(OID& paymentType) {
+bool clsVendita::PaymentStep(OID& paymentType) {
     const QString stored = m_settings.ReadSetting("OperazioniVendite", "PagamentoDefault");
-    auto types = m_session.Database()->Item("TipiPagamento")->OpenDataSource();
+    auto types = Database()->Item("TipiPagamento")->OpenDataSource();
     OID type = 0;
     bool numeric = false;
     const OID storedType = stored.trimmed().toLongLong(&numeric);
     if (numeric && types->Locate(storedType)) type = storedType;
     if (type == 0) {
-        const QVariant chosen = FormService().ShowSelectionList(this, *types);
+        const QVariant chosen = m_clerk.ChooseRow(*types);
         if (!chosen.isValid()) return false;
         type = chosen.toLongLong();
     }
 
-    const auto table = m_session.Database()->Item("Pagamenti");
+    const auto table = Database()->Item("Pagamenti");
     const OID payment = table->OpenDataSource("OID = 0")->AddRow(
         {{"Importo", m_sale->GetValue("Importo")}, {"Cliente", m_customer}, {"Pagamento", type}});
     m_sale->SetReference("Pagamento", payment, false);
@@ -132,7 +109,7 @@ bool frmVendite::PaymentStep(OID& paymentType) {
     // The new payment alone: listing every payment of the archive would be the slow part.
     auto payments = table->OpenDataSource("OID = " + DbmsDatabase::NumberLiteral(qint64(payment)));
     payments->MoveFirst();
-    if (!FormService().ShowRowEditor(this, *payments, false).isValid()) return false;
+    if (!m_clerk.EditRow(*payments, false).isValid()) return false;
     // The type the clerk left on the payment is the next sale's default.
     payments->Refresh(true);
     payments->MoveFirst();
@@ -140,53 +117,63 @@ bool frmVendite::PaymentStep(OID& paymentType) {
     return true;
 }
 
-void frmVendite::TotalsFromArchive() {
+void clsVendita::TotalsFromArchive() {
     auto lines = m_sale->GetReference("Articoli");
-    const QVariant amount = lines->Sum("ImportoVendita");
-    m_sale->SetValue("Importo", QVariant::fromValue(amount.isValid() ? ToMoney(amount) : Money{}));
+    m_sale->SetValue("Importo", Total(*lines));
     m_sale->SetValue("PuntiAssegnati", CheckedPoints("Il totale dei punti della vendita",
                                                      SumOf(*lines, "PuntiAssegnati")));
     m_bonuses = m_sale->GetReference("Bonus");
-    BindAssigned(dgBonus, m_bonuses);
     m_sale->SetValue("PuntiBonus", CheckedPoints("Il totale dei punti bonus",
                                                  SumOf(*m_bonuses, "PuntiAssegnati")));
     m_prizes = m_sale->GetReference("Premi");
-    BindAssigned(dgPremi, m_prizes);
     m_sale->SetValue("PuntiSpesi",
                      CheckedPoints("Il totale dei punti spesi", SumOf(*m_prizes, "PuntiSpesi")));
-    lblTot_Punti->setText(QString::number(BalanceAfterSale(m_customerPoints)));
 }
 
-qint64 frmVendite::BalanceAfterSale(qint64 points) const {
+qint64 clsVendita::BalanceAfterSale(qint64 points) const {
+    if (!m_sale) return points;
     return points + m_sale->GetValue("PuntiBonus").toLongLong() +
            m_sale->GetValue("PuntiAssegnati").toLongLong() -
            m_sale->GetValue("PuntiSpesi").toLongLong();
 }
 
-void frmVendite::Resync() {
-    if (!m_sale) return;
-    const QString note = txtNote->toPlainText();
-    const QString voucher = txtRiferimento->text();
+void clsVendita::Cancel() {
+    if (m_sale) {
+        // The unconfirmed sale goes, with the lines, prizes and bonuses it owns.
+        if (m_sale->IsDirty()) m_sale->CancelUpdate();
+        if (m_sale->HasCurrentRow()) m_sale->Delete();
+    }
+    Release();
+}
+
+void clsVendita::Release() {
+    m_sale.reset();
+    m_articles.reset();
+    m_prizes.reset();
+    m_bonuses.reset();
+    m_customer = 0;
+}
+
+bool clsVendita::Resync(const QString& note, const QString& voucher) {
+    if (!m_sale) return false;
     try {
         if (m_sale->IsDirty()) m_sale->CancelUpdate();
         m_sale->Refresh(true);
         if (m_sale->IsEmpty()) {
-            // The sale itself was undone (it failed while being opened): there is none.
+            // The sale itself was undone: there is none.
             Release();
-            RefreshDisplay();
-            return;
+            return false;
         }
         m_sale->MoveFirst();
         m_customer = m_sale->GetValue("OID_Cliente").toLongLong();
-        ShowCustomer();
-        txtDataOra->setText(m_sale->GetText("Data"));
-        BindArticles(0);
+        ReadCustomer();
+        m_articles = m_sale->GetReference("Articoli");
         TotalsFromArchive();
         m_sale->SetValue("Note", note);
-        BindNote();
         m_sale->SetValue("RiferimentoVoucher", voucher);
     } catch (const std::exception&) {
         // Reading back is the best effort after a failure; the failure itself is reported by
         // the caller.
     }
+    return true;
 }
