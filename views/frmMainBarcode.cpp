@@ -42,10 +42,6 @@ void frmMain::ShowReaderState(bool enabled) {
     Menu("mnuBarcodeReader")->setChecked(enabled);
 }
 
-void frmMain::SetBarcodeControl(QLineEdit* target) {
-    m_barcodeTarget = target;
-}
-
 void frmMain::MSComm_OnComm() {
     // Events are let through below, so a second notification may come in meanwhile: the loop
     // that is already running reads its characters.
