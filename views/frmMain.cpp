@@ -41,6 +41,16 @@ frmMain::frmMain(clsArchiveSession& session, clsSettings& settings, Hooks hooks)
     MSComm = new clsBarcodeReader(this);
     MSComm->setObjectName("MSComm");
     connect(MSComm, &clsBarcodeReader::Received, this, &frmMain::MSComm_OnComm);
+    // The reader's button and menu follow the stored switch, whoever saved it.
+    auto readerShown = [this](bool enabled) {
+        ToolButton("BarcodeReader")->setChecked(enabled);
+        Menu("mnuBarcodeReader")->setChecked(enabled);
+    };
+    m_barcode = std::make_unique<clsMainBarcode>(
+        *this, *MSComm, m_settings, [this](const QString& text) { SetStatusMsg(text); },
+        readerShown);
+    connect(&m_settings, &clsSettings::Changed, this,
+            [this, readerShown] { readerShown(m_settings.BarcodeReaderEnabled); });
 
     m_menus = std::make_unique<clsMenuSet>();
     BuildMainMenus(*this, *m_menus);
@@ -48,11 +58,6 @@ frmMain::frmMain(clsArchiveSession& session, clsSettings& settings, Hooks hooks)
     m_panes = std::make_unique<clsMainLayout>(*this);
     m_panes->Build();
     m_rows = std::make_unique<clsGridRows>(*this, dgView, dgReportView);
-    // The reader's button and menu follow the stored switch, whoever saved it.
-    connect(&m_settings, &clsSettings::Changed, this, [this] {
-        ToolButton("BarcodeReader")->setChecked(m_settings.BarcodeReaderEnabled);
-        Menu("mnuBarcodeReader")->setChecked(m_settings.BarcodeReaderEnabled);
-    });
 
     sbStatusBar = statusBar();
     sbStatusBar->setObjectName("sbStatusBar");

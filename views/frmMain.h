@@ -9,10 +9,13 @@
 #include "DbmsGridLayout.h"
 #include "DbmsInterfaces.h"
 #include "DbmsSelectionSet.h"
+#include "clsMainBarcode.h"
 #include "itfOptionsHost.h"
+#include "modSectionTreeView.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QTreeWidget>
 #include <array>
 #include <functional>
 #include <memory>
@@ -22,7 +25,6 @@ class QAbstractItemView;
 class QFrame;
 class QKeyEvent;
 class QLabel;
-#include <QLineEdit>
 class QMenu;
 class QPushButton;
 class QTableView;
@@ -30,8 +32,6 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class QTreeView;
-class QTreeWidget;
-class QTreeWidgetItem;
 class clsArchiveSession;
 class clsBarcodeReader;
 class clsGridRows;
@@ -63,13 +63,11 @@ public:
     // --- operations used by other windows ---
     void SetStatusMsg(const QString& text);
     QString StatusMsg() const;
-    // Opens or closes the barcode reader's port, flushing what waits; the toolbar button and
-    // the menu follow, and the choice is saved.
-    void SetBarcodeReader(bool enable);
-    // The reader's notification: cuts what arrived into codes and types each into the target.
-    void MSComm_OnComm();
-    void SetBarcodeControl(QLineEdit* target) { m_barcodeTarget = target; }
-    QLineEdit* BarcodeControl() const { return m_barcodeTarget; }
+    // The barcode reader (see clsMainBarcode); the toolbar button and the menu follow it.
+    void SetBarcodeReader(bool enable) { m_barcode->SetEnabled(enable); }
+    void MSComm_OnComm() { m_barcode->OnComm(); }
+    void SetBarcodeControl(QLineEdit* target) { m_barcode->Target = target; }
+    QLineEdit* BarcodeControl() const { return m_barcode->Target; }
     void RefreshDetailView(QString& order);
     void RefreshDetailView();
     void SetTreeViewNodes();
@@ -98,8 +96,8 @@ public:
     OID CurrentGridOID() const;
     bool SelectNode(int index); // 1-based; false when there is no such node
     bool SelectNode(const QString& key);
-    int SelectedNodeIndex() const; // 0 when none
-    QTreeWidgetItem* NodeAt(int index) const;
+    int SelectedNodeIndex() const { return NodeIndex(tvTreeView->currentItem()); }
+    QTreeWidgetItem* NodeAt(int index) const { return FindNode(tvTreeView, index); }
     int SplitterPosition() const;
 
     // Menus and toolbar buttons by name, for the commands and the tests.
@@ -170,8 +168,6 @@ private:
     void UnloadOtherWindows();
     void InitCurrencyState();
     void UpdateClock();
-    // The reader's state in the setting, the toolbar button and the menu.
-    void ShowReaderState(bool enabled);
     void SetSectionItems();
     void OpenCurrentRow();
     // Reads and shows the view of a section node, after its predefined selections.
@@ -191,6 +187,7 @@ private:
     std::unique_ptr<clsMenuSet> m_menus;
     std::unique_ptr<clsMainLayout> m_panes;
     std::unique_ptr<clsGridRows> m_rows;
+    std::unique_ptr<clsMainBarcode> m_barcode;
     std::shared_ptr<DbmsDataSource> m_ds;
     std::shared_ptr<DbmsSelectionSet> m_selection;
     std::shared_ptr<DbmsGridLayout> m_layout;
@@ -199,13 +196,11 @@ private:
     int m_intNodeChanges = 0;
     int m_intNodeChangesAtPress = 0;
     bool m_blnNodePending = false;
-    QPointer<QLineEdit> m_barcodeTarget;
     bool m_blnOptionFormVisible = false;
     bool m_blnActivated = false;
     bool m_blnActivating = false;
-    bool m_blnBusy = false;        // RefreshDetailView
-    bool m_blnFuncBusy = false;    // tmFunc
-    bool m_blnBarcodeBusy = false; // MSComm_OnComm
+    bool m_blnBusy = false;     // RefreshDetailView
+    bool m_blnFuncBusy = false; // tmFunc
     QLabel* m_statusPanel = nullptr;
     QLabel* m_datePanel = nullptr;
     QLabel* m_timePanel = nullptr;

@@ -38,24 +38,14 @@ void frmMain::SetTreeViewNodes() {
     SelectNode(selected > 0 ? selected : 1);
 }
 
-QTreeWidgetItem* frmMain::NodeAt(int index) const {
-    return FindNode(tvTreeView, index);
-}
-
 bool frmMain::SelectNode(int index) {
     QTreeWidgetItem* item = NodeAt(index);
-    // Selected by the program, which shows the view itself.
-    const QSignalBlocker quiet(tvTreeView);
-    if (item) tvTreeView->setCurrentItem(item);
+    if (item) SetCurrentNode(tvTreeView, item);
     return item;
 }
 
 bool frmMain::SelectNode(const QString& key) {
     return SelectNode(NodeIndex(FindNode(tvTreeView, key)));
-}
-
-int frmMain::SelectedNodeIndex() const {
-    return NodeIndex(tvTreeView->currentItem());
 }
 
 void frmMain::tvTreeView_NodeChanged() {
@@ -77,13 +67,7 @@ void frmMain::tvTreeView_Click() {
 
 void frmMain::acmdSectionItem_Click(int index) {
     if (index <= 0 || index >= int(acmdSectionItem.size())) return;
-    const QString tag = Tag(acmdSectionItem[index]).toString();
-    bool numeric = false;
-    const int node = tag.toInt(&numeric);
-    if (!(numeric ? SelectNode(node) : SelectNode(tag))) {
-        const QSignalBlocker quiet(tvTreeView);
-        tvTreeView->setCurrentItem(nullptr);
-    }
+    SetCurrentNode(tvTreeView, NodeOfTag(tvTreeView, Tag(acmdSectionItem[index]).toString()));
     RefreshDetailView();
 }
 
@@ -93,12 +77,8 @@ void frmMain::SetSectionItems() {
         button->hide();
         button->deleteLater();
     }
-    acmdSectionItem = MakeSectionItems(centralWidget(), tvTreeView->currentItem());
-    for (size_t i = 0; i < acmdSectionItem.size(); ++i) {
-        connect(acmdSectionItem[i], &QPushButton::clicked, this,
-                [this, i] { acmdSectionItem_Click(int(i)); });
-        acmdSectionItem[i]->show();
-    }
+    acmdSectionItem = MakeSectionItems(centralWidget(), tvTreeView->currentItem(),
+                                       [this](int index) { acmdSectionItem_Click(index); });
     m_panes->Relayout();
 }
 

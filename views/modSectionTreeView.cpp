@@ -7,6 +7,7 @@
 #include "modTag.h"
 
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
@@ -56,11 +57,23 @@ int NodeIndex(const QTreeWidgetItem* item) {
     return item ? item->data(0, NodeIndexRole).toInt() : 0;
 }
 
+void SetCurrentNode(QTreeWidget* tree, QTreeWidgetItem* item) {
+    const QSignalBlocker quiet(tree);
+    tree->setCurrentItem(item);
+}
+
+QTreeWidgetItem* NodeOfTag(const QTreeWidget* tree, const QString& tag) {
+    bool numeric = false;
+    const int index = tag.toInt(&numeric);
+    return numeric ? FindNode(tree, index) : FindNode(tree, tag);
+}
+
 QString NodeKey(const QTreeWidgetItem* item) {
     return item->data(0, NodeKeyRole).toString();
 }
 
-std::vector<QPushButton*> MakeSectionItems(QWidget* parent, const QTreeWidgetItem* node) {
+std::vector<QPushButton*> MakeSectionItems(QWidget* parent, const QTreeWidgetItem* node,
+                                           const std::function<void(int)>& clicked) {
     std::vector<QPushButton*> buttons;
     if (!node || node->childCount() == 0) return buttons;
     auto* header =
@@ -79,7 +92,12 @@ std::vector<QPushButton*> MakeSectionItems(QWidget* parent, const QTreeWidgetIte
         SetTag(button, key.isEmpty() ? QString::number(NodeIndex(child)) : key);
         button->setToolTip("Apre la sezione <" + child->text(0) +
                            "> per la Visualizzazione/Modifica dei dati oppure per la Stampa...");
+        const int index = int(buttons.size());
+        QObject::connect(button, &QPushButton::clicked, parent,
+                         [clicked, index] { clicked(index); });
         buttons.push_back(button);
     }
+    for (QPushButton* button : buttons)
+        button->show();
     return buttons;
 }
