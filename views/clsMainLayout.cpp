@@ -1,5 +1,6 @@
 #include "clsMainLayout.h"
 
+#include "DbmsClock.h"
 #include "clsSettings.h"
 #include "frmMain.h"
 
@@ -10,7 +11,9 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -110,6 +113,27 @@ void clsMainLayout::Build() {
     w.picSplitter->setFrameShape(QFrame::Box);
     w.picSplitter->setStyleSheet("background: palette(mid);");
     w.picSplitter->hide();
+}
+
+void clsMainLayout::BuildStatusBar() {
+    QStatusBar* bar = w.sbStatusBar = w.statusBar();
+    bar->setObjectName("sbStatusBar");
+    w.m_statusPanel = new QLabel(bar);
+    auto* date = new QLabel(bar);
+    auto* time = new QLabel(bar);
+    bar->addWidget(w.m_statusPanel, 1);
+    bar->addPermanentWidget(date);
+    bar->addPermanentWidget(time);
+    auto clock = [date, time] {
+        const QDateTime now = DbmsClock::Now();
+        date->setText(now.date().toString("dd/MM/yyyy"));
+        time->setText(now.time().toString("HH:mm"));
+    };
+    clock();
+    w.tmClock = new QTimer(&w);
+    w.tmClock->setInterval(1000);
+    QObject::connect(w.tmClock, &QTimer::timeout, &w, clock);
+    w.tmClock->start();
 }
 
 void clsMainLayout::Resize(int splitTwips) {

@@ -13,6 +13,8 @@ public:
 
     // Makes the controls of the client area, into the window's members.
     void Build();
+    // The status bar: the message panel, then date and time, kept by tmClock.
+    void BuildStatusBar();
     // Lays the panes out for a splitter position in twips (-1: the default width, 0: tree
     // hidden).
     void Resize(int splitTwips);

@@ -40,7 +40,7 @@ bool clsRowCommands::Delete(const std::vector<OID>& rows, OID current, const cls
     if (masters.count(m_ds.Table()->Name()) &&
         !ask({"L'eliminazione comporterà l'elimnazione anche dei dati correlati!\r\r"
               "Sei sicuro ?",
-              true}))
+              true, false}))
         return false;
     auto db = m_ds.Database();
     db->BeginTrans();

@@ -7,11 +7,11 @@
 #include <functional>
 #include <vector>
 
-// A Yes/No question; a warning has the exclamation icon and No as its default, the others the
-// question icon and Yes.
+// A Yes/No question: a warning has the exclamation icon, the others the question icon.
 struct clsQuestion {
     QString Text;
     bool Warning = false;
+    bool DefaultYes = true;
 };
 using clsAsk = std::function<bool(const clsQuestion&)>;
 

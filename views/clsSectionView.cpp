@@ -49,10 +49,3 @@ std::shared_ptr<DbmsDataSource> clsSectionView::Open(bool currencyConversion) co
     if (!m_section.FixedFilter.isEmpty()) ds->ApplyFilter(m_section.FixedFilter);
     return ds;
 }
-
-std::shared_ptr<DbmsSelectionSet>
-clsSectionView::SelectionFor(std::shared_ptr<DbmsSelectionSet> kept, const DbmsTable& table,
-                             const QString& name) {
-    if (kept && kept->Name() == name) return kept;
-    return table.CreateSelectionSet();
-}

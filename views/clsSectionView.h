@@ -37,12 +37,6 @@ public:
     DbmsOpenOptions Options(bool currencyConversion) const;
     std::shared_ptr<DbmsDataSource> Open(bool currencyConversion) const;
 
-    // The predefined selections of the section named `name`: `kept` when it is that
-    // section's, else a new set of `table`.
-    static std::shared_ptr<DbmsSelectionSet> SelectionFor(std::shared_ptr<DbmsSelectionSet> kept,
-                                                          const DbmsTable& table,
-                                                          const QString& name);
-
 private:
     clsArchiveSession& m_session;
     clsSection m_section;

@@ -34,10 +34,6 @@ frmMain::frmMain(clsArchiveSession& session, clsSettings& settings, Hooks hooks)
     tmFunc->setObjectName("tmFunc");
     tmFunc->setInterval(50);
     connect(tmFunc, &QTimer::timeout, this, &frmMain::tmFunc_Timer);
-    tmClock = new QTimer(this);
-    tmClock->setInterval(1000);
-    connect(tmClock, &QTimer::timeout, this, &frmMain::UpdateClock);
-    tmClock->start();
     MSComm = new clsBarcodeReader(this);
     MSComm->setObjectName("MSComm");
     connect(MSComm, &clsBarcodeReader::Received, this, &frmMain::MSComm_OnComm);
@@ -59,16 +55,7 @@ frmMain::frmMain(clsArchiveSession& session, clsSettings& settings, Hooks hooks)
     m_panes->Build();
     m_rows = std::make_unique<clsGridRows>(*this, dgView, dgReportView);
 
-    sbStatusBar = statusBar();
-    sbStatusBar->setObjectName("sbStatusBar");
-    m_statusPanel = new QLabel(sbStatusBar);
-    m_datePanel = new QLabel(sbStatusBar);
-    m_timePanel = new QLabel(sbStatusBar);
-    sbStatusBar->addWidget(m_statusPanel, 1);
-    sbStatusBar->addPermanentWidget(m_datePanel);
-    sbStatusBar->addPermanentWidget(m_timePanel);
-    UpdateClock();
-
+    m_panes->BuildStatusBar();
     // The grids see their keys after the window (Insert, Delete, Enter, search letters).
     qApp->installEventFilter(this);
 
@@ -93,32 +80,6 @@ frmMain::~frmMain() {
     qApp->removeEventFilter(this);
 }
 
-QAction* frmMain::Menu(const QString& name) const {
-    return m_menus->Action(name);
-}
-
-QMenu* frmMain::PopupMenu(const QString& name) const {
-    return m_menus->Menu(name);
-}
-
-QToolButton* frmMain::ToolButton(const QString& key) const {
-    return m_menus->Button(key);
-}
-
-const std::vector<QAction*>& frmMain::MenuArray(const QString& name) const {
-    return m_menus->Array(name);
-}
-
-int frmMain::SplitterPosition() const {
-    return m_panes->Split();
-}
-
-void frmMain::UpdateClock() {
-    const QDateTime now = DbmsClock::Now();
-    m_datePanel->setText(now.date().toString("dd/MM/yyyy"));
-    m_timePanel->setText(now.time().toString("HH:mm"));
-}
-
 void frmMain::SetStatusMsg(const QString& text) {
     m_statusPanel->setText(text);
 }
@@ -129,7 +90,7 @@ QString frmMain::StatusMsg() const {
 
 void frmMain::ReleaseDatabase() {
     DropView();
-    m_selection.reset();
+    m_selections.Clear();
     m_layout.reset();
     m_session.Release();
 }
@@ -154,7 +115,7 @@ void frmMain::Activate() {
         if (m_session.IsReleased()) {
             QApplication::processEvents();
             if (m_hooks.InitDatabase) m_hooks.InitDatabase(m_blnActivated);
-            InitCurrencyState();
+            ShowCurrencyMenu(*m_menus, m_session.Database().get(), m_settings.CurrencyConversion);
             SetTreeViewNodes();
             RefreshDetailView();
             // The sections are where a clerk without a mouse starts; the message shown while
@@ -171,16 +132,6 @@ void frmMain::Activate() {
         // Activation never bothers the user: every step reports its own failures.
     }
     m_blnActivating = false;
-}
-
-void frmMain::InitCurrencyState() {
-    QAction* menu = Menu("mnuViewCurrencyConversion");
-    const auto conversion =
-        m_session.Database() ? m_session.Database()->ConversionCurrency() : nullptr;
-    menu->setVisible(conversion != nullptr);
-    if (!conversion) return;
-    menu->setText("&Importi In " + conversion->Name());
-    menu->setChecked(m_settings.CurrencyConversion);
 }
 
 void frmMain::OnEvent(int p_lngEventCode, const QString&, const QString& p_strDetail) {

@@ -10,6 +10,9 @@
 #include "DbmsInterfaces.h"
 #include "DbmsSelectionSet.h"
 #include "clsMainBarcode.h"
+#include "clsMainLayout.h"
+#include "clsMenuSet.h"
+#include "clsPredefinedSelections.h"
 #include "itfOptionsHost.h"
 #include "modSectionTreeView.h"
 
@@ -35,8 +38,6 @@ class QTreeView;
 class clsArchiveSession;
 class clsBarcodeReader;
 class clsGridRows;
-class clsMainLayout;
-class clsMenuSet;
 class clsOSTNA;
 class clsSettings;
 
@@ -88,7 +89,9 @@ public:
 
     // --- the view's state, for the commands and the tests ---
     const std::shared_ptr<DbmsDataSource>& CurrentDataSource() const { return m_ds; }
-    const std::shared_ptr<DbmsSelectionSet>& CurrentSelectionSet() const { return m_selection; }
+    const std::shared_ptr<DbmsSelectionSet>& CurrentSelectionSet() const {
+        return m_selections.Set();
+    }
     const std::shared_ptr<DbmsGridLayout>& CurrentGridLayout() const { return m_layout; }
     // The grid that shows the current view (the hierarchical one for summaries), or nullptr.
     QAbstractItemView* CurrentGrid() const;
@@ -98,14 +101,16 @@ public:
     bool SelectNode(const QString& key);
     int SelectedNodeIndex() const { return NodeIndex(tvTreeView->currentItem()); }
     QTreeWidgetItem* NodeAt(int index) const { return FindNode(tvTreeView, index); }
-    int SplitterPosition() const;
+    int SplitterPosition() const { return m_panes->Split(); }
 
     // Menus and toolbar buttons by name, for the commands and the tests.
-    QAction* Menu(const QString& name) const;
-    QToolButton* ToolButton(const QString& key) const;
-    QMenu* PopupMenu(const QString& name) const;
+    QAction* Menu(const QString& name) const { return m_menus->Action(name); }
+    QToolButton* ToolButton(const QString& key) const { return m_menus->Button(key); }
+    QMenu* PopupMenu(const QString& name) const { return m_menus->Menu(name); }
     // The elements of a menu array (element 0 is the design-time one).
-    const std::vector<QAction*>& MenuArray(const QString& name) const;
+    const std::vector<QAction*>& MenuArray(const QString& name) const {
+        return m_menus->Array(name);
+    }
 
     // --- commands (the handlers of the menu table) ---
     void mnuFileNew_Click();
@@ -165,11 +170,15 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    friend class clsMainLayout; // builds the controls
+
     void UnloadOtherWindows();
-    void InitCurrencyState();
-    void UpdateClock();
     void SetSectionItems();
     void OpenCurrentRow();
+    // A Yes/No question of the rules, put to the user.
+    bool Ask(const clsQuestion& q);
+    // The predefined selections dialog on `set`; false when cancelled.
+    bool ChooseSelections(DbmsSelectionSet& set);
     // Reads and shows the view of a section node, after its predefined selections.
     void ShowSection(const QTreeWidgetItem* node, const QString& order);
     // Reads the rows again after a change, the grid staying on its row.
@@ -177,7 +186,6 @@ private:
     void DropView();
     // The status line once the view is ready.
     void ShowViewStatus();
-    bool HandleKey(QKeyEvent* event);
     void OpenRelated(const QString& menu, int number);
     void ChooseSelectionDate(bool month);
 
@@ -189,7 +197,7 @@ private:
     std::unique_ptr<clsGridRows> m_rows;
     std::unique_ptr<clsMainBarcode> m_barcode;
     std::shared_ptr<DbmsDataSource> m_ds;
-    std::shared_ptr<DbmsSelectionSet> m_selection;
+    clsPredefinedSelections m_selections;
     std::shared_ptr<DbmsGridLayout> m_layout;
     // Tree changes: how many so far, how many at the last mouse press on the tree, and one
     // that came while a view was being built.
@@ -202,6 +210,4 @@ private:
     bool m_blnBusy = false;     // RefreshDetailView
     bool m_blnFuncBusy = false; // tmFunc
     QLabel* m_statusPanel = nullptr;
-    QLabel* m_datePanel = nullptr;
-    QLabel* m_timePanel = nullptr;
 };

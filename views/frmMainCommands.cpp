@@ -14,6 +14,7 @@
 #include "frmDateSetting.h"
 #include "frmOptions.h"
 #include "itfPrompter.h"
+#include "modMainMenus.h"
 #include "modSectionTree.h"
 #include "modTag.h"
 #include "modWaitCursor.h"
@@ -72,12 +73,8 @@ void frmMain::mnuFileDelete_Click() {
         return;
     }
     try {
-        clsRowCommands(*m_ds).Delete(rows, CurrentGridOID(), [this](const clsQuestion& q) {
-            return ShowMessage(
-                       this, q.Text, q.Warning ? PromptIcon::Exclamation : PromptIcon::Question,
-                       PromptButtons::YesNo,
-                       q.Warning ? PromptAnswer::No : PromptAnswer::Yes) == PromptAnswer::Yes;
-        });
+        clsRowCommands(*m_ds).Delete(rows, CurrentGridOID(),
+                                     [this](const clsQuestion& q) { return Ask(q); });
     } catch (const std::exception& e) {
         ReportError(m_settings, "Eliminazione dati fallita: \r\r" + ErrorDescription(e), e, this);
     }
@@ -140,17 +137,18 @@ void frmMain::ChooseSelectionDate(bool month) {
 
 // --- predefined selections ---
 
+bool frmMain::ChooseSelections(DbmsSelectionSet& set) {
+    return FormService().ShowPredefinedSelections(this, set, "Selezioni predefinite");
+}
+
 void frmMain::mnuDataSelBeforeQuery_Click() {
+    // The click has turned the check mark already: it shows what is stored.
     QAction* menu = Menu("mnuDataSelBeforeQuery");
-    const bool wasChecked = !menu->isChecked(); // the click has turned it already
-    menu->setChecked(wasChecked);
-    if (!m_ds) return;
-    const QString nodeText = SelectedNodeText(tvTreeView);
-    m_selection = clsSectionView::SelectionFor(m_selection, *m_ds->Table(), nodeText);
-    if (m_selection->Name() != nodeText) m_selection->SetName(nodeText);
-    if (!FormService().ShowPredefinedSelections(this, *m_selection, "Selezioni predefinite"))
+    menu->setChecked(m_selections.AskFirst());
+    if (!m_ds ||
+        !m_selections.Store(*m_ds->Table(), SelectedNodeText(tvTreeView),
+                            [this](DbmsSelectionSet& set) { return ChooseSelections(set); }))
         return;
-    m_selection->Save(nodeText);
     menu->setChecked(true);
     ShowMessage(this,
                 "Selezioni predefinite impostate.\r\rN.B.: Tali impostazioni vengono considerate "
@@ -161,15 +159,15 @@ void frmMain::mnuDataSelBeforeQuery_Click() {
 
 void frmMain::mnuDataSelCancel_Click() {
     if (!m_ds) return;
-    const QString nodeText = SelectedNodeText(tvTreeView);
-    m_selection = clsSectionView::SelectionFor(m_selection, *m_ds->Table(), nodeText);
-    if (m_selection->Name() != nodeText) m_selection->SetName(nodeText);
-    if (m_selection->Restore(nodeText)) {
-        m_selection->Remove(nodeText);
+    if (m_selections.Remove(*m_ds->Table(), SelectedNodeText(tvTreeView)))
         ShowMessage(this, "Selezioni predefinite eliminate.");
-    }
-    m_selection.reset();
     Menu("mnuDataSelBeforeQuery")->setChecked(false);
+}
+
+bool frmMain::Ask(const clsQuestion& q) {
+    return ShowMessage(this, q.Text, q.Warning ? PromptIcon::Exclamation : PromptIcon::Question,
+                       PromptButtons::YesNo,
+                       q.DefaultYes ? PromptAnswer::Yes : PromptAnswer::No) == PromptAnswer::Yes;
 }
 
 // --- other windows ---
@@ -251,31 +249,7 @@ void frmMain::OpenRelated(const QString& menu, int number) {
     ShowViewStatus();
 }
 
-// --- keys ---
-
-bool frmMain::HandleKey(QKeyEvent* event) {
-    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    const bool keypad = event->modifiers() & Qt::KeypadModifier;
-    if (modifiers != Qt::NoModifier) return false;
-    switch (event->key()) {
-    case Qt::Key_Insert:
-        mnuFileNew_Click();
-        return true;
-    case Qt::Key_Plus:
-        if (!keypad) return false;
-        mnuFileNew_Click();
-        return true;
-    case Qt::Key_Delete:
-        mnuFileDelete_Click();
-        return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        OpenCurrentRow();
-        return true;
-    default:
-        return false;
-    }
-}
+// --- keys and the splitter ---
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == imgSplitter) {
@@ -289,7 +263,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
         auto* widget = qobject_cast<QWidget*>(watched);
         // Only keys meant for this window, before its controls see them.
         if (widget && widget->window() == this && widget != this &&
-            HandleKey(static_cast<QKeyEvent*>(event)))
+            MainKeyPress(*this, static_cast<QKeyEvent*>(event)))
             return true;
     }
     return QMainWindow::eventFilter(watched, event);

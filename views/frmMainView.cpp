@@ -112,7 +112,7 @@ void frmMain::RefreshDetailView(QString& order) {
         if (node) SetStatusMsg(lblTitle[0]->text() + " <" + node->text(0) + ">");
         if (!node || NodeKey(node).isEmpty()) {
             DropView();
-            m_selection.reset();
+            m_selections.Clear();
         } else {
             ShowSection(node, order);
         }
@@ -137,28 +137,12 @@ void frmMain::RefreshDetailView(QString& order) {
 void frmMain::ShowSection(const QTreeWidgetItem* node, const QString& order) {
     const QString nodeText = node->text(0);
     clsSectionView view(m_session, NodeKey(node));
-    const QString title = Tag(lblTitle[1]).toString();
-    // Predefined selections of this section.
-    m_selection = clsSectionView::SelectionFor(m_selection, *view.Table(), nodeText);
-    if (m_selection->Restore(nodeText)) {
-        Menu("mnuDataSelBeforeQuery")->setChecked(true);
-        if (m_selection->Name() != nodeText) m_selection->SetName(nodeText);
-    }
-    if (Menu("mnuDataSelBeforeQuery")->isChecked()) {
-        if (FormService().ShowPredefinedSelections(this, *m_selection, "Selezioni predefinite")) {
-            if (view.UseSelection(*m_selection))
-                lblTitle[1]->setText(title + "  [selezioni impostate]");
-            else
-                m_selection.reset();
-        } else if (ShowMessage(this,
-                               "Selezioni predefinite annullate...\r\rVuoi visualizzare tutti i "
-                               "dati?",
-                               PromptIcon::Question, PromptButtons::YesNo,
-                               PromptAnswer::No) == PromptAnswer::No) {
-            view.SelectNothing();
-            lblTitle[1]->setText(title + "  [nessun dato richiesto]");
-        }
-    }
+    lblTitle[1]->setText(Tag(lblTitle[1]).toString() +
+                         m_selections.Apply(
+                             view, nodeText,
+                             [this](DbmsSelectionSet& set) { return ChooseSelections(set); },
+                             [this](const clsQuestion& q) { return Ask(q); }));
+    Menu("mnuDataSelBeforeQuery")->setChecked(m_selections.AskFirst());
     // The same table again keeps the user's order and current row.
     const OID keptRow =
         view.KeepOrderOf(CurrentGrid() ? m_ds.get() : nullptr, order) ? CurrentGridOID() : 0;

@@ -1,5 +1,6 @@
 #include "modMainMenus.h"
 
+#include "DbmsDatabase.h"
 #include "DbmsSelectionSet.h"
 #include "clsMenuSet.h"
 #include "clsRowCommands.h"
@@ -8,6 +9,7 @@
 #include "modTag.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -164,6 +166,20 @@ const ToolRow ToolRows[] = {
     {"Vendita", "Sale", "Vendita Viaggi / Premiazioni", nullptr, "mnuNewVendita", 0},
 };
 
+struct KeyRow {
+    Qt::Key Key;
+    bool KeypadOnly;
+    Handler Press;
+};
+
+const KeyRow KeyRows[] = {
+    {Qt::Key_Insert, false, &frmMain::mnuFileNew_Click},
+    {Qt::Key_Plus, true, &frmMain::mnuFileNew_Click},
+    {Qt::Key_Delete, false, &frmMain::mnuFileDelete_Click},
+    {Qt::Key_Return, false, &frmMain::mnuFileProperties_Click},
+    {Qt::Key_Enter, false, &frmMain::mnuFileProperties_Click},
+};
+
 // The arrays that list the view's fields and stored filters.
 const char* const FieldArrays[] = {"mnuSearchItems", "mnuOrderItems", "mnuTotalItems",
                                    "mnuFilterItems", "mnuFilterComplexItems"};
@@ -291,4 +307,24 @@ void FillAssociationMenus(frmMain& window, clsMenuSet& menus, DbmsDataSource* ds
         }
         header->setVisible(menus.Array(name).size() >= 2);
     }
+}
+
+void ShowCurrencyMenu(const clsMenuSet& menus, DbmsDatabase* db, bool conversion) {
+    QAction* menu = menus.Action("mnuViewCurrencyConversion");
+    const auto currency = db ? db->ConversionCurrency() : nullptr;
+    menu->setVisible(currency != nullptr);
+    if (!currency) return;
+    menu->setText("&Importi In " + currency->Name());
+    menu->setChecked(conversion);
+}
+
+bool MainKeyPress(frmMain& window, QKeyEvent* event) {
+    const bool keypad = event->modifiers() & Qt::KeypadModifier;
+    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+    for (const KeyRow& row : KeyRows)
+        if (event->key() == row.Key && (keypad || !row.KeypadOnly)) {
+            (window.*row.Press)();
+            return true;
+        }
+    return false;
 }

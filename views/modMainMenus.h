@@ -3,6 +3,8 @@
 // menu arrays that follow the view shown. A new command is a row in a table and a handler.
 
 class DbmsDataSource;
+class DbmsDatabase;
+class QKeyEvent;
 class clsMenuSet;
 class frmMain;
 class QString;
@@ -19,3 +21,8 @@ void ResetViewMenus(clsMenuSet& menus);
 void FillFieldMenus(clsMenuSet& menus, DbmsDataSource& ds);
 // The association menus for the current row of `ds` (nullptr: empty).
 void FillAssociationMenus(frmMain& window, clsMenuSet& menus, DbmsDataSource* ds);
+// The conversion menu, shown when the archive has a conversion currency.
+void ShowCurrencyMenu(const clsMenuSet& menus, DbmsDatabase* db, bool conversion);
+// The keys the window takes before its controls (Insert, keypad +, Delete, Enter); true when
+// taken.
+bool MainKeyPress(frmMain& window, QKeyEvent* event);
