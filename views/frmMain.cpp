@@ -5,8 +5,6 @@
 #include "clsArchiveSession.h"
 #include "clsBarcodeReader.h"
 #include "clsGridRows.h"
-#include "clsMainLayout.h"
-#include "clsMenuSet.h"
 #include "clsOSTNA.h"
 #include "clsSettings.h"
 #include "itfPrompter.h"
@@ -22,7 +20,6 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeWidget>
 
 frmMain::frmMain(clsArchiveSession& session, clsSettings& settings, Hooks hooks)
     : m_session(session), m_settings(settings), m_hooks(std::move(hooks)) {

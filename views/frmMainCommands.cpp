@@ -6,9 +6,7 @@
 #include "ReportError.h"
 #include "clsArchiveSession.h"
 #include "clsGridRows.h"
-#include "clsMainLayout.h"
 #include "clsRowCommands.h"
-#include "clsSectionView.h"
 #include "clsSettings.h"
 #include "frmAbout.h"
 #include "frmDateSetting.h"
@@ -20,17 +18,12 @@
 #include "modWaitCursor.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTableView>
 #include <QTimer>
 #include <QToolBar>
-#include <QToolButton>
-#include <QTreeView>
-#include <QTreeWidget>
 
 namespace {
 

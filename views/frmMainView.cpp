@@ -5,8 +5,6 @@
 #include "ReportError.h"
 #include "clsArchiveSession.h"
 #include "clsGridRows.h"
-#include "clsMainLayout.h"
-#include "clsMenuSet.h"
 #include "clsSectionView.h"
 #include "clsSettings.h"
 #include "frmMessage.h"
@@ -17,17 +15,14 @@
 #include "modTag.h"
 #include "modWaitCursor.h"
 
-#include <QTableView>
-#include <QTreeView>
-
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QSignalBlocker>
+#include <QTableView>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 // --- the tree ---
 
