@@ -1,21 +1,16 @@
 // Opening the archive at the first activation, the placement, the splitter and the engine's
-// questions.
+// notifications.
 #include "MainWindowFixture.h"
 
 #include "InitDatabase.h"
 
-#include <QAction>
+#include <QApplication>
 #include <QDialog>
 #include <QFile>
 #include <QFrame>
 #include <QMouseEvent>
-#include <QProcess>
 #include <QScreen>
-#include <QSettings>
-#include <QStatusBar>
 #include <QTableView>
-#include <QTest>
-#include <QToolBar>
 #include <QTreeWidget>
 
 namespace {
@@ -46,39 +41,22 @@ TEST_F(MainWindowTest, FirstStartAsksForTheOptionsAndCreatesTheArchive) {
     EXPECT_GT(Count("TabellaPunti"), 0);
     EXPECT_EQ(window.tvTreeView->topLevelItemCount(), 4);
     EXPECT_EQ(window.SelectedNodeIndex(), 1);
-}
 
-TEST_F(MainWindowTest, FirstStartLeftWithoutConfirmingEndsTheProgram) {
-    prompter.Dialog([](QDialog&) { return int(QDialog::Rejected); });
-    EXPECT_FALSE(modGlobal::InitDatabase(session, settings, false, nullptr, nullptr, nullptr));
-    EXPECT_FALSE(QFile::exists(ArchivePath()));
-    EXPECT_FALSE(session.Database());
-}
-
-TEST_F(MainWindowTest, AChangedWorkingFolderGetsItsArchiveWithoutAsking) {
-    Start();
-    const size_t asked = prompter.History().size();
+    // A changed working folder gets its archive without asking.
     settings.RootDir = m_dir.filePath("elsewhere");
-    main->ReleaseDatabase();
+    window.ReleaseDatabase();
     EXPECT_FALSE(session.Database());
-    main->Activate();
-    EXPECT_EQ(prompter.History().size(), asked);
+    window.Activate();
+    EXPECT_EQ(prompter.History().size(), 1u);
     EXPECT_TRUE(QFile::exists(m_dir.filePath("elsewhere/Tessarin.mdb")));
     EXPECT_TRUE(session.IsOpen());
 }
 
-TEST_F(MainWindowTest, ACreatedArchiveIsAPlainSqliteFile) {
-    Start();
-    main.reset();
-    session.Release();
-    QProcess sqlite;
-    sqlite.start("sqlite3",
-                 {ArchivePath(), "SELECT COUNT(*) FROM TipiPagamento; PRAGMA integrity_check;"});
-    ASSERT_TRUE(sqlite.waitForFinished(10000));
-    const QStringList lines = QString::fromUtf8(sqlite.readAllStandardOutput()).split('\n');
-    ASSERT_GE(lines.size(), 2);
-    EXPECT_GT(lines[0].toInt(), 0);
-    EXPECT_EQ(lines[1], "ok");
+TEST_F(MainWindowTest, FirstStartLeftWithoutConfirmingEndsTheProgram) {
+    prompter.Dialog(Reject);
+    EXPECT_FALSE(modGlobal::InitDatabase(session, settings, false, nullptr, nullptr, nullptr));
+    EXPECT_FALSE(QFile::exists(ArchivePath()));
+    EXPECT_FALSE(session.Database());
 }
 
 TEST_F(MainWindowTest, PlacementDefaultsAndMaximisedClose) {
@@ -146,26 +124,18 @@ TEST_F(MainWindowTest, SplitterStaysWithinItsLimits) {
     EXPECT_FALSE(window.picSplitter->isVisible());
 }
 
-TEST_F(MainWindowTest, EngineQuestionsKeepTheIncomingCancelFlag) {
+TEST_F(MainWindowTest, EngineQuestionsKeepTheIncomingCancelFlagAndEventsGoToTheStatusLine) {
     frmMain& window = Start();
-    bool cancel = true;
-    prompter.Answer(PromptAnswer::Cancel);
-    window.OnQueryMessage("engine", 3, "Continuare?", cancel);
-    EXPECT_TRUE(cancel);
-    EXPECT_EQ(prompter.LastMessage().Default, PromptAnswer::Cancel);
-    EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Exclamation);
-    EXPECT_EQ(prompter.LastMessage().Buttons, PromptButtons::OkCancel);
-
-    cancel = false;
-    prompter.Answer(PromptAnswer::Ok);
-    window.OnQueryMessage("engine", 1, "Continuare?", cancel);
-    EXPECT_FALSE(cancel);
-    EXPECT_EQ(prompter.LastMessage().Default, PromptAnswer::Ok);
-    EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Question);
-}
-
-TEST_F(MainWindowTest, EngineEventsGoToTheStatusLine) {
-    frmMain& window = Start();
+    for (const bool cancel : {true, false}) {
+        bool flag = cancel;
+        prompter.Answer(cancel ? PromptAnswer::Cancel : PromptAnswer::Ok);
+        window.OnQueryMessage("engine", cancel ? 3 : 1, "Continuare?", flag);
+        EXPECT_EQ(flag, cancel);
+        EXPECT_EQ(prompter.LastMessage().Default, cancel ? PromptAnswer::Cancel : PromptAnswer::Ok);
+        EXPECT_EQ(prompter.LastMessage().Icon,
+                  cancel ? PromptIcon::Exclamation : PromptIcon::Question);
+        EXPECT_EQ(prompter.LastMessage().Buttons, PromptButtons::OkCancel);
+    }
     window.OnEvent(1, "engine", "Clienti");
     EXPECT_TRUE(window.StatusMsg().endsWith(" <Clienti>...")) << window.StatusMsg().toStdString();
     window.OnEvent(1, "engine", "");
