@@ -306,20 +306,6 @@ TEST(KeptRow, BySameOIDElseByPlace) {
     }
 }
 
-TEST(SectionTree, TwentyNodesInOrder) {
-    const auto& nodes = SectionNodes();
-    ASSERT_EQ(nodes.size(), 20u);
-    EXPECT_EQ(nodes[0].Text, "Liste");
-    EXPECT_EQ(nodes[5].Key, "Lista Operazioni");
-    EXPECT_EQ(nodes[6].Key, "OperazioniVendite");
-    EXPECT_EQ(nodes[6].Parent, 0);
-    EXPECT_EQ(nodes[10].Parent, 7);
-    EXPECT_EQ(nodes[12].Key, "Clienti");
-    EXPECT_EQ(nodes[12].Parent, 12);
-    EXPECT_EQ(nodes[19].Key, "TabellaBonus");
-    EXPECT_EQ(nodes[19].Image, "Archive");
-}
-
 TEST(SectionTree, AgreementOfStesso) {
     const std::tuple<QString, bool, QString> cases[] = {
         {"Articoli", false, " con stessi "}, {"Città", false, " con stessa "},
