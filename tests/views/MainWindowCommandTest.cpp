@@ -126,8 +126,9 @@ TEST_F(MainWindowTest, DeleteInASummaryTakesOnlyTheChosenOperations) {
     const QModelIndex line = model->index(model->rowCount(sale) - 1, 0, sale);
     ASSERT_TRUE(DbmsTreeModel::IsDetailRow(line));
 
-    // A line alone is no operation: a beep, no question, nothing deleted.
+    // A line stands for its operation, but alone it is none to delete: a beep, no question.
     Click(tree, line);
+    EXPECT_EQ(window.CurrentGridOID(), kept);
     window.mnuFileDelete_Click();
     EXPECT_EQ(prompter.Beeps(), 1);
     EXPECT_EQ(Count("ArticoliVenduti"), 4);
