@@ -48,6 +48,7 @@ frmMain::frmMain(clsArchiveSession& session, clsSettings& settings, Hooks hooks)
     m_menus = std::make_unique<clsMenuSet>();
     BuildMainMenus(*this, *m_menus);
     BuildMainToolBar(*this, *m_menus);
+    m_dates = std::make_unique<clsDateSelector>(*this, m_session, m_settings);
     m_panes = std::make_unique<clsMainLayout>(*this);
     m_panes->Build();
     m_rows = std::make_unique<clsGridRows>(*this, dgView, dgReportView);

@@ -9,6 +9,7 @@
 #include "DbmsGridLayout.h"
 #include "DbmsInterfaces.h"
 #include "DbmsSelectionSet.h"
+#include "clsDateSelector.h"
 #include "clsMainBarcode.h"
 #include "clsMainLayout.h"
 #include "clsMenuSet.h"
@@ -121,9 +122,10 @@ public:
     void mnuViewStatusBar_Click();
     void mnuViewRefresh_Click() { RefreshDetailView(); }
     void mnuHideSection_Click();
-    void mnuSelAll_Click();
-    void mnuSelDate_Click() { ChooseSelectionDate(false); }
-    void mnuSelMonth_Click() { ChooseSelectionDate(true); }
+    // The click has turned the check mark already: the caption puts it where it belongs.
+    void mnuSelAll_Click() { ReadDateSelection(m_dates->SelectAll()); }
+    void mnuSelDate_Click() { ReadDateSelection(m_dates->Choose(false)); }
+    void mnuSelMonth_Click() { ReadDateSelection(m_dates->Choose(true)); }
     void mnuDataSelBeforeQuery_Click();
     void mnuDataSelCancel_Click();
     void mnuToolsOptions_Click();
@@ -136,13 +138,13 @@ public:
     void mnuActivate_Click();
     void mnuAssociation_Click(const QString& menu, int element);
     void acmdSectionItem_Click(int index);
-    void cmdDateSel_Click();
+    void cmdDateSel_Click() { m_dates->Popup(); }
     void tvTreeView_NodeChanged();
     void tvTreeView_Click();
     // Runs the command waiting in the tag of tmFunc, as the timer's tick does.
     void tmFunc_Timer();
     // Caption and tooltip of cmdDateSel and the check marks of the selection menu.
-    void RefreshDateSelCaption();
+    void RefreshDateSelCaption() { m_dates->Refresh(m_ds.get()); }
 
     // --- controls (also reachable by objectName) ---
     QToolBar* tbToolBar;
@@ -187,7 +189,8 @@ private:
     // The status line once the view is ready.
     void ShowViewStatus();
     void OpenRelated(const QString& menu, int number);
-    void ChooseSelectionDate(bool month);
+    // The date selection's caption, and the rows read again when it `changed`.
+    void ReadDateSelection(bool changed);
 
     clsArchiveSession& m_session;
     clsSettings& m_settings;
@@ -196,6 +199,7 @@ private:
     std::unique_ptr<clsMainLayout> m_panes;
     std::unique_ptr<clsGridRows> m_rows;
     std::unique_ptr<clsMainBarcode> m_barcode;
+    std::unique_ptr<clsDateSelector> m_dates;
     std::shared_ptr<DbmsDataSource> m_ds;
     clsPredefinedSelections m_selections;
     std::shared_ptr<DbmsGridLayout> m_layout;

@@ -100,32 +100,9 @@ void frmMain::mnuHideSection_Click() {
 
 // --- date selection ---
 
-void frmMain::cmdDateSel_Click() {
-    PopupMenu("mnuSelection")->popup(cmdDateSel->mapToGlobal(QPoint(0, cmdDateSel->height())));
-}
-
-void frmMain::mnuSelAll_Click() {
-    if (!m_session.DaySelection() && !m_session.MonthSelection()) {
-        RefreshDateSelCaption(); // the click has turned the check mark; put it back
-        return;
-    }
-    m_session.SetDateSelection(false, false);
+void frmMain::ReadDateSelection(bool changed) {
     RefreshDateSelCaption();
-    m_settings.Save();
-    RefreshDetailView();
-}
-
-void frmMain::ChooseSelectionDate(bool month) {
-    frmDateSetting picker(this);
-    const QVariant date = picker.SetDate(m_session.SelectedDate(), -1, -1);
-    if (!date.isValid()) {
-        RefreshDateSelCaption(); // the click has turned the check mark; put it back
-        return;
-    }
-    m_session.SetSelectedDate(date.toDate());
-    m_session.SetDateSelection(!month, month);
-    RefreshDateSelCaption();
-    RefreshDetailView();
+    if (changed) RefreshDetailView();
 }
 
 // --- predefined selections ---

@@ -194,19 +194,3 @@ void frmMain::OpenCurrentRow() {
     if (FormService().ShowRowEditor(this, *m_ds, false).isValid()) ReloadView();
     ShowViewStatus();
 }
-
-void frmMain::RefreshDateSelCaption() {
-    Menu("mnuSelAll")->setChecked(!m_session.DaySelection() && !m_session.MonthSelection());
-    Menu("mnuSelDate")->setChecked(m_session.DaySelection());
-    Menu("mnuSelMonth")->setChecked(m_session.MonthSelection());
-    const QString field = Tag(cmdDateSel).toString();
-    QString fieldCaption;
-    if (!field.isEmpty() && m_ds)
-        if (const DbmsFieldInfo* info = m_ds->FieldInfo(field)) fieldCaption = info->Caption;
-    const DateSelectionCaption c =
-        MakeDateSelectionCaption(fieldCaption, m_session.MonthSelection(), m_session.DaySelection(),
-                                 m_session.SelectedDate());
-    cmdDateSel->setText(c.Caption);
-    cmdDateSel->setToolTip(c.ToolTip);
-    Menu("mnuSelection")->setText(c.MenuCaption);
-}
