@@ -27,7 +27,6 @@
 
 class QAbstractItemView;
 class QFrame;
-class QKeyEvent;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -176,7 +175,6 @@ private:
 
     void UnloadOtherWindows();
     void SetSectionItems();
-    void OpenCurrentRow();
     // A Yes/No question of the rules, put to the user.
     bool Ask(const clsQuestion& q);
     // The predefined selections dialog on `set`; false when cancelled.

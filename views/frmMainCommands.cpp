@@ -9,7 +9,6 @@
 #include "clsRowCommands.h"
 #include "clsSettings.h"
 #include "frmAbout.h"
-#include "frmDateSetting.h"
 #include "frmOptions.h"
 #include "itfPrompter.h"
 #include "modMainMenus.h"
@@ -55,7 +54,13 @@ void frmMain::mnuFileNew_Click() {
 }
 
 void frmMain::mnuFileProperties_Click() {
-    OpenCurrentRow();
+    const OID oid = CurrentGridOID();
+    if (!m_ds || oid == 0 || !m_ds->Locate(oid)) {
+        Prompter().Beep();
+        return;
+    }
+    if (FormService().ShowRowEditor(this, *m_ds, false).isValid()) ReloadView();
+    ShowViewStatus();
 }
 
 void frmMain::mnuFileDelete_Click() {

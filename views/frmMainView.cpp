@@ -184,13 +184,3 @@ void frmMain::ShowViewStatus() {
     const QTreeWidgetItem* node = tvTreeView->currentItem();
     SetStatusMsg(node ? lblTitle[0]->text() + " <" + node->text(0) + ">" : QString());
 }
-
-void frmMain::OpenCurrentRow() {
-    const OID oid = CurrentGridOID();
-    if (!m_ds || oid == 0 || !m_ds->Locate(oid)) {
-        Prompter().Beep();
-        return;
-    }
-    if (FormService().ShowRowEditor(this, *m_ds, false).isValid()) ReloadView();
-    ShowViewStatus();
-}
