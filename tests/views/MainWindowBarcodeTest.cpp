@@ -78,8 +78,7 @@ protected:
 
 TEST_F(BarcodeTest, ACardReadDuringASaleBindsTheCustomer) {
     frmMain& window = Start();
-    session.Database()->Item("Clienti")->OpenDataSource()->AddRow(
-        {{"Codice", "2900000000018"}, {"Cognome", "Rossi"}, {"Nome", "Ada"}});
+    Open("Clienti")->AddRow({{"Codice", "2900000000018"}, {"Cognome", "Rossi"}, {"Nome", "Ada"}});
     window.SetBarcodeReader(true);
     EXPECT_EQ(window.StatusMsg(), "Lettore codici a barre attivato (COM1 - 9600,n,8,1)");
     EXPECT_TRUE(window.ToolButton("BarcodeReader")->isChecked());

@@ -70,17 +70,9 @@ void MainWindowTest::Activate() {
     EXPECT_TRUE(QTest::qWaitForWindowActive(main.get()));
 }
 
-OID MainWindowTest::AddCustomer(const QString& code, const QString& surname) {
-    return session.Database()->Item("Clienti")->OpenDataSource()->AddRow(
-        {{"Codice", code}, {"Cognome", surname}});
-}
-
 OID MainWindowTest::AddSale(const QString& code, const QDateTime& day) {
-    const OID customer = AddCustomer(code, "Cliente " + code);
-    return session.Database()
-        ->Item("OperazioniVendite")
-        ->OpenDataSource()
-        ->AddRow({{"Cliente", customer}, {"Data", day}});
+    return Open("OperazioniVendite")
+        ->AddRow({{"Cliente", AddCustomer(code, "Cliente " + code)}, {"Data", day}});
 }
 
 OID MainWindowTest::SaleWithLines(const QString& code, int lines) {
@@ -95,22 +87,8 @@ OID MainWindowTest::SaleWithLines(const QString& code, int lines) {
     return sale;
 }
 
-qint64 MainWindowTest::Count(const QString& table) {
-    return session.Database()->Item(table)->OpenDataSource()->RowCount();
-}
-
 QString MainWindowTest::Value(const QString& table, OID oid, const QString& field) {
-    auto ds = session.Database()->Item(table)->OpenDataSource("OID = " + QString::number(oid));
+    auto ds = Open(table, "OID = " + QString::number(oid));
     ds->MoveFirst();
     return ds->HasCurrentRow() ? ds->GetValue(field).toString() : QString();
-}
-
-void MainWindowTest::Show(const QString& key) {
-    ASSERT_TRUE(main->SelectNode(key)) << key.toStdString();
-    main->RefreshDetailView();
-}
-
-void MainWindowTest::Show(int index) {
-    ASSERT_TRUE(main->SelectNode(index));
-    main->RefreshDetailView();
 }

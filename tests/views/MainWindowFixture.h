@@ -40,14 +40,24 @@ protected:
     void Activate();
     // Adds a customer and a sale of `day` for it; returns the sale's OID.
     OID AddSale(const QString& code, const QDateTime& day);
-    OID AddCustomer(const QString& code, const QString& surname);
+    OID AddCustomer(const QString& code, const QString& surname) {
+        return Open("Clienti")->AddRow({{"Codice", code}, {"Cognome", surname}});
+    }
     // A sale of March 10 with `lines` articles sold, for a new customer.
     OID SaleWithLines(const QString& code, int lines);
-    qint64 Count(const QString& table);
+    std::shared_ptr<DbmsDataSource> Open(const QString& table, const QString& filter = {}) {
+        return session.Database()->Item(table)->OpenDataSource(filter);
+    }
+    qint64 Count(const QString& table) { return Open(table)->RowCount(); }
+    // A field of a row as stored, empty when there is no such row.
     QString Value(const QString& table, OID oid, const QString& field);
     // Shows a section: selects the tree node and refreshes the view as a click does.
-    void Show(const QString& key);
-    void Show(int index);
+    void Show(const QString& key) { ShowSelected(main->SelectNode(key)); }
+    void Show(int index) { ShowSelected(main->SelectNode(index)); }
+    void ShowSelected(bool selected) {
+        ASSERT_TRUE(selected);
+        main->RefreshDetailView();
+    }
     QString WorkDir() const { return m_dir.filePath("data"); }
     QString ArchivePath() const { return WorkDir() + "/Tessarin.mdb"; }
 
