@@ -1,32 +1,33 @@
 #pragma once
 // The program's main window: the section tree on the left, the grid of the selected section on
 // the right, menus, toolbar and status bar. It opens the archive on its first activation,
-// receives the engine's notifications, and keeps its placement in the settings store.
+// receives the engine's notifications, and keeps its placement in the settings store. Its
+// rules live in plain classes (clsSectionView, clsRowCommands), its menus in the tables of
+// modMainMenus, its panes in clsMainLayout, its grids in clsGridRows.
 
 #include "DbmsDataSource.h"
 #include "DbmsGridLayout.h"
 #include "DbmsInterfaces.h"
-#include "DbmsRelations.h"
 #include "DbmsSelectionSet.h"
+#include "clsDateSelector.h"
+#include "clsMainBarcode.h"
+#include "clsMainLayout.h"
+#include "clsMenuSet.h"
+#include "clsPredefinedSelections.h"
 #include "itfOptionsHost.h"
+#include "modSectionTreeView.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QTreeWidget>
 #include <array>
 #include <functional>
-#include <map>
+#include <memory>
 #include <vector>
 
 class QAbstractItemView;
-class clsArchiveSession;
-class clsBarcodeReader;
-class clsOSTNA;
-class clsSettings;
-class QKeyEvent;
-class QAction;
 class QFrame;
 class QLabel;
-#include <QLineEdit>
 class QMenu;
 class QPushButton;
 class QTableView;
@@ -34,8 +35,11 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class QTreeView;
-class QTreeWidget;
-class QTreeWidgetItem;
+class clsArchiveSession;
+class clsBarcodeReader;
+class clsGridRows;
+class clsOSTNA;
+class clsSettings;
 
 class frmMain : public QMainWindow, public itfNotifyEvent, public itfOptionsHost {
     Q_OBJECT
@@ -60,18 +64,16 @@ public:
     // --- operations used by other windows ---
     void SetStatusMsg(const QString& text);
     QString StatusMsg() const;
-    // Opens or closes the barcode reader's port, flushing what waits; the toolbar button and
-    // the menu follow, and the choice is saved.
-    void SetBarcodeReader(bool enable);
-    // The reader's notification: cuts what arrived into codes and types each into the target.
-    void MSComm_OnComm();
-    void SetBarcodeControl(QLineEdit* target);
-    QLineEdit* BarcodeControl() const { return m_barcodeTarget; }
+    // The barcode reader (see clsMainBarcode); the toolbar button and the menu follow it.
+    void SetBarcodeReader(bool enable) { m_barcode->SetEnabled(enable); }
+    void MSComm_OnComm() { m_barcode->OnComm(); }
+    void SetBarcodeControl(QLineEdit* target) { m_barcode->Target = target; }
+    QLineEdit* BarcodeControl() const { return m_barcode->Target; }
     void RefreshDetailView(QString& order);
     void RefreshDetailView();
     void SetTreeViewNodes();
     void ReleaseDatabase() override;
-    void SetOptionFormVisible(bool visible) override;
+    void SetOptionFormVisible(bool visible) override { m_blnOptionFormVisible = visible; }
     // The activation pass: opens the archive when needed, then the barcode reader and the
     // backup menus. Runs on every activation of the window.
     void Activate();
@@ -87,47 +89,61 @@ public:
 
     // --- the view's state, for the commands and the tests ---
     const std::shared_ptr<DbmsDataSource>& CurrentDataSource() const { return m_ds; }
-    const std::shared_ptr<DbmsSelectionSet>& CurrentSelectionSet() const { return m_selection; }
+    const std::shared_ptr<DbmsSelectionSet>& CurrentSelectionSet() const {
+        return m_selections.Set();
+    }
     const std::shared_ptr<DbmsGridLayout>& CurrentGridLayout() const { return m_layout; }
     // The grid that shows the current view (the hierarchical one for summaries), or nullptr.
     QAbstractItemView* CurrentGrid() const;
     // The OID of the grid's current row (a detail row stands for its operation), 0 for none.
     OID CurrentGridOID() const;
-    // What delete acts on: the selected rows, else the current one; in a summary only
-    // operations, never their detail rows.
-    std::vector<OID> ChosenRows() const;
     bool SelectNode(int index); // 1-based; false when there is no such node
     bool SelectNode(const QString& key);
-    int SelectedNodeIndex() const; // 0 when none
-    QTreeWidgetItem* NodeAt(int index) const;
-    int SplitterPosition() const { return m_intSplit; }
+    int SelectedNodeIndex() const { return NodeIndex(tvTreeView->currentItem()); }
+    QTreeWidgetItem* NodeAt(int index) const { return FindNode(tvTreeView, index); }
+    int SplitterPosition() const { return m_panes->Split(); }
 
-    // --- commands ---
+    // Menus and toolbar buttons by name, for the commands and the tests.
+    QAction* Menu(const QString& name) const { return m_menus->Action(name); }
+    QToolButton* ToolButton(const QString& key) const { return m_menus->Button(key); }
+    QMenu* PopupMenu(const QString& name) const { return m_menus->Menu(name); }
+    // The elements of a menu array (element 0 is the design-time one).
+    const std::vector<QAction*>& MenuArray(const QString& name) const {
+        return m_menus->Array(name);
+    }
+
+    // --- commands (the handlers of the menu table) ---
     void mnuFileNew_Click();
     void mnuFileProperties_Click();
     void mnuFileDelete_Click();
-    void mnuFileClose_Click();
+    void mnuFileClose_Click() { close(); }
     void mnuViewToolbar_Click();
     void mnuViewStatusBar_Click();
+    void mnuViewRefresh_Click() { RefreshDetailView(); }
     void mnuHideSection_Click();
-    void mnuSelAll_Click();
-    void mnuSelDate_Click();
-    void mnuSelMonth_Click();
+    // The click has turned the check mark already: the caption puts it where it belongs.
+    void mnuSelAll_Click() { ReadDateSelection(m_dates->SelectAll()); }
+    void mnuSelDate_Click() { ReadDateSelection(m_dates->Choose(false)); }
+    void mnuSelMonth_Click() { ReadDateSelection(m_dates->Choose(true)); }
     void mnuDataSelBeforeQuery_Click();
     void mnuDataSelCancel_Click();
     void mnuToolsOptions_Click();
+    void mnuNewVendita_Click();
+    void mnuNewCliente_Click();
+    void mnuChangePwd_Click();
+    void mnuBarcodeReader_Click();
     void mnuHelpAbout_Click();
     void mnuHelpContents_Click();
+    void mnuActivate_Click();
     void mnuAssociation_Click(const QString& menu, int element);
     void acmdSectionItem_Click(int index);
-    void cmdDateSel_Click();
+    void cmdDateSel_Click() { m_dates->Popup(); }
+    void tvTreeView_NodeChanged();
+    void tvTreeView_Click();
     // Runs the command waiting in the tag of tmFunc, as the timer's tick does.
     void tmFunc_Timer();
     // Caption and tooltip of cmdDateSel and the check marks of the selection menu.
-    void RefreshDateSelCaption();
-    // Lays the panes out for a splitter position in twips (-1: the default width, 0: tree
-    // hidden).
-    void ResizeMainLayout(int splitTwips);
+    void RefreshDateSelCaption() { m_dates->Refresh(m_ds.get()); }
 
     // --- controls (also reachable by objectName) ---
     QToolBar* tbToolBar;
@@ -155,101 +171,45 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // frmMain.cpp: construction, placement, activation, notifications
-    void BuildMenus();
-    void BuildToolBar();
-    void BuildClientArea();
-    void LoadPlacement();
-    void SavePlacement();
+    friend class clsMainLayout; // builds the controls
+
     void UnloadOtherWindows();
-    void InitCurrencyState();
-    void UpdateClock();
-    void TrayMessage(int message);
-    // The reader's state in the setting, the toolbar button and the menu.
-    void ShowReaderState(bool enabled);
-    void SplitterMouse(QEvent* event);
-    // Returns the bottom of the buttons, or the area's top when there are none.
-    int PlaceSectionItems(const QRect& area);
-
-    // frmMainView.cpp: the section view
-    void ResetViewCommands();
-    void ApplyEnableRules();
-    void RebuildFieldMenus();
-    void FillAssociationMenus(bool clearOnly);
     void SetSectionItems();
-    void OpenCurrentRow();
-    // The section tree's current node changed (keyboard or mouse), or a node was clicked.
-    void tvTreeView_NodeChanged();
-    void tvTreeView_Click();
-
-    // frmMainRows.cpp: the rows the commands act on
-    // Binds the current data source to a grid and keeps its current row across reloads.
-    void BindView(QAbstractItemView* grid);
-    void RestoreCurrentRow(QAbstractItemView* grid);
+    // A Yes/No question of the rules, put to the user.
+    bool Ask(const clsQuestion& q);
+    // The predefined selections dialog on `set`; false when cancelled.
+    bool ChooseSelections(DbmsSelectionSet& set);
+    // Reads and shows the view of a section node, after its predefined selections.
+    void ShowSection(const QTreeWidgetItem* node, const QString& order);
     // Reads the rows again after a change, the grid staying on its row.
     void ReloadView();
     void DropView();
     // The status line once the view is ready.
     void ShowViewStatus();
-
-    // frmMainCommands.cpp: keys and command helpers
-    bool HandleKey(QKeyEvent* event);
-    void ToolbarClick(const QString& key);
     void OpenRelated(const QString& menu, int number);
-    void ChooseSelectionDate(bool month);
-
-public:
-    // Menus and toolbar buttons by name, for the commands and the tests.
-    QAction* Menu(const QString& name) const;
-    QToolButton* ToolButton(const QString& key) const;
-    QMenu* PopupMenu(const QString& name) const;
-    // The elements of a menu array (element 0 is the design-time one).
-    const std::vector<QAction*>& MenuArray(const QString& name) const;
-
-private:
-    QAction* AddAction(QMenu* menu, const QString& name, const QString& caption,
-                       const QKeySequence& key = {});
-    QMenu* AddMenu(QMenu* parent, const QString& name, const QString& caption);
-    void ClearMenuArray(const QString& name);
-    QAction* AddMenuArrayElement(const QString& name, const QString& caption, const QVariant& tag);
+    // The date selection's caption, and the rows read again when it `changed`.
+    void ReadDateSelection(bool changed);
 
     clsArchiveSession& m_session;
     clsSettings& m_settings;
     Hooks m_hooks;
+    std::unique_ptr<clsMenuSet> m_menus;
+    std::unique_ptr<clsMainLayout> m_panes;
+    std::unique_ptr<clsGridRows> m_rows;
+    std::unique_ptr<clsMainBarcode> m_barcode;
+    std::unique_ptr<clsDateSelector> m_dates;
     std::shared_ptr<DbmsDataSource> m_ds;
-    std::shared_ptr<DbmsSelectionSet> m_selection;
+    clsPredefinedSelections m_selections;
     std::shared_ptr<DbmsGridLayout> m_layout;
-    // The grid's current row, kept by OID (and by place, for a row that goes away).
-    struct KeptRow {
-        OID Oid = 0;
-        int Row = -1;
-        int Column = 0;
-    } m_kept;
-    bool m_blnResetting = false;
     // Tree changes: how many so far, how many at the last mouse press on the tree, and one
     // that came while a view was being built.
     int m_intNodeChanges = 0;
     int m_intNodeChangesAtPress = 0;
     bool m_blnNodePending = false;
-    QPointer<QLineEdit> m_barcodeTarget;
     bool m_blnOptionFormVisible = false;
     bool m_blnActivated = false;
     bool m_blnActivating = false;
-    bool m_blnMoving = false;
-    bool m_blnBusy = false;        // RefreshDetailView
-    bool m_blnFuncBusy = false;    // tmFunc
-    bool m_blnBarcodeBusy = false; // MSComm_OnComm
-    bool m_blnTreeVisible = true;
-    int m_intSplit = 3500;        // twips from the window's left edge
-    int m_intDefaultSplit = 3500; // the stored width, for showing the tree again
-
-    std::map<QString, QAction*> m_actions;
-    std::map<QString, QMenu*> m_menus;
-    std::map<QString, std::vector<QAction*>> m_arrays;
-    std::map<QString, QToolButton*> m_buttons;
-    QMenu* m_findDropDown = nullptr;
+    bool m_blnBusy = false;     // RefreshDetailView
+    bool m_blnFuncBusy = false; // tmFunc
     QLabel* m_statusPanel = nullptr;
-    QLabel* m_datePanel = nullptr;
-    QLabel* m_timePanel = nullptr;
-    QWidget* m_client = nullptr;
 };

@@ -5,39 +5,30 @@
 #include "DbmsFormService.h"
 #include "ReportError.h"
 #include "clsArchiveSession.h"
+#include "clsGridRows.h"
+#include "clsRowCommands.h"
 #include "clsSettings.h"
 #include "frmAbout.h"
-#include "frmDateSetting.h"
 #include "frmOptions.h"
 #include "itfPrompter.h"
+#include "modMainMenus.h"
 #include "modSectionTree.h"
 #include "modTag.h"
 #include "modWaitCursor.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTableView>
 #include <QTimer>
 #include <QToolBar>
-#include <QToolButton>
-#include <QTreeView>
-#include <QTreeWidget>
-
-#include <set>
 
 namespace {
 
 QString SelectedNodeText(const QTreeWidget* tree) {
     const QTreeWidgetItem* item = tree->currentItem();
     return item ? item->text(0) : QString();
-}
-
-void Popup(QMenu* menu, QWidget* at) {
-    if (menu) menu->popup(at->mapToGlobal(QPoint(0, at->height())));
 }
 
 } // namespace
@@ -53,7 +44,7 @@ void frmMain::mnuFileNew_Click() {
         const QVariant oid = FormService().ShowRowEditor(this, *m_ds, true);
         if (oid.isValid()) {
             // The grid moves to the new row.
-            m_kept = {oid.toLongLong(), -1, 0};
+            m_rows->Keep(oid.toLongLong());
             ReloadView();
         }
     } catch (const std::exception&) {
@@ -63,64 +54,25 @@ void frmMain::mnuFileNew_Click() {
 }
 
 void frmMain::mnuFileProperties_Click() {
-    OpenCurrentRow();
-}
-
-namespace {
-
-// What else a delete takes, said after the question: the rows deleted with the chosen ones,
-// then the rows left without their link, each table by its caption.
-QString DependentsText(const std::vector<DbmsDependentRows>& dependents) {
-    QStringList removed, unlinked;
-    for (const DbmsDependentRows& d : dependents) {
-        if (d.Removed > 0) removed << QString::number(d.Removed) + " " + d.Caption;
-        if (d.Unlinked > 0) unlinked << QString::number(d.Unlinked) + " " + d.Caption;
+    const OID oid = CurrentGridOID();
+    if (!m_ds || oid == 0 || !m_ds->Locate(oid)) {
+        Prompter().Beep();
+        return;
     }
-    QString text;
-    if (!removed.isEmpty())
-        text += "\rVerranno eliminati anche i dati collegati: " + removed.join(", ") + ".";
-    if (!unlinked.isEmpty())
-        text += "\rPerderanno il collegamento ai dati eliminati: " + unlinked.join(", ") + ".";
-    return text.isEmpty() ? text : "\r" + text;
+    if (FormService().ShowRowEditor(this, *m_ds, false).isValid()) ReloadView();
+    ShowViewStatus();
 }
-
-} // namespace
 
 void frmMain::mnuFileDelete_Click() {
     WaitCursor wait;
-    const std::vector<OID> rows = ChosenRows();
+    const std::vector<OID> rows = m_rows->Chosen();
     if (!m_ds || rows.empty()) {
         Prompter().Beep();
         return;
     }
     try {
-        if (ShowMessage(this,
-                        "Confermi l'eliminazione dei dati selezionati ?" +
-                            DependentsText(DbmsCountDependents(*m_ds, rows)),
-                        PromptIcon::Question, PromptButtons::YesNo,
-                        PromptAnswer::Yes) != PromptAnswer::Yes)
-            return;
-        m_ds->Locate(CurrentGridOID());
-        // Customers, suppliers and articles take their sales lines and references with them.
-        static const std::set<QString> masters = {"Fornitori", "Clienti", "Articoli"};
-        if (masters.count(m_ds->Table()->Name()) &&
-            ShowMessage(this,
-                        "L'eliminazione comporterà l'elimnazione anche dei dati correlati!\r\r"
-                        "Sei sicuro ?",
-                        PromptIcon::Exclamation, PromptButtons::YesNo,
-                        PromptAnswer::No) != PromptAnswer::Yes)
-            return;
-
-        auto db = m_ds->Database();
-        db->BeginTrans();
-        try {
-            for (OID oid : rows)
-                if (m_ds->Locate(oid)) m_ds->Delete();
-            db->CommitTrans();
-        } catch (...) {
-            db->Rollback();
-            throw;
-        }
+        clsRowCommands(*m_ds).Delete(rows, CurrentGridOID(),
+                                     [this](const clsQuestion& q) { return Ask(q); });
     } catch (const std::exception& e) {
         ReportError(m_settings, "Eliminazione dati fallita: \r\r" + ErrorDescription(e), e, this);
     }
@@ -138,71 +90,40 @@ void frmMain::mnuFileDelete_Click() {
 
 void frmMain::mnuViewToolbar_Click() {
     tbToolBar->setVisible(Menu("mnuViewToolbar")->isChecked());
-    ResizeMainLayout(m_blnTreeVisible ? m_intSplit : 0);
+    m_panes->Relayout();
 }
 
 void frmMain::mnuViewStatusBar_Click() {
     sbStatusBar->setVisible(Menu("mnuViewStatusBar")->isChecked());
-    ResizeMainLayout(m_blnTreeVisible ? m_intSplit : 0);
+    m_panes->Relayout();
 }
 
 void frmMain::mnuHideSection_Click() {
     // The menu's check mark follows the pane, which the layout routine keeps.
-    ResizeMainLayout(m_blnTreeVisible ? 0 : -1);
+    m_panes->Resize(m_panes->TreeVisible() ? 0 : -1);
 }
 
 // --- date selection ---
 
-void frmMain::cmdDateSel_Click() {
-    Popup(PopupMenu("mnuSelection"), cmdDateSel);
-}
-
-void frmMain::mnuSelAll_Click() {
-    if (!m_session.DaySelection() && !m_session.MonthSelection()) {
-        RefreshDateSelCaption(); // the click has turned the check mark; put it back
-        return;
-    }
-    m_session.SetDateSelection(false, false);
+void frmMain::ReadDateSelection(bool changed) {
     RefreshDateSelCaption();
-    m_settings.Save();
-    RefreshDetailView();
-}
-
-void frmMain::mnuSelDate_Click() {
-    ChooseSelectionDate(false);
-}
-
-void frmMain::mnuSelMonth_Click() {
-    ChooseSelectionDate(true);
-}
-
-void frmMain::ChooseSelectionDate(bool month) {
-    frmDateSetting picker(this);
-    const QVariant date = picker.SetDate(m_session.SelectedDate(), -1, -1);
-    if (!date.isValid()) {
-        RefreshDateSelCaption(); // the click has turned the check mark; put it back
-        return;
-    }
-    m_session.SetSelectedDate(date.toDate());
-    m_session.SetDateSelection(!month, month);
-    RefreshDateSelCaption();
-    RefreshDetailView();
+    if (changed) RefreshDetailView();
 }
 
 // --- predefined selections ---
 
+bool frmMain::ChooseSelections(DbmsSelectionSet& set) {
+    return FormService().ShowPredefinedSelections(this, set, "Selezioni predefinite");
+}
+
 void frmMain::mnuDataSelBeforeQuery_Click() {
+    // The click has turned the check mark already: it shows what is stored.
     QAction* menu = Menu("mnuDataSelBeforeQuery");
-    const bool wasChecked = !menu->isChecked(); // the click has turned it already
-    menu->setChecked(wasChecked);
-    if (!m_ds) return;
-    const QString nodeText = SelectedNodeText(tvTreeView);
-    if (m_selection && m_selection->Name() != nodeText) m_selection.reset();
-    if (!m_selection) m_selection = m_ds->Table()->CreateSelectionSet();
-    if (m_selection->Name() != nodeText) m_selection->SetName(nodeText);
-    if (!FormService().ShowPredefinedSelections(this, *m_selection, "Selezioni predefinite"))
+    menu->setChecked(m_selections.AskFirst());
+    if (!m_ds ||
+        !m_selections.Store(*m_ds->Table(), SelectedNodeText(tvTreeView),
+                            [this](DbmsSelectionSet& set) { return ChooseSelections(set); }))
         return;
-    m_selection->Save(nodeText);
     menu->setChecked(true);
     ShowMessage(this,
                 "Selezioni predefinite impostate.\r\rN.B.: Tali impostazioni vengono considerate "
@@ -213,16 +134,15 @@ void frmMain::mnuDataSelBeforeQuery_Click() {
 
 void frmMain::mnuDataSelCancel_Click() {
     if (!m_ds) return;
-    const QString nodeText = SelectedNodeText(tvTreeView);
-    if (m_selection && m_selection->Name() != nodeText) m_selection.reset();
-    if (!m_selection) m_selection = m_ds->Table()->CreateSelectionSet();
-    if (m_selection->Name() != nodeText) m_selection->SetName(nodeText);
-    if (m_selection->Restore(nodeText)) {
-        m_selection->Remove(nodeText);
+    if (m_selections.Remove(*m_ds->Table(), SelectedNodeText(tvTreeView)))
         ShowMessage(this, "Selezioni predefinite eliminate.");
-    }
-    m_selection.reset();
     Menu("mnuDataSelBeforeQuery")->setChecked(false);
+}
+
+bool frmMain::Ask(const clsQuestion& q) {
+    return ShowMessage(this, q.Text, q.Warning ? PromptIcon::Exclamation : PromptIcon::Question,
+                       PromptButtons::YesNo,
+                       q.DefaultYes ? PromptAnswer::Yes : PromptAnswer::No) == PromptAnswer::Yes;
 }
 
 // --- other windows ---
@@ -231,6 +151,29 @@ void frmMain::mnuToolsOptions_Click() {
     auto* options = new frmOptions(this, this, m_settings);
     options->setAttribute(Qt::WA_DeleteOnClose);
     options->ShowModeless();
+}
+
+void frmMain::mnuNewVendita_Click() {
+    if (m_hooks.NewVendita) m_hooks.NewVendita(this);
+    RefreshDetailView();
+}
+
+void frmMain::mnuNewCliente_Click() {
+    if (m_hooks.NewCliente) m_hooks.NewCliente(this);
+    RefreshDetailView();
+}
+
+void frmMain::mnuChangePwd_Click() {
+    if (m_hooks.ChangePassword) m_hooks.ChangePassword(this);
+}
+
+void frmMain::mnuBarcodeReader_Click() {
+    // Checkable: the click has already turned the check mark, to the state asked for.
+    SetBarcodeReader(Menu("mnuBarcodeReader")->isChecked());
+}
+
+void frmMain::mnuActivate_Click() {
+    if (isHidden()) show();
 }
 
 void frmMain::mnuHelpAbout_Click() {
@@ -273,12 +216,7 @@ void frmMain::OpenRelated(const QString& menu, int number) {
         return;
     }
     try {
-        const DbmsRelationKind kind = menu == "mnuRefItem"    ? DbmsRelationKind::Reference
-                                      : menu == "mnuContItem" ? DbmsRelationKind::Container
-                                                              : DbmsRelationKind::Referenced;
-        const OID current = CurrentGridOID();
-        if (current != 0) m_ds->Locate(current);
-        const auto related = DbmsOpenRelated(*m_ds, kind, number);
+        const auto related = clsRowCommands(*m_ds).OpenRelated(menu, number, CurrentGridOID());
         FormService().ShowRowList(this, *related, related->Table()->Caption());
     } catch (const std::exception& e) {
         ShowMessage(this, "Si e' verificato un errore:\r\r" + ErrorDescription(e));
@@ -286,53 +224,22 @@ void frmMain::OpenRelated(const QString& menu, int number) {
     ShowViewStatus();
 }
 
-// --- toolbar and keys ---
+// --- keys and the splitter ---
 
-void frmMain::ToolbarClick(const QString& key) {
-    QToolButton* button = ToolButton(key);
-    if (key == "Find")
-        Popup(PopupMenu("mnuSearch"), button);
-    else if (key == "Filter") {
-        button->setChecked(!m_ds || !m_ds->Filter().isEmpty());
-        Popup(PopupMenu("mnuFilter"), button);
-    } else if (key == "Print")
-        Popup(PopupMenu("mnuPrintFunc"), button);
-    else if (key == "Related")
-        Popup(PopupMenu("mnuAssociation"), button);
-    else if (key == "Save")
-        Menu("mnuSave")->trigger();
-    else if (key == "Delete")
-        mnuFileDelete_Click();
-    else if (key == "New")
-        mnuFileNew_Click();
-    else if (key == "Properties")
-        mnuFileProperties_Click();
-    else if (key == "BarcodeReader")
-        SetBarcodeReader(button->isChecked());
-    else if (key == "Sale")
-        Menu("mnuNewVendita")->trigger();
-}
-
-bool frmMain::HandleKey(QKeyEvent* event) {
-    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    const bool keypad = event->modifiers() & Qt::KeypadModifier;
-    if (modifiers != Qt::NoModifier) return false;
-    switch (event->key()) {
-    case Qt::Key_Insert:
-        mnuFileNew_Click();
-        return true;
-    case Qt::Key_Plus:
-        if (!keypad) return false;
-        mnuFileNew_Click();
-        return true;
-    case Qt::Key_Delete:
-        mnuFileDelete_Click();
-        return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        OpenCurrentRow();
-        return true;
-    default:
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == imgSplitter) {
+        m_panes->SplitterMouse(event);
         return false;
     }
+    // A press on the tree comes before the node change it causes (see tvTreeView_Click).
+    if (event->type() == QEvent::MouseButtonPress && watched == tvTreeView->viewport())
+        m_intNodeChangesAtPress = m_intNodeChanges;
+    if (event->type() == QEvent::KeyPress) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        // Only keys meant for this window, before its controls see them.
+        if (widget && widget->window() == this && widget != this &&
+            MainKeyPress(*this, static_cast<QKeyEvent*>(event)))
+            return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }

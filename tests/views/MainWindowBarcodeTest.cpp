@@ -10,36 +10,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <fcntl.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace {
-
-// A pty pair in raw mode; the test writes into the master as the reader would.
-class Pty {
-public:
-    Pty() {
-        char name[256] = {};
-        termios raw{};
-        cfmakeraw(&raw);
-        ok = openpty(&master, &slave, name, &raw, nullptr) == 0;
-        device = QString::fromLocal8Bit(name);
-    }
-    ~Pty() {
-        if (ok) {
-            close(master);
-            close(slave);
-        }
-    }
-    void Write(const QByteArray& bytes) const {
-        ASSERT_EQ(write(master, bytes.constData(), size_t(bytes.size())), bytes.size());
-    }
-    bool ok = false;
-    int master = -1, slave = -1;
-    QString device;
-};
 
 // A window with a field that registers as the barcode target; it records every text set.
 struct TargetWindow {
@@ -47,15 +22,9 @@ struct TargetWindow {
     QLineEdit* field = new QLineEdit(&window);
     QStringList received;
     TargetWindow() {
-        window.setObjectName("TargetWindow");
         (new QVBoxLayout(&window))->addWidget(field);
         QObject::connect(field, &QLineEdit::textChanged,
                          [this](const QString& text) { received << text; });
-    }
-    void Activate() {
-        window.show();
-        QApplication::setActiveWindow(&window);
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
     }
 };
 
@@ -66,36 +35,50 @@ template <typename F> bool WaitFor(F done) {
     return done();
 }
 
+void MakeActive(QWidget* window) {
+    window->show();
+    QApplication::setActiveWindow(window);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+}
+
 class BarcodeTest : public MainWindowTest {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        ASSERT_TRUE(pty.ok);
+        // A pty pair in raw mode; the test writes into the master as the reader would.
+        char name[256] = {};
+        termios raw{};
+        cfmakeraw(&raw);
+        ASSERT_EQ(openpty(&m_master, &m_slave, name, &raw, nullptr), 0);
         settings.COMPortNumber = 1;
         settings.COMPortParam = "9600,n,8,1";
-        settings.COMPortDevice = pty.device;
+        settings.COMPortDevice = QString::fromLocal8Bit(name);
     }
     void TearDown() override {
         settings.COMPortDevice.clear();
         MainWindowTest::TearDown();
+        close(m_master);
+        close(m_slave);
+    }
+    void Write(const QByteArray& bytes) {
+        ASSERT_EQ(write(m_master, bytes.constData(), size_t(bytes.size())), bytes.size());
     }
     // The main window with the reader on, writing into `target`'s field, its window active.
     frmMain& StartReading(TargetWindow& target) {
         frmMain& window = Start();
         window.SetBarcodeReader(true);
         window.SetBarcodeControl(target.field);
-        target.Activate();
+        MakeActive(&target.window);
         return window;
     }
-    Pty pty;
+    int m_master = -1, m_slave = -1;
 };
 
 } // namespace
 
 TEST_F(BarcodeTest, ACardReadDuringASaleBindsTheCustomer) {
     frmMain& window = Start();
-    session.Database()->Item("Clienti")->OpenDataSource()->AddRow(
-        {{"Codice", "2900000000018"}, {"Cognome", "Rossi"}, {"Nome", "Ada"}});
+    Open("Clienti")->AddRow({{"Codice", "2900000000018"}, {"Cognome", "Rossi"}, {"Nome", "Ada"}});
     window.SetBarcodeReader(true);
     EXPECT_EQ(window.StatusMsg(), "Lettore codici a barre attivato (COM1 - 9600,n,8,1)");
     EXPECT_TRUE(window.ToolButton("BarcodeReader")->isChecked());
@@ -104,39 +87,38 @@ TEST_F(BarcodeTest, ACardReadDuringASaleBindsTheCustomer) {
 
     frmVendite sale(session, settings, &window,
                     [&window](QLineEdit* target) { window.SetBarcodeControl(target); });
-    sale.show();
-    QApplication::setActiveWindow(&sale);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&sale));
+    MakeActive(&sale);
     EXPECT_EQ(window.BarcodeControl(), sale.txtCode_Cliente); // ready for the first card
-
-    pty.Write("2900000000018\r\n");
+    Write("2900000000018\r\n");
     ASSERT_TRUE(WaitFor([&] { return sale.IsSaleOpen(); }));
     EXPECT_EQ(sale.txtCliente->text(), "Rossi Ada");
 }
 
 TEST_F(BarcodeTest, CodesAreCutAtTheirLineEndsWhateverTheChunks) {
     TargetWindow target;
-    StartReading(target);
-
-    pty.Write("123");
+    frmMain& window = StartReading(target);
+    Write("123");
     QTest::qWait(100);
     EXPECT_TRUE(target.received.isEmpty());
-    pty.Write("45\r\n");
+    Write("45\r\n");
     ASSERT_TRUE(WaitFor([&] { return target.received.size() == 1; }));
-    EXPECT_EQ(target.received, QStringList{"12345\r"});
-
-    pty.Write("A\rB\r");
+    Write("A\rB\r");
     ASSERT_TRUE(WaitFor([&] { return target.received.size() == 3; }));
-    pty.Write("X\n\nY\n");
+    Write("X\n\nY\n");
     ASSERT_TRUE(WaitFor([&] { return target.received.size() == 5; }));
-    EXPECT_EQ(target.received.mid(1), (QStringList{"A\r", "B\r", "X\r", "Y\r"}));
-
     // A line end first holds no card: the code behind it is delivered at once.
-    pty.Write("\rZ\r");
+    Write("\rZ\r");
     ASSERT_TRUE(WaitFor([&] { return target.received.size() == 6; }));
-    pty.Write("W\r");
+    Write("W\r");
     ASSERT_TRUE(WaitFor([&] { return target.received.size() == 7; }));
-    EXPECT_EQ(target.received.mid(5), (QStringList{"Z\r", "W\r"}));
+    EXPECT_EQ(target.received, (QStringList{"12345\r", "A\r", "B\r", "X\r", "Y\r", "Z\r", "W\r"}));
+
+    // An endless code is dropped, and said so.
+    Write(QByteArray(5000, '9'));
+    ASSERT_TRUE(WaitFor([&] { return window.StatusMsg().startsWith("Codice a barre scartato"); }));
+    Write("99\rC02\r");
+    ASSERT_TRUE(WaitFor([&] { return target.received.size() == 8; }));
+    EXPECT_EQ(target.received.last(), "C02\r");
 }
 
 TEST_F(BarcodeTest, AReadForAWindowThatIsNotActiveBeeps) {
@@ -145,10 +127,8 @@ TEST_F(BarcodeTest, AReadForAWindowThatIsNotActiveBeeps) {
     TargetWindow target;
     window.SetBarcodeControl(target.field);
     target.window.show();
-    window.show();
-    QApplication::setActiveWindow(&window);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    pty.Write("C01\r");
+    MakeActive(&window);
+    Write("C01\r");
     ASSERT_TRUE(WaitFor([&] { return prompter.Beeps() == 1; }));
     EXPECT_TRUE(target.received.isEmpty());
     EXPECT_EQ(window.StatusMsg(), "Letto codice a barre: <C01>");
@@ -157,10 +137,10 @@ TEST_F(BarcodeTest, AReadForAWindowThatIsNotActiveBeeps) {
 TEST_F(BarcodeTest, SwitchingOnFlushesAndOffCloses) {
     TargetWindow target;
     frmMain& window = StartReading(target);
-    pty.Write("OLD");
+    Write("OLD");
     QTest::qWait(100);
     window.SetBarcodeReader(true); // on again: the port stays, what waited is dropped
-    pty.Write("NEW\r");
+    Write("NEW\r");
     ASSERT_TRUE(WaitFor([&] { return !target.received.isEmpty(); }));
     EXPECT_EQ(target.received, QStringList{"NEW\r"});
 
@@ -178,6 +158,7 @@ TEST_F(BarcodeTest, SwitchingOnFlushesAndOffCloses) {
 
 TEST_F(BarcodeTest, AMissingPortOrBadSettingsLeaveTheReaderOff) {
     frmMain& window = Start();
+    const QString pty = settings.COMPortDevice;
     settings.COMPortNumber = 7;
     settings.COMPortDevice = m_dir.filePath("nessuna-porta");
     prompter.Answer(PromptAnswer::Ok);
@@ -189,20 +170,10 @@ TEST_F(BarcodeTest, AMissingPortOrBadSettingsLeaveTheReaderOff) {
     EXPECT_FALSE(window.ToolButton("BarcodeReader")->isChecked());
     EXPECT_FALSE(window.Menu("mnuBarcodeReader")->isChecked());
 
-    settings.COMPortDevice = pty.device;
+    settings.COMPortDevice = pty;
     settings.COMPortParam = "9600,x,8,1";
     prompter.Answer(PromptAnswer::Ok);
     window.SetBarcodeReader(true);
     EXPECT_TRUE(prompter.LastMessage().Text.contains("parità"));
     EXPECT_FALSE(settings.BarcodeReaderEnabled);
-}
-
-TEST_F(BarcodeTest, AnEndlessCodeIsDroppedAndSaidSo) {
-    TargetWindow target;
-    frmMain& window = StartReading(target);
-    pty.Write(QByteArray(5000, '9'));
-    ASSERT_TRUE(WaitFor([&] { return window.StatusMsg().startsWith("Codice a barre scartato"); }));
-    pty.Write("99\rC02\r");
-    ASSERT_TRUE(WaitFor([&] { return !target.received.isEmpty(); }));
-    EXPECT_EQ(target.received, QStringList{"C02\r"});
 }

@@ -1,7 +1,9 @@
-// Commands of the main window: rows, keys, date selection, predefined selections, related data.
+// Commands of the main window through its menus, keys and grids: rows, date selection,
+// predefined selections, related data, toggles and other windows.
 #include "MainWindowFixture.h"
 
-#include "DbmsSelectionSet.h"
+#include "DbmsStorage.h"
+#include "DbmsTreeModel.h"
 #include "modTag.h"
 
 #include <QAction>
@@ -17,15 +19,9 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace {
-
-const QDateTime March10(QDate(2005, 3, 10), QTime(9, 0));
-
-int Reject(QDialog&) {
-    return QDialog::Rejected;
-}
 
 // The date picker confirmed on `date`.
 std::function<int(QDialog&)> PickDate(const QDate& date) {
@@ -48,18 +44,125 @@ TEST_F(MainWindowTest, CommandsWithoutDataBeep) {
     EXPECT_TRUE(prompter.Messages().isEmpty());
 }
 
-TEST_F(MainWindowTest, InsertAndEnterOpenTheRowEditor) {
+TEST_F(MainWindowTest, InsertEnterAndDeleteKeysOnTheGrid) {
     frmMain& window = Start();
     AddCustomer("A", "Rossi");
     Show("Clienti");
     window.dgView->setCurrentIndex(window.dgView->model()->index(0, 0));
-    prompter.Dialog(Reject).Dialog(Reject);
+    prompter.Dialog(Reject).Dialog(Reject).Answer(PromptAnswer::No);
     QTest::keyClick(window.dgView, Qt::Key_Insert);
     QTest::keyClick(window.dgView, Qt::Key_Return);
-    ASSERT_EQ(prompter.History().size(), 3u); // the options of the first start, then these
+    QTest::keyClick(window.dgView, Qt::Key_Delete);
+    ASSERT_EQ(prompter.History().size(), 4u); // the options of the first start, then these
     EXPECT_EQ(prompter.History()[1].DialogName, "DbmsRowEditor");
     EXPECT_EQ(prompter.History()[2].DialogName, "DbmsRowEditor");
-    EXPECT_EQ(Count("Clienti"), 1); // the cancelled new row left nothing
+    EXPECT_EQ(prompter.LastMessage().Text, "Confermi l'eliminazione dei dati selezionati ?");
+    EXPECT_EQ(prompter.LastMessage().Default, PromptAnswer::Yes);
+    EXPECT_EQ(Count("Clienti"), 1); // the cancelled new row left nothing, the delete declined
+}
+
+TEST_F(MainWindowTest, CommandsActOnTheRowTheGridShowsAfterAnEdit) {
+    frmMain& window = StartShown();
+    for (int i = 1; i <= 12; ++i)
+        AddCustomer(QString("K%1").arg(i, 2, 10, QChar('0')), QString("Cliente %1").arg(i));
+    Show("Clienti");
+    Activate();
+    QTableView* grid = window.dgView;
+    Click(grid, grid->model()->index(7, 1));
+    const OID chosen = window.CurrentGridOID();
+    ASSERT_NE(chosen, 0);
+    ASSERT_NE(chosen, qobject_cast<DbmsGridModel*>(grid->model())->OIDAt(0));
+    const QString code = Value("Clienti", chosen, "Codice");
+
+    // F5 on the row, a field changed, OK; then F5 again: the same row, still selected.
+    QStringList opened;
+    auto edit = [&opened](const QString& note) {
+        return [&opened, note](QDialog& editor) {
+            opened << editor.findChild<QLineEdit*>("Codice")->text();
+            if (note.isEmpty()) return int(QDialog::Rejected);
+            editor.findChild<QLineEdit*>("Note")->setText(note);
+            editor.findChild<QPushButton*>("cmdOK")->click();
+            return editor.result();
+        };
+    };
+    prompter.Dialog(edit("cambiato")).Dialog(edit(""));
+    QTest::keyClick(grid, Qt::Key_F5);
+    Activate();
+    QTest::keyClick(grid, Qt::Key_F5);
+    EXPECT_EQ(opened, (QStringList{code, code}));
+    EXPECT_EQ(Value("Clienti", chosen, "Note"), "cambiato");
+    EXPECT_EQ(window.CurrentGridOID(), chosen);
+    EXPECT_TRUE(grid->selectionModel()->isRowSelected(7, {}));
+
+    // Elimina takes that row, and the grid then stands on the row that took its place.
+    const OID next = qobject_cast<DbmsGridModel*>(grid->model())->OIDAt(8);
+    prompter.Answer(PromptAnswer::Yes).Answer(PromptAnswer::Yes);
+    window.ToolButton("Delete")->click();
+    EXPECT_TRUE(Value("Clienti", chosen, "Codice").isEmpty());
+    EXPECT_EQ(Count("Clienti"), 11);
+    EXPECT_EQ(window.CurrentGridOID(), next);
+    EXPECT_TRUE(grid->selectionModel()->isRowSelected(7, {}));
+
+    // A refresh keeps it and the user's order, and the grid taking the focus again does not
+    // move it.
+    window.CurrentDataSource()->SetOrder("Codice");
+    window.RefreshDetailView();
+    EXPECT_EQ(window.CurrentDataSource()->Order(), "Codice");
+    window.tvTreeView->setFocus();
+    grid->setFocus();
+    EXPECT_EQ(window.CurrentGridOID(), next);
+}
+
+TEST_F(MainWindowTest, DeleteInASummaryTakesOnlyTheChosenOperations) {
+    frmMain& window = StartShown();
+    const OID kept = SaleWithLines("C1", 3);
+    const OID gone = SaleWithLines("C2", 1);
+    Show("Resoconto Vendite");
+    QTreeView* tree = window.dgReportView;
+    auto* model = qobject_cast<DbmsTreeModel*>(tree->model());
+    ASSERT_NE(model, nullptr);
+    const QModelIndex sale = model->index(model->RowOf(kept), 0);
+    tree->expand(sale);
+    const QModelIndex line = model->index(model->rowCount(sale) - 1, 0, sale);
+    ASSERT_TRUE(DbmsTreeModel::IsDetailRow(line));
+
+    // A line stands for its operation, but alone it is none to delete: a beep, no question.
+    Click(tree, line);
+    EXPECT_EQ(window.CurrentGridOID(), kept);
+    window.mnuFileDelete_Click();
+    EXPECT_EQ(prompter.Beeps(), 1);
+    EXPECT_EQ(Count("ArticoliVenduti"), 4);
+
+    // A line and another operation: only the operation goes.
+    Click(tree, model->index(model->RowOf(gone), 0), Qt::ControlModifier);
+    prompter.Answer(PromptAnswer::Yes);
+    window.mnuFileDelete_Click();
+    EXPECT_EQ(prompter.LastMessage().Text, "Confermi l'eliminazione dei dati selezionati ?");
+    EXPECT_EQ(Count("OperazioniVendite"), 1);
+    EXPECT_EQ(Count("ArticoliVenduti"), 3);
+    EXPECT_EQ(Value("OperazioniVendite", kept, "OID"), QString::number(kept));
+}
+
+TEST_F(MainWindowTest, AFailedDeleteIsReportedAndTheViewShowsTheArchive) {
+    frmMain& window = Start();
+    AddSale("C1", March10);
+    Show("Lista Operazioni");
+    window.dgView->setCurrentIndex(window.dgView->model()->index(0, 0));
+    // Another program holds the archive's write lock.
+    DbmsStorage other;
+    other.Open(DbmsStorage::FormatSQLite, ArchivePath());
+    other.Begin();
+    other.SetMetaValue("Prova", "blocco");
+    session.Storage()->Connection().setBusyTimeout(0);
+    prompter.Answer(PromptAnswer::Yes).Answer(PromptAnswer::No);
+    window.mnuFileDelete_Click();
+    other.Close(); // abandons its transaction
+    EXPECT_TRUE(prompter.LastMessage().Text.startsWith("Eliminazione dati fallita: \r\r"))
+        << prompter.LastMessage().Text.toStdString();
+    EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Critical);
+    EXPECT_EQ(Count("OperazioniVendite"), 1);
+    EXPECT_EQ(window.dgView->model()->rowCount(), 1);
+    EXPECT_NE(window.CurrentGridOID(), 0);
 }
 
 TEST_F(MainWindowTest, DateSelectionCommands) {
@@ -68,6 +171,7 @@ TEST_F(MainWindowTest, DateSelectionCommands) {
     AddSale("C2", QDateTime(QDate(2005, 3, 20), QTime(9, 0)));
     Show("Lista Operazioni");
     EXPECT_TRUE(window.Menu("mnuSelAll")->isChecked());
+    EXPECT_EQ(window.cmdDateSel->text(), "< tutti >");
 
     // Choosing "all" again reloads nothing.
     const auto before = window.CurrentDataSource();
@@ -86,6 +190,8 @@ TEST_F(MainWindowTest, DateSelectionCommands) {
     EXPECT_TRUE(session.MonthSelection());
     EXPECT_FALSE(session.DaySelection());
     EXPECT_EQ(window.CurrentDataSource()->RowCount(), 2);
+    EXPECT_EQ(window.cmdDateSel->text(), "< marzo 2005 >");
+    EXPECT_EQ(window.Menu("mnuSelection")->text(), "Solo in data < marzo 2005 >");
 
     // A cancelled picker changes nothing and reloads nothing.
     const auto shown = window.CurrentDataSource();
@@ -99,7 +205,7 @@ TEST_F(MainWindowTest, DateSelectionCommands) {
     EXPECT_EQ(window.CurrentDataSource()->RowCount(), 2);
 }
 
-TEST_F(MainWindowTest, PredefinedSelectionsAreStoredAndRemoved) {
+TEST_F(MainWindowTest, PredefinedSelectionsAreStoredAskedAndRemoved) {
     frmMain& window = Start();
     Show("Clienti");
     // The user adds one condition in the dialog and confirms it.
@@ -121,6 +227,15 @@ TEST_F(MainWindowTest, PredefinedSelectionsAreStoredAndRemoved) {
         prompter.LastMessage().Text.startsWith("Selezioni predefinite impostate.\r\rN.B.: "));
     auto stored = session.Database()->Item("Clienti")->CreateSelectionSet();
     EXPECT_TRUE(stored->Restore("Clienti"));
+
+    // Asked again before the rows are read: cancelled, and No to all the data.
+    prompter.Dialog(Reject).Answer(PromptAnswer::No);
+    window.RefreshDetailView();
+    EXPECT_EQ(prompter.History()[prompter.History().size() - 2].DialogName,
+              "DbmsPredefinedSelections");
+    EXPECT_TRUE(window.Menu("mnuDataSelBeforeQuery")->isChecked());
+    EXPECT_EQ(window.CurrentDataSource()->RowCount(), 0);
+    EXPECT_EQ(window.lblTitle[1]->text(), "Dati  [nessun dato richiesto]");
 
     prompter.Answer(PromptAnswer::Ok);
     window.mnuDataSelCancel_Click();
@@ -156,7 +271,7 @@ TEST_F(MainWindowTest, RelatedDataTravelThroughTheTimer) {
     window.CurrentDataSource()->CancelUpdate();
 }
 
-TEST_F(MainWindowTest, ToolbarAndStatusBarToggle) {
+TEST_F(MainWindowTest, TogglesAndHelp) {
     frmMain& window = Start();
     window.show();
     window.Menu("mnuViewToolbar")->trigger();
@@ -169,12 +284,9 @@ TEST_F(MainWindowTest, ToolbarAndStatusBarToggle) {
     window.mnuHideSection_Click();
     EXPECT_TRUE(window.tvTreeView->isVisible());
     EXPECT_EQ(window.SplitterPosition(), 3500);
-}
 
-TEST_F(MainWindowTest, HelpWithoutAHelpFile) {
-    frmMain& window = Start();
     prompter.Answer(PromptAnswer::Ok);
-    window.mnuHelpContents_Click();
+    window.Menu("mnuHelpContents")->trigger();
     EXPECT_EQ(prompter.LastMessage().Text,
               "Unable to display Help Contents. There is no Help associated with this project.");
     EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Information);

@@ -3,11 +3,12 @@
 #include "InitDatabase.h"
 #include "frmMessage.h"
 
+#include <QAbstractItemView>
 #include <QDialog>
 #include <QFile>
 #include <QPushButton>
 #include <QSettings>
-#include <QTreeWidget>
+#include <QTest>
 
 void MainWindowTest::SetUp() {
     ASSERT_TRUE(m_dir.isValid());
@@ -34,6 +35,15 @@ int ConfirmOptions(QDialog& dialog) {
     return QDialog::Accepted;
 }
 
+int Reject(QDialog&) {
+    return QDialog::Rejected;
+}
+
+void Click(QAbstractItemView* view, const QModelIndex& index, Qt::KeyboardModifiers modifiers) {
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers,
+                      view->visualRect(index).center());
+}
+
 frmMain& MainWindowTest::Start() {
     // The first start in an empty folder asks for the options first.
     if (!QFile::exists(ArchivePath())) prompter.Dialog(ConfirmOptions);
@@ -47,29 +57,38 @@ frmMain& MainWindowTest::Start() {
     return *main;
 }
 
-OID MainWindowTest::AddCustomer(const QString& code, const QString& surname) {
-    return session.Database()->Item("Clienti")->OpenDataSource()->AddRow(
-        {{"Codice", code}, {"Cognome", surname}});
+frmMain& MainWindowTest::StartShown() {
+    frmMain& window = Start();
+    window.show();
+    Activate();
+    return window;
+}
+
+void MainWindowTest::Activate() {
+    QApplication::processEvents();
+    main->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(main.get()));
 }
 
 OID MainWindowTest::AddSale(const QString& code, const QDateTime& day) {
-    const OID customer = AddCustomer(code, "Cliente " + code);
-    return session.Database()
-        ->Item("OperazioniVendite")
-        ->OpenDataSource()
-        ->AddRow({{"Cliente", customer}, {"Data", day}});
+    return Open("OperazioniVendite")
+        ->AddRow({{"Cliente", AddCustomer(code, "Cliente " + code)}, {"Data", day}});
 }
 
-qint64 MainWindowTest::Count(const QString& table) {
-    return session.Database()->Item(table)->OpenDataSource()->RowCount();
+OID MainWindowTest::SaleWithLines(const QString& code, int lines) {
+    const OID sale = AddSale(code, March10);
+    auto db = session.Database();
+    const OID article = db->Item("Articoli")
+                            ->OpenDataSource()
+                            ->AddRow({{"Codice", "A" + code}, {"Descrizione", "Volo " + code}});
+    auto sold = db->Item("OperazioniVendite")->OpenDataSource()->GetReferenceOf(sale, "Articoli");
+    for (int i = 1; i <= lines; ++i)
+        sold->AddRow({{"OID_Articoli", article}, {"Quantita", i}});
+    return sale;
 }
 
-void MainWindowTest::Show(const QString& key) {
-    ASSERT_TRUE(main->SelectNode(key)) << key.toStdString();
-    main->RefreshDetailView();
-}
-
-void MainWindowTest::Show(int index) {
-    ASSERT_TRUE(main->SelectNode(index));
-    main->RefreshDetailView();
+QString MainWindowTest::Value(const QString& table, OID oid, const QString& field) {
+    auto ds = Open(table, "OID = " + QString::number(oid));
+    ds->MoveFirst();
+    return ds->HasCurrentRow() ? ds->GetValue(field).toString() : QString();
 }

@@ -17,8 +17,14 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 }
 
 class QDialog;
-// Answers the options window with OK.
+// Answers the options window with OK; leaves any dialog with Cancel.
 int ConfirmOptions(QDialog& dialog);
+int Reject(QDialog&);
+// A mouse click on a row of a grid, as a user's.
+void Click(QAbstractItemView* view, const QModelIndex& index,
+           Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+
+inline const QDateTime March10(QDate(2005, 3, 10), QTime(9, 0));
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -28,13 +34,30 @@ protected:
     // Creates the window and runs its first activation, which opens (or creates) the archive
     // in RootDir; `wasActivated` is what the window would hand to the opening routine.
     frmMain& Start();
+    // The window shown and active, so its keys and shortcuts reach it as a user's do.
+    frmMain& StartShown();
+    // What the desktop does when a window in front of the main one goes away.
+    void Activate();
     // Adds a customer and a sale of `day` for it; returns the sale's OID.
     OID AddSale(const QString& code, const QDateTime& day);
-    OID AddCustomer(const QString& code, const QString& surname);
-    qint64 Count(const QString& table);
+    OID AddCustomer(const QString& code, const QString& surname) {
+        return Open("Clienti")->AddRow({{"Codice", code}, {"Cognome", surname}});
+    }
+    // A sale of March 10 with `lines` articles sold, for a new customer.
+    OID SaleWithLines(const QString& code, int lines);
+    std::shared_ptr<DbmsDataSource> Open(const QString& table, const QString& filter = {}) {
+        return session.Database()->Item(table)->OpenDataSource(filter);
+    }
+    qint64 Count(const QString& table) { return Open(table)->RowCount(); }
+    // A field of a row as stored, empty when there is no such row.
+    QString Value(const QString& table, OID oid, const QString& field);
     // Shows a section: selects the tree node and refreshes the view as a click does.
-    void Show(const QString& key);
-    void Show(int index);
+    void Show(const QString& key) { ShowSelected(main->SelectNode(key)); }
+    void Show(int index) { ShowSelected(main->SelectNode(index)); }
+    void ShowSelected(bool selected) {
+        ASSERT_TRUE(selected);
+        main->RefreshDetailView();
+    }
     QString WorkDir() const { return m_dir.filePath("data"); }
     QString ArchivePath() const { return WorkDir() + "/Tessarin.mdb"; }
 

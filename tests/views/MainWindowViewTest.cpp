@@ -1,26 +1,167 @@
-// The section tree and the view of each section.
+// The main window as it opens and shows its sections: the archive opened at the first
+// activation, the placement and the splitter, the engine's notifications, the section tree and
+// what the window shows of each section, and the archive let go when released.
 #include "MainWindowFixture.h"
 
-#include "DbmsSelectionSet.h"
+#include "DbmsStorage.h"
 #include "DbmsTreeModel.h"
+#include "InitDatabase.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QApplication>
 #include <QDialog>
-#include <QLabel>
+#include <QDir>
+#include <QFile>
+#include <QMouseEvent>
 #include <QPushButton>
-#include <QStatusBar>
+#include <QScreen>
 #include <QTableView>
-#include <QToolBar>
+#include <QTest>
 #include <QToolButton>
 #include <QTreeView>
-#include <QTreeWidget>
 
 namespace {
 
-const QDateTime March10(QDate(2005, 3, 10), QTime(9, 0));
+// What the store holds now, as the next start reads it.
+double Stored(const QString& key) {
+    return clsSettings().ReadSetting("Settings", key).toDouble();
+}
+
+void Mouse(QWidget* target, QEvent::Type type, int x) {
+    const QPointF local(x, 5);
+    QMouseEvent event(type, local, target->mapToGlobal(local), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+// The files this process has open, by their real path.
+QStringList OpenFiles() {
+    QStringList files;
+    const QDir fds("/proc/self/fd");
+    for (const QString& fd : fds.entryList(QDir::Files | QDir::System))
+        files << QFileInfo(QFileInfo(fds.filePath(fd)).symLinkTarget()).canonicalFilePath();
+    return files;
+}
+
+void ClickNode(QTreeWidget* tree, QTreeWidgetItem* item) {
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
+}
 
 } // namespace
+
+TEST_F(MainWindowTest, FirstStartAsksForTheOptionsAndCreatesTheArchive) {
+    frmMain& window = Start();
+    ASSERT_EQ(prompter.History().size(), 1u);
+    EXPECT_EQ(prompter.History()[0].DialogName, "frmOptions");
+    ASSERT_TRUE(QFile::exists(ArchivePath()));
+    EXPECT_TRUE(session.IsOpen());
+    // The default rows of the definition are there.
+    EXPECT_GT(Count("TipiPagamento"), 0);
+    EXPECT_GT(Count("TabellaPunti"), 0);
+    EXPECT_EQ(window.tvTreeView->topLevelItemCount(), 4);
+    EXPECT_EQ(window.SelectedNodeIndex(), 1);
+
+    // A changed working folder gets its archive without asking.
+    settings.RootDir = m_dir.filePath("elsewhere");
+    window.ReleaseDatabase();
+    EXPECT_FALSE(session.Database());
+    window.Activate();
+    EXPECT_EQ(prompter.History().size(), 1u);
+    EXPECT_TRUE(QFile::exists(m_dir.filePath("elsewhere/Tessarin.mdb")));
+    EXPECT_TRUE(session.IsOpen());
+}
+
+TEST_F(MainWindowTest, FirstStartLeftWithoutConfirmingEndsTheProgram) {
+    prompter.Dialog(Reject);
+    EXPECT_FALSE(modGlobal::InitDatabase(session, settings, false, nullptr, nullptr, nullptr));
+    EXPECT_FALSE(QFile::exists(ArchivePath()));
+    EXPECT_FALSE(session.Database());
+}
+
+TEST_F(MainWindowTest, PlacementDefaultsAndMaximisedClose) {
+    frmMain& window = Start();
+    // Nothing stored: most of the screen, so that the tree and a grid both show.
+    const QRect screen = window.screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(window.geometry()));
+    EXPECT_GE(window.width(), screen.width() * 2 / 3);
+    EXPECT_GE(window.height(), screen.height() * 2 / 3);
+    EXPECT_EQ(window.SplitterPosition(), 3500);
+    EXPECT_EQ(window.windowState(), Qt::WindowNoState);
+
+    window.show();
+    window.setGeometry(120, 90, 700, 500);
+    QApplication::processEvents();
+    window.showMaximized();
+    QApplication::processEvents();
+    window.close();
+    EXPECT_EQ(Stored("MainState"), 2);
+    EXPECT_EQ(Stored("MainLeft"), 120 * 15);
+    EXPECT_EQ(Stored("MainWidth"), 700 * 15);
+    EXPECT_EQ(Stored("MainHeight"), 500 * 15);
+    EXPECT_EQ(Stored("MainSplit"), 3500);
+}
+
+TEST_F(MainWindowTest, TheWindowKeepsItsMinimumSize) {
+    // A stored placement smaller than the minimum, then a resize asking for less.
+    settings.WriteSetting("Settings", "MainWidth", "300");
+    settings.WriteSetting("Settings", "MainHeight", "300");
+    frmMain& window = Start();
+    window.show();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        // The narrowest tree (1500 twips) with a grid beside it, and 3000 twips high.
+        EXPECT_GE(window.width(), 300);
+        EXPECT_GE(window.height(), 200);
+        EXPECT_GT(window.dgView->geometry().left(), window.tvTreeView->geometry().right());
+        window.resize(40, 40);
+        QApplication::processEvents();
+    }
+}
+
+TEST_F(MainWindowTest, SplitterStaysWithinItsLimits) {
+    frmMain& window = Start();
+    window.show();
+    window.resize(900, 600);
+    QApplication::processEvents();
+    QWidget* splitter = window.imgSplitter;
+
+    // Far left: the bar stops at 500 twips, and the tree is then laid out at 1500.
+    Mouse(splitter, QEvent::MouseButtonPress, 1);
+    Mouse(splitter, QEvent::MouseMove, -splitter->x() - 50);
+    EXPECT_EQ(window.picSplitter->x(), 500 / 15);
+    Mouse(splitter, QEvent::MouseButtonRelease, 0);
+    EXPECT_EQ(window.SplitterPosition(), 1500);
+    EXPECT_EQ(window.tvTreeView->width(), 100);
+
+    // Far right: the window width less 500 twips.
+    Mouse(splitter, QEvent::MouseButtonPress, 1);
+    Mouse(splitter, QEvent::MouseMove, 5000);
+    const int client = window.centralWidget()->width();
+    EXPECT_EQ(window.picSplitter->x(), (client * 15 - 500) / 15);
+    // The bar stands on whole pixels; the position is kept in twips.
+    Mouse(splitter, QEvent::MouseButtonRelease, 0);
+    EXPECT_NEAR(window.SplitterPosition(), client * 15 - 500, 15);
+    EXPECT_FALSE(window.picSplitter->isVisible());
+}
+
+TEST_F(MainWindowTest, EngineQuestionsKeepTheIncomingCancelFlagAndEventsGoToTheStatusLine) {
+    frmMain& window = Start();
+    for (const bool cancel : {true, false}) {
+        bool flag = cancel;
+        prompter.Answer(cancel ? PromptAnswer::Cancel : PromptAnswer::Ok);
+        window.OnQueryMessage("engine", cancel ? 3 : 1, "Continuare?", flag);
+        EXPECT_EQ(flag, cancel);
+        EXPECT_EQ(prompter.LastMessage().Default, cancel ? PromptAnswer::Cancel : PromptAnswer::Ok);
+        EXPECT_EQ(prompter.LastMessage().Icon,
+                  cancel ? PromptIcon::Exclamation : PromptIcon::Question);
+        EXPECT_EQ(prompter.LastMessage().Buttons, PromptButtons::OkCancel);
+    }
+    window.OnEvent(1, "engine", "Clienti");
+    EXPECT_TRUE(window.StatusMsg().endsWith(" <Clienti>...")) << window.StatusMsg().toStdString();
+    window.OnEvent(1, "engine", "");
+    EXPECT_FALSE(window.StatusMsg().contains('<'));
+}
 
 TEST_F(MainWindowTest, TreeIsRebuiltByPosition) {
     frmMain& window = Start();
@@ -30,51 +171,12 @@ TEST_F(MainWindowTest, TreeIsRebuiltByPosition) {
     EXPECT_EQ(window.NodeAt(20)->text(0), session.Database()->Item("TabellaBonus")->Caption());
     EXPECT_TRUE(window.NodeAt(1)->isExpanded());
     EXPECT_FALSE(window.NodeAt(12)->isExpanded());
-
-    window.SelectNode(13);
-    window.SetTreeViewNodes();
-    EXPECT_EQ(window.SelectedNodeIndex(), 13);
-    EXPECT_EQ(window.NodeAt(13)->text(0), "Clienti");
-
-    window.tvTreeView->setCurrentItem(nullptr);
-    window.SetTreeViewNodes();
-    EXPECT_EQ(window.SelectedNodeIndex(), 1);
-}
-
-TEST_F(MainWindowTest, EachSectionReadsItsTable) {
-    frmMain& window = Start();
-    struct Expected {
-        QString Key, Table, Filter, Order;
-        bool Summary;
-    };
-    const Expected sections[] = {
-        {"Situazione Cliente", "Clienti", "", "Descrizione", false},
-        {"Resoconto Vendite", "OperazioniVendite", "N_Articoli > 0",
-         "OperazioniVendite.OID_Cliente,OperazioniVendite.Data", true},
-        {"Resoconto Premi", "OperazioniVendite", "N_Premi > 0",
-         "OperazioniVendite.OID_Cliente,OperazioniVendite.Data", true},
-        {"Lista Operazioni", "OperazioniVendite", "",
-         "OperazioniVendite.Data, OperazioniVendite.OID_Cliente", false},
-        {"Articoli", "Articoli", "", "", false},
-        {"TabellaBonus", "TabellaBonus", "", "", false},
-    };
-    for (const Expected& e : sections) {
-        Show(e.Key);
-        const auto& ds = window.CurrentDataSource();
-        ASSERT_TRUE(ds) << e.Key.toStdString();
-        EXPECT_EQ(ds->Table()->Name(), e.Table);
-        EXPECT_EQ(ds->Filter(), e.Filter);
-        EXPECT_EQ(ds->BaseOrder(), e.Order);
-        EXPECT_EQ(ds->IsSummary(), e.Summary);
-        EXPECT_EQ(window.CurrentGrid() == window.dgReportView, e.Summary);
-        EXPECT_TRUE(window.Menu("mnuFileDelete")->isEnabled());
-        // Once the rows are shown the status line no longer says they are being read.
-        EXPECT_EQ(window.StatusMsg(),
-                  "Sezioni <" + window.tvTreeView->currentItem()->text(0) + ">");
+    for (const int selected : {13, 0}) {
+        window.tvTreeView->setCurrentItem(window.NodeAt(selected));
+        window.SetTreeViewNodes();
+        EXPECT_EQ(window.SelectedNodeIndex(), selected ? selected : 1);
     }
-    EXPECT_EQ(window.CurrentDataSource()->Detail(), "");
-    Show("Resoconto Bonus");
-    EXPECT_EQ(window.CurrentDataSource()->Detail(), "Bonus");
+    EXPECT_EQ(window.NodeAt(13)->text(0), "Clienti");
 }
 
 TEST_F(MainWindowTest, GroupNodeHidesTheGridAndShowsItsSections) {
@@ -100,97 +202,18 @@ TEST_F(MainWindowTest, GroupNodeHidesTheGridAndShowsItsSections) {
     EXPECT_EQ(window.SelectedNodeIndex(), 13);
     ASSERT_TRUE(window.CurrentDataSource());
     EXPECT_EQ(window.CurrentDataSource()->Table()->Name(), "Clienti");
+    EXPECT_TRUE(window.Menu("mnuFileDelete")->isEnabled());
+    // Once the rows are shown the status line no longer says they are being read.
+    EXPECT_EQ(window.StatusMsg(), "Sezioni <Clienti>");
     // Customers have no date: the date selection is hidden whatever the flags say.
     EXPECT_FALSE(window.cmdDateSel->isVisibleTo(&window));
     EXPECT_FALSE(window.Menu("mnuSelection")->isVisible());
 }
 
-TEST_F(MainWindowTest, DateSelectionNarrowsDatedSections) {
-    frmMain& window = Start();
-    AddSale("C1", March10);
-    AddSale("C2", QDateTime(QDate(2005, 4, 1), QTime(9, 0)));
-    AddSale("C3", QDateTime(QDate(2005, 12, 31), QTime(23, 0)));
-    AddSale("C4", QDateTime(QDate(2006, 1, 1), QTime(0, 0)));
-
-    session.SetDateSelection(false, true);
-    session.SetSelectedDate(QDate(2005, 3, 15));
-    Show("Lista Operazioni");
-    EXPECT_EQ(window.CurrentDataSource()->BaseFilter(), "Month(Data) = 3 AND Year(Data) = 2005");
-    EXPECT_EQ(window.CurrentDataSource()->RowCount(), 1);
-    EXPECT_EQ(window.cmdDateSel->text(), "< marzo 2005 >");
-    EXPECT_EQ(window.Menu("mnuSelection")->text(), "Solo in data < marzo 2005 >");
-
-    session.SetDateSelection(true, false);
-    session.SetSelectedDate(QDate(2005, 12, 31));
-    window.RefreshDetailView();
-    EXPECT_EQ(window.CurrentDataSource()->BaseFilter(),
-              "Data >= #12/31/2005# AND Data < #01/01/2006#");
-    EXPECT_EQ(window.CurrentDataSource()->RowCount(), 1);
-
-    session.SetDateSelection(false, false);
-    window.RefreshDetailView();
-    EXPECT_EQ(window.CurrentDataSource()->RowCount(), 4);
-    EXPECT_EQ(window.cmdDateSel->text(), "< tutti >");
-}
-
-TEST_F(MainWindowTest, PredefinedSelectionsCancelledWithNoShowNoRows) {
-    frmMain& window = Start();
-    AddSale("C1", March10);
-    auto set = session.Database()->Item("OperazioniVendite")->CreateSelectionSet();
-    set->AddCondition("Note", "x");
-    set->Save("Lista Operazioni");
-
-    prompter.Dialog([](QDialog&) { return int(QDialog::Rejected); }).Answer(PromptAnswer::No);
-    Show("Lista Operazioni");
-    EXPECT_EQ(prompter.History()[prompter.History().size() - 2].DialogName,
-              "DbmsPredefinedSelections");
-    EXPECT_EQ(prompter.LastMessage().Text,
-              "Selezioni predefinite annullate...\r\rVuoi visualizzare tutti i dati?");
-    EXPECT_EQ(prompter.LastMessage().Default, PromptAnswer::No);
-    EXPECT_TRUE(window.Menu("mnuDataSelBeforeQuery")->isChecked());
-    EXPECT_EQ(window.CurrentDataSource()->RowCount(), 0);
-    EXPECT_EQ(window.lblTitle[1]->text(), "Dati  [nessun dato richiesto]");
-
-    // A date flag still decides the rows shown.
-    session.SetDateSelection(session.DaySelection(), true);
-    session.SetSelectedDate(March10.date());
-    prompter.Dialog([](QDialog&) { return int(QDialog::Rejected); }).Answer(PromptAnswer::No);
-    window.RefreshDetailView();
-    EXPECT_EQ(window.CurrentDataSource()->RowCount(), 1);
-}
-
-TEST_F(MainWindowTest, RefreshingTheSameSectionKeepsOrderAndRow) {
-    frmMain& window = Start();
-    AddCustomer("A", "Rossi");
-    const OID bianchi = AddCustomer("B", "Bianchi");
-    AddCustomer("C", "Verdi");
-    Show("Clienti");
-    window.CurrentDataSource()->SetOrder("Cognome");
-    auto* model = window.dgView->model();
-    window.dgView->setCurrentIndex(model->index(0, 0)); // Bianchi, first by surname
-    ASSERT_EQ(window.CurrentGridOID(), bianchi);
-
-    window.RefreshDetailView();
-    EXPECT_EQ(window.CurrentDataSource()->Order(), "Cognome");
-    EXPECT_EQ(window.CurrentGridOID(), bianchi);
-}
-
 TEST_F(MainWindowTest, SummariesShowEachOperationWithItsRows) {
     frmMain& window = Start();
-    const OID sold = AddSale("C1", March10);
+    const OID sold = SaleWithLines("C1", 2);
     AddSale("C2", March10); // nothing sold: not in the summary
-    const OID article = session.Database()
-                            ->Item("Articoli")
-                            ->OpenDataSource()
-                            ->AddRow({{"Codice", "A1"}, {"Descrizione", "Volo"}});
-    auto sale = session.Database()
-                    ->Item("OperazioniVendite")
-                    ->OpenDataSource("OID = " + QString::number(sold));
-    sale->MoveFirst();
-    auto lines = sale->GetReference("Articoli");
-    lines->AddRow({{"OID_Articoli", article}, {"Quantita", 2}});
-    lines->AddRow({{"OID_Articoli", article}, {"Quantita", 1}});
-
     Show("Resoconto Vendite");
     ASSERT_EQ(window.CurrentGrid(), window.dgReportView);
     auto* model = qobject_cast<DbmsTreeModel*>(window.dgReportView->model());
@@ -213,4 +236,57 @@ TEST_F(MainWindowTest, SummariesShowEachOperationWithItsRows) {
     EXPECT_FALSE(model->flags(model->index(0, 0, operation)) & Qt::ItemIsSelectable);
     EXPECT_EQ(model->OIDAt(model->index(0, 0, operation)), 0);
     EXPECT_NE(model->OIDAt(model->index(1, 0, operation)), 0);
+}
+
+TEST_F(MainWindowTest, TheKeyboardShowsASectionAsAClickDoes) {
+    frmMain& window = StartShown();
+    // Stored selections ask on every refresh of their section: each question is one refresh.
+    auto set = session.Database()->Item("Fornitori")->CreateSelectionSet();
+    set->AddCondition("Descrizione", "x");
+    set->Save("Fornitori");
+    auto refreshed = [this] { prompter.Dialog(Reject).Answer(PromptAnswer::Yes); };
+    QTreeWidget* tree = window.tvTreeView;
+    EXPECT_EQ(window.focusWidget(), tree); // where the keyboard starts
+    ClickNode(tree, window.NodeAt(12));
+    tree->expandItem(window.NodeAt(12));
+    ClickNode(tree, window.NodeAt(13));
+    ASSERT_EQ(window.CurrentDataSource()->Table()->Name(), "Clienti");
+
+    refreshed();
+    QTest::keyClick(tree, Qt::Key_Down);
+    EXPECT_EQ(window.SelectedNodeIndex(), 14);
+    EXPECT_EQ(window.focusWidget(), tree); // the next key moves on again
+    ASSERT_TRUE(window.CurrentDataSource());
+    EXPECT_EQ(window.CurrentDataSource()->Table()->Name(), "Fornitori");
+    EXPECT_EQ(prompter.Pending(), 0u);
+
+    // Back by a key, then a click on the section and one more on it: one refresh each.
+    QTest::keyClick(tree, Qt::Key_Up);
+    EXPECT_EQ(window.CurrentDataSource()->Table()->Name(), "Clienti");
+    for (int click = 0; click < 2; ++click) {
+        refreshed();
+        ClickNode(tree, window.NodeAt(14));
+        EXPECT_EQ(prompter.Pending(), 0u);
+    }
+    EXPECT_EQ(window.CurrentDataSource()->Table()->Name(), "Fornitori");
+}
+
+TEST_F(MainWindowTest, ReleasingTheArchiveLetsGoOfTheFile) {
+    frmMain& window = Start();
+    SaleWithLines("C1", 2);
+    const QString archive = QFileInfo(ArchivePath()).canonicalFilePath();
+    std::weak_ptr<DbmsStorage> storage = session.Storage();
+    // Views of every kind, one after the other and again, with a summary opened below; 12 is
+    // a group, with no grid.
+    for (const char* key : {"Clienti", "Resoconto Vendite", "Lista Operazioni", "Resoconto Vendite",
+                            "Clienti", "", "ArticoliVenduti"}) {
+        *key ? Show(key) : Show(12);
+        window.RefreshDetailView();
+        if (window.CurrentGrid() == window.dgReportView)
+            window.dgReportView->expand(window.dgReportView->model()->index(0, 0));
+    }
+    ASSERT_TRUE(OpenFiles().contains(archive));
+    window.ReleaseDatabase();
+    EXPECT_TRUE(storage.expired());
+    EXPECT_FALSE(OpenFiles().contains(archive));
 }

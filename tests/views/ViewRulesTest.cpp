@@ -1,0 +1,330 @@
+// The main window's rules without a window, on a real archive: what each section reads under
+// each date selection, the predefined selections, the delete's questions, the related data and
+// the row kept across reloads.
+#include "ModelTestArchive.h"
+#include "clsArchiveSession.h"
+#include "clsKeptRow.h"
+#include "clsPredefinedSelections.h"
+#include "clsRowCommands.h"
+#include "clsSectionView.h"
+#include "modSectionTree.h"
+
+#include <QLocale>
+#include <QStringListModel>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QDateTime March10(QDate(2005, 3, 10), QTime(9, 0));
+const QString SummaryOrder = "OperazioniVendite.OID_Cliente,OperazioniVendite.Data";
+
+class ViewRules : public ::testing::Test {
+protected:
+    void SetUp() override {
+        archive.Create();
+        session.SetStorage(archive.storage);
+        session.SetDatabase(archive.db);
+        session.SetDateSelection(false, false);
+    }
+    OID Customer(const QString& code) {
+        return archive.Open("Clienti")->AddRow({{"Codice", code}, {"Cognome", "Cliente " + code}});
+    }
+    OID Sale(const QString& code, const QDateTime& day) {
+        return archive.Open("OperazioniVendite")
+            ->AddRow({{"Cliente", Customer(code)}, {"Data", day}});
+    }
+    qint64 Count(const QString& table) { return archive.Open(table)->RowCount(); }
+
+    ModelArchive archive{QDateTime(QDate(2005, 3, 15), QTime(10, 20))};
+    clsArchiveSession session;
+};
+
+// Answers the rules' questions from a script and records them.
+struct ScriptedAsk {
+    explicit ScriptedAsk(std::vector<bool> script) : answers(std::move(script)) {}
+    std::vector<bool> answers;
+    std::vector<clsQuestion> asked;
+    clsAsk Ask() {
+        return [this](const clsQuestion& q) {
+            asked.push_back(q);
+            const bool yes = asked.size() <= answers.size() && answers[asked.size() - 1];
+            return yes;
+        };
+    }
+};
+
+} // namespace
+
+TEST_F(ViewRules, EachSectionReadsItsTable) {
+    struct Expected {
+        QString Key, Table, Filter, Order, Detail;
+        bool Summary, Dated;
+    };
+    const Expected sections[] = {
+        {"Situazione Cliente", "Clienti", "", "Descrizione", "", false, false},
+        {"Resoconto Vendite", "OperazioniVendite", "N_Articoli > 0", SummaryOrder, "Articoli", true,
+         true},
+        {"Resoconto Bonus", "OperazioniVendite", "N_Bonus > 0", SummaryOrder, "Bonus", true, true},
+        {"Resoconto Premi", "OperazioniVendite", "N_Premi > 0", SummaryOrder, "Premi", true, true},
+        {"Lista Operazioni", "OperazioniVendite", "",
+         "OperazioniVendite.Data, OperazioniVendite.OID_Cliente", "", false, true},
+        // Any other key is a table: dated when it is a sale table.
+        {"Pagamenti", "Pagamenti", "", "", "", false, true},
+        {"ArticoliVenduti", "ArticoliVenduti", "", "", "", false, true},
+        {"Clienti", "Clienti", "", "", "", false, false},
+        {"TabellaBonus", "TabellaBonus", "", "", "", false, false},
+    };
+    session.SetDateSelection(false, true);
+    session.SetSelectedDate(QDate(2005, 3, 15));
+    for (const Expected& e : sections) {
+        SCOPED_TRACE(e.Key.toStdString());
+        const clsSectionView view(session, e.Key);
+        EXPECT_EQ(view.DateField(), e.Dated ? "Data" : "");
+        const auto ds = view.Open(false);
+        EXPECT_EQ(ds->Table()->Name(), e.Table);
+        EXPECT_EQ(ds->Filter(), e.Filter);
+        EXPECT_EQ(ds->BaseOrder(), e.Order);
+        EXPECT_EQ(ds->Detail(), e.Detail);
+        EXPECT_EQ(ds->IsSummary(), e.Summary);
+        EXPECT_EQ(ds->BaseFilter().isEmpty(), !e.Dated);
+    }
+}
+
+TEST_F(ViewRules, DateSelectionsNarrowDatedSections) {
+    Sale("C1", March10);
+    Sale("C2", QDateTime(QDate(2005, 4, 1), QTime(9, 0)));
+    Sale("C3", QDateTime(QDate(2005, 12, 31), QTime(23, 0)));
+    Sale("C4", QDateTime(QDate(2006, 1, 1), QTime(0, 0)));
+    struct Case {
+        bool Day, Month;
+        QDate Date;
+        QString Condition;
+        qint64 Rows;
+    };
+    const Case cases[] = {
+        {false, true, QDate(2005, 3, 15), "Month(Data) = 3 AND Year(Data) = 2005", 1},
+        // The day's upper bound is the next day, across the year's end.
+        {true, false, QDate(2005, 12, 31), "Data >= #12/31/2005# AND Data < #01/01/2006#", 1},
+        {false, false, QDate(2005, 3, 15), "", 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Condition.toStdString());
+        session.SetDateSelection(c.Day, c.Month);
+        session.SetSelectedDate(c.Date);
+        const clsSectionView view(session, "Lista Operazioni");
+        EXPECT_EQ(view.Condition(), c.Condition);
+        EXPECT_EQ(view.Open(false)->RowCount(), c.Rows);
+    }
+}
+
+TEST(DateSelection, CaptionsInItalian) {
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    const QDate march(2005, 3, 15);
+    struct Case {
+        QString Field;
+        bool Month, Day;
+        QString Caption, ToolTip, Menu;
+    };
+    const Case cases[] = {
+        {"Data", true, false, "< marzo 2005 >", "Dati del mese 03/2005 relativi a Data",
+         "Solo in data < marzo 2005 >"},
+        {"Data Operazione", true, false, "Operazione  < marzo 2005 >", "", ""},
+        {"Scadenza", true, false, "Scadenza< marzo 2005 >", "", ""},
+        {"Data", false, true, "< 15 mar 2005 >", "Dati del giorno 15/03/2005 relativi a Data", ""},
+        {"Data", false, false, "< tutti >", "Nessuna selezione per Data", "Seleziona per Data"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Caption.toStdString());
+        const DateSelectionCaption made = MakeDateSelectionCaption(c.Field, c.Month, c.Day, march);
+        EXPECT_EQ(made.Caption, c.Caption);
+        if (!c.ToolTip.isEmpty()) {
+            EXPECT_EQ(made.ToolTip, c.ToolTip);
+        }
+        if (!c.Menu.isEmpty()) {
+            EXPECT_EQ(made.MenuCaption, c.Menu);
+        }
+    }
+}
+
+TEST_F(ViewRules, TheSameTableShownAgainKeepsItsOrder) {
+    clsSectionView list(session, "Clienti");
+    const auto shown = list.Open(false);
+    EXPECT_FALSE(list.KeepOrderOf(nullptr, ""));
+    shown->SetOrder("Cognome");
+    clsSectionView again(session, "Clienti");
+    EXPECT_TRUE(again.KeepOrderOf(shown.get(), ""));
+    EXPECT_EQ(again.Open(false)->BaseOrder(), "Cognome");
+    clsSectionView asked(session, "Clienti");
+    asked.KeepOrderOf(shown.get(), "Codice");
+    EXPECT_EQ(asked.Options(false).Order, "Codice");
+    // A section's own order wins; another table keeps nothing.
+    clsSectionView summary(session, "Situazione Cliente");
+    EXPECT_TRUE(summary.KeepOrderOf(shown.get(), "Codice"));
+    EXPECT_EQ(summary.Options(false).Order, "Descrizione");
+    EXPECT_FALSE(clsSectionView(session, "Fornitori").KeepOrderOf(shown.get(), "Codice"));
+}
+
+TEST_F(ViewRules, PredefinedSelectionsAreAskedStoredAndRemoved) {
+    Sale("C1", March10);
+    Sale("C2", March10);
+    const auto table = archive.db->Item("OperazioniVendite");
+    clsPredefinedSelections selections;
+    auto noteOn = [](const QString& field) {
+        return [field](DbmsSelectionSet& set) {
+            set.AddCondition(field, "C1");
+            return true;
+        };
+    };
+    auto cancel = [](DbmsSelectionSet&) { return false; };
+    EXPECT_FALSE(selections.Store(*table, "Lista Operazioni", cancel));
+    EXPECT_FALSE(selections.AskFirst());
+    ASSERT_TRUE(selections.Store(*table, "Lista Operazioni", noteOn("Note")));
+    EXPECT_TRUE(selections.AskFirst());
+    EXPECT_TRUE(table->CreateSelectionSet()->Restore("Lista Operazioni"));
+
+    // Cancelled, then No to all the data: no rows; Yes: all of them.
+    for (const bool all : {false, true}) {
+        ScriptedAsk ask({all});
+        clsSectionView view(session, "Lista Operazioni");
+        EXPECT_EQ(selections.Apply(view, "Lista Operazioni", cancel, ask.Ask()),
+                  all ? "" : "  [nessun dato richiesto]");
+        ASSERT_EQ(ask.asked.size(), 1u);
+        EXPECT_EQ(ask.asked[0].Text,
+                  "Selezioni predefinite annullate...\r\rVuoi visualizzare tutti i dati?");
+        EXPECT_FALSE(ask.asked[0].Warning || ask.asked[0].DefaultYes);
+        EXPECT_EQ(view.Open(false)->RowCount(), all ? 2 : 0);
+    }
+    // Confirmed: their condition; the date selection still decides unless they name the date.
+    session.SetDateSelection(true, false);
+    session.SetSelectedDate(QDate(2005, 3, 11));
+    for (const QString& field : {QString("Note"), QString("Data")}) {
+        clsSectionView view(session, "Lista Operazioni");
+        EXPECT_EQ(selections.Apply(view, "Lista Operazioni", noteOn(field), {}),
+                  "  [selezioni impostate]");
+        EXPECT_EQ(view.DateField(), field == "Data" ? "" : "Data");
+        EXPECT_EQ(view.Condition().startsWith("Data >= #03/11/2005#"), field == "Note");
+    }
+    EXPECT_TRUE(selections.Remove(*table, "Lista Operazioni"));
+    EXPECT_FALSE(selections.Set());
+    EXPECT_FALSE(selections.AskFirst());
+    EXPECT_FALSE(selections.Remove(*table, "Lista Operazioni"));
+    clsSectionView view(session, "Lista Operazioni");
+    EXPECT_EQ(selections.Apply(view, "Lista Operazioni", cancel, {}), "");
+}
+
+TEST_F(ViewRules, DeleteNamesTheRowsOfOtherTablesItTakesOrUnlinks) {
+    const OID prize = archive.Open("TabellaPremi")->AddRow({{"Descrizione", "Valigia"}});
+    const OID payment = archive.Open("TipiPagamento")->AddRow({{"Descrizione", "Assegno"}});
+    const OID customer = Customer("C1");
+    auto sales = archive.Open("OperazioniVendite");
+    const OID first = sales->AddRow({{"Cliente", customer}, {"Data", March10}});
+    const OID second = sales->AddRow({{"Cliente", customer}, {"Data", March10}});
+    for (OID sale : {first, second})
+        sales->GetReferenceOf(sale, "Premi")->AddRow({{"OID_TabellaPremi", prize}});
+    sales->GetReferenceOf(first, "Pagamento")
+        ->AddRow({{"Pagamento", payment}, {"Cliente", customer}});
+
+    struct Case {
+        QString Table;
+        OID Row;
+        QString Said; // what follows the question
+        bool Master;
+    };
+    const Case cases[] = {
+        {"TabellaPremi", prize,
+         "\r\rVerranno eliminati anche i dati collegati: 2 Premi Assegnati."
+         "\rPerderanno il collegamento ai dati eliminati: 2 Vendite / Premiazioni.",
+         false},
+        {"TipiPagamento", payment,
+         "\r\rPerderanno il collegamento ai dati eliminati: 1 Pagamenti del Cliente.", false},
+        {"Clienti", customer,
+         "\r\rPerderanno il collegamento ai dati eliminati: 1 Pagamenti del Cliente, "
+         "2 Vendite / Premiazioni.",
+         true},
+        // A sale's own lines, prizes and payments are parts of it: the question stays as it is.
+        {"OperazioniVendite", second, "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Table.toStdString());
+        const auto ds = archive.Open(c.Table);
+        const qint64 before = ds->RowCount();
+        // Declined, nothing happens; confirmed, the row goes. Customers, suppliers and
+        // articles ask twice.
+        ScriptedAsk declined({false}), confirmed({true, true});
+        EXPECT_FALSE(clsRowCommands(*ds).Delete({c.Row}, c.Row, declined.Ask()));
+        ASSERT_EQ(declined.asked.size(), 1u);
+        EXPECT_EQ(declined.asked[0].Text,
+                  "Confermi l'eliminazione dei dati selezionati ?" + c.Said);
+        EXPECT_TRUE(declined.asked[0].DefaultYes);
+        EXPECT_EQ(Count(c.Table), before);
+        EXPECT_TRUE(clsRowCommands(*ds).Delete({c.Row}, c.Row, confirmed.Ask()));
+        EXPECT_EQ(Count(c.Table), before - 1);
+        ASSERT_EQ(confirmed.asked.size(), c.Master ? 2u : 1u);
+        if (!c.Master) continue;
+        EXPECT_EQ(confirmed.asked[1].Text, "L'eliminazione comporterà l'elimnazione anche dei dati "
+                                           "correlati!\r\rSei sicuro ?");
+        EXPECT_TRUE(confirmed.asked[1].Warning);
+        EXPECT_FALSE(confirmed.asked[1].DefaultYes);
+    }
+    EXPECT_EQ(Count("PremiAssegnati"), 0);
+}
+
+TEST_F(ViewRules, RelatedDataOfTheCurrentRow) {
+    const OID sale = Sale("C1", March10);
+    Sale("C2", March10);
+    const auto ds = archive.Open("OperazioniVendite");
+    clsRowCommands commands(*ds);
+    const auto containers = commands.AssociationItems("mnuContItem");
+    ASSERT_FALSE(containers.empty());
+    EXPECT_EQ(containers[0].Caption, "Vendite / Premiazioni con stesso Cliente");
+    const auto related = commands.OpenRelated("mnuContItem", containers[0].Number, sale);
+    EXPECT_EQ(related->Table()->Name(), "OperazioniVendite");
+    EXPECT_EQ(related->RowCount(), 1);
+    EXPECT_EQ(clsRowCommands::KindOf("mnuRefItem"), DbmsRelationKind::Reference);
+    EXPECT_EQ(clsRowCommands::KindOf("mnuReferencedItem"), DbmsRelationKind::Referenced);
+}
+
+TEST(KeptRow, BySameOIDElseByPlace) {
+    QStringListModel model({"10", "20", "30", "40"});
+    auto rowOf = [](OID oid) { return oid % 10 == 0 && oid <= 40 ? int(oid / 10) - 1 : -1; };
+    struct Case {
+        clsKeptRow Kept;
+        int Row; // -1: none
+    };
+    const Case cases[] = {
+        {{30, 0, 0}, 2}, // moved: found by its OID
+        {{99, 1, 0}, 1}, // gone: the row that followed takes its place
+        {{99, 7, 0}, 3}, // gone from the end: the last row
+        {{10, 0, 5}, 0}, // a column the grid no longer has
+        {{0, -1, 0}, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Kept.Oid);
+        const QModelIndex index = KeptIndex(c.Kept, &model, rowOf);
+        EXPECT_EQ(index.isValid() ? index.row() : -1, c.Row);
+        EXPECT_EQ(index.column(), index.isValid() ? 0 : -1);
+    }
+}
+
+TEST(SectionTree, AgreementOfStesso) {
+    const std::tuple<QString, bool, QString> cases[] = {
+        {"Articoli", false, " con stessi "}, {"Città", false, " con stessa "},
+        {"Tessera", true, " con stessa "},   {"Cliente", false, " con stesso "},
+        {"Note", true, " con stesse "},      {"Pagamento", true, " con stesso "},
+        {"", false, " con stesso "},
+    };
+    for (const auto& [word, feminineE, phrase] : cases)
+        EXPECT_EQ(AgreementPhrase(word, feminineE), phrase) << word.toStdString();
+}
+
+TEST(SectionTree, DeferredCommandsKeepTheSignPosition) {
+    EXPECT_EQ(DeferredCommandText("mnuRefItem", 3), "mnuRefItem( 3)");
+    EXPECT_EQ(DeferredCommandText("mnuContItem", 12), "mnuContItem( 12)");
+    const DeferredCommand cont = ParseDeferredCommand("mnuContItem( 12)");
+    EXPECT_EQ(cont.Menu, "mnuContItem");
+    EXPECT_EQ(cont.Number, 12);
+    // "mnuReferencedItem(" must not be taken for a shorter command.
+    EXPECT_EQ(ParseDeferredCommand("mnuReferencedItem( 2)").Menu, "mnuReferencedItem");
+    EXPECT_EQ(ParseDeferredCommand("mnuRefItem(-4)").Number, -4);
+    EXPECT_TRUE(ParseDeferredCommand("mnuSomething( 1)").Menu.isEmpty());
+}

@@ -1,0 +1,330 @@
+#include "modMainMenus.h"
+
+#include "DbmsDatabase.h"
+#include "DbmsSelectionSet.h"
+#include "clsMenuSet.h"
+#include "clsRowCommands.h"
+#include "frmMain.h"
+#include "modImages.h"
+#include "modTag.h"
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+enum class Kind { Menu, Action, Array, Separator };
+enum Flag { Checkable = 1, Checked = 2, Disabled = 4, NeedsView = 8 };
+using Handler = void (frmMain::*)();
+
+struct MenuRow {
+    Kind Type;
+    const char* Parent; // nullptr: the menu bar
+    const char* Name;
+    const char* Caption;
+    QKeyCombination Key;
+    int Flags;
+    Handler Click;
+};
+
+constexpr QKeyCombination None = Qt::Key_unknown;
+constexpr auto M = Kind::Menu;
+constexpr auto A = Kind::Action;
+constexpr auto R = Kind::Array;
+constexpr auto S = Kind::Separator;
+
+// In menu order; a parent comes before its items.
+const MenuRow MenuRows[] = {
+    {M, nullptr, "mnuFile", "&Dati", None, 0, nullptr},
+    {M, "mnuFile", "mnuSearch", "&Cerca", None, NeedsView, nullptr},
+    {A, "mnuSearch", "mnuSearchNext", "Cerca &successivo", Qt::Key_F3, 0, nullptr},
+    {R, "mnuSearch", "mnuSearchItems", "Cerca in...", None, 0, nullptr},
+    {M, "mnuFile", "mnuFilter", "&Filtra", None, NeedsView, nullptr},
+    {A, "mnuFilter", "mnuFilterComplex", "Imposta &filtro complesso...", Qt::CTRL | Qt::Key_F3,
+     Checkable, nullptr},
+    {A, "mnuFilter", "mnuFilterCancel", "&Annulla filtro", None, 0, nullptr},
+    {M, "mnuFilter", "mnuFilterShort", "Filtra colonna", None, 0, nullptr},
+    {R, "mnuFilterShort", "mnuFilterItems", "Filtra per...", None, 0, nullptr},
+    {R, "mnuFilter", "mnuFilterComplexItems", "Filtra con...", None, 0, nullptr},
+    {M, "mnuFile", "mnuOrder", "&Ordina", None, NeedsView, nullptr},
+    {A, "mnuOrder", "mnuOrderComplex", "&Ordinamento combinato...", None, 0, nullptr},
+    {A, "mnuOrder", "mnuOrderCancel", "&Annulla ordinamento", None, 0, nullptr},
+    {M, "mnuOrder", "mnuOrderSingle", "Ordina colonna", None, 0, nullptr},
+    {R, "mnuOrderSingle", "mnuOrderItems", "Ordina per...", None, 0, nullptr},
+    {M, "mnuFile", "mnuFieldFuncs", "Funzioni su campo corrente   (Click destro)", None, NeedsView,
+     nullptr},
+    {A, "mnuFieldFuncs", "mnuFieldFilter", "&Filtra colonna con stesso valore...", None, 0,
+     nullptr},
+    {A, "mnuFieldFuncs", "mnuFieldSearchNext", "&Cerca valore successivo", None, 0, nullptr},
+    {A, "mnuFieldFuncs", "mnuFieldFilterCancel", "&Annulla filtro colonna", None, 0, nullptr},
+    {A, "mnuFieldFuncs", "mnuFieldFilterCancelAll", "Annulla &tutti i filtri", None, 0, nullptr},
+    {S, "mnuFile", "", "", None, 0, nullptr},
+    {M, "mnuFile", "mnuDataSelection", "Selezioni predefinite", None, NeedsView, nullptr},
+    {A, "mnuDataSelection", "mnuDataSelBeforeQuery",
+     "Richiedi selezioni prima di visualizzare i dati...", None, Checkable,
+     &frmMain::mnuDataSelBeforeQuery_Click},
+    {A, "mnuDataSelection", "mnuDataSelCancel", "Elimina selezioni", None, 0,
+     &frmMain::mnuDataSelCancel_Click},
+    {M, "mnuFile", "mnuSelection", "Selezioni in data", None, 0, nullptr},
+    {A, "mnuSelection", "mnuSelAll", "&Tutti", None, Checkable, &frmMain::mnuSelAll_Click},
+    {A, "mnuSelection", "mnuSelDate", "&Imposta data...", None, Checkable,
+     &frmMain::mnuSelDate_Click},
+    {A, "mnuSelection", "mnuSelMonth", "Imposta &Mese...", None, Checkable,
+     &frmMain::mnuSelMonth_Click},
+    {A, "mnuSelection", "mnuSelPeriod", "Imposta &Periodo...", None, Disabled, nullptr},
+    // The three lists with their fixed headers; elements come from the current data source.
+    {M, "mnuFile", "mnuAssociation", "Dati &associati", None, 0, nullptr},
+    {R, "mnuAssociation", "mnuRefItem", "< Riferimenti >", None, 0, nullptr},
+    {R, "mnuAssociation", "mnuContItem", "< Contenitori >", None, 0, nullptr},
+    {R, "mnuAssociation", "mnuReferencedItem", "< Associati >", None, 0, nullptr},
+    {S, "mnuFile", "", "", None, 0, nullptr},
+    {M, "mnuFile", "mnuBackupRestore", "&Salva / Ripristina", None, 0, nullptr},
+    {A, "mnuBackupRestore", "mnuBackup", "Salva dati...", None, 0, nullptr},
+    {A, "mnuBackupRestore", "mnuRestore", "Ripristina dati...", None, 0, nullptr},
+    {M, "mnuFile", "mnuPrintFunc", "&Stampa", None, NeedsView, nullptr},
+    {A, "mnuPrintFunc", "mnuPrint", "Stampa &diretta", Qt::Key_F8, 0, nullptr},
+    {A, "mnuPrintFunc", "cmdPreview", "&Anteprima", None, 0, nullptr},
+    {A, "mnuPrintFunc", "mnuPrintExport", "&Esporta stampa", None, 0, nullptr},
+    {A, "mnuFile", "mnuSave", "&Esporta dati...", None, NeedsView, nullptr},
+    {A, "mnuFile", "mnuImport", "Importa dati...", None, 0, nullptr},
+    {A, "mnuFile", "mnuViewWebBrowser", "&Web Browser...", None, 0, nullptr},
+    {S, "mnuFile", "", "", None, 0, nullptr},
+    {A, "mnuFile", "mnuFileProperties", "&Modifica...", Qt::Key_F5, NeedsView,
+     &frmMain::mnuFileProperties_Click},
+    {A, "mnuFile", "mnuFileNew", "&Nuovo...", Qt::SHIFT | Qt::Key_Insert, NeedsView,
+     &frmMain::mnuFileNew_Click},
+    {A, "mnuFile", "mnuFileDelete", "&Elimina", Qt::SHIFT | Qt::Key_Delete, NeedsView,
+     &frmMain::mnuFileDelete_Click},
+    {S, "mnuFile", "", "", None, 0, nullptr},
+    {A, "mnuFile", "mnuFileClose", "Chiudi", None, 0, &frmMain::mnuFileClose_Click},
+
+    {M, nullptr, "mnuView", "&Visualizza", None, 0, nullptr},
+    {A, "mnuView", "mnuViewToolbar", "&Barra degli strumenti", None, Checkable | Checked,
+     &frmMain::mnuViewToolbar_Click},
+    {A, "mnuView", "mnuViewStatusBar", "Barra di &Stato", None, Checkable | Checked,
+     &frmMain::mnuViewStatusBar_Click},
+    {A, "mnuView", "mnuHideSection", "&Sezione", None, Checkable | Checked,
+     &frmMain::mnuHideSection_Click},
+    {A, "mnuView", "mnuViewRefresh", "&Aggiorna", None, 0, &frmMain::mnuViewRefresh_Click},
+    {M, "mnuView", "mnuGridSetting", "&Griglia", None, 0, nullptr},
+    {A, "mnuGridSetting", "mnuGridFldAll", "Visualizza &tutti i campi", Qt::CTRL | Qt::Key_T, 0,
+     nullptr},
+    {A, "mnuGridSetting", "mnuGridFldSequence", "Imposta &sequenza campi...", Qt::CTRL | Qt::Key_G,
+     Checkable, nullptr},
+    {A, "mnuGridSetting", "mnuGridCancel", "Annulla sequenza campi e dimensioni", None, 0, nullptr},
+    {A, "mnuView", "mnuViewCurrencyConversion", "Importi in Euro", Qt::CTRL | Qt::Key_I, Checkable,
+     nullptr},
+    {S, "mnuView", "", "", None, 0, nullptr},
+    {A, "mnuView", "mnuToolsOptions", "&Impostazioni...", None, 0, &frmMain::mnuToolsOptions_Click},
+
+    {M, nullptr, "mnuTools", "&Strumenti", None, 0, nullptr},
+    {A, "mnuTools", "mnuNewVendita", "Nuova &Vendita / Premiazione...", Qt::Key_F9, 0,
+     &frmMain::mnuNewVendita_Click},
+    {M, "mnuTools", "mnuToolsTotal", "&Calcola Totale", None, 0, nullptr},
+    {R, "mnuToolsTotal", "mnuTotalItems", "Totalizza in...", None, 0, nullptr},
+    {A, "mnuTools", "mnuNewCliente", "Nuovo &Cliente...", Qt::Key_F4, 0,
+     &frmMain::mnuNewCliente_Click},
+    {A, "mnuTools", "mnuChangePwd", "Cambio &Password...", None, 0, &frmMain::mnuChangePwd_Click},
+    // Checkable: the click has already turned the check mark, to the state asked for.
+    {A, "mnuTools", "mnuBarcodeReader", "&Lettore codici a barre seriale", None, Checkable,
+     &frmMain::mnuBarcodeReader_Click},
+
+    {M, nullptr, "mnuHelp", "&Help", None, 0, nullptr},
+    {A, "mnuHelp", "mnuHelpContents", "&Contents", None, 0, &frmMain::mnuHelpContents_Click},
+    {A, "mnuHelp", "mnuHelpSearchForHelpOn", "&Search For Help On...", None, 0,
+     &frmMain::mnuHelpContents_Click},
+    {A, "mnuHelp", "mnuHelpAbout", "&About ", None, 0, &frmMain::mnuHelpAbout_Click},
+
+    // The tray icon's menu: not in the menu bar.
+    {A, "mnuPopUp", "mnuActivate", "&Visualizza", None, 0, &frmMain::mnuActivate_Click},
+    {A, "mnuPopUp", "mnuClose", "&Chiudi", None, 0, &frmMain::mnuFileClose_Click},
+};
+
+struct ToolRow {
+    const char* Caption;
+    const char* Key;
+    const char* ToolTip;
+    const char* Popup;  // the menu the button drops down
+    const char* Action; // or the menu command it runs
+    int Flags;
+};
+
+const ToolRow ToolRows[] = {
+    {"Lettore", "BarcodeReader", "Attiva / Disattiva lettore codici barre seriale", nullptr,
+     nullptr, Checkable},
+    {"Corr.", "Related", "Dati associati all'elemento selezionto", "mnuAssociation", nullptr, 0},
+    {"Salva", "Save", "Salva / Esporta dati", nullptr, "mnuSave", NeedsView},
+    {"Nuovo", "New", "Nuovo", nullptr, "mnuFileNew", NeedsView},
+    {"Modifica", "Properties", "Modifica", nullptr, "mnuFileProperties", NeedsView},
+    {"Elimina", "Delete", "Elimina", nullptr, "mnuFileDelete", NeedsView},
+    {"Cerca", "Find", "Cerca", "mnuSearch", nullptr, NeedsView},
+    {"Filtra", "Filter", "Filtra", "mnuFilter", nullptr, NeedsView},
+    {"Stampa", "Print", "Stampa", "mnuPrintFunc", nullptr, NeedsView},
+    {"Vendita", "Sale", "Vendita Viaggi / Premiazioni", nullptr, "mnuNewVendita", 0},
+};
+
+struct KeyRow {
+    Qt::Key Key;
+    bool KeypadOnly;
+    Handler Press;
+};
+
+const KeyRow KeyRows[] = {
+    {Qt::Key_Insert, false, &frmMain::mnuFileNew_Click},
+    {Qt::Key_Plus, true, &frmMain::mnuFileNew_Click},
+    {Qt::Key_Delete, false, &frmMain::mnuFileDelete_Click},
+    {Qt::Key_Return, false, &frmMain::mnuFileProperties_Click},
+    {Qt::Key_Enter, false, &frmMain::mnuFileProperties_Click},
+};
+
+// The arrays that list the view's fields and stored filters.
+const char* const FieldArrays[] = {"mnuSearchItems", "mnuOrderItems", "mnuTotalItems",
+                                   "mnuFilterItems", "mnuFilterComplexItems"};
+
+void Popup(QMenu* menu, QWidget* at) {
+    if (menu) menu->popup(at->mapToGlobal(QPoint(0, at->height())));
+}
+
+} // namespace
+
+void BuildMainMenus(frmMain& window, clsMenuSet& menus) {
+    menus.AddMenu(new QMenu(&window), "mnuPopUp");
+    for (const MenuRow& row : MenuRows) {
+        QMenu* parent = row.Parent ? menus.Menu(row.Parent) : nullptr;
+        if (row.Type == Kind::Separator) {
+            parent->addSeparator();
+        } else if (row.Type == Kind::Array) {
+            menus.AddArray(parent, row.Name, row.Caption);
+        } else if (row.Type == Kind::Menu) {
+            menus.AddMenu(parent ? parent->addMenu(row.Caption)
+                                 : window.menuBar()->addMenu(row.Caption),
+                          row.Name);
+        } else {
+            QAction* action =
+                menus.AddAction(parent, row.Name, row.Caption,
+                                row.Key == None ? QKeySequence() : QKeySequence(row.Key));
+            action->setCheckable(row.Flags & Checkable);
+            action->setChecked(row.Flags & Checked);
+            action->setEnabled(!(row.Flags & Disabled));
+            if (row.Click) QObject::connect(action, &QAction::triggered, &window, row.Click);
+        }
+    }
+}
+
+void BuildMainToolBar(frmMain& window, clsMenuSet& menus) {
+    QToolBar* bar = window.tbToolBar = window.addToolBar("tbToolBar");
+    bar->setObjectName("tbToolBar");
+    bar->setMovable(false);
+    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    for (const ToolRow& row : ToolRows) {
+        auto* button = new QToolButton(bar);
+        button->setObjectName(row.Key);
+        button->setText(row.Caption);
+        button->setToolTip(row.ToolTip);
+        button->setIcon(ToolbarImage(row.Key));
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setCheckable(row.Flags & Checkable);
+        bar->addWidget(button);
+        menus.AddButton(button, row.Key);
+        const QString key = row.Key;
+        QObject::connect(button, &QToolButton::clicked, &window,
+                         [&window, key] { MainToolbarClick(window, key); });
+    }
+    // The Find button's drop-down lists the search items of the view.
+    auto* find = new QMenu(&window);
+    menus.AddMenu(find, "FindDropDown");
+    menus.Button("Find")->setMenu(find);
+    menus.Button("Find")->setPopupMode(QToolButton::MenuButtonPopup);
+}
+
+void MainToolbarClick(frmMain& window, const QString& key) {
+    QToolButton* button = window.ToolButton(key);
+    if (key == "BarcodeReader") return window.SetBarcodeReader(button->isChecked());
+    if (key == "Filter") {
+        const auto& ds = window.CurrentDataSource();
+        button->setChecked(!ds || !ds->Filter().isEmpty());
+    }
+    for (const ToolRow& row : ToolRows) {
+        if (key != row.Key) continue;
+        if (row.Popup) Popup(window.PopupMenu(row.Popup), button);
+        if (row.Action) window.Menu(row.Action)->trigger();
+    }
+}
+
+void ApplyViewRules(const clsMenuSet& menus, bool shown) {
+    for (const MenuRow& row : MenuRows)
+        if (row.Flags & NeedsView) menus.Action(row.Name)->setEnabled(shown);
+    for (const ToolRow& row : ToolRows)
+        if (row.Flags & NeedsView) menus.Button(row.Key)->setEnabled(shown);
+}
+
+void ResetViewMenus(clsMenuSet& menus) {
+    for (const char* name : FieldArrays)
+        menus.ClearArray(name);
+    menus.Menu("FindDropDown")->clear();
+    SetTag(menus.Button("Find"), QString());
+    menus.Button("Filter")->setCheckable(true);
+    menus.Button("Filter")->setChecked(false);
+    menus.Action("mnuFilterComplex")->setChecked(false);
+    SetTag(menus.Action("mnuFilter"), QString());
+    menus.Action("mnuDataSelBeforeQuery")->setChecked(false);
+}
+
+void FillFieldMenus(clsMenuSet& menus, DbmsDataSource& ds) {
+    QMenu* find = menus.Menu("FindDropDown");
+    for (const DbmsFieldInfo& field : ds.Fields()) {
+        if (field.Excluded) continue;
+        if (field.Type == DbmsType::Text) {
+            menus.AddArrayElement("mnuSearchItems", field.Name, field.Name);
+            menus.AddArrayElement("mnuFilterItems", field.Name, field.Name);
+            find->addAction(field.Name);
+        }
+        menus.AddArrayElement("mnuOrderItems", field.Name, field.Name);
+        if (field.Type == DbmsType::Integer || field.Type == DbmsType::Money)
+            menus.AddArrayElement("mnuTotalItems", field.Name, field.Name);
+    }
+    if (!find->actions().isEmpty()) SetTag(menus.Button("Find"), 1);
+    const auto complex = DbmsSelectionSet::FromDataSource(ds, DbmsSelectionSet::Complex);
+    for (const QString& name : complex->StoredNames().split('|', Qt::SkipEmptyParts))
+        menus.AddArrayElement("mnuFilterComplexItems", name, name);
+}
+
+void FillAssociationMenus(frmMain& window, clsMenuSet& menus, DbmsDataSource* ds) {
+    for (const QString& name : clsRowCommands::AssociationMenus()) {
+        menus.ClearArray(name);
+        QAction* header = menus.Array(name).front();
+        header->setVisible(true);
+        if (!ds) continue;
+        for (const clsAssociationItem& item : clsRowCommands(*ds).AssociationItems(name)) {
+            QAction* element = menus.AddArrayElement(name, item.Caption, item.Number);
+            element->setEnabled(item.Enabled);
+            const int index = int(menus.Array(name).size()) - 1;
+            QObject::connect(element, &QAction::triggered, &window,
+                             [&window, name, index] { window.mnuAssociation_Click(name, index); });
+        }
+        header->setVisible(menus.Array(name).size() >= 2);
+    }
+}
+
+void ShowCurrencyMenu(const clsMenuSet& menus, DbmsDatabase* db, bool conversion) {
+    QAction* menu = menus.Action("mnuViewCurrencyConversion");
+    const auto currency = db ? db->ConversionCurrency() : nullptr;
+    menu->setVisible(currency != nullptr);
+    if (!currency) return;
+    menu->setText("&Importi In " + currency->Name());
+    menu->setChecked(conversion);
+}
+
+bool MainKeyPress(frmMain& window, QKeyEvent* event) {
+    const bool keypad = event->modifiers() & Qt::KeypadModifier;
+    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+    for (const KeyRow& row : KeyRows)
+        if (event->key() == row.Key && (keypad || !row.KeypadOnly)) {
+            (window.*row.Press)();
+            return true;
+        }
+    return false;
+}
