@@ -1,7 +1,7 @@
 // The main window's rules without a window, on a real archive: what each section reads under
 // each date selection, the predefined selections, the delete's questions, the related data and
 // the row kept across reloads.
-#include "ModelTestArchive.h"
+#include "TempArchive.h"
 #include "clsArchiveSession.h"
 #include "clsKeptRow.h"
 #include "clsPredefinedSelections.h"
@@ -35,7 +35,7 @@ protected:
     }
     qint64 Count(const QString& table) { return archive.Open(table)->RowCount(); }
 
-    ModelArchive archive{QDateTime(QDate(2005, 3, 15), QTime(10, 20))};
+    TempArchive archive{QDateTime(QDate(2005, 3, 15), QTime(10, 20))};
     clsArchiveSession session;
 };
 
