@@ -1,7 +1,6 @@
 #include <clsSingleInstance.h>
 
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QLockFile>
 #include <QTemporaryDir>
@@ -25,47 +24,34 @@ class clsSingleInstanceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_runtime.isValid());
-        m_hadRuntime = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
-        m_oldRuntime = qgetenv("XDG_RUNTIME_DIR");
         qputenv("XDG_RUNTIME_DIR", m_runtime.path().toUtf8());
     }
-    void TearDown() override {
-        if (m_hadRuntime)
-            qputenv("XDG_RUNTIME_DIR", m_oldRuntime);
-        else
-            qunsetenv("XDG_RUNTIME_DIR");
-    }
-
-    // Makes the lock file look as if written long ago.
-    static void AgeFile(const QString& path) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly));
-        ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addDays(-3),
-                                     QFileDevice::FileModificationTime));
-    }
+    void TearDown() override { qputenv("XDG_RUNTIME_DIR", m_oldRuntime); }
 
     QTemporaryDir m_runtime;
-
-private:
-    bool m_hadRuntime = false;
-    QByteArray m_oldRuntime;
+    const QByteArray m_oldRuntime = qgetenv("XDG_RUNTIME_DIR");
 };
 
-TEST_F(clsSingleInstanceTest, LockLivesInTheRuntimeFolder) {
-    EXPECT_EQ(clsSingleInstance().LockPath(), m_runtime.filePath("Tessarin.lock"));
-    EXPECT_EQ(clsSingleInstance("Altro").LockPath(), m_runtime.filePath("Altro.lock"));
-}
-
 TEST_F(clsSingleInstanceTest, SecondCopyIsRefusedWhileTheFirstRuns) {
+    EXPECT_EQ(clsSingleInstance("Altro").LockPath(), m_runtime.filePath("Altro.lock"));
     auto first = std::make_unique<clsSingleInstance>();
+    EXPECT_EQ(first->LockPath(), m_runtime.filePath("Tessarin.lock"));
     ASSERT_TRUE(first->TryLock());
     EXPECT_TRUE(first->TryLock()); // asking again keeps what it holds
     EXPECT_TRUE(QFile::exists(first->LockPath()));
 
     clsSingleInstance second;
     EXPECT_FALSE(second.TryLock());
+    // It is told where the running copy is.
+    EXPECT_EQ(SecondInstanceMessage(),
+              "L'applicazione e' stata gia' avviata\r\r"
+              "Controlla la barra dei menu' per la riattivazione premendo doppio click "
+              "sull'icona corrispondente...");
     // A copy that has been running for days still holds the lock.
-    AgeFile(first->LockPath());
+    QFile file(first->LockPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addDays(-3),
+                                 QFileDevice::FileModificationTime));
     EXPECT_FALSE(second.TryLock());
 
     first.reset();
@@ -74,10 +60,8 @@ TEST_F(clsSingleInstanceTest, SecondCopyIsRefusedWhileTheFirstRuns) {
 }
 
 TEST_F(clsSingleInstanceTest, AnotherProcessBlocksUntilItDiesAndItsLockIsTakenOver) {
-    int ready[2];
-    int go[2];
-    ASSERT_EQ(pipe(ready), 0);
-    ASSERT_EQ(pipe(go), 0);
+    int ready[2], go[2];
+    ASSERT_EQ(pipe(ready) | pipe(go), 0);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -104,8 +88,7 @@ TEST_F(clsSingleInstanceTest, AnotherProcessBlocksUntilItDiesAndItsLockIsTakenOv
 
     // The dead copy's file is still there, and does not block.
     qint64 owner = 0;
-    QString host;
-    QString app;
+    QString host, app;
     ASSERT_TRUE(QLockFile(guard.LockPath()).getLockInfo(&owner, &host, &app));
     EXPECT_EQ(owner, child);
     EXPECT_TRUE(guard.TryLock());
@@ -118,13 +101,6 @@ TEST_F(clsSingleInstanceTest, LockThatCannotBeWrittenLetsTheCopyRun) {
     clsSingleInstance guard("mancante/Tessarin");
     EXPECT_TRUE(guard.TryLock());
     EXPECT_FALSE(QFile::exists(guard.LockPath()));
-}
-
-TEST(SecondInstanceMessage, TellsWhereTheRunningCopyIs) {
-    EXPECT_EQ(SecondInstanceMessage(),
-              "L'applicazione e' stata gia' avviata\r\r"
-              "Controlla la barra dei menu' per la riattivazione premendo doppio click "
-              "sull'icona corrispondente...");
 }
 
 } // namespace
