@@ -62,13 +62,11 @@ TEST_F(DbmsGridLayoutTest, ReadsAFileEditedByHand) {
 }
 
 TEST_F(DbmsGridLayoutTest, VisibleFieldsFollowTheSequenceOrTheView) {
-    auto storage = std::make_shared<DbmsStorage>();
-    storage->CreateFile(DbmsStorage::FormatSQLite, dir.filePath("Tessarin.mdb"));
     SociDb def;
-    DbmsEngine engine;
-    auto db = engine.DefineDatabase(def, "test", nullptr, nullptr);
-    db->Attach(storage);
-    auto ds = db->Item("Soci")->OpenDataSource();
+    TestArchive a;
+    a.def = &def;
+    a.Create();
+    auto ds = a.Open("Soci");
 
     auto layout = DbmsGridLayout::Load(ini, "Soci");
     // Keys and links stay out of the view's own order.

@@ -32,49 +32,27 @@ public:
 class DbmsSelectionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        Open(true);
-        auto clienti = db->Item("Clienti")->OpenDataSource();
+        a.def = &def;
+        a.Create();
+        auto clienti = a.Open("Clienti");
         clienti->AddRow({{"Codice", "C1"}, {"Descrizione", "Rossi Mario"}, {"Punti", 20}});
         clienti->AddRow({{"Codice", "C2"}, {"Descrizione", "O'Brien"}, {"Punti", 5}});
         clienti->AddRow({{"Codice", "C3"}, {"Descrizione", "OBrien"}, {"Punti", -1}});
         clienti->AddRow({{"Codice", "C4"}, {"Descrizione", "Bianchi"}, {"Punti", 30}});
     }
-
-    void Open(bool create) {
-        db.reset();
-        storage = std::make_shared<DbmsStorage>();
-        const QString path = dir.filePath("Tessarin.mdb");
-        if (create)
-            storage->CreateFile(DbmsStorage::FormatSQLite, path);
-        else
-            storage->Open(DbmsStorage::FormatSQLite, path);
-        TestDb def;
-        db = engine.DefineDatabase(def, "test", nullptr, nullptr);
-        db->Attach(storage);
-    }
-
     std::shared_ptr<DbmsSelectionSet> Set(const QString& table, Kind kind = Kind::Predefined,
                                           const Items& items = {}) {
-        auto set = db->Item(table)->CreateSelectionSet(kind);
+        auto set = a.db->Item(table)->CreateSelectionSet(kind);
         set->SetItems(items);
         return set;
     }
-
     // Codes of the customers a condition selects.
     QStringList Codes(const QString& condition) {
-        auto ds = db->Item("Clienti")->OpenDataSource();
-        ds->ApplyFilter(condition);
-        QStringList codes;
-        for (ds->MoveFirst(); !ds->AtEnd(); ds->MoveNext())
-            codes << ds->GetValue("Codice").toString();
-        return codes;
+        return Column(*a.Open("Clienti", condition), "Codice");
     }
 
-    QTemporaryDir dir;
-    DbmsEngine engine;
-    std::shared_ptr<DbmsStorage> storage;
-    std::shared_ptr<DbmsDatabase> db;
+    TestDb def;
+    TestArchive a;
 };
 
 TEST_F(DbmsSelectionTest, StoredSelectionsComeBackAndStayApart) {
@@ -83,7 +61,7 @@ TEST_F(DbmsSelectionTest, StoredSelectionsComeBackAndStayApart) {
     Set("Clienti", Kind::Complex, {{"Punti < 0", true}})->Save("Tutti");
     Set("Vendite", Kind::Predefined, {{"Importo > 100", true}})->Save("Tutti");
 
-    Open(false);
+    a.Reopen();
     auto restored = Set("clienti"); // any case names the table
     EXPECT_EQ(restored->TableName(), "Clienti");
     ASSERT_TRUE(restored->Restore("Tutti"));
@@ -139,7 +117,7 @@ TEST_F(DbmsSelectionTest, ConditionJoinsActiveItemsAndInvolvesTheirFields) {
 }
 
 TEST_F(DbmsSelectionTest, AddConditionReplacesTheFieldsConditionAndRemoveFieldDropsIt) {
-    auto ds = db->Item("Clienti")->OpenDataSource();
+    auto ds = a.Open("Clienti");
     auto set = DbmsSelectionSet::FromDataSource(*ds);
     EXPECT_EQ(set->SelectionKind(), Kind::Complex);
     set->AddCondition("Descrizione", "Rossi Mario");
@@ -165,7 +143,7 @@ TEST_F(DbmsSelectionTest, ConditionWithQuotesRoundTripsAndFindsExactlyThatRow) {
     added->AddCondition("Descrizione", "O'Brien");
     added->Save("Irlandesi bis");
 
-    Open(false);
+    a.Reopen();
     for (const QString name : {"Irlandesi", "Irlandesi bis"}) {
         auto loaded = Set("Clienti", Kind::Complex);
         ASSERT_TRUE(loaded->Load(name));

@@ -52,7 +52,7 @@ bool TestSchema::Define(DbmsDefinition& def) {
 void TestArchive::Create() {
     storage = std::make_shared<DbmsStorage>();
     storage->CreateFile(DbmsStorage::FormatSQLite, Path(), 0, 0);
-    db = engine.DefineDatabase(schema, "test", nullptr, nullptr, 0);
+    db = engine.DefineDatabase(*def, "test", nullptr, nullptr, 0);
     db->Attach(storage, true, false, false, 0, nullptr);
 }
 
@@ -61,8 +61,20 @@ void TestArchive::Reopen() {
     storage.reset();
     storage = std::make_shared<DbmsStorage>();
     storage->Open(DbmsStorage::FormatSQLite, Path(), 0, 0, nullptr, 5, 0, -1, -1, 0, -2);
-    db = engine.DefineDatabase(schema, "test", nullptr, nullptr, 0);
+    db = engine.DefineDatabase(*def, "test", nullptr, nullptr, 0);
     db->Attach(storage);
+}
+
+QStringList TestArchive::Rows(const QString& sql) {
+    SQLite::Statement st(storage->Connection(), sql.toStdString());
+    QStringList out;
+    while (st.executeStep()) {
+        QStringList values;
+        for (int i = 0; i < st.getColumnCount(); ++i)
+            values << (st.getColumn(i).isNull() ? "-" : st.getColumn(i).getString().c_str());
+        out << values.join('|');
+    }
+    return out;
 }
 
 qint64 TestArchive::Scalar(const QString& sql) {

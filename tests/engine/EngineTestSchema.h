@@ -89,28 +89,40 @@ private:
     std::map<QString, std::shared_ptr<TestTable>> m_tables;
 };
 
-// A fresh archive in a temporary folder, attached with the test schema.
+// A fresh archive in a temporary folder, attached with the test schema or another definition.
 struct TestArchive {
     QTemporaryDir dir;
     TestSchema schema;
+    itfDefDatabase* def = &schema;
     DbmsEngine engine;
     std::shared_ptr<DbmsStorage> storage;
     std::shared_ptr<DbmsDatabase> db;
 
     QString Path() const { return dir.filePath("Tessarin.mdb"); }
     void Create();
-    void Reopen(); // drops and reattaches with the same schema object
+    void Reopen(); // drops and reattaches with the same definition
     std::shared_ptr<DbmsDataSource> Open(const QString& table, const QString& filter = {},
                                          const QString& order = {}) {
         return db->Item(table)->OpenDataSource(filter, order);
     }
+    void Exec(const QString& sql) { storage->Execute(sql); }
     qint64 Scalar(const QString& sql);
     qint64 Count(const QString& from) { return Scalar("SELECT COUNT(*) FROM " + from); }
+    // Each row a query gives, its values joined by "|" (NULL as "-").
+    QStringList Rows(const QString& sql);
     void Close() { // lets go of the file
         db.reset();
         storage.reset();
     }
 };
+
+// One field of every row, as shown, from the first row on.
+inline QStringList Column(DbmsDataSource& ds, const QString& field) {
+    QStringList values;
+    for (ds.MoveFirst(); !ds.AtEnd(); ds.MoveNext())
+        values << ds.GetText(field);
+    return values;
+}
 
 inline QVariant M(double v) {
     return QVariant::fromValue(Money::FromDouble(v));
