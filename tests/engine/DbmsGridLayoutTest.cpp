@@ -11,11 +11,10 @@ namespace {
 class SociDb : public itfDefDatabase {
 public:
     bool Define(DbmsDefinition& def) override {
-        def.AddTable(std::make_shared<TestTable>("Soci", [](auto& c, auto&, auto& r) {
-            c.AddField("Codice", DbmsType::Text, 10);
-            c.AddField("Punti", DbmsType::Integer, 0);
-            r.AddReference("Padrino", "Soci", false, false, "Codice", "");
-        }));
+        def.AddTable(std::make_shared<TestTable>(
+            "Soci", Fields("Codice Text 10, Punti Integer", [](auto&, auto&, auto& r) {
+                r.AddReference("Padrino", "Soci", false, false, "Codice", "");
+            })));
         return true;
     }
 };

@@ -14,17 +14,13 @@ using Kind = DbmsSelectionSet::Kind;
 class TestDb : public itfDefDatabase {
 public:
     bool Define(DbmsDefinition& def) override {
-        def.AddTable(std::make_shared<TestTable>("Clienti", [](auto& c, auto&, auto&) {
-            c.AddField("Codice", DbmsType::Text, 10);
-            c.AddField("Descrizione", DbmsType::Text, 60);
-            c.AddField("Punti", DbmsType::Integer, 0);
-            c.AddField("Iscrizione", DbmsType::Date, 0);
-        }));
-        def.AddTable(std::make_shared<TestTable>("Vendite", [](auto& c, auto&, auto& r) {
-            c.AddField("Data", DbmsType::Date, 0);
-            c.AddField("Importo", DbmsType::Money, 0);
-            r.AddReference("Cliente", "Clienti", false, false, "Codice", "Descrizione");
-        }));
+        def.AddTable(std::make_shared<TestTable>(
+            "Clienti",
+            Fields("Codice Text 10, Descrizione Text 60, Punti Integer, Iscrizione Date")));
+        def.AddTable(std::make_shared<TestTable>(
+            "Vendite", Fields("Data Date, Importo Money", [](auto&, auto&, auto& r) {
+                r.AddReference("Cliente", "Clienti", false, false, "Codice", "Descrizione");
+            })));
         return true;
     }
 };

@@ -26,30 +26,22 @@ public:
             table->onUpdateRow = [this](DbmsDataSource&) { rules.Add("UpdateRow"); };
             def.AddTable(table);
         };
-        add("Suppliers", "", [](auto& c, auto&, auto&) { c.AddField("Name", DbmsType::Text, 40); });
-        add("Customers", "", [this](auto& c, auto&, auto& r) {
-            c.AddField("Codice", DbmsType::Text, 10);
-            c.AddField("Name", DbmsType::Text, 40);
-            if (withEmail) c.AddField("Email", DbmsType::Text, 60);
-            r.AddReference("Referrer", "Customers", false, false, "", "Name");
-        });
-        add("Promotions", "",
-            [](auto& c, auto&, auto&) { c.AddField("Descrizione", DbmsType::Text, 40); });
-        add("Articles", "", [](auto& c, auto&, auto& r) {
-            c.AddField("Codice", DbmsType::Text, 10);
-            c.AddField("Price", DbmsType::Money, 0);
-            r.AddReference("Supplier", "Suppliers", false, false, "", "Name");
-        });
-        add("Lines", "Articles",
-            [](auto& c, auto&, auto&) { c.AddField("Quantity", DbmsType::Integer, 0); });
-        add("Sales", "", [](auto& c, auto&, auto& r) {
-            c.AddField("Date", DbmsType::Date, 0);
-            c.AddField("Total", DbmsType::Money, 0);
-            c.AddField("Note", DbmsType::Text, 40);
-            r.AddReference("Customer", "Customers", false, false, "", "Name");
-            r.AddReference("Lines", "Lines", true, true, "", "Quantity");
-            r.AddReference("Promotions", "Promotions", true, false, "", "Descrizione");
-        });
+        add("Suppliers", "", Fields("Name Text 40"));
+        add("Customers", "",
+            Fields(QString("Codice Text 10, Name Text 40") + (withEmail ? ", Email Text 60" : ""),
+                   [](auto&, auto&, auto& r) {
+                       r.AddReference("Referrer", "Customers", false, false, "", "Name");
+                   }));
+        add("Promotions", "", Fields("Descrizione Text 40"));
+        add("Articles", "", Fields("Codice Text 10, Price Money", [](auto&, auto&, auto& r) {
+                r.AddReference("Supplier", "Suppliers", false, false, "", "Name");
+            }));
+        add("Lines", "Articles", Fields("Quantity Integer"));
+        add("Sales", "", Fields("Date Date, Total Money, Note Text 40", [](auto&, auto&, auto& r) {
+                r.AddReference("Customer", "Customers", false, false, "", "Name");
+                r.AddReference("Lines", "Lines", true, true, "", "Quantity");
+                r.AddReference("Promotions", "Promotions", true, false, "", "Descrizione");
+            }));
         return true;
     }
 };
@@ -94,19 +86,15 @@ struct Shop : TestArchive {
 
 // Three sales, the last on 1 April; lines of three articles from two suppliers.
 void FillShop(TestArchive& a) {
-    a.Exec("INSERT INTO Suppliers VALUES (1, 'Alfa'), (2, 'Beta')");
-    a.Exec(
-        "INSERT INTO Customers (OID, Codice, Name) VALUES (1, 'C1', 'Rossi'), (2, 'C2', 'Bianchi'),"
-        " (3, 'C3', 'Verdi')");
-    a.Exec("INSERT INTO Promotions VALUES (1, 'Estate'), (2, 'Natale')");
-    a.Exec("INSERT INTO Articles VALUES (1, 'A1', 15000000000, 1), (2, 'A2', 30000, 2),"
-           " (3, 'A3', 10000, 1)");
-    a.Exec("INSERT INTO Lines VALUES (1, 1, 1), (2, 2, 2), (3, 1, 2), (4, 1, 3), (5, 3, 1)");
-    a.Exec("INSERT INTO Sales VALUES (1, '2005-03-01 10:00:00', 7500000, 'uno', 1),"
-           " (2, '2005-03-31 18:30:00', -50000, '<b>&\"''', 2),"
-           " (3, '2005-04-01 09:00:00', 14500, 'tre', 3)");
-    a.Exec("INSERT INTO Sales__Lines VALUES (1, 1), (1, 2), (2, 3), (3, 4), (3, 5)");
-    a.Exec("INSERT INTO Sales__Promotions VALUES (1, 1), (3, 1), (3, 2)");
+    a.Exec("INSERT INTO Suppliers VALUES (1, 'Alfa'), (2, 'Beta');"
+           "INSERT INTO Customers (OID, Codice, Name) VALUES (1, 'C1', 'Rossi'), (2, 'C2', "
+           "'Bianchi'), (3, 'C3', 'Verdi'); INSERT INTO Promotions VALUES (1, 'Estate'), (2, "
+           "'Natale'); INSERT INTO Articles VALUES (1, 'A1', 15000000000, 1), (2, 'A2', 30000, 2), "
+           "(3, 'A3', 10000, 1); INSERT INTO Lines VALUES (1, 1, 1), (2, 2, 2), (3, 1, 2), (4, 1, "
+           "3), (5, 3, 1); INSERT INTO Sales VALUES (1, '2005-03-01 10:00:00', 7500000, 'uno', 1),"
+           " (2, '2005-03-31 18:30:00', -50000, '<b>&\"''', 2), (3, '2005-04-01 09:00:00', 14500, "
+           "'tre', 3); INSERT INTO Sales__Lines VALUES (1, 1), (1, 2), (2, 3), (3, 4), (3, 5);"
+           "INSERT INTO Sales__Promotions VALUES (1, 1), (3, 1), (3, 2)");
 }
 
 const QString kMarch = "Date > #02/28/2005# AND Date < #04/01/2005#";
@@ -182,27 +170,20 @@ TEST(DbmsTransfer, ColumnsOneSideLacksAreSkipped) {
 class ImportTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* sql :
-             {"INSERT INTO Suppliers VALUES (1, 'Alfa')",
-              "INSERT INTO Customers (OID, Codice) VALUES (2, 'C2'), (6, 'C6')",
-              "INSERT INTO Promotions VALUES (1, 'Estate'), (2, 'Natale')",
-              "INSERT INTO Articles VALUES (1, 'A1', 1, 1), (2, 'A2', 2, 1)",
-              "INSERT INTO Lines VALUES (1, 1, 1), (2, 2, 2), (3, 3, 2)",
-              "INSERT INTO Sales (OID, Note, OID_Customer) VALUES (1, 'uno', 2), (2, 'due', 6), "
-              "(3, 'tre', 2)",
-              "INSERT INTO Sales__Lines VALUES (1, 1), (1, 2), (2, 3)",
-              "INSERT INTO Sales__Promotions VALUES (1, 1), (1, 2), (2, 2)"})
-            source.Exec(sql);
+        source.Exec("INSERT INTO Suppliers VALUES (1, 'Alfa'); INSERT INTO Customers (OID, "
+                    "Codice) VALUES (2, 'C2'), (6, 'C6'); INSERT INTO Promotions VALUES (1, "
+                    "'Estate'), (2, 'Natale'); INSERT INTO Articles VALUES (1, 'A1', 1, 1), (2, "
+                    "'A2', 2, 1); INSERT INTO Lines VALUES (1, 1, 1), (2, 2, 2), (3, 3, 2);"
+                    "INSERT INTO Sales (OID, Note, OID_Customer) VALUES (1, 'uno', 2), (2, 'due', "
+                    "6), (3, 'tre', 2); INSERT INTO Sales__Lines VALUES (1, 1), (1, 2), (2, 3);"
+                    "INSERT INTO Sales__Promotions VALUES (1, 1), (1, 2), (2, 2)");
         // The current archive has rows of its own under the same OIDs.
-        for (const char* sql :
-             {"INSERT INTO Suppliers VALUES (1, 'Tau')",
-              "INSERT INTO Customers (OID, Codice) VALUES (1, 'X1'), (5, 'X5')",
-              "INSERT INTO Promotions VALUES (1, 'Saldi')",
-              "INSERT INTO Articles VALUES (1, 'B1', 5, 1)", "INSERT INTO Lines VALUES (1, 9, 1)",
-              "INSERT INTO Sales (OID, Note, OID_Customer) VALUES (1, 'mia', 1)",
-              "INSERT INTO Sales__Lines VALUES (1, 1)",
-              "INSERT INTO Sales__Promotions VALUES (1, 1)"})
-            current.Exec(sql);
+        current.Exec("INSERT INTO Suppliers VALUES (1, 'Tau'); INSERT INTO Customers (OID, "
+                     "Codice) VALUES (1, 'X1'), (5, 'X5'); INSERT INTO Promotions VALUES (1, "
+                     "'Saldi'); INSERT INTO Articles VALUES (1, 'B1', 5, 1); INSERT INTO Lines "
+                     "VALUES (1, 9, 1); INSERT INTO Sales (OID, Note, OID_Customer) VALUES (1, "
+                     "'mia', 1); INSERT INTO Sales__Lines VALUES (1, 1); INSERT INTO "
+                     "Sales__Promotions VALUES (1, 1)");
     }
     // What an imported sale, found by its note, points at: customer, lines, promotions.
     QStringList Sale(const QString& note) {

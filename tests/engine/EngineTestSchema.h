@@ -75,6 +75,23 @@ private:
     QString m_parent;
 };
 
+// A structure of plain fields written "Name Type [size]", comma-separated ("Codice Text 8,
+// Punti Integer"), then whatever `more` adds (indexes, references).
+inline TestTable::Structure Fields(const QString& spec, TestTable::Structure more = {}) {
+    return [=](DbmsColumns& c, DbmsIndexes& i, DbmsReferences& r) {
+        static const std::map<QString, int> types{{"Text", DbmsType::Text},
+                                                  {"Integer", DbmsType::Integer},
+                                                  {"Boolean", DbmsType::Boolean},
+                                                  {"Date", DbmsType::Date},
+                                                  {"Money", DbmsType::Money}};
+        for (const QString& field : spec.split(',')) {
+            const QStringList words = field.simplified().split(' ');
+            c.AddField(words[0], types.at(words[1]), words.value(2).toInt());
+        }
+        if (more) more(c, i, r);
+    };
+}
+
 // Tipi(Descrizione) ← Prodotti(Codice, Descrizione, Prezzo; Tipo) ← Righe(child of Prodotti:
 // Quantita, Totale); Persone(Codice, Nome, Punti, Attivo, Nato); Vendite(Data, Importo, Note;
 // Persona; Righe owned; Tags not owned → Tipi).
