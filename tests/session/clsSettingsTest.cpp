@@ -83,30 +83,8 @@ TEST_F(SettingsTest, EveryValueSurvivesASaveAndALoad) {
     EXPECT_EQ(Values(loaded), Values(s));
 }
 
-TEST_F(SettingsTest, SaveLeavesTheKeysItDoesNotOwnAlone) {
-    s.Load();
-    s.UseDateSelection = false; // switched off for this run only
-    s.Save();
-    for (const char* key : {"Configuration/UseDateSelection", "Configuration/CurrencyConverted",
-                            "Configuration/SupportEMail", "BarcodeReaderParam/COMPortDevice"})
-        EXPECT_FALSE(Stored(key).isValid()) << key;
-    s.Load();
-    EXPECT_TRUE(s.UseDateSelection);
-
-    // A value set outside the program is read, and still not overwritten.
-    s.WriteSetting("Configuration", "UseDateSelection", "False");
-    s.Load();
-    EXPECT_FALSE(s.UseDateSelection);
-    s.UseDateSelection = true;
-    s.Save();
-    EXPECT_EQ(Stored("Configuration/UseDateSelection").toString(), "False");
-}
-
 TEST_F(SettingsTest, HandEditedValuesReadAsTheOldProgramDid) {
-    const struct {
-        const char* Store;
-        const char* Values;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         // Unquoted commas must not split the value; a blank yes/no is yes.
         {"[Configuration]\nBarcodeReaderEnabled=falso\nAutoIdentify_Premi=\n"
          "AutoIdentify_Bonus=Si\nBkpSaveNotify=3 (mensile)\nSupportEMail=help@example.org\n"
@@ -118,14 +96,14 @@ TEST_F(SettingsTest, HandEditedValuesReadAsTheOldProgramDid) {
          "[Info]\nDBStarted=31/02/2024\n",
          "9600,n,8,1||assistenza@tessarin.it 0110011 -2 0 2024-03-15T10:20:30"},
     };
-    for (const auto& c : cases) {
-        WriteStore(c.Store);
+    for (const auto& [store, values] : cases) {
+        WriteStore(store);
         s.Load();
-        EXPECT_EQ(Values(s), s.RootDir + "||" + c.Values);
+        EXPECT_EQ(Values(s), s.RootDir + "||" + values);
     }
 }
 
-TEST_F(SettingsTest, SingleKeysOfTheWindowsAndEveryChangeIsAnnounced) {
+TEST_F(SettingsTest, SingleKeysAndEveryChangeAreAnnouncedAndSaveLeavesOthersKeysAlone) {
     QStringList heard;
     QObject::connect(&s, &clsSettings::Changed, [&](const QString& section, const QString& key) {
         heard << section + '/' + key;
@@ -138,10 +116,23 @@ TEST_F(SettingsTest, SingleKeysOfTheWindowsAndEveryChangeIsAnnounced) {
     EXPECT_EQ(s.ReadSetting("Backup", "LastNotification"), "");
     s.Load();
     s.BarcodeReaderEnabled = true;
+    s.UseDateSelection = false; // switched off for this run only
     s.Save();
     // What was announced is already in the store for whoever reads it.
     EXPECT_EQ(heard, QStringList({"Settings/MainLeft", "OperazioniVendite/PagamentoDefault", "/"}));
     EXPECT_EQ(clsSettings().ReadSetting("Configuration", "BarcodeReaderEnabled"), "True");
+    for (const char* key : {"Configuration/UseDateSelection", "Configuration/CurrencyConverted",
+                            "Configuration/SupportEMail", "BarcodeReaderParam/COMPortDevice"})
+        EXPECT_FALSE(Stored(key).isValid()) << key;
+    s.Load();
+    EXPECT_TRUE(s.UseDateSelection);
+    // A value set outside the program is read, and still not overwritten.
+    s.WriteSetting("Configuration", "UseDateSelection", "False");
+    s.Load();
+    EXPECT_FALSE(s.UseDateSelection);
+    s.UseDateSelection = true;
+    s.Save();
+    EXPECT_EQ(Stored("Configuration/UseDateSelection").toString(), "False");
 }
 
 TEST(SettingText, ReadsYesNoNumbersAndDatesAsTheOldProgramDid) {
@@ -150,12 +141,10 @@ TEST(SettingText, ReadsYesNoNumbersAndDatesAsTheOldProgramDid) {
     for (const char* text : {"", " ", "True", "Si", "1", "-1", "off", "00", "non", "FALSE."})
         EXPECT_TRUE(ParseBoolSetting(text)) << text;
 
-    const std::pair<const char*, qint64> numbers[] = {
-        {"3 (mensile)", 3}, {"  12", 12},
-        {"-1", -1},         {"+5x", 5},
-        {"2.9", 2},         {"abc", 0},
-        {"COM3", 0},        {"", 0},
-        {"-", 0},           {"123456789012345678901234", INT64_MAX}};
+    const std::pair<const char*, qint64> numbers[] = {{"3 (mensile)", 3}, {"  12", 12}, {"-1", -1},
+                                                      {"+5x", 5},         {"2.9", 2},   {"abc", 0},
+                                                      {"COM3", 0},        {"", 0},      {"-", 0}};
+    EXPECT_EQ(ParseLeadingNumber("123456789012345678901234"), INT64_MAX);
     for (const auto& [text, number] : numbers)
         EXPECT_EQ(ParseLeadingNumber(text), number) << text;
 
