@@ -26,27 +26,20 @@ TEST(FileExists, MaskZeroAsksForAnythingElseForOneOfItsAttributes) {
     ASSERT_TRUE(QFile(file).open(QIODevice::WriteOnly) &&
                 QFile(dotFile).open(QIODevice::WriteOnly));
     const QString missing = dir.filePath("missing.mdb");
-    const struct {
-        QString Path;
-        quint16 Mask;
-        bool Exists;
-    } cases[] = {{dir.path(), 0, true},
-                 {dir.path() + "/", 0, true},
-                 {file, 0, true},
-                 {missing, 0, false},
-                 {dir.filePath("missing/Tessarin.mdb"), 0, false},
-                 {"", 0, false},
-                 {dir.path(), FileAttr::Directory, true},
-                 {file, FileAttr::Directory, false},
-                 {file, FileAttr::ReadOnly | FileAttr::Hidden | FileAttr::System, false},
-                 {missing, FileAttr::Hidden, false},
-                 {dotFile, FileAttr::Hidden, true},
-                 {dotFile, FileAttr::ReadOnly, false}};
-    for (const auto& c : cases)
-        EXPECT_EQ(FileExists(c.Path, c.Mask), c.Exists) << c.Path.toStdString() << ' ' << c.Mask;
+    using Case = std::pair<QString, quint16>;
+    const quint16 dirBit = FileAttr::Directory, hidden = FileAttr::Hidden;
+    const quint16 protectedBits = FileAttr::ReadOnly | FileAttr::Hidden | FileAttr::System;
+    for (const auto& [path, mask] : {Case{dir.path(), 0}, Case{dir.path() + "/", 0}, Case{file, 0},
+                                     Case{dir.path(), dirBit}, Case{dotFile, hidden}})
+        EXPECT_TRUE(FileExists(path, mask)) << path.toStdString() << ' ' << mask;
+    for (const auto& [path, mask] :
+         {Case{missing, 0}, Case{dir.filePath("missing/Tessarin.mdb"), 0}, Case{"", 0},
+          Case{file, dirBit}, Case{file, protectedBits}, Case{missing, hidden},
+          Case{dotFile, FileAttr::ReadOnly}})
+        EXPECT_FALSE(FileExists(path, mask)) << path.toStdString() << ' ' << mask;
 
     // Protection is the owner-read-only permission, whichever of the three bits asks for it.
-    ASSERT_TRUE(SetFileAttributes(file, FileAttr::ReadOnly | FileAttr::Hidden | FileAttr::System));
+    ASSERT_TRUE(SetFileAttributes(file, protectedBits));
     EXPECT_EQ(QFile::permissions(file) &
                   ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
               QFileDevice::ReadOwner);
