@@ -12,33 +12,26 @@ QStringList Codes(clsBarcodeBuffer& buffer) {
     return codes;
 }
 
-} // namespace
-
-TEST(BarcodeBuffer, LineEndsCutTheCodes) {
+TEST(BarcodeBuffer, LineEndsCutTheCodesAndEmptyOnesAreSkipped) {
+    const struct {
+        const char* Received;
+        QStringList Codes;
+    } steps[] = {
+        {"123", {}}, // no line end yet: kept for later
+        {"45\r\n", {"12345"}},
+        {"A\rB\r", {"A", "B"}},
+        {"X\n\nY\n", {"X", "Y"}}, // a line feed after a line end goes with it
+        {"P\rQ\n", {"P", "Q"}},
+        {"\rZ\r", {"Z"}}, // in the same notification, not one card late
+        {"\r\n\r\r", {}},
+        {" 7 \r", {" 7 "}}, // codes are not trimmed
+    };
     clsBarcodeBuffer b;
-    b.Append("123");
-    EXPECT_TRUE(Codes(b).isEmpty()); // no line end yet: kept for later
-    b.Append("45\r\n");
-    EXPECT_EQ(Codes(b), QStringList{"12345"});
+    for (const auto& step : steps) {
+        b.Append(step.Received);
+        EXPECT_EQ(Codes(b), step.Codes) << step.Received;
+    }
     EXPECT_EQ(b.Size(), 0);
-
-    b.Append("A\rB\r");
-    EXPECT_EQ(Codes(b), (QStringList{"A", "B"}));
-    b.Append("X\n\nY\n"); // a line feed after a line end goes with it
-    EXPECT_EQ(Codes(b), (QStringList{"X", "Y"}));
-    b.Append("P\rQ\n");
-    EXPECT_EQ(Codes(b), (QStringList{"P", "Q"}));
-}
-
-TEST(BarcodeBuffer, EmptyCodesAreSkippedNotWaitedOn) {
-    clsBarcodeBuffer b;
-    b.Append("\rZ\r");
-    EXPECT_EQ(Codes(b), QStringList{"Z"}); // in the same notification, not one card late
-    b.Append("\r\n\r\r");
-    EXPECT_TRUE(Codes(b).isEmpty());
-    EXPECT_EQ(b.Size(), 0);
-    b.Append(" 7 \r");
-    EXPECT_EQ(Codes(b), QStringList{" 7 "}); // codes are not trimmed
 }
 
 TEST(BarcodeBuffer, ACodeWithoutEndIsDroppedPastTheLimit) {
@@ -57,18 +50,19 @@ TEST(BarcodeBuffer, ACodeWithoutEndIsDroppedPastTheLimit) {
 
 TEST(SerialSettings, TheOldSettingsText) {
     QString error;
-    const auto def = clsSerialSettings::Parse("9600,n,8,1", &error);
-    ASSERT_TRUE(def);
-    EXPECT_EQ(def->Baud, 9600);
-    EXPECT_EQ(def->Parity, QSerialPort::NoParity);
     const auto other = clsSerialSettings::Parse("19200,E,7,2", &error);
     ASSERT_TRUE(other);
-    EXPECT_EQ(other->Parity, QSerialPort::EvenParity);
+    EXPECT_EQ(other->Baud, 19200);
     EXPECT_EQ(other->DataBits, QSerialPort::Data7);
     EXPECT_EQ(other->StopBits, QSerialPort::TwoStop);
-    EXPECT_EQ(clsSerialSettings::Parse("4800,o,8,1", &error)->Parity, QSerialPort::OddParity);
-    EXPECT_EQ(clsSerialSettings::Parse("4800,m,8,1", &error)->Parity, QSerialPort::MarkParity);
-    EXPECT_EQ(clsSerialSettings::Parse("4800,s,8,1", &error)->Parity, QSerialPort::SpaceParity);
+    const std::pair<const char*, QSerialPort::Parity> parities[] = {
+        {"9600,n,8,1", QSerialPort::NoParity},
+        {"19200,E,7,2", QSerialPort::EvenParity},
+        {"4800,o,8,1", QSerialPort::OddParity},
+        {"4800,m,8,1", QSerialPort::MarkParity},
+        {"4800,s,8,1", QSerialPort::SpaceParity}};
+    for (const auto& [text, parity] : parities)
+        EXPECT_EQ(clsSerialSettings::Parse(text, &error)->Parity, parity) << text;
 
     for (const char* bad : {"9600,x,8,1", "9600,n,9,1", "9600,n,8,3", "veloce,n,8,1", "9600,n,8",
                             "", "9600,n,8,1,0"}) {
@@ -79,3 +73,5 @@ TEST(SerialSettings, TheOldSettingsText) {
     EXPECT_EQ(clsBarcodeReader::DeviceFor(7, ""), "/dev/ttyS6");
     EXPECT_EQ(clsBarcodeReader::DeviceFor(1, "/dev/pts/4"), "/dev/pts/4");
 }
+
+} // namespace

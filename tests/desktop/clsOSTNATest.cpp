@@ -10,44 +10,25 @@
 #include <ostream>
 #include <vector>
 
-// Readable failure messages.
-void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
+void PrintTo(const QString& text, std::ostream* out); // in modOSWinUtilTest.cpp
 
 namespace {
 
-TEST(clsOSTNAMessages, ClassifiesThePlatformMessages) {
-    EXPECT_TRUE(clsOSTNA::IsLeftButton(513));
-    EXPECT_TRUE(clsOSTNA::IsDoubleClick(515));
-    EXPECT_TRUE(clsOSTNA::IsRightButton(516));
-    for (int other : {0, 512, 514, 517, 519}) {
-        EXPECT_FALSE(clsOSTNA::IsLeftButton(other)) << other;
-        EXPECT_FALSE(clsOSTNA::IsDoubleClick(other)) << other;
-        EXPECT_FALSE(clsOSTNA::IsRightButton(other)) << other;
-    }
+TEST(clsOSTNAMessages, ClassifiesThePlatformMessagesReadFromTheXValueInTwips) {
     // Each test answers for its own message only.
-    EXPECT_FALSE(clsOSTNA::IsLeftButton(515));
-    EXPECT_FALSE(clsOSTNA::IsDoubleClick(513));
-    EXPECT_FALSE(clsOSTNA::IsRightButton(513));
-}
-
-TEST(clsOSTNAMessages, ReadsTheMessageFromTheXValueInTwips) {
-    // 15 twips per pixel: the message number times 15.
-    EXPECT_EQ(clsOSTNA::MessageFromX(513 * 15), 513);
-    EXPECT_EQ(clsOSTNA::MessageFromX(515 * 15), 515);
-    EXPECT_EQ(clsOSTNA::MessageFromX(516 * 15), 516);
-    // Only the low four bits count, after rounding.
-    EXPECT_EQ(clsOSTNA::MessageFromX(15), 513);
-    EXPECT_EQ(clsOSTNA::MessageFromX(28), 516);
-    EXPECT_EQ(clsOSTNA::MessageFromX(7694.6), 513);
-    EXPECT_EQ(clsOSTNA::MessageFromX(7725.4), 515);
-    EXPECT_EQ(clsOSTNA::MessageFromX(7739.5), 516);
-    // Moves and button releases: 512, 514, 517.
-    for (int other : {512, 514, 517})
-        EXPECT_EQ(clsOSTNA::MessageFromX(other * 15), 0) << other;
-    EXPECT_EQ(clsOSTNA::MessageFromX(7695.6), 0);
-    EXPECT_EQ(clsOSTNA::MessageFromX(0), 0);
+    for (int m : {0, 512, 513, 514, 515, 516, 517, 519}) {
+        EXPECT_EQ(clsOSTNA::IsLeftButton(m), m == 513) << m;
+        EXPECT_EQ(clsOSTNA::IsDoubleClick(m), m == 515) << m;
+        EXPECT_EQ(clsOSTNA::IsRightButton(m), m == 516) << m;
+    }
+    // 15 twips per pixel: the message number times 15; only the low four bits count, after
+    // rounding; moves and button releases (512, 514, 517) give nothing.
+    const std::pair<double, int> fromX[] = {
+        {513 * 15, 513}, {515 * 15, 515}, {516 * 15, 516}, {15, 513},     {28, 516},
+        {7694.6, 513},   {7725.4, 515},   {7739.5, 516},   {512 * 15, 0}, {514 * 15, 0},
+        {517 * 15, 0},   {7695.6, 0},     {0, 0}};
+    for (const auto& [x, message] : fromX)
+        EXPECT_EQ(clsOSTNA::MessageFromX(x), message) << x;
 }
 
 class clsOSTNATest : public ::testing::Test {
@@ -59,20 +40,12 @@ protected:
 };
 
 TEST_F(clsOSTNATest, TipIsCutTo63Characters) {
-    const QString long64 = QString(60, 'x') + "ABCD";
-    m_icon.ChangeTip(long64);
-    EXPECT_EQ(m_icon.Tip(), long64.left(63));
     ASSERT_NE(Tray(), nullptr);
-    EXPECT_EQ(Tray()->toolTip(), long64.left(63));
-
-    const QString exact63 = QString(62, 'y') + "Z";
-    m_icon.ChangeTip(exact63);
-    EXPECT_EQ(m_icon.Tip(), exact63);
-
-    m_icon.ChangeTip("Tessarin");
-    EXPECT_EQ(m_icon.Tip(), "Tessarin");
-    EXPECT_EQ(Tray()->toolTip(), "Tessarin");
-
+    for (const QString& tip : {QString(60, 'x') + "ABCD", QString(62, 'y') + "Z", QString("T")}) {
+        m_icon.ChangeTip(tip);
+        EXPECT_EQ(m_icon.Tip(), tip.left(63));
+        EXPECT_EQ(Tray()->toolTip(), tip.left(63));
+    }
     m_icon.IconStart(nullptr, AppIcon(), QString(100, 'z'));
     EXPECT_EQ(m_icon.Tip(), QString(63, 'z'));
 }
@@ -109,11 +82,3 @@ TEST_F(clsOSTNATest, ReportsEachClickAsAMouseMessage) {
 }
 
 } // namespace
-
-int main(int argc, char** argv) {
-    // The icon needs a widget application; the tests run without a display unless one is set.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,13 +1,13 @@
 #include <clsSingleInstance.h>
 
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QLockFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <memory>
 #include <ostream>
 #include <sys/wait.h>
@@ -25,47 +25,34 @@ class clsSingleInstanceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_runtime.isValid());
-        m_hadRuntime = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
-        m_oldRuntime = qgetenv("XDG_RUNTIME_DIR");
         qputenv("XDG_RUNTIME_DIR", m_runtime.path().toUtf8());
     }
-    void TearDown() override {
-        if (m_hadRuntime)
-            qputenv("XDG_RUNTIME_DIR", m_oldRuntime);
-        else
-            qunsetenv("XDG_RUNTIME_DIR");
-    }
-
-    // Makes the lock file look as if written long ago.
-    static void AgeFile(const QString& path) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly));
-        ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addDays(-3),
-                                     QFileDevice::FileModificationTime));
-    }
+    void TearDown() override { qputenv("XDG_RUNTIME_DIR", m_oldRuntime); }
 
     QTemporaryDir m_runtime;
-
-private:
-    bool m_hadRuntime = false;
-    QByteArray m_oldRuntime;
+    const QByteArray m_oldRuntime = qgetenv("XDG_RUNTIME_DIR");
 };
 
-TEST_F(clsSingleInstanceTest, LockLivesInTheRuntimeFolder) {
-    EXPECT_EQ(clsSingleInstance().LockPath(), m_runtime.filePath("Tessarin.lock"));
-    EXPECT_EQ(clsSingleInstance("Altro").LockPath(), m_runtime.filePath("Altro.lock"));
-}
-
 TEST_F(clsSingleInstanceTest, SecondCopyIsRefusedWhileTheFirstRuns) {
+    EXPECT_EQ(clsSingleInstance("Altro").LockPath(), m_runtime.filePath("Altro.lock"));
     auto first = std::make_unique<clsSingleInstance>();
+    EXPECT_EQ(first->LockPath(), m_runtime.filePath("Tessarin.lock"));
     ASSERT_TRUE(first->TryLock());
     EXPECT_TRUE(first->TryLock()); // asking again keeps what it holds
     EXPECT_TRUE(QFile::exists(first->LockPath()));
 
     clsSingleInstance second;
     EXPECT_FALSE(second.TryLock());
+    // It is told where the running copy is.
+    EXPECT_EQ(SecondInstanceMessage(),
+              "L'applicazione e' stata gia' avviata\r\r"
+              "Controlla la barra dei menu' per la riattivazione premendo doppio click "
+              "sull'icona corrispondente...");
     // A copy that has been running for days still holds the lock.
-    AgeFile(first->LockPath());
+    QFile file(first->LockPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addDays(-3),
+                                 QFileDevice::FileModificationTime));
     EXPECT_FALSE(second.TryLock());
 
     first.reset();
@@ -75,37 +62,30 @@ TEST_F(clsSingleInstanceTest, SecondCopyIsRefusedWhileTheFirstRuns) {
 
 TEST_F(clsSingleInstanceTest, AnotherProcessBlocksUntilItDiesAndItsLockIsTakenOver) {
     int ready[2];
-    int go[2];
     ASSERT_EQ(pipe(ready), 0);
-    ASSERT_EQ(pipe(go), 0);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        // The other copy: takes the lock, then dies without releasing it, as a crash would.
+        // The other copy: takes the lock and runs until killed, as in a crash.
         clsSingleInstance other;
         const char locked = other.TryLock() ? 'y' : 'n';
-        char unused;
-        if (write(ready[1], &locked, 1) != 1 || read(go[0], &unused, 1) < 0) _exit(2);
-        _exit(0);
+        if (write(ready[1], &locked, 1) != 1) _exit(2);
+        for (;;)
+            pause();
     }
     char locked = 0;
     ASSERT_EQ(read(ready[0], &locked, 1), 1);
     ASSERT_EQ(locked, 'y');
-
     clsSingleInstance guard;
     EXPECT_FALSE(guard.TryLock());
 
-    ASSERT_EQ(write(go[1], "x", 1), 1);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    for (int fd : {ready[0], ready[1], go[0], go[1]})
-        close(fd);
-
+    kill(child, SIGKILL);
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    close(ready[0]);
+    close(ready[1]);
     // The dead copy's file is still there, and does not block.
     qint64 owner = 0;
-    QString host;
-    QString app;
+    QString host, app;
     ASSERT_TRUE(QLockFile(guard.LockPath()).getLockInfo(&owner, &host, &app));
     EXPECT_EQ(owner, child);
     EXPECT_TRUE(guard.TryLock());
@@ -118,13 +98,6 @@ TEST_F(clsSingleInstanceTest, LockThatCannotBeWrittenLetsTheCopyRun) {
     clsSingleInstance guard("mancante/Tessarin");
     EXPECT_TRUE(guard.TryLock());
     EXPECT_FALSE(QFile::exists(guard.LockPath()));
-}
-
-TEST(SecondInstanceMessage, TellsWhereTheRunningCopyIs) {
-    EXPECT_EQ(SecondInstanceMessage(),
-              "L'applicazione e' stata gia' avviata\r\r"
-              "Controlla la barra dei menu' per la riattivazione premendo doppio click "
-              "sull'icona corrispondente...");
 }
 
 } // namespace

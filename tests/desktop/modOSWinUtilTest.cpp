@@ -1,9 +1,8 @@
 #include <modOSWinUtil.h>
 
+#include <QApplication>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QUrlQuery>
@@ -21,56 +20,39 @@ using namespace modOSWinUtil;
 
 namespace {
 
-class FileExistsTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        m_file = m_dir.filePath("Tessarin.mdb");
-        QFile file(m_file);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("x");
-    }
-    QTemporaryDir m_dir;
-    QString m_file;
-};
+TEST(FileExists, MaskZeroAsksForAnythingElseForOneOfItsAttributes) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Tessarin.mdb"), dotFile = dir.filePath(".nascosto");
+    ASSERT_TRUE(QFile(file).open(QIODevice::WriteOnly) &&
+                QFile(dotFile).open(QIODevice::WriteOnly));
+    const QString missing = dir.filePath("missing.mdb");
+    using Case = std::pair<QString, quint16>;
+    const quint16 dirBit = FileAttr::Directory, hidden = FileAttr::Hidden;
+    const quint16 protectedBits = FileAttr::ReadOnly | FileAttr::Hidden | FileAttr::System;
+    for (const auto& [path, mask] : {Case{dir.path(), 0}, Case{dir.path() + "/", 0}, Case{file, 0},
+                                     Case{dir.path(), dirBit}, Case{dotFile, hidden}})
+        EXPECT_TRUE(FileExists(path, mask)) << path.toStdString() << ' ' << mask;
+    for (const auto& [path, mask] :
+         {Case{missing, 0}, Case{dir.filePath("missing/Tessarin.mdb"), 0}, Case{"", 0},
+          Case{file, dirBit}, Case{file, protectedBits}, Case{missing, hidden},
+          Case{dotFile, FileAttr::ReadOnly}})
+        EXPECT_FALSE(FileExists(path, mask)) << path.toStdString() << ' ' << mask;
 
-TEST_F(FileExistsTest, AnyFileOrFolderWithMaskZero) {
-    EXPECT_TRUE(FileExists(m_dir.path(), 0));
-    EXPECT_TRUE(FileExists(m_dir.path() + "/", 0));
-    EXPECT_TRUE(FileExists(m_file, 0));
-    EXPECT_FALSE(FileExists(m_dir.filePath("missing.mdb"), 0));
-    EXPECT_FALSE(FileExists(m_dir.filePath("missing/Tessarin.mdb"), 0));
-    EXPECT_FALSE(FileExists("", 0));
-}
+    // Protection is the owner-read-only permission, whichever of the three bits asks for it.
+    ASSERT_TRUE(SetFileAttributes(file, protectedBits));
+    EXPECT_EQ(QFile::permissions(file) &
+                  ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
+              QFileDevice::ReadOwner);
+    for (quint16 mask :
+         {FileAttr::ReadOnly, FileAttr::Hidden, quint16(FileAttr::System | FileAttr::Directory)})
+        EXPECT_TRUE(FileExists(file, mask)) << mask;
 
-TEST_F(FileExistsTest, MaskAsksForOneOfItsAttributes) {
-    EXPECT_TRUE(FileExists(m_dir.path(), FileAttr::Directory));
-    EXPECT_FALSE(FileExists(m_file, FileAttr::Directory));
-    EXPECT_FALSE(FileExists(m_file, FileAttr::ReadOnly | FileAttr::Hidden | FileAttr::System));
-    EXPECT_FALSE(FileExists(m_dir.filePath("missing.mdb"), FileAttr::Hidden));
-
-    const QString dotFile = m_dir.filePath(".nascosto");
-    ASSERT_TRUE(QFile(dotFile).open(QIODevice::WriteOnly));
-    EXPECT_TRUE(FileExists(dotFile, FileAttr::Hidden));
-    EXPECT_FALSE(FileExists(dotFile, FileAttr::ReadOnly));
-}
-
-TEST_F(FileExistsTest, ProtectionIsTheOwnerReadOnlyPermission) {
-    ASSERT_TRUE(
-        SetFileAttributes(m_file, FileAttr::ReadOnly | FileAttr::Hidden | FileAttr::System));
-    const auto modeBits = QFile::permissions(m_file) &
-                          ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
-    EXPECT_EQ(modeBits, QFileDevice::ReadOwner);
-    EXPECT_TRUE(FileExists(m_file, FileAttr::ReadOnly));
-    EXPECT_TRUE(FileExists(m_file, FileAttr::Hidden));
-    EXPECT_TRUE(FileExists(m_file, FileAttr::System | FileAttr::Directory));
-
-    ASSERT_TRUE(SetFileAttributes(m_file, FileAttr::Normal));
-    EXPECT_TRUE(QFile::permissions(m_file) & QFileDevice::WriteOwner);
-    EXPECT_FALSE(FileExists(m_file, FileAttr::ReadOnly));
+    ASSERT_TRUE(SetFileAttributes(file, FileAttr::Normal));
+    EXPECT_TRUE(QFile::permissions(file) & QFileDevice::WriteOwner);
+    EXPECT_FALSE(FileExists(file, FileAttr::ReadOnly));
     // A protected file can be unprotected and removed, as the password change does.
-    EXPECT_TRUE(QFile::remove(m_file));
-    EXPECT_FALSE(SetFileAttributes(m_file, FileAttr::ReadOnly));
+    EXPECT_TRUE(QFile::remove(file));
+    EXPECT_FALSE(SetFileAttributes(file, FileAttr::ReadOnly));
 }
 
 // Stands in for the desktop: records what it was asked to open.
@@ -93,36 +75,30 @@ protected:
             QDesktopServices::unsetUrlHandler(scheme);
     }
     Opener m_opener;
+    QTemporaryDir m_dir;
 };
 
-TEST_F(ShellExecTest, OpensLinksAsWritten) {
+TEST_F(ShellExecTest, OpensLinksAsWrittenAndFilesRelativeToTheFolder) {
     const QString mail = "mailto:assistenza@tessarin.it?subject=SUPPORT%20REQUEST"
                          "&body=Error:%2013%20Tipo%20non%20corrispondente%0d%0a";
+    const QString page = m_dir.filePath("TableData.htm");
+    ASSERT_TRUE(QFile(page).open(QIODevice::WriteOnly));
     EXPECT_TRUE(ShellExec(mail, "open", "", "", false));
     EXPECT_TRUE(ShellExec("https://www.tessarin.it", "", "", "", false));
-    ASSERT_EQ(m_opener.m_opened.size(), 2);
+    EXPECT_TRUE(ShellExec("TableData.htm", "open", "", m_dir.path(), false));
+    EXPECT_TRUE(ShellExec(page, "Open", "", "", true));
     // Handed over as one link, neither encoded twice nor decoded.
-    EXPECT_EQ(m_opener.m_opened[0], QUrl(mail));
-    const QUrlQuery query(m_opener.m_opened[0]);
+    EXPECT_EQ(m_opener.m_opened,
+              (QList<QUrl>{QUrl(mail), QUrl("https://www.tessarin.it"), QUrl::fromLocalFile(page),
+                           QUrl::fromLocalFile(page)}));
+    const QUrlQuery query(m_opener.m_opened.value(0));
     EXPECT_EQ(query.queryItemValue("subject", QUrl::FullyDecoded), "SUPPORT REQUEST");
     EXPECT_EQ(query.queryItemValue("body", QUrl::FullyDecoded),
               "Error: 13 Tipo non corrispondente\r\n");
-    EXPECT_EQ(m_opener.m_opened[1], QUrl("https://www.tessarin.it"));
-}
-
-TEST_F(ShellExecTest, OpensFilesRelativeToTheFolder) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(QFile(dir.filePath("TableData.htm")).open(QIODevice::WriteOnly));
-    EXPECT_TRUE(ShellExec("TableData.htm", "open", "", dir.path(), false));
-    EXPECT_TRUE(ShellExec(dir.filePath("TableData.htm"), "Open", "", "", true));
-    ASSERT_EQ(m_opener.m_opened.size(), 2);
-    EXPECT_EQ(m_opener.m_opened[0], QUrl::fromLocalFile(dir.filePath("TableData.htm")));
-    EXPECT_EQ(m_opener.m_opened[1], m_opener.m_opened[0]);
 }
 
 TEST_F(ShellExecTest, RefusesWhatNothingCanOpen) {
-    QTemporaryDir dir;
-    EXPECT_FALSE(ShellExec(dir.filePath("Error.htm"), "open", "", "", false));
+    EXPECT_FALSE(ShellExec(m_dir.filePath("Error.htm"), "open", "", "", false));
     EXPECT_FALSE(ShellExec("", "open", "", "", false));
     EXPECT_FALSE(ShellExec("https://www.tessarin.it", "print", "", "", false));
     EXPECT_TRUE(m_opener.m_opened.isEmpty());
@@ -131,9 +107,9 @@ TEST_F(ShellExecTest, RefusesWhatNothingCanOpen) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // The desktop services need a GUI application; no display is needed for them.
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    // The desktop services and the tray icon need a widget application; no display is needed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -16,21 +16,27 @@ protected:
         if (tipo) v.push_back({"Tipo", tipo});
         return a.Open("Prodotti")->AddRow(v);
     }
+    // A sale of `person` with one line of each product.
+    OID AddSale(DbmsDataSource& vendite, OID person, std::initializer_list<OID> products) {
+        const OID sale = vendite.AddRow({{"Persona", person}});
+        for (OID product : products)
+            vendite.GetReference("Righe")->AddRow({{"Quantita", 1}, {"OID_Prodotti", product}});
+        return sale;
+    }
     TestArchive a;
 };
 
 TEST_F(DataSourceTest, AddRowRunsNewRowThenOneFieldEventPerPairInOrder) {
-    EventLog log;
+    QStringList log;
     a.schema.Table("Persone").log = &log;
     a.schema.Table("Persone").onNewRow = [](DbmsDataSource& ds) { ds.SetValue("Punti", 5); };
     auto ds = a.Open("Persone");
     const OID oid = ds->AddRow({{"Nome", "Mario"}, {"Codice", "M1"}});
-    EXPECT_GT(oid, 0);
-    EXPECT_EQ(log.Lines, (QStringList{"Persone.NewRow", "Persone.Field(Punti)",
-                                      "Persone.Field(Nome)", "Persone.Field(Codice)"}));
+    EXPECT_EQ(log, (QStringList{"Persone.NewRow", "Persone.Field(Punti)", "Persone.Field(Nome)",
+                                "Persone.Field(Codice)"}));
     EXPECT_EQ(ds->CurrentOID(), oid);
     EXPECT_EQ(ds->GetValue("Punti").toLongLong(), 5);
-    EXPECT_EQ(a.Scalar("SELECT Punti FROM Persone WHERE Codice = 'M1'"), 5);
+    EXPECT_EQ(a.Rows("SELECT OID, Punti FROM Persone"), QStringList{QString("%1|5").arg(oid)});
 }
 
 TEST_F(DataSourceTest, NestedUpdatesFireTheirOwnEventsAndEndlessOnesStop) {
@@ -55,13 +61,13 @@ TEST_F(DataSourceTest, NestedUpdatesFireTheirOwnEventsAndEndlessOnesStop) {
 TEST_F(DataSourceTest, ChildRowsShowAndWriteTheirParentsFields) {
     const OID tipo = a.Open("Tipi")->AddRow({{"Descrizione", "Viaggi"}});
     const OID prod = AddProduct("P1", 1500000, tipo);
-    EventLog log;
+    QStringList log;
     a.schema.Table("Righe").log = &log;
     auto righe = a.Open("Righe");
     righe->AddRow({{"Quantita", 2}, {"OID_Prodotti", prod}});
     // Setting the link reports each parent field and the parent's single reference.
-    EXPECT_TRUE(log.Lines.contains("Righe.Field(Prezzo)"));
-    EXPECT_TRUE(log.Lines.contains("Righe.Ref(Tipo)"));
+    EXPECT_TRUE(log.contains("Righe.Field(Prezzo)"));
+    EXPECT_TRUE(log.contains("Righe.Ref(Tipo)"));
     EXPECT_EQ(ToMoney(righe->GetValue("Totale")), Money::FromWhole(3000000));
     EXPECT_EQ(righe->GetValue("Codice").toString(), "P1");
     EXPECT_EQ(righe->GetText("Tipo"), "Viaggi");
@@ -70,54 +76,41 @@ TEST_F(DataSourceTest, ChildRowsShowAndWriteTheirParentsFields) {
     // Writing a parent's field through the child stores it in the parent row.
     righe->SetValue("Descrizione", "Crociera");
     righe->Update();
-    EXPECT_EQ(
-        a.Open("Prodotti", "OID = " + QString::number(prod))->GetValue("Descrizione").toString(),
-        "Crociera");
+    EXPECT_EQ(a.Rows("SELECT Descrizione FROM Prodotti"), QStringList{"Crociera"});
     // Filters and orders reach the parent's fields, plain or qualified.
     EXPECT_EQ(a.Open("Righe", "Prodotti.Codice = 'p1'")->RowCount(), 1);
     EXPECT_EQ(a.Open("Righe", "Prezzo > 1000000")->RowCount(), 1);
 }
 
-TEST_F(DataSourceTest, OwnedCollectionsLinkNewRowsAndDeleteRemovedOnes) {
+TEST_F(DataSourceTest, CollectionsLinkAndUnlinkAndSingleReferencesRebind) {
     const OID prod = AddProduct("P1", 10);
-    const OID persona = a.Open("Persone")->AddRow({{"Nome", "Rossi"}});
+    auto persone = a.Open("Persone");
+    const OID p1 = persone->AddRow({{"Nome", "Uno"}}), p2 = persone->AddRow({{"Nome", "Due"}});
     auto vendite = a.Open("Vendite");
-    const OID sale = vendite->AddRow({{"Persona", persona}, {"Importo", M(0)}});
-    EXPECT_EQ(vendite->GetText("Persona"), "Rossi");
+    const OID sale = vendite->AddRow({{"Persona", p1}, {"Importo", M(0)}});
+    EXPECT_EQ(vendite->GetText("Persona"), "Uno");
     auto lines = vendite->GetReference("Righe");
     const OID l1 = lines->AddRow({{"Quantita", 1}, {"OID_Prodotti", prod}});
     const OID l2 = lines->AddRow({{"Quantita", 3}, {"OID_Prodotti", prod}});
     vendite->SetReference("Righe", l1, false); // already linked: nothing changes
     EXPECT_EQ(a.Count("Vendite__Righe WHERE OID_Owner = " + QString::number(sale)), 2);
     EXPECT_EQ(ToMoney(vendite->GetReference("Righe")->Sum("Totale")), Money::FromWhole(40));
-
+    // Removing a row of an owned collection deletes it; of a not-owned one only drops the link.
     vendite->SetReference("Righe", l1, true);
-    EXPECT_EQ(a.Count("Righe"), 1);
-    EXPECT_EQ(a.Scalar("SELECT OID FROM Righe"), l2);
-
-    // A not-owned collection only drops the link.
+    EXPECT_EQ(a.Rows("SELECT OID FROM Righe"), QStringList{QString::number(l2)});
     const OID tag = a.Open("Tipi")->AddRow({{"Descrizione", "Estate"}});
     vendite->SetReference("Tags", tag, false);
     vendite->SetReference("Tags", tag, true);
-    EXPECT_EQ(a.Count("Tipi"), 1);
-
+    EXPECT_EQ(a.Count("Tipi") * 10 + a.Count("Vendite__Tags"), 10);
     // Removing every row of a data source empties the collection.
-    auto all = vendite->GetReference("Righe");
-    vendite->SetReference("Righe", *all, true);
+    vendite->SetReference("Righe", *vendite->GetReference("Righe"), true);
     EXPECT_TRUE(vendite->GetReference("Righe")->IsEmpty());
     EXPECT_EQ(a.Count("Righe"), 0);
-}
 
-TEST_F(DataSourceTest, SingleReferencesRebindAndClear) {
-    auto persone = a.Open("Persone");
-    const OID p1 = persone->AddRow({{"Nome", "Uno"}});
-    const OID p2 = persone->AddRow({{"Nome", "Due"}});
-    auto vendite = a.Open("Vendite");
-    vendite->AddRow({{"Persona", p1}});
     vendite->SetReference("Persona", p2, false);
     EXPECT_EQ(vendite->GetText("Persona"), "Due");
-    EXPECT_EQ(a.Scalar("SELECT OID_Persona FROM Vendite"), p2);
     EXPECT_EQ(vendite->GetReference("Persona")->GetValue("Nome").toString(), "Due");
+    EXPECT_EQ(a.Scalar("SELECT OID_Persona FROM Vendite"), p2);
     vendite->SetReference("Persona", p2, true);
     EXPECT_TRUE(vendite->GetReference("Persona")->IsEmpty());
     EXPECT_EQ(a.Open("Vendite", "OID_Persona Is Null")->RowCount(), 1);
@@ -127,37 +120,31 @@ TEST_F(DataSourceTest, DeletingCascadesToOwnedAndChildRowsAndClearsReferences) {
     const OID prodA = AddProduct("A", 1), prodB = AddProduct("B", 2);
     const OID persona = a.Open("Persone")->AddRow({{"Nome", "Rossi"}});
     auto vendite = a.Open("Vendite");
-    const OID s1 = vendite->AddRow({{"Persona", persona}});
-    vendite->GetReference("Righe")->AddRow({{"Quantita", 1}, {"OID_Prodotti", prodA}});
-    vendite->GetReference("Righe")->AddRow({{"Quantita", 1}, {"OID_Prodotti", prodB}});
-    vendite->AddRow({{"Persona", persona}});
-    vendite->GetReference("Righe")->AddRow({{"Quantita", 1}, {"OID_Prodotti", prodA}});
-
+    const OID s1 = AddSale(*vendite, persona, {prodA, prodB});
+    AddSale(*vendite, persona, {prodA});
+    const auto counts = [&] {
+        return a
+            .Rows("SELECT (SELECT COUNT(*) FROM Righe), (SELECT COUNT(*) FROM "
+                  "Vendite__Righe), (SELECT COUNT(*) FROM Vendite), (SELECT COUNT(*) FROM "
+                  "Vendite WHERE OID_Persona IS NOT NULL)")
+            .value(0);
+    };
     // A product takes its lines along, and the sales lose their links to them.
-    auto prodotti = a.Open("Prodotti", "Codice = 'B'");
-    prodotti->Delete();
-    EXPECT_EQ(a.Count("Righe"), 2);
-    EXPECT_EQ(a.Count("Vendite__Righe"), 2);
-
+    a.Open("Prodotti", "Codice = 'B'")->Delete();
+    EXPECT_EQ(counts(), "2|2|2|2");
     // A person leaves the sales without a dangling reference.
     a.Open("Persone")->Delete();
-    EXPECT_EQ(a.Count("Vendite WHERE OID_Persona IS NOT NULL"), 0);
-
+    EXPECT_EQ(counts(), "2|2|2|0");
     // A sale takes its owned lines along.
-    vendite = a.Open("Vendite", "OID = " + QString::number(s1));
-    vendite->Delete();
-    EXPECT_EQ(a.Count("Righe"), 1);
-    EXPECT_EQ(a.Count("Vendite__Righe"), 1);
-    EXPECT_EQ(a.Count("Vendite"), 1);
+    a.Open("Vendite", "OID = " + QString::number(s1))->Delete();
+    EXPECT_EQ(counts(), "1|1|1|0");
 }
 
 TEST_F(DataSourceTest, SummariesCountTheirDetailRows) {
     const OID prod = AddProduct("A", 1);
     auto vendite = a.Open("Vendite");
-    vendite->AddRow({{"Note", "con righe"}});
-    vendite->GetReference("Righe")->AddRow({{"Quantita", 1}, {"OID_Prodotti", prod}});
-    vendite->GetReference("Righe")->AddRow({{"Quantita", 1}, {"OID_Prodotti", prod}});
-    vendite->AddRow({{"Note", "vuota"}});
+    AddSale(*vendite, 0, {prod, prod});
+    AddSale(*vendite, 0, {});
     DbmsOpenOptions o;
     o.Summary = true;
     o.Detail = "Righe";
@@ -168,56 +155,42 @@ TEST_F(DataSourceTest, SummariesCountTheirDetailRows) {
     EXPECT_EQ(summary->GetReferenceOf(summary->CurrentOID(), "Righe")->RowCount(), 2);
 }
 
-TEST_F(DataSourceTest, UserTextInFiltersMatchesNothingAndHarmsNothing) {
-    auto persone = a.Open("Persone");
-    persone->AddRow({{"Codice", "O'Brien"}, {"Nome", "Sean"}});
-    persone->AddRow({{"Codice", "X2"}});
-    for (const QString& evil : {QString("x' OR '1'='1"), QString("'; DROP TABLE Persone; --")}) {
-        auto ds = a.Open("Persone", "Codice = " + DbmsDatabase::TextLiteral(evil));
-        EXPECT_TRUE(ds->IsEmpty()) << evil.toStdString();
-        EXPECT_THROW(a.Open("Persone", "Codice = '" + evil + "'"), DbmsError);
-    }
-    EXPECT_EQ(a.Open("Persone", "Codice = " + DbmsDatabase::TextLiteral("o'brien"))->RowCount(), 1);
-    EXPECT_EQ(a.Count("Persone"), 2);
-    EXPECT_TRUE(
-        Raised([&] { a.Open("Persone", "Cognome = 'x'"); }).Description().contains("Cognome"));
-}
-
-TEST_F(DataSourceTest, NavigationOrderLocateFindAndRefresh) {
+TEST_F(DataSourceTest, NavigationOrderLocateFindRefreshAndAddingToALongList) {
     auto ds = a.Open("Persone");
     a.db->BeginTrans();
     for (int i = 0; i < 1000; ++i)
         ds->AddRow({{"Codice", QString("C%1").arg(i, 4, 10, QChar('0'))}, {"Punti", i % 10}});
     a.db->CommitTrans();
+    const auto oidOf = [&](const QString& code) {
+        return a.Scalar("SELECT OID FROM Persone WHERE Codice = '" + code + "'");
+    };
+    const auto code = [&] { return ds->GetValue("Codice").toString(); };
     ds = a.Open("Persone", "Punti >= 5", "Codice DESC");
     EXPECT_EQ(ds->RowCount(), 500);
-    EXPECT_EQ(ds->GetValue("Codice").toString(), "C0999");
-    int n = 0;
-    for (ds->MoveFirst(); !ds->EOF_(); ds->MoveNext())
-        ++n;
-    EXPECT_EQ(n, 500);
+    EXPECT_EQ(code(), "C0999");
+    EXPECT_EQ(Column(*ds, "Codice").size(), 500);
 
-    const OID target = a.Scalar("SELECT OID FROM Persone WHERE Codice = 'C0505'");
-    ASSERT_TRUE(ds->Locate(target));
-    EXPECT_EQ(ds->GetValue("Codice").toString(), "C0505");
-    EXPECT_FALSE(ds->Locate(a.Scalar("SELECT OID FROM Persone WHERE Codice = 'C0504'")));
-    EXPECT_EQ(ds->CurrentOID(), target);
-
-    ASSERT_TRUE(ds->FindNext("Codice Like 'C00*'", 0, true));
-    EXPECT_EQ(ds->GetValue("Codice").toString(), "C0099");
-    ASSERT_TRUE(ds->FindNext("Codice Like 'C00*'", 0, true));
-    EXPECT_EQ(ds->GetValue("Codice").toString(), "C0098");
-    ASSERT_TRUE(ds->FindNext("Codice Like 'C09*'", 0, false));
-    EXPECT_EQ(ds->GetValue("Codice").toString(), "C0999");
+    ASSERT_TRUE(ds->Locate(oidOf("C0505")));
+    EXPECT_EQ(code(), "C0505");
+    EXPECT_FALSE(ds->Locate(oidOf("C0504")));
+    EXPECT_EQ(ds->CurrentOID(), oidOf("C0505"));
+    const std::tuple<const char*, bool, const char*> finds[] = {
+        {"Codice Like 'C00*'", true, "C0099"},
+        {"Codice Like 'C00*'", true, "C0098"},
+        {"Codice Like 'C09*'", false, "C0999"}};
+    for (const auto& [filter, next, found] : finds) {
+        ASSERT_TRUE(ds->FindNext(filter, 0, next));
+        EXPECT_EQ(code(), found);
+    }
 
     ds->SetOrder("Codice");
-    EXPECT_EQ(ds->CurrentOID(), a.Scalar("SELECT OID FROM Persone WHERE Codice = 'C0999'"));
+    EXPECT_EQ(ds->CurrentOID(), oidOf("C0999"));
     ds->Refresh(true, 0, 0);
-    EXPECT_EQ(ds->GetValue("Codice").toString(), "C0999");
+    EXPECT_EQ(code(), "C0999");
     auto copy = ds->Clone();
     EXPECT_EQ(copy->CurrentOID(), ds->CurrentOID());
     copy->MoveFirst();
-    EXPECT_EQ(ds->GetValue("Codice").toString(), "C0999");
+    EXPECT_EQ(code(), "C0999");
     EXPECT_EQ(ds->ValueAt(0, "Codice").toString(), "C0005");
     EXPECT_EQ(ds->ValueAt(499, "Codice").toString(), "C0999");
     EXPECT_FALSE(ds->ValueAt(500, "Codice").isValid());
@@ -226,6 +199,28 @@ TEST_F(DataSourceTest, NavigationOrderLocateFindAndRefresh) {
     EXPECT_EQ(ds->RowCount(), 100);
     EXPECT_THROW(ds->ApplyFilter("Punti = = 9"), DbmsError);
     EXPECT_EQ(ds->RowCount(), 100); // a refused filter keeps the one in force
+
+    // Adding a row does not list the whole table.
+    // Unread, or read in part as a grid reads its first screen: the new row goes after what
+    // is read and comes only once when the rest is read.
+    for (const qint64 read : {0, 20}) {
+        SCOPED_TRACE(read);
+        auto rows = a.Open("Persone");
+        if (read) rows->OIDAt(read - 1);
+        const OID oid = rows->AddRow({{"Nome", "Nuovo"}});
+        EXPECT_FALSE(rows->IsLoaded());
+        EXPECT_EQ(rows->CurrentOID(), oid);
+        EXPECT_EQ(rows->GetValue("Nome").toString(), "Nuovo");
+        EXPECT_EQ(rows->RowCount(), 1001 + (read ? 1 : 0));
+        std::set<OID> seen;
+        qint64 n = 0;
+        for (rows->MoveFirst(); !rows->EOF_(); rows->MoveNext(), ++n)
+            seen.insert(rows->CurrentOID());
+        EXPECT_EQ(n, qint64(seen.size()));
+        EXPECT_TRUE(seen.count(oid));
+        EXPECT_EQ(rows->RowCount(), n);
+        EXPECT_TRUE(rows->Locate(oid));
+    }
 }
 
 TEST_F(DataSourceTest, MoneyIsExactAndShownTheItalianWay) {
@@ -253,13 +248,15 @@ TEST_F(DataSourceTest, ValuesAreFittedToTheirFields) {
                 {"Nato", QDateTime(QDate(2024, 2, 29), QTime(9, 5, 7, 123))},
                 {"Attivo", "Vero"},
                 {"Punti", "42"}});
-    EXPECT_EQ(ds->GetValue("Codice").toString(), "ABCDEFGH"); // cut to the field's 8 characters
+    // Cut to the field's 8 characters; whole seconds; yes/no in Italian.
+    EXPECT_EQ(ds->GetValue("Codice").toString(), "ABCDEFGH");
     EXPECT_EQ(ds->GetText("Nato"), "29/02/2024 09:05");
     EXPECT_EQ(ds->GetValue("Nato").toDateTime(), QDateTime(QDate(2024, 2, 29), QTime(9, 5, 7)));
     EXPECT_EQ(ds->GetText("Attivo"), "Sì");
     EXPECT_EQ(ds->GetValue("Punti").toLongLong(), 42);
-    EXPECT_THROW(ds->SetValue("Punti", "molti"), DbmsError);
-    EXPECT_THROW(ds->SetValue("OID", 3), DbmsError);
+    for (const auto& [field, value] :
+         {std::pair<QString, QVariant>{"Punti", "molti"}, {"OID", 3}, {"Nessuno", 1}})
+        EXPECT_THROW(ds->SetValue(field, value), DbmsError) << field.toStdString();
     EXPECT_THROW(ds->GetValue("Nessuno"), DbmsError);
     EXPECT_EQ(
         a.Open("Persone", "Month(Nato) = 2 AND Year(Nato) = 2024 AND Day(Nato) = 29")->RowCount(),
@@ -286,44 +283,15 @@ TEST_F(DataSourceTest, WholeNumbersKeepTheir32BitRangeAndRefuseWhatLiesOutside) 
         SCOPED_TRACE(shown.toStdString());
         const DbmsError e = Raised([&] { ds->AddRow({{"Punti", v}}); });
         EXPECT_EQ(e.Code(), DbmsError::BadValue);
-        EXPECT_EQ(e.Description(),
-                  QString("Valore fuori dai limiti per il campo Punti: %1 (ammessi "
-                          "da -2147483648 a 2147483647)")
-                      .arg(shown));
+        EXPECT_EQ(e.Description(), QString("Valore fuori dai limiti per il campo Punti: %1 "
+                                           "(ammessi da -2147483648 a 2147483647)")
+                                       .arg(shown));
         ASSERT_TRUE(ds->Locate(kept));
         EXPECT_THROW(ds->SetValue("Punti", v), DbmsError);
         ds->Update();
     }
     EXPECT_EQ(a.Count("Persone"), 3);
     EXPECT_EQ(a.Scalar("SELECT Punti FROM Persone WHERE OID = " + QString::number(kept)), 7);
-}
-
-TEST_F(DataSourceTest, AddingARowDoesNotListTheWholeTable) {
-    auto ds = a.Open("Persone");
-    a.db->BeginTrans();
-    for (int i = 0; i < 600; ++i)
-        ds->AddRow({{"Punti", i}});
-    a.db->CommitTrans();
-    // Unread, or read in part as a grid reads its first screen: the new row goes after what
-    // is read and comes only once when the rest is read.
-    for (const qint64 read : {0, 20}) {
-        SCOPED_TRACE(read);
-        auto rows = a.Open("Persone");
-        if (read) rows->OIDAt(read - 1);
-        const OID oid = rows->AddRow({{"Nome", "Nuovo"}});
-        EXPECT_FALSE(rows->IsLoaded());
-        EXPECT_EQ(rows->CurrentOID(), oid);
-        EXPECT_EQ(rows->GetValue("Nome").toString(), "Nuovo");
-        EXPECT_EQ(rows->RowCount(), 601 + (read ? 1 : 0));
-        std::set<OID> seen;
-        qint64 n = 0;
-        for (rows->MoveFirst(); !rows->EOF_(); rows->MoveNext(), ++n)
-            seen.insert(rows->CurrentOID());
-        EXPECT_EQ(n, qint64(seen.size()));
-        EXPECT_TRUE(seen.count(oid));
-        EXPECT_EQ(rows->RowCount(), n);
-        EXPECT_TRUE(rows->Locate(oid));
-    }
 }
 
 TEST_F(DataSourceTest, ChangesAreKeptWhenMovingAwayAndDroppedOnCancel) {
@@ -333,11 +301,10 @@ TEST_F(DataSourceTest, ChangesAreKeptWhenMovingAwayAndDroppedOnCancel) {
     ds->MoveFirst();
     ds->SetValue("Nome", "Primo");
     ds->MoveNext(); // leaving a changed row stores it
-    EXPECT_EQ(a.Count("Persone WHERE Nome = 'Primo'"), 1);
     ds->AddNew();
     ds->SetValue("Nome", "Mai");
     ds->CancelUpdate();
-    EXPECT_EQ(a.Count("Persone"), 2);
+    EXPECT_EQ(a.Rows("SELECT Nome FROM Persone"), (QStringList{"Primo", "Due"}));
     // A deleted newest row does not hand its OID to the next one: backups key rows by OID.
     ds->MoveLast();
     const OID newest = ds->CurrentOID();

@@ -11,11 +11,10 @@ namespace {
 class SociDb : public itfDefDatabase {
 public:
     bool Define(DbmsDefinition& def) override {
-        def.AddTable(std::make_shared<TestTable>("Soci", [](auto& c, auto&, auto& r) {
-            c.AddField("Codice", DbmsType::Text, 10);
-            c.AddField("Punti", DbmsType::Integer, 0);
-            r.AddReference("Padrino", "Soci", false, false, "Codice", "");
-        }));
+        def.AddTable(std::make_shared<TestTable>(
+            "Soci", Fields("Codice Text 10, Punti Integer", [](auto&, auto&, auto& r) {
+                r.AddReference("Padrino", "Soci", false, false, "Codice", "");
+            })));
         return true;
     }
 };
@@ -62,13 +61,11 @@ TEST_F(DbmsGridLayoutTest, ReadsAFileEditedByHand) {
 }
 
 TEST_F(DbmsGridLayoutTest, VisibleFieldsFollowTheSequenceOrTheView) {
-    auto storage = std::make_shared<DbmsStorage>();
-    storage->CreateFile(DbmsStorage::FormatSQLite, dir.filePath("Tessarin.mdb"));
     SociDb def;
-    DbmsEngine engine;
-    auto db = engine.DefineDatabase(def, "test", nullptr, nullptr);
-    db->Attach(storage);
-    auto ds = db->Item("Soci")->OpenDataSource();
+    TestArchive a;
+    a.def = &def;
+    a.Create();
+    auto ds = a.Open("Soci");
 
     auto layout = DbmsGridLayout::Load(ini, "Soci");
     // Keys and links stay out of the view's own order.

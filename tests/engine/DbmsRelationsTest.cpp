@@ -8,12 +8,18 @@ namespace {
 
 using Kind = DbmsRelationKind;
 
-// "number:Text1/Text2", or with a trailing "-" when disabled: one readable line per entry.
-QStringList Describe(DbmsDataSource& ds, Kind kind) {
-    QStringList lines;
-    for (const DbmsRelatedEntry& e : DbmsRelatedEntries(ds, kind))
-        lines << QString("%1:%2/%3%4").arg(e.Number).arg(e.Text1, e.Text2, e.Enabled ? "" : "-");
-    return lines;
+// The references, containers and referencing tables of the current row, "|" between the
+// kinds: "number:Text1/Text2", with a trailing "-" when disabled.
+QString Describe(DbmsDataSource& ds) {
+    QStringList kinds;
+    for (Kind kind : {Kind::Reference, Kind::Container, Kind::Referenced}) {
+        QStringList entries;
+        for (const DbmsRelatedEntry& e : DbmsRelatedEntries(ds, kind))
+            entries
+                << QString("%1:%2/%3%4").arg(e.Number).arg(e.Text1, e.Text2, e.Enabled ? "" : "-");
+        kinds << entries.join(", ");
+    }
+    return kinds.join(" | ");
 }
 
 std::vector<OID> Rows(DbmsDataSource& ds) {
@@ -67,76 +73,53 @@ protected:
 
 TEST_F(RelationsTest, EntriesFollowTheDefinitionAndLeaveOwnedCollectionsOut) {
     // Single references, and a child table pointing at its parent.
-    auto prodotti = At("Prodotti", p1);
-    EXPECT_EQ(Describe(*prodotti, Kind::Reference), QStringList{"1:Tabella Tipi/Tipo"});
-    EXPECT_EQ(Describe(*prodotti, Kind::Container), QStringList{"1:Tabella Prodotti/Tipo"});
-    EXPECT_EQ(Describe(*prodotti, Kind::Referenced), QStringList{"1:Tabella Righe/Elenco Righe"});
-
+    EXPECT_EQ(Describe(*At("Prodotti", p1)),
+              "1:Tabella Tipi/Tipo | 1:Tabella Prodotti/Tipo | 1:Tabella Righe/Elenco Righe");
     // The owned lines of a sale are not related data; its not-owned tags are references but
     // never containers.
-    auto vendite = At("Vendite", v1);
-    EXPECT_EQ(Describe(*vendite, Kind::Reference),
-              (QStringList{"1:Tabella Persone/Persona", "2:Tabella Tipi/Tags"}));
-    EXPECT_EQ(Describe(*vendite, Kind::Container), QStringList{"1:Tabella Vendite/Persona"});
-    EXPECT_TRUE(Describe(*vendite, Kind::Referenced).isEmpty());
-
+    EXPECT_EQ(Describe(*At("Vendite", v1)),
+              "1:Tabella Persone/Persona, 2:Tabella Tipi/Tags | 1:Tabella Vendite/Persona | ");
     // A child table: its parent is a reference and a container; the sale owning it is no one.
-    auto righe = At("Righe", r3);
-    EXPECT_EQ(Describe(*righe, Kind::Reference), QStringList{"1:Tabella Prodotti/Prodotti"});
-    EXPECT_EQ(Describe(*righe, Kind::Container), QStringList{"1:Tabella Righe/Prodotti"});
-    EXPECT_TRUE(Describe(*righe, Kind::Referenced).isEmpty());
-
+    EXPECT_EQ(Describe(*At("Righe", r3)),
+              "1:Tabella Prodotti/Prodotti | 1:Tabella Righe/Prodotti | ");
     // Pointed at by a single and a multiple reference, in definition order.
-    auto tipi = At("Tipi", t1);
-    EXPECT_EQ(Describe(*tipi, Kind::Referenced),
-              (QStringList{"1:Tabella Prodotti/Tipo", "2:Tabella Vendite/Tags"}));
-    EXPECT_TRUE(Describe(*tipi, Kind::Reference).isEmpty());
-    EXPECT_TRUE(Describe(*tipi, Kind::Container).isEmpty());
-}
-
-TEST_F(RelationsTest, EntriesAreDisabledWhenTheRowHasNothingToShow) {
-    auto vendite = At("Vendite", v4); // nobody: an empty single reference
-    EXPECT_EQ(Describe(*vendite, Kind::Reference),
-              (QStringList{"1:Tabella Persone/Persona-", "2:Tabella Tipi/Tags"}));
-    EXPECT_EQ(Describe(*vendite, Kind::Container), QStringList{"1:Tabella Vendite/Persona-"});
-
+    EXPECT_EQ(Describe(*At("Tipi", t1)), " |  | 1:Tabella Prodotti/Tipo, 2:Tabella Vendite/Tags");
+    // Nobody: an empty single reference is disabled.
+    EXPECT_EQ(Describe(*At("Vendite", v4)),
+              "1:Tabella Persone/Persona-, 2:Tabella Tipi/Tags | 1:Tabella Vendite/Persona- | ");
     // A row not stored yet: nothing can point at it and its collections cannot be read, but
     // what it already names is there.
+    auto vendite = a.Open("Vendite");
     vendite->AddNew();
     vendite->SetValue("Persona", pb);
-    EXPECT_EQ(Describe(*vendite, Kind::Reference),
-              (QStringList{"1:Tabella Persone/Persona", "2:Tabella Tipi/Tags-"}));
-    EXPECT_EQ(Describe(*vendite, Kind::Container), QStringList{"1:Tabella Vendite/Persona"});
+    EXPECT_EQ(Describe(*vendite),
+              "1:Tabella Persone/Persona, 2:Tabella Tipi/Tags- | 1:Tabella Vendite/Persona | ");
     vendite->CancelUpdate();
-
     // No current row at all: the entries are still listed, every one disabled.
-    auto none = a.Open("Tipi", "Descrizione = 'Nessuno'");
-    EXPECT_EQ(Describe(*none, Kind::Referenced),
-              (QStringList{"1:Tabella Prodotti/Tipo-", "2:Tabella Vendite/Tags-"}));
+    EXPECT_EQ(Describe(*a.Open("Tipi", "Descrizione = 'Nessuno'")),
+              " |  | 1:Tabella Prodotti/Tipo-, 2:Tabella Vendite/Tags-");
 }
 
 TEST_F(RelationsTest, OpensTheRowsRelatedToTheCurrentRow) {
-    auto tipi = At("Tipi", t1);
-    EXPECT_EQ(Rows(*DbmsOpenRelated(*tipi, Kind::Referenced, 1)), (std::vector{p1, p3}));
-    EXPECT_EQ(Rows(*DbmsOpenRelated(*tipi, Kind::Referenced, 2)), (std::vector{v1, v2}));
-
-    auto prodotti = At("Prodotti", p1);
-    EXPECT_EQ(Rows(*DbmsOpenRelated(*prodotti, Kind::Reference, 1)), std::vector{t1});
-    EXPECT_EQ(Rows(*DbmsOpenRelated(*prodotti, Kind::Container, 1)), (std::vector{p1, p3}));
-    EXPECT_EQ(Rows(*DbmsOpenRelated(*prodotti, Kind::Referenced, 1)), (std::vector{r1, r2}));
-    // A product nobody's lines point at opens an empty list.
-    ASSERT_TRUE(prodotti->Locate(p2));
-    EXPECT_TRUE(DbmsOpenRelated(*prodotti, Kind::Referenced, 1)->IsEmpty());
-
-    auto righe = At("Righe", r3);
-    EXPECT_EQ(Rows(*DbmsOpenRelated(*righe, Kind::Reference, 1)), std::vector{p3});
-    EXPECT_EQ(Rows(*DbmsOpenRelated(*righe, Kind::Container, 1)), std::vector{r3});
-
-    auto vendite = At("Vendite", v1);
-    EXPECT_EQ(Rows(*DbmsOpenRelated(*vendite, Kind::Reference, 1)), std::vector{pa});
-    EXPECT_EQ(Rows(*DbmsOpenRelated(*vendite, Kind::Reference, 2)), (std::vector{t1, t2}));
-    EXPECT_EQ(Rows(*DbmsOpenRelated(*vendite, Kind::Container, 1)), (std::vector{v1, v3}));
+    // A product nobody's lines point at (p2) opens an empty list.
+    const std::tuple<const char*, OID, Kind, int, std::vector<OID>> cases[] = {
+        {"Tipi", t1, Kind::Referenced, 1, {p1, p3}},
+        {"Tipi", t1, Kind::Referenced, 2, {v1, v2}},
+        {"Prodotti", p1, Kind::Reference, 1, {t1}},
+        {"Prodotti", p1, Kind::Container, 1, {p1, p3}},
+        {"Prodotti", p1, Kind::Referenced, 1, {r1, r2}},
+        {"Prodotti", p2, Kind::Referenced, 1, {}},
+        {"Righe", r3, Kind::Reference, 1, {p3}},
+        {"Righe", r3, Kind::Container, 1, {r3}},
+        {"Vendite", v1, Kind::Reference, 1, {pa}},
+        {"Vendite", v1, Kind::Reference, 2, {t1, t2}},
+        {"Vendite", v1, Kind::Container, 1, {v1, v3}},
+    };
+    for (const auto& [table, oid, kind, number, rows] : cases)
+        EXPECT_EQ(Rows(*DbmsOpenRelated(*At(table, oid), kind, number)), rows)
+            << table << ' ' << oid << ' ' << int(kind) << ' ' << number;
     // Opening reads the archive as it is now, not as it was when the menus were filled.
+    auto vendite = At("Vendite", v1);
     vendite->SetReference("Persona", pb);
     EXPECT_EQ(Rows(*DbmsOpenRelated(*vendite, Kind::Container, 1)), (std::vector{v1, v2}));
 }

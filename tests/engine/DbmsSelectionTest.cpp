@@ -14,17 +14,13 @@ using Kind = DbmsSelectionSet::Kind;
 class TestDb : public itfDefDatabase {
 public:
     bool Define(DbmsDefinition& def) override {
-        def.AddTable(std::make_shared<TestTable>("Clienti", [](auto& c, auto&, auto&) {
-            c.AddField("Codice", DbmsType::Text, 10);
-            c.AddField("Descrizione", DbmsType::Text, 60);
-            c.AddField("Punti", DbmsType::Integer, 0);
-            c.AddField("Iscrizione", DbmsType::Date, 0);
-        }));
-        def.AddTable(std::make_shared<TestTable>("Vendite", [](auto& c, auto&, auto& r) {
-            c.AddField("Data", DbmsType::Date, 0);
-            c.AddField("Importo", DbmsType::Money, 0);
-            r.AddReference("Cliente", "Clienti", false, false, "Codice", "Descrizione");
-        }));
+        def.AddTable(std::make_shared<TestTable>(
+            "Clienti",
+            Fields("Codice Text 10, Descrizione Text 60, Punti Integer, Iscrizione Date")));
+        def.AddTable(std::make_shared<TestTable>(
+            "Vendite", Fields("Data Date, Importo Money", [](auto&, auto&, auto& r) {
+                r.AddReference("Cliente", "Clienti", false, false, "Codice", "Descrizione");
+            })));
         return true;
     }
 };
@@ -32,49 +28,27 @@ public:
 class DbmsSelectionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        Open(true);
-        auto clienti = db->Item("Clienti")->OpenDataSource();
+        a.def = &def;
+        a.Create();
+        auto clienti = a.Open("Clienti");
         clienti->AddRow({{"Codice", "C1"}, {"Descrizione", "Rossi Mario"}, {"Punti", 20}});
         clienti->AddRow({{"Codice", "C2"}, {"Descrizione", "O'Brien"}, {"Punti", 5}});
         clienti->AddRow({{"Codice", "C3"}, {"Descrizione", "OBrien"}, {"Punti", -1}});
         clienti->AddRow({{"Codice", "C4"}, {"Descrizione", "Bianchi"}, {"Punti", 30}});
     }
-
-    void Open(bool create) {
-        db.reset();
-        storage = std::make_shared<DbmsStorage>();
-        const QString path = dir.filePath("Tessarin.mdb");
-        if (create)
-            storage->CreateFile(DbmsStorage::FormatSQLite, path);
-        else
-            storage->Open(DbmsStorage::FormatSQLite, path);
-        TestDb def;
-        db = engine.DefineDatabase(def, "test", nullptr, nullptr);
-        db->Attach(storage);
-    }
-
     std::shared_ptr<DbmsSelectionSet> Set(const QString& table, Kind kind = Kind::Predefined,
                                           const Items& items = {}) {
-        auto set = db->Item(table)->CreateSelectionSet(kind);
+        auto set = a.db->Item(table)->CreateSelectionSet(kind);
         set->SetItems(items);
         return set;
     }
-
     // Codes of the customers a condition selects.
     QStringList Codes(const QString& condition) {
-        auto ds = db->Item("Clienti")->OpenDataSource();
-        ds->ApplyFilter(condition);
-        QStringList codes;
-        for (ds->MoveFirst(); !ds->AtEnd(); ds->MoveNext())
-            codes << ds->GetValue("Codice").toString();
-        return codes;
+        return Column(*a.Open("Clienti", condition), "Codice");
     }
 
-    QTemporaryDir dir;
-    DbmsEngine engine;
-    std::shared_ptr<DbmsStorage> storage;
-    std::shared_ptr<DbmsDatabase> db;
+    TestDb def;
+    TestArchive a;
 };
 
 TEST_F(DbmsSelectionTest, StoredSelectionsComeBackAndStayApart) {
@@ -83,7 +57,7 @@ TEST_F(DbmsSelectionTest, StoredSelectionsComeBackAndStayApart) {
     Set("Clienti", Kind::Complex, {{"Punti < 0", true}})->Save("Tutti");
     Set("Vendite", Kind::Predefined, {{"Importo > 100", true}})->Save("Tutti");
 
-    Open(false);
+    a.Reopen();
     auto restored = Set("clienti"); // any case names the table
     EXPECT_EQ(restored->TableName(), "Clienti");
     ASSERT_TRUE(restored->Restore("Tutti"));
@@ -139,7 +113,7 @@ TEST_F(DbmsSelectionTest, ConditionJoinsActiveItemsAndInvolvesTheirFields) {
 }
 
 TEST_F(DbmsSelectionTest, AddConditionReplacesTheFieldsConditionAndRemoveFieldDropsIt) {
-    auto ds = db->Item("Clienti")->OpenDataSource();
+    auto ds = a.Open("Clienti");
     auto set = DbmsSelectionSet::FromDataSource(*ds);
     EXPECT_EQ(set->SelectionKind(), Kind::Complex);
     set->AddCondition("Descrizione", "Rossi Mario");
@@ -165,7 +139,7 @@ TEST_F(DbmsSelectionTest, ConditionWithQuotesRoundTripsAndFindsExactlyThatRow) {
     added->AddCondition("Descrizione", "O'Brien");
     added->Save("Irlandesi bis");
 
-    Open(false);
+    a.Reopen();
     for (const QString name : {"Irlandesi", "Irlandesi bis"}) {
         auto loaded = Set("Clienti", Kind::Complex);
         ASSERT_TRUE(loaded->Load(name));

@@ -16,67 +16,44 @@ namespace {
 class ShopSchema : public itfDefDatabase {
 public:
     bool withEmail = false; // a later version of the archive
-    EventLog rules;         // a transfer copies stored values and must not fire any rule
+    QStringList rules;      // a transfer copies stored values and must not fire any rule
 
     bool Define(DbmsDefinition& def) override {
         auto add = [&](const QString& name, const QString& parent, TestTable::Structure s) {
             auto table = std::make_shared<TestTable>(name, std::move(s), 0, parent);
             table->caption = name == "Sales" ? "Vendite & co." : name;
             table->log = &rules;
-            table->onUpdateRow = [this](DbmsDataSource&) { rules.Add("UpdateRow"); };
+            table->onUpdateRow = [this](DbmsDataSource&) { rules << "UpdateRow"; };
             def.AddTable(table);
         };
-        add("Suppliers", "", [](auto& c, auto&, auto&) { c.AddField("Name", DbmsType::Text, 40); });
-        add("Customers", "", [this](auto& c, auto&, auto& r) {
-            c.AddField("Codice", DbmsType::Text, 10);
-            c.AddField("Name", DbmsType::Text, 40);
-            if (withEmail) c.AddField("Email", DbmsType::Text, 60);
-            r.AddReference("Referrer", "Customers", false, false, "", "Name");
-        });
-        add("Promotions", "",
-            [](auto& c, auto&, auto&) { c.AddField("Descrizione", DbmsType::Text, 40); });
-        add("Articles", "", [](auto& c, auto&, auto& r) {
-            c.AddField("Codice", DbmsType::Text, 10);
-            c.AddField("Price", DbmsType::Money, 0);
-            r.AddReference("Supplier", "Suppliers", false, false, "", "Name");
-        });
-        add("Lines", "Articles",
-            [](auto& c, auto&, auto&) { c.AddField("Quantity", DbmsType::Integer, 0); });
-        add("Sales", "", [](auto& c, auto&, auto& r) {
-            c.AddField("Date", DbmsType::Date, 0);
-            c.AddField("Total", DbmsType::Money, 0);
-            c.AddField("Note", DbmsType::Text, 40);
-            r.AddReference("Customer", "Customers", false, false, "", "Name");
-            r.AddReference("Lines", "Lines", true, true, "", "Quantity");
-            r.AddReference("Promotions", "Promotions", true, false, "", "Descrizione");
-        });
+        add("Suppliers", "", Fields("Name Text 40"));
+        add("Customers", "",
+            Fields(QString("Codice Text 10, Name Text 40") + (withEmail ? ", Email Text 60" : ""),
+                   [](auto&, auto&, auto& r) {
+                       r.AddReference("Referrer", "Customers", false, false, "", "Name");
+                   }));
+        add("Promotions", "", Fields("Descrizione Text 40"));
+        add("Articles", "",
+            Fields("Codice Text 10, Price Money, Descrizione Text 20", [](auto&, auto&, auto& r) {
+                r.AddReference("Supplier", "Suppliers", false, false, "", "Name");
+            }));
+        add("Lines", "Articles", Fields("Quantity Integer"));
+        add("Sales", "", Fields("Date Date, Total Money, Note Text 40", [](auto&, auto&, auto& r) {
+                r.AddReference("Customer", "Customers", false, false, "", "Name");
+                r.AddReference("Lines", "Lines", true, true, "", "Quantity");
+                r.AddReference("Promotions", "Promotions", true, false, "", "Descrizione");
+            }));
         return true;
     }
 };
 
-class Archive {
-public:
-    explicit Archive(const QString& path, bool withEmail = false) {
-        schema.withEmail = withEmail;
-        storage = std::make_shared<DbmsStorage>();
-        storage->CreateFile(DbmsStorage::FormatSQLite, path);
-        db = DbmsEngine().DefineDatabase(schema, "Test", nullptr, nullptr);
-        db->Attach(storage);
-        schema.rules.Lines.clear(); // the tables' creation
-    }
-    void Exec(const QString& sql) { storage->Execute(sql); }
-    qint64 Scalar(const QString& sql) { return Rows(sql).value(0).toLongLong(); }
-    // Each row a query gives, its values joined by "|" (NULL as "-").
-    QStringList Rows(const QString& sql) {
-        SQLite::Statement st(storage->Connection(), sql.toStdString());
-        QStringList out;
-        while (st.executeStep()) {
-            QStringList values;
-            for (int i = 0; i < st.getColumnCount(); ++i)
-                values << (st.getColumn(i).isNull() ? "-" : st.getColumn(i).getString().c_str());
-            out << values.join('|');
-        }
-        return out;
+// An archive of the shop schema; a transfer copies stored values and must fire no rule.
+struct Shop : TestArchive {
+    explicit Shop(bool withEmail = false) {
+        shop.withEmail = withEmail;
+        def = &shop;
+        Create();
+        shop.rules.clear(); // the tables' creation
     }
     // Every row of every application table and link table.
     QStringList Dump() {
@@ -91,99 +68,78 @@ public:
     qint64 Dangling() {
         qint64 n = 0;
         auto missing = [&](const QString& table, const QString& column, const QString& target) {
-            n += Scalar(QString("SELECT COUNT(*) FROM %1 x WHERE x.%2 IS NOT NULL AND NOT EXISTS "
-                                "(SELECT 1 FROM %3 y WHERE y.OID = x.%2)")
-                            .arg(table, column, target));
+            n += Count(QString("%1 x WHERE x.%2 IS NOT NULL AND NOT EXISTS (SELECT 1 FROM %3 y "
+                               "WHERE y.OID = x.%2)")
+                           .arg(table, column, target));
         };
         for (const auto& t : db->TableDefs()) {
             if (!t->ParentTable.isEmpty()) missing(t->Name, t->ParentLinkField(), t->ParentTable);
             for (const auto& r : t->References) {
-                if (!r.Multiple) {
-                    missing(t->Name, "OID_" + r.Name, r.Target);
-                    continue;
-                }
-                missing(t->Name + "__" + r.Name, "OID_Owner", t->Name);
-                missing(t->Name + "__" + r.Name, "OID_Item", r.Target);
+                if (!r.Multiple) missing(t->Name, "OID_" + r.Name, r.Target);
+                if (r.Multiple) missing(t->Name + "__" + r.Name, "OID_Owner", t->Name);
+                if (r.Multiple) missing(t->Name + "__" + r.Name, "OID_Item", r.Target);
             }
         }
         return n;
     }
-    std::shared_ptr<DbmsDataSource> Open(const QString& table, const QString& filter = {},
-                                         const QString& order = {}) {
-        return db->Item(table)->OpenDataSource(filter, order);
-    }
-
-    ShopSchema schema;
-    std::shared_ptr<DbmsStorage> storage;
-    std::shared_ptr<DbmsDatabase> db;
+    ShopSchema shop;
 };
 
 // Three sales, the last on 1 April; lines of three articles from two suppliers.
-void FillShop(Archive& a) {
-    a.Exec("INSERT INTO Suppliers VALUES (1, 'Alfa'), (2, 'Beta')");
-    a.Exec(
-        "INSERT INTO Customers (OID, Codice, Name) VALUES (1, 'C1', 'Rossi'), (2, 'C2', 'Bianchi'),"
-        " (3, 'C3', 'Verdi')");
-    a.Exec("INSERT INTO Promotions VALUES (1, 'Estate'), (2, 'Natale')");
-    a.Exec("INSERT INTO Articles VALUES (1, 'A1', 15000000000, 1), (2, 'A2', 30000, 2),"
-           " (3, 'A3', 10000, 1)");
-    a.Exec("INSERT INTO Lines VALUES (1, 1, 1), (2, 2, 2), (3, 1, 2), (4, 1, 3), (5, 3, 1)");
-    a.Exec("INSERT INTO Sales VALUES (1, '2005-03-01 10:00:00', 7500000, 'uno', 1),"
-           " (2, '2005-03-31 18:30:00', -50000, '<b>&\"''', 2),"
-           " (3, '2005-04-01 09:00:00', 14500, 'tre', 3)");
-    a.Exec("INSERT INTO Sales__Lines VALUES (1, 1), (1, 2), (2, 3), (3, 4), (3, 5)");
-    a.Exec("INSERT INTO Sales__Promotions VALUES (1, 1), (3, 1), (3, 2)");
+void FillShop(TestArchive& a) {
+    a.Exec("INSERT INTO Suppliers VALUES (1, 'Alfa'), (2, 'Beta');"
+           "INSERT INTO Customers (OID, Codice, Name) VALUES (1, 'C1', 'Rossi'), (2, 'C2', "
+           "'Bianchi'), (3, 'C3', 'Verdi'); INSERT INTO Promotions VALUES (1, 'Estate'), (2, "
+           "'Natale'); INSERT INTO Articles (OID, Codice, Price, OID_Supplier) VALUES (1, 'A1', "
+           "15000000000, 1), (2, 'A2', 30000, 2), "
+           "(3, 'A3', 10000, 1); INSERT INTO Lines VALUES (1, 1, 1), (2, 2, 2), (3, 1, 2), (4, 1, "
+           "3), (5, 3, 1); INSERT INTO Sales VALUES (1, '2005-03-01 10:00:00', 7500000, 'uno', 1),"
+           " (2, '2005-03-31 18:30:00', -50000, '<b>&\"''', 2), (3, '2005-04-01 09:00:00', 14500, "
+           "'tre', 3); INSERT INTO Sales__Lines VALUES (1, 1), (1, 2), (2, 3), (3, 4), (3, 5);"
+           "INSERT INTO Sales__Promotions VALUES (1, 1), (3, 1), (3, 2)");
 }
 
 const QString kMarch = "Date > #02/28/2005# AND Date < #04/01/2005#";
 
-class TransferTest : public ::testing::Test {
-protected:
-    QString Path(const QString& name) { return dir.filePath(name); }
-    void Transfer(Archive& from, Archive& to, const QString& table, DbmsTransferMode mode,
-                  const QString& filter = {}) {
-        DbmsTransferRows(*from.Open(table, filter), *to.Open(table, filter), mode, nullptr);
-    }
-    QTemporaryDir dir;
-};
-
-TEST_F(TransferTest, SavingEverythingTwiceReplacesRowsAndTheirCollections) {
-    Archive work(Path("work.mdb")), backup(Path("backup.mdb"));
-    FillShop(work);
-    const QStringList tables{"Suppliers", "Customers", "Promotions", "Articles", "Lines", "Sales"};
-    for (const QString& t : tables)
-        Transfer(work, backup, t, DbmsTransferMode::KeepOids);
-    EXPECT_EQ(backup.Dump(), work.Dump());
-
-    // Meanwhile a customer is renamed and a sale's line 5 gives way to a line 6; the backup
-    // holds a customer of its own.
-    work.Exec("UPDATE Customers SET Name = 'Rossi Mario' WHERE OID = 1");
-    work.Exec("DELETE FROM Lines WHERE OID = 5");
-    work.Exec("INSERT INTO Lines VALUES (6, 2, 2)");
-    work.Exec("UPDATE Sales__Lines SET OID_Item = 6 WHERE OID_Item = 5");
-    backup.Exec("INSERT INTO Customers (OID, Codice, Name) VALUES (9, 'C9', 'Solo nel backup')");
-    for (const QString& t : tables)
-        Transfer(work, backup, t, DbmsTransferMode::KeepOids);
-
-    backup.Exec("DELETE FROM Customers WHERE OID = 9");
-    // Line 5, which no sale holds any more, is gone rather than left without an owner.
-    EXPECT_EQ(backup.Dump(), work.Dump());
-    EXPECT_EQ(work.schema.rules.Lines + backup.schema.rules.Lines, QStringList{});
+void Transfer(Shop& from, Shop& to, const QString& table, DbmsTransferMode mode,
+              itfProgress* progress = nullptr) {
+    DbmsTransferRows(*from.Open(table), *to.Open(table), mode, progress);
 }
 
-TEST_F(TransferTest, APeriodBringsWhatItsSalesNeedButNoOtherChildRows) {
-    {
-        Archive stored(Path("backup.mdb"));
-        FillShop(stored);
-        // References even the backup cannot satisfy.
-        stored.Exec("INSERT INTO Sales__Promotions VALUES (2, 77)");
-        stored.Exec("UPDATE Sales SET OID_Customer = 99 WHERE OID = 2");
+TEST(DbmsTransfer, SavingEverythingTwiceReplacesRowsAndTheirCollections) {
+    Shop work, backup;
+    FillShop(work);
+    const QStringList tables{"Suppliers", "Customers", "Promotions", "Articles", "Lines", "Sales"};
+    for (int round = 0;; ++round) {
+        for (const QString& t : tables)
+            Transfer(work, backup, t, DbmsTransferMode::KeepOids);
+        // The backup's own customer aside, both match: line 5, which no sale holds any more
+        // after the second round, is gone rather than left without an owner.
+        backup.Exec("DELETE FROM Customers WHERE OID = 9");
+        EXPECT_EQ(backup.Dump(), work.Dump()) << round;
+        if (round == 1) break;
+        // Meanwhile a customer is renamed and a sale's line 5 gives way to a line 6; the
+        // backup holds a customer of its own.
+        work.Exec("UPDATE Customers SET Name = 'Rossi Mario' WHERE OID = 1");
+        work.Exec("DELETE FROM Lines WHERE OID = 5");
+        work.Exec("INSERT INTO Lines VALUES (6, 2, 2)");
+        work.Exec("UPDATE Sales__Lines SET OID_Item = 6 WHERE OID_Item = 5");
+        backup.Exec("INSERT INTO Customers (OID, Codice, Name) VALUES (9, 'C9', 'Solo qui')");
     }
+    EXPECT_EQ(work.shop.rules + backup.shop.rules, QStringList{});
+}
+
+TEST(DbmsTransfer, APeriodBringsWhatItsSalesNeedButNoOtherChildRows) {
+    Shop stored, work;
+    FillShop(stored);
+    // References even the backup cannot satisfy.
+    stored.Exec("INSERT INTO Sales__Promotions VALUES (2, 77)");
+    stored.Exec("UPDATE Sales SET OID_Customer = 99 WHERE OID = 2");
+    stored.Close();
     // A restore reads the backup as it is stored, without the program's definition.
     auto storage = std::make_shared<DbmsStorage>();
-    storage->Open(DbmsStorage::FormatSQLite, Path("backup.mdb"));
+    storage->Open(DbmsStorage::FormatSQLite, stored.Path());
     auto backup = DbmsEngine().OpenDatabase(storage);
-    Archive work(Path("work.mdb"));
     work.Exec("INSERT INTO Customers (OID, Codice, Name) VALUES (1, 'C1', 'Rossi Mario')");
     auto destination = work.Open("Sales", kMarch);
     DbmsTransferRows(*backup->Item("Sales")->OpenDataSource(kMarch), *destination,
@@ -197,45 +153,45 @@ TEST_F(TransferTest, APeriodBringsWhatItsSalesNeedButNoOtherChildRows) {
     // their lines sold in April.
     EXPECT_EQ(work.Rows("SELECT Name FROM Customers"), QStringList{"Rossi Mario"});
     EXPECT_EQ(work.Rows("SELECT OID, OID_Supplier FROM Articles"), (QStringList{"1|1", "2|2"}));
-    EXPECT_EQ(work.Scalar("SELECT COUNT(*) FROM Suppliers"), 2);
+    EXPECT_EQ(work.Count("Suppliers"), 2);
     EXPECT_EQ(work.Rows("SELECT * FROM Sales__Promotions"), (QStringList{"1|1"}));
     EXPECT_EQ(work.Dangling(), 0);
 }
 
-TEST_F(TransferTest, ColumnsOneSideLacksAreSkipped) {
-    Archive older(Path("older.mdb")), newer(Path("newer.mdb"), true), back(Path("back.mdb"));
+TEST(DbmsTransfer, ColumnsOneSideLacksAreSkipped) {
+    Shop older, newer(true), back;
     FillShop(older);
     newer.Exec("INSERT INTO Customers (OID, Codice, Name, Email) VALUES (1, 'C1', 'x', 'r@x.it')");
     Transfer(older, newer, "Customers", DbmsTransferMode::KeepOids);
     EXPECT_EQ(newer.Rows("SELECT Name, Email FROM Customers"),
               (QStringList{"Rossi|r@x.it", "Bianchi|-", "Verdi|-"}));
     Transfer(newer, back, "Customers", DbmsTransferMode::KeepOids);
-    EXPECT_EQ(back.Scalar("SELECT COUNT(*) FROM Customers"), 3);
+    EXPECT_EQ(back.Count("Customers"), 3);
 }
 
-class ImportTest : public TransferTest {
+class ImportTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        source.Exec("INSERT INTO Suppliers VALUES (1, 'Alfa')");
-        source.Exec("INSERT INTO Customers (OID, Codice) VALUES (2, 'C2'), (6, 'C6')");
-        source.Exec("INSERT INTO Promotions VALUES (1, 'Estate'), (2, 'Natale')");
-        source.Exec("INSERT INTO Articles VALUES (1, 'A1', 1, 1), (2, 'A2', 2, 1)");
-        source.Exec("INSERT INTO Lines VALUES (1, 1, 1), (2, 2, 2), (3, 3, 2)");
-        source.Exec("INSERT INTO Sales (OID, Note, OID_Customer) VALUES (1, 'uno', 2),"
-                    " (2, 'due', 6), (3, 'tre', 2)");
-        source.Exec("INSERT INTO Sales__Lines VALUES (1, 1), (1, 2), (2, 3)");
-        source.Exec("INSERT INTO Sales__Promotions VALUES (1, 1), (1, 2), (2, 2)");
+        source.Exec("INSERT INTO Suppliers VALUES (1, 'Alfa'); INSERT INTO Customers (OID, "
+                    "Codice) VALUES (2, 'C2'), (6, 'C6'); INSERT INTO Promotions VALUES (1, "
+                    "'Estate'), (2, 'Natale'); INSERT INTO Articles (OID, Codice, Price, "
+                    "OID_Supplier) VALUES (1, 'A1', 1, 1), (2, "
+                    "'A2', 2, 1); INSERT INTO Lines VALUES (1, 1, 1), (2, 2, 2), (3, 3, 2);"
+                    "INSERT INTO Sales (OID, Note, OID_Customer) VALUES (1, 'uno', 2), (2, 'due', "
+                    "6), (3, 'tre', 2); INSERT INTO Sales__Lines VALUES (1, 1), (1, 2), (2, 3);"
+                    "INSERT INTO Sales__Promotions VALUES (1, 1), (1, 2), (2, 2);"
+                    "UPDATE Articles SET Descrizione = 'Viaggio' WHERE OID = 2");
         // The current archive has rows of its own under the same OIDs.
-        current.Exec("INSERT INTO Suppliers VALUES (1, 'Tau')");
-        current.Exec("INSERT INTO Customers (OID, Codice) VALUES (1, 'X1'), (5, 'X5')");
-        current.Exec("INSERT INTO Promotions VALUES (1, 'Saldi')");
-        current.Exec("INSERT INTO Articles VALUES (1, 'B1', 5, 1)");
-        current.Exec("INSERT INTO Lines VALUES (1, 9, 1)");
-        current.Exec("INSERT INTO Sales (OID, Note, OID_Customer) VALUES (1, 'mia', 1)");
-        current.Exec("INSERT INTO Sales__Lines VALUES (1, 1)");
-        current.Exec("INSERT INTO Sales__Promotions VALUES (1, 1)");
+        current.Exec(
+            "INSERT INTO Suppliers VALUES (1, 'Tau'); INSERT INTO Customers (OID, "
+            "Codice) VALUES (1, 'X1'), (5, 'X5'); INSERT INTO Promotions VALUES (1, "
+            "'Saldi'); INSERT INTO Articles (OID, Codice, Price, OID_Supplier) VALUES (1, 'B1', 5, "
+            "1); INSERT INTO Lines "
+            "VALUES (1, 9, 1); INSERT INTO Sales (OID, Note, OID_Customer) VALUES (1, "
+            "'mia', 1); INSERT INTO Sales__Lines VALUES (1, 1); INSERT INTO "
+            "Sales__Promotions VALUES (1, 1); UPDATE Articles SET Descrizione = 'Viaggio'");
     }
-    // What an imported sale, found by its note, points at.
+    // What an imported sale, found by its note, points at: customer, lines, promotions.
     QStringList Sale(const QString& note) {
         const QString sale = "(SELECT OID FROM Sales WHERE Note = '" + note + "')";
         return current.Rows("SELECT c.Codice FROM Sales s JOIN Customers c ON c.OID = "
@@ -245,14 +201,12 @@ protected:
                             " ON l.OID = k.OID_Item JOIN Articles a ON a.OID = l.OID_Articles"
                             " WHERE k.OID_Owner = " +
                             sale + " ORDER BY 1") +
-               current.Rows(
-                   "SELECT p.Descrizione FROM Sales__Promotions k JOIN Promotions p ON p.OID "
-                   "= k.OID_Item WHERE k.OID_Owner = " +
-                   sale + " ORDER BY 1");
+               current.Rows("SELECT p.Descrizione FROM Sales__Promotions k JOIN Promotions p ON "
+                            "p.OID = k.OID_Item WHERE k.OID_Owner = " +
+                            sale + " ORDER BY 1");
     }
 
-    Archive source{Path("other.mdb")};
-    Archive current{Path("current.mdb")};
+    Shop source, current;
 };
 
 TEST_F(ImportTest, RowsComeInUnderNewOidsAndNothingIsOverwritten) {
@@ -270,7 +224,8 @@ TEST_F(ImportTest, RowsComeInUnderNewOidsAndNothingIsOverwritten) {
               (QStringList{"1|mia", "2|uno", "3|due", "4|tre"}));
     // A named row is used as it is only where the current archive holds the same thing: the
     // same code (customer C6), else the same description (promotion Natale). A row of the
-    // same OID is someone else (customer X1, article B1, promotion Saldi, supplier Tau); a
+    // same OID, or of the same description but another code (article B1), is someone else
+    // (customer X1, article B1, promotion Saldi, supplier Tau); a
     // table with neither field (suppliers) always brings its rows. What comes in, comes in
     // once however many rows name it.
     EXPECT_EQ(Sale("uno"), (QStringList{"C2", "A1:1", "A2:2", "Estate", "Natale"}));
@@ -281,22 +236,22 @@ TEST_F(ImportTest, RowsComeInUnderNewOidsAndNothingIsOverwritten) {
     EXPECT_EQ(current.Rows("SELECT a.Codice, s.Name FROM Articles a JOIN Suppliers s"
                            " ON s.OID = a.OID_Supplier ORDER BY a.OID"),
               (QStringList{"B1|Tau", "A1|Alfa", "A2|Alfa"}));
-    EXPECT_EQ(current.Scalar("SELECT COUNT(*) FROM Suppliers"), 2);
-    EXPECT_EQ(current.Scalar("SELECT COUNT(*) FROM Lines"), 4);
+    EXPECT_EQ(current.Count("Suppliers"), 2);
+    EXPECT_EQ(current.Count("Lines"), 4);
     EXPECT_EQ(current.Rows("SELECT OID, Codice FROM Customers"),
               (QStringList{"1|X1", "3|C6", "5|X5", "6|C2"}));
     EXPECT_EQ(current.Dangling(), 0);
-    EXPECT_EQ(source.schema.rules.Lines + current.schema.rules.Lines, QStringList{});
+    EXPECT_EQ(source.shop.rules + current.shop.rules, QStringList{});
 
     // Saving and restoring still keep OIDs: the destination's own row of that OID is used.
-    Archive backup(Path("backup.mdb"));
+    Shop backup;
     backup.Exec("INSERT INTO Customers (OID, Codice) VALUES (2, 'Z2')");
     Transfer(source, backup, "Sales", DbmsTransferMode::KeepOids);
     EXPECT_EQ(backup.Rows("SELECT OID, Codice FROM Customers"), (QStringList{"2|Z2", "6|C6"}));
 }
 
 TEST_F(ImportTest, RowsNamingEachOtherPointAtEachOthersNewRows) {
-    source.Exec("UPDATE Customers SET OID_Referrer = 8 - OID"); // 2 ↔ 6
+    source.Exec("UPDATE Customers SET OID_Referrer = 8 - OID"); // 2 <-> 6
     Transfer(source, current, "Sales", DbmsTransferMode::Import);
     EXPECT_EQ(current.Rows("SELECT c.Codice, r.Codice FROM Customers c JOIN Customers r"
                            " ON r.OID = c.OID_Referrer ORDER BY 1"),
@@ -325,15 +280,14 @@ TEST_F(ImportTest, AStopLeavesTheDestinationExactlyAsItWas) {
     EXPECT_EQ(to->RowCount(), 4);
 }
 
-class ExportTest : public TransferTest {
+class ExportTest : public ::testing::Test {
 protected:
     void SetUp() override { FillShop(shop); }
-    QString Read() { return QString::fromUtf8(ReadAll(path)); }
     // The table as cell texts, row by row, the header first.
     std::vector<QStringList> Cells() {
         static const QRegularExpression row("<tr>(.*?)</tr>"), cell("<t[hd][^>]*>(.*?)</t[hd]>");
         std::vector<QStringList> rows;
-        for (auto r = row.globalMatch(Read()); r.hasNext();) {
+        for (auto r = row.globalMatch(QString::fromUtf8(ReadAll(path))); r.hasNext();) {
             rows.emplace_back();
             for (auto c = cell.globalMatch(r.next().captured(1)); c.hasNext();)
                 rows.back() << c.next().captured(1);
@@ -341,18 +295,17 @@ protected:
         return rows;
     }
 
-    Archive shop{Path("shop.mdb")};
-    QString path = Path("TableData.htm");
+    Shop shop;
+    QString path = shop.dir.filePath("TableData.htm");
 };
 
 TEST_F(ExportTest, APageWithAHeaderAndOneEscapedRowPerDataRow) {
     DbmsExport(*shop.Open("Sales"), path, DbmsExportFormat::Html);
-    const QString html = Read();
+    const QString html = QString::fromUtf8(ReadAll(path));
     EXPECT_TRUE(html.startsWith("<!DOCTYPE html>"));
     EXPECT_TRUE(html.contains("<meta charset=\"utf-8\">"));
     EXPECT_TRUE(html.contains("<title>Vendite &amp; co.</title>"));
     EXPECT_TRUE(html.trimmed().endsWith("</html>"));
-    EXPECT_EQ(html.count("<tr>"), 4);
     EXPECT_FALSE(html.contains("<b>"));
     // Keys and links stay out; the customer shows through its name.
     const auto rows = Cells();
@@ -365,12 +318,10 @@ TEST_F(ExportTest, APageWithAHeaderAndOneEscapedRowPerDataRow) {
 
 TEST_F(ExportTest, FollowsTheFilterOrderChosenFieldsAndParentFields) {
     DbmsExport(*shop.Open("Lines", "Quantity > 1", "Codice DESC"), path, DbmsExportFormat::Html);
-    const auto lines = Cells();
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], (QStringList{"Quantity", "Codice", "Price", "Supplier"}));
-    EXPECT_EQ(lines[1], (QStringList{"2", "A2", "3,00", "Beta"}));
-    EXPECT_EQ(lines[2], (QStringList{"3", "A1", "1.500.000,00", "Alfa"}));
-
+    EXPECT_EQ(Cells(),
+              (std::vector<QStringList>{{"Quantity", "Codice", "Price", "Descrizione", "Supplier"},
+                                        {"2", "A2", "3,00", "", "Beta"},
+                                        {"3", "A1", "1.500.000,00", "", "Alfa"}}));
     DbmsExport(*shop.Open("Sales"), path, DbmsExportFormat::Html, nullptr, {"note", "OID"});
     EXPECT_EQ(Cells()[3], (QStringList{"tre", "3"}));
     EXPECT_THROW(DbmsExport(*shop.Open("Sales"), path, DbmsExportFormat::Html, nullptr, {"X"}),
@@ -385,7 +336,7 @@ TEST_F(ExportTest, AStopOrAnUnknownFormatLeavesNoFileBehind) {
     StopAfter stop(2);
     EXPECT_THROW(DbmsExport(*shop.Open("Sales"), path, DbmsExportFormat::Html, &stop), DbmsError);
     EXPECT_EQ(stop.Last, 2);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"shop.mdb"});
+    EXPECT_EQ(QDir(shop.dir.path()).entryList(QDir::Files), QStringList{"Tessarin.mdb"});
 }
 
 } // namespace

@@ -10,11 +10,6 @@
 #include <functional>
 #include <map>
 
-struct EventLog {
-    QStringList Lines;
-    void Add(const QString& s) { Lines << s; }
-};
-
 // A table whose rules are lambdas, so each test installs only what it looks at.
 class TestTable : public itfDefTable, public itfSetData {
 public:
@@ -43,29 +38,26 @@ public:
     std::function<void(DbmsDataSource&)> onNewRow;
     std::function<void(DbmsDataSource&)> onUpdateRow; // not logged: every store runs it
     std::function<void(DbmsDataSource&, const QString&)> onField;
-    std::function<void(DbmsDataSource&, const QString&, OID, bool)> onReference;
-    EventLog* log = nullptr;
+    QStringList* log = nullptr; // the rules called, in order
 
     void OnUpdatedTableStruct(DbmsDataSource& ds, double cur, double old, bool created) override {
-        if (log)
-            log->Add(QString("%1.Struct(%2,%3,%4)").arg(m_name).arg(cur).arg(old).arg(created));
+        if (log) *log << QString("%1.Struct(%2,%3,%4)").arg(m_name).arg(cur).arg(old).arg(created);
         if (onStruct) onStruct(ds, cur, old, created);
     }
     void OnNewRow(DbmsDataSource& ds) override {
-        if (log) log->Add(m_name + ".NewRow");
+        if (log) *log << m_name + ".NewRow";
         if (onNewRow) onNewRow(ds);
     }
     void OnUpdateRow(DbmsDataSource& ds) override {
         if (onUpdateRow) onUpdateRow(ds);
     }
     void OnUpdateField(DbmsDataSource& ds, const QString& f) override {
-        if (log) log->Add(m_name + ".Field(" + f + ")");
+        if (log) *log << m_name + ".Field(" + f + ")";
         if (onField) onField(ds, f);
     }
-    void OnUpdateReference(DbmsDataSource& ds, const QString&, const QString& ref, OID oid,
-                           bool removed) override {
-        if (log) log->Add(m_name + ".Ref(" + ref + ")");
-        if (onReference) onReference(ds, ref, oid, removed);
+    void OnUpdateReference(DbmsDataSource&, const QString&, const QString& ref, OID,
+                           bool) override {
+        if (log) *log << m_name + ".Ref(" + ref + ")";
     }
 
 private:
@@ -74,6 +66,23 @@ private:
     double m_version;
     QString m_parent;
 };
+
+// A structure of plain fields written "Name Type [size]", comma-separated ("Codice Text 8,
+// Punti Integer"), then whatever `more` adds (indexes, references).
+inline TestTable::Structure Fields(const QString& spec, TestTable::Structure more = {}) {
+    return [=](DbmsColumns& c, DbmsIndexes& i, DbmsReferences& r) {
+        static const std::map<QString, int> types{{"Text", DbmsType::Text},
+                                                  {"Integer", DbmsType::Integer},
+                                                  {"Boolean", DbmsType::Boolean},
+                                                  {"Date", DbmsType::Date},
+                                                  {"Money", DbmsType::Money}};
+        for (const QString& field : spec.split(',')) {
+            const QStringList words = field.simplified().split(' ');
+            c.AddField(words[0], types.at(words[1]), words.value(2).toInt());
+        }
+        if (more) more(c, i, r);
+    };
+}
 
 // Tipi(Descrizione) ← Prodotti(Codice, Descrizione, Prezzo; Tipo) ← Righe(child of Prodotti:
 // Quantita, Totale); Persone(Codice, Nome, Punti, Attivo, Nato); Vendite(Data, Importo, Note;
@@ -89,28 +98,40 @@ private:
     std::map<QString, std::shared_ptr<TestTable>> m_tables;
 };
 
-// A fresh archive in a temporary folder, attached with the test schema.
+// A fresh archive in a temporary folder, attached with the test schema or another definition.
 struct TestArchive {
     QTemporaryDir dir;
     TestSchema schema;
+    itfDefDatabase* def = &schema;
     DbmsEngine engine;
     std::shared_ptr<DbmsStorage> storage;
     std::shared_ptr<DbmsDatabase> db;
 
     QString Path() const { return dir.filePath("Tessarin.mdb"); }
     void Create();
-    void Reopen(); // drops and reattaches with the same schema object
+    void Reopen(); // drops and reattaches with the same definition
     std::shared_ptr<DbmsDataSource> Open(const QString& table, const QString& filter = {},
                                          const QString& order = {}) {
         return db->Item(table)->OpenDataSource(filter, order);
     }
+    void Exec(const QString& sql) { storage->Execute(sql); }
     qint64 Scalar(const QString& sql);
     qint64 Count(const QString& from) { return Scalar("SELECT COUNT(*) FROM " + from); }
+    // Each row a query gives, its values joined by "|" (NULL as "-").
+    QStringList Rows(const QString& sql);
     void Close() { // lets go of the file
         db.reset();
         storage.reset();
     }
 };
+
+// One field of every row, as shown, from the first row on.
+inline QStringList Column(DbmsDataSource& ds, const QString& field) {
+    QStringList values;
+    for (ds.MoveFirst(); !ds.AtEnd(); ds.MoveNext())
+        values << ds.GetText(field);
+    return values;
+}
 
 inline QVariant M(double v) {
     return QVariant::fromValue(Money::FromDouble(v));

@@ -1,15 +1,23 @@
-// The definition as the engine records it, the default rows of a new archive, and the rules
-// of the master-data tables (customers, suppliers, articles).
+// The definition as the engine records it, the default rows of a new archive, the new-row
+// defaults of every table and the rules of the customers.
 #include "TempArchive.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
+// The fields of the current row as shown, "|" between them and "-" for a null.
+QString Shown(DbmsDataSource& ds, const QString& fields) {
+    QStringList out;
+    for (const QString& f : fields.split('|'))
+        out << (ds.GetValue(f).isNull() ? "-" : ds.GetText(f));
+    return out.join('|');
+}
+
 QStringList Column(DbmsDataSource& ds, const QString& field) {
     QStringList values;
     for (ds.MoveFirst(); !ds.EOF_(); ds.MoveNext())
-        values << ds.GetText(field);
+        values << Shown(ds, field);
     return values;
 }
 
@@ -21,9 +29,7 @@ protected:
 
 TEST_F(MasterDataTest, TablesAreRegisteredInOrderWithTheirIdentities) {
     struct Identity {
-        const char* name;
-        const char* caption;
-        const char* parent;
+        const char *name, *caption, *parent;
         double version;
     };
     const Identity expected[] = {
@@ -54,109 +60,82 @@ TEST_F(MasterDataTest, TablesAreRegisteredInOrderWithTheirIdentities) {
             QString::number(expected[i].version, 'f', 1));
     }
     // Links as other tools see them in the file.
-    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM pragma_table_info('ArticoliVenduti') "
-                       "WHERE name = 'OID_Articoli'"),
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM pragma_table_info('ArticoliVenduti') WHERE name = "
+                       "'OID_Articoli' UNION ALL SELECT COUNT(*) FROM "
+                       "pragma_table_info('OperazioniVendite') WHERE name = 'OID_Cliente'"),
               1);
-    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM pragma_table_info('OperazioniVendite') "
-                       "WHERE name = 'OID_Cliente'"),
-              1);
-    for (const char* link :
-         {"OperazioniVendite__Articoli", "OperazioniVendite__Bonus", "OperazioniVendite__Premi",
-          "OperazioniVendite__Pagamento", "TabellaBonus__Articoli"})
-        EXPECT_EQ(
-            a.Scalar(QString("SELECT COUNT(*) FROM sqlite_master WHERE name = '%1'").arg(link)), 1)
-            << link;
+    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM sqlite_master WHERE name IN "
+                       "('OperazioniVendite__Articoli', 'OperazioniVendite__Bonus', "
+                       "'OperazioniVendite__Premi', 'OperazioniVendite__Pagamento', "
+                       "'TabellaBonus__Articoli')"),
+              5);
 }
 
 TEST_F(MasterDataTest, NewArchiveHoldsTheDefaultRowsOnceOnly) {
-    auto check = [&] {
+    for (const char* when : {"new archive", "reopened"}) {
+        SCOPED_TRACE(when);
         EXPECT_EQ(Column(*a.Open("TipiPagamento"), "Descrizione"),
                   (QStringList{"Contanti", "Assegno", "Bonifico", "Posticipato", "Altro"}));
-        auto schemes = a.Open("TabellaPunti");
-        EXPECT_EQ(Column(*schemes, "Descrizione"),
-                  (QStringList{"Nessun punteggio previsto",
-                               "Punteggio articoli standard - ogni L 100.000",
-                               "Punteggio articoli in promozione - ogni L 80.000",
-                               "Punteggio articoli particolari - ogni L 10.000"}));
-        EXPECT_EQ(Column(*schemes, "ValorePunto"),
-                  (QStringList{"0,00", "100.000,00", "80.000,00", "10.000,00"}));
-        EXPECT_EQ(Column(*schemes, "Note"), (QStringList{"", "", "", ""}));
-        auto suppliers = a.Open("Fornitori");
-        ASSERT_EQ(suppliers->RowCount(), 1);
-        suppliers->MoveFirst();
-        EXPECT_EQ(suppliers->GetValue("Codice").toString(), "0");
-        EXPECT_EQ(suppliers->GetValue("Descrizione").toString(), "Fornitore generico");
-        EXPECT_EQ(suppliers->GetValue("EMail").toString(), "");
+        EXPECT_EQ(Column(*a.Open("TabellaPunti"), "Descrizione|ValorePunto|Note"),
+                  (QStringList{"Nessun punteggio previsto|0,00|",
+                               "Punteggio articoli standard - ogni L 100.000|100.000,00|",
+                               "Punteggio articoli in promozione - ogni L 80.000|80.000,00|",
+                               "Punteggio articoli particolari - ogni L 10.000|10.000,00|"}));
+        EXPECT_EQ(Column(*a.Open("Fornitori"), "Codice|Descrizione|EMail"),
+                  QStringList{"0|Fornitore generico|"});
         for (const char* empty : {"Articoli", "Clienti", "OperazioniVendite", "TabellaPremi"})
             EXPECT_TRUE(a.Open(empty)->IsEmpty()) << empty;
-    };
-    {
-        SCOPED_TRACE("new archive");
-        check();
+        a.Reopen();
     }
-    a.Reopen();
-    SCOPED_TRACE("reopened");
-    check();
 }
 
 TEST_F(MasterDataTest, NewRowsStartWithTheirDefaults) {
-    auto customers = a.Open("Clienti");
-    customers->AddNew();
-    EXPECT_EQ(customers->GetValue("Titolo").toString(), "Sig");
-    EXPECT_EQ(customers->GetValue("Punti").toLongLong(), 0);
-    EXPECT_EQ(customers->GetValue("CAP").toLongLong(), 0);
-    EXPECT_EQ(customers->GetValue("Descrizione").toString(), "");
-    EXPECT_FALSE(customers->GetValue("Note").isNull());
-    customers->CancelUpdate();
-
-    auto suppliers = a.Open("Fornitori");
-    suppliers->AddNew();
-    EXPECT_EQ(suppliers->GetValue("Telefono").toString(), "");
-    EXPECT_FALSE(suppliers->GetValue("Note").isNull());
-    EXPECT_TRUE(suppliers->GetValue("Descrizione").isNull());
-    suppliers->CancelUpdate();
-
-    auto articles = a.Open("Articoli");
-    articles->AddNew();
-    EXPECT_FALSE(articles->GetValue("Codice").isNull());
-    EXPECT_TRUE(articles->GetValue("Importo").isNull());
-    articles->CancelUpdate();
+    // The clock stands at 15/03/2024 10:30; prizes and bonuses expire one year on.
+    const char* cases[][3] = {
+        {"Clienti", "Titolo|Punti|CAP|Descrizione|Note", "Sig|0|00000||"},
+        {"Fornitori", "Telefono|Note|Descrizione", "||-"},
+        {"Articoli", "Codice|Importo", "|-"},
+        {"TabellaPremi", "Scadenza|Disponibilita|Cumulabile|Note", "15/03/2025 10:30|1|No|"},
+        {"TabellaBonus", "Scadenza|ImportoMinimo|Cumulabile", "15/03/2025 10:30|0,00|No"},
+        {"OperazioniVendite", "Data|PuntiAssegnati|PuntiBonus|PuntiSpesi|RiferimentoVoucher|Note",
+         "15/03/2024 10:30|0|0|0||"},
+        {"ArticoliVenduti", "Data|Quantita", "15/03/2024 10:30|1"},
+        {"PremiAssegnati", "Data|Quantita", "15/03/2024 10:30|1"},
+        {"BonusAssegnati", "Data|Quantita", "15/03/2024 10:30|1"},
+        {"Pagamenti", "Data|Note|Importo", "15/03/2024 10:30||-"},
+    };
+    for (const auto& [table, fields, values] : cases) {
+        auto ds = a.Open(table);
+        ds->AddNew();
+        EXPECT_EQ(Shown(*ds, fields), values) << table;
+        ds->CancelUpdate();
+    }
 }
 
 TEST_F(MasterDataTest, DisplayNameFollowsSurnameAndFirstName) {
     auto customers = a.Open("Clienti");
     const OID oid = customers->AddRow({{"Cognome", "Rossi"}, {"Nome", "Mario"}});
-    EXPECT_EQ(a.Text("SELECT Descrizione FROM Clienti WHERE OID = " + QString::number(oid)),
-              "Rossi Mario");
-
-    customers->SetValue("Nome", "");
-    EXPECT_EQ(customers->GetValue("Descrizione").toString(), "Rossi ");
-    customers->SetValue("Cognome", "");
-    // Both empty: the last display name stays.
-    EXPECT_EQ(customers->GetValue("Descrizione").toString(), "Rossi ");
-    customers->SetValue("Descrizione", "Agenzia Sole");
-    customers->SetValue("Nome", "");
-    EXPECT_EQ(customers->GetValue("Descrizione").toString(), "Agenzia Sole");
-    customers->SetValue("Nome", "Mario");
-    EXPECT_EQ(customers->GetValue("Descrizione").toString(), "Mario");
+    const QString stored = "SELECT Descrizione FROM Clienti WHERE OID = " + QString::number(oid);
+    EXPECT_EQ(a.Text(stored), "Rossi Mario");
+    // Both names empty: the last display name stays.
+    const std::pair<const char*, QString> steps[] = {{"Nome", ""},
+                                                     {"Cognome", ""},
+                                                     {"Descrizione", "Agenzia Sole"},
+                                                     {"Nome", ""},
+                                                     {"Nome", "Mario"}};
+    const char* shown[] = {"Rossi ", "Rossi ", "Agenzia Sole", "Agenzia Sole", "Mario"};
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        customers->SetValue(steps[i].first, steps[i].second);
+        EXPECT_EQ(customers->GetValue("Descrizione").toString(), shown[i]) << i;
+    }
     customers->Update();
-    EXPECT_EQ(a.Text("SELECT Descrizione FROM Clienti WHERE OID = " + QString::number(oid)),
-              "Mario");
+    EXPECT_EQ(a.Text(stored), "Mario");
 
-    // The 32 + 1 + 32 characters of a long name are cut to the field's 64.
-    customers->AddRow({{"Cognome", QString(40, 'C')}, {"Nome", QString(40, 'N')}});
-    EXPECT_EQ(customers->GetValue("Cognome").toString(), QString(32, 'C'));
-    EXPECT_EQ(customers->GetValue("Descrizione").toString(),
-              QString(32, 'C') + ' ' + QString(31, 'N'));
-}
-
-TEST_F(MasterDataTest, TextLongerThanItsFieldIsCut) {
-    const OID oid = a.Open("Clienti")->AddRow({{"Provincia", "Milano"}, {"Codice", "C001"}});
-    EXPECT_EQ(a.Text("SELECT Provincia FROM Clienti WHERE OID = " + QString::number(oid)), "Milan");
-    const OID type = a.Open("TipiPagamento")->AddRow({{"Descrizione", QString(70, 'x')}});
-    EXPECT_EQ(a.Scalar("SELECT length(Descrizione) FROM TipiPagamento WHERE OID = " +
-                       QString::number(type)),
-              64);
+    // Text longer than its field is cut: 32 + 1 + 32 characters of a long name to 64.
+    customers->AddRow(
+        {{"Cognome", QString(40, 'C')}, {"Nome", QString(40, 'N')}, {"Provincia", "Milano"}});
+    EXPECT_EQ(Shown(*customers, "Cognome|Descrizione|Provincia"),
+              QString(32, 'C') + '|' + QString(32, 'C') + ' ' + QString(31, 'N') + "|Milan");
 }
 
 class CustomerUpgradeTest : public MasterDataTest {
@@ -165,48 +144,31 @@ protected:
         MasterDataTest::SetUp();
         auto customers = a.Open("Clienti");
         // Archives of version 1.0 had only the display name.
-        bianchi = customers->AddRow({{"Descrizione", "Bianchi Anna Maria"}});
-        spaced = customers->AddRow({{"Descrizione", "De  Luca"}});
-        single = customers->AddRow({{"Cognome", "X"}, {"Nome", "Y"}, {"Descrizione", "Verdi"}});
+        customers->AddRow({{"Descrizione", "Bianchi Anna Maria"}});
+        customers->AddRow({{"Descrizione", "De  Luca"}});
+        customers->AddRow({{"Cognome", "X"}, {"Nome", "Y"}, {"Descrizione", "Verdi"}});
     }
-    void ReopenAs(const QString& version) {
+    QStringList ReopenAs(const QString& version) {
         a.Reopen([&](DbmsStorage& s) {
             s.Execute("UPDATE _Tables SET Version = " + version + " WHERE Name = 'Clienti'");
         });
+        EXPECT_EQ(a.Text("SELECT Version FROM _Tables WHERE Name = 'Clienti'"), "1.3");
+        return Column(*a.Open("Clienti", {}, "OID"), "Cognome|Nome|Descrizione");
     }
-    QString Field(OID oid, const QString& field) {
-        return a.Row("Clienti", oid)->GetValue(field).toString();
-    }
-    OID bianchi = 0, spaced = 0, single = 0;
 };
 
 TEST_F(CustomerUpgradeTest, FromVersion10SplitsTheDisplayNameAtItsFirstBlank) {
-    ReopenAs("1.0");
-    EXPECT_EQ(Field(bianchi, "Cognome"), "Bianchi");
-    EXPECT_EQ(Field(bianchi, "Nome"), "Anna Maria");
-    EXPECT_EQ(Field(bianchi, "Descrizione"), "Bianchi Anna Maria");
-    EXPECT_EQ(Field(spaced, "Cognome"), "De");
-    EXPECT_EQ(Field(spaced, "Nome"), "Luca");
-    EXPECT_EQ(Field(spaced, "Descrizione"), "De  Luca");
-    EXPECT_EQ(Field(single, "Cognome"), "X");
-    EXPECT_EQ(Field(single, "Nome"), "Y");
-    EXPECT_EQ(Field(single, "Descrizione"), "Verdi");
-    EXPECT_EQ(a.Text("SELECT Version FROM _Tables WHERE Name = 'Clienti'"), "1.3");
-
+    EXPECT_EQ(ReopenAs("1.0"), (QStringList{"Bianchi|Anna Maria|Bianchi Anna Maria",
+                                            "De|Luca|De  Luca", "X|Y|Verdi"}));
     // Once the upgrade is over the display name follows the names again.
-    auto row = a.Row("Clienti", bianchi);
+    auto row = a.Open("Clienti", {}, "OID");
     row->SetValue("Nome", "Anna");
     EXPECT_EQ(row->GetValue("Descrizione").toString(), "Bianchi Anna");
 }
 
 TEST_F(CustomerUpgradeTest, OtherVersionsLeaveTheRowsAlone) {
-    for (const char* version : {"1.2", "0.9", "1.3"}) {
-        SCOPED_TRACE(version);
-        ReopenAs(version);
-        EXPECT_EQ(Field(bianchi, "Cognome"), "");
-        EXPECT_EQ(Field(bianchi, "Nome"), "");
-        EXPECT_EQ(Field(bianchi, "Descrizione"), "Bianchi Anna Maria");
-    }
+    for (const char* version : {"1.2", "0.9", "1.3"})
+        EXPECT_EQ(ReopenAs(version).value(0), "||Bianchi Anna Maria") << version;
 }
 
 } // namespace

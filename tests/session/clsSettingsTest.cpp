@@ -8,12 +8,24 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <limits>
-
 using namespace modSettingText;
-using modPaths::AppDir;
 
 namespace {
+
+// Every value of the settings on one line: texts, then the flags as 0/1 in declaration order
+// (reader, date selection, backup save, backup restore, conversion, prizes, bonuses), then
+// the numbers and the first start.
+QString Values(const clsSettings& s) {
+    QString flags;
+    for (bool flag : {s.BarcodeReaderEnabled, s.UseDateSelection, s.BackupFuncSaveEnabled,
+                      s.BackupFuncRestoreEnabled, s.CurrencyConversion, s.AutoIdentify_Premi,
+                      s.AutoIdentify_Bonus})
+        flags += flag ? '1' : '0';
+    return QStringList{s.RootDir, s.BackupDir, s.COMPortParam, s.COMPortDevice, s.SupportEMail}
+               .join('|') +
+           QString(" %1 %2 %3 ").arg(flags).arg(s.BkpSaveNotify).arg(s.COMPortNumber) +
+           s.DBStarted.toString(Qt::ISODate);
+}
 
 class SettingsTest : public TempEnvironment {
 protected:
@@ -32,53 +44,31 @@ protected:
     clsSettings s;
 };
 
-TEST_F(SettingsTest, FirstStartGivesTheDefaults) {
+TEST_F(SettingsTest, FirstStartGivesTheDefaultsAndKeepsItsMomentForGood) {
     s.Load();
-    EXPECT_EQ(s.RootDir, AppDir());
-    EXPECT_EQ(s.RootDir, m_dir.filePath("home"));
-    EXPECT_FALSE(s.BarcodeReaderEnabled);
-    EXPECT_TRUE(s.UseDateSelection);
-    EXPECT_EQ(s.BackupDir, "");
-    EXPECT_TRUE(s.BackupFuncSaveEnabled);
-    EXPECT_FALSE(s.BackupFuncRestoreEnabled);
-    EXPECT_EQ(s.BkpSaveNotify, 0);
-    EXPECT_FALSE(s.CurrencyConversion);
-    EXPECT_TRUE(s.AutoIdentify_Premi);
-    EXPECT_TRUE(s.AutoIdentify_Bonus);
-    EXPECT_EQ(s.COMPortNumber, 1);
-    EXPECT_EQ(s.COMPortParam, "9600,n,8,1");
-    EXPECT_EQ(s.COMPortDevice, "");
-    EXPECT_EQ(s.SupportEMail, "assistenza@tessarin.it");
-    EXPECT_EQ(s.DBStarted, QDateTime(QDate(2024, 3, 15), QTime(10, 20, 30)));
-    // Reading alone writes nothing.
-    EXPECT_FALSE(QFile::exists(StoreFile()));
-}
+    EXPECT_EQ(s.RootDir, modPaths::AppDir());
+    EXPECT_EQ(Values(s),
+              m_dir.filePath("home") +
+                  "||9600,n,8,1||assistenza@tessarin.it 0110011 0 1 2024-03-15T10:20:30");
+    EXPECT_FALSE(QFile::exists(StoreFile())); // reading alone writes nothing
 
-TEST_F(SettingsTest, DBStartedKeepsTheMomentOfTheFirstStart) {
-    s.Load();
     s.Save();
-    EXPECT_EQ(Stored("Info/DBStarted").toString(), "15/03/2024 10:20:30");
-
     DbmsClock::SetFixed(QDateTime(QDate(2025, 1, 2), QTime(8, 0)));
     s.Load();
-    EXPECT_EQ(s.DBStarted, QDateTime(QDate(2024, 3, 15), QTime(10, 20, 30)));
     s.Save();
+    EXPECT_EQ(s.DBStarted, QDateTime(QDate(2024, 3, 15), QTime(10, 20, 30)));
     EXPECT_EQ(Stored("Info/DBStarted").toString(), "15/03/2024 10:20:30");
 }
 
 TEST_F(SettingsTest, EveryValueSurvivesASaveAndALoad) {
     s.Load();
     s.RootDir = "C:\\Dati\\Agenzia";
-    s.BarcodeReaderEnabled = true;
     s.BackupDir = "/media/chiavetta/salvataggi";
-    s.BackupFuncSaveEnabled = false;
-    s.BackupFuncRestoreEnabled = true;
-    s.BkpSaveNotify = 3;
-    s.CurrencyConversion = true;
-    s.AutoIdentify_Premi = false;
-    s.AutoIdentify_Bonus = false;
-    s.COMPortNumber = 4;
     s.COMPortParam = "19200,e,7,2";
+    s.BarcodeReaderEnabled = s.BackupFuncRestoreEnabled = s.CurrencyConversion = true;
+    s.BackupFuncSaveEnabled = s.AutoIdentify_Premi = s.AutoIdentify_Bonus = false;
+    s.BkpSaveNotify = 3;
+    s.COMPortNumber = 4;
     s.DBStarted = QDateTime(QDate(2023, 12, 1), QTime(0, 0));
     s.Save();
 
@@ -88,82 +78,32 @@ TEST_F(SettingsTest, EveryValueSurvivesASaveAndALoad) {
     EXPECT_EQ(Stored("Configuration/BkpSaveNotify").toString(), "3");
     EXPECT_EQ(Stored("BarcodeReaderParam/COMPortNumber").toString(), "4");
     EXPECT_EQ(Stored("Info/DBStarted").toString(), "01/12/2023"); // midnight: no time
-
-    s.RootDir = s.BackupDir = s.COMPortParam = "";
-    s.BarcodeReaderEnabled = s.CurrencyConversion = s.BackupFuncRestoreEnabled = false;
-    s.BackupFuncSaveEnabled = s.AutoIdentify_Premi = s.AutoIdentify_Bonus = true;
-    s.BkpSaveNotify = s.COMPortNumber = 0;
-    s.Load();
-    EXPECT_EQ(s.RootDir, "C:\\Dati\\Agenzia");
-    EXPECT_TRUE(s.BarcodeReaderEnabled);
-    EXPECT_EQ(s.BackupDir, "/media/chiavetta/salvataggi");
-    EXPECT_FALSE(s.BackupFuncSaveEnabled);
-    EXPECT_TRUE(s.BackupFuncRestoreEnabled);
-    EXPECT_EQ(s.BkpSaveNotify, 3);
-    EXPECT_TRUE(s.CurrencyConversion);
-    EXPECT_FALSE(s.AutoIdentify_Premi);
-    EXPECT_FALSE(s.AutoIdentify_Bonus);
-    EXPECT_EQ(s.COMPortNumber, 4);
-    EXPECT_EQ(s.COMPortParam, "19200,e,7,2");
-    EXPECT_EQ(s.DBStarted, QDateTime(QDate(2023, 12, 1), QTime(0, 0)));
-}
-
-TEST_F(SettingsTest, SaveLeavesTheKeysItDoesNotOwnAlone) {
-    s.Load();
-    s.UseDateSelection = false; // switched off for this run only
-    s.Save();
-    EXPECT_FALSE(Stored("Configuration/UseDateSelection").isValid());
-    EXPECT_FALSE(Stored("Configuration/CurrencyConverted").isValid());
-    EXPECT_FALSE(Stored("Configuration/SupportEMail").isValid());
-    EXPECT_FALSE(Stored("BarcodeReaderParam/COMPortDevice").isValid());
-    s.Load();
-    EXPECT_TRUE(s.UseDateSelection);
-
-    // A value set outside the program is read, and still not overwritten.
-    s.WriteSetting("Configuration", "UseDateSelection", "False");
-    s.Load();
-    EXPECT_FALSE(s.UseDateSelection);
-    s.UseDateSelection = true;
-    s.Save();
-    EXPECT_EQ(Stored("Configuration/UseDateSelection").toString(), "False");
+    clsSettings loaded;
+    loaded.Load();
+    EXPECT_EQ(Values(loaded), Values(s));
 }
 
 TEST_F(SettingsTest, HandEditedValuesReadAsTheOldProgramDid) {
-    WriteStore("[Configuration]\n"
-               "BarcodeReaderEnabled=falso\n"
-               "AutoIdentify_Premi=\n"
-               "AutoIdentify_Bonus=Si\n"
-               "BkpSaveNotify=3 (mensile)\n"
-               "SupportEMail=help@example.org\n"
-               "[BarcodeReaderParam]\n"
-               "COMPortNumber=abc\n"
-               "COMPortParam=4800,o,8,2\n"
-               "COMPortDevice=/dev/pts/7\n"
-               "[Info]\n"
-               "DBStarted=1/3/2024 9:05\n");
-    s.Load();
-    EXPECT_FALSE(s.BarcodeReaderEnabled);
-    EXPECT_TRUE(s.AutoIdentify_Premi);
-    EXPECT_TRUE(s.AutoIdentify_Bonus);
-    EXPECT_EQ(s.BkpSaveNotify, 3);
-    EXPECT_EQ(s.COMPortNumber, 0);
-    EXPECT_EQ(s.COMPortParam, "4800,o,8,2"); // unquoted commas must not split the value
-    EXPECT_EQ(s.COMPortDevice, "/dev/pts/7");
-    EXPECT_EQ(s.SupportEMail, "help@example.org");
-    EXPECT_EQ(s.DBStarted, QDateTime(QDate(2024, 3, 1), QTime(9, 5)));
+    const std::pair<const char*, const char*> cases[] = {
+        // Unquoted commas must not split the value; a blank yes/no is yes.
+        {"[Configuration]\nBarcodeReaderEnabled=falso\nAutoIdentify_Premi=\n"
+         "AutoIdentify_Bonus=Si\nBkpSaveNotify=3 (mensile)\nSupportEMail=help@example.org\n"
+         "[BarcodeReaderParam]\nCOMPortNumber=abc\nCOMPortParam=4800,o,8,2\n"
+         "COMPortDevice=/dev/pts/7\n[Info]\nDBStarted=1/3/2024 9:05\n",
+         "4800,o,8,2|/dev/pts/7|help@example.org 0110011 3 0 2024-03-01T09:05:00"},
+        // A port number that does not fit 16 bits, and a date that is none: now.
+        {"[Configuration]\nBkpSaveNotify=-2\n[BarcodeReaderParam]\nCOMPortNumber=70000\n"
+         "[Info]\nDBStarted=31/02/2024\n",
+         "9600,n,8,1||assistenza@tessarin.it 0110011 -2 0 2024-03-15T10:20:30"},
+    };
+    for (const auto& [store, values] : cases) {
+        WriteStore(store);
+        s.Load();
+        EXPECT_EQ(Values(s), s.RootDir + "||" + values);
+    }
 }
 
-TEST_F(SettingsTest, NumbersAndDatesThatCannotBeReadFallBack) {
-    WriteStore("[Configuration]\nBkpSaveNotify=-2\n"
-               "[BarcodeReaderParam]\nCOMPortNumber=70000\n"
-               "[Info]\nDBStarted=31/02/2024\n");
-    s.Load();
-    EXPECT_EQ(s.BkpSaveNotify, -2);
-    EXPECT_EQ(s.COMPortNumber, 0); // does not fit a 16-bit port number
-    EXPECT_EQ(s.DBStarted, DbmsClock::Now());
-}
-
-TEST_F(SettingsTest, SingleKeysOfTheWindowsAndEveryChangeIsAnnounced) {
+TEST_F(SettingsTest, SingleKeysAndEveryChangeAreAnnouncedAndSaveLeavesOthersKeysAlone) {
     QStringList heard;
     QObject::connect(&s, &clsSettings::Changed, [&](const QString& section, const QString& key) {
         heard << section + '/' + key;
@@ -176,44 +116,46 @@ TEST_F(SettingsTest, SingleKeysOfTheWindowsAndEveryChangeIsAnnounced) {
     EXPECT_EQ(s.ReadSetting("Backup", "LastNotification"), "");
     s.Load();
     s.BarcodeReaderEnabled = true;
+    s.UseDateSelection = false; // switched off for this run only
     s.Save();
     // What was announced is already in the store for whoever reads it.
     EXPECT_EQ(heard, QStringList({"Settings/MainLeft", "OperazioniVendite/PagamentoDefault", "/"}));
     EXPECT_EQ(clsSettings().ReadSetting("Configuration", "BarcodeReaderEnabled"), "True");
+    for (const char* key : {"Configuration/UseDateSelection", "Configuration/CurrencyConverted",
+                            "Configuration/SupportEMail", "BarcodeReaderParam/COMPortDevice"})
+        EXPECT_FALSE(Stored(key).isValid()) << key;
+    s.Load();
+    EXPECT_TRUE(s.UseDateSelection);
+    // A value set outside the program is read, and still not overwritten.
+    s.WriteSetting("Configuration", "UseDateSelection", "False");
+    s.Load();
+    EXPECT_FALSE(s.UseDateSelection);
+    s.UseDateSelection = true;
+    s.Save();
+    EXPECT_EQ(Stored("Configuration/UseDateSelection").toString(), "False");
 }
 
-TEST(ParseBoolSetting, OnlyTheFourFalseWordsAreFalse) {
+TEST(SettingText, ReadsYesNoNumbersAndDatesAsTheOldProgramDid) {
     for (const char* text : {"FALSE", "False", "falso", "FALSO", "no", " no ", "\tNo", "0", " 0 "})
         EXPECT_FALSE(ParseBoolSetting(text)) << text;
     for (const char* text : {"", " ", "True", "Si", "1", "-1", "off", "00", "non", "FALSE."})
         EXPECT_TRUE(ParseBoolSetting(text)) << text;
-}
 
-TEST(ParseLeadingNumber, TakesTheNumberTheTextStartsWith) {
-    EXPECT_EQ(ParseLeadingNumber("3 (mensile)"), 3);
-    EXPECT_EQ(ParseLeadingNumber("  12"), 12);
-    EXPECT_EQ(ParseLeadingNumber("-1"), -1);
-    EXPECT_EQ(ParseLeadingNumber("+5x"), 5);
-    EXPECT_EQ(ParseLeadingNumber("2.9"), 2);
-    EXPECT_EQ(ParseLeadingNumber("abc"), 0);
-    EXPECT_EQ(ParseLeadingNumber("COM3"), 0);
-    EXPECT_EQ(ParseLeadingNumber(""), 0);
-    EXPECT_EQ(ParseLeadingNumber("-"), 0);
-    EXPECT_EQ(ParseLeadingNumber("123456789012345678901234"), std::numeric_limits<qint64>::max());
-}
+    const std::pair<const char*, qint64> numbers[] = {{"3 (mensile)", 3}, {"  12", 12}, {"-1", -1},
+                                                      {"+5x", 5},         {"2.9", 2},   {"abc", 0},
+                                                      {"COM3", 0},        {"", 0},      {"-", 0}};
+    EXPECT_EQ(ParseLeadingNumber("123456789012345678901234"), INT64_MAX);
+    for (const auto& [text, number] : numbers)
+        EXPECT_EQ(ParseLeadingNumber(text), number) << text;
 
-TEST(SettingDate, ShortItalianDateWithTimeUnlessMidnight) {
-    EXPECT_EQ(FormatSettingDate(QDateTime(QDate(2024, 3, 1), QTime(0, 0))), "01/03/2024");
     EXPECT_EQ(FormatSettingDate(QDateTime(QDate(2024, 3, 1), QTime(0, 0, 1))),
               "01/03/2024 00:00:01");
     EXPECT_EQ(FormatSettingDate(QDateTime()), "");
-
     EXPECT_EQ(ParseSettingDate("01/03/2024"), QDateTime(QDate(2024, 3, 1), QTime(0, 0)));
     EXPECT_EQ(ParseSettingDate(" 29/02/2024 23:59:59 "),
               QDateTime(QDate(2024, 2, 29), QTime(23, 59, 59)));
-    EXPECT_FALSE(ParseSettingDate("2024-03-01").isValid());
-    EXPECT_FALSE(ParseSettingDate("29/02/2023").isValid());
-    EXPECT_FALSE(ParseSettingDate("").isValid());
+    for (const char* bad : {"2024-03-01", "29/02/2023", ""})
+        EXPECT_FALSE(ParseSettingDate(bad).isValid()) << bad;
 }
 
 } // namespace
