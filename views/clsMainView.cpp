@@ -71,7 +71,7 @@ void clsMainView::SetSectionItems() {
 
 // --- the view ---
 
-void clsMainView::Refresh(QString& order) {
+void clsMainView::Refresh(const QString& order) {
     if (!m_session.IsOpen() || m_blnBusy) return;
     m_blnBusy = true;
     WaitCursor wait;
@@ -82,8 +82,8 @@ void clsMainView::Refresh(QString& order) {
         ResetViewMenus(m_menus);
         FillAssociationMenus(w, m_menus, nullptr);
         w.lblTitle[1]->setText(Tag(w.lblTitle[1]).toString());
+        ShowStatus();
         const QTreeWidgetItem* node = w.tvTreeView->currentItem();
-        if (node) w.SetStatusMsg(w.lblTitle[0]->text() + " <" + node->text(0) + ">");
         if (!node || NodeKey(node).isEmpty()) {
             Drop();
             m_selections.Clear();
@@ -94,8 +94,7 @@ void clsMainView::Refresh(QString& order) {
         frmMessage::Unload();
         ReportError(m_settings, "Visualizzazione dati fallita: \r\r" + ErrorDescription(e), e, &w);
     }
-    QAbstractItemView* grid = m_rows.Current();
-    ApplyViewRules(m_menus, grid != nullptr);
+    ApplyViewRules(m_menus, m_rows.Current() != nullptr);
     w.Menu("mnuGridFldSequence")->setChecked(m_layout && m_layout->HasCustomSequence());
     SetSectionItems();
     ShowStatus();

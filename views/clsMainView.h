@@ -30,16 +30,12 @@ public:
     clsGridRows& Rows() { return m_rows; }
 
     // Reads and shows the view of the current node; `order` is the order asked, if any.
-    void Refresh(QString& order);
-    void Refresh() {
-        QString order;
-        Refresh(order);
-    }
+    void Refresh(const QString& order = {});
     // Reads the rows again after a change, the grid staying on its row.
     void Reload();
     // Lets go of the view, its selections and layout: nothing keeps the archive open.
     void Release();
-    // The status line once the view is ready.
+    // The status line names the section shown: while its rows are read and once they are.
     void ShowStatus();
     // The date selection's caption, and the rows read again when it `changed`.
     void DatesChosen(bool changed);

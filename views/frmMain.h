@@ -65,6 +65,8 @@ public:
     void SetBarcodeReader(bool enable) { m_barcode->SetEnabled(enable); }
     void SetBarcodeControl(QLineEdit* target) { m_barcode->Target = target; }
     QLineEdit* BarcodeControl() const { return m_barcode->Target; }
+    // Rebuilds the view of the selected node; `order`, when not empty, orders the same table
+    // shown again.
     void RefreshDetailView(QString& order) { m_view->Refresh(order); }
     void RefreshDetailView() { m_view->Refresh(); }
     void SetTreeViewNodes();

@@ -32,7 +32,16 @@ struct MenuRow {
     Handler Click;
 };
 
+// A command of the window.
+template <void (frmMain::*Command)()> void Run(frmMain& w) {
+    (w.*Command)();
+}
+
 // The commands that are the menu's alone.
+void ShowAgain(frmMain& w) {
+    if (w.isHidden()) w.show();
+}
+
 void ReaderClick(frmMain& w) {
     // Checkable: the click has already turned the check mark, to the state asked for.
     w.SetBarcodeReader(w.Menu("mnuBarcodeReader")->isChecked());
@@ -85,16 +94,15 @@ const MenuRow MenuRows[] = {
     {M, "mnuFile", "mnuDataSelection", "Selezioni predefinite", None, NeedsView, nullptr},
     {A, "mnuDataSelection", "mnuDataSelBeforeQuery",
      "Richiedi selezioni prima di visualizzare i dati...", None, Checkable,
-     [](frmMain& w) { w.mnuDataSelBeforeQuery_Click(); }},
+     Run<&frmMain::mnuDataSelBeforeQuery_Click>},
     {A, "mnuDataSelection", "mnuDataSelCancel", "Elimina selezioni", None, 0,
-     [](frmMain& w) { w.mnuDataSelCancel_Click(); }},
+     Run<&frmMain::mnuDataSelCancel_Click>},
     {M, "mnuFile", "mnuSelection", "Selezioni in data", None, 0, nullptr},
-    {A, "mnuSelection", "mnuSelAll", "&Tutti", None, Checkable,
-     [](frmMain& w) { w.mnuSelAll_Click(); }},
+    {A, "mnuSelection", "mnuSelAll", "&Tutti", None, Checkable, Run<&frmMain::mnuSelAll_Click>},
     {A, "mnuSelection", "mnuSelDate", "&Imposta data...", None, Checkable,
-     [](frmMain& w) { w.mnuSelDate_Click(); }},
+     Run<&frmMain::mnuSelDate_Click>},
     {A, "mnuSelection", "mnuSelMonth", "Imposta &Mese...", None, Checkable,
-     [](frmMain& w) { w.mnuSelMonth_Click(); }},
+     Run<&frmMain::mnuSelMonth_Click>},
     {A, "mnuSelection", "mnuSelPeriod", "Imposta &Periodo...", None, Disabled, nullptr},
     // The three lists with their fixed headers; elements come from the current data source.
     {M, "mnuFile", "mnuAssociation", "Dati &associati", None, 0, nullptr},
@@ -114,21 +122,21 @@ const MenuRow MenuRows[] = {
     {A, "mnuFile", "mnuViewWebBrowser", "&Web Browser...", None, 0, nullptr},
     {S, "mnuFile", "", "", None, 0, nullptr},
     {A, "mnuFile", "mnuFileProperties", "&Modifica...", Qt::Key_F5, NeedsView,
-     [](frmMain& w) { w.mnuFileProperties_Click(); }},
+     Run<&frmMain::mnuFileProperties_Click>},
     {A, "mnuFile", "mnuFileNew", "&Nuovo...", Qt::SHIFT | Qt::Key_Insert, NeedsView,
-     [](frmMain& w) { w.mnuFileNew_Click(); }},
+     Run<&frmMain::mnuFileNew_Click>},
     {A, "mnuFile", "mnuFileDelete", "&Elimina", Qt::SHIFT | Qt::Key_Delete, NeedsView,
-     [](frmMain& w) { w.mnuFileDelete_Click(); }},
+     Run<&frmMain::mnuFileDelete_Click>},
     {S, "mnuFile", "", "", None, 0, nullptr},
     {A, "mnuFile", "mnuFileClose", "Chiudi", None, 0, [](frmMain& w) { w.close(); }},
 
     {M, nullptr, "mnuView", "&Visualizza", None, 0, nullptr},
     {A, "mnuView", "mnuViewToolbar", "&Barra degli strumenti", None, Checkable | Checked,
-     [](frmMain& w) { w.mnuViewToolbar_Click(); }},
+     Run<&frmMain::mnuViewToolbar_Click>},
     {A, "mnuView", "mnuViewStatusBar", "Barra di &Stato", None, Checkable | Checked,
-     [](frmMain& w) { w.mnuViewStatusBar_Click(); }},
+     Run<&frmMain::mnuViewStatusBar_Click>},
     {A, "mnuView", "mnuHideSection", "&Sezione", None, Checkable | Checked,
-     [](frmMain& w) { w.mnuHideSection_Click(); }},
+     Run<&frmMain::mnuHideSection_Click>},
     {A, "mnuView", "mnuViewRefresh", "&Aggiorna", None, 0,
      [](frmMain& w) { w.RefreshDetailView(); }},
     {M, "mnuView", "mnuGridSetting", "&Griglia", None, 0, nullptr},
@@ -141,7 +149,7 @@ const MenuRow MenuRows[] = {
      nullptr},
     {S, "mnuView", "", "", None, 0, nullptr},
     {A, "mnuView", "mnuToolsOptions", "&Impostazioni...", None, 0,
-     [](frmMain& w) { w.mnuToolsOptions_Click(); }},
+     Run<&frmMain::mnuToolsOptions_Click>},
 
     {M, nullptr, "mnuTools", "&Strumenti", None, 0, nullptr},
     {A, "mnuTools", "mnuNewVendita", "Nuova &Vendita / Premiazione...", Qt::Key_F9, 0, nullptr},
@@ -158,10 +166,7 @@ const MenuRow MenuRows[] = {
     {A, "mnuHelp", "mnuHelpAbout", "&About ", None, 0, HelpAbout},
 
     // The tray icon's menu: not in the menu bar.
-    {A, "mnuPopUp", "mnuActivate", "&Visualizza", None, 0,
-     [](frmMain& w) {
-         if (w.isHidden()) w.show();
-     }},
+    {A, "mnuPopUp", "mnuActivate", "&Visualizza", None, 0, ShowAgain},
     {A, "mnuPopUp", "mnuClose", "&Chiudi", None, 0, [](frmMain& w) { w.close(); }},
 };
 
@@ -209,11 +214,11 @@ struct KeyRow {
 };
 
 const KeyRow KeyRows[] = {
-    {Qt::Key_Insert, false, [](frmMain& w) { w.mnuFileNew_Click(); }},
-    {Qt::Key_Plus, true, [](frmMain& w) { w.mnuFileNew_Click(); }},
-    {Qt::Key_Delete, false, [](frmMain& w) { w.mnuFileDelete_Click(); }},
-    {Qt::Key_Return, false, [](frmMain& w) { w.mnuFileProperties_Click(); }},
-    {Qt::Key_Enter, false, [](frmMain& w) { w.mnuFileProperties_Click(); }},
+    {Qt::Key_Insert, false, Run<&frmMain::mnuFileNew_Click>},
+    {Qt::Key_Plus, true, Run<&frmMain::mnuFileNew_Click>},
+    {Qt::Key_Delete, false, Run<&frmMain::mnuFileDelete_Click>},
+    {Qt::Key_Return, false, Run<&frmMain::mnuFileProperties_Click>},
+    {Qt::Key_Enter, false, Run<&frmMain::mnuFileProperties_Click>},
 };
 
 // The arrays that list the view's fields and stored filters.
