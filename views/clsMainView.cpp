@@ -33,6 +33,10 @@ clsMainView::clsMainView(frmMain& window, clsArchiveSession& session, clsSetting
     QObject::connect(w.tvTreeView, &QTreeWidget::itemClicked, &w, [this] { TreeClicked(); });
 }
 
+clsMainView::~clsMainView() {
+    QObject::disconnect(w.tvTreeView, nullptr, &w, nullptr);
+}
+
 // --- the tree ---
 
 void clsMainView::NodeChanged() {

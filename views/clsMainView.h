@@ -24,6 +24,8 @@ public:
     // Takes the tree's signals; `menus`, `panes` and `dates` are the window's.
     clsMainView(frmMain& window, clsArchiveSession& session, clsSettings& settings,
                 clsMenuSet& menus, clsMainLayout& panes, clsDateSelector& dates);
+    // The tree outlives this class in the window: its signals stop here.
+    ~clsMainView();
 
     const std::shared_ptr<DbmsDataSource>& DataSource() const { return m_ds; }
     clsPredefinedSelections& Selections() { return m_selections; }
