@@ -69,14 +69,10 @@ void clsMainLayout::Build() {
     w.tvTreeView = Control<QTreeWidget>(client, "tvTreeView");
     w.tvTreeView->setHeaderHidden(true);
     w.tvTreeView->setColumnCount(1);
-    QObject::connect(w.tvTreeView, &QTreeWidget::currentItemChanged, &w,
-                     &frmMain::tvTreeView_NodeChanged);
-    QObject::connect(w.tvTreeView, &QTreeWidget::itemClicked, &w, &frmMain::tvTreeView_Click);
 
     w.cmdDateSel = Control<QPushButton>(client, "cmdDateSel");
     w.cmdDateSel->setToolTip("Imposta il periodo di selezione dei dati");
     w.cmdDateSel->hide(); // shown by the views of dated sections
-    QObject::connect(w.cmdDateSel, &QPushButton::clicked, &w, &frmMain::cmdDateSel_Click);
     w.cmdGridSetting = Control<QToolButton>(client, "cmdGridSetting");
     w.cmdGridSetting->setText("...");
     w.cmdGridSetting->setPopupMode(QToolButton::InstantPopup);

@@ -1,13 +1,11 @@
 #include "frmMain.h"
 
 #include "DbmsClock.h"
-#include "DbmsEngine.h"
 #include "clsArchiveSession.h"
 #include "clsBarcodeReader.h"
-#include "clsGridRows.h"
 #include "clsOSTNA.h"
 #include "clsSettings.h"
-#include "itfPrompter.h"
+#include "frmOptions.h"
 #include "modImages.h"
 #include "modMainMenus.h"
 #include "modTag.h"
@@ -15,14 +13,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 
 frmMain::frmMain(clsArchiveSession& session, clsSettings& settings, Hooks hooks)
-    : m_session(session), m_settings(settings), m_hooks(std::move(hooks)) {
+    : m_session(session), m_settings(settings) {
     setObjectName("frmMain");
     setWindowTitle("Tessarin");
     setWindowIcon(SectionImage("Archive"));
@@ -33,7 +34,7 @@ frmMain::frmMain(clsArchiveSession& session, clsSettings& settings, Hooks hooks)
     connect(tmFunc, &QTimer::timeout, this, &frmMain::tmFunc_Timer);
     MSComm = new clsBarcodeReader(this);
     MSComm->setObjectName("MSComm");
-    connect(MSComm, &clsBarcodeReader::Received, this, &frmMain::MSComm_OnComm);
+    connect(MSComm, &clsBarcodeReader::Received, this, [this] { m_barcode->OnComm(); });
     // The reader's button and menu follow the stored switch, whoever saved it.
     auto readerShown = [this](bool enabled) {
         ToolButton("BarcodeReader")->setChecked(enabled);
@@ -46,12 +47,17 @@ frmMain::frmMain(clsArchiveSession& session, clsSettings& settings, Hooks hooks)
             [this, readerShown] { readerShown(m_settings.BarcodeReaderEnabled); });
 
     m_menus = std::make_unique<clsMenuSet>();
-    BuildMainMenus(*this, *m_menus);
+    BuildMainMenus(*this, *m_menus, hooks);
     BuildMainToolBar(*this, *m_menus);
     m_dates = std::make_unique<clsDateSelector>(*this, m_session, m_settings);
     m_panes = std::make_unique<clsMainLayout>(*this);
     m_panes->Build();
-    m_rows = std::make_unique<clsGridRows>(*this, dgView, dgReportView);
+    connect(cmdDateSel, &QPushButton::clicked, this, [this] { m_dates->Popup(); });
+    m_view =
+        std::make_unique<clsMainView>(*this, m_session, m_settings, *m_menus, *m_panes, *m_dates);
+    m_commands = std::make_unique<clsViewCommands>(*this, *m_view, m_settings);
+    m_archive = std::make_unique<clsMainArchive>(*this, m_session, m_settings, *m_menus, *m_view,
+                                                 std::move(hooks.InitDatabase));
 
     m_panes->BuildStatusBar();
     // The grids see their keys after the window (Insert, Delete, Enter, search letters).
@@ -65,11 +71,11 @@ frmMain::frmMain(clsArchiveSession& session, clsSettings& settings, Hooks hooks)
     m_TNA->SetMenu(PopupMenu("mnuPopUp"));
     // The right button's menu (mnuPopUp) is shown by the desktop itself.
     connect(m_TNA, &clsOSTNA::MouseMessage, this, [this](int message) {
-        if (clsOSTNA::IsDoubleClick(message)) mnuActivate_Click();
+        if (clsOSTNA::IsDoubleClick(message)) Menu("mnuActivate")->trigger();
     });
     m_TNA->IconStart(txtTNAInterface, windowIcon(), windowTitle());
     m_session.SetSelectedDate(DbmsClock::Today());
-    RefreshDateSelCaption();
+    m_dates->Refresh(nullptr);
     SetTag(lblTitle[1], lblTitle[1]->text());
     ApplyViewRules(*m_menus, false);
 }
@@ -86,71 +92,71 @@ QString frmMain::StatusMsg() const {
     return m_statusPanel->text();
 }
 
-void frmMain::ReleaseDatabase() {
-    DropView();
-    m_selections.Clear();
-    m_layout.reset();
-    m_session.Release();
+// --- the tree ---
+
+void frmMain::SetTreeViewNodes() {
+    const int selected = SelectedNodeIndex();
+    const QSignalBlocker quiet(tvTreeView); // the caller shows the view
+    FillSectionTree(tvTreeView, m_session.Database().get());
+    SelectNode(selected > 0 ? selected : 1);
 }
 
+bool frmMain::SelectNode(int index) {
+    QTreeWidgetItem* item = NodeAt(index);
+    if (item) SetCurrentNode(tvTreeView, item);
+    return item;
+}
+
+bool frmMain::SelectNode(const QString& key) {
+    return SelectNode(NodeIndex(FindNode(tvTreeView, key)));
+}
+
+// --- the window's own commands ---
+
+void frmMain::mnuViewToolbar_Click() {
+    tbToolBar->setVisible(Menu("mnuViewToolbar")->isChecked());
+    m_panes->Relayout();
+}
+
+void frmMain::mnuViewStatusBar_Click() {
+    sbStatusBar->setVisible(Menu("mnuViewStatusBar")->isChecked());
+    m_panes->Relayout();
+}
+
+void frmMain::mnuHideSection_Click() {
+    // The menu's check mark follows the pane, which the layout routine keeps.
+    m_panes->Resize(m_panes->TreeVisible() ? 0 : -1);
+}
+
+void frmMain::mnuToolsOptions_Click() {
+    auto* options = new frmOptions(this, this, m_settings);
+    options->setAttribute(Qt::WA_DeleteOnClose);
+    options->ShowModeless();
+}
+
+// --- events ---
+
 bool frmMain::event(QEvent* event) {
-    // Showing the window counts as its first activation: without a window manager (a bare X
-    // server, a kiosk session) no activation would ever come.
-    const bool firstShow = event->type() == QEvent::Show && !m_blnActivated;
-    if ((event->type() == QEvent::WindowActivate || firstShow) && !m_blnOptionFormVisible) {
-        // Activation runs after the window is painted, so the user sees it before the archive
-        // work starts.
-        QTimer::singleShot(0, this, &frmMain::Activate);
-    }
+    if (m_archive) m_archive->WindowEvent(*event); // none while the window is being built
     return QMainWindow::event(event);
 }
 
-void frmMain::Activate() {
-    // Opening the archive lets events run; an activation arriving meanwhile waits for no one.
-    if (m_blnActivating || m_blnOptionFormVisible) return;
-    m_blnActivating = true;
-    try {
-        if (m_session.IsReleased()) {
-            QApplication::processEvents();
-            if (m_hooks.InitDatabase) m_hooks.InitDatabase(m_blnActivated);
-            ShowCurrencyMenu(*m_menus, m_session.Database().get(), m_settings.CurrencyConversion);
-            SetTreeViewNodes();
-            RefreshDetailView();
-            // The sections are where a clerk without a mouse starts; the message shown while
-            // the archive opened has taken the keyboard from them.
-            if (!focusWidget() || focusWidget() == this) tvTreeView->setFocus();
-        }
-        m_blnActivated = true;
-        SetBarcodeReader(m_settings.BarcodeReaderEnabled);
-        const bool backupDir = !m_settings.BackupDir.trimmed().isEmpty();
-        Menu("mnuBackup")->setEnabled(m_settings.BackupFuncSaveEnabled && backupDir);
-        Menu("mnuRestore")->setEnabled(m_settings.BackupFuncRestoreEnabled && backupDir);
-        if (CurrentGrid()) CurrentGrid()->viewport()->update();
-    } catch (...) {
-        // Activation never bothers the user: every step reports its own failures.
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == imgSplitter) {
+        m_panes->SplitterMouse(event);
+        return false;
     }
-    m_blnActivating = false;
-}
-
-void frmMain::OnEvent(int p_lngEventCode, const QString&, const QString& p_strDetail) {
-    const QString text = DbmsEngine::EventText(p_lngEventCode);
-    SetStatusMsg(p_strDetail.isEmpty() ? text : text + " <" + p_strDetail + ">...");
-}
-
-void frmMain::OnInternalMessage(const QString&, const QString& p_strMessage) {
-    ShowMessage(this, p_strMessage, PromptIcon::Information);
-}
-
-void frmMain::OnReportRequest(std::shared_ptr<DbmsDataSource>, int, const QString&) {
-    // The engine asks for reports only from the report commands, which come with printing.
-}
-
-void frmMain::OnQueryMessage(const QString&, int p_intKind, const QString& p_strMessage,
-                             bool& p_blnCancel) {
-    const PromptAnswer answer = ShowMessage(
-        this, p_strMessage, p_intKind == 3 ? PromptIcon::Exclamation : PromptIcon::Question,
-        PromptButtons::OkCancel, p_blnCancel ? PromptAnswer::Cancel : PromptAnswer::Ok);
-    p_blnCancel = answer != PromptAnswer::Ok;
+    // A press on the tree comes before the node change it causes.
+    if (event->type() == QEvent::MouseButtonPress && watched == tvTreeView->viewport())
+        m_view->TreePressed();
+    if (event->type() == QEvent::KeyPress) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        // Only keys meant for this window, before its controls see them.
+        if (widget && widget->window() == this && widget != this &&
+            MainKeyPress(*this, static_cast<QKeyEvent*>(event)))
+            return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

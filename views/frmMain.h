@@ -1,24 +1,22 @@
 #pragma once
 // The program's main window: the section tree on the left, the grid of the selected section on
-// the right, menus, toolbar and status bar. It opens the archive on its first activation,
-// receives the engine's notifications, and keeps its placement in the settings store. Its
-// rules live in plain classes (clsSectionView, clsRowCommands), its menus in the tables of
-// modMainMenus, its panes in clsMainLayout, its grids in clsGridRows.
+// the right, menus, toolbar and status bar, its placement kept in the settings store. It is
+// the frame its plain classes work in: the view in clsMainView, the commands on its rows in
+// clsViewCommands, the archive and the engine's notifications in clsMainArchive, the menus in
+// the tables of modMainMenus, the panes in clsMainLayout.
 
-#include "DbmsDataSource.h"
-#include "DbmsGridLayout.h"
 #include "DbmsInterfaces.h"
-#include "DbmsSelectionSet.h"
 #include "clsDateSelector.h"
+#include "clsMainArchive.h"
 #include "clsMainBarcode.h"
 #include "clsMainLayout.h"
+#include "clsMainView.h"
 #include "clsMenuSet.h"
-#include "clsPredefinedSelections.h"
+#include "clsViewCommands.h"
 #include "itfOptionsHost.h"
 #include "modSectionTreeView.h"
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QTreeWidget>
 #include <array>
 #include <functional>
@@ -37,7 +35,6 @@ class QToolButton;
 class QTreeView;
 class clsArchiveSession;
 class clsBarcodeReader;
-class clsGridRows;
 class clsOSTNA;
 class clsSettings;
 
@@ -66,37 +63,43 @@ public:
     QString StatusMsg() const;
     // The barcode reader (see clsMainBarcode); the toolbar button and the menu follow it.
     void SetBarcodeReader(bool enable) { m_barcode->SetEnabled(enable); }
-    void MSComm_OnComm() { m_barcode->OnComm(); }
     void SetBarcodeControl(QLineEdit* target) { m_barcode->Target = target; }
     QLineEdit* BarcodeControl() const { return m_barcode->Target; }
-    void RefreshDetailView(QString& order);
-    void RefreshDetailView();
+    // Rebuilds the view of the selected node; `order`, when not empty, orders the same table
+    // shown again.
+    void RefreshDetailView(QString& order) { m_view->Refresh(order); }
+    void RefreshDetailView() { m_view->Refresh(); }
     void SetTreeViewNodes();
-    void ReleaseDatabase() override;
-    void SetOptionFormVisible(bool visible) override { m_blnOptionFormVisible = visible; }
-    // The activation pass: opens the archive when needed, then the barcode reader and the
-    // backup menus. Runs on every activation of the window.
-    void Activate();
+    void ReleaseDatabase() override { m_archive->Release(); }
+    void SetOptionFormVisible(bool visible) override { m_archive->SetOptionFormVisible(visible); }
+    // The activation pass (see clsMainArchive); runs on every activation of the window.
+    void Activate() { m_archive->Activate(); }
 
     // --- engine notifications ---
-    void OnEvent(int p_lngEventCode, const QString& p_strSource,
-                 const QString& p_strDetail) override;
-    void OnInternalMessage(const QString& p_strSource, const QString& p_strMessage) override;
-    void OnReportRequest(std::shared_ptr<DbmsDataSource> p_objDS, int p_intAction,
-                         const QString& p_strTitle) override;
-    void OnQueryMessage(const QString& p_strSource, int p_intKind, const QString& p_strMessage,
-                        bool& p_blnCancel) override;
+    void OnEvent(int p_lngEventCode, const QString&, const QString& p_strDetail) override {
+        m_archive->ShowEvent(p_lngEventCode, p_strDetail);
+    }
+    void OnInternalMessage(const QString&, const QString& p_strMessage) override {
+        m_archive->Inform(p_strMessage);
+    }
+    // The engine asks for reports only from the report commands, which come with printing.
+    void OnReportRequest(std::shared_ptr<DbmsDataSource>, int, const QString&) override {}
+    void OnQueryMessage(const QString&, int p_intKind, const QString& p_strMessage,
+                        bool& p_blnCancel) override {
+        m_archive->Query(p_intKind, p_strMessage, p_blnCancel);
+    }
 
     // --- the view's state, for the commands and the tests ---
-    const std::shared_ptr<DbmsDataSource>& CurrentDataSource() const { return m_ds; }
-    const std::shared_ptr<DbmsSelectionSet>& CurrentSelectionSet() const {
-        return m_selections.Set();
+    const std::shared_ptr<DbmsDataSource>& CurrentDataSource() const {
+        return m_view->DataSource();
     }
-    const std::shared_ptr<DbmsGridLayout>& CurrentGridLayout() const { return m_layout; }
+    const std::shared_ptr<DbmsSelectionSet>& CurrentSelectionSet() const {
+        return m_view->Selections().Set();
+    }
     // The grid that shows the current view (the hierarchical one for summaries), or nullptr.
-    QAbstractItemView* CurrentGrid() const;
+    QAbstractItemView* CurrentGrid() const { return m_view->Rows().Current(); }
     // The OID of the grid's current row (a detail row stands for its operation), 0 for none.
-    OID CurrentGridOID() const;
+    OID CurrentGridOID() const { return m_view->Rows().CurrentOID(); }
     bool SelectNode(int index); // 1-based; false when there is no such node
     bool SelectNode(const QString& key);
     int SelectedNodeIndex() const { return NodeIndex(tvTreeView->currentItem()); }
@@ -112,38 +115,25 @@ public:
         return m_menus->Array(name);
     }
 
-    // --- commands (the handlers of the menu table) ---
-    void mnuFileNew_Click();
-    void mnuFileProperties_Click();
-    void mnuFileDelete_Click();
-    void mnuFileClose_Click() { close(); }
+    // --- commands (the menu table in modMainMenus runs these and its own) ---
+    void mnuFileNew_Click() { m_commands->NewRow(); }
+    void mnuFileProperties_Click() { m_commands->EditRow(); }
+    void mnuFileDelete_Click() { m_commands->DeleteRows(); }
     void mnuViewToolbar_Click();
     void mnuViewStatusBar_Click();
-    void mnuViewRefresh_Click() { RefreshDetailView(); }
     void mnuHideSection_Click();
     // The click has turned the check mark already: the caption puts it where it belongs.
-    void mnuSelAll_Click() { ReadDateSelection(m_dates->SelectAll()); }
-    void mnuSelDate_Click() { ReadDateSelection(m_dates->Choose(false)); }
-    void mnuSelMonth_Click() { ReadDateSelection(m_dates->Choose(true)); }
-    void mnuDataSelBeforeQuery_Click();
-    void mnuDataSelCancel_Click();
+    void mnuSelAll_Click() { m_view->DatesChosen(m_dates->SelectAll()); }
+    void mnuSelDate_Click() { m_view->DatesChosen(m_dates->Choose(false)); }
+    void mnuSelMonth_Click() { m_view->DatesChosen(m_dates->Choose(true)); }
+    void mnuDataSelBeforeQuery_Click() { m_commands->StoreSelections(); }
+    void mnuDataSelCancel_Click() { m_commands->RemoveSelections(); }
     void mnuToolsOptions_Click();
-    void mnuNewVendita_Click();
-    void mnuNewCliente_Click();
-    void mnuChangePwd_Click();
-    void mnuBarcodeReader_Click();
-    void mnuHelpAbout_Click();
-    void mnuHelpContents_Click();
-    void mnuActivate_Click();
-    void mnuAssociation_Click(const QString& menu, int element);
-    void acmdSectionItem_Click(int index);
-    void cmdDateSel_Click() { m_dates->Popup(); }
-    void tvTreeView_NodeChanged();
-    void tvTreeView_Click();
+    void mnuAssociation_Click(const QString& menu, int element) {
+        m_commands->Association(menu, element);
+    }
     // Runs the command waiting in the tag of tmFunc, as the timer's tick does.
-    void tmFunc_Timer();
-    // Caption and tooltip of cmdDateSel and the check marks of the selection menu.
-    void RefreshDateSelCaption() { m_dates->Refresh(m_ds.get()); }
+    void tmFunc_Timer() { m_commands->RunDeferred(); }
 
     // --- controls (also reachable by objectName) ---
     QToolBar* tbToolBar;
@@ -174,42 +164,15 @@ private:
     friend class clsMainLayout; // builds the controls
 
     void UnloadOtherWindows();
-    void SetSectionItems();
-    // A Yes/No question of the rules, put to the user.
-    bool Ask(const clsQuestion& q);
-    // The predefined selections dialog on `set`; false when cancelled.
-    bool ChooseSelections(DbmsSelectionSet& set);
-    // Reads and shows the view of a section node, after its predefined selections.
-    void ShowSection(const QTreeWidgetItem* node, const QString& order);
-    // Reads the rows again after a change, the grid staying on its row.
-    void ReloadView();
-    void DropView();
-    // The status line once the view is ready.
-    void ShowViewStatus();
-    void OpenRelated(const QString& menu, int number);
-    // The date selection's caption, and the rows read again when it `changed`.
-    void ReadDateSelection(bool changed);
 
     clsArchiveSession& m_session;
     clsSettings& m_settings;
-    Hooks m_hooks;
     std::unique_ptr<clsMenuSet> m_menus;
     std::unique_ptr<clsMainLayout> m_panes;
-    std::unique_ptr<clsGridRows> m_rows;
     std::unique_ptr<clsMainBarcode> m_barcode;
     std::unique_ptr<clsDateSelector> m_dates;
-    std::shared_ptr<DbmsDataSource> m_ds;
-    clsPredefinedSelections m_selections;
-    std::shared_ptr<DbmsGridLayout> m_layout;
-    // Tree changes: how many so far, how many at the last mouse press on the tree, and one
-    // that came while a view was being built.
-    int m_intNodeChanges = 0;
-    int m_intNodeChangesAtPress = 0;
-    bool m_blnNodePending = false;
-    bool m_blnOptionFormVisible = false;
-    bool m_blnActivated = false;
-    bool m_blnActivating = false;
-    bool m_blnBusy = false;     // RefreshDetailView
-    bool m_blnFuncBusy = false; // tmFunc
+    std::unique_ptr<clsMainView> m_view;
+    std::unique_ptr<clsViewCommands> m_commands;
+    std::unique_ptr<clsMainArchive> m_archive;
     QLabel* m_statusPanel = nullptr;
 };

@@ -4,7 +4,9 @@
 #include "DbmsSelectionSet.h"
 #include "clsMenuSet.h"
 #include "clsRowCommands.h"
+#include "frmAbout.h"
 #include "frmMain.h"
+#include "itfPrompter.h"
 #include "modImages.h"
 #include "modTag.h"
 
@@ -18,7 +20,7 @@ namespace {
 
 enum class Kind { Menu, Action, Array, Separator };
 enum Flag { Checkable = 1, Checked = 2, Disabled = 4, NeedsView = 8 };
-using Handler = void (frmMain::*)();
+using Handler = void (*)(frmMain&);
 
 struct MenuRow {
     Kind Type;
@@ -29,6 +31,33 @@ struct MenuRow {
     int Flags;
     Handler Click;
 };
+
+// A command of the window.
+template <void (frmMain::*Command)()> void Run(frmMain& w) {
+    (w.*Command)();
+}
+
+// The commands that are the menu's alone.
+void ShowAgain(frmMain& w) {
+    if (w.isHidden()) w.show();
+}
+
+void ReaderClick(frmMain& w) {
+    // Checkable: the click has already turned the check mark, to the state asked for.
+    w.SetBarcodeReader(w.Menu("mnuBarcodeReader")->isChecked());
+}
+
+void HelpContents(frmMain& w) {
+    // The program ships without a help file.
+    ShowMessage(&w,
+                "Unable to display Help Contents. There is no Help associated with this project.",
+                PromptIcon::Information);
+}
+
+void HelpAbout(frmMain& w) {
+    frmAbout about(&w);
+    Prompter().Exec(about);
+}
 
 constexpr QKeyCombination None = Qt::Key_unknown;
 constexpr auto M = Kind::Menu;
@@ -65,15 +94,15 @@ const MenuRow MenuRows[] = {
     {M, "mnuFile", "mnuDataSelection", "Selezioni predefinite", None, NeedsView, nullptr},
     {A, "mnuDataSelection", "mnuDataSelBeforeQuery",
      "Richiedi selezioni prima di visualizzare i dati...", None, Checkable,
-     &frmMain::mnuDataSelBeforeQuery_Click},
+     Run<&frmMain::mnuDataSelBeforeQuery_Click>},
     {A, "mnuDataSelection", "mnuDataSelCancel", "Elimina selezioni", None, 0,
-     &frmMain::mnuDataSelCancel_Click},
+     Run<&frmMain::mnuDataSelCancel_Click>},
     {M, "mnuFile", "mnuSelection", "Selezioni in data", None, 0, nullptr},
-    {A, "mnuSelection", "mnuSelAll", "&Tutti", None, Checkable, &frmMain::mnuSelAll_Click},
+    {A, "mnuSelection", "mnuSelAll", "&Tutti", None, Checkable, Run<&frmMain::mnuSelAll_Click>},
     {A, "mnuSelection", "mnuSelDate", "&Imposta data...", None, Checkable,
-     &frmMain::mnuSelDate_Click},
+     Run<&frmMain::mnuSelDate_Click>},
     {A, "mnuSelection", "mnuSelMonth", "Imposta &Mese...", None, Checkable,
-     &frmMain::mnuSelMonth_Click},
+     Run<&frmMain::mnuSelMonth_Click>},
     {A, "mnuSelection", "mnuSelPeriod", "Imposta &Periodo...", None, Disabled, nullptr},
     // The three lists with their fixed headers; elements come from the current data source.
     {M, "mnuFile", "mnuAssociation", "Dati &associati", None, 0, nullptr},
@@ -93,22 +122,23 @@ const MenuRow MenuRows[] = {
     {A, "mnuFile", "mnuViewWebBrowser", "&Web Browser...", None, 0, nullptr},
     {S, "mnuFile", "", "", None, 0, nullptr},
     {A, "mnuFile", "mnuFileProperties", "&Modifica...", Qt::Key_F5, NeedsView,
-     &frmMain::mnuFileProperties_Click},
+     Run<&frmMain::mnuFileProperties_Click>},
     {A, "mnuFile", "mnuFileNew", "&Nuovo...", Qt::SHIFT | Qt::Key_Insert, NeedsView,
-     &frmMain::mnuFileNew_Click},
+     Run<&frmMain::mnuFileNew_Click>},
     {A, "mnuFile", "mnuFileDelete", "&Elimina", Qt::SHIFT | Qt::Key_Delete, NeedsView,
-     &frmMain::mnuFileDelete_Click},
+     Run<&frmMain::mnuFileDelete_Click>},
     {S, "mnuFile", "", "", None, 0, nullptr},
-    {A, "mnuFile", "mnuFileClose", "Chiudi", None, 0, &frmMain::mnuFileClose_Click},
+    {A, "mnuFile", "mnuFileClose", "Chiudi", None, 0, [](frmMain& w) { w.close(); }},
 
     {M, nullptr, "mnuView", "&Visualizza", None, 0, nullptr},
     {A, "mnuView", "mnuViewToolbar", "&Barra degli strumenti", None, Checkable | Checked,
-     &frmMain::mnuViewToolbar_Click},
+     Run<&frmMain::mnuViewToolbar_Click>},
     {A, "mnuView", "mnuViewStatusBar", "Barra di &Stato", None, Checkable | Checked,
-     &frmMain::mnuViewStatusBar_Click},
+     Run<&frmMain::mnuViewStatusBar_Click>},
     {A, "mnuView", "mnuHideSection", "&Sezione", None, Checkable | Checked,
-     &frmMain::mnuHideSection_Click},
-    {A, "mnuView", "mnuViewRefresh", "&Aggiorna", None, 0, &frmMain::mnuViewRefresh_Click},
+     Run<&frmMain::mnuHideSection_Click>},
+    {A, "mnuView", "mnuViewRefresh", "&Aggiorna", None, 0,
+     [](frmMain& w) { w.RefreshDetailView(); }},
     {M, "mnuView", "mnuGridSetting", "&Griglia", None, 0, nullptr},
     {A, "mnuGridSetting", "mnuGridFldAll", "Visualizza &tutti i campi", Qt::CTRL | Qt::Key_T, 0,
      nullptr},
@@ -118,29 +148,40 @@ const MenuRow MenuRows[] = {
     {A, "mnuView", "mnuViewCurrencyConversion", "Importi in Euro", Qt::CTRL | Qt::Key_I, Checkable,
      nullptr},
     {S, "mnuView", "", "", None, 0, nullptr},
-    {A, "mnuView", "mnuToolsOptions", "&Impostazioni...", None, 0, &frmMain::mnuToolsOptions_Click},
+    {A, "mnuView", "mnuToolsOptions", "&Impostazioni...", None, 0,
+     Run<&frmMain::mnuToolsOptions_Click>},
 
     {M, nullptr, "mnuTools", "&Strumenti", None, 0, nullptr},
-    {A, "mnuTools", "mnuNewVendita", "Nuova &Vendita / Premiazione...", Qt::Key_F9, 0,
-     &frmMain::mnuNewVendita_Click},
+    {A, "mnuTools", "mnuNewVendita", "Nuova &Vendita / Premiazione...", Qt::Key_F9, 0, nullptr},
     {M, "mnuTools", "mnuToolsTotal", "&Calcola Totale", None, 0, nullptr},
     {R, "mnuToolsTotal", "mnuTotalItems", "Totalizza in...", None, 0, nullptr},
-    {A, "mnuTools", "mnuNewCliente", "Nuovo &Cliente...", Qt::Key_F4, 0,
-     &frmMain::mnuNewCliente_Click},
-    {A, "mnuTools", "mnuChangePwd", "Cambio &Password...", None, 0, &frmMain::mnuChangePwd_Click},
-    // Checkable: the click has already turned the check mark, to the state asked for.
+    {A, "mnuTools", "mnuNewCliente", "Nuovo &Cliente...", Qt::Key_F4, 0, nullptr},
+    {A, "mnuTools", "mnuChangePwd", "Cambio &Password...", None, 0, nullptr},
     {A, "mnuTools", "mnuBarcodeReader", "&Lettore codici a barre seriale", None, Checkable,
-     &frmMain::mnuBarcodeReader_Click},
+     ReaderClick},
 
     {M, nullptr, "mnuHelp", "&Help", None, 0, nullptr},
-    {A, "mnuHelp", "mnuHelpContents", "&Contents", None, 0, &frmMain::mnuHelpContents_Click},
-    {A, "mnuHelp", "mnuHelpSearchForHelpOn", "&Search For Help On...", None, 0,
-     &frmMain::mnuHelpContents_Click},
-    {A, "mnuHelp", "mnuHelpAbout", "&About ", None, 0, &frmMain::mnuHelpAbout_Click},
+    {A, "mnuHelp", "mnuHelpContents", "&Contents", None, 0, HelpContents},
+    {A, "mnuHelp", "mnuHelpSearchForHelpOn", "&Search For Help On...", None, 0, HelpContents},
+    {A, "mnuHelp", "mnuHelpAbout", "&About ", None, 0, HelpAbout},
 
     // The tray icon's menu: not in the menu bar.
-    {A, "mnuPopUp", "mnuActivate", "&Visualizza", None, 0, &frmMain::mnuActivate_Click},
-    {A, "mnuPopUp", "mnuClose", "&Chiudi", None, 0, &frmMain::mnuFileClose_Click},
+    {A, "mnuPopUp", "mnuActivate", "&Visualizza", None, 0, ShowAgain},
+    {A, "mnuPopUp", "mnuClose", "&Chiudi", None, 0, [](frmMain& w) { w.close(); }},
+};
+
+// The commands that open the windows of the layers above, through the window's hooks; the
+// view shows what they changed.
+struct HookRow {
+    const char* Name;
+    std::function<void(QWidget*)> frmMain::Hooks::*Hook;
+    bool Refresh;
+};
+
+const HookRow HookRows[] = {
+    {"mnuNewVendita", &frmMain::Hooks::NewVendita, true},
+    {"mnuNewCliente", &frmMain::Hooks::NewCliente, true},
+    {"mnuChangePwd", &frmMain::Hooks::ChangePassword, false},
 };
 
 struct ToolRow {
@@ -173,11 +214,11 @@ struct KeyRow {
 };
 
 const KeyRow KeyRows[] = {
-    {Qt::Key_Insert, false, &frmMain::mnuFileNew_Click},
-    {Qt::Key_Plus, true, &frmMain::mnuFileNew_Click},
-    {Qt::Key_Delete, false, &frmMain::mnuFileDelete_Click},
-    {Qt::Key_Return, false, &frmMain::mnuFileProperties_Click},
-    {Qt::Key_Enter, false, &frmMain::mnuFileProperties_Click},
+    {Qt::Key_Insert, false, Run<&frmMain::mnuFileNew_Click>},
+    {Qt::Key_Plus, true, Run<&frmMain::mnuFileNew_Click>},
+    {Qt::Key_Delete, false, Run<&frmMain::mnuFileDelete_Click>},
+    {Qt::Key_Return, false, Run<&frmMain::mnuFileProperties_Click>},
+    {Qt::Key_Enter, false, Run<&frmMain::mnuFileProperties_Click>},
 };
 
 // The arrays that list the view's fields and stored filters.
@@ -190,7 +231,7 @@ void Popup(QMenu* menu, QWidget* at) {
 
 } // namespace
 
-void BuildMainMenus(frmMain& window, clsMenuSet& menus) {
+void BuildMainMenus(frmMain& window, clsMenuSet& menus, const frmMain::Hooks& hooks) {
     menus.AddMenu(new QMenu(&window), "mnuPopUp");
     for (const MenuRow& row : MenuRows) {
         QMenu* parent = row.Parent ? menus.Menu(row.Parent) : nullptr;
@@ -209,9 +250,17 @@ void BuildMainMenus(frmMain& window, clsMenuSet& menus) {
             action->setCheckable(row.Flags & Checkable);
             action->setChecked(row.Flags & Checked);
             action->setEnabled(!(row.Flags & Disabled));
-            if (row.Click) QObject::connect(action, &QAction::triggered, &window, row.Click);
+            if (row.Click)
+                QObject::connect(action, &QAction::triggered, &window,
+                                 [&window, click = row.Click] { click(window); });
         }
     }
+    for (const HookRow& row : HookRows)
+        QObject::connect(menus.Action(row.Name), &QAction::triggered, &window,
+                         [&window, hook = hooks.*row.Hook, refresh = row.Refresh] {
+                             if (hook) hook(&window);
+                             if (refresh) window.RefreshDetailView();
+                         });
 }
 
 void BuildMainToolBar(frmMain& window, clsMenuSet& menus) {
@@ -323,7 +372,7 @@ bool MainKeyPress(frmMain& window, QKeyEvent* event) {
     if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
     for (const KeyRow& row : KeyRows)
         if (event->key() == row.Key && (keypad || !row.KeypadOnly)) {
-            (window.*row.Press)();
+            row.Press(window);
             return true;
         }
     return false;

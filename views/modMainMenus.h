@@ -2,14 +2,16 @@
 // The main window's menus and toolbar, built from the tables in modMainMenus.cpp, and the
 // menu arrays that follow the view shown. A new command is a row in a table and a handler.
 
+#include "frmMain.h"
+
 class DbmsDataSource;
 class DbmsDatabase;
 class QKeyEvent;
 class clsMenuSet;
-class frmMain;
 class QString;
 
-void BuildMainMenus(frmMain& window, clsMenuSet& menus);
+// The menus, their commands, and the windows `hooks` open from them.
+void BuildMainMenus(frmMain& window, clsMenuSet& menus, const frmMain::Hooks& hooks);
 void BuildMainToolBar(frmMain& window, clsMenuSet& menus);
 // What the toolbar button `key` does when clicked.
 void MainToolbarClick(frmMain& window, const QString& key);
