@@ -16,7 +16,7 @@ namespace {
 
 using DatePickerTest = WindowTest;
 
-TEST_F(DatePickerTest, ButtonOrEnterConfirmsTheDayEscapeCancels) {
+TEST_F(DatePickerTest, ButtonOrEnterConfirmsTheDayEscapeCancelsNoDateMeansToday) {
     prompter
         .Dialog([](QDialog& window) {
             EXPECT_EQ(window.pos(), QPoint(200, 100));
@@ -42,9 +42,8 @@ TEST_F(DatePickerTest, ButtonOrEnterConfirmsTheDayEscapeCancels) {
     EXPECT_EQ(picker.SetDate(QDate(2005, 3, 10), 100, 200), QVariant(QDate(2005, 3, 21)));
     EXPECT_EQ(picker.SetDate(QDate(2024, 2, 1), -1, -1), QVariant(QDate(2024, 2, 29)));
     EXPECT_FALSE(picker.SetDate(QDate(2024, 1, 2), -1, -1).isValid());
-}
 
-TEST_F(DatePickerTest, NoStartDateMeansTodayCentredOnTheScreen) {
+    // No start date means today, centred on the screen.
     for (const QVariant& start : {QVariant(), QVariant(QDate()), QVariant(QString("boh"))}) {
         prompter.Dialog([](QDialog& window) {
             EXPECT_EQ(Child<QCalendarWidget>(window, "calTimeSetting")->selectedDate(),
@@ -60,32 +59,25 @@ TEST_F(DatePickerTest, NoStartDateMeansTodayCentredOnTheScreen) {
 
 using AboutTest = WindowTest;
 
-TEST_F(AboutTest, BlankTitleShowsTheProductName) {
-    frmAbout blank(nullptr, "   ");
-    EXPECT_EQ(Child<QLabel>(blank, "lblTitle")->text(), "Tessarin");
-    EXPECT_EQ(Child<QLabel>(blank, "lblVersion")->text(), "Version 2.0.61");
+TEST_F(AboutTest, BlankTitleShowsTheProductNameSysInfoIsLookedForTheNoticeOnlyRead) {
+    frmAbout box(nullptr, "   ");
+    EXPECT_EQ(Child<QLabel>(box, "lblTitle")->text(), "Tessarin");
+    EXPECT_EQ(Child<QLabel>(box, "lblVersion")->text(), "Version 2.0.61");
     frmAbout named(nullptr, "Agenzia Rossi");
     EXPECT_EQ(Child<QLabel>(named, "lblTitle")->text(), "Agenzia Rossi");
-}
-
-TEST_F(AboutTest, SystemInformationToolIsLookedForOnThePath) {
     EXPECT_EQ(frmAbout::FindSysInfoTool({"tessarin-no-such-tool", "sh", "true"}),
               QStandardPaths::findExecutable("sh"));
 
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", m_dir.path().toUtf8()); // a folder with no programs in it
     prompter.Answer(PromptAnswer::Ok);
-    frmAbout box;
     Child<QPushButton>(box, "cmdSysInfo")->click();
     qputenv("PATH", path);
-
     const PromptMessage& said = prompter.LastMessage();
     EXPECT_EQ(said.Text, "System Information Is Unavailable At This Time");
     EXPECT_EQ(said.Icon, PromptIcon::None);
     EXPECT_EQ(said.Caption, "Tessarin");
-}
-
-TEST_F(AboutTest, NoticeOpensForReadingOnly) {
+    // The notice opens for reading only.
     prompter.Dialog([](QDialog& notice) {
         EXPECT_EQ(notice.objectName(), "frmInformative");
         EXPECT_TRUE(Child<QPushButton>(notice, "cmdOk")->isHidden());
@@ -93,9 +85,7 @@ TEST_F(AboutTest, NoticeOpensForReadingOnly) {
         Child<QPushButton>(notice, "cmdClose")->click();
         return notice.result();
     });
-    frmAbout box;
     Child<QPushButton>(box, "cmdInformativa")->click();
-    EXPECT_EQ(prompter.Pending(), 0u);
 }
 
 using NoticeTest = WindowTest;
@@ -109,11 +99,7 @@ TEST_F(NoticeTest, OnlyTheAcceptButtonAccepts) {
     };
     for (const auto& [way, close, accepted] : ways) {
         SCOPED_TRACE(way);
-        prompter.Dialog([close](QDialog& notice) {
-            notice.show(); // the close box only acts on a window that is shown
-            close(notice);
-            return notice.result();
-        });
+        OnWindow(close); // shown: the close box only acts on a window that is shown
         EXPECT_EQ(frmInformative().AcceptInformative(), accepted);
     }
 }

@@ -32,16 +32,16 @@ private slots:
     void cleanup() { frmMessage::Unload(); }
 
     void counterShowsValueOverMaximumUpTo9999ThenPercent() {
-        Window().StartProgress(9999, false);
-        QVERIFY(Window().Progress(5000, false));
-        QCOMPARE(Counter(), QString("5000 / 9999"));
-        Window().StartProgress(10000, false);
-        QVERIFY(Counter().isEmpty());
-        Window().Progress(5000, false);
-        QCOMPARE(Counter(), QString("50 %"));
-        Window().Progress(1234, false);
-        QCOMPARE(Counter(), QString("12 %"));
-
+        const struct {
+            qint64 maximum, position;
+            QString shown;
+        } cases[] = {{9999, 5000, "5000 / 9999"}, {10000, 5000, "50 %"}, {10000, 1234, "12 %"}};
+        for (const auto& c : cases) {
+            Window().StartProgress(c.maximum, false);
+            QVERIFY(Counter().isEmpty());
+            QVERIFY(Window().Progress(c.position, false));
+            QCOMPARE(Counter(), c.shown);
+        }
         // A position above the maximum leaves the bar but updates the counter.
         Window().StartProgress(10, false);
         Window().Progress(4, false);
@@ -61,29 +61,15 @@ private slots:
         QCOMPARE(Window().MaxProgress(), 0);
     }
 
-    void engineReportsThroughTheProgressInterface() {
-        ScriptedPrompter prompter;
-        itfProgress& sink = Window();
-        sink.OnStart("Esportazione", 3);
-        QVERIFY(!Stop()->isHidden()); // the engine's work can always be stopped
-        bool more = false;
-        sink.OnProgress("Esportazione", 2, more);
-        QVERIFY(more);
-        QCOMPARE(Counter(), QString("2 / 3"));
-        sink.OnEnd("Esportazione");
-        QCOMPARE(Window().MaxProgress(), 0);
-        QVERIFY(prompter.Failures().isEmpty());
-    }
-
-    void stopConfirmedTwiceClosesAndTheOperationStops_data() {
+    void stopAnsweredNoCarriesOnConfirmedTwiceClosesAndStops_data() {
         QTest::addColumn<bool>("byKey");
         QTest::newRow("Interrompi") << false;
         QTest::newRow("Esc") << true;
     }
-    void stopConfirmedTwiceClosesAndTheOperationStops() {
+    void stopAnsweredNoCarriesOnConfirmedTwiceClosesAndStops() {
         QFETCH(bool, byKey);
         ScriptedPrompter prompter;
-        prompter.Answer(PromptAnswer::Yes).Answer(PromptAnswer::Yes);
+        prompter.Answer(PromptAnswer::No).Answer(PromptAnswer::Yes).Answer(PromptAnswer::Yes);
         QWidget owner;
         ShowWithProgress(owner, 100);
         const auto stop = [&] {
@@ -92,6 +78,9 @@ private slots:
             else
                 QTest::mouseClick(Stop(), Qt::LeftButton);
         };
+        stop();
+        QVERIFY(!Window().Stopped());
+        QVERIFY(Window().Progress(1, false));
         stop();
         const PromptMessage& asked = prompter.LastMessage();
         QCOMPARE(asked.Text, QString("Confermi l'interruzione ?"));
@@ -112,23 +101,11 @@ private slots:
         bool stopped = false;
         Window().OnStopped(stopped);
         QVERIFY(stopped);
-        QCOMPARE(prompter.Messages().size(), 2);
+        QCOMPARE(prompter.Messages().size(), 3);
         QVERIFY(prompter.Failures().isEmpty());
     }
 
-    void stopAnsweredNoCarriesOn() {
-        ScriptedPrompter prompter;
-        prompter.Answer(PromptAnswer::No);
-        QWidget owner;
-        ShowWithProgress(owner, 100);
-        QTest::mouseClick(Stop(), Qt::LeftButton);
-        QVERIFY(!Window().Stopped());
-        QVERIFY(Window().Progress(1, false));
-        QVERIFY(Window().isVisible());
-        QCOMPARE(prompter.Messages().size(), 1);
-    }
-
-    void stopPressedDuringTheWorkIsSeenByProgressUntilANewProgress() {
+    void aStopDuringTheWorkIsSeenUntilANewProgressAndTheEngineSeesItToo() {
         ScriptedPrompter prompter;
         prompter.Answer(PromptAnswer::Yes);
         QWidget owner;
@@ -139,20 +116,24 @@ private slots:
         Window().StartProgress(10, true);
         QVERIFY(!Window().Stopped());
         QVERIFY(Window().Progress(1, false));
+
+        // The engine reports through the progress interface; its work can always be stopped.
+        Window().StartProgress(1, false);
+        QVERIFY(Stop()->isHidden());
+        itfProgress& sink = Window();
+        sink.OnStart("Esportazione", 3);
+        QVERIFY(!Stop()->isHidden());
+        bool more = false;
+        sink.OnProgress("Esportazione", 2, more);
+        QVERIFY(more);
+        QCOMPARE(Counter(), QString("2 / 3"));
+        sink.OnEnd("Esportazione");
+        QCOMPARE(Window().MaxProgress(), 0);
+        QVERIFY(prompter.Failures().isEmpty());
     }
 
-    void escapeDoesNothingWithoutAStopButton() {
+    void theOwnerIsDisabledWhileShownAndRestoredOnUnloadWithNoWayToCloseIt() {
         ScriptedPrompter prompter;
-        QWidget owner;
-        owner.show();
-        Window().ShowMsg("Controlli...", &owner);
-        QTest::keyClick(&Window(), Qt::Key_Escape);
-        QVERIFY(Window().close() == false); // the title bar's close is refused as well
-        QVERIFY(prompter.History().empty());
-        QVERIFY(Window().isVisible());
-    }
-
-    void theOwnerIsDisabledWhileShownAndRestoredOnUnload() {
         QWidget owner, second, disabled;
         owner.show();
         second.show();
@@ -160,12 +141,23 @@ private slots:
         QCOMPARE(Control<QLabel>("lblMessage")->text(), QString("Lettura Clienti..."));
         QVERIFY(Window().isVisible());
         QVERIFY(!owner.isEnabled());
+        // Without a stop button Esc does nothing, and the title bar's close is refused.
+        QTest::keyClick(&Window(), Qt::Key_Escape);
+        QVERIFY(Window().close() == false);
+        QVERIFY(prompter.History().empty());
+        QVERIFY(Window().isVisible());
+        // The hourglass turns while the window is loaded.
+        auto* timer = Control<QTimer>("tmHourglass");
+        QVERIFY(timer->isActive());
+        const QImage before = Control<QLabel>("imgHourglass")->pixmap().toImage();
+        QTRY_VERIFY(Control<QLabel>("imgHourglass")->pixmap().toImage() != before);
         // A further message for the same owner keeps it disabled.
         Window().ShowMsg("Lettura Fornitori...", &owner);
         QVERIFY(!owner.isEnabled());
         frmMessage::Unload();
         QVERIFY(owner.isEnabled());
         QVERIFY(!Window().isVisible());
+        QVERIFY(!timer->isActive());
 
         // A second owner releases the first.
         Window().ShowMsg("Uno", &owner);
@@ -206,19 +198,6 @@ private slots:
         Window().Progress(2, false);
         Window().ShowMsg("Ancora", &owner);
         QCOMPARE(Window().MaxProgress(), 2);
-    }
-
-    void hourglassRunsWhileLoaded() {
-        QWidget owner;
-        owner.show();
-        Window().ShowMsg("Attendere...", &owner);
-        auto* timer = Control<QTimer>("tmHourglass");
-        QVERIFY(timer->isActive());
-        auto* picture = Control<QLabel>("imgHourglass");
-        const QImage before = picture->pixmap().toImage();
-        QTRY_VERIFY(picture->pixmap().toImage() != before);
-        frmMessage::Unload();
-        QVERIFY(!timer->isActive());
     }
 };
 

@@ -53,7 +53,7 @@ protected:
     QWidget m_owner;
 };
 
-TEST_F(OptionsTest, LoadsTheControlsFromTheSettingsOddOnesSafely) {
+TEST_F(OptionsTest, LoadsTheControlsFromTheSettingsOddOnesSafelyAndACaseOnlyChangeAsksNothing) {
     m_settings.COMPortNumber = 3;
     frmOptions window(&m_owner, &m_host, m_settings);
     EXPECT_EQ(Child<QLineEdit>(window, "txtWorkDir")->text(), "/srv/Tessarin");
@@ -66,7 +66,7 @@ TEST_F(OptionsTest, LoadsTheControlsFromTheSettingsOddOnesSafely) {
     EXPECT_FALSE(window.m_bConfirmed);
     EXPECT_TRUE(m_host.Calls.isEmpty()); // not open until shown
 
-    // Odd stored values load safely and survive OK.
+    // Odd stored values load safely and survive OK; a case-only change of the folder asks nothing.
     m_settings.BackupDir = "";
     m_settings.BackupFuncSaveEnabled = false; // no tick either: nothing changes while loading
     m_settings.COMPortNumber = 12;            // hand-edited store
@@ -75,12 +75,17 @@ TEST_F(OptionsTest, LoadsTheControlsFromTheSettingsOddOnesSafely) {
     EXPECT_FALSE(Child<QCheckBox>(*odd, "chkRestoreData")->isEnabled());
     EXPECT_FALSE(Child<QComboBox>(*odd, "cmbSaveNotify")->isEnabled());
     EXPECT_EQ(Child<QComboBox>(*odd, "cboCOMPort")->currentIndex(), -1);
+    Child<QLineEdit>(*odd, "txtWorkDir")->setText("/SRV/tessarin");
     Ok(*odd);
+    EXPECT_TRUE(prompter.History().empty());
+    EXPECT_EQ(m_host.Calls, QStringList({"open", "closed"}));
     Reload();
     EXPECT_EQ(m_settings.COMPortNumber, 12);
+    EXPECT_EQ(m_settings.RootDir, "/srv/Tessarin");
 }
 
-TEST_F(OptionsTest, BackupSwitchesFollowTheBackupFolder) {
+TEST_F(OptionsTest, BackupSwitchesFollowTheBackupFolderWhichTheChooserFillsUnlessCancelled) {
+    prompter.File("/home/agenzia/copie").File("");
     QPointer<frmOptions> window = Open();
     auto& folder = *Child<QLineEdit>(*window, "txtBkpDir");
     auto& save = *Child<QCheckBox>(*window, "chkSaveData");
@@ -95,8 +100,13 @@ TEST_F(OptionsTest, BackupSwitchesFollowTheBackupFolder) {
     QTest::mouseClick(&save, Qt::LeftButton);
     folder.setText("   ");
     EXPECT_EQ(enabled(), QList<bool>({false, false, false}));
-    folder.setText("/mnt/altre");
+    Child<QPushButton>(*window, "cmdSelBkpDir")->click();
+    EXPECT_EQ(folder.text(), "/home/agenzia/copie");
     EXPECT_EQ(enabled(), QList<bool>({true, true, true}));
+    Child<QPushButton>(*window, "cmdSelWorkDir")->click();
+    EXPECT_EQ(Child<QLineEdit>(*window, "txtWorkDir")->text(), "/srv/Tessarin");
+    EXPECT_EQ(prompter.History()[0].Kind, "folder");
+    EXPECT_EQ(prompter.History()[0].DialogName, "Seleziona indirizzario");
     QTest::mouseDClick(&folder, Qt::LeftButton);
     EXPECT_EQ(folder.text(), "");
     EXPECT_EQ(enabled(), QList<bool>({false, false, false}));
@@ -112,24 +122,21 @@ TEST_F(OptionsTest, BackupSwitchesFollowTheBackupFolder) {
     EXPECT_EQ(m_settings.BkpSaveNotify, 3);
 }
 
-TEST_F(OptionsTest, CaseOnlyChangeOfTheWorkingFolderAsksNothing) {
-    QPointer<frmOptions> window = Open();
-    Child<QLineEdit>(*window, "txtWorkDir")->setText("/SRV/tessarin");
-    Ok(*window);
-    EXPECT_TRUE(prompter.History().empty());
-    EXPECT_EQ(m_host.Calls, QStringList({"open", "closed"}));
-    Reload();
-    EXPECT_EQ(m_settings.RootDir, "/srv/Tessarin");
-}
-
-TEST_F(OptionsTest, ConfirmedFolderChangeReleasesTheArchiveAndStoresEverything) {
-    prompter.Answer(PromptAnswer::Yes);
+TEST_F(OptionsTest, AFolderChangeRefusedStoresNothingConfirmedReleasesTheArchiveAndStores) {
+    prompter.Answer(PromptAnswer::No).Answer(PromptAnswer::Yes);
     QPointer<frmOptions> window = Open();
     Child<QLineEdit>(*window, "txtWorkDir")->setText("/srv/Nuovo");
     Child<QComboBox>(*window, "cboCOMPort")->setCurrentText("COM3");
     Child<QLineEdit>(*window, "txtCOMParam")->setText("19200,e,7,2");
     Ok(*window);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->m_bConfirmed);
+    EXPECT_EQ(m_host.Calls, QStringList({"open"}));
+    EXPECT_EQ(m_settings.RootDir, "/srv/Tessarin");
+    EXPECT_EQ(m_settings.COMPortNumber, 2);
+    EXPECT_FALSE(Stored());
 
+    Ok(*window);
     const PromptMessage& asked = prompter.LastMessage();
     EXPECT_EQ(asked.Text, "L'indirizzario di lavoro e' cambiato.\r\rConfermi ?");
     EXPECT_EQ(asked.Icon, PromptIcon::Question);
@@ -142,23 +149,6 @@ TEST_F(OptionsTest, ConfirmedFolderChangeReleasesTheArchiveAndStoresEverything) 
     EXPECT_EQ(m_settings.COMPortNumber, 3);
     EXPECT_EQ(m_settings.COMPortParam, "19200,e,7,2");
     EXPECT_EQ(m_settings.BackupDir, "/mnt/copie");
-}
-
-TEST_F(OptionsTest, RefusedFolderChangeStoresNothingAndStaysOpen) {
-    prompter.Answer(PromptAnswer::No);
-    QPointer<frmOptions> window = Open();
-    Child<QLineEdit>(*window, "txtWorkDir")->setText("/srv/Nuovo");
-    Child<QLineEdit>(*window, "txtBkpDir")->setText("/mnt/altre");
-    Child<QComboBox>(*window, "cboCOMPort")->setCurrentText("COM5");
-    Ok(*window);
-
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_FALSE(window->m_bConfirmed);
-    EXPECT_EQ(m_host.Calls, QStringList({"open"}));
-    EXPECT_EQ(m_settings.RootDir, "/srv/Tessarin");
-    EXPECT_EQ(m_settings.BackupDir, "/mnt/copie");
-    EXPECT_EQ(m_settings.COMPortNumber, 2);
-    EXPECT_FALSE(Stored());
 }
 
 TEST_F(OptionsTest, EveryWayOfClosingEndsTheOpeningOnce) {
@@ -194,33 +184,17 @@ TEST_F(OptionsTest, EveryWayOfClosingEndsTheOpeningOnce) {
     }
 }
 
-TEST_F(OptionsTest, ModalRunReturnsTheConfirmation) {
-    prompter.Dialog([this](QDialog& window) {
-        Ok(window);
-        return window.result();
-    });
-    frmOptions confirmed(nullptr, &m_host, m_settings);
-    EXPECT_TRUE(confirmed.ShowModal());
-    EXPECT_EQ(m_host.Calls, QStringList({"open", "closed"}));
-
-    // A run that ends without the window's own commands still ends the opening.
-    m_host.Calls.clear();
-    prompter.Dialog([](QDialog&) { return int(QDialog::Rejected); });
-    frmOptions dropped(nullptr, &m_host, m_settings);
-    EXPECT_FALSE(dropped.ShowModal());
-    EXPECT_EQ(m_host.Calls, QStringList({"open", "closed"}));
-}
-
-TEST_F(OptionsTest, FolderChoosersFillTheFieldUnlessCancelled) {
-    prompter.File("/home/agenzia/copie").File("");
-    QPointer<frmOptions> window = Open();
-    Child<QPushButton>(*window, "cmdSelBkpDir")->click();
-    EXPECT_EQ(Child<QLineEdit>(*window, "txtBkpDir")->text(), "/home/agenzia/copie");
-    Child<QPushButton>(*window, "cmdSelWorkDir")->click();
-    EXPECT_EQ(Child<QLineEdit>(*window, "txtWorkDir")->text(), "/srv/Tessarin");
-    ASSERT_EQ(prompter.History().size(), 2u);
-    EXPECT_EQ(prompter.History()[0].Kind, "folder");
-    EXPECT_EQ(prompter.History()[0].DialogName, "Seleziona indirizzario");
+TEST_F(OptionsTest, ModalRunReturnsTheConfirmationAndEndsTheOpeningEitherWay) {
+    for (const bool ok : {true, false}) {
+        m_host.Calls.clear();
+        // A run may end without the window's own commands.
+        prompter.Dialog([this, ok](QDialog& window) {
+            if (ok) Ok(window);
+            return ok ? window.result() : int(QDialog::Rejected);
+        });
+        EXPECT_EQ(frmOptions(nullptr, &m_host, m_settings).ShowModal(), ok);
+        EXPECT_EQ(m_host.Calls, QStringList({"open", "closed"}));
+    }
 }
 
 } // namespace

@@ -32,6 +32,12 @@ protected:
         return Child<QPushButton>(d, name);
     }
 
+    // What the caller reads back: confirmed, the text, contained, next occurrence.
+    using Outcome = std::tuple<bool, QString, bool, bool>;
+    Outcome Result() const {
+        return {dialog.Confirmed(), dialog.ResultText(), dialog.Internal(), dialog.Next()};
+    }
+
     QWidget owner;
     frmSearchText& dialog = frmSearchText::Instance();
 };
@@ -61,10 +67,7 @@ TEST_F(SearchTextTest, InternalNeedsTwoCharactersAndF2TogglesItOkStoresTheChoice
         EXPECT_FALSE(d.isVisible());
     });
     EXPECT_TRUE(confirmed);
-    EXPECT_TRUE(dialog.Confirmed());
-    EXPECT_EQ(dialog.ResultText(), "ro");
-    EXPECT_TRUE(dialog.Internal());
-    EXPECT_FALSE(dialog.Next());
+    EXPECT_EQ(Result(), Outcome(true, "ro", true, false));
     EXPECT_EQ(dialog.LastFieldCaption(), "Descrizione");
     EXPECT_EQ(dialog.LastText(), "ro");
     EXPECT_EQ(dialog.parentWidget(), nullptr);
@@ -82,9 +85,7 @@ TEST_F(SearchTextTest, SuccessivoAndF3AskForTheNextOccurrence) {
                 QTest::mouseClick(Button(d, "cmdNext"), Qt::LeftButton);
             EXPECT_FALSE(d.isVisible());
         }));
-        EXPECT_TRUE(dialog.Next());
-        EXPECT_FALSE(dialog.Internal());
-        EXPECT_EQ(dialog.ResultText(), "C1");
+        EXPECT_EQ(Result(), Outcome(true, "C1", false, true));
         EXPECT_EQ(dialog.LastFieldCaption(), "Codice");
     }
     // Without Successivo on show F3 does nothing at all.
@@ -98,7 +99,7 @@ TEST_F(SearchTextTest, SuccessivoAndF3AskForTheNextOccurrence) {
     EXPECT_FALSE(dialog.Next());
 }
 
-TEST_F(SearchTextTest, EscapeCancelsAndForgetsTheResultButNotTheLastText) {
+TEST_F(SearchTextTest, EscapeForgetsTheResultNotTheLastTextWhichTheSameFieldOffersAgain) {
     EXPECT_TRUE(Ask("Descrizione", [](QDialog& d) {
         QTest::keyClicks(Text(d), "ros");
         Press(d, Qt::Key_F2);
@@ -111,15 +112,10 @@ TEST_F(SearchTextTest, EscapeCancelsAndForgetsTheResultButNotTheLastText) {
         Press(d, Qt::Key_Escape);
         EXPECT_FALSE(d.isVisible());
     }));
-    EXPECT_FALSE(dialog.Confirmed());
-    EXPECT_EQ(dialog.ResultText(), "");
-    EXPECT_FALSE(dialog.Internal());
-    EXPECT_FALSE(dialog.Next());
+    EXPECT_EQ(Result(), Outcome(false, "", false, false));
     EXPECT_EQ(dialog.LastText(), "ros");
-}
 
-TEST_F(SearchTextTest, TheSameFieldOffersTheLastTextWithSuccessivoAsDefault) {
-    dialog.SetLast("Descrizione", "ros");
+    // The same field offers the last text again, Successivo as default.
     EXPECT_TRUE(Ask("Descrizione", [](QDialog& d) {
         EXPECT_EQ(Text(d)->text(), "ros");
         EXPECT_EQ(Text(d)->selectedText(), "ros");
@@ -128,8 +124,7 @@ TEST_F(SearchTextTest, TheSameFieldOffersTheLastTextWithSuccessivoAsDefault) {
         EXPECT_FALSE(Button(d, "cmdOk")->isDefault());
         Press(d, Qt::Key_Return);
     }));
-    EXPECT_TRUE(dialog.Next());
-    EXPECT_EQ(dialog.ResultText(), "ros");
+    EXPECT_EQ(Result(), Outcome(true, "ros", false, true));
 
     // Without Successivo the same field confirms with OK.
     EXPECT_TRUE(Ask("Descrizione", false, [](QDialog& d) {

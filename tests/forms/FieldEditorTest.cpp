@@ -19,7 +19,7 @@ protected:
 };
 } // namespace
 
-TEST_F(FieldEditorTest, AChangedValueIsStoredAndReported) {
+TEST_F(FieldEditorTest, AChangedDateIsStoredAndReportedDelClearsItAnEmptyOneIsTyped) {
     const QDateTime when(QDate(2024, 3, 15), QTime(9, 45));
     OnWindow([&](QDialog& d) {
         EXPECT_EQ(d.objectName(), "DbmsFieldEditor");
@@ -34,11 +34,15 @@ TEST_F(FieldEditorTest, AChangedValueIsStoredAndReported) {
     EXPECT_EQ(Stored("DataIscrizione"), "2024-03-15 09:45:00");
     EXPECT_FALSE(ds->IsDirty());
     EXPECT_EQ(ds->GetText("DataIscrizione"), "15/03/2024 09:45");
-}
 
-TEST_F(FieldEditorTest, AnEmptyDateIsTypedFromTheDayOnAndDelClearsIt) {
-    ds->SetValue("DataIscrizione", QVariant());
-    ds->Update();
+    // Del clears a date; an empty one is typed from the day on.
+    OnWindow([](QDialog& d) {
+        Press(d, Qt::Key_Delete);
+        EXPECT_EQ(Child<QDateTimeEdit>(d, "DataIscrizione")->text(), " ");
+        Press(d, Qt::Key_Return);
+    });
+    EXPECT_TRUE(FormService().ShowFieldEditor(nullptr, *ds, "DataIscrizione"));
+    EXPECT_FALSE(Stored("DataIscrizione").isValid());
     OnWindow([](QDialog& d) {
         auto* box = Child<QDateTimeEdit>(d, "DataIscrizione");
         EXPECT_EQ(box->text(), " ");
@@ -47,17 +51,9 @@ TEST_F(FieldEditorTest, AnEmptyDateIsTypedFromTheDayOnAndDelClearsIt) {
     });
     EXPECT_TRUE(FormService().ShowFieldEditor(nullptr, *ds, "DataIscrizione"));
     EXPECT_EQ(Stored("DataIscrizione"), "2024-03-15 10:30:00");
-
-    OnWindow([](QDialog& d) {
-        Press(d, Qt::Key_Delete);
-        EXPECT_EQ(Child<QDateTimeEdit>(d, "DataIscrizione")->text(), " ");
-        Press(d, Qt::Key_Return);
-    });
-    EXPECT_TRUE(FormService().ShowFieldEditor(nullptr, *ds, "DataIscrizione"));
-    EXPECT_FALSE(Stored("DataIscrizione").isValid());
 }
 
-TEST_F(FieldEditorTest, OkWithoutAChangeOrEscReportNoChangeAndAnUnknownFieldIsReported) {
+TEST_F(FieldEditorTest, NoChangeEscAnUnknownFieldOrARefusedRowStoreNothing) {
     for (int key : {int(Qt::Key_Return), int(Qt::Key_Escape)}) {
         SCOPED_TRACE(key);
         OnWindow([key](QDialog& d) {
@@ -75,9 +71,8 @@ TEST_F(FieldEditorTest, OkWithoutAChangeOrEscReportNoChangeAndAnUnknownFieldIsRe
     prompter.Answer(PromptAnswer::Ok);
     EXPECT_FALSE(FormService().ShowFieldEditor(nullptr, *ds, "Cognome"));
     EXPECT_EQ(prompter.LastMessage().Text, "Campo sconosciuto nella tabella Clienti: Cognome");
-}
 
-TEST_F(FieldEditorTest, ARefusedRowKeepsTheWindowOpenAndACancelTakesTheValueBack) {
+    // A refused row keeps the window open; a cancel then takes the value back.
     ds->SetValue("Codice", ""); // the rules will refuse the row
     OnWindow([&](QDialog& d) {
         QTest::keyClicks(Child<QLineEdit>(d, "Nome"), "!");

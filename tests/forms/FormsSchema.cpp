@@ -67,18 +67,12 @@ WindowsArchive::WindowsArchive() : TempArchive(schema) {
     oid["Argento"] = Add("Categorie", {{"Descrizione", "Argento"}});
     oid["Oro"] = Add("Categorie", {{"Descrizione", "Oro"}});
     oid["Platino"] = Add("Categorie", {{"Descrizione", "Platino"}});
-    oid["A1"] =
-        Add("Articoli",
-            {{"Codice", "A1"}, {"Descrizione", "Quaderno"}, {"Prezzo", AmountUnits(25000)}});
-    oid["A2"] =
-        Add("Articoli",
-            {{"Codice", "A2"}, {"Descrizione", "Penna blu"}, {"Prezzo", AmountUnits(12500)}});
-    oid["A3"] =
-        Add("Articoli",
-            {{"Codice", "A3"}, {"Descrizione", "Penna rossa"}, {"Prezzo", AmountUnits(12500)}});
-    oid["A4"] = Add(
-        "Articoli",
-        {{"Codice", "A4"}, {"Descrizione", "L'agenda; 2024"}, {"Prezzo", AmountUnits(150000000)}});
+    for (const auto& [code, name, units] : {std::tuple{"A1", "Quaderno", 25000},
+                                            {"A2", "Penna blu", 12500},
+                                            {"A3", "Penna rossa", 12500},
+                                            {"A4", "L'agenda; 2024", 150000000}})
+        oid[code] = Add("Articoli",
+                        {{"Codice", code}, {"Descrizione", name}, {"Prezzo", AmountUnits(units)}});
     oid["C1"] = Add("Clienti", {{"Codice", "C1"},
                                 {"Nome", "Anna Bianchi"},
                                 {"Punti", 120},

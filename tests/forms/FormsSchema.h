@@ -5,7 +5,10 @@
 // Customers refuse to be stored without a code, so a save can fail on purpose.
 
 #include "TempArchive.h"
+#include "WindowTest.h"
 
+#include <QLineEdit>
+#include <QListWidget>
 #include <functional>
 #include <map>
 
@@ -68,3 +71,36 @@ struct WindowsArchive : TempArchive {
     // OIDs of the rows the archive starts with.
     std::map<QString, OID> oid;
 };
+
+// The texts of a window's lines, in the order named.
+inline QStringList Texts(QWidget& window, const QStringList& names) {
+    QStringList out;
+    for (const QString& name : names)
+        out << Child<QLineEdit>(window, name)->text();
+    return out;
+}
+inline QStringList Texts(QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+// Types over a line as the user does: focus on it, all of it selected, the new text.
+inline QLineEdit* TypeOver(QWidget& window, const QString& name, const QString& text) {
+    auto* line = Child<QLineEdit>(window, name);
+    line->setFocus();
+    line->selectAll();
+    QTest::keyClicks(line, text);
+    return line;
+}
+// A row's stored values as text, NULL for none.
+inline QStringList Stored(TempArchive& a, const QString& table, const QVariant& oid,
+                          const QStringList& fields) {
+    QStringList out;
+    for (const QString& f : fields) {
+        const QVariant v =
+            a.Value("SELECT " + f + " FROM " + table + " WHERE OID = " + oid.toString());
+        out << (v.isValid() ? v.toString() : "NULL");
+    }
+    return out;
+}
