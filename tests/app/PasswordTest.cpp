@@ -200,7 +200,6 @@ TEST_F(PasswordTest, ExternalPasswordNeverTouchesTheFileAndTheWindowIsNotTheCall
     EXPECT_EQ(window.parentWidget(), nullptr);
     splash.reset(); // the window outlives the splash it was shown over
     EXPECT_EQ(window.objectName(), "frmPassword");
-
     external = "Chiave";
     OnWindow([this] {
         EXPECT_EQ(window.txtPassword->text(), "Chiave");
@@ -231,7 +230,6 @@ TEST_F(PasswordTest, NoFileAsksNothingAnUnreadableOneStopsTheStartAndAFailedChan
         "Impossibile leggere la password: il programma non può partire."));
     EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Critical);
     ASSERT_TRUE(QDir().rmdir(PasswordFile()));
-
     // A failed change from the window reaches the start: the password typed was right, so the
     // user goes on with it, and the new one is not kept.
     Store("abc");

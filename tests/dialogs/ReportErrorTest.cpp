@@ -32,11 +32,9 @@ QByteArray ReadAll(const QString& path) {
 
 class ReportErrorTest : public QObject {
     Q_OBJECT
-
     QTemporaryDir m_home;
     QList<QUrl> m_opened;
     clsSettings m_settings;
-
     QString HomeFile(const QString& name) const { return m_home.filePath(name); }
     // A details window holding a message that needs the line-break rule, and a click on one
     // of its buttons.
@@ -158,7 +156,6 @@ private slots:
         Click(window, "cmdSave");
         QCOMPARE(ReadAll(path), kSaved);
         QVERIFY(prompter.Messages().isEmpty()); // a new file asks nothing
-
         QFile::remove(path);
         QFile old(path);
         QVERIFY(old.open(QIODevice::WriteOnly) && old.write("vecchio") == 7);
@@ -204,7 +201,6 @@ private slots:
         QCOMPARE(SupportMailLink("a@b.it", "1 (1)", "x&cc=c@d.it#50%"),
                  QString("mailto:a@b.it?subject=SUPPORT%20REQUEST&body=Error:%201%20(1)"
                          "x%26cc=c@d.it%2350%25"));
-
         // The page for the browser escapes the message; the mail carries it as it is.
         m_settings.SupportEMail = "assistenza@example.it";
         ScriptedPrompter prompter;

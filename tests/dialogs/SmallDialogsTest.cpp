@@ -42,7 +42,6 @@ TEST_F(DatePickerTest, ButtonOrEnterConfirmsTheDayEscapeCancelsNoDateMeansToday)
     EXPECT_EQ(picker.SetDate(QDate(2005, 3, 10), 100, 200), QVariant(QDate(2005, 3, 21)));
     EXPECT_EQ(picker.SetDate(QDate(2024, 2, 1), -1, -1), QVariant(QDate(2024, 2, 29)));
     EXPECT_FALSE(picker.SetDate(QDate(2024, 1, 2), -1, -1).isValid());
-
     // No start date means today, centred on the screen.
     for (const QVariant& start : {QVariant(), QVariant(QDate()), QVariant(QString("boh"))}) {
         prompter.Dialog([](QDialog& window) {

@@ -10,7 +10,6 @@
 
 class frmMessageTest : public QObject {
     Q_OBJECT
-
     frmMessage& Window() { return frmMessage::Instance(); }
     template <typename T> T* Control(const char* name) {
         auto* control = Window().findChild<T*>(name);
@@ -20,7 +19,6 @@ class frmMessageTest : public QObject {
     QProgressBar* Bar() { return Control<QProgressBar>("pbNotify"); }
     QString Counter() { return Control<QLabel>("lblCount")->text(); }
     QPushButton* Stop() { return Control<QPushButton>("cmdStop"); }
-
     // Shows the window over `owner` with a progress of `maximum` and the stop button.
     void ShowWithProgress(QWidget& owner, qint64 maximum) {
         owner.show();
@@ -49,7 +47,6 @@ private slots:
         Window().Progress(11, false);
         QCOMPARE(Bar()->value(), 4);
         QCOMPARE(Counter(), QString("4 / 10"));
-
         // A zero maximum gives a bar of one step, which a step never passes.
         Window().StartProgress(0, false);
         QCOMPARE(Window().MaxProgress(), 1);
@@ -90,7 +87,6 @@ private slots:
         QVERIFY(Window().Stopped());
         QVERIFY(Window().isVisible());
         QVERIFY(!Window().Progress(5, false));
-
         stop();
         QVERIFY(!Window().isVisible());
         QVERIFY(owner.isEnabled());
@@ -116,7 +112,6 @@ private slots:
         Window().StartProgress(10, true);
         QVERIFY(!Window().Stopped());
         QVERIFY(Window().Progress(1, false));
-
         // The engine reports through the progress interface; its work can always be stopped.
         Window().StartProgress(1, false);
         QVERIFY(Stop()->isHidden());
@@ -158,7 +153,6 @@ private slots:
         QVERIFY(owner.isEnabled());
         QVERIFY(!Window().isVisible());
         QVERIFY(!timer->isActive());
-
         // A second owner releases the first.
         Window().ShowMsg("Uno", &owner);
         Window().ShowMsg("Due", &second);
@@ -166,14 +160,12 @@ private slots:
         QVERIFY(!second.isEnabled());
         frmMessage::Unload();
         QVERIFY(second.isEnabled());
-
         // An owner disabled beforehand stays disabled.
         disabled.show();
         disabled.setEnabled(false);
         Window().ShowMsg("Attendere...", &disabled);
         frmMessage::Unload();
         QVERIFY(!disabled.isEnabled());
-
         // An owner destroyed while remembered is forgotten: nothing dangles on unload.
         auto* gone = new QWidget;
         gone->show();
@@ -192,7 +184,6 @@ private slots:
         Window().Progress(2, false);
         Window().ShowMsg("Fine", &owner);
         QCOMPARE(Window().MaxProgress(), 0);
-
         // While still shown, a full bar stays.
         Window().StartProgress(2, false);
         Window().Progress(2, false);

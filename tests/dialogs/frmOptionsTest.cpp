@@ -47,7 +47,6 @@ protected:
         m_settings.Load();
     }
     bool Stored() const { return QFile::exists(StoreFile()); }
-
     RecordingHost m_host;
     clsSettings m_settings;
     QWidget m_owner;
@@ -65,7 +64,6 @@ TEST_F(OptionsTest, LoadsTheControlsFromTheSettingsOddOnesSafelyAndACaseOnlyChan
     EXPECT_EQ(Child<QComboBox>(window, "cmbSaveNotify")->currentText(), "Settimanale");
     EXPECT_FALSE(window.m_bConfirmed);
     EXPECT_TRUE(m_host.Calls.isEmpty()); // not open until shown
-
     // Odd stored values load safely and survive OK; a case-only change of the folder asks nothing.
     m_settings.BackupDir = "";
     m_settings.BackupFuncSaveEnabled = false; // no tick either: nothing changes while loading
@@ -110,7 +108,6 @@ TEST_F(OptionsTest, BackupSwitchesFollowTheBackupFolderWhichTheChooserFillsUnles
     QTest::mouseDClick(&folder, Qt::LeftButton);
     EXPECT_EQ(folder.text(), "");
     EXPECT_EQ(enabled(), QList<bool>({false, false, false}));
-
     // The disabled controls' values are still what OK stores.
     restore.setChecked(true);
     notify.setCurrentIndex(3);
@@ -168,7 +165,6 @@ TEST_F(OptionsTest, EveryWayOfClosingEndsTheOpeningOnce) {
         // The owner takes no input, but is not disabled: that would disable the window too.
         EXPECT_EQ(window->windowModality(), Qt::WindowModal);
         EXPECT_TRUE(Child<QPushButton>(*window, "cmdOK")->isEnabled());
-
         Child<QLineEdit>(*window, "txtCOMParam")->setText("4800,n,8,1");
         close(*window);
         EXPECT_EQ(m_host.Calls, QStringList({"open", "closed"}));
@@ -177,7 +173,6 @@ TEST_F(OptionsTest, EveryWayOfClosingEndsTheOpeningOnce) {
         const bool confirmed = std::string(way) == "OK";
         EXPECT_EQ(window->m_bConfirmed, confirmed);
         EXPECT_EQ(Stored(), confirmed);
-
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(window.isNull()); // closed windows do not pile up under the owner
         EXPECT_EQ(m_host.Calls.size(), 2);

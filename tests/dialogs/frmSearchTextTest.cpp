@@ -13,7 +13,6 @@ class SearchTextTest : public WindowTest {
 protected:
     // The dialog lives for the whole run: each test starts as if nothing was confirmed yet.
     void SetUp() override { dialog.SetLast({}, {}); }
-
     // Asks for `field` with both options shown unless told otherwise; `fill` drives the window.
     bool Ask(const QString& field, bool nextVisible, std::function<void(QDialog&)> fill) {
         OnWindow(fill);
@@ -114,7 +113,6 @@ TEST_F(SearchTextTest, EscapeForgetsTheResultNotTheLastTextWhichTheSameFieldOffe
     }));
     EXPECT_EQ(Result(), Outcome(false, "", false, false));
     EXPECT_EQ(dialog.LastText(), "ros");
-
     // The same field offers the last text again, Successivo as default.
     EXPECT_TRUE(Ask("Descrizione", [](QDialog& d) {
         EXPECT_EQ(Text(d)->text(), "ros");
@@ -125,7 +123,6 @@ TEST_F(SearchTextTest, EscapeForgetsTheResultNotTheLastTextWhichTheSameFieldOffe
         Press(d, Qt::Key_Return);
     }));
     EXPECT_EQ(Result(), Outcome(true, "ros", false, true));
-
     // Without Successivo the same field confirms with OK.
     EXPECT_TRUE(Ask("Descrizione", false, [](QDialog& d) {
         EXPECT_EQ(Text(d)->text(), "ros");
@@ -133,7 +130,6 @@ TEST_F(SearchTextTest, EscapeForgetsTheResultNotTheLastTextWhichTheSameFieldOffe
         Press(d, Qt::Key_Return);
     }));
     EXPECT_FALSE(dialog.Next());
-
     // Another field starts empty, OK as default; a caption set by the caller lasts one run.
     dialog.setWindowTitle("Filtra");
     EXPECT_TRUE(Ask("Codice", [](QDialog& d) {

@@ -33,7 +33,6 @@ WindowsSchema::WindowsSchema() {
             r.AddReference("Cliente", "Clienti", false, false, "Codice", "Nome");
         },
         "Articoli");
-
     WindowsTable& clienti = *m_tables["Clienti"];
     clienti.onNewRow = [](DbmsDataSource& ds) {
         ds.SetValue("Punti", 0);

@@ -85,6 +85,11 @@ inline QStringList Texts(QListWidget* list) {
         out << list->item(i)->text();
     return out;
 }
+// Keys pressed one after another where the window's focus is.
+inline void Keys(QWidget& window, std::initializer_list<int> keys) {
+    for (int key : keys)
+        Press(window, key);
+}
 // Types over a line as the user does: focus on it, all of it selected, the new text.
 inline QLineEdit* TypeOver(QWidget& window, const QString& name, const QString& text) {
     auto* line = Child<QLineEdit>(window, name);

@@ -1,24 +1,24 @@
-// The row editor: new rows with the rules' defaults and pre-filled values, cancelling that
-// leaves nothing behind, references and a child's parent chosen from their lists, refusals
-// that keep the window open.
+// The row editor and the one-field editor: new rows with the rules' defaults and pre-filled
+// values, cancelling that leaves nothing behind, references and a child's parent chosen from
+// their lists, refusals that keep the window open, and the text box binding.
 #include "DbmsFieldEditor.h"
 #include "DbmsFormService.h"
 #include "FormsSchema.h"
-#include "WindowTest.h"
 
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QGroupBox>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTableView>
 
 namespace {
 class RowEditorTest : public WindowTest {
 protected:
+    void SetUp() override { ASSERT_TRUE(ds->Locate(archive.oid["C1"])); }
     WindowsArchive archive;
-
+    std::shared_ptr<DbmsDataSource> ds = archive.Open("Clienti"); // on Anna Bianchi
+    // A field of Anna Bianchi as stored.
+    QString C1(const QString& field) { return Customer(archive.oid["C1"], {field})[0]; }
     QStringList Customer(const QVariant& oid, const QStringList& fields) {
         return Stored(archive, "Clienti", oid, fields);
     }
@@ -32,10 +32,10 @@ protected:
         });
     }
 };
+using FieldEditorTest = RowEditorTest;
 } // namespace
 
 TEST_F(RowEditorTest, NewRowShowsTheRulesDefaultsKeepsPrefilledValuesAndStores) {
-    auto ds = archive.Open("Clienti");
     const qint64 before = ds->RowCount();
     OnWindow([&](QDialog& d) {
         EXPECT_EQ(d.objectName(), "DbmsRowEditor");
@@ -66,7 +66,6 @@ TEST_F(RowEditorTest, NewRowShowsTheRulesDefaultsKeepsPrefilledValuesAndStores) 
 }
 
 TEST_F(RowEditorTest, CancellingANewRowLeavesNothingBehind) {
-    auto ds = archive.Open("Clienti");
     ds->Locate(archive.oid["C2"]);
     for (int key : {int(Qt::Key_Escape), int(Qt::Key_Return)}) {
         SCOPED_TRACE(key);
@@ -87,7 +86,6 @@ TEST_F(RowEditorTest, CancellingANewRowLeavesNothingBehind) {
 }
 
 TEST_F(RowEditorTest, ExistingRowStoresTheChosenReferenceAndLinksOrDiscardsThemAll) {
-    auto ds = archive.Open("Clienti");
     for (bool save : {false, true}) {
         SCOPED_TRACE(save ? "OK" : "Esc");
         ASSERT_TRUE(ds->Locate(archive.oid["C1"]));
@@ -110,7 +108,6 @@ TEST_F(RowEditorTest, ExistingRowStoresTheChosenReferenceAndLinksOrDiscardsThemA
         ChooseInList("Pla");
         ChooseInList("A2");
         const QVariant oid = FormService().ShowRowEditor(nullptr, *ds, false);
-
         EXPECT_EQ(oid.isValid(), save);
         EXPECT_EQ(Customer(archive.oid["C1"], {"Nome", "OID_Categoria"}),
                   QStringList({save ? "Anna Rossi" : "Anna Bianchi",
@@ -162,7 +159,6 @@ TEST_F(RowEditorTest, ChildRowTakesItsParentWhoseValuesTheRulesUse) {
 }
 
 TEST_F(RowEditorTest, ARowTheRulesRefuseKeepsTheWindowOpenOrCountsAsACancelWithoutOk) {
-    auto ds = archive.Open("Clienti");
     OnWindow([&](QDialog& d) {
         QTest::keyClicks(Child<QLineEdit>(d, "Nome"), "Senza codice");
         Child<QLineEdit>(d, "Credito")->setText("12,5");
@@ -185,7 +181,6 @@ TEST_F(RowEditorTest, ARowTheRulesRefuseKeepsTheWindowOpenOrCountsAsACancelWitho
     EXPECT_EQ(Count("Clienti"), 3);
     EXPECT_EQ(Customer(oid, {"Codice", "Credito"}), QStringList({"C9", "125000"}));
     EXPECT_EQ(prompter.Messages().size(), 1);
-
     // A prompter may answer Accepted without OK having run: the row is stored then, and a
     // refusal counts as a cancel.
     prompter.Dialog([](QDialog& d) {
@@ -222,4 +217,116 @@ TEST(FieldEditorTexts, AmountsAreReadTheItalianWayAndExactlyNamesAsLabels) {
     EXPECT_EQ(DbmsFieldEditor::Label("CodiceFiscale"), "Codice Fiscale");
     EXPECT_EQ(DbmsFieldEditor::Label("OID_Articoli"), "OID Articoli");
     EXPECT_EQ(DbmsFieldEditor::Label("Note"), "Note");
+}
+
+TEST_F(FieldEditorTest, AChangedDateIsStoredAndReportedDelClearsItAnEmptyOneIsTyped) {
+    const QDateTime when(QDate(2024, 3, 15), QTime(9, 45));
+    OnWindow([&](QDialog& d) {
+        EXPECT_EQ(d.objectName(), "DbmsFieldEditor");
+        EXPECT_EQ(d.windowTitle(), "Data Iscrizione");
+        auto* box = Child<QDateTimeEdit>(d, "DataIscrizione");
+        EXPECT_EQ(d.focusWidget(), box);
+        EXPECT_EQ(box->displayFormat(), "dd/MM/yyyy HH:mm");
+        box->setDateTime(when);
+        Press(d, Qt::Key_Return);
+    });
+    EXPECT_TRUE(FormService().ShowFieldEditor(nullptr, *ds, "DataIscrizione"));
+    EXPECT_EQ(C1("DataIscrizione"), "2024-03-15 09:45:00");
+    EXPECT_FALSE(ds->IsDirty());
+    EXPECT_EQ(ds->GetText("DataIscrizione"), "15/03/2024 09:45");
+    // Del clears a date; an empty one is typed from the day on.
+    OnWindow([](QDialog& d) {
+        Press(d, Qt::Key_Delete);
+        EXPECT_EQ(Child<QDateTimeEdit>(d, "DataIscrizione")->text(), " ");
+        Press(d, Qt::Key_Return);
+    });
+    EXPECT_TRUE(FormService().ShowFieldEditor(nullptr, *ds, "DataIscrizione"));
+    EXPECT_EQ(C1("DataIscrizione"), "NULL");
+    OnWindow([](QDialog& d) {
+        auto* box = Child<QDateTimeEdit>(d, "DataIscrizione");
+        EXPECT_EQ(box->text(), " ");
+        QTest::keyClicks(box, "150320241030");
+        Press(d, Qt::Key_Return);
+    });
+    EXPECT_TRUE(FormService().ShowFieldEditor(nullptr, *ds, "DataIscrizione"));
+    EXPECT_EQ(C1("DataIscrizione"), "2024-03-15 10:30:00");
+}
+
+TEST_F(FieldEditorTest, NoChangeEscAnUnknownFieldOrARefusedRowStoreNothing) {
+    for (int key : {int(Qt::Key_Return), int(Qt::Key_Escape)}) {
+        SCOPED_TRACE(key);
+        OnWindow([key](QDialog& d) {
+            auto* name = Child<QLineEdit>(d, "Nome");
+            EXPECT_EQ(name->text(), "Anna Bianchi");
+            if (key == Qt::Key_Escape) QTest::keyClicks(name, " (da scartare)");
+            Press(d, key);
+        });
+        EXPECT_FALSE(FormService().ShowFieldEditor(nullptr, *ds, "Nome"));
+        EXPECT_EQ(C1("Nome"), "Anna Bianchi");
+        EXPECT_EQ(ds->GetValue("Nome"), "Anna Bianchi");
+        EXPECT_FALSE(ds->IsDirty());
+    }
+    // A field the table lacks is reported.
+    prompter.Answer(PromptAnswer::Ok);
+    EXPECT_FALSE(FormService().ShowFieldEditor(nullptr, *ds, "Cognome"));
+    EXPECT_EQ(prompter.LastMessage().Text, "Campo sconosciuto nella tabella Clienti: Cognome");
+    // A refused row keeps the window open; a cancel then takes the value back.
+    ds->SetValue("Codice", ""); // the rules will refuse the row
+    OnWindow([&](QDialog& d) {
+        QTest::keyClicks(Child<QLineEdit>(d, "Nome"), "!");
+        Press(d, Qt::Key_Return);
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(prompter.LastMessage().Text,
+                  "Impossibile salvare i dati:\n\nIl codice del cliente è obbligatorio");
+        Press(d, Qt::Key_Escape);
+    });
+    prompter.Answer(PromptAnswer::Ok);
+    EXPECT_FALSE(FormService().ShowFieldEditor(nullptr, *ds, "Nome"));
+    EXPECT_EQ(C1("Nome"), "Anna Bianchi");
+    EXPECT_FALSE(ds->IsDirty());
+    EXPECT_EQ(ds->GetValue("Codice"), "C1");
+}
+
+TEST_F(FieldEditorTest, ABoundTextBoxWritesThroughAsTheUserTypesUntilBoundElsewhere) {
+    QLineEdit edit;
+    edit.show();
+    FormService().BindTextBox(&edit, ds, "Nome");
+    EXPECT_EQ(edit.text(), "Anna Bianchi");
+    EXPECT_EQ(edit.maxLength(), 32);
+
+    edit.selectAll();
+    QTest::keyClicks(&edit, "Anna Maria");
+    // In the row at once, in the archive once the edit is finished.
+    EXPECT_EQ(ds->GetValue("Nome"), "Anna Maria");
+    EXPECT_EQ(C1("Nome"), "Anna Bianchi");
+    QTest::keyClick(&edit, Qt::Key_Return);
+    EXPECT_EQ(C1("Nome"), "Anna Maria");
+    EXPECT_FALSE(ds->IsDirty());
+    // A change made elsewhere in the row shows in the line.
+    ds->SetValue("Nome", "Anna M. Bianchi");
+    EXPECT_EQ(edit.text(), "Anna M. Bianchi");
+    ds->CancelUpdate();
+    // Unbound, the line no longer reaches the row.
+    FormService().BindTextBox(&edit, nullptr, "Nome");
+    QTest::keyClicks(&edit, "x");
+    QTest::keyClick(&edit, Qt::Key_Return);
+    EXPECT_FALSE(ds->IsDirty());
+    EXPECT_EQ(C1("Nome"), "Anna Maria");
+    // Bound again elsewhere, the line writes to the new row only; a released row is let go.
+    FormService().BindTextBox(&edit, ds, "Nome");
+    auto other = archive.Open("Clienti");
+    ASSERT_TRUE(other->Locate(archive.oid["C2"]));
+    FormService().BindTextBox(&edit, other, "Codice");
+    EXPECT_EQ(edit.text(), "C2");
+    EXPECT_EQ(edit.maxLength(), 8);
+    edit.selectAll();
+    QTest::keyClicks(&edit, "C22");
+    QTest::keyClick(&edit, Qt::Key_Return);
+    EXPECT_FALSE(ds->IsDirty());
+    EXPECT_EQ(C1("Nome"), "Anna Maria");
+    EXPECT_EQ(archive.Count("Clienti WHERE Codice = 'C22'"), 1);
+    other.reset(); // the window lets the row go; the line is just a line now
+    QTest::keyClicks(&edit, "3");
+    QTest::keyClick(&edit, Qt::Key_Return);
+    EXPECT_EQ(archive.Count("Clienti WHERE Codice = 'C223'"), 0);
 }
