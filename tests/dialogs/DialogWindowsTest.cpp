@@ -333,7 +333,7 @@ protected:
     frmSearchText& dialog = frmSearchText::Instance();
 };
 
-TEST_F(SearchTextTest, InternalNeedsTwoCharactersAndF2TogglesItOkStoresTheChoice) {
+TEST_F(SearchTextTest, InternalNeedsTwoCharactersF2TogglesItOkStoresTheChoiceF3AsksTheNext) {
     const bool confirmed = Ask("Descrizione", [](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Cerca");
         EXPECT_EQ(Child<QLabel>(d, "lblFieldName")->text(), "Descrizione");
@@ -361,9 +361,7 @@ TEST_F(SearchTextTest, InternalNeedsTwoCharactersAndF2TogglesItOkStoresTheChoice
     EXPECT_EQ(dialog.LastFieldCaption(), "Descrizione");
     EXPECT_EQ(dialog.LastText(), "ro");
     EXPECT_EQ(dialog.parentWidget(), nullptr);
-}
-
-TEST_F(SearchTextTest, SuccessivoAndF3AskForTheNextOccurrence) {
+    // Successivo and F3 ask for the next occurrence.
     for (bool byKey : {false, true}) {
         SCOPED_TRACE(byKey ? "F3" : "Successivo");
         EXPECT_TRUE(Ask("Codice", [byKey](QDialog& d) {

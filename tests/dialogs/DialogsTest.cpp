@@ -249,7 +249,7 @@ private:
 private slots:
     void cleanup() { frmMessage::Unload(); }
 
-    void counterShowsValueOverMaximumUpTo9999ThenPercent() {
+    void counterShowsValueOverMaximumUpTo9999ThenPercentAFullBarEndsWhenShownAgain() {
         const struct {
             qint64 maximum, position;
             QString shown;
@@ -276,6 +276,20 @@ private slots:
         QCOMPARE(Counter(), QString("1 / 1"));
         Window().EndProgress();
         QCOMPARE(Window().MaxProgress(), 0);
+        // Showing again with a full bar ends the progress, unless still shown.
+        QWidget owner;
+        ShowWithProgress(owner, 2);
+        Window().Progress(2, false);
+        frmMessage::Unload();
+        Window().StartProgress(2, false);
+        Window().Progress(2, false);
+        Window().ShowMsg("Fine", &owner);
+        QCOMPARE(Window().MaxProgress(), 0);
+        // While still shown, a full bar stays.
+        Window().StartProgress(2, false);
+        Window().Progress(2, false);
+        Window().ShowMsg("Ancora", &owner);
+        QCOMPARE(Window().MaxProgress(), 2);
     }
 
     void stopAnsweredNoCarriesOnConfirmedTwiceClosesAndStops_data() {
@@ -393,22 +407,6 @@ private slots:
         delete gone;
         frmMessage::Unload();
         QVERIFY(!Window().isVisible());
-    }
-
-    void showingAgainWithAFullBarEndsTheProgress() {
-        QWidget owner;
-        ShowWithProgress(owner, 2);
-        Window().Progress(2, false);
-        frmMessage::Unload();
-        Window().StartProgress(2, false);
-        Window().Progress(2, false);
-        Window().ShowMsg("Fine", &owner);
-        QCOMPARE(Window().MaxProgress(), 0);
-        // While still shown, a full bar stays.
-        Window().StartProgress(2, false);
-        Window().Progress(2, false);
-        Window().ShowMsg("Ancora", &owner);
-        QCOMPARE(Window().MaxProgress(), 2);
     }
 
     void standardButtonsAndLocaleAreItalian() {

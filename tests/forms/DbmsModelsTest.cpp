@@ -12,7 +12,6 @@
 #include <QHeaderView>
 #include <QPointer>
 #include <QScrollBar>
-#include <QSet>
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -74,13 +73,10 @@ private:
         o.Filter = filter;
         return a.db->Item("Vendite")->OpenDataSource(nullptr, o);
     }
-    QSet<OID> LinkedLines(OID sale) {
-        SQLite::Statement st(a.storage->Connection(),
-                             "SELECT OID_Item FROM Vendite__Righe WHERE OID_Owner = ?");
-        st.bind(1, static_cast<int64_t>(sale));
-        QSet<OID> oids;
-        while (st.executeStep())
-            oids.insert(st.getColumn(0).getInt64());
+    QStringList LinkedLines(OID sale) {
+        const QString sql = "SELECT group_concat(OID_Item) FROM Vendite__Righe WHERE OID_Owner = ";
+        QStringList oids = a.Text(sql + QString::number(sale)).split(',', Qt::SkipEmptyParts);
+        oids.sort();
         return oids;
     }
 
@@ -355,7 +351,7 @@ private slots:
             QCOMPARE(model.rowCount(model.index(r, 1)), 0); // children hang from column 0 only
             QVERIFY(!DbmsTreeModel::IsDetailRow(sale));
             QCOMPARE(model.OIDAt(sale), ds->OIDAt(r));
-            QSet<OID> oids;
+            QStringList oids;
             for (int k = 0; k < lines; ++k) {
                 const QModelIndex line = model.index(k, 0, sale);
                 QVERIFY(DbmsTreeModel::IsDetailRow(line));
@@ -371,8 +367,9 @@ private slots:
                 const OID oid =
                     model.data(model.index(k, codice, sale), DbmsGridRole::OID).toLongLong();
                 QCOMPARE(model.Bookmark(line), oid);
-                oids.insert(oid);
+                oids << QString::number(oid);
             }
+            oids.sort();
             QCOMPARE(oids, LinkedLines(model.OIDAt(sale)));
             QVERIFY(!model.index(lines, 0, sale).isValid());
         }

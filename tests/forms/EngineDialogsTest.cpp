@@ -138,16 +138,6 @@ TEST_F(EngineDialogsTest, FieldSequenceGivesTheShownFieldsInTheirNewOrderNeverNo
     EXPECT_EQ(sequence, "");
 }
 
-TEST(CsvValues, OnlyWhatWouldSplitARecordIsQuoted) {
-    EXPECT_EQ(DbmsCsvValue("Penna blu"), "Penna blu");
-    EXPECT_EQ(DbmsCsvValue("1.500.000,00"), "1.500.000,00");
-    EXPECT_EQ(DbmsCsvValue("a;b"), "\"a;b\"");
-    EXPECT_EQ(DbmsCsvValue("detto \"Bepi\""), "\"detto \"\"Bepi\"\"\"");
-    EXPECT_EQ(DbmsCsvValue("riga 1\r\nriga 2"), "\"riga 1\nriga 2\"");
-    EXPECT_EQ(DbmsCsvValue(" spazio"), "\" spazio\"");
-    EXPECT_EQ(DbmsCsvValue(""), "");
-}
-
 TEST_F(EngineDialogsTest, ExportWritesCsvOrHtmlByTheNameChosenAndReportsWhatFails) {
     archive.Add("Articoli", {{"Codice", "A5"},
                              {"Descrizione", "Penna \"Extra\"\nlunga"},
@@ -188,6 +178,14 @@ TEST_F(EngineDialogsTest, ExportWritesCsvOrHtmlByTheNameChosenAndReportsWhatFail
     FormService().ExportData(nullptr, *ds);
     EXPECT_FALSE(Read(page).contains("<td>Oro</td>"));
     EXPECT_EQ(prompter.Messages().size(), 2);
+    // Only what would split a record is quoted.
+    EXPECT_EQ(DbmsCsvValue("Penna blu"), "Penna blu");
+    EXPECT_EQ(DbmsCsvValue("1.500.000,00"), "1.500.000,00");
+    EXPECT_EQ(DbmsCsvValue("a;b"), "\"a;b\"");
+    EXPECT_EQ(DbmsCsvValue("detto \"Bepi\""), "\"detto \"\"Bepi\"\"\"");
+    EXPECT_EQ(DbmsCsvValue("riga 1\r\nriga 2"), "\"riga 1\nriga 2\"");
+    EXPECT_EQ(DbmsCsvValue(" spazio"), "\" spazio\"");
+    EXPECT_EQ(DbmsCsvValue(""), "");
     // Cancelled, nothing happens; a file it cannot write is reported.
     prompter.File("");
     FormService().ExportData(nullptr, *ds);

@@ -3,8 +3,7 @@
 // sold-article line of an article without a list price is priced in the sale's row editor.
 #include "DbmsFormService.h"
 #include "DbmsGridModel.h"
-#include "TempArchive.h"
-#include "WindowTest.h"
+#include "FormsSchema.h"
 
 #include <QGroupBox>
 
@@ -41,7 +40,7 @@ protected:
 };
 } // namespace
 
-TEST_F(ProgramWindowsTest, WhatIsNotANumberIsRefusedByNameAndTextsStopAtTheirSize) {
+TEST_F(ProgramWindowsTest, NotANumberOrACardCodeAlreadyGivenIsRefusedTextsStopAtTheirSize) {
     for (const auto& [ds, row, field, typed] :
          {std::tuple{articles, article, "Importo", "12a,50"}, {customers, rossi, "CAP", "20I21"}}) {
         SCOPED_TRACE(typed);
@@ -69,9 +68,7 @@ TEST_F(ProgramWindowsTest, WhatIsNotANumberIsRefusedByNameAndTextsStopAtTheirSiz
         EXPECT_EQ(prompter.Beeps(), 1);
     });
     EXPECT_TRUE(FormService().ShowRowEditor(nullptr, *customers, false).isValid());
-}
-
-TEST_F(ProgramWindowsTest, ACardCodeAlreadyGivenIsRefusedBeforeAnythingIsWritten) {
+    // A card code already given is refused before anything is written.
     const OID bianchi = customers->AddRow({{"Codice", "0002"}, {"Cognome", "Bianchi"}});
     for (const bool newRow : {true, false}) {
         SCOPED_TRACE(newRow);
@@ -150,8 +147,7 @@ TEST_F(ProgramWindowsTest, ALineWithoutAListPriceIsPricedByTheClerkAndBelongsToT
     const QString link = lines->TableDef().ParentLinkField();
     OnWindow([&](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Articoli Venduti");
-        EXPECT_EQ(Child<QLineEdit>(d, link)->text(), "VIAGGIO - Viaggio su misura");
-        EXPECT_EQ(Child<QLineEdit>(d, "Quantita")->text(), "1");
+        EXPECT_EQ(Texts(d, {link, "Quantita"}), QStringList({"VIAGGIO - Viaggio su misura", "1"}));
         // The article and the quantity were given: the clerk starts on the price.
         EXPECT_EQ(d.focusWidget(), Child<QLineEdit>(d, "ImportoVendita"));
         EXPECT_EQ(Child<QLineEdit>(*Child<QGroupBox>(d, "grpParent"), "Descrizione")->text(),
@@ -164,13 +160,10 @@ TEST_F(ProgramWindowsTest, ALineWithoutAListPriceIsPricedByTheClerkAndBelongsToT
 
     ASSERT_TRUE(oid.isValid());
     EXPECT_EQ(lines->CurrentOID(), oid.toLongLong());
-    const QString where = " FROM ArticoliVenduti WHERE OID = " + oid.toString();
-    EXPECT_EQ(Scalar("SELECT ImportoVendita" + where), 12500000);
-    EXPECT_EQ(Scalar("SELECT OID_Articoli" + where), article);
-    EXPECT_EQ(archive.Count("OperazioniVendite__Articoli WHERE OID_Owner = " +
-                            QString::number(sale->CurrentOID()) +
-                            " AND OID_Item = " + oid.toString()),
-              1);
+    EXPECT_EQ(Stored(archive, "ArticoliVenduti", oid, {"ImportoVendita", "OID_Articoli"}),
+              QStringList({"12500000", QString::number(article)}));
+    const QString pair = QString::number(sale->CurrentOID()) + " AND OID_Item = " + oid.toString();
+    EXPECT_EQ(archive.Count("OperazioniVendite__Articoli WHERE OID_Owner = " + pair), 1);
     // A cancelled line leaves the sale as it was.
     OnWindow([](QDialog& d) {
         QTest::keyClicks(d.focusWidget(), "99");
