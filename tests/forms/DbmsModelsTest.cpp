@@ -514,9 +514,7 @@ private slots:
         }
         // The lines of a sale show their article's code, read through the child table.
         const QModelIndex first = model.index(0, 0);
-        int codice = -1;
-        for (int c = 0; c < int(model.DetailColumns().size()); ++c)
-            if (model.DetailField(c) == "Codice") codice = c;
+        const int codice = FieldsOf(model.DetailColumns()).indexOf("Codice");
         QVERIFY(codice >= 0);
         QVERIFY(!model.data(model.index(0, codice, first)).toString().isEmpty());
     }

@@ -153,7 +153,6 @@ TEST_F(EngineDialogsTest, ExportWritesCsvOrHtmlByTheNameChosenAndReportsWhatFail
                                     "Codice;Descrizione;Prezzo;Categoria\r\n"
                                     "A4;\"L'agenda; 2024\";15.000,00;\r\n"
                                     "A5;\"Penna \"\"Extra\"\"\nlunga\";-1,00;Oro\r\n"));
-
     const QString html = archive.File("articoli.HTML");
     prompter.File(html);
     FormService().ExportData(nullptr, *ds);
@@ -178,11 +177,8 @@ TEST_F(EngineDialogsTest, ExportWritesCsvOrHtmlByTheNameChosenAndReportsWhatFail
     FormService().ExportData(nullptr, *ds);
     EXPECT_FALSE(Read(page).contains("<td>Oro</td>"));
     EXPECT_EQ(prompter.Messages().size(), 2);
-    // Only what would split a record is quoted.
+    // Only what would split a record is quoted (separators and quotes: the file above).
     EXPECT_EQ(DbmsCsvValue("Penna blu"), "Penna blu");
-    EXPECT_EQ(DbmsCsvValue("1.500.000,00"), "1.500.000,00");
-    EXPECT_EQ(DbmsCsvValue("a;b"), "\"a;b\"");
-    EXPECT_EQ(DbmsCsvValue("detto \"Bepi\""), "\"detto \"\"Bepi\"\"\"");
     EXPECT_EQ(DbmsCsvValue("riga 1\r\nriga 2"), "\"riga 1\nriga 2\"");
     EXPECT_EQ(DbmsCsvValue(" spazio"), "\" spazio\"");
     EXPECT_EQ(DbmsCsvValue(""), "");
@@ -190,7 +186,6 @@ TEST_F(EngineDialogsTest, ExportWritesCsvOrHtmlByTheNameChosenAndReportsWhatFail
     prompter.File("");
     FormService().ExportData(nullptr, *ds);
     EXPECT_EQ(prompter.Messages().size(), 2);
-
     const QString path = archive.File("manca/articoli.csv");
     prompter.File(path).Answer(PromptAnswer::Ok);
     FormService().ExportData(nullptr, *ds);
