@@ -206,27 +206,23 @@ TEST_F(OptionsTest, ModalRunReturnsTheConfirmationAndEndsTheOpeningEitherWay) {
 using DatePickerTest = WindowTest;
 
 TEST_F(DatePickerTest, ButtonOrEnterConfirmsTheDayEscapeCancelsNoDateMeansToday) {
-    prompter
-        .Dialog([](QDialog& window) {
-            EXPECT_EQ(window.pos(), QPoint(200, 100));
-            auto* calendar = Child<QCalendarWidget>(window, "calTimeSetting");
-            EXPECT_EQ(calendar->selectedDate(), QDate(2005, 3, 10));
-            calendar->setSelectedDate(QDate(2005, 3, 21));
-            Child<QPushButton>(window, "cmdSetting")->click();
-            return window.result();
-        })
-        .Dialog([](QDialog& window) {
-            auto* calendar = Child<QCalendarWidget>(window, "calTimeSetting");
-            calendar->setSelectedDate(QDate(2024, 2, 29));
-            QTest::keyClick(calendar->findChild<QAbstractItemView*>(), Qt::Key_Return);
-            return window.result();
-        })
-        .Dialog([](QDialog& window) {
-            auto* calendar = Child<QCalendarWidget>(window, "calTimeSetting");
-            calendar->setSelectedDate(QDate(2024, 1, 5));
-            QTest::keyClick(calendar, Qt::Key_Escape);
-            return window.result();
-        });
+    OnWindow([](QDialog& window) {
+        EXPECT_EQ(window.pos(), QPoint(200, 100));
+        auto* calendar = Child<QCalendarWidget>(window, "calTimeSetting");
+        EXPECT_EQ(calendar->selectedDate(), QDate(2005, 3, 10));
+        calendar->setSelectedDate(QDate(2005, 3, 21));
+        Child<QPushButton>(window, "cmdSetting")->click();
+    });
+    OnWindow([](QDialog& window) {
+        auto* calendar = Child<QCalendarWidget>(window, "calTimeSetting");
+        calendar->setSelectedDate(QDate(2024, 2, 29));
+        QTest::keyClick(calendar->findChild<QAbstractItemView*>(), Qt::Key_Return);
+    });
+    OnWindow([](QDialog& window) {
+        auto* calendar = Child<QCalendarWidget>(window, "calTimeSetting");
+        calendar->setSelectedDate(QDate(2024, 1, 5));
+        QTest::keyClick(calendar, Qt::Key_Escape);
+    });
     frmDateSetting picker;
     EXPECT_EQ(picker.SetDate(QDate(2005, 3, 10), 100, 200), QVariant(QDate(2005, 3, 21)));
     EXPECT_EQ(picker.SetDate(QDate(2024, 2, 1), -1, -1), QVariant(QDate(2024, 2, 29)));

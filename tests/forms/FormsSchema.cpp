@@ -63,9 +63,8 @@ bool WindowsSchema::Define(DbmsDefinition& def) {
 
 WindowsArchive::WindowsArchive() : TempArchive(schema) {
     Create();
-    oid["Argento"] = Add("Categorie", {{"Descrizione", "Argento"}});
-    oid["Oro"] = Add("Categorie", {{"Descrizione", "Oro"}});
-    oid["Platino"] = Add("Categorie", {{"Descrizione", "Platino"}});
+    for (const char* name : {"Argento", "Oro", "Platino"})
+        oid[name] = Add("Categorie", {{"Descrizione", name}});
     for (const auto& [code, name, units] : {std::tuple{"A1", "Quaderno", 25000},
                                             {"A2", "Penna blu", 12500},
                                             {"A3", "Penna rossa", 12500},

@@ -29,23 +29,15 @@ public:
     }
     itfSetData* DefineDefaultData() override { return this; }
 
-    std::function<void(DbmsDataSource&)> onNewRow;
-    std::function<void(DbmsDataSource&)> onUpdateRow;
-    std::function<void(DbmsDataSource&, const QString&)> onField;
-
-    void OnNewRow(DbmsDataSource& ds) override {
-        if (onNewRow) onNewRow(ds);
-    }
-    void OnUpdateRow(DbmsDataSource& ds) override {
-        if (onUpdateRow) onUpdateRow(ds);
-    }
-    void OnUpdateField(DbmsDataSource& ds, const QString& f) override {
-        if (onField) onField(ds, f);
-    }
+    // What the rules do; nothing unless a table says.
+    std::function<void(DbmsDataSource&)> onNewRow = [](DbmsDataSource&) {}, onUpdateRow = onNewRow;
+    std::function<void(DbmsDataSource&, const QString&)> onField = [](auto&, auto&) {};
+    void OnNewRow(DbmsDataSource& ds) override { onNewRow(ds); }
+    void OnUpdateRow(DbmsDataSource& ds) override { onUpdateRow(ds); }
+    void OnUpdateField(DbmsDataSource& ds, const QString& f) override { onField(ds, f); }
 
 private:
-    QString m_name;
-    QString m_caption;
+    QString m_name, m_caption;
     Structure m_structure;
     QString m_parent;
 };

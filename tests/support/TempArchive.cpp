@@ -31,11 +31,11 @@ void TempArchive::Reopen(const std::function<void(DbmsStorage&)>& beforeAttach) 
     Attach();
 }
 
-QVariant TempArchive::First(const QString& sql, bool noRowIsNull) {
+QVariant TempArchive::First(const QString& sql, As as) {
     SQLite::Statement st(storage->Connection(), sql.toStdString());
-    if (!st.executeStep() && noRowIsNull) return QVariant();
+    if (!st.executeStep() && as == As::Stored) return QVariant();
     const SQLite::Column c = st.getColumn(0); // throws when there is no row
-    if (c.isNull()) return QVariant();
-    if (c.isText()) return QString::fromStdString(c.getString());
-    return QVariant(qint64(c.getInt64()));
+    if (as == As::Number) return QVariant(qint64(c.getInt64()));
+    if (as == As::Text || c.isText()) return QString::fromStdString(c.getString());
+    return c.isNull() ? QVariant() : QVariant(qint64(c.getInt64()));
 }

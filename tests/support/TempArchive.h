@@ -41,9 +41,9 @@ public:
     void Exec(const QString& sql) { storage->Execute(sql); }
     // The first column of the first row: as a number, as text (no row throws), or as stored
     // (NULL or no row = invalid).
-    qint64 Scalar(const QString& sql) { return First(sql, false).toLongLong(); }
-    QString Text(const QString& sql) { return First(sql, false).toString(); }
-    QVariant Value(const QString& sql) { return First(sql, true); }
+    qint64 Scalar(const QString& sql) { return First(sql, As::Number).toLongLong(); }
+    QString Text(const QString& sql) { return First(sql, As::Text).toString(); }
+    QVariant Value(const QString& sql) { return First(sql, As::Stored); }
     qint64 Count(const QString& from) { return Scalar("SELECT COUNT(*) FROM " + from); }
     void Close() { // lets go of the file
         db.reset();
@@ -56,7 +56,8 @@ public:
 
 private:
     void Attach();
-    QVariant First(const QString& sql, bool noRowIsNull);
+    enum class As { Number, Text, Stored };
+    QVariant First(const QString& sql, As as);
 
     FixedClock m_clock;
     QTemporaryDir m_dir;
