@@ -6,8 +6,6 @@
 #include "modPassword.h"
 
 #include <QCheckBox>
-#include <QDir>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -22,8 +20,6 @@ namespace {
 
 const QString kMismatch = "La password di conferma non corrisponde...";
 const QString kChanged = "La password e' stata modificata.";
-const QString kNoProtection =
-    "\r\rNOTA: Senza password sono disattivate tutte le restrizioni di accesso.";
 
 QByteArray AllBytes(int length, int first) {
     QByteArray text;
@@ -50,28 +46,22 @@ struct FileSizeLimit {
 TEST(PasswordScramble, EveryByteRoundTripsOddLengthsFlipBitSevenAndBlanksAreNoPassword) {
     for (int length : {255, 256, 1, 2})
         for (int first : {0, 1, 127, 200}) {
-            const QByteArray clear = AllBytes(length, first);
-            EXPECT_EQ(Unscramble(Scramble(clear)), clear) << length << " from " << first;
-            EXPECT_EQ(Scramble(Unscramble(clear)), clear) << length << " from " << first;
+            SCOPED_TRACE(testing::Message() << length << " from " << first);
+            const QByteArray clear = AllBytes(length, first), scrambled = Scramble(clear);
+            EXPECT_EQ(Unscramble(scrambled), clear);
+            EXPECT_EQ(Scramble(Unscramble(clear)), clear);
+            for (int i = 0; i < length; ++i) {
+                const auto code = static_cast<quint8>(clear[i]);
+                // Each byte rotated right; index 0 is position 1, an odd one.
+                const quint8 flip = length % 2 && i % 2 == 0 ? 0x80 : 0;
+                EXPECT_EQ(quint8(scrambled[i]), ((code >> 1) | ((code & 1) << 7)) ^ flip) << i;
+            }
         }
-    for (int length : {256, 255}) {
-        const QByteArray clear = AllBytes(length, 0), scrambled = Scramble(clear);
-        for (int i = 0; i < length; ++i) {
-            const auto code = static_cast<quint8>(clear[i]);
-            // Each byte rotated right; index 0 is position 1, an odd one.
-            const quint8 flip = length % 2 && i % 2 == 0 ? 0x80 : 0;
-            EXPECT_EQ(static_cast<quint8>(scrambled[i]), ((code >> 1) | ((code & 1) << 7)) ^ flip)
-                << length << " at " << i;
-        }
-    }
-    EXPECT_EQ(Scramble("AB"), QByteArray("\xA0!"));
-    EXPECT_EQ(Scramble("ABC"), QByteArray("\x20!\x21"));
-    // Blank text means no password.
-    EXPECT_TRUE(Scramble("").isEmpty());
-    EXPECT_TRUE(Scramble("   ").isEmpty());
+    // Blank text means no password; scrambled bytes that happen to be blanks still come back.
+    for (const auto& [clear, scrambled] : std::initializer_list<std::pair<QByteArray, QByteArray>>{
+             {"AB", "\xA0!"}, {"ABC", "\x20!\x21"}, {"", ""}, {"   ", ""}, {"@@", "  "}})
+        EXPECT_EQ(Scramble(clear), scrambled) << clear.toStdString();
     EXPECT_EQ(Scramble(" a ").size(), 3);
-    // Scrambled bytes that happen to be blanks still come back.
-    EXPECT_EQ(Scramble("@@"), QByteArray("  "));
     EXPECT_EQ(Unscramble("  "), QByteArray("@@"));
 }
 
@@ -88,44 +78,26 @@ protected:
     void OnWindow(std::function<int()> steps) {
         prompter.Dialog([steps](QDialog&) { return steps(); });
     }
-    // Types the current password and confirms; the scripted prompter runs no loop of the
-    // window's own, so nothing resets the result but us.
+    // Types the current password and confirms (no loop of the window's resets the result).
     int Login(const QString& typed) {
         window.setResult(0);
         window.txtPassword->setText(typed);
-        window.cmdConfirm->click();
-        return window.result();
+        return Click(window.cmdConfirm);
     }
     // Types a new password and its confirmation and confirms, the message answered OK.
     int TypeNew(const QString& password, const QString& confirm) {
         window.txtNewPwd->setText(password);
         window.txtConfirmNewPwd->setText(confirm);
         prompter.Answer(PromptAnswer::Ok);
-        window.cmdConfirm->click();
-        return window.result();
+        return Click(window.cmdConfirm);
     }
-    int Cancel() {
-        window.cmdCancel->click();
+    int Click(QPushButton* button) {
+        button->click();
         return window.result();
     }
 
     frmPassword window;
 };
-
-TEST_F(PasswordTest, NoFileAsksNothingAndTheFileIsReadOnlyForTheOwner) {
-    EXPECT_EQ(PasswordFile(), m_dir.filePath("home/prtct1.sys"));
-    EXPECT_TRUE(ReadStored().isEmpty());
-    EXPECT_TRUE(window.ValidatePassword(nullptr, false));
-    EXPECT_TRUE(prompter.History().empty());
-    for (const QByteArray& bytes : {QByteArray("\x00\xFF\x80 a\x7F", 6), QByteArray("xy")}) {
-        WriteStored(bytes);
-        EXPECT_EQ(Mode(), 0400);
-        EXPECT_EQ(ReadStored(), bytes);
-    }
-    WriteStored("");
-    EXPECT_TRUE(QFile::exists(PasswordFile()));
-    EXPECT_EQ(QFile(PasswordFile()).size(), 0);
-}
 
 TEST_F(PasswordTest, WrongPasswordKeepsTheWindowOpenAndCaseMatters) {
     Store("Segreto");
@@ -150,20 +122,14 @@ TEST_F(PasswordTest, WrongPasswordKeepsTheWindowOpenAndCaseMatters) {
     EXPECT_TRUE(window.ValidatePassword(nullptr, false));
     EXPECT_FALSE(window.Changed());
     EXPECT_EQ(window.Password(), QString::fromLatin1(Scramble("Segreto")));
-}
-
-TEST_F(PasswordTest, CancelOrEscRefusesEvenWithoutPassword) {
-    Store("x");
-    OnWindow([this] { return Cancel(); });
-    EXPECT_FALSE(window.ValidatePassword(nullptr, false));
-    // Asked to change with no password set: leaving with Esc is a cancel too.
-    WriteStored("");
+    // With the change disabled the login only logs in.
     OnWindow([this] {
-        QTest::keyClick(&window, Qt::Key_Escape);
-        return window.result();
+        EXPECT_TRUE(window.chkNew->isHidden());
+        EXPECT_TRUE(window.txtPassword->isEnabled());
+        return Login("Segreto");
     });
-    EXPECT_FALSE(window.ValidatePassword(nullptr, true));
-    EXPECT_TRUE(prompter.Messages().isEmpty());
+    EXPECT_TRUE(window.ValidatePassword(nullptr, true, nullptr, true));
+    EXPECT_FALSE(window.Changed());
 }
 
 TEST_F(PasswordTest, ChangeWritesTheNewPasswordAfterAMatchingConfirmation) {
@@ -175,6 +141,12 @@ TEST_F(PasswordTest, ChangeWritesTheNewPasswordAfterAMatchingConfirmation) {
         EXPECT_FALSE(window.txtPassword->isEnabled());
         EXPECT_TRUE(window.txtNewPwd->isVisibleTo(&window));
         EXPECT_TRUE(window.lblConfirmNewPwd->isEnabled());
+        TypeNew("100€", "100€");
+        EXPECT_EQ(prompter.LastMessage().Text,
+                  "La password può contenere solo caratteri dell'alfabeto latino (Latin-1): "
+                  "lettere accentate italiane sì, simboli come € no.");
+        EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Exclamation);
+        EXPECT_EQ(window.focusWidget(), window.txtNewPwd);
         TypeNew("Nuòva", "Nuova");
         EXPECT_EQ(prompter.LastMessage().Text, kMismatch);
         EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Exclamation);
@@ -185,11 +157,10 @@ TEST_F(PasswordTest, ChangeWritesTheNewPasswordAfterAMatchingConfirmation) {
     EXPECT_TRUE(window.ValidatePassword(nullptr, true));
     EXPECT_TRUE(window.Changed());
     EXPECT_EQ(window.Password(), "Nuòva");
-    EXPECT_EQ(prompter.Messages(), (QStringList{kMismatch, kChanged}));
+    EXPECT_EQ(prompter.Messages().mid(1), (QStringList{kMismatch, kChanged}));
     EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Information);
-    EXPECT_EQ(prompter.Beeps(), 2);
+    EXPECT_EQ(prompter.Beeps(), 3);
     EXPECT_EQ(ReadStored(), Scramble(QString("Nuòva").toLatin1()));
-    EXPECT_EQ(Mode(), 0400);
 }
 
 TEST_F(PasswordTest, AnEmptyOrBlankNewPasswordRemovesTheProtection) {
@@ -208,39 +179,13 @@ TEST_F(PasswordTest, AnEmptyOrBlankNewPasswordRemovesTheProtection) {
             return change ? TypeNew("", "") : TypeNew("   ", "   ");
         });
         EXPECT_TRUE(window.ValidatePassword(nullptr, change));
-        EXPECT_EQ(prompter.LastMessage().Text, kChanged + kNoProtection);
+        EXPECT_EQ(prompter.LastMessage().Text,
+                  kChanged +
+                      "\r\rNOTA: Senza password sono disattivate tutte le restrizioni di accesso.");
         EXPECT_TRUE(QFile::exists(PasswordFile()));
         EXPECT_EQ(QFile(PasswordFile()).size(), 0);
     }
-    const size_t asked = prompter.History().size();
-    EXPECT_TRUE(window.ValidatePassword(nullptr, false));
-    EXPECT_EQ(prompter.History().size(), asked);
-
-    // With the change disabled the login only logs in.
-    Store("abc");
-    OnWindow([this] {
-        EXPECT_TRUE(window.chkNew->isHidden());
-        EXPECT_TRUE(window.txtPassword->isEnabled());
-        return Login("abc");
-    });
-    EXPECT_TRUE(window.ValidatePassword(nullptr, true, nullptr, true));
-    EXPECT_FALSE(window.Changed());
-}
-
-TEST_F(PasswordTest, NewPasswordOutsideLatin1IsRefused) {
-    Store("abc");
-    OnWindow([this] {
-        TypeNew("100€", "100€");
-        EXPECT_EQ(prompter.LastMessage().Text,
-                  "La password può contenere solo caratteri dell'alfabeto latino (Latin-1): "
-                  "lettere accentate italiane sì, simboli come € no.");
-        EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Exclamation);
-        EXPECT_EQ(window.focusWidget(), window.txtNewPwd);
-        return Cancel();
-    });
-    EXPECT_FALSE(window.ValidatePassword(nullptr, true));
-    EXPECT_FALSE(window.Changed());
-    EXPECT_EQ(Stored(), QByteArray("abc"));
+    EXPECT_TRUE(window.ValidatePassword(nullptr, false)); // no window: TearDown would see it
 }
 
 TEST_F(PasswordTest, ExternalPasswordNeverTouchesTheFileAndTheWindowIsNotTheCallers) {
@@ -255,7 +200,6 @@ TEST_F(PasswordTest, ExternalPasswordNeverTouchesTheFileAndTheWindowIsNotTheCall
     EXPECT_EQ(window.parentWidget(), nullptr);
     splash.reset(); // the window outlives the splash it was shown over
     EXPECT_EQ(window.objectName(), "frmPassword");
-
     external = "Chiave";
     OnWindow([this] {
         EXPECT_EQ(window.txtPassword->text(), "Chiave");
@@ -266,19 +210,17 @@ TEST_F(PasswordTest, ExternalPasswordNeverTouchesTheFileAndTheWindowIsNotTheCall
     EXPECT_FALSE(QFile::exists(PasswordFile()));
 }
 
-TEST_F(PasswordTest, AFailedWriteKeepsTheOldPassword) {
-    Store("Vecchia");
-    {
-        const FileSizeLimit full;
-        EXPECT_THROW(Store("Nuova"), std::runtime_error);
+TEST_F(PasswordTest, NoFileAsksNothingAnUnreadableOneStopsTheStartAndAFailedChangeIsTold) {
+    EXPECT_EQ(PasswordFile(), m_dir.filePath("home/prtct1.sys"));
+    EXPECT_TRUE(ReadStored().isEmpty());
+    EXPECT_TRUE(window.ValidatePassword(nullptr, false));
+    EXPECT_TRUE(prompter.History().empty());
+    for (const QByteArray& bytes : {QByteArray("\x00\xFF\x80 a\x7F", 6), QByteArray("xy")}) {
+        WriteStored(bytes);
+        EXPECT_EQ(Mode(), 0400);
+        EXPECT_EQ(ReadStored(), bytes);
     }
-    EXPECT_EQ(Stored(), QByteArray("Vecchia"));
-    EXPECT_EQ(Mode(), 0400);
-    EXPECT_EQ(QDir(m_dir.filePath("home")).entryList(QDir::Files | QDir::Hidden),
-              QStringList{"prtct1.sys"});
-}
-
-TEST_F(PasswordTest, StartUpReportsAnUnreadableFileAndAFailedChange) {
+    ASSERT_TRUE(QFile::remove(PasswordFile()));
     // Even root cannot read a folder as a file.
     ASSERT_TRUE(QDir().mkpath(PasswordFile()));
     EXPECT_THROW(ReadStored(), std::runtime_error);
@@ -288,7 +230,6 @@ TEST_F(PasswordTest, StartUpReportsAnUnreadableFileAndAFailedChange) {
         "Impossibile leggere la password: il programma non può partire."));
     EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Critical);
     ASSERT_TRUE(QDir().rmdir(PasswordFile()));
-
     // A failed change from the window reaches the start: the password typed was right, so the
     // user goes on with it, and the new one is not kept.
     Store("abc");
@@ -306,32 +247,42 @@ TEST_F(PasswordTest, StartUpReportsAnUnreadableFileAndAFailedChange) {
     EXPECT_TRUE(prompter.LastMessage().Text.startsWith(
         "Modifica password fallita: resta valida la password precedente."));
     EXPECT_EQ(Stored(), QByteArray("abc"));
+    EXPECT_EQ(Mode(), 0400);
+    EXPECT_EQ(QDir(m_dir.filePath("home")).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"prtct1.sys"});
 }
 
-TEST_F(PasswordTest, ShownWindowFocusesTheFieldToTypeAndGrowsWithTheNewPassword) {
+TEST_F(PasswordTest, ShownWindowFocusesTheFieldToTypeGrowsForANewPasswordAndCancelRefuses) {
     Store("abc");
     int loginHeight = 0;
-    for (const bool change : {false, true}) {
-        OnWindow([this, change, &loginHeight] {
-            window.show();
-            QCoreApplication::processEvents();
-            EXPECT_EQ(window.focusWidget(), change ? window.txtNewPwd : window.txtPassword);
-            if (change) {
-                EXPECT_GT(window.height(), loginHeight);
-                return Cancel();
-            }
-            loginHeight = window.height();
-            window.chkNew->click();
-            QCoreApplication::processEvents();
-            EXPECT_GT(window.height(), loginHeight);
-            window.chkNew->click();
-            QCoreApplication::processEvents();
-            EXPECT_EQ(window.height(), loginHeight);
-            return Cancel();
-        });
-        EXPECT_FALSE(window.ValidatePassword(nullptr, change));
-    }
+    OnWindow([&] {
+        window.show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(window.focusWidget(), window.txtPassword);
+        loginHeight = window.height();
+        window.chkNew->click();
+        QCoreApplication::processEvents();
+        EXPECT_GT(window.height(), loginHeight);
+        window.chkNew->click();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(window.height(), loginHeight);
+        return Click(window.cmdCancel);
+    });
+    EXPECT_FALSE(window.ValidatePassword(nullptr, false));
+    // Asked to change, even with no password set: Esc is a cancel too.
+    WriteStored("");
+    OnWindow([&] {
+        window.show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(window.focusWidget(), window.txtNewPwd);
+        EXPECT_GT(window.height(), loginHeight);
+        QTest::keyClick(&window, Qt::Key_Escape);
+        return window.result();
+    });
+    EXPECT_FALSE(window.ValidatePassword(nullptr, true));
     EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(window.Changed());
+    EXPECT_TRUE(prompter.Messages().isEmpty());
 }
 
 } // namespace

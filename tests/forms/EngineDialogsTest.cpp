@@ -1,30 +1,25 @@
-// The engine's dialogs: predefined selections, field sequence, and the data export command.
+// The engine's dialogs: the selection and row lists (incremental search by what is typed),
+// predefined selections, field sequence, and the data export command.
 #include "DbmsCsvExport.h"
 #include "DbmsFormService.h"
 #include "FormsSchema.h"
-#include "WindowTest.h"
 
 #include <QFile>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
+#include <QTableView>
 
 namespace {
 class EngineDialogsTest : public WindowTest {
 protected:
     WindowsArchive archive;
-
     std::shared_ptr<DbmsSelectionSet> Set(const QString& name = "Clienti attivi") {
         auto set = archive.db->Item("Clienti")->CreateSelectionSet(DbmsSelectionSet::Predefined);
         set->SetName(name);
         return set;
     }
-    static QStringList Texts(QListWidget* list) {
-        QStringList out;
-        for (int i = 0; i < list->count(); ++i)
-            out << list->item(i)->text();
-        return out;
-    }
+    // In description order: "L'agenda; 2024", "Penna blu", "Penna rossa", "Quaderno".
+    std::shared_ptr<DbmsDataSource> articles = archive.Open("Articoli", {}, "Articoli.Descrizione");
+    static int Row(QDialog& d) { return Child<QTableView>(d, "dgRows")->currentIndex().row(); }
     static QByteArray Read(const QString& path) {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -34,9 +29,20 @@ protected:
 using Items = std::vector<DbmsSelectionItem>;
 } // namespace
 
-TEST_F(EngineDialogsTest, PredefinedSelectionsAreTickedEditedAndStoredUnderTheSetsName) {
+TEST_F(EngineDialogsTest,
+       PredefinedSelectionsAreTickedEditedAndStoredUnderTheSetsNameUnlessCancelled) {
     auto set = Set();
-    set->SetItems({{"Punti > 100", true}, {"Attivo = True", false}, {"Nome Like 'A*'", true}});
+    const Items before{{"Punti > 100", true}, {"Attivo = True", false}, {"Nome Like 'A*'", true}};
+    set->SetItems(before);
+    // Cancelled, with the condition window cancelled too, nothing changes.
+    OnWindow([](QDialog& d) { Keys(d, {Qt::Key_Space, Qt::Key_Insert, Qt::Key_Escape}); });
+    OnWindow([](QDialog& d) {
+        QTest::keyClicks(Child<QLineEdit>(d, "txtCondizione"), "Punti < 5");
+        Press(d, Qt::Key_Escape);
+    });
+    EXPECT_FALSE(FormService().ShowPredefinedSelections(nullptr, *set, "Selezioni predefinite"));
+    EXPECT_EQ(set->Items(), before);
+    EXPECT_FALSE(Set("altro")->Restore("Clienti attivi"));
     OnWindow([&](QDialog& d) {
         EXPECT_EQ(d.objectName(), "DbmsPredefinedSelections");
         EXPECT_EQ(d.windowTitle(), "Selezioni predefinite");
@@ -45,15 +51,10 @@ TEST_F(EngineDialogsTest, PredefinedSelectionsAreTickedEditedAndStoredUnderTheSe
         EXPECT_EQ(Texts(list), QStringList({"Punti > 100", "Attivo = True", "Nome Like 'A*'"}));
         EXPECT_EQ(list->item(1)->checkState(), Qt::Unchecked);
         // Space ticks the current condition; Del removes one; Ins and F2 ask for a text.
-        Press(d, Qt::Key_Space);
-        Press(d, Qt::Key_Down);
-        Press(d, Qt::Key_Space);
-        Press(d, Qt::Key_Down);
-        Press(d, Qt::Key_Delete);
-        Press(d, Qt::Key_Insert);
+        Keys(d, {Qt::Key_Space, Qt::Key_Down, Qt::Key_Space, Qt::Key_Down, Qt::Key_Delete,
+                 Qt::Key_Insert});
         EXPECT_EQ(list->currentRow(), 2);
-        Press(d, Qt::Key_Up);
-        Press(d, Qt::Key_F2);
+        Keys(d, {Qt::Key_Up, Qt::Key_F2});
         EXPECT_EQ(Texts(list), QStringList({"Punti > 100", "Attivo = False", "Codice = 'C1'"}));
         Press(d, Qt::Key_Return);
     });
@@ -70,10 +71,8 @@ TEST_F(EngineDialogsTest, PredefinedSelectionsAreTickedEditedAndStoredUnderTheSe
     prompter.Answer(PromptAnswer::Ok);
     // F2: the condition is changed in place.
     OnWindow([](QDialog& d) {
-        auto* text = Child<QLineEdit>(d, "txtCondizione");
-        EXPECT_EQ(text->text(), "Attivo = True");
-        text->selectAll();
-        QTest::keyClicks(text, "Attivo = False");
+        EXPECT_EQ(Child<QLineEdit>(d, "txtCondizione")->text(), "Attivo = True");
+        TypeOver(d, "txtCondizione", "Attivo = False");
         Press(d, Qt::Key_Return);
     });
 
@@ -86,28 +85,9 @@ TEST_F(EngineDialogsTest, PredefinedSelectionsAreTickedEditedAndStoredUnderTheSe
     EXPECT_EQ(stored->Items(), expected);
 }
 
-TEST_F(EngineDialogsTest, CancelledPredefinedSelectionsChangeNothing) {
-    auto set = Set();
-    set->SetItems({{"Punti > 100", true}});
-    OnWindow([](QDialog& d) {
-        Press(d, Qt::Key_Space);
-        Press(d, Qt::Key_Insert);
-        Press(d, Qt::Key_Escape);
-    });
-    OnWindow([](QDialog& d) { // the condition window, cancelled too
-        QTest::keyClicks(Child<QLineEdit>(d, "txtCondizione"), "Punti < 5");
-        Press(d, Qt::Key_Escape);
-    });
-    EXPECT_FALSE(FormService().ShowPredefinedSelections(nullptr, *set, "Selezioni predefinite"));
-    EXPECT_EQ(set->Items(), Items({{"Punti > 100", true}}));
-    EXPECT_FALSE(Set("altro")->Restore("Clienti attivi"));
-
-    // A set without a name keeps the conditions in memory only.
+TEST_F(EngineDialogsTest, ASetWithoutANameKeepsTheConditionsInMemoryOnly) {
     auto unnamed = Set(QString());
-    OnWindow([](QDialog& d) {
-        Press(d, Qt::Key_Insert);
-        Press(d, Qt::Key_Return);
-    });
+    OnWindow([](QDialog& d) { Keys(d, {Qt::Key_Insert, Qt::Key_Return}); });
     OnWindow([](QDialog& d) {
         QTest::keyClicks(Child<QLineEdit>(d, "txtCondizione"), "Punti < 5");
         Press(d, Qt::Key_Return);
@@ -117,7 +97,7 @@ TEST_F(EngineDialogsTest, CancelledPredefinedSelectionsChangeNothing) {
     EXPECT_EQ(archive.Scalar("SELECT COUNT(*) FROM _Selections"), 0);
 }
 
-TEST_F(EngineDialogsTest, FieldSequenceGivesTheShownFieldsInTheirNewOrder) {
+TEST_F(EngineDialogsTest, FieldSequenceGivesTheShownFieldsInTheirNewOrderNeverNone) {
     auto ds = archive.Open("Articoli");
     QString sequence = "descrizione, Codice,Nessuno";
     OnWindow([](QDialog& d) {
@@ -139,14 +119,11 @@ TEST_F(EngineDialogsTest, FieldSequenceGivesTheShownFieldsInTheirNewOrder) {
     EXPECT_TRUE(FormService().ShowFieldSequence(nullptr, *ds, "Sequenza di Visualizzazione Campi",
                                                 sequence));
     EXPECT_EQ(sequence, "Codice,Descrizione,Prezzo");
-}
-
-TEST_F(EngineDialogsTest, FieldSequenceStartsFromAllFieldsAndRefusesAnEmptyOne) {
-    auto ds = archive.Open("Righe");
-    QString sequence;
+    // No sequence: everything a grid can show, in the data source's order; none is refused.
+    auto lines = archive.Open("Righe");
+    sequence.clear();
     OnWindow([&](QDialog& d) {
         auto* shown = Child<QListWidget>(d, "lstShown");
-        // No sequence: everything a grid can show, in the data source's order.
         EXPECT_EQ(Texts(shown), QStringList({"Quantita", "Importo", "Data", "Note", "Cliente",
                                              "Codice", "Descrizione", "Prezzo", "Categoria"}));
         while (shown->count() > 0)
@@ -157,21 +134,11 @@ TEST_F(EngineDialogsTest, FieldSequenceStartsFromAllFieldsAndRefusesAnEmptyOne) 
         Press(d, Qt::Key_Escape);
     });
     prompter.Answer(PromptAnswer::Ok);
-    EXPECT_FALSE(FormService().ShowFieldSequence(nullptr, *ds, "Campi", sequence));
+    EXPECT_FALSE(FormService().ShowFieldSequence(nullptr, *lines, "Campi", sequence));
     EXPECT_EQ(sequence, "");
 }
 
-TEST(CsvValues, OnlyWhatWouldSplitARecordIsQuoted) {
-    EXPECT_EQ(DbmsCsvValue("Penna blu"), "Penna blu");
-    EXPECT_EQ(DbmsCsvValue("1.500.000,00"), "1.500.000,00");
-    EXPECT_EQ(DbmsCsvValue("a;b"), "\"a;b\"");
-    EXPECT_EQ(DbmsCsvValue("detto \"Bepi\""), "\"detto \"\"Bepi\"\"\"");
-    EXPECT_EQ(DbmsCsvValue("riga 1\r\nriga 2"), "\"riga 1\nriga 2\"");
-    EXPECT_EQ(DbmsCsvValue(" spazio"), "\" spazio\"");
-    EXPECT_EQ(DbmsCsvValue(""), "");
-}
-
-TEST_F(EngineDialogsTest, ExportWritesCsvForASpreadsheetOrHtmlByTheNameChosen) {
+TEST_F(EngineDialogsTest, ExportWritesCsvOrHtmlByTheNameChosenAndReportsWhatFails) {
     archive.Add("Articoli", {{"Codice", "A5"},
                              {"Descrizione", "Penna \"Extra\"\nlunga"},
                              {"Prezzo", AmountUnits(-10000)},
@@ -186,18 +153,15 @@ TEST_F(EngineDialogsTest, ExportWritesCsvForASpreadsheetOrHtmlByTheNameChosen) {
                                     "Codice;Descrizione;Prezzo;Categoria\r\n"
                                     "A4;\"L'agenda; 2024\";15.000,00;\r\n"
                                     "A5;\"Penna \"\"Extra\"\"\nlunga\";-1,00;Oro\r\n"));
-
     const QString html = archive.File("articoli.HTML");
     prompter.File(html);
     FormService().ExportData(nullptr, *ds);
     EXPECT_TRUE(Read(html).contains("<td>L&#39;agenda; 2024</td>"));
-
     // A name without a known extension becomes an HTML page.
     prompter.File(archive.File("articoli"));
     FormService().ExportData(nullptr, *ds);
     EXPECT_TRUE(Read(archive.File("articoli.htm")).startsWith("<!DOCTYPE html>"));
     EXPECT_TRUE(prompter.Messages().isEmpty());
-
     // An existing file is replaced only when the user says so, asked once (the chooser does not).
     const QString page = archive.File("articoli.htm");
     const QByteArray before = Read(page);
@@ -213,18 +177,111 @@ TEST_F(EngineDialogsTest, ExportWritesCsvForASpreadsheetOrHtmlByTheNameChosen) {
     FormService().ExportData(nullptr, *ds);
     EXPECT_FALSE(Read(page).contains("<td>Oro</td>"));
     EXPECT_EQ(prompter.Messages().size(), 2);
-}
-
-TEST_F(EngineDialogsTest, ExportReportsAFileItCannotWriteAndDoesNothingWhenCancelled) {
-    auto ds = archive.Open("Articoli");
+    // Only what would split a record is quoted (separators and quotes: the file above).
+    EXPECT_EQ(DbmsCsvValue("Penna blu"), "Penna blu");
+    EXPECT_EQ(DbmsCsvValue("riga 1\r\nriga 2"), "\"riga 1\nriga 2\"");
+    EXPECT_EQ(DbmsCsvValue(" spazio"), "\" spazio\"");
+    EXPECT_EQ(DbmsCsvValue(""), "");
+    // Cancelled, nothing happens; a file it cannot write is reported.
     prompter.File("");
     FormService().ExportData(nullptr, *ds);
-    EXPECT_TRUE(prompter.Messages().isEmpty());
-
+    EXPECT_EQ(prompter.Messages().size(), 2);
     const QString path = archive.File("manca/articoli.csv");
     prompter.File(path).Answer(PromptAnswer::Ok);
     FormService().ExportData(nullptr, *ds);
     EXPECT_TRUE(prompter.LastMessage().Text.startsWith("Esportazione dei dati non riuscita:\n\n"));
     EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Critical);
     EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST_F(EngineDialogsTest, TypingJumpsToTheFirstRowThatStartsWithItAndEnterChoosesIt) {
+    OnWindow([&](QDialog& d) {
+        EXPECT_EQ(d.objectName(), "DbmsSelectionList");
+        EXPECT_EQ(d.windowTitle(), "Articoli");
+        auto* view = Child<QTableView>(d, "dgRows");
+        EXPECT_EQ(d.focusWidget(), view);
+        EXPECT_EQ(view->model()->rowCount(), 4);
+        EXPECT_EQ(view->model()->headerData(1, Qt::Horizontal).toString(), "Descrizione");
+        EXPECT_EQ(Row(d), 0);
+        // The list is ordered by description, so typing searches the description.
+        QTest::keyClicks(view, "pen");
+        EXPECT_EQ(prompter.Beeps(), 0);
+        EXPECT_EQ(Child<QLineEdit>(d, "txtSearch")->text(), "pen");
+        EXPECT_EQ(Row(d), 1);
+        QTest::keyClicks(view, "na r");
+        EXPECT_EQ(prompter.Beeps(), 0);
+        EXPECT_EQ(Row(d), 2);
+        QTest::keyClick(view, Qt::Key_Backspace);
+        QTest::keyClick(view, Qt::Key_Backspace);
+        EXPECT_EQ(Child<QLineEdit>(d, "txtSearch")->text(), "penna");
+        EXPECT_EQ(Row(d), 1);
+        Look(d, "selection-list.png");
+        for (int c = 0; c < view->model()->columnCount(); ++c)
+            EXPECT_LE(view->columnViewportPosition(c) + view->columnWidth(c),
+                      view->viewport()->width());
+        // Nothing starts with it: a beep, and the list stays where it was.
+        QTest::keyClicks(view, "z");
+        EXPECT_EQ(prompter.Beeps(), 1);
+        EXPECT_EQ(Row(d), 1);
+        QTest::keyClick(view, Qt::Key_Down);
+        Press(d, Qt::Key_Return);
+    });
+    const QVariant oid = FormService().ShowSelectionList(nullptr, *articles);
+    EXPECT_EQ(oid, QVariant(archive.oid["A3"]));
+    // The data source is left on the chosen row.
+    EXPECT_EQ(articles->CurrentOID(), archive.oid["A3"]);
+}
+
+TEST_F(EngineDialogsTest, QuotesAndWildcardsAreSearchedSafelyTheListStartsOnTheCurrentRow) {
+    OnWindow([&](QDialog& d) {
+        auto* search = Child<QLineEdit>(d, "txtSearch");
+        search->setFocus();
+        QTest::keyClicks(search, "l'agenda;");
+        EXPECT_EQ(Row(d), 0);
+        search->clear();
+        QTest::keyClicks(search, "*rossa");
+        EXPECT_EQ(Row(d), 2);
+        // The arrows of the search line move the list.
+        QTest::keyClick(search, Qt::Key_Down);
+        EXPECT_EQ(Row(d), 3);
+        EXPECT_EQ(d.focusWidget(), search);
+        EXPECT_EQ(prompter.Beeps(), 0);
+        Press(d, Qt::Key_Return);
+    });
+    EXPECT_EQ(FormService().ShowSelectionList(nullptr, *articles, "Scegli l'articolo"),
+              QVariant(archive.oid["A1"]));
+    // The list starts on the current row; a double click chooses.
+    OnWindow([&](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Scegli l'articolo");
+        EXPECT_EQ(Row(d), 3);
+        auto* view = Child<QTableView>(d, "dgRows");
+        const QRect cell = view->visualRect(view->model()->index(1, 0));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+        EXPECT_FALSE(d.isVisible());
+    });
+    EXPECT_EQ(FormService().ShowSelectionList(nullptr, *articles, "Scegli l'articolo"),
+              QVariant(archive.oid["A2"]));
+    // Esc or an empty list choose nothing.
+    OnWindow([](QDialog& d) { Press(d, Qt::Key_Escape); });
+    EXPECT_FALSE(FormService().ShowSelectionList(nullptr, *articles).isValid());
+    auto none = archive.Open("Articoli", "Codice = 'X'");
+    OnWindow([](QDialog& d) { Press(d, Qt::Key_Return); });
+    EXPECT_FALSE(FormService().ShowSelectionList(nullptr, *none).isValid());
+}
+
+TEST_F(EngineDialogsTest, TheRowListOnlyShowsAndClosesWithEnterOrEsc) {
+    for (int key : {int(Qt::Key_Return), int(Qt::Key_Escape)}) {
+        OnWindow([key](QDialog& d) {
+            EXPECT_EQ(d.objectName(), "DbmsRowList");
+            EXPECT_EQ(d.windowTitle(), "Articoli da importare");
+            EXPECT_EQ(Child<QPushButton>(d, "cmdOK")->text(), "&Chiudi");
+            EXPECT_EQ(d.findChild<QPushButton*>("cmdCancel"), nullptr);
+            EXPECT_EQ(Child<QTableView>(d, "dgRows")->model()->rowCount(), 4);
+            Press(d, key);
+            EXPECT_FALSE(d.isVisible());
+        });
+        FormService().ShowRowList(nullptr, *articles, "Articoli da importare");
+    }
+    EXPECT_EQ(archive.Scalar("SELECT COUNT(*) FROM Articoli"), 4);
 }

@@ -33,7 +33,6 @@ WindowsSchema::WindowsSchema() {
             r.AddReference("Cliente", "Clienti", false, false, "Codice", "Nome");
         },
         "Articoli");
-
     WindowsTable& clienti = *m_tables["Clienti"];
     clienti.onNewRow = [](DbmsDataSource& ds) {
         ds.SetValue("Punti", 0);
@@ -64,21 +63,14 @@ bool WindowsSchema::Define(DbmsDefinition& def) {
 
 WindowsArchive::WindowsArchive() : TempArchive(schema) {
     Create();
-    oid["Argento"] = Add("Categorie", {{"Descrizione", "Argento"}});
-    oid["Oro"] = Add("Categorie", {{"Descrizione", "Oro"}});
-    oid["Platino"] = Add("Categorie", {{"Descrizione", "Platino"}});
-    oid["A1"] =
-        Add("Articoli",
-            {{"Codice", "A1"}, {"Descrizione", "Quaderno"}, {"Prezzo", AmountUnits(25000)}});
-    oid["A2"] =
-        Add("Articoli",
-            {{"Codice", "A2"}, {"Descrizione", "Penna blu"}, {"Prezzo", AmountUnits(12500)}});
-    oid["A3"] =
-        Add("Articoli",
-            {{"Codice", "A3"}, {"Descrizione", "Penna rossa"}, {"Prezzo", AmountUnits(12500)}});
-    oid["A4"] = Add(
-        "Articoli",
-        {{"Codice", "A4"}, {"Descrizione", "L'agenda; 2024"}, {"Prezzo", AmountUnits(150000000)}});
+    for (const char* name : {"Argento", "Oro", "Platino"})
+        oid[name] = Add("Categorie", {{"Descrizione", name}});
+    for (const auto& [code, name, units] : {std::tuple{"A1", "Quaderno", 25000},
+                                            {"A2", "Penna blu", 12500},
+                                            {"A3", "Penna rossa", 12500},
+                                            {"A4", "L'agenda; 2024", 150000000}})
+        oid[code] = Add("Articoli",
+                        {{"Codice", code}, {"Descrizione", name}, {"Prezzo", AmountUnits(units)}});
     oid["C1"] = Add("Clienti", {{"Codice", "C1"},
                                 {"Nome", "Anna Bianchi"},
                                 {"Punti", 120},

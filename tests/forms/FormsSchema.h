@@ -5,7 +5,10 @@
 // Customers refuse to be stored without a code, so a save can fail on purpose.
 
 #include "TempArchive.h"
+#include "WindowTest.h"
 
+#include <QLineEdit>
+#include <QListWidget>
 #include <functional>
 #include <map>
 
@@ -26,23 +29,15 @@ public:
     }
     itfSetData* DefineDefaultData() override { return this; }
 
-    std::function<void(DbmsDataSource&)> onNewRow;
-    std::function<void(DbmsDataSource&)> onUpdateRow;
-    std::function<void(DbmsDataSource&, const QString&)> onField;
-
-    void OnNewRow(DbmsDataSource& ds) override {
-        if (onNewRow) onNewRow(ds);
-    }
-    void OnUpdateRow(DbmsDataSource& ds) override {
-        if (onUpdateRow) onUpdateRow(ds);
-    }
-    void OnUpdateField(DbmsDataSource& ds, const QString& f) override {
-        if (onField) onField(ds, f);
-    }
+    // What the rules do; nothing unless a table says.
+    std::function<void(DbmsDataSource&)> onNewRow = [](DbmsDataSource&) {}, onUpdateRow = onNewRow;
+    std::function<void(DbmsDataSource&, const QString&)> onField = [](auto&, auto&) {};
+    void OnNewRow(DbmsDataSource& ds) override { onNewRow(ds); }
+    void OnUpdateRow(DbmsDataSource& ds) override { onUpdateRow(ds); }
+    void OnUpdateField(DbmsDataSource& ds, const QString& f) override { onField(ds, f); }
 
 private:
-    QString m_name;
-    QString m_caption;
+    QString m_name, m_caption;
     Structure m_structure;
     QString m_parent;
 };
@@ -68,3 +63,41 @@ struct WindowsArchive : TempArchive {
     // OIDs of the rows the archive starts with.
     std::map<QString, OID> oid;
 };
+
+// The texts of a window's lines, in the order named.
+inline QStringList Texts(QWidget& window, const QStringList& names) {
+    QStringList out;
+    for (const QString& name : names)
+        out << Child<QLineEdit>(window, name)->text();
+    return out;
+}
+inline QStringList Texts(QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+// Keys pressed one after another where the window's focus is.
+inline void Keys(QWidget& window, std::initializer_list<int> keys) {
+    for (int key : keys)
+        Press(window, key);
+}
+// Types over a line as the user does: focus on it, all of it selected, the new text.
+inline QLineEdit* TypeOver(QWidget& window, const QString& name, const QString& text) {
+    auto* line = Child<QLineEdit>(window, name);
+    line->setFocus();
+    line->selectAll();
+    QTest::keyClicks(line, text);
+    return line;
+}
+// A row's stored values as text, NULL for none.
+inline QStringList Stored(TempArchive& a, const QString& table, const QVariant& oid,
+                          const QStringList& fields) {
+    QStringList out;
+    for (const QString& f : fields) {
+        const QVariant v =
+            a.Value("SELECT " + f + " FROM " + table + " WHERE OID = " + oid.toString());
+        out << (v.isValid() ? v.toString() : "NULL");
+    }
+    return out;
+}

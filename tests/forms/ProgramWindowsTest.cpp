@@ -3,11 +3,9 @@
 // sold-article line of an article without a list price is priced in the sale's row editor.
 #include "DbmsFormService.h"
 #include "DbmsGridModel.h"
-#include "TempArchive.h"
-#include "WindowTest.h"
+#include "FormsSchema.h"
 
 #include <QGroupBox>
-#include <QLineEdit>
 
 namespace {
 const QString kDuplicate = "Il cliente esiste in archivio";
@@ -42,25 +40,39 @@ protected:
 };
 } // namespace
 
-TEST_F(ProgramWindowsTest, WhatIsNotANumberIsRefusedByNameAndTextsStopAtTheirSize) {
-    for (const auto& [ds, row, field, typed] :
-         {std::tuple{articles, article, "Importo", "12a,50"}, {customers, rossi, "CAP", "20I21"}}) {
-        SCOPED_TRACE(typed);
+TEST_F(ProgramWindowsTest, NotANumberOrACardCodeAlreadyGivenIsRefusedTextsStopAtTheirSize) {
+    const OID bianchi = customers->AddRow({{"Codice", "0002"}, {"Cognome", "Bianchi"}});
+    // Refused by name before anything is written, the window open on the field; then Esc, or a
+    // value that is right.
+    for (const auto& [ds, row, newRow, field, typed, retyped] :
+         {std::tuple{articles, article, false, "Importo", "12a,50", ""},
+          {customers, rossi, false, "CAP", "20I21", ""},
+          {customers, bianchi, true, "Codice", "0001", "0003"},
+          {customers, bianchi, false, "Codice", "0001", "0004"}}) {
+        SCOPED_TRACE(std::string(typed) + (newRow ? " new" : ""));
         ASSERT_TRUE(ds->Locate(row));
+        const qint64 before = archive.Count("Clienti");
+        const QString refusal =
+            QString(field) == "Codice"
+                ? kDuplicate
+                : QString("Valore non valido per il campo %1: '%2'").arg(field, typed);
         OnWindow([&](QDialog& d) {
             QLineEdit* line = TypeOver(d, field, typed);
             EXPECT_TRUE(d.isVisible());
-            EXPECT_EQ(prompter.LastMessage().Text,
-                      QString("Valore non valido per il campo %1: '%2'").arg(field, typed));
+            EXPECT_EQ(prompter.LastMessage().Text, refusal);
             EXPECT_EQ(d.focusWidget(), line);
-            Press(d, Qt::Key_Escape);
+            EXPECT_EQ(archive.Count("Clienti"), before);
+            if (*retyped)
+                TypeOver(d, field, retyped);
+            else
+                Press(d, Qt::Key_Escape);
         });
         prompter.Answer(PromptAnswer::Ok);
-        EXPECT_FALSE(FormService().ShowRowEditor(nullptr, *ds, false).isValid());
+        EXPECT_EQ(FormService().ShowRowEditor(nullptr, *ds, newRow).isValid(), *retyped != 0);
     }
     EXPECT_EQ(Scalar("SELECT Importo FROM Articoli"), 0);
-    EXPECT_EQ(Scalar("SELECT CAP FROM Clienti"), 9121);
-
+    EXPECT_EQ(Scalar("SELECT CAP FROM Clienti WHERE OID = " + QString::number(rossi)), 9121);
+    EXPECT_EQ(archive.Count("Clienti WHERE Codice IN ('0003', '0004')"), 2);
     // A text stops at its field's size with a beep, while the clerk types.
     ASSERT_TRUE(customers->Locate(rossi));
     OnWindow([&](QDialog& d) {
@@ -71,44 +83,8 @@ TEST_F(ProgramWindowsTest, WhatIsNotANumberIsRefusedByNameAndTextsStopAtTheirSiz
         EXPECT_EQ(prompter.Beeps(), 1);
     });
     EXPECT_TRUE(FormService().ShowRowEditor(nullptr, *customers, false).isValid());
-}
-
-TEST_F(ProgramWindowsTest, ABoundAmountIsReadTheItalianWayOrRefusedByName) {
-    ASSERT_TRUE(articles->Locate(article));
-    QLineEdit edit;
-    edit.show();
-    FormService().BindTextBox(&edit, articles, "Importo");
-    prompter.Answer(PromptAnswer::Ok);
-    for (const auto& [typed, stored] : {std::pair{"12a,50", 0}, {"1.250,5", 12505000}}) {
-        edit.selectAll();
-        QTest::keyClicks(&edit, typed);
-        QTest::keyClick(&edit, Qt::Key_Return);
-        EXPECT_EQ(Scalar("SELECT Importo FROM Articoli"), stored) << typed;
-    }
-    EXPECT_EQ(prompter.Messages(), QStringList{"Valore non valido per il campo Importo: '12a,50'"});
-    EXPECT_EQ(edit.text(), "1.250,50");
-}
-
-TEST_F(ProgramWindowsTest, ACardCodeAlreadyGivenIsRefusedBeforeAnythingIsWritten) {
-    const OID bianchi = customers->AddRow({{"Codice", "0002"}, {"Cognome", "Bianchi"}});
-    for (const bool newRow : {true, false}) {
-        SCOPED_TRACE(newRow);
-        ASSERT_TRUE(customers->Locate(bianchi));
-        const QString freeCode = newRow ? "0003" : "0004";
-        const qint64 before = archive.Count("Clienti");
-        OnWindow([&](QDialog& d) {
-            QLineEdit* code = TypeOver(d, "Codice", "0001");
-            EXPECT_TRUE(d.isVisible());
-            EXPECT_EQ(prompter.LastMessage().Text, kDuplicate);
-            EXPECT_EQ(d.focusWidget(), code);
-            EXPECT_EQ(archive.Count("Clienti"), before);
-            TypeOver(d, "Codice", freeCode);
-        });
-        prompter.Answer(PromptAnswer::Ok);
-        EXPECT_TRUE(FormService().ShowRowEditor(nullptr, *customers, newRow).isValid());
-        EXPECT_EQ(archive.Count("Clienti WHERE Codice = '" + freeCode + "'"), 1);
-    }
     // The one-field editor refuses it too.
+    ASSERT_TRUE(customers->Locate(bianchi));
     OnWindow([](QDialog& d) {
         TypeOver(d, "Codice", "0001");
         EXPECT_TRUE(d.isVisible());
@@ -123,15 +99,28 @@ TEST_F(ProgramWindowsTest, ACardCodeAlreadyGivenIsRefusedBeforeAnythingIsWritten
     EXPECT_EQ(FormService().DuplicateRefusal(*archive.db, "Clienti", "Codice", "0009"), "");
 }
 
-TEST_F(ProgramWindowsTest, PostalCodesKeepTheirLeadingZeros) {
+TEST_F(ProgramWindowsTest, PostalCodesKeepTheirLeadingZerosBoundAmountsReadTheItalianWay) {
     DbmsGridModel grid(customers, nullptr);
     const QModelIndex cap = grid.index(0, grid.ColumnOf("CAP"));
     EXPECT_EQ(cap.data().toString(), "09121");
     EXPECT_EQ(cap.data(Qt::EditRole).toLongLong(), 9121);
     QLineEdit edit;
+    edit.show();
     FormService().BindTextBox(&edit, customers, "CAP");
     EXPECT_EQ(edit.text(), "09121");
     EXPECT_EQ(edit.maxLength(), 5);
+    // An amount typed in a bound line is read the Italian way, or refused by name.
+    ASSERT_TRUE(articles->Locate(article));
+    FormService().BindTextBox(&edit, articles, "Importo");
+    prompter.Answer(PromptAnswer::Ok);
+    for (const auto& [typed, stored] : {std::pair{"12a,50", 0}, {"1.250,5", 12505000}}) {
+        edit.selectAll();
+        QTest::keyClicks(&edit, typed);
+        QTest::keyClick(&edit, Qt::Key_Return);
+        EXPECT_EQ(Scalar("SELECT Importo FROM Articoli"), stored) << typed;
+    }
+    EXPECT_EQ(prompter.Messages(), QStringList{"Valore non valido per il campo Importo: '12a,50'"});
+    EXPECT_EQ(edit.text(), "1.250,50");
 
     ASSERT_TRUE(customers->Locate(rossi));
     OnWindow([](QDialog& d) {
@@ -143,7 +132,6 @@ TEST_F(ProgramWindowsTest, PostalCodesKeepTheirLeadingZeros) {
     EXPECT_TRUE(FormService().ShowRowEditor(nullptr, *customers, false).isValid());
     EXPECT_EQ(Scalar("SELECT CAP FROM Clienti"), 185);
     EXPECT_EQ(customers->GetText("CAP"), "00185");
-
     OnWindow([](QDialog& d) {
         EXPECT_EQ(Child<QLineEdit>(d, "CAP")->text(), "00185");
         Press(d, Qt::Key_Escape);
@@ -156,8 +144,7 @@ TEST_F(ProgramWindowsTest, ALineWithoutAListPriceIsPricedByTheClerkAndBelongsToT
     const QString link = lines->TableDef().ParentLinkField();
     OnWindow([&](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Articoli Venduti");
-        EXPECT_EQ(Child<QLineEdit>(d, link)->text(), "VIAGGIO - Viaggio su misura");
-        EXPECT_EQ(Child<QLineEdit>(d, "Quantita")->text(), "1");
+        EXPECT_EQ(Texts(d, {link, "Quantita"}), QStringList({"VIAGGIO - Viaggio su misura", "1"}));
         // The article and the quantity were given: the clerk starts on the price.
         EXPECT_EQ(d.focusWidget(), Child<QLineEdit>(d, "ImportoVendita"));
         EXPECT_EQ(Child<QLineEdit>(*Child<QGroupBox>(d, "grpParent"), "Descrizione")->text(),
@@ -170,14 +157,10 @@ TEST_F(ProgramWindowsTest, ALineWithoutAListPriceIsPricedByTheClerkAndBelongsToT
 
     ASSERT_TRUE(oid.isValid());
     EXPECT_EQ(lines->CurrentOID(), oid.toLongLong());
-    const QString where = " FROM ArticoliVenduti WHERE OID = " + oid.toString();
-    EXPECT_EQ(Scalar("SELECT ImportoVendita" + where), 12500000);
-    EXPECT_EQ(Scalar("SELECT OID_Articoli" + where), article);
-    EXPECT_EQ(archive.Count("OperazioniVendite__Articoli WHERE OID_Owner = " +
-                            QString::number(sale->CurrentOID()) +
-                            " AND OID_Item = " + oid.toString()),
-              1);
-
+    EXPECT_EQ(Stored(archive, "ArticoliVenduti", oid, {"ImportoVendita", "OID_Articoli"}),
+              QStringList({"12500000", QString::number(article)}));
+    const QString pair = QString::number(sale->CurrentOID()) + " AND OID_Item = " + oid.toString();
+    EXPECT_EQ(archive.Count("OperazioniVendite__Articoli WHERE OID_Owner = " + pair), 1);
     // A cancelled line leaves the sale as it was.
     OnWindow([](QDialog& d) {
         QTest::keyClicks(d.focusWidget(), "99");

@@ -1,26 +1,27 @@
-// The row editor: new rows with the rules' defaults and pre-filled values, cancelling that
-// leaves nothing behind, references and a child's parent chosen from their lists, refusals
-// that keep the window open.
+// The row editor and the one-field editor: new rows with the rules' defaults and pre-filled
+// values, cancelling that leaves nothing behind, references and a child's parent chosen from
+// their lists, refusals that keep the window open, and the text box binding.
 #include "DbmsFieldEditor.h"
 #include "DbmsFormService.h"
 #include "FormsSchema.h"
-#include "WindowTest.h"
 
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QGroupBox>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTableView>
 
 namespace {
 class RowEditorTest : public WindowTest {
 protected:
+    void SetUp() override { ASSERT_TRUE(ds->Locate(archive.oid["C1"])); }
     WindowsArchive archive;
-
-    QString Where(const QVariant& oid) { return " FROM Clienti WHERE OID = " + oid.toString(); }
-    qint64 Count(const QString& table) { return archive.Count(table); }
+    std::shared_ptr<DbmsDataSource> ds = archive.Open("Clienti"); // on Anna Bianchi
+    // A field of Anna Bianchi as stored.
+    QString C1(const QString& field) { return Customer(archive.oid["C1"], {field})[0]; }
+    QStringList Customer(const QVariant& oid, const QStringList& fields) {
+        return Stored(archive, "Clienti", oid, fields);
+    }
     // A nested selection list: types the start of a row and chooses it with Enter.
     void ChooseInList(const QString& typed) {
         OnWindow([typed](QDialog& d) {
@@ -30,28 +31,42 @@ protected:
         });
     }
 };
+using FieldEditorTest = RowEditorTest;
 } // namespace
 
-TEST_F(RowEditorTest, NewRowShowsTheRulesDefaultsKeepsPrefilledValuesAndStores) {
-    auto ds = archive.Open("Clienti");
+TEST_F(RowEditorTest, ANewRowCancelledLeavesNothingOkStoresTheRulesDefaultsAndTheValuesGiven) {
+    ds->Locate(archive.oid["C2"]);
+    for (int key : {int(Qt::Key_Escape), int(Qt::Key_Return)}) {
+        SCOPED_TRACE(key);
+        OnWindow([key](QDialog& d) {
+            QTest::keyClicks(Child<QLineEdit>(d, "Nome"), "Da non salvare");
+            // Annulla pressed from the keyboard: Tab to it, Enter presses it.
+            if (key == Qt::Key_Return) Child<QPushButton>(d, "cmdCancel")->setFocus();
+            Press(d, key);
+            EXPECT_FALSE(d.isVisible());
+        });
+        const QVariant oid = FormService().ShowRowEditor(nullptr, *ds, true, {{"Codice", "C9"}});
+        EXPECT_FALSE(oid.isValid());
+        EXPECT_EQ(archive.Count("Clienti"), 2);
+        EXPECT_FALSE(ds->IsNewRow());
+        EXPECT_TRUE(ds->CanLeave());
+        EXPECT_EQ(ds->RowCount(), 2);
+    }
     const qint64 before = ds->RowCount();
     OnWindow([&](QDialog& d) {
         EXPECT_EQ(d.objectName(), "DbmsRowEditor");
         EXPECT_EQ(d.windowTitle(), "Anagrafica Clienti");
-        EXPECT_EQ(Child<QLineEdit>(d, "Codice")->text(), "C042");
+        EXPECT_EQ(Texts(d, {"Codice", "Punti", "Categoria"}), QStringList({"C042", "0", ""}));
         EXPECT_EQ(Child<QLineEdit>(d, "Codice")->maxLength(), 8);
-        EXPECT_EQ(Child<QLineEdit>(d, "Punti")->text(), "0");
         EXPECT_TRUE(Child<QCheckBox>(d, "Attivo")->isChecked());
         EXPECT_EQ(Child<QDateTimeEdit>(d, "DataIscrizione")->dateTime(), WindowsToday());
-        EXPECT_EQ(Child<QLineEdit>(d, "Categoria")->text(), "");
         // The links need the row's OID: the list waits for the row to be stored.
         EXPECT_FALSE(Child<QListWidget>(d, "lstPreferiti")->isEnabled());
         // The code was given: the user starts on the first field still to fill.
         EXPECT_EQ(d.focusWidget(), Child<QLineEdit>(d, "Nome"));
         QTest::keyClicks(d.focusWidget(), "Carla Neri");
         Press(d, Qt::Key_Tab);
-        Child<QLineEdit>(d, "Credito")->setFocus();
-        QTest::keyClicks(Child<QLineEdit>(d, "Credito"), "1.500.000,5");
+        TypeOver(d, "Credito", "1.500.000,5");
         Press(d, Qt::Key_Return);
     });
     const QVariant oid = FormService().ShowRowEditor(nullptr, *ds, true, {{"Codice", "C042"}});
@@ -60,50 +75,20 @@ TEST_F(RowEditorTest, NewRowShowsTheRulesDefaultsKeepsPrefilledValuesAndStores) 
     EXPECT_EQ(ds->RowCount(), before + 1);
     EXPECT_EQ(ds->CurrentOID(), oid.toLongLong());
     EXPECT_FALSE(ds->IsNewRow());
-    EXPECT_EQ(archive.Value("SELECT Codice" + Where(oid)), "C042");
-    EXPECT_EQ(archive.Value("SELECT Nome" + Where(oid)), "Carla Neri");
-    EXPECT_EQ(archive.Value("SELECT Punti" + Where(oid)), 0);
-    EXPECT_EQ(archive.Value("SELECT Attivo" + Where(oid)), 1);
-    EXPECT_EQ(archive.Value("SELECT DataIscrizione" + Where(oid)), "2024-02-29 10:30:00");
-    EXPECT_EQ(archive.Value("SELECT Credito" + Where(oid)), qint64(15000005000));
-    EXPECT_FALSE(archive.Value("SELECT OID_Categoria" + Where(oid)).isValid());
-}
-
-TEST_F(RowEditorTest, CancellingANewRowLeavesNothingBehind) {
-    auto ds = archive.Open("Clienti");
-    ds->Locate(archive.oid["C2"]);
-    for (int key : {int(Qt::Key_Escape), int(Qt::Key_Return)}) {
-        SCOPED_TRACE(key);
-        OnWindow([key](QDialog& d) {
-            QTest::keyClicks(Child<QLineEdit>(d, "Nome"), "Da non salvare");
-            if (key == Qt::Key_Return) {
-                // Annulla pressed from the keyboard: Tab to it, Enter presses it.
-                Child<QPushButton>(d, "cmdCancel")->setFocus();
-            }
-            Press(d, key);
-            EXPECT_FALSE(d.isVisible());
-        });
-        const QVariant oid = FormService().ShowRowEditor(nullptr, *ds, true, {{"Codice", "C9"}});
-        EXPECT_FALSE(oid.isValid());
-        EXPECT_EQ(Count("Clienti"), 2);
-        EXPECT_FALSE(ds->IsNewRow());
-        EXPECT_TRUE(ds->CanLeave());
-        EXPECT_EQ(ds->RowCount(), 2);
-    }
+    EXPECT_EQ(Customer(oid, {"Codice", "Nome", "Punti", "Attivo", "DataIscrizione", "Credito",
+                             "OID_Categoria"}),
+              QStringList(
+                  {"C042", "Carla Neri", "0", "1", "2024-02-29 10:30:00", "15000005000", "NULL"}));
 }
 
 TEST_F(RowEditorTest, ExistingRowStoresTheChosenReferenceAndLinksOrDiscardsThemAll) {
-    auto ds = archive.Open("Clienti");
     for (bool save : {false, true}) {
         SCOPED_TRACE(save ? "OK" : "Esc");
         ASSERT_TRUE(ds->Locate(archive.oid["C1"]));
         OnWindow([&](QDialog& d) {
             EXPECT_EQ(Child<QLineEdit>(d, "Categoria")->text(), "Argento");
             EXPECT_TRUE(Child<QListWidget>(d, "lstPreferiti")->isEnabled());
-            auto* name = Child<QLineEdit>(d, "Nome");
-            name->setFocus();
-            name->selectAll();
-            QTest::keyClicks(name, "Anna Rossi");
+            TypeOver(d, "Nome", "Anna Rossi");
             // F4 on the reference opens its list; the choice shows at once.
             Child<QLineEdit>(d, "Categoria")->setFocus();
             Press(d, Qt::Key_F4);
@@ -112,22 +97,18 @@ TEST_F(RowEditorTest, ExistingRowStoresTheChosenReferenceAndLinksOrDiscardsThemA
             Child<QPushButton>(d, "cmdAdd_Preferiti")->setFocus();
             Press(d, Qt::Key_Return);
             EXPECT_TRUE(d.isVisible());
-            auto* favourites = Child<QListWidget>(d, "lstPreferiti");
-            EXPECT_EQ(favourites->count(), 1);
-            EXPECT_EQ(favourites->item(0)->text(), "A2 - Penna blu");
+            EXPECT_EQ(Texts(Child<QListWidget>(d, "lstPreferiti")), QStringList{"A2 - Penna blu"});
             if (save) Look(d, "row-editor-customer.png");
             Press(d, save ? Qt::Key_Return : Qt::Key_Escape);
         });
         ChooseInList("Pla");
         ChooseInList("A2");
         const QVariant oid = FormService().ShowRowEditor(nullptr, *ds, false);
-
         EXPECT_EQ(oid.isValid(), save);
-        const QVariant c1 = archive.oid["C1"];
-        EXPECT_EQ(archive.Value("SELECT Nome" + Where(c1)), save ? "Anna Rossi" : "Anna Bianchi");
-        EXPECT_EQ(archive.Value("SELECT OID_Categoria" + Where(c1)),
-                  archive.oid[save ? "Platino" : "Argento"]);
-        EXPECT_EQ(Count("Clienti__Preferiti"), save ? 1 : 0);
+        EXPECT_EQ(Customer(archive.oid["C1"], {"Nome", "OID_Categoria"}),
+                  QStringList({save ? "Anna Rossi" : "Anna Bianchi",
+                               QString::number(archive.oid[save ? "Platino" : "Argento"])}));
+        EXPECT_EQ(archive.Count("Clienti__Preferiti"), save ? 1 : 0);
         EXPECT_EQ(ds->GetText("Categoria"), save ? "Platino" : "Argento");
         EXPECT_FALSE(ds->IsDirty());
     }
@@ -139,8 +120,8 @@ TEST_F(RowEditorTest, ExistingRowStoresTheChosenReferenceAndLinksOrDiscardsThemA
         Press(d, Qt::Key_Return);
     });
     EXPECT_TRUE(FormService().ShowRowEditor(nullptr, *ds, false).isValid());
-    EXPECT_EQ(Count("Clienti__Preferiti"), 0);
-    EXPECT_EQ(Count("Articoli"), 4); // a link, not the article
+    EXPECT_EQ(archive.Count("Clienti__Preferiti"), 0);
+    EXPECT_EQ(archive.Count("Articoli"), 4); // a link, not the article
 }
 
 TEST_F(RowEditorTest, ChildRowTakesItsParentWhoseValuesTheRulesUse) {
@@ -168,15 +149,12 @@ TEST_F(RowEditorTest, ChildRowTakesItsParentWhoseValuesTheRulesUse) {
     const QVariant oid = FormService().ShowRowEditor(nullptr, *ds, true, {{"Quantita", 3}});
 
     ASSERT_TRUE(oid.isValid());
-    const QString where = " FROM Righe WHERE OID = " + oid.toString();
-    EXPECT_EQ(archive.Value("SELECT OID_Articoli" + where), archive.oid["A2"]);
-    EXPECT_EQ(archive.Value("SELECT OID_Cliente" + where), archive.oid["C2"]);
-    EXPECT_EQ(archive.Value("SELECT Quantita" + where), 3);
-    EXPECT_EQ(archive.Value("SELECT Importo" + where), 37500);
+    EXPECT_EQ(Stored(archive, "Righe", oid, {"OID_Articoli", "OID_Cliente", "Quantita", "Importo"}),
+              QStringList({QString::number(archive.oid["A2"]), QString::number(archive.oid["C2"]),
+                           "3", "37500"}));
 }
 
-TEST_F(RowEditorTest, ARowTheRulesRefuseKeepsTheWindowOpen) {
-    auto ds = archive.Open("Clienti");
+TEST_F(RowEditorTest, ARowTheRulesRefuseKeepsTheWindowOpenOrCountsAsACancelWithoutOk) {
     OnWindow([&](QDialog& d) {
         QTest::keyClicks(Child<QLineEdit>(d, "Nome"), "Senza codice");
         Child<QLineEdit>(d, "Credito")->setText("12,5");
@@ -187,9 +165,8 @@ TEST_F(RowEditorTest, ARowTheRulesRefuseKeepsTheWindowOpen) {
         EXPECT_EQ(prompter.LastMessage().Text,
                   "Impossibile salvare i dati:\n\nIl codice del cliente è obbligatorio");
         EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Exclamation);
-        EXPECT_EQ(Count("Clienti"), 2);
-        Child<QLineEdit>(d, "Codice")->setFocus();
-        QTest::keyClicks(Child<QLineEdit>(d, "Codice"), "C9");
+        EXPECT_EQ(archive.Count("Clienti"), 2);
+        TypeOver(d, "Codice", "C9");
         Press(d, Qt::Key_Return);
         EXPECT_FALSE(d.isVisible());
     });
@@ -197,31 +174,26 @@ TEST_F(RowEditorTest, ARowTheRulesRefuseKeepsTheWindowOpen) {
     const QVariant oid = FormService().ShowRowEditor(nullptr, *ds, true);
 
     ASSERT_TRUE(oid.isValid());
-    EXPECT_EQ(Count("Clienti"), 3);
-    EXPECT_EQ(archive.Value("SELECT Codice" + Where(oid)), "C9");
-    EXPECT_EQ(archive.Value("SELECT Credito" + Where(oid)), 125000);
+    EXPECT_EQ(archive.Count("Clienti"), 3);
+    EXPECT_EQ(Customer(oid, {"Codice", "Credito"}), QStringList({"C9", "125000"}));
     EXPECT_EQ(prompter.Messages().size(), 1);
-}
-
-TEST_F(RowEditorTest, AWindowClosedWithoutOkStillStoresOnlyWhatTheRulesAccept) {
     // A prompter may answer Accepted without OK having run: the row is stored then, and a
     // refusal counts as a cancel.
-    auto ds = archive.Open("Clienti");
     prompter.Dialog([](QDialog& d) {
         Child<QLineEdit>(d, "Nome")->setText("Nessun codice");
         return int(QDialog::Accepted);
     });
     prompter.Answer(PromptAnswer::Ok);
     EXPECT_FALSE(FormService().ShowRowEditor(nullptr, *ds, true).isValid());
-    EXPECT_EQ(Count("Clienti"), 2);
+    EXPECT_EQ(archive.Count("Clienti"), 3);
     EXPECT_FALSE(ds->IsNewRow());
 
     prompter.Dialog([](QDialog&) { return int(QDialog::Accepted); });
     EXPECT_TRUE(FormService().ShowRowEditor(nullptr, *ds, true, {{"Codice", "C7"}}).isValid());
-    EXPECT_EQ(Count("Clienti"), 3);
+    EXPECT_EQ(archive.Count("Clienti"), 4);
 }
 
-TEST(FieldEditorTexts, AmountsAreReadTheItalianWayAndExactly) {
+TEST(FieldEditorTexts, AmountsAreReadTheItalianWayAndExactlyNamesAsLabels) {
     auto units = [](const QString& text) {
         const auto m = DbmsFieldEditor::ParseMoney(text);
         return m ? m->Units : qint64(-999);
@@ -235,12 +207,122 @@ TEST(FieldEditorTexts, AmountsAreReadTheItalianWayAndExactly) {
     for (const char* bad :
          {"", "1.50", "12.34.567", "1,23456", "abc", "1 000", "1,2,3", ",5", "1234567890123456"})
         EXPECT_EQ(units(bad), -999) << bad;
-}
-
-TEST(FieldEditorTexts, FieldNamesReadAsLabels) {
+    // Field names read as labels.
     EXPECT_EQ(DbmsFieldEditor::Label("ImportoVendita"), "Importo Vendita");
     EXPECT_EQ(DbmsFieldEditor::Label("CAP"), "CAP");
     EXPECT_EQ(DbmsFieldEditor::Label("CodiceFiscale"), "Codice Fiscale");
     EXPECT_EQ(DbmsFieldEditor::Label("OID_Articoli"), "OID Articoli");
     EXPECT_EQ(DbmsFieldEditor::Label("Note"), "Note");
+}
+
+TEST_F(FieldEditorTest, AChangedDateIsStoredAndReportedDelClearsItAnEmptyOneIsTyped) {
+    const QDateTime when(QDate(2024, 3, 15), QTime(9, 45));
+    OnWindow([&](QDialog& d) {
+        EXPECT_EQ(d.objectName(), "DbmsFieldEditor");
+        EXPECT_EQ(d.windowTitle(), "Data Iscrizione");
+        auto* box = Child<QDateTimeEdit>(d, "DataIscrizione");
+        EXPECT_EQ(d.focusWidget(), box);
+        EXPECT_EQ(box->displayFormat(), "dd/MM/yyyy HH:mm");
+        box->setDateTime(when);
+        Press(d, Qt::Key_Return);
+    });
+    EXPECT_TRUE(FormService().ShowFieldEditor(nullptr, *ds, "DataIscrizione"));
+    EXPECT_EQ(C1("DataIscrizione"), "2024-03-15 09:45:00");
+    EXPECT_FALSE(ds->IsDirty());
+    EXPECT_EQ(ds->GetText("DataIscrizione"), "15/03/2024 09:45");
+    // Del clears a date; an empty one is typed from the day on.
+    OnWindow([](QDialog& d) {
+        Press(d, Qt::Key_Delete);
+        EXPECT_EQ(Child<QDateTimeEdit>(d, "DataIscrizione")->text(), " ");
+        Press(d, Qt::Key_Return);
+    });
+    EXPECT_TRUE(FormService().ShowFieldEditor(nullptr, *ds, "DataIscrizione"));
+    EXPECT_EQ(C1("DataIscrizione"), "NULL");
+    OnWindow([](QDialog& d) {
+        auto* box = Child<QDateTimeEdit>(d, "DataIscrizione");
+        EXPECT_EQ(box->text(), " ");
+        QTest::keyClicks(box, "150320241030");
+        Press(d, Qt::Key_Return);
+    });
+    EXPECT_TRUE(FormService().ShowFieldEditor(nullptr, *ds, "DataIscrizione"));
+    EXPECT_EQ(C1("DataIscrizione"), "2024-03-15 10:30:00");
+}
+
+TEST_F(FieldEditorTest, NoChangeEscAnUnknownFieldOrARefusedRowStoreNothing) {
+    for (int key : {int(Qt::Key_Return), int(Qt::Key_Escape)}) {
+        SCOPED_TRACE(key);
+        OnWindow([key](QDialog& d) {
+            auto* name = Child<QLineEdit>(d, "Nome");
+            EXPECT_EQ(name->text(), "Anna Bianchi");
+            if (key == Qt::Key_Escape) QTest::keyClicks(name, " (da scartare)");
+            Press(d, key);
+        });
+        EXPECT_FALSE(FormService().ShowFieldEditor(nullptr, *ds, "Nome"));
+        EXPECT_EQ(C1("Nome"), "Anna Bianchi");
+        EXPECT_EQ(ds->GetValue("Nome"), "Anna Bianchi");
+        EXPECT_FALSE(ds->IsDirty());
+    }
+    // A field the table lacks is reported.
+    prompter.Answer(PromptAnswer::Ok);
+    EXPECT_FALSE(FormService().ShowFieldEditor(nullptr, *ds, "Cognome"));
+    EXPECT_EQ(prompter.LastMessage().Text, "Campo sconosciuto nella tabella Clienti: Cognome");
+    // A refused row keeps the window open; a cancel then takes the value back.
+    ds->SetValue("Codice", ""); // the rules will refuse the row
+    OnWindow([&](QDialog& d) {
+        QTest::keyClicks(Child<QLineEdit>(d, "Nome"), "!");
+        Press(d, Qt::Key_Return);
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(prompter.LastMessage().Text,
+                  "Impossibile salvare i dati:\n\nIl codice del cliente è obbligatorio");
+        Press(d, Qt::Key_Escape);
+    });
+    prompter.Answer(PromptAnswer::Ok);
+    EXPECT_FALSE(FormService().ShowFieldEditor(nullptr, *ds, "Nome"));
+    EXPECT_EQ(C1("Nome"), "Anna Bianchi");
+    EXPECT_FALSE(ds->IsDirty());
+    EXPECT_EQ(ds->GetValue("Codice"), "C1");
+}
+
+TEST_F(FieldEditorTest, ABoundTextBoxWritesThroughAsTheUserTypesUntilBoundElsewhere) {
+    QLineEdit edit;
+    edit.show();
+    FormService().BindTextBox(&edit, ds, "Nome");
+    EXPECT_EQ(edit.text(), "Anna Bianchi");
+    EXPECT_EQ(edit.maxLength(), 32);
+
+    edit.selectAll();
+    QTest::keyClicks(&edit, "Anna Maria");
+    // In the row at once, in the archive once the edit is finished.
+    EXPECT_EQ(ds->GetValue("Nome"), "Anna Maria");
+    EXPECT_EQ(C1("Nome"), "Anna Bianchi");
+    QTest::keyClick(&edit, Qt::Key_Return);
+    EXPECT_EQ(C1("Nome"), "Anna Maria");
+    EXPECT_FALSE(ds->IsDirty());
+    // A change made elsewhere in the row shows in the line.
+    ds->SetValue("Nome", "Anna M. Bianchi");
+    EXPECT_EQ(edit.text(), "Anna M. Bianchi");
+    ds->CancelUpdate();
+    // Unbound, the line no longer reaches the row.
+    FormService().BindTextBox(&edit, nullptr, "Nome");
+    QTest::keyClicks(&edit, "x");
+    QTest::keyClick(&edit, Qt::Key_Return);
+    EXPECT_FALSE(ds->IsDirty());
+    EXPECT_EQ(C1("Nome"), "Anna Maria");
+    // Bound again elsewhere, the line writes to the new row only; a released row is let go.
+    FormService().BindTextBox(&edit, ds, "Nome");
+    auto other = archive.Open("Clienti");
+    ASSERT_TRUE(other->Locate(archive.oid["C2"]));
+    FormService().BindTextBox(&edit, other, "Codice");
+    EXPECT_EQ(edit.text(), "C2");
+    EXPECT_EQ(edit.maxLength(), 8);
+    edit.selectAll();
+    QTest::keyClicks(&edit, "C22");
+    QTest::keyClick(&edit, Qt::Key_Return);
+    EXPECT_FALSE(ds->IsDirty());
+    EXPECT_EQ(C1("Nome"), "Anna Maria");
+    EXPECT_EQ(archive.Count("Clienti WHERE Codice = 'C22'"), 1);
+    other.reset(); // the window lets the row go; the line is just a line now
+    QTest::keyClicks(&edit, "3");
+    QTest::keyClick(&edit, Qt::Key_Return);
+    EXPECT_EQ(archive.Count("Clienti WHERE Codice = 'C223'"), 0);
 }

@@ -11,21 +11,6 @@ ScriptedPrompter::~ScriptedPrompter() {
     SetPrompter(nullptr);
 }
 
-ScriptedPrompter& ScriptedPrompter::Answer(PromptAnswer answer) {
-    m_script.push_back({Step::Answer, answer, {}, {}});
-    return *this;
-}
-
-ScriptedPrompter& ScriptedPrompter::File(const QString& path) {
-    m_script.push_back({Step::File, PromptAnswer::Ok, path, {}});
-    return *this;
-}
-
-ScriptedPrompter& ScriptedPrompter::Dialog(std::function<int(QDialog&)> f) {
-    m_script.push_back({Step::Dialog, PromptAnswer::Ok, {}, std::move(f)});
-    return *this;
-}
-
 QStringList ScriptedPrompter::Messages() const {
     QStringList out;
     for (const auto& a : m_history)

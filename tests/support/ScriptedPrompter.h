@@ -23,21 +23,20 @@ public:
     ~ScriptedPrompter() override; // puts the Qt prompter back
 
     // Script, consumed in order.
-    ScriptedPrompter& Answer(PromptAnswer answer); // next message box
-    ScriptedPrompter& File(const QString& path);   // next file/folder chooser ("" = cancel)
-    ScriptedPrompter&
-    Dialog(std::function<int(QDialog&)> f); // next dialog: fill it in, return result
+    ScriptedPrompter& Answer(PromptAnswer answer) { return Add({Step::Answer, answer, {}, {}}); }
+    // The next file or folder chooser ("" = cancel); the next dialog: fill it, give its result.
+    ScriptedPrompter& File(const QString& path) { return Add({Step::File, {}, path, {}}); }
+    ScriptedPrompter& Dialog(std::function<int(QDialog&)> f) {
+        return Add({Step::Dialog, {}, {}, std::move(f)});
+    }
 
     const std::vector<Asked>& History() const { return m_history; }
-    // The texts of every message asked so far.
-    QStringList Messages() const;
+    QStringList Messages() const; // the texts of every message asked so far
     const PromptMessage& LastMessage() const;
     int Beeps() const { return m_beeps; }
-    // Script entries not yet used.
-    size_t Pending() const { return m_script.size(); }
+    size_t Pending() const { return m_script.size(); } // script entries not yet used
 
-    // Called with a description when the program asks something unscripted or of another kind;
-    // by default it records the text in Failures().
+    // Told what the program asked unscripted or of another kind; by default kept in Failures().
     std::function<void(const QString&)> OnFailure;
     const QStringList& Failures() const { return m_failures; }
 
@@ -57,6 +56,10 @@ private:
         QString Path;
         std::function<int(QDialog&)> Fill;
     };
+    ScriptedPrompter& Add(Step step) {
+        m_script.push_back(std::move(step));
+        return *this;
+    }
     bool Take(Step::Kind kind, const QString& what, Step& out);
     QString AskFile(const QString& kind, const QString& caption);
 

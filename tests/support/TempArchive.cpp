@@ -31,22 +31,11 @@ void TempArchive::Reopen(const std::function<void(DbmsStorage&)>& beforeAttach) 
     Attach();
 }
 
-qint64 TempArchive::Scalar(const QString& sql) {
+QVariant TempArchive::First(const QString& sql, As as) {
     SQLite::Statement st(storage->Connection(), sql.toStdString());
-    st.executeStep();
-    return st.getColumn(0).getInt64();
-}
-
-QString TempArchive::Text(const QString& sql) {
-    SQLite::Statement st(storage->Connection(), sql.toStdString());
-    st.executeStep();
-    return QString::fromStdString(st.getColumn(0).getString());
-}
-
-QVariant TempArchive::Value(const QString& sql) {
-    SQLite::Statement st(storage->Connection(), sql.toStdString());
-    if (!st.executeStep() || st.getColumn(0).isNull()) return QVariant();
-    const SQLite::Column c = st.getColumn(0);
-    if (c.isText()) return QString::fromStdString(c.getString());
-    return QVariant(qint64(c.getInt64()));
+    if (!st.executeStep() && as == As::Stored) return QVariant();
+    const SQLite::Column c = st.getColumn(0); // throws when there is no row
+    if (as == As::Number) return QVariant(qint64(c.getInt64()));
+    if (as == As::Text || c.isText()) return QString::fromStdString(c.getString());
+    return c.isNull() ? QVariant() : QVariant(qint64(c.getInt64()));
 }

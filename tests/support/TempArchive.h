@@ -39,13 +39,13 @@ public:
         return Open(table)->AddRow(values);
     }
     void Exec(const QString& sql) { storage->Execute(sql); }
-    // The first column of the first row: as a number, as text, or as stored (NULL = invalid).
-    qint64 Scalar(const QString& sql);
-    QString Text(const QString& sql);
-    QVariant Value(const QString& sql);
+    // The first column of the first row: as a number, as text (no row throws), or as stored
+    // (NULL or no row = invalid).
+    qint64 Scalar(const QString& sql) { return First(sql, As::Number).toLongLong(); }
+    QString Text(const QString& sql) { return First(sql, As::Text).toString(); }
+    QVariant Value(const QString& sql) { return First(sql, As::Stored); }
     qint64 Count(const QString& from) { return Scalar("SELECT COUNT(*) FROM " + from); }
-    // Lets go of the file.
-    void Close() {
+    void Close() { // lets go of the file
         db.reset();
         storage.reset();
     }
@@ -56,6 +56,8 @@ public:
 
 private:
     void Attach();
+    enum class As { Number, Text, Stored };
+    QVariant First(const QString& sql, As as);
 
     FixedClock m_clock;
     QTemporaryDir m_dir;

@@ -1,0 +1,523 @@
+// The paged grid model and the summary tree model over real archives: cell texts and values,
+// columns from layouts, rows and OIDs, resets, a hundred thousand rows, sales with their lines
+// opened on demand, an archive of the program's definition, and binding to real views.
+#include "DbmsFormService.h"
+#include "DbmsGridModel.h"
+#include "DbmsTreeModel.h"
+#include "EngineTestSchema.h"
+#include "TempArchive.h"
+#include "clsArchiveGenerator.h"
+
+#include <QAbstractItemModelTester>
+#include <QHeaderView>
+#include <QPointer>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTest>
+#include <QTreeView>
+
+namespace {
+constexpr int BigRows = 100'000;
+constexpr auto Fatal = QAbstractItemModelTester::FailureReportingMode::QtTest;
+
+QString Code(int i) {
+    return QString("P%1").arg(i, 6, 10, QChar('0'));
+}
+
+template <typename Columns> QStringList FieldsOf(const Columns& columns) {
+    QStringList fields;
+    for (const auto& c : columns)
+        fields << c.Field;
+    return fields;
+}
+
+// The texts a row shows, column by column.
+QStringList RowTexts(const QAbstractItemModel& model, int row, const QModelIndex& parent = {}) {
+    QStringList texts;
+    for (int c = 0; c < model.columnCount(parent); ++c)
+        texts << model.data(model.index(row, c, parent)).toString();
+    return texts;
+}
+
+// A layout as the program keeps it in its layout file.
+std::shared_ptr<DbmsGridLayout> MakeLayout(const TempArchive& a, const QString& sequence,
+                                           std::initializer_list<std::pair<QString, int>> widths) {
+    const QString ini = a.File("Tessarin.INI");
+    {
+        DbmsGridLayout layout(ini, "Vendite");
+        layout.SetFieldSequence(sequence);
+        for (const auto& [field, twips] : widths)
+            layout.SetColumnWidth(field, twips);
+    }
+    return DbmsGridLayout::Load(ini, "Vendite");
+}
+
+constexpr int Sales = 300; // more than a page of the data source
+constexpr int LineKinds = 4;
+
+int LinesOf(int sale) {
+    return sale % LineKinds;
+} // 0 to 3 lines
+} // namespace
+
+class DbmsModelsTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::shared_ptr<DbmsDataSource> Summary(const QString& filter = {}) {
+        DbmsOpenOptions o;
+        o.Summary = true;
+        o.Detail = "Righe";
+        o.Filter = filter;
+        return a.db->Item("Vendite")->OpenDataSource(nullptr, o);
+    }
+    QStringList LinkedLines(OID sale) {
+        const QString sql = "SELECT group_concat(OID_Item) FROM Vendite__Righe WHERE OID_Owner = ";
+        QStringList oids = a.Text(sql + QString::number(sale)).split(',', Qt::SkipEmptyParts);
+        oids.sort();
+        return oids;
+    }
+
+    TestSchema schema;
+    TempArchive small{schema};
+    TempArchive big{schema};
+    OID mario = 0;
+    TempArchive a{schema}; // sales with their lines
+    OID cheap = 0, dear = 0;
+    TempArchive generated; // the program's definition
+
+private slots:
+    void initTestCase() {
+        small.Create();
+        auto persone = small.Open("Persone");
+        // More rows than a page of the data source, so reads cross pages.
+        small.db->BeginTrans();
+        for (int i = 1; i <= 600; ++i)
+            persone->AddRow({{"Codice", Code(i)},
+                             {"Nome", QString("Nome %1").arg(i)},
+                             {"Punti", i},
+                             {"Attivo", i % 2 == 0}});
+        small.db->CommitTrans();
+        mario = persone->AddRow({{"Codice", "MR"}, {"Nome", "Mario"}});
+        auto vendite = small.Open("Vendite");
+        vendite->AddRow({{"Data", QDateTime(QDate(2024, 3, 15), QTime(10, 30, 45))},
+                         {"Importo", M(1500000)},
+                         {"Note", "prima"},
+                         {"Persona", mario}});
+        vendite->AddRow({{"Importo", M(-0.5)}, {"Note", "seconda"}});
+        big.Create();
+        auto rows = big.Open("Persone");
+        big.db->BeginTrans();
+        for (int i = 1; i <= BigRows; ++i)
+            rows->AddRow({{"Codice", Code(i)}, {"Nome", QString("Nome %1").arg(i)}, {"Punti", i}});
+        big.db->CommitTrans();
+        a.Create();
+        auto prodotti = a.Open("Prodotti");
+        cheap = prodotti->AddRow({{"Codice", "A"}, {"Descrizione", "Poco"}, {"Prezzo", M(10)}});
+        dear =
+            prodotti->AddRow({{"Codice", "B"}, {"Descrizione", "Tanto"}, {"Prezzo", M(1500000.5)}});
+        auto sales = a.Open("Vendite");
+        a.db->BeginTrans();
+        for (int i = 1; i <= Sales; ++i) {
+            const OID sale = sales->AddRow({{"Note", QString("V%1").arg(i)}, {"Importo", M(i)}});
+            auto lines = sales->GetReferenceOf(sale, "Righe");
+            for (int k = 1; k <= LinesOf(i); ++k)
+                lines->AddRow({{"OID_Prodotti", k == 2 ? dear : cheap}, {"Quantita", k}});
+        }
+        a.db->CommitTrans();
+        GeneratorSizes sizes;
+        sizes.Customers = 300;
+        sizes.Sales = 600;
+        sizes.Lines = 3;
+        clsArchiveGenerator(sizes).Generate(generated.Path());
+        generated.Reopen();
+    }
+
+    void cellsShowTextsValuesAndOids() {
+        auto ds = small.Open("Vendite");
+        DbmsGridModel model(ds, nullptr);
+        const int data = model.ColumnOf("Data"), importo = model.ColumnOf("Importo");
+        const auto cell = [&](int row, int column, int role = Qt::DisplayRole) {
+            return model.data(model.index(row, column), role);
+        };
+        QCOMPARE(RowTexts(model, 0),
+                 QStringList({"15/03/2024 10:30", "1.500.000,00", "prima", "Mario"}));
+        QCOMPARE(RowTexts(model, 1), QStringList({"", "-0,50", "seconda", ""}));
+        // Raw values: money stays exact, dates keep their seconds.
+        QCOMPARE(cell(0, importo, Qt::EditRole).value<Money>(), Money::FromWhole(1500000));
+        QCOMPARE(cell(0, importo, Qt::UserRole).value<Money>(), Money::FromWhole(1500000));
+        QCOMPARE(cell(0, data, Qt::EditRole).toDateTime(),
+                 QDateTime(QDate(2024, 3, 15), QTime(10, 30, 45)));
+        for (int c = 0; c < model.columnCount(); ++c) {
+            QCOMPARE(cell(1, c, DbmsGridRole::OID).toLongLong(), ds->OIDAt(1));
+            QCOMPARE(model.headerData(c, Qt::Horizontal, DbmsGridRole::Field).toString(),
+                     model.Field(c));
+        }
+        QCOMPARE(model.headerData(3, Qt::Horizontal).toString(), QString("Persona"));
+        QVERIFY(cell(0, importo, Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
+        QVERIFY(cell(0, 2, Qt::TextAlignmentRole).toInt() & Qt::AlignLeft);
+        QVERIFY(!(model.flags(model.index(0, 0)) & Qt::ItemIsEditable));
+        // The conversion currency, when the data source asks for it; raw values stay stored
+        // ones.
+        small.db->SetConversionCurrency(small.Engine().NewLiraCurrency());
+        ds->SetCurrencyConversion(true);
+        QCOMPARE(cell(0, importo).toString(), QString("2.904.405.000,00"));
+        QCOMPARE(cell(0, importo, Qt::EditRole).value<Money>(), Money::FromWhole(1500000));
+        ds->SetCurrencyConversion(false);
+        small.db->SetConversionCurrency(nullptr);
+    }
+
+    void columnsFollowTheLayoutAndLeaveKeysOut() {
+        auto ds = small.Open("Vendite");
+        DbmsGridModel all(ds, nullptr);
+        // OID and the stored link OID_Persona are the engine's; the grid shows the name.
+        QCOMPARE(FieldsOf(all.Columns()), (QStringList{"Data", "Importo", "Note", "Persona"}));
+        QCOMPARE(all.ColumnOf("oid_persona"), -1);
+        QCOMPARE(all.ColumnOf("IMPORTO"), 1);
+        QCOMPARE(all.Field(4), QString());
+        // A sequence keeps its order, may name a key, and drops what the table lacks.
+        auto layout = MakeLayout(small, "note, Importo, OID, Sparito", {});
+        DbmsGridModel chosen(ds, layout.get());
+        QCOMPARE(FieldsOf(chosen.Columns()), (QStringList{"Note", "Importo", "OID"}));
+        QCOMPARE(RowTexts(chosen, 1),
+                 QStringList({"seconda", "-0,50", QString::number(ds->OIDAt(1))}));
+    }
+
+    void rowsAndOidsRoundTripInAnyOrder() {
+        auto ds = small.Open("Persone", {}, "Nome DESC"); // positions and OIDs differ
+        DbmsGridModel model(ds, nullptr);
+        {
+            // More rows than a page of the data source: the tester reads across pages.
+            QAbstractItemModelTester tester(&model, Fatal);
+            QCOMPARE(model.rowCount(), 601);
+            for (int r = 0; r < model.rowCount(); ++r)
+                for (int c = 0; c < model.columnCount(); ++c)
+                    QVERIFY(model.data(model.index(r, c), DbmsGridRole::OID).isValid());
+            model.Refresh();
+            QCOMPARE(model.rowCount(), 601);
+        }
+        for (int r = 0; r < model.rowCount(); r += 7) {
+            const OID oid = model.OIDAt(r);
+            QCOMPARE(model.RowOf(oid), r);
+            QCOMPARE(model.Bookmark(r), oid);
+        }
+        QCOMPARE(model.OIDAt(model.rowCount() - 1), mario); // "Mario" sorts before any "Nome"
+        QCOMPARE(model.OIDAt(model.rowCount()), OID(0));
+        QCOMPARE(model.RowOf(999999), -1);
+        // The caller positions the data source on a bookmark; the model never moves it.
+        const OID bookmark = model.Bookmark(250);
+        QCOMPARE(ds->Position(), qint64(0));
+        QVERIFY(ds->Locate(bookmark));
+        QCOMPARE(ds->GetText("Nome"),
+                 model.data(model.index(250, model.ColumnOf("Nome"))).toString());
+        DbmsGridModel active(small.Open("Persone", "Attivo = True"), nullptr);
+        QCOMPARE(active.rowCount(), 300);
+        QCOMPARE(active.RowOf(mario), -1);
+    }
+
+    void resetShowsRowsAddedAndRemoved() {
+        auto ds = small.Open("Vendite");
+        DbmsGridModel model(ds, nullptr);
+        QAbstractItemModelTester tester(&model, Fatal);
+        const int rows = model.rowCount(), note = model.ColumnOf("Note");
+        const OID added = ds->AddRow({{"Note", "terza"}});
+        QCOMPARE(model.rowCount(), rows); // the view hears of it on Reset only
+        model.Reset();
+        QCOMPARE(model.rowCount(), rows + 1);
+        QCOMPARE(model.data(model.index(model.RowOf(added), note)).toString(), QString("terza"));
+        // Rows added through another data source need the rows read again.
+        small.Open("Vendite")->AddRow({{"Note", "quarta"}});
+        model.Reset();
+        QCOMPARE(model.rowCount(), rows + 1);
+        model.Refresh();
+        QCOMPARE(model.rowCount(), rows + 2);
+        // Before Reset a removed row's place reads empty; after it the row is gone.
+        QVERIFY(ds->Locate(added));
+        ds->Delete();
+        QCOMPARE(model.data(model.index(rows + 1, note)).toString(), QString());
+        model.Reset();
+        QCOMPARE(model.rowCount(), rows + 1);
+        QCOMPARE(model.data(model.index(rows, note)).toString(), QString("quarta"));
+        QVERIFY(ds->Locate(model.OIDAt(rows)));
+        ds->Delete();
+    }
+
+    void editsOfTheCurrentRowRepaintIt() {
+        auto ds = small.Open("Persone");
+        DbmsGridModel model(ds, nullptr);
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        const int nome = model.ColumnOf("Nome");
+        QVERIFY(ds->MoveTo(3));
+        ds->SetValue("Nome", "Cambiato");
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed[0][0].value<QModelIndex>(), model.index(3, 0));
+        QCOMPARE(changed[0][1].value<QModelIndex>(), model.index(3, model.columnCount() - 1));
+        QCOMPARE(model.data(model.index(3, nome)).toString(), QString("Cambiato"));
+        ds->CancelUpdate();
+        QCOMPARE(model.data(model.index(3, nome)).toString(), QString("Nome 4"));
+        // A row not yet stored is none of the model's rows.
+        ds->AddNew();
+        ds->SetValue("Nome", "Nuovo");
+        QCOMPARE(changed.count(), 1);
+        ds->CancelUpdate();
+    }
+
+    void aHundredThousandRowsShowAtOnce() {
+        QTableView view;
+        view.resize(800, 600);
+        DbmsFormService service;
+        DbmsGridModel* model = service.BindGrid(&view, big.Open("Persone"));
+        QCOMPARE(model->rowCount(), BigRows);
+        const int codice = model->ColumnOf("Codice");
+        for (int row :
+             {0, BigRows - 1, 50'000}) // the first, the last, the middle: each where it is
+            QCOMPARE(model->data(model->index(row, codice)).toString(), Code(row + 1));
+        QCOMPARE(model->RowOf(model->OIDAt(77'777)), 77'777);
+        // Painted in a real view, at the top and after a jump to the end.
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QCOMPARE(view.rowAt(0), 0);
+        view.grab();
+        view.scrollToBottom();
+        QCOMPARE(view.verticalScrollBar()->value(), view.verticalScrollBar()->maximum());
+        const QModelIndex last = model->index(BigRows - 1, codice);
+        QVERIFY(view.viewport()->rect().contains(view.visualRect(last).center()));
+        view.grab();
+    }
+
+    void bindGridAppliesTheLayoutToARealViewAndRebindingReplacesOnlyOurModel() {
+        auto layout = MakeLayout(small, "Note,Importo,Data", {{"Note", 3000}, {"Data", 1000}});
+        QTableView view;
+        view.resize(640, 480);
+        DbmsFormService service;
+        DbmsGridModel* model = service.BindGrid(&view, small.Open("Vendite"), layout);
+        QVERIFY(view.model() == model && model->parent() == &view);
+        QCOMPARE(FieldsOf(model->Columns()), (QStringList{"Note", "Importo", "Data"}));
+        // Twips to pixels, 15 to one, rounded; no width stored, room for an amount.
+        QCOMPARE(view.horizontalHeader()->sectionSize(0), 200);
+        QVERIFY(view.horizontalHeader()->sectionSize(1) >
+                view.horizontalHeader()->fontMetrics().horizontalAdvance("0.000.000,00"));
+        QCOMPARE(view.horizontalHeader()->sectionSize(2), 67);
+        // A click selects the whole row; its bookmark positions the data source.
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                          view.visualRect(model->index(1, 1)).center());
+        QCOMPARE(view.selectionModel()->selectedRows().size(), 1);
+        auto ds = model->DataSource();
+        QVERIFY(ds->Locate(model->Bookmark(view.currentIndex().row())));
+        QCOMPARE(ds->GetText("Note"), QString("seconda"));
+        // Binding again replaces our model; every column shown again, at its own width.
+        QPointer<DbmsGridModel> first = model;
+        view.setColumnHidden(1, true);
+        QPointer<DbmsGridModel> second = service.BindGrid(&view, small.Open("Persone"));
+        QVERIFY(first.isNull());
+        QVERIFY(view.model() == second.data());
+        QVERIFY(!view.isColumnHidden(1));
+        QVERIFY(view.horizontalHeader()->sectionSize(0) != 200);
+        QVERIFY(!service.BindGrid(&view, nullptr)); // no data source: the view is unbound
+        QVERIFY(second.isNull() && !view.model());
+        QStandardItemModel foreign; // a model the program set itself is left alone
+        view.setModel(&foreign);
+        QVERIFY(service.BindGrid(&view, small.Open("Vendite")));
+        QCOMPARE(foreign.rowCount(), 0);
+    }
+
+    void childrenAreTheRowsOfTheDetail() {
+        auto ds = Summary();
+        DbmsTreeModel model(ds, nullptr);
+        {
+            // The tester walks every row and child: more details than stay open at once.
+            QAbstractItemModelTester tester(&model, Fatal);
+            QCOMPARE(model.rowCount(), Sales);
+            model.Reset();
+            model.Refresh();
+            QCOMPARE(model.rowCount(), Sales);
+        }
+        QCOMPARE(model.Detail(), QString("Righe"));
+        const int totale = 1, codice = 2;
+        QCOMPARE(QStringList({model.DetailField(0), model.DetailField(1), model.DetailField(2)}),
+                 QStringList({"Quantita", "Totale", "Codice"}));
+        for (int r = 0; r < model.rowCount(); ++r) {
+            const QModelIndex sale = model.index(r, 0);
+            const int number = ds->TextAt(r, "Note").mid(1).toInt();
+            const int lines = LinesOf(number);
+            QCOMPARE(model.rowCount(sale), lines);
+            QCOMPARE(ds->ValueAt(r, "N_Righe").toLongLong(), qint64(lines));
+            QCOMPARE(model.hasChildren(sale), lines > 0);
+            QCOMPARE(model.rowCount(model.index(r, 1)), 0); // children hang from column 0 only
+            QVERIFY(!DbmsTreeModel::IsDetailRow(sale));
+            QCOMPARE(model.OIDAt(sale), ds->OIDAt(r));
+            QStringList oids;
+            for (int k = 0; k < lines; ++k) {
+                const QModelIndex line = model.index(k, 0, sale);
+                QVERIFY(DbmsTreeModel::IsDetailRow(line));
+                QCOMPARE(model.parent(line), sale);
+                QCOMPARE(model.rowCount(line), 0);
+                QVERIFY(model.flags(line) & Qt::ItemNeverHasChildren);
+                const QString total = k == 1 ? "3.000.001,00" : k == 0 ? "10,00" : "30,00";
+                QCOMPARE(RowTexts(model, k, sale).mid(0, 3),
+                         QStringList({QString::number(k + 1), total, k == 1 ? "B" : "A"}));
+                QVERIFY(model.data(model.index(k, totale, sale), Qt::TextAlignmentRole).toInt() &
+                        Qt::AlignRight);
+                // Every cell of a line answers with the line's OID.
+                const OID oid =
+                    model.data(model.index(k, codice, sale), DbmsGridRole::OID).toLongLong();
+                QCOMPARE(model.Bookmark(line), oid);
+                oids << QString::number(oid);
+            }
+            oids.sort();
+            QCOMPARE(oids, LinkedLines(model.OIDAt(sale)));
+            QVERIFY(!model.index(lines, 0, sale).isValid());
+        }
+
+        // Detail rows follow the summary's currency choice (V1: one line of 10,00).
+        a.db->SetConversionCurrency(a.Engine().NewLiraCurrency());
+        ds->SetCurrencyConversion(true);
+        QCOMPARE(model.data(model.index(0, totale, model.index(0, 0))).toString(),
+                 QString("19.362,70"));
+        QCOMPARE(model.data(model.index(0, 1)).toString(), QString("1.936,27"));
+        ds->SetCurrencyConversion(false);
+        a.db->SetConversionCurrency(nullptr);
+    }
+
+    void columnsOfBothLevels() {
+        auto ds = Summary();
+        DbmsTreeModel model(ds, nullptr);
+        // N_Righe is the engine's count, not a column; the line's link to the product stays out.
+        QCOMPARE(FieldsOf(model.Columns()), (QStringList{"Data", "Importo", "Note", "Persona"}));
+        QCOMPARE(FieldsOf(model.DetailColumns()),
+                 (QStringList{"Quantita", "Totale", "Codice", "Descrizione", "Prezzo", "Tipo"}));
+        // One header for both levels, as wide as the wider one.
+        QCOMPARE(model.columnCount(), 6);
+        QCOMPARE(model.columnCount(model.index(0, 0)), 6);
+        QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QString("Importo"));
+        QCOMPARE(model.headerData(4, Qt::Horizontal).toString(), QString("Prezzo"));
+        QCOMPARE(model.Field(4), QString());
+        QCOMPARE(model.ColumnOf("note"), 2);
+        // Past a top row's own fields its cells are empty, but still name the row.
+        const QModelIndex beyond = model.index(0, 5);
+        QVERIFY(beyond.isValid() && !model.data(beyond).isValid());
+        QCOMPARE(model.data(beyond, DbmsGridRole::OID).toLongLong(), ds->OIDAt(0));
+        // A layout chooses the top columns; the count may then be shown as well.
+        auto layout = MakeLayout(a, "Note,N_Righe", {});
+        DbmsTreeModel chosen(ds, layout.get());
+        QCOMPARE(chosen.Field(1), QString("N_Righe"));
+        QCOMPARE(chosen.data(chosen.index(2, 1)).toString(), QString::number(LinesOf(3)));
+        // A plain data source is a flat tree.
+        DbmsTreeModel flat(a.Open("Vendite"), nullptr);
+        QAbstractItemModelTester tester(&flat, Fatal);
+        QVERIFY(flat.Detail().isEmpty());
+        QCOMPARE(flat.columnCount(), 4);
+        QVERIFY(!flat.hasChildren(flat.index(0, 0)));
+        QVERIFY(flat.flags(flat.index(0, 0)) & Qt::ItemNeverHasChildren);
+        QVERIFY(!flat.DetailSource(0));
+        QCOMPARE(flat.data(flat.index(0, flat.ColumnOf("Importo"))).toString(), QString("1,00"));
+    }
+
+    void detailsStayOpenWithinABound() {
+        DbmsTreeModel model(Summary(), nullptr);
+        std::weak_ptr<DbmsDataSource> first = model.DetailSource(1);
+        QVERIFY(!first.expired());
+        QCOMPARE(model.DetailSource(1), first.lock()); // kept while in use
+        // Reading the lines of as many other sales pushes the least recent one out.
+        for (int r = 2; r < 2 + int(DbmsTreeModel::MaxOpenDetails); ++r)
+            QVERIFY(model.DetailSource(r));
+        QVERIFY(first.expired());
+        // Reopened on demand, with the same rows.
+        QCOMPARE(model.rowCount(model.index(1, 0)), LinesOf(2));
+        QCOMPARE(model.data(model.index(1, 2, model.index(1, 0))).toString(), QString("B"));
+        QVERIFY(!model.DetailSource(-1));
+        QVERIFY(!model.DetailSource(Sales));
+    }
+
+    void resetShowsANewSaleWithItsLines() {
+        auto ds = Summary("N_Righe > 0");
+        DbmsTreeModel model(ds, nullptr);
+        QAbstractItemModelTester tester(&model, Fatal);
+        const int withLines = Sales - Sales / LineKinds;
+        QCOMPARE(model.rowCount(), withLines);
+        const OID sale = ds->AddRow({{"Note", "nuova"}});
+        ds->GetReferenceOf(sale, "Righe")->AddRow({{"OID_Prodotti", cheap}, {"Quantita", 7}});
+        ds->GetReferenceOf(sale, "Righe")->AddRow({{"OID_Prodotti", dear}, {"Quantita", 1}});
+        model.Reset();
+        QCOMPARE(model.rowCount(), withLines + 1);
+        const int row = model.RowOf(sale);
+        QCOMPARE(row, withLines);
+        const QModelIndex added = model.index(row, 0);
+        QCOMPARE(model.rowCount(added), 2);
+        QCOMPARE(model.data(model.index(0, 1, added)).toString(), QString("70,00"));
+        // A sale without lines, added elsewhere, does not pass the summary's filter.
+        a.Open("Vendite")->AddRow({{"Note", "vuota"}});
+        model.Refresh();
+        QCOMPARE(model.rowCount(), withLines + 1);
+        QCOMPARE(model.rowCount(model.index(row, 0)), 2);
+        QVERIFY(ds->Locate(sale));
+        ds->Delete();
+        model.Reset();
+        QCOMPARE(model.rowCount(), withLines);
+        QCOMPARE(model.RowOf(sale), -1);
+    }
+
+    void bindTreeSetsWidthsAndReplacesOurModel() {
+        QTreeView view;
+        view.resize(800, 600);
+        DbmsFormService service;
+        QPointer<DbmsTreeModel> model = service.BindTree(
+            &view, Summary(), MakeLayout(a, "", {{"Note", 1500}, {"Importo", 2250}}));
+        QVERIFY(model && view.model() == model.data() && model->parent() == &view);
+        QCOMPARE(view.header()->sectionSize(model->ColumnOf("Note")), 100);
+        QCOMPARE(view.header()->sectionSize(model->ColumnOf("Importo")), 150);
+        QCOMPARE(view.selectionBehavior(), QAbstractItemView::SelectRows);
+        QVERIFY(view.uniformRowHeights());
+        // Expanding a sale shows its lines, painted from the detail.
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const QModelIndex sale = model->index(2, 0); // V3: three lines
+        view.expand(sale);
+        QVERIFY(view.isExpanded(sale));
+        QVERIFY(!view.grab().isNull());
+        QCOMPARE(view.indexBelow(sale), model->index(0, 0, sale));
+        QPointer<DbmsTreeModel> second = service.BindTree(&view, Summary(), nullptr);
+        QVERIFY(model.isNull());
+        QVERIFY(view.model() == second.data());
+        QVERIFY(!service.BindTree(&view, nullptr)); // no data source: the view is unbound
+        QVERIFY(second.isNull() && !view.model());
+    }
+
+    void everyTablePassesTheModelTester() {
+        for (const auto& table : generated.db->Tables()) {
+            auto ds = table->OpenDataSource();
+            DbmsGridModel model(ds, nullptr);
+            QAbstractItemModelTester tester(&model, Fatal);
+            QCOMPARE(model.rowCount(), int(ds->RowCount()));
+            if (model.rowCount() > 0) QVERIFY(model.OIDAt(model.rowCount() - 1) > 0);
+        }
+    }
+
+    void salesSummaryShowsEachSaleWithItsLines() {
+        DbmsOpenOptions options;
+        options.Summary = true;
+        options.Detail = "Articoli";
+        options.Filter = "N_Articoli > 0";
+        options.Order = "OperazioniVendite.OID_Cliente,OperazioniVendite.Data";
+        auto ds = generated.db->Item("OperazioniVendite")->OpenDataSource(nullptr, options);
+        DbmsTreeModel model(ds, nullptr);
+        QAbstractItemModelTester tester(&model, Fatal);
+        QVERIFY(model.rowCount() > 0);
+        for (int row = 0; row < std::min(model.rowCount(), 40); ++row) {
+            const QModelIndex sale = model.index(row, 0);
+            QCOMPARE(model.rowCount(sale), int(ds->ValueAt(row, "N_Articoli").toLongLong()));
+        }
+        // The lines of a sale show their article's code, read through the child table.
+        const QModelIndex first = model.index(0, 0);
+        const int codice = FieldsOf(model.DetailColumns()).indexOf("Codice");
+        QVERIFY(codice >= 0);
+        QVERIFY(!model.data(model.index(0, codice, first)).toString().isEmpty());
+    }
+};
+
+QTEST_MAIN(DbmsModelsTest)
+#include "DbmsModelsTest.moc"
