@@ -8,14 +8,11 @@
 
 #include <QAction>
 #include <QCalendarWidget>
-#include <QDialog>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableView>
-#include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -26,15 +23,15 @@ namespace {
 // The date picker confirmed on `date`.
 std::function<int(QDialog&)> PickDate(const QDate& date) {
     return [date](QDialog& dialog) {
-        dialog.findChild<QCalendarWidget*>("calTimeSetting")->setSelectedDate(date);
-        dialog.findChild<QPushButton*>("cmdSetting")->click();
+        Child<QCalendarWidget>(dialog, "calTimeSetting")->setSelectedDate(date);
+        Child<QPushButton>(dialog, "cmdSetting")->click();
         return int(QDialog::Accepted);
     };
 }
 
 } // namespace
 
-TEST_F(MainWindowTest, CommandsWithoutDataBeep) {
+TEST_F(MainWindowTest, CommandsWithoutDataBeepAndTheGridsKeysOpenTheirWindows) {
     frmMain& window = Start();
     Show(12); // a group: no data
     window.mnuFileDelete_Click();
@@ -42,20 +39,16 @@ TEST_F(MainWindowTest, CommandsWithoutDataBeep) {
     window.mnuFileProperties_Click();
     EXPECT_EQ(prompter.Beeps(), 3);
     EXPECT_TRUE(prompter.Messages().isEmpty());
-}
 
-TEST_F(MainWindowTest, InsertEnterAndDeleteKeysOnTheGrid) {
-    frmMain& window = Start();
     AddCustomer("A", "Rossi");
     Show("Clienti");
     window.dgView->setCurrentIndex(window.dgView->model()->index(0, 0));
     prompter.Dialog(Reject).Dialog(Reject).Answer(PromptAnswer::No);
-    QTest::keyClick(window.dgView, Qt::Key_Insert);
-    QTest::keyClick(window.dgView, Qt::Key_Return);
-    QTest::keyClick(window.dgView, Qt::Key_Delete);
-    ASSERT_EQ(prompter.History().size(), 4u); // the options of the first start, then these
-    EXPECT_EQ(prompter.History()[1].DialogName, "DbmsRowEditor");
-    EXPECT_EQ(prompter.History()[2].DialogName, "DbmsRowEditor");
+    for (const auto key : {Qt::Key_Insert, Qt::Key_Return, Qt::Key_Delete})
+        QTest::keyClick(window.dgView, key);
+    ASSERT_EQ(prompter.History().size(), 7u); // the options, the three beeps, then these
+    EXPECT_EQ(prompter.History()[4].DialogName, "DbmsRowEditor");
+    EXPECT_EQ(prompter.History()[5].DialogName, "DbmsRowEditor");
     EXPECT_EQ(prompter.LastMessage().Text, "Confermi l'eliminazione dei dati selezionati ?");
     EXPECT_EQ(prompter.LastMessage().Default, PromptAnswer::Yes);
     EXPECT_EQ(Count("Clienti"), 1); // the cancelled new row left nothing, the delete declined
@@ -68,20 +61,23 @@ TEST_F(MainWindowTest, CommandsActOnTheRowTheGridShowsAfterAnEdit) {
     Show("Clienti");
     Activate();
     QTableView* grid = window.dgView;
+    auto oidAt = [grid](int row) {
+        return qobject_cast<DbmsGridModel*>(grid->model())->OIDAt(row);
+    };
     Click(grid, grid->model()->index(7, 1));
     const OID chosen = window.CurrentGridOID();
     ASSERT_NE(chosen, 0);
-    ASSERT_NE(chosen, qobject_cast<DbmsGridModel*>(grid->model())->OIDAt(0));
+    ASSERT_NE(chosen, oidAt(0));
     const QString code = Value("Clienti", chosen, "Codice");
 
     // F5 on the row, a field changed, OK; then F5 again: the same row, still selected.
     QStringList opened;
     auto edit = [&opened](const QString& note) {
         return [&opened, note](QDialog& editor) {
-            opened << editor.findChild<QLineEdit*>("Codice")->text();
+            opened << Child<QLineEdit>(editor, "Codice")->text();
             if (note.isEmpty()) return int(QDialog::Rejected);
-            editor.findChild<QLineEdit*>("Note")->setText(note);
-            editor.findChild<QPushButton*>("cmdOK")->click();
+            Child<QLineEdit>(editor, "Note")->setText(note);
+            Child<QPushButton>(editor, "cmdOK")->click();
             return editor.result();
         };
     };
@@ -95,14 +91,13 @@ TEST_F(MainWindowTest, CommandsActOnTheRowTheGridShowsAfterAnEdit) {
     EXPECT_TRUE(grid->selectionModel()->isRowSelected(7, {}));
 
     // Elimina takes that row, and the grid then stands on the row that took its place.
-    const OID next = qobject_cast<DbmsGridModel*>(grid->model())->OIDAt(8);
+    const OID next = oidAt(8);
     prompter.Answer(PromptAnswer::Yes).Answer(PromptAnswer::Yes);
     window.ToolButton("Delete")->click();
     EXPECT_TRUE(Value("Clienti", chosen, "Codice").isEmpty());
     EXPECT_EQ(Count("Clienti"), 11);
     EXPECT_EQ(window.CurrentGridOID(), next);
     EXPECT_TRUE(grid->selectionModel()->isRowSelected(7, {}));
-
     // A refresh keeps it and the user's order, and the grid taking the focus again does not
     // move it.
     window.CurrentDataSource()->SetOrder("Codice");
@@ -132,7 +127,6 @@ TEST_F(MainWindowTest, DeleteInASummaryTakesOnlyTheChosenOperations) {
     window.mnuFileDelete_Click();
     EXPECT_EQ(prompter.Beeps(), 1);
     EXPECT_EQ(Count("ArticoliVenduti"), 4);
-
     // A line and another operation: only the operation goes.
     Click(tree, model->index(model->RowOf(gone), 0), Qt::ControlModifier);
     prompter.Answer(PromptAnswer::Yes);
@@ -145,7 +139,7 @@ TEST_F(MainWindowTest, DeleteInASummaryTakesOnlyTheChosenOperations) {
 
 TEST_F(MainWindowTest, AFailedDeleteIsReportedAndTheViewShowsTheArchive) {
     frmMain& window = Start();
-    AddSale("C1", March10);
+    AddSale("C1");
     Show("Lista Operazioni");
     window.dgView->setCurrentIndex(window.dgView->model()->index(0, 0));
     // Another program holds the archive's write lock.
@@ -157,8 +151,7 @@ TEST_F(MainWindowTest, AFailedDeleteIsReportedAndTheViewShowsTheArchive) {
     prompter.Answer(PromptAnswer::Yes).Answer(PromptAnswer::No);
     window.mnuFileDelete_Click();
     other.Close(); // abandons its transaction
-    EXPECT_TRUE(prompter.LastMessage().Text.startsWith("Eliminazione dati fallita: \r\r"))
-        << prompter.LastMessage().Text.toStdString();
+    EXPECT_TRUE(prompter.LastMessage().Text.startsWith("Eliminazione dati fallita: \r\r"));
     EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Critical);
     EXPECT_EQ(Count("OperazioniVendite"), 1);
     EXPECT_EQ(window.dgView->model()->rowCount(), 1);
@@ -167,16 +160,15 @@ TEST_F(MainWindowTest, AFailedDeleteIsReportedAndTheViewShowsTheArchive) {
 
 TEST_F(MainWindowTest, DateSelectionCommands) {
     frmMain& window = Start();
-    AddSale("C1", March10);
+    AddSale("C1");
     AddSale("C2", QDateTime(QDate(2005, 3, 20), QTime(9, 0)));
     Show("Lista Operazioni");
     EXPECT_TRUE(window.Menu("mnuSelAll")->isChecked());
     EXPECT_EQ(window.cmdDateSel->text(), "< tutti >");
-
-    // Choosing "all" again reloads nothing.
-    const auto before = window.CurrentDataSource();
+    // Choosing "all" again, or a cancelled picker, reloads nothing.
+    auto shown = window.CurrentDataSource();
     window.mnuSelAll_Click();
-    EXPECT_EQ(window.CurrentDataSource(), before);
+    EXPECT_EQ(window.CurrentDataSource(), shown);
 
     prompter.Dialog(PickDate(QDate(2005, 3, 10)));
     window.mnuSelDate_Click();
@@ -187,14 +179,12 @@ TEST_F(MainWindowTest, DateSelectionCommands) {
 
     prompter.Dialog(PickDate(QDate(2005, 3, 1)));
     window.mnuSelMonth_Click();
-    EXPECT_TRUE(session.MonthSelection());
-    EXPECT_FALSE(session.DaySelection());
+    EXPECT_TRUE(session.MonthSelection() && !session.DaySelection());
     EXPECT_EQ(window.CurrentDataSource()->RowCount(), 2);
     EXPECT_EQ(window.cmdDateSel->text(), "< marzo 2005 >");
     EXPECT_EQ(window.Menu("mnuSelection")->text(), "Solo in data < marzo 2005 >");
 
-    // A cancelled picker changes nothing and reloads nothing.
-    const auto shown = window.CurrentDataSource();
+    shown = window.CurrentDataSource();
     prompter.Dialog(Reject);
     window.mnuSelDate_Click();
     EXPECT_EQ(window.CurrentDataSource(), shown);
@@ -211,12 +201,12 @@ TEST_F(MainWindowTest, PredefinedSelectionsAreStoredAskedAndRemoved) {
     // The user adds one condition in the dialog and confirms it.
     prompter
         .Dialog([](QDialog& dialog) {
-            dialog.findChild<QPushButton*>("cmdAdd")->click();
-            dialog.findChild<QPushButton*>("cmdOK")->click();
+            Child<QPushButton>(dialog, "cmdAdd")->click();
+            Child<QPushButton>(dialog, "cmdOK")->click();
             return dialog.result();
         })
         .Dialog([](QDialog& editor) {
-            editor.findChild<QLineEdit*>("txtCondizione")->setText("Cognome = 'Rossi'");
+            Child<QLineEdit>(editor, "txtCondizione")->setText("Cognome = 'Rossi'");
             editor.accept();
             return int(QDialog::Accepted);
         })
@@ -227,13 +217,11 @@ TEST_F(MainWindowTest, PredefinedSelectionsAreStoredAskedAndRemoved) {
         prompter.LastMessage().Text.startsWith("Selezioni predefinite impostate.\r\rN.B.: "));
     auto stored = session.Database()->Item("Clienti")->CreateSelectionSet();
     EXPECT_TRUE(stored->Restore("Clienti"));
-
     // Asked again before the rows are read: cancelled, and No to all the data.
     prompter.Dialog(Reject).Answer(PromptAnswer::No);
     window.RefreshDetailView();
     EXPECT_EQ(prompter.History()[prompter.History().size() - 2].DialogName,
               "DbmsPredefinedSelections");
-    EXPECT_TRUE(window.Menu("mnuDataSelBeforeQuery")->isChecked());
     EXPECT_EQ(window.CurrentDataSource()->RowCount(), 0);
     EXPECT_EQ(window.lblTitle[1]->text(), "Dati  [nessun dato richiesto]");
 
@@ -247,14 +235,13 @@ TEST_F(MainWindowTest, PredefinedSelectionsAreStoredAskedAndRemoved) {
 
 TEST_F(MainWindowTest, RelatedDataTravelThroughTheTimer) {
     frmMain& window = Start();
-    AddSale("C1", March10);
+    AddSale("C1");
     Show("OperazioniVendite");
     window.dgView->setCurrentIndex(window.dgView->model()->index(0, 0));
     const auto& containers = window.MenuArray("mnuContItem");
     ASSERT_GE(containers.size(), 2u);
     EXPECT_TRUE(containers[0]->isVisible());
     EXPECT_EQ(containers[1]->text(), "Vendite / Premiazioni con stesso Cliente");
-
     window.mnuAssociation_Click("mnuContItem", 1);
     EXPECT_EQ(Tag(window.tmFunc).toString(), "mnuContItem( " + Tag(containers[1]).toString() + ")");
     EXPECT_TRUE(window.tmFunc->isActive());
@@ -263,7 +250,6 @@ TEST_F(MainWindowTest, RelatedDataTravelThroughTheTimer) {
     EXPECT_FALSE(window.tmFunc->isActive());
     EXPECT_TRUE(Tag(window.tmFunc).toString().isEmpty());
     EXPECT_EQ(prompter.History().back().DialogName, "DbmsRowList");
-
     // While the current row has changes not stored, nothing related opens.
     window.CurrentDataSource()->SetValue("Note", "in corso");
     window.mnuAssociation_Click("mnuContItem", 1);
@@ -271,29 +257,25 @@ TEST_F(MainWindowTest, RelatedDataTravelThroughTheTimer) {
     window.CurrentDataSource()->CancelUpdate();
 }
 
-TEST_F(MainWindowTest, TogglesAndHelp) {
+TEST_F(MainWindowTest, TogglesHelpAndOptions) {
     frmMain& window = Start();
     window.show();
     window.Menu("mnuViewToolbar")->trigger();
-    EXPECT_FALSE(window.tbToolBar->isVisible());
     window.Menu("mnuViewStatusBar")->trigger();
-    EXPECT_FALSE(window.sbStatusBar->isVisible());
     window.Menu("mnuHideSection")->trigger();
-    EXPECT_FALSE(window.tvTreeView->isVisible());
+    EXPECT_FALSE(window.tbToolBar->isVisible() || window.sbStatusBar->isVisible() ||
+                 window.tvTreeView->isVisible());
     EXPECT_FALSE(window.Menu("mnuHideSection")->isChecked());
     window.mnuHideSection_Click();
     EXPECT_TRUE(window.tvTreeView->isVisible());
     EXPECT_EQ(window.SplitterPosition(), 3500);
-
     prompter.Answer(PromptAnswer::Ok);
     window.Menu("mnuHelpContents")->trigger();
     EXPECT_EQ(prompter.LastMessage().Text,
               "Unable to display Help Contents. There is no Help associated with this project.");
     EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Information);
-}
 
-TEST_F(MainWindowTest, OptionsWithANewFolderReopenTheArchiveThere) {
-    frmMain& window = Start();
+    // Options with a new folder reopen the archive there.
     window.mnuToolsOptions_Click();
     auto* options = window.findChild<QDialog*>("frmOptions");
     ASSERT_NE(options, nullptr);
@@ -301,12 +283,11 @@ TEST_F(MainWindowTest, OptionsWithANewFolderReopenTheArchiveThere) {
     window.ReleaseDatabase();
     window.Activate();
     EXPECT_FALSE(session.Database());
-    options->findChild<QLineEdit*>("txtWorkDir")->setText(m_dir.filePath("nuova"));
+    Child<QLineEdit>(*options, "txtWorkDir")->setText(m_dir.filePath("nuova"));
     prompter.Answer(PromptAnswer::Yes);
-    options->findChild<QPushButton*>("cmdOK")->click();
+    Child<QPushButton>(*options, "cmdOK")->click();
     EXPECT_EQ(prompter.LastMessage().Text, "L'indirizzario di lavoro e' cambiato.\r\rConfermi ?");
-    EXPECT_FALSE(session.Database());
-    EXPECT_FALSE(window.CurrentDataSource());
+    EXPECT_FALSE(session.Database() || window.CurrentDataSource());
     window.Activate();
     EXPECT_TRUE(QFile::exists(m_dir.filePath("nuova/Tessarin.mdb")));
     EXPECT_EQ(settings.ReadSetting("Configuration", "RootDir"), m_dir.filePath("nuova"));

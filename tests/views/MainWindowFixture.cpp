@@ -4,17 +4,10 @@
 #include "frmMessage.h"
 
 #include <QAbstractItemView>
-#include <QDialog>
 #include <QFile>
 #include <QPushButton>
-#include <QSettings>
-#include <QTest>
 
-void MainWindowTest::SetUp() {
-    ASSERT_TRUE(m_dir.isValid());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath("config"));
-    qputenv("TESSARIN_HOME", m_dir.filePath("home").toUtf8());
-    DbmsClock::SetFixed(QDateTime(QDate(2005, 3, 15), QTime(10, 20)));
+MainWindowTest::MainWindowTest() {
     settings.Load();
     settings.RootDir = WorkDir();
     session.SetDateSelection(false, false);
@@ -24,15 +17,7 @@ void MainWindowTest::TearDown() {
     main.reset();
     frmMessage::Unload();
     session.Release();
-    DbmsClock::Reset();
-    EXPECT_TRUE(prompter.Failures().isEmpty()) << prompter.Failures().join("\n").toStdString();
-}
-
-int ConfirmOptions(QDialog& dialog) {
-    auto* ok = dialog.findChild<QPushButton*>("cmdOK");
-    EXPECT_NE(ok, nullptr);
-    if (ok) ok->click();
-    return QDialog::Accepted;
+    WindowTest::TearDown();
 }
 
 int Reject(QDialog&) {
@@ -45,8 +30,11 @@ void Click(QAbstractItemView* view, const QModelIndex& index, Qt::KeyboardModifi
 }
 
 frmMain& MainWindowTest::Start() {
-    // The first start in an empty folder asks for the options first.
-    if (!QFile::exists(ArchivePath())) prompter.Dialog(ConfirmOptions);
+    if (!QFile::exists(ArchivePath()))
+        prompter.Dialog([](QDialog& options) {
+            Child<QPushButton>(options, "cmdOK")->click();
+            return int(QDialog::Accepted);
+        });
     frmMain::Hooks hooks;
     hooks.InitDatabase = [this](bool wasActivated) {
         modGlobal::InitDatabase(session, settings, wasActivated, main.get(), main.get(),
@@ -76,12 +64,9 @@ OID MainWindowTest::AddSale(const QString& code, const QDateTime& day) {
 }
 
 OID MainWindowTest::SaleWithLines(const QString& code, int lines) {
-    const OID sale = AddSale(code, March10);
-    auto db = session.Database();
-    const OID article = db->Item("Articoli")
-                            ->OpenDataSource()
-                            ->AddRow({{"Codice", "A" + code}, {"Descrizione", "Volo " + code}});
-    auto sold = db->Item("OperazioniVendite")->OpenDataSource()->GetReferenceOf(sale, "Articoli");
+    const OID sale = AddSale(code);
+    const OID article = Open("Articoli")->AddRow({{"Codice", "A" + code}, {"Descrizione", "Volo"}});
+    auto sold = Open("OperazioniVendite")->GetReferenceOf(sale, "Articoli");
     for (int i = 1; i <= lines; ++i)
         sold->AddRow({{"OID_Articoli", article}, {"Quantita", i}});
     return sale;
