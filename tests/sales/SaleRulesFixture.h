@@ -90,6 +90,10 @@ protected:
                             .arg(table, link)
                             .arg(definition));
     }
+    QString PointsAndStock() {
+        return a.Text(
+            "SELECT (SELECT Punti FROM Clienti) || '/' || Disponibilita FROM TabellaPremi");
+    }
     qint64 Pieces() { return a.Scalar("SELECT IFNULL(SUM(Quantita), 0) FROM ArticoliVenduti"); }
     // Writes that `when` names fail from now on, until Mend.
     void Break(const QString& when) {

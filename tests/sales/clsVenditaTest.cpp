@@ -110,58 +110,69 @@ TEST_F(SaleRulesTest, TheCustomerByHisCard) {
     EXPECT_EQ(a.Text("SELECT Codice FROM Clienti WHERE OID = " + QString::number(added)), "12'3");
 }
 
-TEST_F(SaleRulesTest, AConfirmStoresTheSaleItsPaymentAndTheBalance) {
+TEST_F(SaleRulesTest, AConfirmStoresTheSaleItsPaymentAndTheBalanceAllOrNothing) {
     const OID card = a.Add("TipiPagamento", {{"Descrizione", "Carta"}});
-    sale.Open(customer);
-    sale.AddArticle("A1");
-    sale.AddArticle("A2");
-    // The clerk pays by card in the payment's editor: the next sale's default.
-    clerk.edits.push_back(DbmsFieldValues{{"OID_Pagamento", card}});
-    EXPECT_EQ(sale.Confirm("Nota", "VCH7"), Esito::Confermata);
-    EXPECT_FALSE(sale.IsOpen());
-    EXPECT_EQ(a.Text("SELECT Note || '/' || RiferimentoVoucher || '/' || Importo || '/' || "
-                     "PuntiAssegnati FROM OperazioniVendite"),
-              "Nota/VCH7/3500000/35");
-    EXPECT_EQ(
-        a.Count("Pagamenti WHERE Importo = 3500000 AND OID_Pagamento = " + QString::number(card)),
-        1);
-    EXPECT_EQ(a.Count("OperazioniVendite__Pagamento"), 1);
-    EXPECT_EQ(a.Scalar("SELECT Punti FROM Clienti"), 75);
-    EXPECT_EQ(settings.ReadSetting("OperazioniVendite", "PagamentoDefault"), QString::number(card));
-}
-
-TEST_F(SaleRulesTest, WhatAConfirmAsksAndWhenItStoresNothing) {
-    Prize("Borsa", 30, false, 5);
-    // Prizes alone: no payment asked, the stock taken.
-    sale.Open(customer);
-    ASSERT_EQ(sale.AssignedPrizes()->RowCount(), 1);
-    EXPECT_EQ(sale.Confirm({}, {}), Esito::Confermata);
-    EXPECT_EQ(clerk.editors + clerk.lists + a.Count("Pagamenti"), 0);
-    EXPECT_EQ(a.Text("SELECT (SELECT Punti FROM Clienti) || '/' || Disponibilita FROM "
-                     "TabellaPremi"),
-              "10/4");
-
     // Nothing at all: said so, and the sale stays open.
     sale.Open(customer);
     EXPECT_EQ(sale.Confirm({}, {}), Esito::Vuota);
     EXPECT_EQ(clerk.said, QStringList{"Nessun articolo o premiazione\r\rDevi inserire gli "
                                       "articoli della vendita o effettuare una premiazione..."});
     EXPECT_TRUE(sale.IsOpen());
+    // The clerk pays by card in the payment's editor: the next sale's default.
+    sale.AddArticle("A1");
+    sale.AddArticle("A2");
+    clerk.edits.push_back(DbmsFieldValues{{"OID_Pagamento", card}});
+    EXPECT_EQ(sale.Confirm("Nota", "VCH7"), Esito::Confermata);
+    EXPECT_FALSE(sale.IsOpen());
+    EXPECT_EQ(a.Text("SELECT Note || '/' || RiferimentoVoucher || '/' || Importo || '/' || "
+                     "PuntiAssegnati || '/' || (SELECT Punti FROM Clienti) FROM OperazioniVendite"),
+              "Nota/VCH7/3500000/35/75");
+    EXPECT_EQ(
+        a.Count("Pagamenti WHERE Importo = 3500000 AND OID_Pagamento = " + QString::number(card)),
+        1);
+    EXPECT_EQ(a.Count("OperazioniVendite__Pagamento"), 1);
+    EXPECT_EQ(settings.ReadSetting("OperazioniVendite", "PagamentoDefault"), QString::number(card));
 
     // A stale default payment: the list of types; none chosen, no sale.
     settings.WriteSetting("OperazioniVendite", "PagamentoDefault", "999999");
+    sale.Open(customer);
     sale.AddArticle("A1");
     EXPECT_EQ(sale.Confirm({}, {}), Esito::NonPagata);
     EXPECT_EQ(clerk.lists, 1);
     EXPECT_TRUE(sale.IsOpen());
     EXPECT_EQ(sale.SoldArticles()->RowCount(), 1);
-    EXPECT_EQ(a.Count("Pagamenti"), 0);
-    EXPECT_EQ(a.Scalar("SELECT Punti FROM Clienti"), 10);
+    sale.Cancel();
+    // Prizes alone: no payment asked, the stock taken.
+    Prize("Borsa", 30, false, 5);
+    sale.Open(customer);
+    ASSERT_EQ(sale.AssignedPrizes()->RowCount(), 1);
+    EXPECT_EQ(sale.Confirm({}, {}), Esito::Confermata);
+    EXPECT_EQ(clerk.editors + clerk.lists + a.Count("Pagamenti"), 3);
+    EXPECT_EQ(PointsAndStock(), "45/4");
 }
 
-TEST_F(SaleRulesTest, AFailedConfirmLeavesTheArchiveAsItWas) {
+TEST_F(SaleRulesTest, AFailedActionLeavesTheArchiveAsItWas) {
     Prize("Borsa", 30, false, 5);
-    // The second fails a check the archive makes only when the transaction ends.
+    // A sale that cannot be opened whole is not opened.
+    Break("BEFORE INSERT ON PremiAssegnati");
+    EXPECT_THROW(sale.Open(customer), DbmsError);
+    EXPECT_FALSE(sale.IsOpen());
+    EXPECT_EQ(a.Count("OperazioniVendite"), 0);
+    Mend();
+    // One more piece that cannot be written: the line keeps its one.
+    sale.Open(customer);
+    sale.AddArticle("A1");
+    Break("BEFORE UPDATE ON ArticoliVenduti");
+    EXPECT_THROW(sale.AddArticle("A1"), DbmsError);
+    ASSERT_TRUE(sale.Resync({}, {}));
+    EXPECT_EQ(Pieces(), 1);
+    EXPECT_EQ(Total(sale), Money::FromWhole(100));
+    Mend();
+    sale.AddArticle("A1");
+    EXPECT_EQ(Pieces(), 2);
+    sale.Cancel();
+    // A confirm that fails, the second on a check the archive makes only when the transaction
+    // ends.
     const std::pair<QStringList, QString> cases[] = {
         {{"CREATE TRIGGER guasto BEFORE UPDATE ON Clienti BEGIN SELECT RAISE(ABORT, 'disco "
           "guasto'); END"},
@@ -252,39 +263,12 @@ TEST_F(SaleRulesTest, PrizesNeverGoBeyondTheirStock) {
     a.Exec("UPDATE TabellaPremi SET Disponibilita = 1");
     EXPECT_EQ(Refusal([&] { sale.Confirm({}, {}); }), refused.arg(2).arg(1));
     sale.Resync({}, {});
-    EXPECT_EQ(a.Text("SELECT Disponibilita || '/' || (SELECT Punti FROM Clienti) FROM "
-                     "TabellaPremi"),
-              "1/100");
+    EXPECT_EQ(PointsAndStock(), "100/1");
 
     // Every piece in stock may go.
     a.Exec("UPDATE TabellaPremi SET Disponibilita = 2");
     EXPECT_EQ(sale.Confirm({}, {}), Esito::Confermata);
-    EXPECT_EQ(a.Text("SELECT Disponibilita || '/' || (SELECT Punti FROM Clienti) FROM "
-                     "TabellaPremi"),
-              "0/80");
-}
-
-TEST_F(SaleRulesTest, AFailedActionIsUndoneWhole) {
-    Prize("Borsa", 30, false, 5);
-    // A sale that cannot be opened whole is not opened.
-    Break("BEFORE INSERT ON PremiAssegnati");
-    EXPECT_THROW(sale.Open(customer), DbmsError);
-    EXPECT_FALSE(sale.IsOpen());
-    EXPECT_EQ(a.Count("OperazioniVendite"), 0);
-    Mend();
-    sale.Open(customer);
-    EXPECT_EQ(a.Count("PremiAssegnati"), 1);
-
-    // One more piece that cannot be written: the line keeps its one.
-    sale.AddArticle("A1");
-    Break("BEFORE UPDATE ON ArticoliVenduti");
-    EXPECT_THROW(sale.AddArticle("A1"), DbmsError);
-    ASSERT_TRUE(sale.Resync({}, {}));
-    EXPECT_EQ(Pieces(), 1);
-    EXPECT_EQ(Total(sale), Money::FromWhole(100));
-    Mend();
-    sale.AddArticle("A1");
-    EXPECT_EQ(Pieces(), 2);
+    EXPECT_EQ(PointsAndStock(), "80/0");
 }
 
 } // namespace

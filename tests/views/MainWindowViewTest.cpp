@@ -4,10 +4,8 @@
 #include "MainWindowFixture.h"
 
 #include "DbmsStorage.h"
-#include "DbmsTreeModel.h"
 #include "InitDatabase.h"
 
-#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QFile>
 #include <QMouseEvent>
@@ -192,32 +190,6 @@ TEST_F(MainWindowTest, TheTreeAndTheGroupNodes) {
     // Customers have no date: the date selection is hidden whatever the flags say.
     EXPECT_FALSE(window.cmdDateSel->isVisibleTo(&window));
     EXPECT_FALSE(window.Menu("mnuSelection")->isVisible());
-}
-
-TEST_F(MainWindowTest, SummariesShowEachOperationWithItsRows) {
-    frmMain& window = Start();
-    const OID sold = SaleWithLines("C1", 2);
-    AddSale("C2"); // nothing sold: not in the summary
-    Show("Resoconto Vendite");
-    ASSERT_EQ(window.CurrentGrid(), window.dgReportView);
-    auto* model = qobject_cast<DbmsTreeModel*>(window.dgReportView->model());
-    ASSERT_NE(model, nullptr);
-    QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    ASSERT_EQ(model->rowCount(), 1);
-    EXPECT_EQ(model->OIDAt(model->index(0, 0)), sold);
-    // The lines come under a row of their own captions, as a printed summary has them; the
-    // heading names the operation's columns once each.
-    const QModelIndex operation = model->index(0, 0);
-    ASSERT_EQ(model->rowCount(operation), 3);
-    QStringList headings;
-    for (int c = 0; c < model->columnCount(); ++c)
-        headings << model->headerData(c, Qt::Horizontal).toString();
-    for (size_t c = 0; c < model->DetailColumns().size(); ++c)
-        EXPECT_EQ(model->index(0, int(c), operation).data(), model->DetailColumns()[c].Caption);
-    EXPECT_EQ(headings.count("Note"), 1);
-    EXPECT_FALSE(model->flags(model->index(0, 0, operation)) & Qt::ItemIsSelectable);
-    EXPECT_EQ(model->OIDAt(model->index(0, 0, operation)), 0);
-    EXPECT_NE(model->OIDAt(model->index(1, 0, operation)), 0);
 }
 
 TEST_F(MainWindowTest, TheKeyboardShowsASectionAsAClickDoes) {
