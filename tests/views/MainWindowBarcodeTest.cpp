@@ -100,7 +100,7 @@ TEST_F(BarcodeTest, ACardReadDuringASaleBindsTheCustomer) {
     EXPECT_EQ(sale.txtCliente->text(), "Rossi Ada");
 }
 
-TEST_F(BarcodeTest, CodesAreCutAtTheirLineEndsWhateverTheChunks) {
+TEST_F(BarcodeTest, CodesAreCutAtTheirLineEndsWhateverTheChunksUntilSwitchedOff) {
     frmMain& window = StartReading();
     MakeActive(&target.window);
     Write("123");
@@ -120,6 +120,20 @@ TEST_F(BarcodeTest, CodesAreCutAtTheirLineEndsWhateverTheChunks) {
     Write("99\rC02\r");
     ASSERT_TRUE(Received(8));
     EXPECT_EQ(target.received.last(), "C02\r");
+    // On again: the port stays, what waited is dropped; off, the port is let go.
+    Write("OLD");
+    QTest::qWait(100);
+    window.SetBarcodeReader(true);
+    Write("NEW\r");
+    ASSERT_TRUE(Received(9));
+    EXPECT_EQ(target.received.last(), "NEW\r");
+    window.SetBarcodeReader(false);
+    EXPECT_EQ(window.StatusMsg(), "Lettore codici a barre disattivato");
+    ExpectReader(window, false);
+    // The button and the menu follow the switch saved by another window.
+    settings.BarcodeReaderEnabled = true;
+    settings.Save();
+    ExpectReader(window, true);
 }
 
 TEST_F(BarcodeTest, AReadForAWindowThatIsNotActiveBeeps) {
@@ -130,24 +144,6 @@ TEST_F(BarcodeTest, AReadForAWindowThatIsNotActiveBeeps) {
     ASSERT_TRUE(WaitFor([&] { return prompter.Beeps() == 1; }));
     EXPECT_TRUE(target.received.isEmpty());
     EXPECT_EQ(window.StatusMsg(), "Letto codice a barre: <C01>");
-}
-
-TEST_F(BarcodeTest, SwitchingOnFlushesAndOffCloses) {
-    frmMain& window = StartReading();
-    MakeActive(&target.window);
-    Write("OLD");
-    QTest::qWait(100);
-    window.SetBarcodeReader(true); // on again: the port stays, what waited is dropped
-    Write("NEW\r");
-    ASSERT_TRUE(Received(1));
-    EXPECT_EQ(target.received, QStringList{"NEW\r"});
-    window.SetBarcodeReader(false);
-    EXPECT_EQ(window.StatusMsg(), "Lettore codici a barre disattivato");
-    ExpectReader(window, false);
-    // The button and the menu follow the switch saved by another window.
-    settings.BarcodeReaderEnabled = true;
-    settings.Save();
-    ExpectReader(window, true);
 }
 
 TEST_F(BarcodeTest, AMissingPortOrBadSettingsLeaveTheReaderOff) {
