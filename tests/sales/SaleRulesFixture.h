@@ -45,14 +45,12 @@ public:
     void Say(const QString& text) override { said << text; }
     void Beep() override { ++beeps; }
     bool SearchText(QString&, bool&) override { return false; }
-
     template <typename T> static T Next(std::deque<T>& script, T otherwise) {
         if (script.empty()) return otherwise;
         T next = script.front();
         script.pop_front();
         return next;
     }
-
     std::deque<std::optional<DbmsFieldValues>> edits; // nullopt: the clerk gives up
     std::deque<OID> choices;
     std::deque<bool> answers;
@@ -75,7 +73,6 @@ protected:
             a.Add("Articoli", {{"Codice", code}, {"Importo", Amount(price)}, {"Punti", scheme}});
     }
     void TearDown() override { session.Release(); }
-
     OID Prize(const QString& name, qint64 needed, bool cumulative, int stock = 10,
               const QDateTime& expiry = NextYear) {
         return a.Add("TabellaPremi", {{"Descrizione", name},
@@ -100,7 +97,6 @@ protected:
         a.Exec("CREATE TRIGGER guasto " + when + " BEGIN SELECT RAISE(ABORT, 'disco guasto'); END");
     }
     void Mend() { a.Exec("DROP TRIGGER IF EXISTS guasto"); }
-
     TempArchive a;
     clsArchiveSession session;
     clsSettings settings;

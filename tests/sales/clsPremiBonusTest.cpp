@@ -42,7 +42,6 @@ protected:
             pieces.push_back(Assigned(table, d));
         return pieces;
     }
-
     std::shared_ptr<DbmsDataSource> sales;
 };
 

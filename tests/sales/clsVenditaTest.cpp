@@ -132,7 +132,6 @@ TEST_F(SaleRulesTest, AConfirmStoresTheSaleItsPaymentAndTheBalanceAllOrNothing) 
         1);
     EXPECT_EQ(a.Count("OperazioniVendite__Pagamento"), 1);
     EXPECT_EQ(settings.ReadSetting("OperazioniVendite", "PagamentoDefault"), QString::number(card));
-
     // A stale default payment: the list of types; none chosen, no sale.
     settings.WriteSetting("OperazioniVendite", "PagamentoDefault", "999999");
     sale.Open(customer);
@@ -251,20 +250,17 @@ TEST_F(SaleRulesTest, PrizesNeverGoBeyondTheirStock) {
     EXPECT_EQ(Assigned("PremiAssegnati", bag), 2); // 100 points, 2 pieces
     const QString refused = "Disponibilità insufficiente per il premio \"Borsa\": richiesti %1 "
                             "pezzi, disponibili %2.";
-
     // One more by hand: refused, and the sale keeps its two.
     clerk.choices.push_back(bag);
     EXPECT_EQ(Refusal([&] { sale.AddPremio(); }), refused.arg(3).arg(2));
     sale.Resync({}, {});
     EXPECT_EQ(Assigned("PremiAssegnati", bag), 2);
     EXPECT_EQ(sale.Sale()->GetValue("PuntiSpesi").toLongLong(), 20);
-
     // Another counter took a piece meanwhile: the confirm is refused whole.
     a.Exec("UPDATE TabellaPremi SET Disponibilita = 1");
     EXPECT_EQ(Refusal([&] { sale.Confirm({}, {}); }), refused.arg(2).arg(1));
     sale.Resync({}, {});
     EXPECT_EQ(PointsAndStock(), "100/1");
-
     // Every piece in stock may go.
     a.Exec("UPDATE TabellaPremi SET Disponibilita = 2");
     EXPECT_EQ(sale.Confirm({}, {}), Esito::Confermata);

@@ -39,7 +39,6 @@ protected:
         EXPECT_EQ(prompter.LastMessage().Text, text);
         EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Information);
     }
-
     TempArchive archive;
     clsArchiveSession session;
     clsSettings settings;
@@ -87,7 +86,6 @@ TEST_F(AddClientiTest, NoCodeIsAskedForACancelledEditorKeepsTheCode) {
     Press(window, Qt::Key_Return);
     Expect("Devi inserire il codice del cliente da aggiungere");
     EXPECT_EQ(window.focusWidget(), window.txtCode_Cliente);
-
     EditorFor("C7", false);
     window.txtCode_Cliente->setText("C7\r");
     EXPECT_EQ(window.txtCode_Cliente->text(), "C7");

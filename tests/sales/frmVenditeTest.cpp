@@ -63,7 +63,6 @@ protected:
         Send(QEvent::KeyRelease, Qt::Key_Control);
     }
     void Key(int key) { QTest::keyClick(QApplication::focusWidget(), Qt::Key(key)); }
-
     ScriptedPrompter prompter;
     std::unique_ptr<frmVendite> w;
     QLineEdit* barcodeTarget = nullptr;
@@ -72,22 +71,60 @@ protected:
 TEST_F(SaleWindowTest, AWholeSaleFromTheKeyboardAlone) {
     const QString card(32, '7'); // as long as the field
     a.Add("Clienti", {{"Codice", card}, {"Cognome", "Bianchi"}, {"Nome", "Eva"}});
+    // Neither has a code: only the chosen row tells them apart.
+    a.Add("Articoli", {{"Descrizione", "Assicurazione"}, {"Importo", Amount(30)}});
+    const OID visa = a.Add("Articoli", {{"Descrizione", "Visto"}, {"Importo", Amount(80)}});
     Open();
     EXPECT_FALSE(w->txtCode_Articolo->isEnabled()); // no sale yet: only the customer choice
     EXPECT_TRUE(w->cmdCancel->isEnabled());
+    Send(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier); // nor does Ctrl start a read
+    Send(QEvent::KeyRelease, Qt::Key_Control);
+    EXPECT_FALSE(w->CaptureMode());
     TypeCustomer("C001");
     ASSERT_TRUE(w->IsSaleOpen());
     EXPECT_EQ(w->txtCliente->text() + "/" + w->lblPunti->text(), "Rossi Ada/40");
+    // Ctrl alone, and keys outside the code range (0xE9: beyond 127), read nothing.
+    w->txtRiferimento->setFocus();
+    Send(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier);
+    EXPECT_TRUE(w->CaptureMode());
+    EXPECT_TRUE(w->txtCode_Articolo->hasFocus());
+    for (int key : {int(Qt::Key_Space), int(Qt::Key_Tab), 0xE9})
+        Send(QEvent::KeyPress, key, Qt::ControlModifier);
+    Send(QEvent::KeyRelease, Qt::Key_Control);
+    EXPECT_FALSE(w->CaptureMode());
+    EXPECT_TRUE(w->txtCode_Articolo->text().isEmpty());
+    EXPECT_EQ(Pieces(), 0);
     ReadArticle("A1");
     ReadArticle("A1");
     EXPECT_EQ(barcodeTarget, w->txtCode_Articolo);
+    // Every text field keeps what is typed into it, "+" and "-" too.
+    Type(w->txtRiferimento, "VCH-7+");
+    Type(w->txtNote, "VCH-7+");
+    Type(w->txtCode_Articolo, "VCH-7+");
+    EXPECT_EQ(w->txtRiferimento->text() + w->txtNote->toPlainText() + w->txtCode_Articolo->text(),
+              "VCH-7+VCH-7+VCH-7+");
+    EXPECT_EQ(Pieces(), 2);
     Type(w->txtCode_Articolo, "A2", true); // Enter after a code typed by hand reads it
-    Key('+');                              // on the current line: two nights
+    Key('+');                              // in the empty field, on the current line
     EXPECT_EQ(w->lblTotale->text() + "/" + w->lblTot_Punti->text(), "700,00/110");
-
+    w->dgArticoli->setFocus();
+    Key('-'); // in the grid too
+    EXPECT_EQ(Pieces(), 3);
+    // F2 in the empty article field searches the descriptions.
+    prompter.Dialog([](QDialog& search) {
+        Child<QLineEdit>(search, "txtSearch")->setText("Visto");
+        Child<QCheckBox>(search, "chkInternal")->setChecked(true);
+        Child<QPushButton>(search, "cmdOk")->click();
+        return int(QDialog::Accepted);
+    });
+    prompter.Dialog(Accept); // the list, on the one article found
+    w->txtCode_Articolo->setFocus();
+    Key(Qt::Key_F2);
+    EXPECT_EQ(a.Scalar("SELECT OID_Articoli FROM ArticoliVenduti ORDER BY OID DESC"), visa);
+    EXPECT_EQ(w->lblTotale->text() + "/" + w->lblTot_Punti->text(), "530,00/85");
     // Another customer's card typed by hand: the sale changes hands, it is not confirmed.
     TypeCustomer(card);
-    EXPECT_EQ(w->txtCliente->text() + "/" + w->lblTot_Punti->text(), "Bianchi Eva/70");
+    EXPECT_EQ(w->txtCliente->text() + "/" + w->lblTot_Punti->text(), "Bianchi Eva/45");
     // An unknown card not wanted: the sale keeps its customer, the field shows his card.
     prompter.Answer(PromptAnswer::No);
     TypeCustomer("12'3");
@@ -95,7 +132,7 @@ TEST_F(SaleWindowTest, AWholeSaleFromTheKeyboardAlone) {
     // Enter in the empty article field confirms; the next customer's card goes in at once.
     prompter.Dialog(Accept).Answer(PromptAnswer::Yes);
     Type(w->txtCode_Articolo, "", true);
-    EXPECT_EQ(prompter.History()[2].DialogName, "DbmsRowEditor");
+    EXPECT_EQ(prompter.History()[4].DialogName, "DbmsRowEditor");
     EXPECT_EQ(prompter.LastMessage().Text,
               "Operazione confermata.\r\rVuoi effettuarne una nuova ?");
     EXPECT_EQ(prompter.Beeps(), 2);
@@ -180,7 +217,6 @@ TEST_F(SaleWindowTest, CancelAndEscAskBeforeThrowingAwayTheSaleTheCloseBoxDoesNo
     w->close();
     EXPECT_EQ(a.Count("OperazioniVendite") + Pieces(), 0);
     EXPECT_EQ(barcodeTarget, nullptr);
-
     // Esc: lines, or the customer's prize alone, asked about (No, then Yes); an empty sale
     // closes at once.
     for (const char* article : {"A1", "", "-"}) {
@@ -198,56 +234,6 @@ TEST_F(SaleWindowTest, CancelAndEscAskBeforeThrowingAwayTheSaleTheCloseBoxDoesNo
         EXPECT_FALSE(w->isVisible());
         EXPECT_EQ(a.Count("OperazioniVendite") + a.Count("PremiAssegnati"), 0);
     }
-}
-
-TEST_F(SaleWindowTest, KeysReachTheLineOnlyFromTheEmptyArticleFieldOrTheGrid) {
-    // Neither has a code: only the chosen row tells them apart.
-    a.Add("Articoli", {{"Descrizione", "Assicurazione"}, {"Importo", Amount(30)}});
-    const OID visa = a.Add("Articoli", {{"Descrizione", "Visto"}, {"Importo", Amount(80)}});
-    Open();
-    Send(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier); // no sale: Ctrl does nothing
-    Send(QEvent::KeyRelease, Qt::Key_Control);
-    EXPECT_FALSE(w->CaptureMode());
-    TypeCustomer("C001");
-    // Ctrl alone, and keys outside the code range (0xE9: beyond 127), read nothing.
-    w->txtRiferimento->setFocus();
-    Send(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier);
-    EXPECT_TRUE(w->CaptureMode());
-    EXPECT_TRUE(w->txtCode_Articolo->hasFocus());
-    for (int key : {int(Qt::Key_Space), int(Qt::Key_Tab), 0xE9})
-        Send(QEvent::KeyPress, key, Qt::ControlModifier);
-    Send(QEvent::KeyRelease, Qt::Key_Control);
-    EXPECT_FALSE(w->CaptureMode());
-    EXPECT_TRUE(w->txtCode_Articolo->text().isEmpty());
-    EXPECT_EQ(Pieces(), 0);
-    ReadArticle("A1");
-    ReadArticle("A1");
-    // Every text field keeps what is typed into it.
-    Type(w->txtRiferimento, "VCH-7+");
-    Type(w->txtNote, "VCH-7+");
-    Type(w->txtCode_Articolo, "VCH-7+");
-    EXPECT_EQ(w->txtRiferimento->text() + w->txtNote->toPlainText() + w->txtCode_Articolo->text(),
-              "VCH-7+VCH-7+VCH-7+");
-    EXPECT_EQ(Pieces(), 2);
-    w->txtCode_Articolo->clear();
-    Key('+');
-    EXPECT_EQ(Pieces(), 3);
-    EXPECT_TRUE(w->txtCode_Articolo->text().isEmpty());
-    w->dgArticoli->setFocus();
-    Key('-');
-    EXPECT_EQ(Pieces(), 2);
-    // F2 in the empty article field searches the descriptions.
-    prompter.Dialog([](QDialog& search) {
-        Child<QLineEdit>(search, "txtSearch")->setText("Visto");
-        Child<QCheckBox>(search, "chkInternal")->setChecked(true);
-        Child<QPushButton>(search, "cmdOk")->click();
-        return int(QDialog::Accepted);
-    });
-    prompter.Dialog(Accept); // the list, on the one article found
-    Type(w->txtCode_Articolo, "");
-    Key(Qt::Key_F2);
-    EXPECT_EQ(a.Scalar("SELECT OID_Articoli FROM ArticoliVenduti ORDER BY OID DESC"), visa);
-    EXPECT_EQ(w->lblTotale->text(), "280,00");
 }
 
 TEST_F(SaleWindowTest, TheWindowKeepsItsSizeAndShowsEveryAssignedRow) {

@@ -78,7 +78,6 @@ protected:
         EXPECT_EQ(settings.ReadSetting("Configuration", "BarcodeReaderEnabled").toLower(),
                   on ? "true" : "false");
     }
-
     TargetWindow target;
     int m_master = -1, m_slave = -1;
 };

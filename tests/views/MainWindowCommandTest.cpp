@@ -40,7 +40,6 @@ TEST_F(MainWindowTest, CommandsWithoutDataBeepAndTheGridsKeysOpenTheirWindows) {
     window.mnuFileProperties_Click();
     EXPECT_EQ(prompter.Beeps(), 3);
     EXPECT_TRUE(prompter.Messages().isEmpty());
-
     AddCustomer("A", "Rossi");
     Show("Clienti");
     window.dgView->setCurrentIndex(window.dgView->model()->index(0, 0));
@@ -70,7 +69,6 @@ TEST_F(MainWindowTest, CommandsActOnTheRowTheGridShowsAfterAnEdit) {
     ASSERT_NE(chosen, 0);
     ASSERT_NE(chosen, oidAt(0));
     const QString code = Value("Clienti", chosen, "Codice");
-
     // F5 on the row, a field changed, OK; then F5 again: the same row, still selected.
     QStringList opened;
     auto edit = [&opened](const QString& note) {
@@ -90,7 +88,6 @@ TEST_F(MainWindowTest, CommandsActOnTheRowTheGridShowsAfterAnEdit) {
     EXPECT_EQ(Value("Clienti", chosen, "Note"), "cambiato");
     EXPECT_EQ(window.CurrentGridOID(), chosen);
     EXPECT_TRUE(grid->selectionModel()->isRowSelected(7, {}));
-
     // Elimina takes that row, and the grid then stands on the row that took its place.
     const OID next = oidAt(8);
     prompter.Answer(PromptAnswer::Yes).Answer(PromptAnswer::Yes);
@@ -137,7 +134,6 @@ TEST_F(MainWindowTest, ASummaryShowsEachOperationWithItsRowsAndDeletesOnlyOperat
     const QModelIndex line = model->index(3, 0, sale);
     ASSERT_TRUE(DbmsTreeModel::IsDetailRow(line));
     EXPECT_NE(model->OIDAt(line), 0);
-
     // A line stands for its operation, but alone it is none to delete: a beep, no question.
     Click(tree, line);
     EXPECT_EQ(window.CurrentGridOID(), kept);
@@ -186,27 +182,23 @@ TEST_F(MainWindowTest, DateSelectionCommands) {
     auto shown = window.CurrentDataSource();
     window.mnuSelAll_Click();
     EXPECT_EQ(window.CurrentDataSource(), shown);
-
     prompter.Dialog(PickDate(QDate(2005, 3, 10)));
     window.mnuSelDate_Click();
     EXPECT_TRUE(session.DaySelection());
     EXPECT_EQ(window.CurrentDataSource()->RowCount(), 1);
     EXPECT_TRUE(window.Menu("mnuSelDate")->isChecked());
     EXPECT_EQ(window.cmdDateSel->toolTip(), "Dati del giorno 10/03/2005 relativi a Data");
-
     prompter.Dialog(PickDate(QDate(2005, 3, 1)));
     window.mnuSelMonth_Click();
     EXPECT_TRUE(session.MonthSelection() && !session.DaySelection());
     EXPECT_EQ(window.CurrentDataSource()->RowCount(), 2);
     EXPECT_EQ(window.cmdDateSel->text(), "< marzo 2005 >");
     EXPECT_EQ(window.Menu("mnuSelection")->text(), "Solo in data < marzo 2005 >");
-
     shown = window.CurrentDataSource();
     prompter.Dialog(Reject);
     window.mnuSelDate_Click();
     EXPECT_EQ(window.CurrentDataSource(), shown);
     EXPECT_TRUE(session.MonthSelection());
-
     window.mnuSelAll_Click();
     EXPECT_FALSE(session.MonthSelection() || session.DaySelection());
     EXPECT_EQ(window.CurrentDataSource()->RowCount(), 2);
@@ -241,7 +233,6 @@ TEST_F(MainWindowTest, PredefinedSelectionsAreStoredAskedAndRemoved) {
               "DbmsPredefinedSelections");
     EXPECT_EQ(window.CurrentDataSource()->RowCount(), 0);
     EXPECT_EQ(window.lblTitle[1]->text(), "Dati  [nessun dato richiesto]");
-
     prompter.Answer(PromptAnswer::Ok);
     window.mnuDataSelCancel_Click();
     EXPECT_EQ(prompter.LastMessage().Text, "Selezioni predefinite eliminate.");
@@ -290,7 +281,6 @@ TEST_F(MainWindowTest, TogglesHelpAndOptions) {
     EXPECT_EQ(prompter.LastMessage().Text,
               "Unable to display Help Contents. There is no Help associated with this project.");
     EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Information);
-
     // Options with a new folder reopen the archive there.
     window.mnuToolsOptions_Click();
     auto* options = window.findChild<QDialog*>("frmOptions");

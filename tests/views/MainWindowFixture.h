@@ -98,7 +98,6 @@ protected:
     }
     QString WorkDir() const { return m_dir.filePath("data"); }
     QString ArchivePath() const { return WorkDir() + "/Tessarin.mdb"; }
-
     FixedClock m_march{QDateTime(QDate(2005, 3, 15), QTime(10, 20))};
     // What the program's start makes once and hands to the window, which they outlive.
     clsSettings settings;

@@ -54,7 +54,6 @@ TEST_F(MainWindowTest, FirstStartAsksForTheOptionsAndCreatesTheArchive) {
     EXPECT_GT(Count("TipiPagamento") * Count("TabellaPunti"), 0);
     EXPECT_EQ(window.tvTreeView->topLevelItemCount(), 4);
     EXPECT_EQ(window.SelectedNodeIndex(), 1);
-
     // A changed working folder gets its archive without asking.
     settings.RootDir = m_dir.filePath("elsewhere");
     window.ReleaseDatabase();
@@ -86,7 +85,6 @@ TEST_F(MainWindowTest, PlacementSizeAndSplitter) {
     EXPECT_GE(window.width(), 300);
     EXPECT_GE(window.height(), 200);
     EXPECT_GT(window.dgView->geometry().left(), window.tvTreeView->geometry().right());
-
     window.resize(900, 600);
     QApplication::processEvents();
     QWidget* splitter = window.imgSplitter;
@@ -107,7 +105,6 @@ TEST_F(MainWindowTest, PlacementSizeAndSplitter) {
     EXPECT_NEAR(window.SplitterPosition(), client * 15 - 500, 15);
     EXPECT_FALSE(window.picSplitter->isVisible());
     const int split = window.SplitterPosition();
-
     // Closed maximised: the state and the placement before it are stored.
     window.setGeometry(120, 90, 700, 500);
     QApplication::processEvents();
@@ -162,7 +159,6 @@ TEST_F(MainWindowTest, TheTreeAndTheGroupNodes) {
         EXPECT_EQ(window.SelectedNodeIndex(), selected ? selected : 1);
     }
     EXPECT_EQ(window.NodeAt(13)->text(0), "Clienti");
-
     // A group hides the grid and shows its sections as buttons.
     Show("Lista Operazioni");
     const bool dateShown = window.cmdDateSel->isVisibleTo(&window);

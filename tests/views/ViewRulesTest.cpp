@@ -31,7 +31,6 @@ protected:
     OID Sale(const QString& code, const QDateTime& day = March10) {
         return archive.Add("OperazioniVendite", {{"Cliente", Customer(code)}, {"Data", day}});
     }
-
     TempArchive archive{QDateTime(QDate(2005, 3, 15), QTime(10, 20))};
     clsArchiveSession session;
 };
@@ -170,7 +169,6 @@ TEST_F(ViewRules, PredefinedSelectionsAreAskedStoredAndRemoved) {
     ASSERT_TRUE(selections.Store(*table, list, noteOn("Note")));
     EXPECT_TRUE(selections.AskFirst());
     EXPECT_TRUE(table->CreateSelectionSet()->Restore(list));
-
     // Cancelled, then No to all the data: no rows; Yes: all of them.
     for (const bool all : {false, true}) {
         ScriptedAsk ask{{all}, {}};
@@ -209,7 +207,6 @@ TEST_F(ViewRules, DeleteNamesTheRowsOfOtherTablesItTakesOrUnlinks) {
         sales->GetReferenceOf(sale, "Premi")->AddRow({{"OID_TabellaPremi", prize}});
     sales->GetReferenceOf(first, "Pagamento")
         ->AddRow({{"Pagamento", payment}, {"Cliente", customer}});
-
     const QString deleted = "\r\rVerranno eliminati anche i dati collegati: ";
     const QString unlinked = "Perderanno il collegamento ai dati eliminati: ";
     // What follows the question; customers, suppliers and articles ask twice. A sale's own
