@@ -168,6 +168,11 @@ TEST_F(MainWindowTest, TheTreeAndTheGroupNodes) {
     for (const char* name : {"mnuFileNew", "mnuFileDelete", "mnuOrder", "mnuDataSelection"})
         EXPECT_FALSE(window.Menu(name)->isEnabled()) << name;
     EXPECT_FALSE(window.ToolButton("Find")->isEnabled());
+    window.mnuFileDelete_Click(); // commands without data beep
+    window.mnuFileNew_Click();
+    window.mnuFileProperties_Click();
+    EXPECT_EQ(prompter.Beeps(), 3);
+    EXPECT_TRUE(prompter.Messages().isEmpty());
     EXPECT_EQ(window.cmdDateSel->isVisibleTo(&window), dateShown);
     ASSERT_EQ(window.acmdSectionItem.size(), 4u);
     EXPECT_EQ(window.acmdSectionItem[0]->text(), "VOCI PRINCIPALI PER LA SEZIONE ANAGRAFICA :");
