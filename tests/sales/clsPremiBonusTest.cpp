@@ -54,12 +54,8 @@ TEST_F(PremiBonusTest, AutomaticPrizesAreTakenInPassesWithinPointsAndStock) {
     };
     // The customer's points, the sale's line and bonus points; the prizes, the pieces of each
     // and the final balance. The date literal drops the time: expiring earlier today counts.
-    const struct {
-        qint64 customer, lines, bonus;
-        std::vector<Def> prizes;
-        std::vector<qint64> pieces;
-        qint64 final;
-    } cases[] = {
+    using Prizes = std::vector<Def>;
+    const std::tuple<qint64, qint64, qint64, Prizes, std::vector<qint64>, qint64> cases[] = {
         {250, 0, 0, {{100, C}, {30, C}}, {2, 1}, 20},        // cumulative, in passes
         {250, 0, 0, {{30, C}, {100, C}}, {5, 1}, 0},         // the reading order decides
         {1000, 0, 0, {{10, C, 1}, {10, C, 3}}, {1, 3}, 960}, // no more than in stock
@@ -69,21 +65,21 @@ TEST_F(PremiBonusTest, AutomaticPrizesAreTakenInPassesWithinPointsAndStock) {
         {10, 39, 50, {{99, S}}, {1}, 0}, // bonus and line points count; exactly enough
         {200000000, 2000000000, 100000, {{2100000000, S}}, {1}, 100100000}, // beyond 16 bits
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.final);
+    for (const auto& [customer, lines, bonus, defs, pieces, final] : cases) {
+        SCOPED_TRACE(final);
         a.Exec("DELETE FROM PremiAssegnati; DELETE FROM TabellaPremi; DELETE FROM ArticoliVenduti");
         std::vector<OID> prizes;
-        for (const Def& d : c.prizes)
+        for (const Def& d : defs)
             prizes.push_back(
                 Prize("Premio", d.needed, d.cumulative, d.stock, Now.addSecs(d.expiresIn)));
-        if (c.lines) Line(Article("A1"), 1, c.lines);
-        sales->SetValue("PuntiBonus", c.bonus);
-        clsPremiBonus rules(*sales, c.customer);
+        if (lines) Line(Article("A1"), 1, lines);
+        sales->SetValue("PuntiBonus", bonus);
+        clsPremiBonus rules(*sales, customer);
         rules.IdentifyPrizes(true);
-        EXPECT_EQ(Pieces("PremiAssegnati", prizes), c.pieces);
-        EXPECT_EQ(rules.Available(), c.customer + c.lines + c.bonus);
-        EXPECT_EQ(SaleValue("PuntiSpesi"), rules.Available() - c.final);
-        EXPECT_EQ(rules.FinalBalance(), c.final);
+        EXPECT_EQ(Pieces("PremiAssegnati", prizes), pieces);
+        EXPECT_EQ(rules.Available(), customer + lines + bonus);
+        EXPECT_EQ(SaleValue("PuntiSpesi"), rules.Available() - final);
+        EXPECT_EQ(rules.FinalBalance(), final);
     }
     // The total waits in the sale's buffer for the confirm.
     EXPECT_EQ(a.Scalar("SELECT PuntiSpesi FROM OperazioniVendite"), 0);
@@ -99,12 +95,7 @@ TEST_F(PremiBonusTest, BonusesByMinimumAmountArticlesAndReadingOrder) {
     };
     // The sale's amount in units, the bonuses, the pieces of each and the points earned.
     // Without articles and without a minimum there is nothing to earn a bonus with.
-    const struct {
-        qint64 amount;
-        std::vector<Def> bonuses;
-        std::vector<qint64> pieces;
-        qint64 points;
-    } cases[] = {
+    const std::tuple<qint64, std::vector<Def>, std::vector<qint64>, qint64> cases[] = {
         {100 * W, {{7, 60 * W, C}, {5, 50 * W, S}}, {1, 0}, 7},  // cumulative uses the amount up
         {100 * W, {{5, 50 * W, S}, {7, 60 * W, C}}, {1, 1}, 12}, // single leaves it whole
         {1005000,
@@ -116,19 +107,19 @@ TEST_F(PremiBonusTest, BonusesByMinimumAmountArticlesAndReadingOrder) {
     };
     Line(a.Add("Articoli", {{"Codice", "ALTRO"}}), 1);
     Line(Article("A1"), 3);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.points);
+    for (const auto& [amount, defs, pieces, points] : cases) {
+        SCOPED_TRACE(points);
         a.Exec("DELETE FROM BonusAssegnati; DELETE FROM TabellaBonus");
         std::vector<OID> bonuses;
-        for (const Def& d : c.bonuses)
+        for (const Def& d : defs)
             bonuses.push_back(Bonus(d.points, d.minimum, d.cumulative, d.article, d.expiresIn));
-        sales->SetValue("Importo", AmountUnits(c.amount));
+        sales->SetValue("Importo", AmountUnits(amount));
         clsPremiBonus rules(*sales, 0);
         // The sale earns what its bonus rows say, whichever way they were identified.
         for (bool automatic : {true, false}) {
             rules.IdentifyBonus(automatic);
-            EXPECT_EQ(Pieces("BonusAssegnati", bonuses), c.pieces) << automatic;
-            EXPECT_EQ(SaleValue("PuntiBonus"), c.points) << automatic;
+            EXPECT_EQ(Pieces("BonusAssegnati", bonuses), pieces) << automatic;
+            EXPECT_EQ(SaleValue("PuntiBonus"), points) << automatic;
         }
     }
     EXPECT_EQ(a.Scalar("SELECT PuntiBonus FROM OperazioniVendite"), 0);

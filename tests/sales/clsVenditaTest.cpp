@@ -33,13 +33,7 @@ TEST_F(SaleRulesTest, LinesCountThePiecesOfPricedArticles) {
     // The clerk's steps: a code read (its line becomes the current one), "+" or "-" on the
     // current line, "x" removes it, "x0" and "e0" remove or edit no line at all. The one editor
     // saves `price` into `field`; a null field: the clerk gives up.
-    struct Case {
-        const char *steps, *field;
-        int price;
-        qint64 lines, pieces, amount, balance;
-        int beeps;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, const char*, int, int, int, int, int, int> cases[] = {
         {"A1 A1 A2 + - +", "", 0, 2, 4, 700, 110, 0},    // the same article on its line
         {"A1 -", "", 0, 0, 0, 0, 40, 0},                 // the last piece taken away
         {"Z0 +", "ImportoVendita", 15, 1, 1, 15, 40, 1}, // price-less: priced by hand, no pieces
@@ -47,14 +41,14 @@ TEST_F(SaleRulesTest, LinesCountThePiecesOfPricedArticles) {
         {"X'8", nullptr, 0, 0, 0, 0, 40, 0},             // ... unless the clerk gives up
         {"A2 A1 x x0 e0", "", 0, 1, 1, 250, 65, 2},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.steps);
+    for (const auto& [steps, field, price, lines, pieces, amount, balance, beeps] : cases) {
+        SCOPED_TRACE(steps);
         sale.Open(customer);
-        clerk.edits = {c.field ? std::optional(DbmsFieldValues{}) : std::nullopt};
-        if (c.price) clerk.edits = {DbmsFieldValues{{c.field, Amount(c.price)}}};
-        const int beeps = clerk.beeps;
+        clerk.edits = {field ? std::optional(DbmsFieldValues{}) : std::nullopt};
+        if (price) clerk.edits = {DbmsFieldValues{{field, Amount(price)}}};
+        const int beeped = clerk.beeps;
         OID line = 0;
-        for (const QString& step : QString(c.steps).split(' ')) {
+        for (const QString& step : QString(steps).split(' ')) {
             if (step == "+" || step == "-")
                 line = sale.ChangeQuantity(line, step == "+" ? 1 : -1);
             else if (step.startsWith('x'))
@@ -64,11 +58,11 @@ TEST_F(SaleRulesTest, LinesCountThePiecesOfPricedArticles) {
             else
                 line = sale.AddArticle(step);
         }
-        EXPECT_EQ(sale.SoldArticles()->RowCount(), c.lines);
-        EXPECT_EQ(Pieces(), c.pieces);
-        EXPECT_EQ(Total(sale), Money::FromWhole(c.amount));
-        EXPECT_EQ(sale.BalanceAfterSale(), c.balance);
-        EXPECT_EQ(clerk.beeps - beeps, c.beeps);
+        EXPECT_EQ(sale.SoldArticles()->RowCount(), lines);
+        EXPECT_EQ(Pieces(), pieces);
+        EXPECT_EQ(Total(sale), Money::FromWhole(amount));
+        EXPECT_EQ(sale.BalanceAfterSale(), balance);
+        EXPECT_EQ(clerk.beeps - beeped, beeps);
         // Cancel deletes the unconfirmed sale with its lines.
         sale.Cancel();
         EXPECT_FALSE(sale.IsOpen());
@@ -82,25 +76,21 @@ TEST_F(SaleRulesTest, TheCustomerByHisCard) {
     const QString longest(32, '7');
     const OID quoted = a.Add("Clienti", {{"Codice", "O'Brien"}, {"Cognome", "O'Brien"}});
     const OID longCard = a.Add("Clienti", {{"Codice", longest}, {"Cognome", "Verdi"}});
-    const struct {
-        QString code;
-        bool ask;
-        OID found;
-        QString asked, said;
-    } cases[] = {
-        {"O'Brien", false, quoted, {}, {}},
-        {longest, false, longCard, {}, {}},
-        {longest + "7", false, 0, {}, "Il codice cliente può avere al massimo 32 caratteri."},
-        {"12'3", true, 0, "Codice cliente non presente...\r\rVuoi immetterlo?", {}},
+    // The card, the customer found, the question asked (answered No), what the clerk is told.
+    const std::tuple<QString, OID, QString, QString> cases[] = {
+        {"O'Brien", quoted, {}, {}},
+        {longest, longCard, {}, {}},
+        {longest + "7", 0, {}, "Il codice cliente può avere al massimo 32 caratteri."},
+        {"12'3", 0, "Codice cliente non presente...\r\rVuoi immetterlo?", {}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.code.toStdString());
+    for (const auto& [code, found, asked, said] : cases) {
+        SCOPED_TRACE(code.toStdString());
         clerk.asked.clear();
         clerk.said.clear();
-        if (c.ask) clerk.answers = {false};
-        EXPECT_EQ(sale.LookupCustomer(c.code), c.found);
-        EXPECT_EQ(clerk.asked.join(""), c.asked);
-        EXPECT_EQ(clerk.said.join(""), c.said);
+        if (!asked.isEmpty()) clerk.answers = {false};
+        EXPECT_EQ(sale.LookupCustomer(code), found);
+        EXPECT_EQ(clerk.asked.join(""), asked);
+        EXPECT_EQ(clerk.said.join(""), said);
     }
     EXPECT_EQ(a.Count("Clienti"), 3);
     // Answered Yes: the new customer, his card filled in.

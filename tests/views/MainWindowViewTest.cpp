@@ -46,7 +46,13 @@ void ClickNode(QTreeWidget* tree, QTreeWidgetItem* item) {
 } // namespace
 
 TEST_F(MainWindowTest, FirstStartAsksForTheOptionsAndCreatesTheArchive) {
+    // A stored placement smaller than the minimum is widened.
+    settings.WriteSetting("Settings", "MainWidth", "300");
+    settings.WriteSetting("Settings", "MainHeight", "300");
     frmMain& window = Start();
+    window.show();
+    EXPECT_GE(window.width(), 300);
+    EXPECT_GE(window.height(), 200);
     ASSERT_EQ(prompter.History().size(), 1u);
     EXPECT_EQ(prompter.History()[0].DialogName, "frmOptions");
     ASSERT_TRUE(QFile::exists(ArchivePath()));
@@ -67,6 +73,21 @@ TEST_F(MainWindowTest, FirstStartAsksForTheOptionsAndCreatesTheArchive) {
     prompter.Dialog(Reject);
     EXPECT_FALSE(modGlobal::InitDatabase(session, settings, false, nullptr, nullptr, nullptr));
     EXPECT_FALSE(QFile::exists(WorkDir() + "2/Tessarin.mdb"));
+    // The engine's questions keep the incoming cancel flag; its events go to the status line.
+    for (const bool cancel : {true, false}) {
+        bool flag = cancel;
+        prompter.Answer(cancel ? PromptAnswer::Cancel : PromptAnswer::Ok);
+        window.OnQueryMessage("engine", cancel ? 3 : 1, "Continuare?", flag);
+        EXPECT_EQ(flag, cancel);
+        EXPECT_EQ(prompter.LastMessage().Default, cancel ? PromptAnswer::Cancel : PromptAnswer::Ok);
+        EXPECT_EQ(prompter.LastMessage().Icon,
+                  cancel ? PromptIcon::Exclamation : PromptIcon::Question);
+        EXPECT_EQ(prompter.LastMessage().Buttons, PromptButtons::OkCancel);
+    }
+    window.OnEvent(1, "engine", "Clienti");
+    EXPECT_TRUE(window.StatusMsg().endsWith(" <Clienti>...")) << window.StatusMsg().toStdString();
+    window.OnEvent(1, "engine", "");
+    EXPECT_FALSE(window.StatusMsg().contains('<'));
 }
 
 TEST_F(MainWindowTest, PlacementSizeAndSplitter) {
@@ -115,33 +136,6 @@ TEST_F(MainWindowTest, PlacementSizeAndSplitter) {
                              Stored("MainHeight"), Stored("MainSplit")};
     EXPECT_EQ(std::vector(std::begin(stored), std::end(stored)),
               (std::vector<double>{2, 120 * 15, 700 * 15, 500 * 15, double(split)}));
-}
-
-TEST_F(MainWindowTest, AStoredPlacementBelowTheMinimumIsWidened) {
-    settings.WriteSetting("Settings", "MainWidth", "300");
-    settings.WriteSetting("Settings", "MainHeight", "300");
-    frmMain& window = Start();
-    window.show();
-    EXPECT_GE(window.width(), 300);
-    EXPECT_GE(window.height(), 200);
-}
-
-TEST_F(MainWindowTest, EngineQuestionsKeepTheIncomingCancelFlagAndEventsGoToTheStatusLine) {
-    frmMain& window = Start();
-    for (const bool cancel : {true, false}) {
-        bool flag = cancel;
-        prompter.Answer(cancel ? PromptAnswer::Cancel : PromptAnswer::Ok);
-        window.OnQueryMessage("engine", cancel ? 3 : 1, "Continuare?", flag);
-        EXPECT_EQ(flag, cancel);
-        EXPECT_EQ(prompter.LastMessage().Default, cancel ? PromptAnswer::Cancel : PromptAnswer::Ok);
-        EXPECT_EQ(prompter.LastMessage().Icon,
-                  cancel ? PromptIcon::Exclamation : PromptIcon::Question);
-        EXPECT_EQ(prompter.LastMessage().Buttons, PromptButtons::OkCancel);
-    }
-    window.OnEvent(1, "engine", "Clienti");
-    EXPECT_TRUE(window.StatusMsg().endsWith(" <Clienti>...")) << window.StatusMsg().toStdString();
-    window.OnEvent(1, "engine", "");
-    EXPECT_FALSE(window.StatusMsg().contains('<'));
 }
 
 TEST_F(MainWindowTest, TheTreeAndTheGroupNodes) {

@@ -53,10 +53,7 @@ TEST_F(ViewRules, EachSectionReadsItsTable) {
     const QString summary = "OperazioniVendite.OID_Cliente,OperazioniVendite.Data";
     const QString sales = "OperazioniVendite";
     // Any key but a section's is a table, dated when it is a sale table.
-    const struct {
-        QString Key, Table, Filter, Order, Detail;
-        bool Dated;
-    } sections[] = {
+    const std::tuple<QString, QString, QString, QString, QString, bool> sections[] = {
         {"Situazione Cliente", "Clienti", "", "Descrizione", "", false},
         {"Resoconto Vendite", sales, "N_Articoli > 0", summary, "Articoli", true},
         {"Resoconto Bonus", sales, "N_Bonus > 0", summary, "Bonus", true},
@@ -69,17 +66,17 @@ TEST_F(ViewRules, EachSectionReadsItsTable) {
     };
     session.SetDateSelection(false, true);
     session.SetSelectedDate(QDate(2005, 3, 15));
-    for (const auto& e : sections) {
-        SCOPED_TRACE(e.Key.toStdString());
-        const clsSectionView view(session, e.Key);
-        EXPECT_EQ(view.DateField(), e.Dated ? "Data" : "");
+    for (const auto& [key, table, filter, order, detail, dated] : sections) {
+        SCOPED_TRACE(key.toStdString());
+        const clsSectionView view(session, key);
+        EXPECT_EQ(view.DateField(), dated ? "Data" : "");
         const auto ds = view.Open(false);
-        EXPECT_EQ(ds->Table()->Name(), e.Table);
-        EXPECT_EQ(ds->Filter(), e.Filter);
-        EXPECT_EQ(ds->BaseOrder(), e.Order);
-        EXPECT_EQ(ds->Detail(), e.Detail);
-        EXPECT_EQ(ds->IsSummary(), !e.Detail.isEmpty());
-        EXPECT_EQ(ds->BaseFilter().isEmpty(), !e.Dated);
+        EXPECT_EQ(ds->Table()->Name(), table);
+        EXPECT_EQ(ds->Filter(), filter);
+        EXPECT_EQ(ds->BaseOrder(), order);
+        EXPECT_EQ(ds->Detail(), detail);
+        EXPECT_EQ(ds->IsSummary(), !detail.isEmpty());
+        EXPECT_EQ(ds->BaseFilter().isEmpty(), !dated);
     }
 }
 
@@ -89,34 +86,25 @@ TEST_F(ViewRules, DateSelectionsNarrowDatedSections) {
           QDateTime(QDate(2005, 12, 31), QTime(23, 0)), QDateTime(QDate(2006, 1, 1), QTime(0, 0))})
         Sale(day.toString(), day);
     // The day's upper bound is the next day, across the year's end.
-    const struct {
-        bool Day, Month;
-        QDate Date;
-        QString Condition;
-        qint64 Rows;
-    } cases[] = {
+    const std::tuple<bool, bool, QDate, QString, qint64> cases[] = {
         {false, true, QDate(2005, 3, 15), "Month(Data) = 3 AND Year(Data) = 2005", 1},
         {true, false, QDate(2005, 12, 31), "Data >= #12/31/2005# AND Data < #01/01/2006#", 1},
         {false, false, QDate(2005, 3, 15), "", 4},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Condition.toStdString());
-        session.SetDateSelection(c.Day, c.Month);
-        session.SetSelectedDate(c.Date);
+    for (const auto& [day, month, date, condition, rows] : cases) {
+        SCOPED_TRACE(condition.toStdString());
+        session.SetDateSelection(day, month);
+        session.SetSelectedDate(date);
         const clsSectionView view(session, "Lista Operazioni");
-        EXPECT_EQ(view.Condition(), c.Condition);
-        EXPECT_EQ(view.Open(false)->RowCount(), c.Rows);
+        EXPECT_EQ(view.Condition(), condition);
+        EXPECT_EQ(view.Open(false)->RowCount(), rows);
     }
 }
 
 TEST(DateSelection, CaptionsInItalian) {
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     // An empty tooltip or menu text is not checked.
-    const struct {
-        QString Field;
-        bool Month, Day;
-        QString Caption, ToolTip, Menu;
-    } cases[] = {
+    const std::tuple<QString, bool, bool, QString, QString, QString> cases[] = {
         {"Data", true, false, "< marzo 2005 >", "Dati del mese 03/2005 relativi a Data",
          "Solo in data < marzo 2005 >"},
         {"Data Operazione", true, false, "Operazione  < marzo 2005 >", "", ""},
@@ -124,12 +112,12 @@ TEST(DateSelection, CaptionsInItalian) {
         {"Data", false, true, "< 15 mar 2005 >", "Dati del giorno 15/03/2005 relativi a Data", ""},
         {"Data", false, false, "< tutti >", "Nessuna selezione per Data", "Seleziona per Data"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Caption.toStdString());
-        const auto made = MakeDateSelectionCaption(c.Field, c.Month, c.Day, QDate(2005, 3, 15));
-        EXPECT_EQ(made.Caption, c.Caption);
-        EXPECT_EQ(made.ToolTip, c.ToolTip.isEmpty() ? made.ToolTip : c.ToolTip);
-        EXPECT_EQ(made.MenuCaption, c.Menu.isEmpty() ? made.MenuCaption : c.Menu);
+    for (const auto& [field, month, day, caption, toolTip, menu] : cases) {
+        SCOPED_TRACE(caption.toStdString());
+        const auto made = MakeDateSelectionCaption(field, month, day, QDate(2005, 3, 15));
+        EXPECT_EQ(made.Caption, caption);
+        EXPECT_EQ(made.ToolTip, toolTip.isEmpty() ? made.ToolTip : toolTip);
+        EXPECT_EQ(made.MenuCaption, menu.isEmpty() ? made.MenuCaption : menu);
     }
 }
 
@@ -211,12 +199,7 @@ TEST_F(ViewRules, DeleteNamesTheRowsOfOtherTablesItTakesOrUnlinks) {
     const QString unlinked = "Perderanno il collegamento ai dati eliminati: ";
     // What follows the question; customers, suppliers and articles ask twice. A sale's own
     // lines, prizes and payments are parts of it: its question stays as it is.
-    const struct {
-        QString Table;
-        OID Row;
-        QString Said;
-        bool Master;
-    } cases[] = {
+    const std::tuple<QString, OID, QString, bool> cases[] = {
         {"TabellaPremi", prize,
          deleted + "2 Premi Assegnati.\r" + unlinked + "2 Vendite / Premiazioni.", false},
         {"TipiPagamento", payment, "\r\r" + unlinked + "1 Pagamenti del Cliente.", false},
@@ -224,22 +207,21 @@ TEST_F(ViewRules, DeleteNamesTheRowsOfOtherTablesItTakesOrUnlinks) {
          "\r\r" + unlinked + "1 Pagamenti del Cliente, 2 Vendite / Premiazioni.", true},
         {"OperazioniVendite", second, "", false},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Table.toStdString());
-        const auto ds = archive.Open(c.Table);
+    for (const auto& [table, row, said, master] : cases) {
+        SCOPED_TRACE(table.toStdString());
+        const auto ds = archive.Open(table);
         const qint64 before = ds->RowCount();
         // Declined, nothing happens; confirmed, the row goes.
         ScriptedAsk declined{{false}, {}}, confirmed{{true, true}, {}};
-        EXPECT_FALSE(clsRowCommands(*ds).Delete({c.Row}, c.Row, declined.Ask()));
+        EXPECT_FALSE(clsRowCommands(*ds).Delete({row}, row, declined.Ask()));
         ASSERT_EQ(declined.asked.size(), 1u);
-        EXPECT_EQ(declined.asked[0].Text,
-                  "Confermi l'eliminazione dei dati selezionati ?" + c.Said);
+        EXPECT_EQ(declined.asked[0].Text, "Confermi l'eliminazione dei dati selezionati ?" + said);
         EXPECT_TRUE(declined.asked[0].DefaultYes);
-        EXPECT_EQ(archive.Open(c.Table)->RowCount(), before);
-        EXPECT_TRUE(clsRowCommands(*ds).Delete({c.Row}, c.Row, confirmed.Ask()));
-        EXPECT_EQ(archive.Open(c.Table)->RowCount(), before - 1);
-        ASSERT_EQ(confirmed.asked.size(), c.Master ? 2u : 1u);
-        if (!c.Master) continue;
+        EXPECT_EQ(archive.Open(table)->RowCount(), before);
+        EXPECT_TRUE(clsRowCommands(*ds).Delete({row}, row, confirmed.Ask()));
+        EXPECT_EQ(archive.Open(table)->RowCount(), before - 1);
+        ASSERT_EQ(confirmed.asked.size(), master ? 2u : 1u);
+        if (!master) continue;
         EXPECT_EQ(confirmed.asked[1].Text, "L'eliminazione comporterà l'elimnazione anche dei dati "
                                            "correlati!\r\rSei sicuro ?");
         EXPECT_TRUE(confirmed.asked[1].Warning);
