@@ -135,7 +135,7 @@ TEST_F(BarcodeTest, CodesAreCutAtTheirLineEndsWhateverTheChunksUntilSwitchedOff)
     ExpectReader(window, true);
 }
 
-TEST_F(BarcodeTest, AReadForAWindowThatIsNotActiveBeeps) {
+TEST_F(BarcodeTest, AReadForAWindowNotActiveBeepsAMissingPortOrBadSettingsTurnTheReaderOff) {
     frmMain& window = StartReading();
     target.window.show();
     MakeActive(&window);
@@ -143,10 +143,7 @@ TEST_F(BarcodeTest, AReadForAWindowThatIsNotActiveBeeps) {
     ASSERT_TRUE(WaitFor([&] { return prompter.Beeps() == 1; }));
     EXPECT_TRUE(target.received.isEmpty());
     EXPECT_EQ(window.StatusMsg(), "Letto codice a barre: <C01>");
-}
-
-TEST_F(BarcodeTest, AMissingPortOrBadSettingsLeaveTheReaderOff) {
-    frmMain& window = Start();
+    window.SetBarcodeReader(false);
     const QString pty = settings.COMPortDevice;
     settings.COMPortNumber = 7;
     settings.COMPortDevice = m_dir.filePath("nessuna-porta");

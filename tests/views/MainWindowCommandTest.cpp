@@ -160,7 +160,7 @@ TEST_F(MainWindowTest, AFailedDeleteIsReportedAndTheViewShowsTheArchive) {
     EXPECT_NE(window.CurrentGridOID(), 0);
 }
 
-TEST_F(MainWindowTest, DateSelectionCommands) {
+TEST_F(MainWindowTest, DateAndPredefinedSelectionsFromTheMenus) {
     frmMain& window = Start();
     AddSale("C1");
     AddSale("C2", QDateTime(QDate(2005, 3, 20), QTime(9, 0)));
@@ -191,10 +191,7 @@ TEST_F(MainWindowTest, DateSelectionCommands) {
     window.mnuSelAll_Click();
     EXPECT_FALSE(session.MonthSelection() || session.DaySelection());
     EXPECT_EQ(window.CurrentDataSource()->RowCount(), 2);
-}
-
-TEST_F(MainWindowTest, PredefinedSelectionsAreStoredAskedAndRemoved) {
-    frmMain& window = Start();
+    // Predefined selections, stored, asked and removed.
     Show("Clienti");
     // The user adds one condition in the dialog and confirms it.
     prompter
