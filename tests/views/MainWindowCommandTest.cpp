@@ -139,27 +139,6 @@ TEST_F(MainWindowTest, ASummaryShowsEachOperationWithItsRowsAndDeletesOnlyOperat
     EXPECT_EQ(Value("OperazioniVendite", kept, "OID"), QString::number(kept));
 }
 
-TEST_F(MainWindowTest, AFailedDeleteIsReportedAndTheViewShowsTheArchive) {
-    frmMain& window = Start();
-    AddSale("C1");
-    Show("Lista Operazioni");
-    window.dgView->setCurrentIndex(window.dgView->model()->index(0, 0));
-    // Another program holds the archive's write lock.
-    DbmsStorage other;
-    other.Open(DbmsStorage::FormatSQLite, ArchivePath());
-    other.Begin();
-    other.SetMetaValue("Prova", "blocco");
-    session.Storage()->Connection().setBusyTimeout(0);
-    prompter.Answer(PromptAnswer::Yes).Answer(PromptAnswer::No);
-    window.mnuFileDelete_Click();
-    other.Close(); // abandons its transaction
-    EXPECT_TRUE(prompter.LastMessage().Text.startsWith("Eliminazione dati fallita: \r\r"));
-    EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Critical);
-    EXPECT_EQ(Count("OperazioniVendite"), 1);
-    EXPECT_EQ(window.dgView->model()->rowCount(), 1);
-    EXPECT_NE(window.CurrentGridOID(), 0);
-}
-
 TEST_F(MainWindowTest, DateAndPredefinedSelectionsFromTheMenus) {
     frmMain& window = Start();
     AddSale("C1");
@@ -227,7 +206,7 @@ TEST_F(MainWindowTest, DateAndPredefinedSelectionsFromTheMenus) {
     EXPECT_FALSE(window.CurrentSelectionSet());
 }
 
-TEST_F(MainWindowTest, RelatedDataTravelThroughTheTimer) {
+TEST_F(MainWindowTest, RelatedDataTravelThroughTheTimerAFailedDeleteIsReported) {
     frmMain& window = Start();
     AddSale("C1");
     Show("OperazioniVendite");
@@ -248,6 +227,23 @@ TEST_F(MainWindowTest, RelatedDataTravelThroughTheTimer) {
     window.mnuAssociation_Click("mnuContItem", 1);
     EXPECT_FALSE(window.tmFunc->isActive());
     window.CurrentDataSource()->CancelUpdate();
+    // A delete that fails is reported, and the view shows the archive as it is.
+    Show("Lista Operazioni");
+    window.dgView->setCurrentIndex(window.dgView->model()->index(0, 0));
+    // Another program holds the archive's write lock.
+    DbmsStorage other;
+    other.Open(DbmsStorage::FormatSQLite, ArchivePath());
+    other.Begin();
+    other.SetMetaValue("Prova", "blocco");
+    session.Storage()->Connection().setBusyTimeout(0);
+    prompter.Answer(PromptAnswer::Yes).Answer(PromptAnswer::No);
+    window.mnuFileDelete_Click();
+    other.Close(); // abandons its transaction
+    EXPECT_TRUE(prompter.LastMessage().Text.startsWith("Eliminazione dati fallita: \r\r"));
+    EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Critical);
+    EXPECT_EQ(Count("OperazioniVendite"), 1);
+    EXPECT_EQ(window.dgView->model()->rowCount(), 1);
+    EXPECT_NE(window.CurrentGridOID(), 0);
 }
 
 TEST_F(MainWindowTest, TogglesHelpAndOptions) {

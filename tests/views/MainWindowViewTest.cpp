@@ -138,7 +138,7 @@ TEST_F(MainWindowTest, PlacementSizeAndSplitter) {
               (std::vector<double>{2, 120 * 15, 700 * 15, 500 * 15, double(split)}));
 }
 
-TEST_F(MainWindowTest, TheTreeAndTheGroupNodes) {
+TEST_F(MainWindowTest, TheTreeTheGroupNodesAndTheArchiveLetGo) {
     frmMain& window = Start();
     EXPECT_EQ(window.NodeAt(7)->text(0), "Vendite / Premiazioni"); // the table's caption
     EXPECT_EQ(window.NodeAt(8)->parent(), window.NodeAt(7));
@@ -185,6 +185,22 @@ TEST_F(MainWindowTest, TheTreeAndTheGroupNodes) {
     // Customers have no date: the date selection is hidden whatever the flags say.
     EXPECT_FALSE(window.cmdDateSel->isVisibleTo(&window));
     EXPECT_FALSE(window.Menu("mnuSelection")->isVisible());
+    // Views of every kind, then the archive released: the file is let go.
+    SaleWithLines("C1", 2);
+    const QString archive = QFileInfo(ArchivePath()).canonicalFilePath();
+    std::weak_ptr<DbmsStorage> storage = session.Storage();
+    // One after the other and again, a summary opened below; 12 is a group, with no grid.
+    for (const char* key : {"Clienti", "Resoconto Vendite", "Lista Operazioni", "Resoconto Vendite",
+                            "Clienti", "", "ArticoliVenduti"}) {
+        *key ? Show(key) : Show(12);
+        window.RefreshDetailView();
+        if (window.CurrentGrid() == window.dgReportView)
+            window.dgReportView->expand(window.dgReportView->model()->index(0, 0));
+    }
+    ASSERT_TRUE(OpenFiles().contains(archive));
+    window.ReleaseDatabase();
+    EXPECT_TRUE(storage.expired());
+    EXPECT_FALSE(OpenFiles().contains(archive));
 }
 
 TEST_F(MainWindowTest, TheKeyboardShowsASectionAsAClickDoes) {
@@ -216,24 +232,4 @@ TEST_F(MainWindowTest, TheKeyboardShowsASectionAsAClickDoes) {
         EXPECT_EQ(prompter.Pending(), 0u);
     }
     EXPECT_EQ(shown(), "Fornitori");
-}
-
-TEST_F(MainWindowTest, ReleasingTheArchiveLetsGoOfTheFile) {
-    frmMain& window = Start();
-    SaleWithLines("C1", 2);
-    const QString archive = QFileInfo(ArchivePath()).canonicalFilePath();
-    std::weak_ptr<DbmsStorage> storage = session.Storage();
-    // Views of every kind, one after the other and again, with a summary opened below; 12 is
-    // a group, with no grid.
-    for (const char* key : {"Clienti", "Resoconto Vendite", "Lista Operazioni", "Resoconto Vendite",
-                            "Clienti", "", "ArticoliVenduti"}) {
-        *key ? Show(key) : Show(12);
-        window.RefreshDetailView();
-        if (window.CurrentGrid() == window.dgReportView)
-            window.dgReportView->expand(window.dgReportView->model()->index(0, 0));
-    }
-    ASSERT_TRUE(OpenFiles().contains(archive));
-    window.ReleaseDatabase();
-    EXPECT_TRUE(storage.expired());
-    EXPECT_FALSE(OpenFiles().contains(archive));
 }
