@@ -1,23 +1,21 @@
 #pragma once
-// The counter's rules on a real archive of the program's own definition, the clock frozen on
-// 15 March 2024 at 10:30 and the clerk scripted: the customer C001 with 40 points, the articles
-// A1 at 100 and A2 at 250 (one point every 10), cash as the default payment.
+// The counter's rules on a real archive, the clock frozen on 15 March 2024 at 10:30 and the
+// clerk scripted: the customer C001 with 40 points, the articles A1 at 100 and A2 at 250 (one
+// point every 10), cash as the default payment.
 #include "TempArchive.h"
+#include "TempEnvironment.h"
 #include "clsArchiveSession.h"
 #include "clsSettings.h"
 #include "clsVendita.h"
 
-#include <QSettings>
 #include <deque>
 #include <optional>
 
-#include <gtest/gtest.h>
-
-const QDateTime Now(QDate(2024, 3, 15), QTime(10, 30));
+const QDateTime Now = TempArchive::DefaultNow();
 const QDateTime NextYear = Now.addYears(1);
 
-// A row editor with nothing scripted saves what it proposes; a list with nothing scripted is
-// left without a choice; a question nobody scripted fails the test.
+// An editor with nothing scripted saves what it proposes; a list with nothing scripted is left
+// without a choice; a question nobody scripted fails the test.
 class ScriptedClerk : public itfVenditaClerk {
 public:
     QVariant EditRow(DbmsDataSource& rows, bool newRow, const DbmsFieldValues& values) override {
@@ -47,14 +45,12 @@ public:
     void Say(const QString& text) override { said << text; }
     void Beep() override { ++beeps; }
     bool SearchText(QString&, bool&) override { return false; }
-
     template <typename T> static T Next(std::deque<T>& script, T otherwise) {
         if (script.empty()) return otherwise;
         T next = script.front();
         script.pop_front();
         return next;
     }
-
     std::deque<std::optional<DbmsFieldValues>> edits; // nullopt: the clerk gives up
     std::deque<OID> choices;
     std::deque<bool> answers;
@@ -62,54 +58,46 @@ public:
     int beeps = 0, editors = 0, lists = 0;
 };
 
-class SaleRulesTest : public ::testing::Test {
+class SaleRulesTest : public TempEnvironment {
 protected:
     void SetUp() override {
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_config.path());
         a.Create();
         session.SetStorage(a.storage);
         session.SetDatabase(a.db);
-        scheme =
-            Add("TabellaPunti", {{"Descrizione", "Un punto ogni 10"}, {"ValorePunto", Amount(10)}});
-        cash = Add("TipiPagamento", {{"Descrizione", "Contanti"}});
+        scheme = a.Add("TabellaPunti", {{"Descrizione", "1 ogni 10"}, {"ValorePunto", Amount(10)}});
+        cash = a.Add("TipiPagamento", {{"Descrizione", "Contanti"}});
         settings.WriteSetting("OperazioniVendite", "PagamentoDefault", QString::number(cash));
-        customer = Add("Clienti",
-                       {{"Codice", "C001"}, {"Cognome", "Rossi"}, {"Nome", "Ada"}, {"Punti", 40}});
+        customer = a.Add(
+            "Clienti", {{"Codice", "C001"}, {"Cognome", "Rossi"}, {"Nome", "Ada"}, {"Punti", 40}});
         for (const auto& [code, price] : {std::pair{"A1", 100}, std::pair{"A2", 250}})
-            Add("Articoli", {{"Codice", code}, {"Importo", Amount(price)}, {"Punti", scheme}});
+            a.Add("Articoli", {{"Codice", code}, {"Importo", Amount(price)}, {"Punti", scheme}});
     }
     void TearDown() override { session.Release(); }
-
-    OID Add(const QString& table, const DbmsFieldValues& values) {
-        return a.Open(table)->AddRow(values);
-    }
     OID Prize(const QString& name, qint64 needed, bool cumulative, int stock = 10,
               const QDateTime& expiry = NextYear) {
-        return Add("TabellaPremi", {{"Descrizione", name},
-                                    {"PuntiNecessari", needed},
-                                    {"Cumulabile", cumulative},
-                                    {"Disponibilita", stock},
-                                    {"Scadenza", expiry}});
+        return a.Add("TabellaPremi", {{"Descrizione", name},
+                                      {"PuntiNecessari", needed},
+                                      {"Cumulabile", cumulative},
+                                      {"Disponibilita", stock},
+                                      {"Scadenza", expiry}});
     }
     qint64 Assigned(const QString& table, OID definition) {
         const QString link = table == "PremiAssegnati" ? "OID_TabellaPremi" : "OID_TabellaBonus";
-        return a.Scalar("SELECT IFNULL(SUM(Quantita), 0) FROM " + table + " WHERE " + link + " = " +
-                        QString::number(definition));
+        return a.Scalar(QString("SELECT IFNULL(SUM(Quantita), 0) FROM %1 WHERE %2 = %3")
+                            .arg(table, link)
+                            .arg(definition));
     }
+    QString PointsAndStock() {
+        return a.Text(
+            "SELECT (SELECT Punti FROM Clienti) || '/' || Disponibilita FROM TabellaPremi");
+    }
+    qint64 Pieces() { return a.Scalar("SELECT IFNULL(SUM(Quantita), 0) FROM ArticoliVenduti"); }
     // Writes that `when` names fail from now on, until Mend.
     void Break(const QString& when) {
         a.Exec("CREATE TRIGGER guasto " + when + " BEGIN SELECT RAISE(ABORT, 'disco guasto'); END");
     }
-    void Mend() { a.Exec("DROP TRIGGER guasto"); }
-    // Through a connection of its own: what is on disk, not what a transaction holds.
-    qint64 Committed(const QString& sql) {
-        SQLite::Database other(a.Path().toStdString(), SQLite::OPEN_READONLY);
-        SQLite::Statement st(other, sql.toStdString());
-        return st.executeStep() ? st.getColumn(0).getInt64() : -1;
-    }
-
-    QTemporaryDir m_config;
-    TempArchive a{Now};
+    void Mend() { a.Exec("DROP TRIGGER IF EXISTS guasto"); }
+    TempArchive a;
     clsArchiveSession session;
     clsSettings settings;
     ScriptedClerk clerk;

@@ -6,7 +6,7 @@
 namespace {
 
 const bool C = true, S = false; // cumulative, single
-const qint64 Year = Now.secsTo(NextYear), Day = 86400, Whole = 10000;
+const qint64 Year = Now.secsTo(NextYear), Day = 86400, W = Money::Scale;
 
 class PremiBonusTest : public SaleRulesTest {
 protected:
@@ -18,12 +18,11 @@ protected:
     OID Bonus(int points, qint64 minimum, bool cumulative, const QString& article = {},
               qint64 expiresIn = Year) {
         auto bonuses = a.Open("TabellaBonus");
-        const OID oid =
-            bonuses->AddRow({{"Descrizione", "Bonus"},
-                             {"Punti", points},
-                             {"ImportoMinimo", QVariant::fromValue(Money::FromUnits(minimum))},
-                             {"Cumulabile", cumulative},
-                             {"Scadenza", Now.addSecs(expiresIn)}});
+        const OID oid = bonuses->AddRow({{"Descrizione", "Bonus"},
+                                         {"Punti", points},
+                                         {"ImportoMinimo", AmountUnits(minimum)},
+                                         {"Cumulabile", cumulative},
+                                         {"Scadenza", Now.addSecs(expiresIn)}});
         if (!article.isEmpty()) bonuses->SetReference("Articoli", Article(article));
         return oid;
     }
@@ -36,7 +35,13 @@ protected:
                 {{"OID_Articoli", article}, {"Quantita", quantity}, {"PuntiAssegnati", points}});
     }
     qint64 SaleValue(const QString& field) { return sales->GetValue(field).toLongLong(); }
-
+    // The pieces assigned of each definition, in order.
+    std::vector<qint64> Pieces(const QString& table, const std::vector<OID>& definitions) {
+        std::vector<qint64> pieces;
+        for (OID d : definitions)
+            pieces.push_back(Assigned(table, d));
+        return pieces;
+    }
     std::shared_ptr<DbmsDataSource> sales;
 };
 
@@ -47,66 +52,37 @@ TEST_F(PremiBonusTest, AutomaticPrizesAreTakenInPassesWithinPointsAndStock) {
         int stock = 10;
         qint64 expiresIn = Year;
     };
-    struct Case {
-        qint64 customer, lines, bonus;
-        std::vector<Def> prizes;
-        std::vector<qint64> pieces;
-        qint64 final;
-        const char* name;
+    // The customer's points, the sale's line and bonus points; the prizes, the pieces of each
+    // and the final balance. The date literal drops the time: expiring earlier today counts.
+    using Prizes = std::vector<Def>;
+    const std::tuple<qint64, qint64, qint64, Prizes, std::vector<qint64>, qint64> cases[] = {
+        {250, 0, 0, {{100, C}, {30, C}}, {2, 1}, 20},        // cumulative, in passes
+        {250, 0, 0, {{30, C}, {100, C}}, {5, 1}, 0},         // the reading order decides
+        {1000, 0, 0, {{10, C, 1}, {10, C, 3}}, {1, 3}, 960}, // no more than in stock
+        {1000, 0, 0, {{0, C, 5}, {100, S}}, {0, 1}, 900},    // single once, free never
+        // expired, out of stock, too dear; the last day
+        {100, 0, 0, {{10, S, 1, -Day}, {10, S, 0}, {101, S}, {10, S, 1, -3600}}, {0, 0, 0, 1}, 90},
+        {10, 39, 50, {{99, S}}, {1}, 0}, // bonus and line points count; exactly enough
+        {200000000, 2000000000, 100000, {{2100000000, S}}, {1}, 100100000}, // beyond 16 bits
     };
-    const Case cases[] = {
-        {250, 0, 0, {{100, C}, {30, C}}, {2, 1}, 20, "cumulative, in passes while points last"},
-        {250, 0, 0, {{30, C}, {100, C}}, {5, 1}, 0, "the reading order decides"},
-        {1000, 0, 0, {{10, C, 1}, {10, C, 3}}, {1, 3}, 960, "no more pieces than in stock"},
-        {1000, 0, 0, {{0, C, 5}, {100, S}}, {0, 1}, 900, "a single prize once, a free one never"},
-        // The date literal drops the time: expiring earlier today still counts.
-        {100,
-         0,
-         0,
-         {{10, S, 1, -Day}, {10, S, 0}, {101, S}, {10, S, 1, -3600}},
-         {0, 0, 0, 1},
-         90,
-         "expired, out of stock, too dear; the last day"},
-        {10, 39, 50, {{99, S}}, {1}, 0, "bonus and line points count; exactly enough"},
-        {200000000, 2000000000, 100000, {{2100000000, S}}, {1}, 100100000, "beyond 16 bits"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        a.Exec("DELETE FROM PremiAssegnati");
-        a.Exec("DELETE FROM TabellaPremi");
-        a.Exec("DELETE FROM ArticoliVenduti");
+    for (const auto& [customer, lines, bonus, defs, pieces, final] : cases) {
+        SCOPED_TRACE(final);
+        a.Exec("DELETE FROM PremiAssegnati; DELETE FROM TabellaPremi; DELETE FROM ArticoliVenduti");
         std::vector<OID> prizes;
-        for (const Def& d : c.prizes)
+        for (const Def& d : defs)
             prizes.push_back(
                 Prize("Premio", d.needed, d.cumulative, d.stock, Now.addSecs(d.expiresIn)));
-        if (c.lines) Line(Article("A1"), 1, c.lines);
-        sales->SetValue("PuntiBonus", c.bonus);
-        clsPremiBonus rules(*sales, c.customer);
+        if (lines) Line(Article("A1"), 1, lines);
+        sales->SetValue("PuntiBonus", bonus);
+        clsPremiBonus rules(*sales, customer);
         rules.IdentifyPrizes(true);
-        for (size_t i = 0; i < prizes.size(); ++i)
-            EXPECT_EQ(Assigned("PremiAssegnati", prizes[i]), c.pieces[i]) << i;
-        EXPECT_EQ(rules.Available(), c.customer + c.lines + c.bonus);
-        EXPECT_EQ(SaleValue("PuntiSpesi"), rules.Available() - c.final);
-        EXPECT_EQ(rules.FinalBalance(), c.final);
+        EXPECT_EQ(Pieces("PremiAssegnati", prizes), pieces);
+        EXPECT_EQ(rules.Available(), customer + lines + bonus);
+        EXPECT_EQ(SaleValue("PuntiSpesi"), rules.Available() - final);
+        EXPECT_EQ(rules.FinalBalance(), final);
     }
     // The total waits in the sale's buffer for the confirm.
     EXPECT_EQ(a.Scalar("SELECT PuntiSpesi FROM OperazioniVendite"), 0);
-}
-
-TEST_F(PremiBonusTest, ManualPrizesAreTakenAsChosenAndAutomaticReplacesThem) {
-    const OID dear = Prize("Crociera", 500, false);
-    const OID cheap = Prize("Borraccia", 30, false);
-    sales->GetReference("Premi")->AddRow({{"OID_TabellaPremi", dear}, {"Quantita", 1}});
-    clsPremiBonus rules(*sales, 100);
-    EXPECT_EQ(rules.IdentifyPrizes(false)->RowCount(), 1);
-    EXPECT_EQ(SaleValue("PuntiSpesi"), 500);
-    EXPECT_EQ(rules.FinalBalance(), -400);
-
-    EXPECT_EQ(rules.IdentifyPrizes(true)->RowCount(), 1);
-    EXPECT_EQ(Assigned("PremiAssegnati", dear), 0);
-    EXPECT_EQ(Assigned("PremiAssegnati", cheap), 1);
-    EXPECT_EQ(SaleValue("PuntiSpesi"), 30);
-    EXPECT_EQ(rules.FinalBalance(), 70);
 }
 
 TEST_F(PremiBonusTest, BonusesByMinimumAmountArticlesAndReadingOrder) {
@@ -117,73 +93,60 @@ TEST_F(PremiBonusTest, BonusesByMinimumAmountArticlesAndReadingOrder) {
         const char* article = ""; // the one it is tied to
         qint64 expiresIn = Year;
     };
-    struct Case {
-        qint64 amount; // units
-        std::vector<Def> bonuses;
-        std::vector<qint64> pieces;
-        qint64 points;
-        const char* name;
-    };
-    const Case cases[] = {
-        {100 * Whole,
-         {{7, 60 * Whole, C}, {5, 50 * Whole, S}},
-         {1, 0},
-         7,
-         "a cumulative bonus uses up the amount for later ones"},
-        {100 * Whole,
-         {{5, 50 * Whole, S}, {7, 60 * Whole, C}},
-         {1, 1},
-         12,
-         "a single bonus read first leaves the amount whole"},
-        // Without articles and without a minimum there is nothing to earn it with.
+    // The sale's amount in units, the bonuses, the pieces of each and the points earned.
+    // Without articles and without a minimum there is nothing to earn a bonus with.
+    const std::tuple<qint64, std::vector<Def>, std::vector<qint64>, qint64> cases[] = {
+        {100 * W, {{7, 60 * W, C}, {5, 50 * W, S}}, {1, 0}, 7},  // cumulative uses the amount up
+        {100 * W, {{5, 50 * W, S}, {7, 60 * W, C}}, {1, 1}, 12}, // single leaves it whole
         {1005000,
-         {{3, 1005000, S}, {4, 1005001, S}, {5, Whole, S, "", -Day}, {6, 0, C}},
+         {{3, 1005000, S}, {4, 1005001, S}, {5, W, S, "", -Day}, {6, 0, C}},
          {1, 0, 0, 0},
-         3,
-         "the minimum against the exact amount"},
-        {40 * Whole,
-         {{10, 0, C, "A1"}, {4, 0, S, "A1"}, {20, 0, C, "A2"}},
-         {3, 1, 0},
-         34,
-         "an article's bonus counts the pieces of its line when cumulative, once when single"},
+         3}, // the minimum against the exact amount
+        // an article's bonus counts its line's pieces when cumulative, once when single
+        {40 * W, {{10, 0, C, "A1"}, {4, 0, S, "A1"}, {20, 0, C, "A2"}}, {3, 1, 0}, 34},
     };
-    Line(Add("Articoli", {{"Codice", "ALTRO"}}), 1);
+    Line(a.Add("Articoli", {{"Codice", "ALTRO"}}), 1);
     Line(Article("A1"), 3);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        a.Exec("DELETE FROM BonusAssegnati");
-        a.Exec("DELETE FROM TabellaBonus");
+    for (const auto& [amount, defs, pieces, points] : cases) {
+        SCOPED_TRACE(points);
+        a.Exec("DELETE FROM BonusAssegnati; DELETE FROM TabellaBonus");
         std::vector<OID> bonuses;
-        for (const Def& d : c.bonuses)
+        for (const Def& d : defs)
             bonuses.push_back(Bonus(d.points, d.minimum, d.cumulative, d.article, d.expiresIn));
-        sales->SetValue("Importo", QVariant::fromValue(Money::FromUnits(c.amount)));
+        sales->SetValue("Importo", AmountUnits(amount));
         clsPremiBonus rules(*sales, 0);
         // The sale earns what its bonus rows say, whichever way they were identified.
         for (bool automatic : {true, false}) {
             rules.IdentifyBonus(automatic);
-            for (size_t i = 0; i < bonuses.size(); ++i)
-                EXPECT_EQ(Assigned("BonusAssegnati", bonuses[i]), c.pieces[i]) << i;
-            EXPECT_EQ(SaleValue("PuntiBonus"), c.points) << automatic;
+            EXPECT_EQ(Pieces("BonusAssegnati", bonuses), pieces) << automatic;
+            EXPECT_EQ(SaleValue("PuntiBonus"), points) << automatic;
         }
     }
     EXPECT_EQ(a.Scalar("SELECT PuntiBonus FROM OperazioniVendite"), 0);
 }
 
-TEST_F(PremiBonusTest, ManualBonusesAreSummedAndAutomaticReplacesThem) {
-    const OID handPicked = Bonus(50, 1000 * Whole, S);
-    const OID earned = Bonus(5, 50 * Whole, S);
+TEST_F(PremiBonusTest, ManualRowsAreSummedAndAutomaticReplacesThem) {
+    const OID dear = Prize("Crociera", 500, false), cheap = Prize("Borraccia", 30, false);
+    const OID handPicked = Bonus(50, 1000 * W, S), earned = Bonus(5, 50 * W, S);
+    sales->GetReference("Premi")->AddRow({{"OID_TabellaPremi", dear}, {"Quantita", 1}});
     sales->GetReference("Bonus")->AddRow({{"OID_TabellaBonus", handPicked}, {"Quantita", 2}});
     sales->SetValue("Importo", Amount(100));
-    clsPremiBonus rules(*sales, 0);
+    clsPremiBonus rules(*sales, 100);
     EXPECT_EQ(rules.IdentifyBonus(false)->RowCount(), 1);
     EXPECT_EQ(SaleValue("PuntiBonus"), 100);
-    // Automatic replaces them, and identifying again grants the same, not twice as much.
+    EXPECT_EQ(rules.IdentifyPrizes(false)->RowCount(), 1);
+    EXPECT_EQ(SaleValue("PuntiSpesi"), 500);
+    EXPECT_EQ(rules.FinalBalance(), -300);
+    // Identifying again grants the same, not twice as much.
     for (int pass = 0; pass < 2; ++pass) {
         EXPECT_EQ(rules.IdentifyBonus(true)->RowCount(), 1);
-        EXPECT_EQ(Assigned("BonusAssegnati", handPicked), 0);
-        EXPECT_EQ(Assigned("BonusAssegnati", earned), 1);
+        EXPECT_EQ(Pieces("BonusAssegnati", {handPicked, earned}), (std::vector<qint64>{0, 1}));
         EXPECT_EQ(SaleValue("PuntiBonus"), 5);
     }
+    EXPECT_EQ(rules.IdentifyPrizes(true)->RowCount(), 1);
+    EXPECT_EQ(Pieces("PremiAssegnati", {dear, cheap}), (std::vector<qint64>{0, 1}));
+    EXPECT_EQ(SaleValue("PuntiSpesi"), 30);
+    EXPECT_EQ(rules.FinalBalance(), 75);
 }
 
 } // namespace

@@ -8,7 +8,6 @@
 
 #include <QLineEdit>
 #include <QPushButton>
-#include <algorithm>
 
 namespace {
 class AddClientiTest : public WindowTest {
@@ -17,31 +16,29 @@ protected:
         archive.Create();
         session.SetDatabase(archive.db);
         session.SetStorage(archive.storage);
+        ShowWindow(window);
     }
     void TearDown() override {
         session.Release();
         WindowTest::TearDown();
     }
-
     qint64 Customers(const QString& code) {
-        return archive.Scalar("SELECT COUNT(*) FROM Clienti WHERE Codice = '" +
-                              QString(code).replace('\'', "''") + "'");
+        return archive.Count("Clienti WHERE Codice = '" + QString(code).replace('\'', "''") + "'");
     }
-    qint64 Customers() { return archive.Scalar("SELECT COUNT(*) FROM Clienti"); }
-
     // The row editor opens on the code and is saved with a surname, or cancelled.
     void EditorFor(const QString& code, bool save) {
-        prompter.Dialog([code, save](QDialog& d) {
+        OnWindow([code, save](QDialog& d) {
             EXPECT_EQ(d.objectName(), "DbmsRowEditor");
-            ShowWindow(d);
             EXPECT_EQ(Child<QLineEdit>(d, "Codice")->text(), code);
             Child<QLineEdit>(d, "Cognome")->setFocus();
             QTest::keyClicks(d.focusWidget(), "Rossi");
             Press(d, save ? Qt::Key_Return : Qt::Key_Escape);
-            return d.result();
         });
     }
-
+    void Expect(const QString& text) {
+        EXPECT_EQ(prompter.LastMessage().Text, text);
+        EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Information);
+    }
     TempArchive archive;
     clsArchiveSession session;
     clsSettings settings;
@@ -51,80 +48,49 @@ protected:
 };
 } // namespace
 
-TEST_F(AddClientiTest, ANewCodeTypedOrReadIsAddedThroughTheRowEditor) {
-    EXPECT_EQ(window.windowTitle(), "Aggiunta Clienti");
-    EXPECT_EQ(window.cmdAutoAdd->text(), "&Aggiungi");
-    ShowWindow(window);
+TEST_F(AddClientiTest, ANewCodeIsAddedThroughTheRowEditorAKnownOneRefused) {
+    EXPECT_EQ(window.windowTitle() + "/" + window.cmdAutoAdd->text(), "Aggiunta Clienti/&Aggiungi");
     EXPECT_EQ(window.focusWidget(), window.txtCode_Cliente);
-
     // Typed by hand: the keys alone start nothing, Enter adds.
     EditorFor("C100", true);
     QTest::keyClicks(window.txtCode_Cliente, "C100");
     EXPECT_EQ(prompter.Pending(), 1u);
     Press(window, Qt::Key_Return);
-    EXPECT_EQ(Customers("C100"), 1);
     EXPECT_EQ(archive.Text("SELECT Cognome FROM Clienti WHERE Codice = 'C100'"), "Rossi");
     EXPECT_EQ(window.txtCode_Cliente->text(), "");
-
-    // Read by the barcode reader: the code and its carriage return arrive at once.
-    EditorFor("C101", true);
-    window.txtCode_Cliente->setText("C101\r");
-    EXPECT_EQ(Customers("C101"), 1);
-    EXPECT_EQ(window.txtCode_Cliente->text(), "");
-    EXPECT_EQ(window.focusWidget(), window.txtCode_Cliente);
-    EXPECT_TRUE(prompter.Messages().isEmpty());
-}
-
-TEST_F(AddClientiTest, AKnownCodeIsReportedAndClearedAndAnEmptyOneAskedFor) {
-    archive.Open("Clienti")->AddRow({{"Codice", "C1"}, {"Cognome", "Bianchi"}});
-    ShowWindow(window);
-
-    prompter.Answer(PromptAnswer::Ok);
-    window.txtCode_Cliente->setText("C1\n");
-    EXPECT_EQ(prompter.LastMessage().Text, "Il cliente esiste in archivio");
-    EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Information);
-    EXPECT_EQ(window.txtCode_Cliente->text(), "");
-    EXPECT_EQ(Customers(), 1);
-
-    // A line break with no code before it is no read at all.
-    window.txtCode_Cliente->setText("\r");
-    EXPECT_EQ(prompter.Messages().size(), 1);
-
-    prompter.Answer(PromptAnswer::Ok);
-    window.txtCode_Cliente->clear();
-    Press(window, Qt::Key_Return);
-    EXPECT_EQ(prompter.LastMessage().Text, "Devi inserire il codice del cliente da aggiungere");
-    EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Information);
-    EXPECT_EQ(window.focusWidget(), window.txtCode_Cliente);
-    EXPECT_EQ(Customers(), 1);
-}
-
-TEST_F(AddClientiTest, EveryKnownCardIsRefusedBeforeAnythingIsWritten) {
-    ShowWindow(window);
     // Quotes and pattern characters are values; a card's 13 digits or the field's 32 are
-    // looked up whole.
-    const QString codes[] = {"O'Brien", "2900000000017", "A%1_*", QString(32, '9')};
-    for (const QString& code : codes) {
+    // looked up whole. Each is read as the reader delivers it, with its line end.
+    for (const QString& code :
+         {QString("O'Brien"), QString("2900000000017"), QString("A%1_*"), QString(32, '9')}) {
         SCOPED_TRACE(code.toStdString());
         EditorFor(code, true);
         window.txtCode_Cliente->setText(code + "\r");
         EXPECT_EQ(Customers(code), 1);
+        EXPECT_EQ(window.txtCode_Cliente->text(), "");
+        EXPECT_EQ(window.focusWidget(), window.txtCode_Cliente);
         prompter.Answer(PromptAnswer::Ok);
-        window.txtCode_Cliente->setText(code + "\r");
-        EXPECT_EQ(prompter.LastMessage().Text, "Il cliente esiste in archivio");
-        EXPECT_EQ(Customers(code), 1);
+        window.txtCode_Cliente->setText(code + "\n");
+        Expect("Il cliente esiste in archivio");
+        EXPECT_EQ(window.txtCode_Cliente->text(), "");
     }
-    EXPECT_EQ(Customers(), 4);
+    EXPECT_EQ(archive.Count("Clienti"), 5);
+    EXPECT_EQ(prompter.Messages().size(), 4);
 }
 
-TEST_F(AddClientiTest, ACancelledEditorKeepsTheCodeForAnotherTry) {
-    ShowWindow(window);
+TEST_F(AddClientiTest, NoCodeIsAskedForACancelledEditorKeepsTheCode) {
+    // A line break with no code before it is no read at all; Enter on nothing asks for one.
+    window.txtCode_Cliente->setText("\r");
+    EXPECT_TRUE(prompter.Messages().isEmpty());
+    prompter.Answer(PromptAnswer::Ok);
+    window.txtCode_Cliente->clear();
+    Press(window, Qt::Key_Return);
+    Expect("Devi inserire il codice del cliente da aggiungere");
+    EXPECT_EQ(window.focusWidget(), window.txtCode_Cliente);
     EditorFor("C7", false);
     window.txtCode_Cliente->setText("C7\r");
     EXPECT_EQ(window.txtCode_Cliente->text(), "C7");
     EXPECT_EQ(window.focusWidget(), window.txtCode_Cliente);
-    EXPECT_EQ(Customers(), 0);
-
+    EXPECT_EQ(archive.Count("Clienti"), 0);
     // The code kept is added by the button once the editor is saved.
     EditorFor("C7", true);
     window.cmdAutoAdd->click();
@@ -133,28 +99,21 @@ TEST_F(AddClientiTest, ACancelledEditorKeepsTheCodeForAnotherTry) {
 }
 
 TEST_F(AddClientiTest, TheCodeFieldIsTheReadersTargetExactlyWhileTheWindowIsOpen) {
-    ShowWindow(window);
-    ASSERT_FALSE(targets.empty());
-    EXPECT_EQ(targets.back(), window.txtCode_Cliente);
-    EXPECT_EQ(std::count(targets.begin(), targets.end(), nullptr), 0);
+    // Closed by Esc here, from the title bar when run modal from the main window.
     Press(window, Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(targets.back(), nullptr);
-    EXPECT_EQ(std::count(targets.begin(), targets.end(), nullptr), 1);
-
-    // The modal run from the main window, closed from the title bar this time.
     std::vector<QLineEdit*> modal;
     QLineEdit* field = nullptr;
-    prompter.Dialog([&field](QDialog& d) {
-        ShowWindow(d);
+    OnWindow([&field](QDialog& d) {
         field = Child<QLineEdit>(d, "txtCode_Cliente");
         d.close();
-        return d.result();
     });
     frmAddClienti::ShowModal(nullptr, session, settings,
                              [&modal](QLineEdit* target) { modal.push_back(target); });
-    ASSERT_GE(modal.size(), 2u);
-    EXPECT_EQ(modal.front(), field);
-    EXPECT_EQ(modal.back(), nullptr);
-    EXPECT_EQ(std::count(modal.begin(), modal.end(), nullptr), 1);
+    for (const auto& [seen, shown] : {std::pair{targets, window.txtCode_Cliente}, {modal, field}}) {
+        ASSERT_GE(seen.size(), 2u);
+        EXPECT_EQ(seen.front(), shown);
+        EXPECT_EQ(seen.back(), nullptr);
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), nullptr), 1);
+    }
 }

@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <QLineEdit>
-#include <QTest>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -44,7 +43,6 @@ void MakeActive(QWidget* window) {
 class BarcodeTest : public MainWindowTest {
 protected:
     void SetUp() override {
-        MainWindowTest::SetUp();
         // A pty pair in raw mode; the test writes into the master as the reader would.
         char name[256] = {};
         termios raw{};
@@ -63,14 +61,24 @@ protected:
     void Write(const QByteArray& bytes) {
         ASSERT_EQ(write(m_master, bytes.constData(), size_t(bytes.size())), bytes.size());
     }
-    // The main window with the reader on, writing into `target`'s field, its window active.
-    frmMain& StartReading(TargetWindow& target) {
+    // The main window with the reader on, writing into the target's field.
+    frmMain& StartReading() {
         frmMain& window = Start();
         window.SetBarcodeReader(true);
         window.SetBarcodeControl(target.field);
-        MakeActive(&target.window);
         return window;
     }
+    bool Received(qsizetype count) {
+        return WaitFor([&] { return target.received.size() == count; });
+    }
+    // What the button and the menu show, and the switch as stored.
+    void ExpectReader(frmMain& window, bool on) {
+        EXPECT_EQ(window.ToolButton("BarcodeReader")->isChecked(), on);
+        EXPECT_EQ(window.Menu("mnuBarcodeReader")->isChecked(), on);
+        EXPECT_EQ(settings.ReadSetting("Configuration", "BarcodeReaderEnabled").toLower(),
+                  on ? "true" : "false");
+    }
+    TargetWindow target;
     int m_master = -1, m_slave = -1;
 };
 
@@ -81,10 +89,7 @@ TEST_F(BarcodeTest, ACardReadDuringASaleBindsTheCustomer) {
     Open("Clienti")->AddRow({{"Codice", "2900000000018"}, {"Cognome", "Rossi"}, {"Nome", "Ada"}});
     window.SetBarcodeReader(true);
     EXPECT_EQ(window.StatusMsg(), "Lettore codici a barre attivato (COM1 - 9600,n,8,1)");
-    EXPECT_TRUE(window.ToolButton("BarcodeReader")->isChecked());
-    EXPECT_TRUE(window.Menu("mnuBarcodeReader")->isChecked());
-    EXPECT_EQ(settings.ReadSetting("Configuration", "BarcodeReaderEnabled").toLower(), "true");
-
+    ExpectReader(window, true);
     frmVendite sale(session, settings, &window,
                     [&window](QLineEdit* target) { window.SetBarcodeControl(target); });
     MakeActive(&sale);
@@ -94,70 +99,51 @@ TEST_F(BarcodeTest, ACardReadDuringASaleBindsTheCustomer) {
     EXPECT_EQ(sale.txtCliente->text(), "Rossi Ada");
 }
 
-TEST_F(BarcodeTest, CodesAreCutAtTheirLineEndsWhateverTheChunks) {
-    TargetWindow target;
-    frmMain& window = StartReading(target);
+TEST_F(BarcodeTest, CodesAreCutAtTheirLineEndsWhateverTheChunksUntilSwitchedOff) {
+    frmMain& window = StartReading();
+    MakeActive(&target.window);
     Write("123");
     QTest::qWait(100);
     EXPECT_TRUE(target.received.isEmpty());
-    Write("45\r\n");
-    ASSERT_TRUE(WaitFor([&] { return target.received.size() == 1; }));
-    Write("A\rB\r");
-    ASSERT_TRUE(WaitFor([&] { return target.received.size() == 3; }));
-    Write("X\n\nY\n");
-    ASSERT_TRUE(WaitFor([&] { return target.received.size() == 5; }));
     // A line end first holds no card: the code behind it is delivered at once.
-    Write("\rZ\r");
-    ASSERT_TRUE(WaitFor([&] { return target.received.size() == 6; }));
-    Write("W\r");
-    ASSERT_TRUE(WaitFor([&] { return target.received.size() == 7; }));
+    const std::pair<const char*, int> chunks[] = {
+        {"45\r\n", 1}, {"A\rB\r", 3}, {"X\n\nY\n", 5}, {"\rZ\r", 6}, {"W\r", 7}};
+    for (const auto& [bytes, count] : chunks) {
+        Write(bytes);
+        ASSERT_TRUE(Received(count)) << bytes;
+    }
     EXPECT_EQ(target.received, (QStringList{"12345\r", "A\r", "B\r", "X\r", "Y\r", "Z\r", "W\r"}));
-
     // An endless code is dropped, and said so.
     Write(QByteArray(5000, '9'));
     ASSERT_TRUE(WaitFor([&] { return window.StatusMsg().startsWith("Codice a barre scartato"); }));
     Write("99\rC02\r");
-    ASSERT_TRUE(WaitFor([&] { return target.received.size() == 8; }));
+    ASSERT_TRUE(Received(8));
     EXPECT_EQ(target.received.last(), "C02\r");
+    // On again: the port stays, what waited is dropped; off, the port is let go.
+    Write("OLD");
+    QTest::qWait(100);
+    window.SetBarcodeReader(true);
+    Write("NEW\r");
+    ASSERT_TRUE(Received(9));
+    EXPECT_EQ(target.received.last(), "NEW\r");
+    window.SetBarcodeReader(false);
+    EXPECT_EQ(window.StatusMsg(), "Lettore codici a barre disattivato");
+    ExpectReader(window, false);
+    // The button and the menu follow the switch saved by another window.
+    settings.BarcodeReaderEnabled = true;
+    settings.Save();
+    ExpectReader(window, true);
 }
 
-TEST_F(BarcodeTest, AReadForAWindowThatIsNotActiveBeeps) {
-    frmMain& window = Start();
-    window.SetBarcodeReader(true);
-    TargetWindow target;
-    window.SetBarcodeControl(target.field);
+TEST_F(BarcodeTest, AReadForAWindowNotActiveBeepsAMissingPortOrBadSettingsTurnTheReaderOff) {
+    frmMain& window = StartReading();
     target.window.show();
     MakeActive(&window);
     Write("C01\r");
     ASSERT_TRUE(WaitFor([&] { return prompter.Beeps() == 1; }));
     EXPECT_TRUE(target.received.isEmpty());
     EXPECT_EQ(window.StatusMsg(), "Letto codice a barre: <C01>");
-}
-
-TEST_F(BarcodeTest, SwitchingOnFlushesAndOffCloses) {
-    TargetWindow target;
-    frmMain& window = StartReading(target);
-    Write("OLD");
-    QTest::qWait(100);
-    window.SetBarcodeReader(true); // on again: the port stays, what waited is dropped
-    Write("NEW\r");
-    ASSERT_TRUE(WaitFor([&] { return !target.received.isEmpty(); }));
-    EXPECT_EQ(target.received, QStringList{"NEW\r"});
-
     window.SetBarcodeReader(false);
-    EXPECT_EQ(window.StatusMsg(), "Lettore codici a barre disattivato");
-    EXPECT_FALSE(window.ToolButton("BarcodeReader")->isChecked());
-    EXPECT_EQ(settings.ReadSetting("Configuration", "BarcodeReaderEnabled").toLower(), "false");
-
-    // The button and the menu follow the switch saved by another window.
-    settings.BarcodeReaderEnabled = true;
-    settings.Save();
-    EXPECT_TRUE(window.ToolButton("BarcodeReader")->isChecked());
-    EXPECT_TRUE(window.Menu("mnuBarcodeReader")->isChecked());
-}
-
-TEST_F(BarcodeTest, AMissingPortOrBadSettingsLeaveTheReaderOff) {
-    frmMain& window = Start();
     const QString pty = settings.COMPortDevice;
     settings.COMPortNumber = 7;
     settings.COMPortDevice = m_dir.filePath("nessuna-porta");
@@ -167,9 +153,7 @@ TEST_F(BarcodeTest, AMissingPortOrBadSettingsLeaveTheReaderOff) {
         "Impostazione porta (COM7 - 9600,n,8,1) controllo lettore codici a barre fallita: \r\r"));
     EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Critical);
     EXPECT_FALSE(settings.BarcodeReaderEnabled);
-    EXPECT_FALSE(window.ToolButton("BarcodeReader")->isChecked());
-    EXPECT_FALSE(window.Menu("mnuBarcodeReader")->isChecked());
-
+    ExpectReader(window, false);
     settings.COMPortDevice = pty;
     settings.COMPortParam = "9600,x,8,1";
     prompter.Answer(PromptAnswer::Ok);

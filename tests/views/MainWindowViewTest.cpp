@@ -4,20 +4,14 @@
 #include "MainWindowFixture.h"
 
 #include "DbmsStorage.h"
-#include "DbmsTreeModel.h"
 #include "InitDatabase.h"
 
-#include <QAbstractItemModelTester>
 #include <QAction>
-#include <QApplication>
-#include <QDialog>
-#include <QDir>
 #include <QFile>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableView>
-#include <QTest>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -52,17 +46,20 @@ void ClickNode(QTreeWidget* tree, QTreeWidgetItem* item) {
 } // namespace
 
 TEST_F(MainWindowTest, FirstStartAsksForTheOptionsAndCreatesTheArchive) {
+    // A stored placement smaller than the minimum is widened.
+    settings.WriteSetting("Settings", "MainWidth", "300");
+    settings.WriteSetting("Settings", "MainHeight", "300");
     frmMain& window = Start();
+    window.show();
+    EXPECT_GE(window.width(), 300);
+    EXPECT_GE(window.height(), 200);
     ASSERT_EQ(prompter.History().size(), 1u);
     EXPECT_EQ(prompter.History()[0].DialogName, "frmOptions");
     ASSERT_TRUE(QFile::exists(ArchivePath()));
-    EXPECT_TRUE(session.IsOpen());
     // The default rows of the definition are there.
-    EXPECT_GT(Count("TipiPagamento"), 0);
-    EXPECT_GT(Count("TabellaPunti"), 0);
+    EXPECT_GT(Count("TipiPagamento") * Count("TabellaPunti"), 0);
     EXPECT_EQ(window.tvTreeView->topLevelItemCount(), 4);
     EXPECT_EQ(window.SelectedNodeIndex(), 1);
-
     // A changed working folder gets its archive without asking.
     settings.RootDir = m_dir.filePath("elsewhere");
     window.ReleaseDatabase();
@@ -71,82 +68,12 @@ TEST_F(MainWindowTest, FirstStartAsksForTheOptionsAndCreatesTheArchive) {
     EXPECT_EQ(prompter.History().size(), 1u);
     EXPECT_TRUE(QFile::exists(m_dir.filePath("elsewhere/Tessarin.mdb")));
     EXPECT_TRUE(session.IsOpen());
-}
-
-TEST_F(MainWindowTest, FirstStartLeftWithoutConfirmingEndsTheProgram) {
+    // Left without confirming the options, the first start ends the program.
+    settings.RootDir = WorkDir() + "2";
     prompter.Dialog(Reject);
     EXPECT_FALSE(modGlobal::InitDatabase(session, settings, false, nullptr, nullptr, nullptr));
-    EXPECT_FALSE(QFile::exists(ArchivePath()));
-    EXPECT_FALSE(session.Database());
-}
-
-TEST_F(MainWindowTest, PlacementDefaultsAndMaximisedClose) {
-    frmMain& window = Start();
-    // Nothing stored: most of the screen, so that the tree and a grid both show.
-    const QRect screen = window.screen()->availableGeometry();
-    EXPECT_TRUE(screen.contains(window.geometry()));
-    EXPECT_GE(window.width(), screen.width() * 2 / 3);
-    EXPECT_GE(window.height(), screen.height() * 2 / 3);
-    EXPECT_EQ(window.SplitterPosition(), 3500);
-    EXPECT_EQ(window.windowState(), Qt::WindowNoState);
-
-    window.show();
-    window.setGeometry(120, 90, 700, 500);
-    QApplication::processEvents();
-    window.showMaximized();
-    QApplication::processEvents();
-    window.close();
-    EXPECT_EQ(Stored("MainState"), 2);
-    EXPECT_EQ(Stored("MainLeft"), 120 * 15);
-    EXPECT_EQ(Stored("MainWidth"), 700 * 15);
-    EXPECT_EQ(Stored("MainHeight"), 500 * 15);
-    EXPECT_EQ(Stored("MainSplit"), 3500);
-}
-
-TEST_F(MainWindowTest, TheWindowKeepsItsMinimumSize) {
-    // A stored placement smaller than the minimum, then a resize asking for less.
-    settings.WriteSetting("Settings", "MainWidth", "300");
-    settings.WriteSetting("Settings", "MainHeight", "300");
-    frmMain& window = Start();
-    window.show();
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        // The narrowest tree (1500 twips) with a grid beside it, and 3000 twips high.
-        EXPECT_GE(window.width(), 300);
-        EXPECT_GE(window.height(), 200);
-        EXPECT_GT(window.dgView->geometry().left(), window.tvTreeView->geometry().right());
-        window.resize(40, 40);
-        QApplication::processEvents();
-    }
-}
-
-TEST_F(MainWindowTest, SplitterStaysWithinItsLimits) {
-    frmMain& window = Start();
-    window.show();
-    window.resize(900, 600);
-    QApplication::processEvents();
-    QWidget* splitter = window.imgSplitter;
-
-    // Far left: the bar stops at 500 twips, and the tree is then laid out at 1500.
-    Mouse(splitter, QEvent::MouseButtonPress, 1);
-    Mouse(splitter, QEvent::MouseMove, -splitter->x() - 50);
-    EXPECT_EQ(window.picSplitter->x(), 500 / 15);
-    Mouse(splitter, QEvent::MouseButtonRelease, 0);
-    EXPECT_EQ(window.SplitterPosition(), 1500);
-    EXPECT_EQ(window.tvTreeView->width(), 100);
-
-    // Far right: the window width less 500 twips.
-    Mouse(splitter, QEvent::MouseButtonPress, 1);
-    Mouse(splitter, QEvent::MouseMove, 5000);
-    const int client = window.centralWidget()->width();
-    EXPECT_EQ(window.picSplitter->x(), (client * 15 - 500) / 15);
-    // The bar stands on whole pixels; the position is kept in twips.
-    Mouse(splitter, QEvent::MouseButtonRelease, 0);
-    EXPECT_NEAR(window.SplitterPosition(), client * 15 - 500, 15);
-    EXPECT_FALSE(window.picSplitter->isVisible());
-}
-
-TEST_F(MainWindowTest, EngineQuestionsKeepTheIncomingCancelFlagAndEventsGoToTheStatusLine) {
-    frmMain& window = Start();
+    EXPECT_FALSE(QFile::exists(WorkDir() + "2/Tessarin.mdb"));
+    // The engine's questions keep the incoming cancel flag; its events go to the status line.
     for (const bool cancel : {true, false}) {
         bool flag = cancel;
         prompter.Answer(cancel ? PromptAnswer::Cancel : PromptAnswer::Ok);
@@ -163,7 +90,55 @@ TEST_F(MainWindowTest, EngineQuestionsKeepTheIncomingCancelFlagAndEventsGoToTheS
     EXPECT_FALSE(window.StatusMsg().contains('<'));
 }
 
-TEST_F(MainWindowTest, TreeIsRebuiltByPosition) {
+TEST_F(MainWindowTest, PlacementSizeAndSplitter) {
+    frmMain& window = Start();
+    // Nothing stored: most of the screen, so that the tree and a grid both show.
+    const QRect screen = window.screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(window.geometry()));
+    EXPECT_GE(window.width(), screen.width() * 2 / 3);
+    EXPECT_GE(window.height(), screen.height() * 2 / 3);
+    EXPECT_EQ(window.SplitterPosition(), 3500);
+    EXPECT_EQ(window.windowState(), Qt::WindowNoState);
+    window.show();
+    // At least the narrowest tree (1500 twips) with a grid beside it, and 3000 twips high.
+    window.resize(40, 40);
+    QApplication::processEvents();
+    EXPECT_GE(window.width(), 300);
+    EXPECT_GE(window.height(), 200);
+    EXPECT_GT(window.dgView->geometry().left(), window.tvTreeView->geometry().right());
+    window.resize(900, 600);
+    QApplication::processEvents();
+    QWidget* splitter = window.imgSplitter;
+    // Far left: the bar stops at 500 twips, and the tree is then laid out at 1500.
+    Mouse(splitter, QEvent::MouseButtonPress, 1);
+    Mouse(splitter, QEvent::MouseMove, -splitter->x() - 50);
+    EXPECT_EQ(window.picSplitter->x(), 500 / 15);
+    Mouse(splitter, QEvent::MouseButtonRelease, 0);
+    EXPECT_EQ(window.SplitterPosition(), 1500);
+    EXPECT_EQ(window.tvTreeView->width(), 100);
+    // Far right: the window width less 500 twips; the bar stands on whole pixels, the position
+    // is kept in twips.
+    Mouse(splitter, QEvent::MouseButtonPress, 1);
+    Mouse(splitter, QEvent::MouseMove, 5000);
+    const int client = window.centralWidget()->width();
+    EXPECT_EQ(window.picSplitter->x(), (client * 15 - 500) / 15);
+    Mouse(splitter, QEvent::MouseButtonRelease, 0);
+    EXPECT_NEAR(window.SplitterPosition(), client * 15 - 500, 15);
+    EXPECT_FALSE(window.picSplitter->isVisible());
+    const int split = window.SplitterPosition();
+    // Closed maximised: the state and the placement before it are stored.
+    window.setGeometry(120, 90, 700, 500);
+    QApplication::processEvents();
+    window.showMaximized();
+    QApplication::processEvents();
+    window.close();
+    const double stored[] = {Stored("MainState"), Stored("MainLeft"), Stored("MainWidth"),
+                             Stored("MainHeight"), Stored("MainSplit")};
+    EXPECT_EQ(std::vector(std::begin(stored), std::end(stored)),
+              (std::vector<double>{2, 120 * 15, 700 * 15, 500 * 15, double(split)}));
+}
+
+TEST_F(MainWindowTest, TheTreeTheGroupNodesAndTheArchiveLetGo) {
     frmMain& window = Start();
     EXPECT_EQ(window.NodeAt(7)->text(0), "Vendite / Premiazioni"); // the table's caption
     EXPECT_EQ(window.NodeAt(8)->parent(), window.NodeAt(7));
@@ -171,16 +146,14 @@ TEST_F(MainWindowTest, TreeIsRebuiltByPosition) {
     EXPECT_EQ(window.NodeAt(20)->text(0), session.Database()->Item("TabellaBonus")->Caption());
     EXPECT_TRUE(window.NodeAt(1)->isExpanded());
     EXPECT_FALSE(window.NodeAt(12)->isExpanded());
+    // Rebuilt by position: the selected node stays, none selected goes to the first section.
     for (const int selected : {13, 0}) {
         window.tvTreeView->setCurrentItem(window.NodeAt(selected));
         window.SetTreeViewNodes();
         EXPECT_EQ(window.SelectedNodeIndex(), selected ? selected : 1);
     }
     EXPECT_EQ(window.NodeAt(13)->text(0), "Clienti");
-}
-
-TEST_F(MainWindowTest, GroupNodeHidesTheGridAndShowsItsSections) {
-    frmMain& window = Start();
+    // A group hides the grid and shows its sections as buttons.
     Show("Lista Operazioni");
     const bool dateShown = window.cmdDateSel->isVisibleTo(&window);
     Show(12);
@@ -189,8 +162,12 @@ TEST_F(MainWindowTest, GroupNodeHidesTheGridAndShowsItsSections) {
     for (const char* name : {"mnuFileNew", "mnuFileDelete", "mnuOrder", "mnuDataSelection"})
         EXPECT_FALSE(window.Menu(name)->isEnabled()) << name;
     EXPECT_FALSE(window.ToolButton("Find")->isEnabled());
+    window.mnuFileDelete_Click(); // commands without data beep
+    window.mnuFileNew_Click();
+    window.mnuFileProperties_Click();
+    EXPECT_EQ(prompter.Beeps(), 3);
+    EXPECT_TRUE(prompter.Messages().isEmpty());
     EXPECT_EQ(window.cmdDateSel->isVisibleTo(&window), dateShown);
-
     ASSERT_EQ(window.acmdSectionItem.size(), 4u);
     EXPECT_EQ(window.acmdSectionItem[0]->text(), "VOCI PRINCIPALI PER LA SEZIONE ANAGRAFICA :");
     EXPECT_FALSE(window.acmdSectionItem[0]->isEnabled());
@@ -208,76 +185,11 @@ TEST_F(MainWindowTest, GroupNodeHidesTheGridAndShowsItsSections) {
     // Customers have no date: the date selection is hidden whatever the flags say.
     EXPECT_FALSE(window.cmdDateSel->isVisibleTo(&window));
     EXPECT_FALSE(window.Menu("mnuSelection")->isVisible());
-}
-
-TEST_F(MainWindowTest, SummariesShowEachOperationWithItsRows) {
-    frmMain& window = Start();
-    const OID sold = SaleWithLines("C1", 2);
-    AddSale("C2", March10); // nothing sold: not in the summary
-    Show("Resoconto Vendite");
-    ASSERT_EQ(window.CurrentGrid(), window.dgReportView);
-    auto* model = qobject_cast<DbmsTreeModel*>(window.dgReportView->model());
-    ASSERT_NE(model, nullptr);
-    QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    ASSERT_EQ(model->rowCount(), 1);
-    EXPECT_EQ(model->OIDAt(model->index(0, 0)), sold);
-    // The lines come under a row of their own captions, as a printed summary has them; the
-    // heading names the operation's columns once each.
-    const QModelIndex operation = model->index(0, 0);
-    ASSERT_EQ(model->rowCount(operation), 3);
-    QStringList captions, headings;
-    for (int c = 0; c < model->columnCount(); ++c) {
-        captions << model->index(0, c, operation).data().toString();
-        headings << model->headerData(c, Qt::Horizontal).toString();
-    }
-    for (size_t c = 0; c < model->DetailColumns().size(); ++c)
-        EXPECT_EQ(captions[int(c)], model->DetailColumns()[c].Caption);
-    EXPECT_EQ(headings.count("Note"), 1);
-    EXPECT_FALSE(model->flags(model->index(0, 0, operation)) & Qt::ItemIsSelectable);
-    EXPECT_EQ(model->OIDAt(model->index(0, 0, operation)), 0);
-    EXPECT_NE(model->OIDAt(model->index(1, 0, operation)), 0);
-}
-
-TEST_F(MainWindowTest, TheKeyboardShowsASectionAsAClickDoes) {
-    frmMain& window = StartShown();
-    // Stored selections ask on every refresh of their section: each question is one refresh.
-    auto set = session.Database()->Item("Fornitori")->CreateSelectionSet();
-    set->AddCondition("Descrizione", "x");
-    set->Save("Fornitori");
-    auto refreshed = [this] { prompter.Dialog(Reject).Answer(PromptAnswer::Yes); };
-    QTreeWidget* tree = window.tvTreeView;
-    EXPECT_EQ(window.focusWidget(), tree); // where the keyboard starts
-    ClickNode(tree, window.NodeAt(12));
-    tree->expandItem(window.NodeAt(12));
-    ClickNode(tree, window.NodeAt(13));
-    ASSERT_EQ(window.CurrentDataSource()->Table()->Name(), "Clienti");
-
-    refreshed();
-    QTest::keyClick(tree, Qt::Key_Down);
-    EXPECT_EQ(window.SelectedNodeIndex(), 14);
-    EXPECT_EQ(window.focusWidget(), tree); // the next key moves on again
-    ASSERT_TRUE(window.CurrentDataSource());
-    EXPECT_EQ(window.CurrentDataSource()->Table()->Name(), "Fornitori");
-    EXPECT_EQ(prompter.Pending(), 0u);
-
-    // Back by a key, then a click on the section and one more on it: one refresh each.
-    QTest::keyClick(tree, Qt::Key_Up);
-    EXPECT_EQ(window.CurrentDataSource()->Table()->Name(), "Clienti");
-    for (int click = 0; click < 2; ++click) {
-        refreshed();
-        ClickNode(tree, window.NodeAt(14));
-        EXPECT_EQ(prompter.Pending(), 0u);
-    }
-    EXPECT_EQ(window.CurrentDataSource()->Table()->Name(), "Fornitori");
-}
-
-TEST_F(MainWindowTest, ReleasingTheArchiveLetsGoOfTheFile) {
-    frmMain& window = Start();
+    // Views of every kind, then the archive released: the file is let go.
     SaleWithLines("C1", 2);
     const QString archive = QFileInfo(ArchivePath()).canonicalFilePath();
     std::weak_ptr<DbmsStorage> storage = session.Storage();
-    // Views of every kind, one after the other and again, with a summary opened below; 12 is
-    // a group, with no grid.
+    // One after the other and again, a summary opened below; 12 is a group, with no grid.
     for (const char* key : {"Clienti", "Resoconto Vendite", "Lista Operazioni", "Resoconto Vendite",
                             "Clienti", "", "ArticoliVenduti"}) {
         *key ? Show(key) : Show(12);
@@ -289,4 +201,35 @@ TEST_F(MainWindowTest, ReleasingTheArchiveLetsGoOfTheFile) {
     window.ReleaseDatabase();
     EXPECT_TRUE(storage.expired());
     EXPECT_FALSE(OpenFiles().contains(archive));
+}
+
+TEST_F(MainWindowTest, TheKeyboardShowsASectionAsAClickDoes) {
+    frmMain& window = StartShown();
+    // Stored selections ask on every refresh of their section: each question is one refresh.
+    auto set = session.Database()->Item("Fornitori")->CreateSelectionSet();
+    set->AddCondition("Descrizione", "x");
+    set->Save("Fornitori");
+    auto refreshed = [this] { prompter.Dialog(Reject).Answer(PromptAnswer::Yes); };
+    auto shown = [&window] { return window.CurrentDataSource()->Table()->Name(); };
+    QTreeWidget* tree = window.tvTreeView;
+    EXPECT_EQ(window.focusWidget(), tree); // where the keyboard starts
+    ClickNode(tree, window.NodeAt(12));
+    tree->expandItem(window.NodeAt(12));
+    ClickNode(tree, window.NodeAt(13));
+    ASSERT_EQ(shown(), "Clienti");
+    refreshed();
+    QTest::keyClick(tree, Qt::Key_Down);
+    EXPECT_EQ(window.SelectedNodeIndex(), 14);
+    EXPECT_EQ(window.focusWidget(), tree); // the next key moves on again
+    EXPECT_EQ(shown(), "Fornitori");
+    EXPECT_EQ(prompter.Pending(), 0u);
+    // Back by a key, then a click on the section and one more on it: one refresh each.
+    QTest::keyClick(tree, Qt::Key_Up);
+    EXPECT_EQ(shown(), "Clienti");
+    for (int click = 0; click < 2; ++click) {
+        refreshed();
+        ClickNode(tree, window.NodeAt(14));
+        EXPECT_EQ(prompter.Pending(), 0u);
+    }
+    EXPECT_EQ(shown(), "Fornitori");
 }

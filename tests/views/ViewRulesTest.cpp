@@ -16,7 +16,6 @@
 namespace {
 
 const QDateTime March10(QDate(2005, 3, 10), QTime(9, 0));
-const QString SummaryOrder = "OperazioniVendite.OID_Cliente,OperazioniVendite.Data";
 
 class ViewRules : public ::testing::Test {
 protected:
@@ -27,28 +26,23 @@ protected:
         session.SetDateSelection(false, false);
     }
     OID Customer(const QString& code) {
-        return archive.Open("Clienti")->AddRow({{"Codice", code}, {"Cognome", "Cliente " + code}});
+        return archive.Add("Clienti", {{"Codice", code}, {"Cognome", "Cliente " + code}});
     }
-    OID Sale(const QString& code, const QDateTime& day) {
-        return archive.Open("OperazioniVendite")
-            ->AddRow({{"Cliente", Customer(code)}, {"Data", day}});
+    OID Sale(const QString& code, const QDateTime& day = March10) {
+        return archive.Add("OperazioniVendite", {{"Cliente", Customer(code)}, {"Data", day}});
     }
-    qint64 Count(const QString& table) { return archive.Open(table)->RowCount(); }
-
     TempArchive archive{QDateTime(QDate(2005, 3, 15), QTime(10, 20))};
     clsArchiveSession session;
 };
 
 // Answers the rules' questions from a script and records them.
 struct ScriptedAsk {
-    explicit ScriptedAsk(std::vector<bool> script) : answers(std::move(script)) {}
     std::vector<bool> answers;
     std::vector<clsQuestion> asked;
     clsAsk Ask() {
         return [this](const clsQuestion& q) {
             asked.push_back(q);
-            const bool yes = asked.size() <= answers.size() && answers[asked.size() - 1];
-            return yes;
+            return asked.size() <= answers.size() && answers[asked.size() - 1];
         };
     }
 };
@@ -56,76 +50,61 @@ struct ScriptedAsk {
 } // namespace
 
 TEST_F(ViewRules, EachSectionReadsItsTable) {
-    struct Expected {
-        QString Key, Table, Filter, Order, Detail;
-        bool Summary, Dated;
-    };
-    const Expected sections[] = {
-        {"Situazione Cliente", "Clienti", "", "Descrizione", "", false, false},
-        {"Resoconto Vendite", "OperazioniVendite", "N_Articoli > 0", SummaryOrder, "Articoli", true,
-         true},
-        {"Resoconto Bonus", "OperazioniVendite", "N_Bonus > 0", SummaryOrder, "Bonus", true, true},
-        {"Resoconto Premi", "OperazioniVendite", "N_Premi > 0", SummaryOrder, "Premi", true, true},
-        {"Lista Operazioni", "OperazioniVendite", "",
-         "OperazioniVendite.Data, OperazioniVendite.OID_Cliente", "", false, true},
-        // Any other key is a table: dated when it is a sale table.
-        {"Pagamenti", "Pagamenti", "", "", "", false, true},
-        {"ArticoliVenduti", "ArticoliVenduti", "", "", "", false, true},
-        {"Clienti", "Clienti", "", "", "", false, false},
-        {"TabellaBonus", "TabellaBonus", "", "", "", false, false},
+    const QString summary = "OperazioniVendite.OID_Cliente,OperazioniVendite.Data";
+    const QString sales = "OperazioniVendite";
+    // Any key but a section's is a table, dated when it is a sale table.
+    const std::tuple<QString, QString, QString, QString, QString, bool> sections[] = {
+        {"Situazione Cliente", "Clienti", "", "Descrizione", "", false},
+        {"Resoconto Vendite", sales, "N_Articoli > 0", summary, "Articoli", true},
+        {"Resoconto Bonus", sales, "N_Bonus > 0", summary, "Bonus", true},
+        {"Resoconto Premi", sales, "N_Premi > 0", summary, "Premi", true},
+        {"Lista Operazioni", sales, "", sales + ".Data, " + sales + ".OID_Cliente", "", true},
+        {"Pagamenti", "Pagamenti", "", "", "", true},
+        {"ArticoliVenduti", "ArticoliVenduti", "", "", "", true},
+        {"Clienti", "Clienti", "", "", "", false},
+        {"TabellaBonus", "TabellaBonus", "", "", "", false},
     };
     session.SetDateSelection(false, true);
     session.SetSelectedDate(QDate(2005, 3, 15));
-    for (const Expected& e : sections) {
-        SCOPED_TRACE(e.Key.toStdString());
-        const clsSectionView view(session, e.Key);
-        EXPECT_EQ(view.DateField(), e.Dated ? "Data" : "");
+    for (const auto& [key, table, filter, order, detail, dated] : sections) {
+        SCOPED_TRACE(key.toStdString());
+        const clsSectionView view(session, key);
+        EXPECT_EQ(view.DateField(), dated ? "Data" : "");
         const auto ds = view.Open(false);
-        EXPECT_EQ(ds->Table()->Name(), e.Table);
-        EXPECT_EQ(ds->Filter(), e.Filter);
-        EXPECT_EQ(ds->BaseOrder(), e.Order);
-        EXPECT_EQ(ds->Detail(), e.Detail);
-        EXPECT_EQ(ds->IsSummary(), e.Summary);
-        EXPECT_EQ(ds->BaseFilter().isEmpty(), !e.Dated);
+        EXPECT_EQ(ds->Table()->Name(), table);
+        EXPECT_EQ(ds->Filter(), filter);
+        EXPECT_EQ(ds->BaseOrder(), order);
+        EXPECT_EQ(ds->Detail(), detail);
+        EXPECT_EQ(ds->IsSummary(), !detail.isEmpty());
+        EXPECT_EQ(ds->BaseFilter().isEmpty(), !dated);
     }
 }
 
 TEST_F(ViewRules, DateSelectionsNarrowDatedSections) {
-    Sale("C1", March10);
-    Sale("C2", QDateTime(QDate(2005, 4, 1), QTime(9, 0)));
-    Sale("C3", QDateTime(QDate(2005, 12, 31), QTime(23, 0)));
-    Sale("C4", QDateTime(QDate(2006, 1, 1), QTime(0, 0)));
-    struct Case {
-        bool Day, Month;
-        QDate Date;
-        QString Condition;
-        qint64 Rows;
-    };
-    const Case cases[] = {
+    for (const QDateTime& day :
+         {March10, QDateTime(QDate(2005, 4, 1), QTime(9, 0)),
+          QDateTime(QDate(2005, 12, 31), QTime(23, 0)), QDateTime(QDate(2006, 1, 1), QTime(0, 0))})
+        Sale(day.toString(), day);
+    // The day's upper bound is the next day, across the year's end.
+    const std::tuple<bool, bool, QDate, QString, qint64> cases[] = {
         {false, true, QDate(2005, 3, 15), "Month(Data) = 3 AND Year(Data) = 2005", 1},
-        // The day's upper bound is the next day, across the year's end.
         {true, false, QDate(2005, 12, 31), "Data >= #12/31/2005# AND Data < #01/01/2006#", 1},
         {false, false, QDate(2005, 3, 15), "", 4},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Condition.toStdString());
-        session.SetDateSelection(c.Day, c.Month);
-        session.SetSelectedDate(c.Date);
+    for (const auto& [day, month, date, condition, rows] : cases) {
+        SCOPED_TRACE(condition.toStdString());
+        session.SetDateSelection(day, month);
+        session.SetSelectedDate(date);
         const clsSectionView view(session, "Lista Operazioni");
-        EXPECT_EQ(view.Condition(), c.Condition);
-        EXPECT_EQ(view.Open(false)->RowCount(), c.Rows);
+        EXPECT_EQ(view.Condition(), condition);
+        EXPECT_EQ(view.Open(false)->RowCount(), rows);
     }
 }
 
 TEST(DateSelection, CaptionsInItalian) {
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
-    const QDate march(2005, 3, 15);
-    struct Case {
-        QString Field;
-        bool Month, Day;
-        QString Caption, ToolTip, Menu;
-    };
-    const Case cases[] = {
+    // An empty tooltip or menu text is not checked.
+    const std::tuple<QString, bool, bool, QString, QString, QString> cases[] = {
         {"Data", true, false, "< marzo 2005 >", "Dati del mese 03/2005 relativi a Data",
          "Solo in data < marzo 2005 >"},
         {"Data Operazione", true, false, "Operazione  < marzo 2005 >", "", ""},
@@ -133,16 +112,12 @@ TEST(DateSelection, CaptionsInItalian) {
         {"Data", false, true, "< 15 mar 2005 >", "Dati del giorno 15/03/2005 relativi a Data", ""},
         {"Data", false, false, "< tutti >", "Nessuna selezione per Data", "Seleziona per Data"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Caption.toStdString());
-        const DateSelectionCaption made = MakeDateSelectionCaption(c.Field, c.Month, c.Day, march);
-        EXPECT_EQ(made.Caption, c.Caption);
-        if (!c.ToolTip.isEmpty()) {
-            EXPECT_EQ(made.ToolTip, c.ToolTip);
-        }
-        if (!c.Menu.isEmpty()) {
-            EXPECT_EQ(made.MenuCaption, c.Menu);
-        }
+    for (const auto& [field, month, day, caption, toolTip, menu] : cases) {
+        SCOPED_TRACE(caption.toStdString());
+        const auto made = MakeDateSelectionCaption(field, month, day, QDate(2005, 3, 15));
+        EXPECT_EQ(made.Caption, caption);
+        EXPECT_EQ(made.ToolTip, toolTip.isEmpty() ? made.ToolTip : toolTip);
+        EXPECT_EQ(made.MenuCaption, menu.isEmpty() ? made.MenuCaption : menu);
     }
 }
 
@@ -165,9 +140,10 @@ TEST_F(ViewRules, TheSameTableShownAgainKeepsItsOrder) {
 }
 
 TEST_F(ViewRules, PredefinedSelectionsAreAskedStoredAndRemoved) {
-    Sale("C1", March10);
-    Sale("C2", March10);
+    Sale("C1");
+    Sale("C2");
     const auto table = archive.db->Item("OperazioniVendite");
+    const QString list = "Lista Operazioni";
     clsPredefinedSelections selections;
     auto noteOn = [](const QString& field) {
         return [field](DbmsSelectionSet& set) {
@@ -176,17 +152,16 @@ TEST_F(ViewRules, PredefinedSelectionsAreAskedStoredAndRemoved) {
         };
     };
     auto cancel = [](DbmsSelectionSet&) { return false; };
-    EXPECT_FALSE(selections.Store(*table, "Lista Operazioni", cancel));
+    EXPECT_FALSE(selections.Store(*table, list, cancel));
     EXPECT_FALSE(selections.AskFirst());
-    ASSERT_TRUE(selections.Store(*table, "Lista Operazioni", noteOn("Note")));
+    ASSERT_TRUE(selections.Store(*table, list, noteOn("Note")));
     EXPECT_TRUE(selections.AskFirst());
-    EXPECT_TRUE(table->CreateSelectionSet()->Restore("Lista Operazioni"));
-
+    EXPECT_TRUE(table->CreateSelectionSet()->Restore(list));
     // Cancelled, then No to all the data: no rows; Yes: all of them.
     for (const bool all : {false, true}) {
-        ScriptedAsk ask({all});
-        clsSectionView view(session, "Lista Operazioni");
-        EXPECT_EQ(selections.Apply(view, "Lista Operazioni", cancel, ask.Ask()),
+        ScriptedAsk ask{{all}, {}};
+        clsSectionView view(session, list);
+        EXPECT_EQ(selections.Apply(view, list, cancel, ask.Ask()),
                   all ? "" : "  [nessun dato richiesto]");
         ASSERT_EQ(ask.asked.size(), 1u);
         EXPECT_EQ(ask.asked[0].Text,
@@ -197,24 +172,21 @@ TEST_F(ViewRules, PredefinedSelectionsAreAskedStoredAndRemoved) {
     // Confirmed: their condition; the date selection still decides unless they name the date.
     session.SetDateSelection(true, false);
     session.SetSelectedDate(QDate(2005, 3, 11));
-    for (const QString& field : {QString("Note"), QString("Data")}) {
-        clsSectionView view(session, "Lista Operazioni");
-        EXPECT_EQ(selections.Apply(view, "Lista Operazioni", noteOn(field), {}),
-                  "  [selezioni impostate]");
+    for (const QString field : {"Note", "Data"}) {
+        clsSectionView view(session, list);
+        EXPECT_EQ(selections.Apply(view, list, noteOn(field), {}), "  [selezioni impostate]");
         EXPECT_EQ(view.DateField(), field == "Data" ? "" : "Data");
         EXPECT_EQ(view.Condition().startsWith("Data >= #03/11/2005#"), field == "Note");
     }
-    EXPECT_TRUE(selections.Remove(*table, "Lista Operazioni"));
-    EXPECT_FALSE(selections.Set());
-    EXPECT_FALSE(selections.AskFirst());
-    EXPECT_FALSE(selections.Remove(*table, "Lista Operazioni"));
-    clsSectionView view(session, "Lista Operazioni");
-    EXPECT_EQ(selections.Apply(view, "Lista Operazioni", cancel, {}), "");
+    EXPECT_TRUE(selections.Remove(*table, list));
+    EXPECT_FALSE(selections.Set() || selections.AskFirst() || selections.Remove(*table, list));
+    clsSectionView view(session, list);
+    EXPECT_EQ(selections.Apply(view, list, cancel, {}), "");
 }
 
 TEST_F(ViewRules, DeleteNamesTheRowsOfOtherTablesItTakesOrUnlinks) {
-    const OID prize = archive.Open("TabellaPremi")->AddRow({{"Descrizione", "Valigia"}});
-    const OID payment = archive.Open("TipiPagamento")->AddRow({{"Descrizione", "Assegno"}});
+    const OID prize = archive.Add("TabellaPremi", {{"Descrizione", "Valigia"}});
+    const OID payment = archive.Add("TipiPagamento", {{"Descrizione", "Assegno"}});
     const OID customer = Customer("C1");
     auto sales = archive.Open("OperazioniVendite");
     const OID first = sales->AddRow({{"Cliente", customer}, {"Data", March10}});
@@ -223,55 +195,44 @@ TEST_F(ViewRules, DeleteNamesTheRowsOfOtherTablesItTakesOrUnlinks) {
         sales->GetReferenceOf(sale, "Premi")->AddRow({{"OID_TabellaPremi", prize}});
     sales->GetReferenceOf(first, "Pagamento")
         ->AddRow({{"Pagamento", payment}, {"Cliente", customer}});
-
-    struct Case {
-        QString Table;
-        OID Row;
-        QString Said; // what follows the question
-        bool Master;
-    };
-    const Case cases[] = {
+    const QString deleted = "\r\rVerranno eliminati anche i dati collegati: ";
+    const QString unlinked = "Perderanno il collegamento ai dati eliminati: ";
+    // What follows the question; customers, suppliers and articles ask twice. A sale's own
+    // lines, prizes and payments are parts of it: its question stays as it is.
+    const std::tuple<QString, OID, QString, bool> cases[] = {
         {"TabellaPremi", prize,
-         "\r\rVerranno eliminati anche i dati collegati: 2 Premi Assegnati."
-         "\rPerderanno il collegamento ai dati eliminati: 2 Vendite / Premiazioni.",
-         false},
-        {"TipiPagamento", payment,
-         "\r\rPerderanno il collegamento ai dati eliminati: 1 Pagamenti del Cliente.", false},
+         deleted + "2 Premi Assegnati.\r" + unlinked + "2 Vendite / Premiazioni.", false},
+        {"TipiPagamento", payment, "\r\r" + unlinked + "1 Pagamenti del Cliente.", false},
         {"Clienti", customer,
-         "\r\rPerderanno il collegamento ai dati eliminati: 1 Pagamenti del Cliente, "
-         "2 Vendite / Premiazioni.",
-         true},
-        // A sale's own lines, prizes and payments are parts of it: the question stays as it is.
+         "\r\r" + unlinked + "1 Pagamenti del Cliente, 2 Vendite / Premiazioni.", true},
         {"OperazioniVendite", second, "", false},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Table.toStdString());
-        const auto ds = archive.Open(c.Table);
+    for (const auto& [table, row, said, master] : cases) {
+        SCOPED_TRACE(table.toStdString());
+        const auto ds = archive.Open(table);
         const qint64 before = ds->RowCount();
-        // Declined, nothing happens; confirmed, the row goes. Customers, suppliers and
-        // articles ask twice.
-        ScriptedAsk declined({false}), confirmed({true, true});
-        EXPECT_FALSE(clsRowCommands(*ds).Delete({c.Row}, c.Row, declined.Ask()));
+        // Declined, nothing happens; confirmed, the row goes.
+        ScriptedAsk declined{{false}, {}}, confirmed{{true, true}, {}};
+        EXPECT_FALSE(clsRowCommands(*ds).Delete({row}, row, declined.Ask()));
         ASSERT_EQ(declined.asked.size(), 1u);
-        EXPECT_EQ(declined.asked[0].Text,
-                  "Confermi l'eliminazione dei dati selezionati ?" + c.Said);
+        EXPECT_EQ(declined.asked[0].Text, "Confermi l'eliminazione dei dati selezionati ?" + said);
         EXPECT_TRUE(declined.asked[0].DefaultYes);
-        EXPECT_EQ(Count(c.Table), before);
-        EXPECT_TRUE(clsRowCommands(*ds).Delete({c.Row}, c.Row, confirmed.Ask()));
-        EXPECT_EQ(Count(c.Table), before - 1);
-        ASSERT_EQ(confirmed.asked.size(), c.Master ? 2u : 1u);
-        if (!c.Master) continue;
+        EXPECT_EQ(archive.Open(table)->RowCount(), before);
+        EXPECT_TRUE(clsRowCommands(*ds).Delete({row}, row, confirmed.Ask()));
+        EXPECT_EQ(archive.Open(table)->RowCount(), before - 1);
+        ASSERT_EQ(confirmed.asked.size(), master ? 2u : 1u);
+        if (!master) continue;
         EXPECT_EQ(confirmed.asked[1].Text, "L'eliminazione comporterà l'elimnazione anche dei dati "
                                            "correlati!\r\rSei sicuro ?");
         EXPECT_TRUE(confirmed.asked[1].Warning);
         EXPECT_FALSE(confirmed.asked[1].DefaultYes);
     }
-    EXPECT_EQ(Count("PremiAssegnati"), 0);
+    EXPECT_EQ(archive.Count("PremiAssegnati"), 0);
 }
 
 TEST_F(ViewRules, RelatedDataOfTheCurrentRow) {
-    const OID sale = Sale("C1", March10);
-    Sale("C2", March10);
+    const OID sale = Sale("C1");
+    Sale("C2");
     const auto ds = archive.Open("OperazioniVendite");
     clsRowCommands commands(*ds);
     const auto containers = commands.AssociationItems("mnuContItem");
@@ -287,26 +248,19 @@ TEST_F(ViewRules, RelatedDataOfTheCurrentRow) {
 TEST(KeptRow, BySameOIDElseByPlace) {
     QStringListModel model({"10", "20", "30", "40"});
     auto rowOf = [](OID oid) { return oid % 10 == 0 && oid <= 40 ? int(oid / 10) - 1 : -1; };
-    struct Case {
-        clsKeptRow Kept;
-        int Row; // -1: none
-    };
-    const Case cases[] = {
-        {{30, 0, 0}, 2}, // moved: found by its OID
-        {{99, 1, 0}, 1}, // gone: the row that followed takes its place
-        {{99, 7, 0}, 3}, // gone from the end: the last row
-        {{10, 0, 5}, 0}, // a column the grid no longer has
-        {{0, -1, 0}, -1},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Kept.Oid);
-        const QModelIndex index = KeptIndex(c.Kept, &model, rowOf);
-        EXPECT_EQ(index.isValid() ? index.row() : -1, c.Row);
+    // Moved: found by its OID; gone: the row that followed takes its place, the last row when
+    // it was at the end; a column the grid no longer has; none.
+    const std::pair<clsKeptRow, int> cases[] = {
+        {{30, 0, 0}, 2}, {{99, 1, 0}, 1}, {{99, 7, 0}, 3}, {{10, 0, 5}, 0}, {{0, -1, 0}, -1}};
+    for (const auto& [kept, row] : cases) {
+        SCOPED_TRACE(kept.Oid);
+        const QModelIndex index = KeptIndex(kept, &model, rowOf);
+        EXPECT_EQ(index.isValid() ? index.row() : -1, row);
         EXPECT_EQ(index.column(), index.isValid() ? 0 : -1);
     }
 }
 
-TEST(SectionTree, AgreementOfStesso) {
+TEST(SectionTree, AgreementOfStessoAndDeferredCommands) {
     const std::tuple<QString, bool, QString> cases[] = {
         {"Articoli", false, " con stessi "}, {"Città", false, " con stessa "},
         {"Tessera", true, " con stessa "},   {"Cliente", false, " con stesso "},
@@ -315,16 +269,15 @@ TEST(SectionTree, AgreementOfStesso) {
     };
     for (const auto& [word, feminineE, phrase] : cases)
         EXPECT_EQ(AgreementPhrase(word, feminineE), phrase) << word.toStdString();
-}
-
-TEST(SectionTree, DeferredCommandsKeepTheSignPosition) {
+    // The number keeps the sign's place; "mnuReferencedItem(" is no shorter command.
     EXPECT_EQ(DeferredCommandText("mnuRefItem", 3), "mnuRefItem( 3)");
-    EXPECT_EQ(DeferredCommandText("mnuContItem", 12), "mnuContItem( 12)");
-    const DeferredCommand cont = ParseDeferredCommand("mnuContItem( 12)");
-    EXPECT_EQ(cont.Menu, "mnuContItem");
-    EXPECT_EQ(cont.Number, 12);
-    // "mnuReferencedItem(" must not be taken for a shorter command.
-    EXPECT_EQ(ParseDeferredCommand("mnuReferencedItem( 2)").Menu, "mnuReferencedItem");
-    EXPECT_EQ(ParseDeferredCommand("mnuRefItem(-4)").Number, -4);
-    EXPECT_TRUE(ParseDeferredCommand("mnuSomething( 1)").Menu.isEmpty());
+    const std::tuple<QString, QString, int> texts[] = {
+        {"mnuContItem( 12)", "mnuContItem", 12},
+        {"mnuReferencedItem( 2)", "mnuReferencedItem", 2},
+        {"mnuRefItem(-4)", "mnuRefItem", -4},
+        {"mnuSomething( 1)", "", 0}};
+    for (const auto& [text, menu, number] : texts) {
+        EXPECT_EQ(ParseDeferredCommand(text).Menu, menu);
+        EXPECT_EQ(ParseDeferredCommand(text).Number, number) << text.toStdString();
+    }
 }
