@@ -1,15 +1,11 @@
-// Data sources: events, child tables, references, cascades, filters, sums and formatting.
 #include "EngineTestSchema.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
-namespace {
-
-class DataSourceTest : public ::testing::Test {
+class DataSourceTest : public ArchiveTest {
 protected:
-    void SetUp() override { a.Create(); }
     OID AddProduct(const QString& code, double price, OID tipo = 0) {
         DbmsFieldValues v{
             {"Codice", code}, {"Descrizione", "Prodotto " + code}, {"Prezzo", M(price)}};
@@ -23,7 +19,6 @@ protected:
             vendite.GetReference("Righe")->AddRow({{"Quantita", 1}, {"OID_Prodotti", product}});
         return sale;
     }
-    TestArchive a;
 };
 
 TEST_F(DataSourceTest, AddRowRunsNewRowThenOneFieldEventPerPairInOrder) {
@@ -330,5 +325,3 @@ TEST_F(DataSourceTest, DeleteAllIsAllOrNothing) {
     EXPECT_EQ(a.Count("Persone"), 10);
     EXPECT_TRUE(some->IsEmpty());
 }
-
-} // namespace

@@ -9,8 +9,6 @@
 #include <map>
 #include <vector>
 
-namespace {
-
 using Rows = std::vector<qint64>;
 
 // The table's columns as the data source would resolve them, plain or qualified by "Articoli".
@@ -232,5 +230,3 @@ TEST(DbmsFilterNamesTest, NamesAsWrittenOnceEach) {
               (QStringList{"Codice", "Attivo"}));
     EXPECT_EQ(Raised([] { DbmsFilterNames("Codice = "); }).Code(), DbmsError::FilterSyntax);
 }
-
-} // namespace

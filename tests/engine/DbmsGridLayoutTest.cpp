@@ -6,8 +6,6 @@
 #include <QSettings>
 #include <gtest/gtest.h>
 
-namespace {
-
 class SociDb : public itfDefDatabase {
 public:
     bool Define(DbmsDefinition& def) override {
@@ -76,5 +74,3 @@ TEST_F(DbmsGridLayoutTest, VisibleFieldsFollowTheSequenceOrTheView) {
     layout->SetFieldSequence("Ignoto");
     EXPECT_EQ(layout->VisibleFields(*ds).size(), 3);
 }
-
-} // namespace

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 using Items = std::vector<DbmsSelectionItem>;
 using Kind = DbmsSelectionSet::Kind;
 
@@ -171,5 +169,3 @@ TEST_F(DbmsSelectionTest, BadConditionsAreRefusedAndNeverStored) {
     EXPECT_NO_THROW(Set("Vendite", Kind::Predefined,
                         {{"OID_Cliente = 1", true}, {"Cliente Like 'ros*'", true}}));
 }
-
-} // namespace

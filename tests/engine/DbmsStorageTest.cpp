@@ -4,8 +4,6 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
-namespace {
-
 class Structure : public ::testing::Test {
 protected:
     void SetUp() override { a.Create(); }
@@ -137,5 +135,3 @@ TEST(DbmsLiterals, QuoteNumbersAndDatesAndCurrenciesConvert) {
     EXPECT_EQ(a.db->ConversionCurrency()->Name(), "Lire");
     EXPECT_EQ(a.db->ToConversionCurrency(Money::FromWhole(1)), Money::FromDouble(1936.27));
 }
-
-} // namespace
