@@ -13,11 +13,7 @@
 // The Tipi rows as another program sees them on disk.
 QStringList StoredTipi(const QString& path) {
     SQLite::Database check(path.toStdString(), SQLite::OPEN_READONLY);
-    SQLite::Statement st(check, "SELECT Descrizione FROM Tipi ORDER BY OID");
-    QStringList out;
-    while (st.executeStep())
-        out << QString::fromStdString(st.getColumn(0).getString());
-    return out;
+    return RowsOf(check, "SELECT Descrizione FROM Tipi ORDER BY OID");
 }
 
 QString Failure(const std::function<void()>& action) {

@@ -1,12 +1,9 @@
-// The filter and order dialect, checked by running the SQL it produces on a real SQLite table.
-
 #include "DbmsFilter.h"
 #include "EngineTestSchema.h"
 
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <gtest/gtest.h>
 
-#include <map>
 #include <vector>
 
 using Rows = std::vector<qint64>;
@@ -15,26 +12,19 @@ using Rows = std::vector<qint64>;
 class ArticoliNames : public DbmsNameResolver {
 public:
     std::optional<DbmsResolvedName> Resolve(const QString& name) const override {
+        static const std::pair<QString, int> columns[] = {
+            {"OID", DbmsType::Key},          {"Codice", DbmsType::Text},
+            {"Descrizione", DbmsType::Text}, {"Importo", DbmsType::Money},
+            {"Data", DbmsType::Date},        {"Attivo", DbmsType::Boolean},
+            {"Punti", DbmsType::Integer},    {"OID_Cliente", DbmsType::Integer}};
         QString field = name.toLower();
-        if (field.contains(u'.')) {
-            if (!field.startsWith(QStringLiteral("articoli."))) return std::nullopt;
-            field = field.mid(9);
-        }
-        static const std::map<QString, DbmsResolvedName> columns = {
-            {"oid", {"t.\"OID\"", DbmsType::Key}},
-            {"codice", {"t.\"Codice\"", DbmsType::Text}},
-            {"descrizione", {"t.\"Descrizione\"", DbmsType::Text}},
-            {"importo", {"t.\"Importo\"", DbmsType::Money}},
-            {"data", {"t.\"Data\"", DbmsType::Date}},
-            {"attivo", {"t.\"Attivo\"", DbmsType::Boolean}},
-            {"punti", {"t.\"Punti\"", DbmsType::Integer}},
-            {"oid_cliente", {"t.\"OID_Cliente\"", DbmsType::Integer}},
-            {"n_righe",
-             {"(SELECT COUNT(*) FROM Righe r WHERE r.OID_Articoli = t.OID)", DbmsType::Count}},
-        };
-        const auto found = columns.find(field);
-        if (found == columns.end()) return std::nullopt;
-        return found->second;
+        if (field.startsWith(QStringLiteral("articoli."))) field = field.mid(9);
+        if (field == "n_righe")
+            return DbmsResolvedName{"(SELECT COUNT(*) FROM Righe r WHERE r.OID_Articoli = t.OID)",
+                                    DbmsType::Count};
+        for (const auto& [column, type] : columns)
+            if (column.toLower() == field) return DbmsResolvedName{"t.\"" + column + "\"", type};
+        return std::nullopt;
     }
 };
 

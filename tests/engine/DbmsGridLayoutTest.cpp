@@ -1,5 +1,3 @@
-// Grid layouts kept in a real INI file, and the fields they make a grid show.
-
 #include "DbmsGridLayout.h"
 #include "EngineTestSchema.h"
 

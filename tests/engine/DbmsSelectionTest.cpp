@@ -1,6 +1,3 @@
-// Selection sets over a real archive file: what is stored in _Selections, how the conditions
-// combine, and that they filter the rows they say.
-
 #include "DbmsSelectionSet.h"
 #include "EngineTestSchema.h"
 
@@ -28,11 +25,8 @@ protected:
     void SetUp() override {
         a.def = &def;
         a.Create();
-        auto clienti = a.Open("Clienti");
-        clienti->AddRow({{"Codice", "C1"}, {"Descrizione", "Rossi Mario"}, {"Punti", 20}});
-        clienti->AddRow({{"Codice", "C2"}, {"Descrizione", "O'Brien"}, {"Punti", 5}});
-        clienti->AddRow({{"Codice", "C3"}, {"Descrizione", "OBrien"}, {"Punti", -1}});
-        clienti->AddRow({{"Codice", "C4"}, {"Descrizione", "Bianchi"}, {"Punti", 30}});
+        a.Exec("INSERT INTO Clienti (Codice, Descrizione, Punti) VALUES ('C1', 'Rossi Mario', "
+               "20), ('C2', 'O''Brien', 5), ('C3', 'OBrien', -1), ('C4', 'Bianchi', 30)");
     }
     std::shared_ptr<DbmsSelectionSet> Set(const QString& table, Kind kind = Kind::Predefined,
                                           const Items& items = {}) {
@@ -40,7 +34,6 @@ protected:
         set->SetItems(items);
         return set;
     }
-    // Codes of the customers a condition selects.
     QStringList Codes(const QString& condition) {
         return Column(*a.Open("Clienti", condition), "Codice");
     }

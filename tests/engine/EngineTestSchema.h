@@ -94,6 +94,9 @@ private:
     std::map<QString, std::shared_ptr<TestTable>> m_tables;
 };
 
+// Each row a query gives, its values joined by "|" (NULL as "-").
+QStringList RowsOf(SQLite::Database& db, const QString& sql);
+
 // A fresh archive in a temporary folder, attached with the test schema or another definition.
 struct TestArchive {
     QTemporaryDir dir;
@@ -113,8 +116,7 @@ struct TestArchive {
     void Exec(const QString& sql) { storage->Execute(sql); }
     qint64 Scalar(const QString& sql);
     qint64 Count(const QString& from) { return Scalar("SELECT COUNT(*) FROM " + from); }
-    // Each row a query gives, its values joined by "|" (NULL as "-").
-    QStringList Rows(const QString& sql);
+    QStringList Rows(const QString& sql) { return RowsOf(storage->Connection(), sql); }
     void Close() { // lets go of the file
         db.reset();
         storage.reset();
