@@ -174,17 +174,17 @@ protected:
     }
     // What an imported sale, found by its note, points at: customer, lines, promotions.
     QStringList Sale(const QString& note) {
-        const QString sale = "(SELECT OID FROM Sales WHERE Note = '" + note + "')";
+        const QString owner = "k.OID_Owner = (SELECT OID FROM Sales WHERE Note = '" + note + "')";
         return current.Rows("SELECT c.Codice FROM Sales s JOIN Customers c ON c.OID = "
-                            "s.OID_Customer WHERE s.OID = " +
-                            sale) +
-               current.Rows("SELECT a.Codice || ':' || l.Quantity FROM Sales__Lines k JOIN Lines l"
-                            " ON l.OID = k.OID_Item JOIN Articles a ON a.OID = l.OID_Articles"
-                            " WHERE k.OID_Owner = " +
-                            sale + " ORDER BY 1") +
+                            "s.OID_Customer WHERE s.Note = '" +
+                            note + "'") +
+               current.Rows("SELECT a.Codice || ':' || l.Quantity FROM Sales__Lines k JOIN Lines "
+                            "l ON l.OID = k.OID_Item JOIN Articles a ON a.OID = l.OID_Articles "
+                            "WHERE " +
+                            owner + " ORDER BY 1") +
                current.Rows("SELECT p.Descrizione FROM Sales__Promotions k JOIN Promotions p ON "
-                            "p.OID = k.OID_Item WHERE k.OID_Owner = " +
-                            sale + " ORDER BY 1");
+                            "p.OID = k.OID_Item WHERE " +
+                            owner + " ORDER BY 1");
     }
 
     Shop source, current;
