@@ -130,16 +130,13 @@ TEST_F(DataSourceTest, SummariesCountTheirDetailRows) {
 }
 
 TEST_F(DataSourceTest, NavigationOrderLocateFindRefreshAndAddingToALongList) {
-    auto ds = a.Open("Persone");
-    a.db->BeginTrans();
-    for (int i = 0; i < 1000; ++i)
-        ds->AddRow({{"Codice", QString("C%1").arg(i, 4, 10, QChar('0'))}, {"Punti", i % 10}});
-    a.db->CommitTrans();
+    a.Exec("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 999) "
+           "INSERT INTO Persone (Codice, Punti) SELECT printf('C%04d', i), i % 10 FROM n");
     const auto oidOf = [&](const QString& code) {
         return a.Scalar("SELECT OID FROM Persone WHERE Codice = '" + code + "'");
     };
+    auto ds = a.Open("Persone", "Punti >= 5", "Codice DESC");
     const auto code = [&] { return ds->GetValue("Codice").toString(); };
-    ds = a.Open("Persone", "Punti >= 5", "Codice DESC");
     EXPECT_EQ(ds->RowCount(), 500);
     EXPECT_EQ(code(), "C0999");
     EXPECT_EQ(Column(*ds, "Codice").size(), 500);
