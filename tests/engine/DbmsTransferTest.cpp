@@ -6,10 +6,15 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
-class ShopSchema : public itfDefDatabase {
-public:
-    bool withEmail = false; // a later version of the archive
-    QStringList rules;      // a transfer copies stored values and must not fire any rule
+// An archive of a shop's own definition.
+struct Shop : TestArchive, itfDefDatabase {
+    explicit Shop(bool withEmail = false) : withEmail(withEmail) {
+        def = this;
+        Create();
+        rules.clear(); // the tables' creation
+    }
+    bool withEmail;    // a later version of the archive
+    QStringList rules; // a transfer copies stored values and must not fire any rule
 
     bool Define(DbmsDefinition& def) override {
         auto add = [&](const QString& name, const QString& parent, TestTable::Structure s) {
@@ -38,15 +43,6 @@ public:
             }));
         return true;
     }
-};
-
-struct Shop : TestArchive {
-    explicit Shop(bool withEmail = false) {
-        shop.withEmail = withEmail;
-        def = &shop;
-        Create();
-        shop.rules.clear(); // the tables' creation
-    }
     QStringList Dump() {
         QStringList out;
         for (const QString& t :
@@ -73,7 +69,6 @@ struct Shop : TestArchive {
         }
         return n;
     }
-    ShopSchema shop;
 };
 
 void FillShop(TestArchive& a) {
@@ -111,7 +106,7 @@ TEST(DbmsTransfer, SavingEverythingTwiceReplacesRowsAndTheirCollections) {
                   "OID_Item = 6 WHERE OID_Item = 5");
         backup.Exec("INSERT INTO Customers (OID, Codice, Name) VALUES (9, 'C9', 'Solo qui')");
     }
-    EXPECT_EQ(work.shop.rules + backup.shop.rules, QStringList{});
+    EXPECT_EQ(work.rules + backup.rules, QStringList{});
 }
 
 TEST(DbmsTransfer, APeriodBringsWhatItsSalesNeedButNoOtherChildRows) {
@@ -218,7 +213,7 @@ TEST_F(ImportTest, RowsComeInUnderNewOidsAndNothingIsOverwritten) {
     EXPECT_EQ(current.Rows("SELECT OID, Codice FROM Customers"),
               (QStringList{"1|X1", "3|C6", "5|X5", "6|C2"}));
     EXPECT_EQ(current.Dangling(), 0);
-    EXPECT_EQ(source.shop.rules + current.shop.rules, QStringList{});
+    EXPECT_EQ(source.rules + current.rules, QStringList{});
 
     // Saving and restoring still keep OIDs: the destination's own row of that OID is used.
     Shop backup;
