@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-// Every code the buffer gives for one notification, as the receiving loop reads them.
+// Every code the buffer gives for one notification.
 QStringList Codes(clsBarcodeBuffer& buffer) {
     QStringList codes;
     for (QString code = buffer.ReadCode(); !code.isEmpty(); code = buffer.ReadCode())
@@ -12,7 +10,7 @@ QStringList Codes(clsBarcodeBuffer& buffer) {
     return codes;
 }
 
-TEST(BarcodeBuffer, LineEndsCutTheCodesAndEmptyOnesAreSkipped) {
+TEST(BarcodeBuffer, LineEndsCutTheCodesEmptyOnesAreSkippedAndEndlessOnesDropped) {
     const struct {
         const char* Received;
         QStringList Codes;
@@ -32,10 +30,8 @@ TEST(BarcodeBuffer, LineEndsCutTheCodesAndEmptyOnesAreSkipped) {
         EXPECT_EQ(Codes(b), step.Codes) << step.Received;
     }
     EXPECT_EQ(b.Size(), 0);
-}
 
-TEST(BarcodeBuffer, ACodeWithoutEndIsDroppedPastTheLimit) {
-    clsBarcodeBuffer b;
+    // A code without end is dropped past the limit.
     b.Append(QString(clsBarcodeBuffer::MaxCode, 'x'));
     EXPECT_FALSE(b.TakeDropped());
     b.Append("yy");
@@ -52,9 +48,8 @@ TEST(SerialSettings, TheOldSettingsText) {
     QString error;
     const auto other = clsSerialSettings::Parse("19200,E,7,2", &error);
     ASSERT_TRUE(other);
-    EXPECT_EQ(other->Baud, 19200);
-    EXPECT_EQ(other->DataBits, QSerialPort::Data7);
-    EXPECT_EQ(other->StopBits, QSerialPort::TwoStop);
+    EXPECT_EQ(std::tuple(other->Baud, other->DataBits, other->StopBits),
+              std::tuple(19200, QSerialPort::Data7, QSerialPort::TwoStop));
     const std::pair<const char*, QSerialPort::Parity> parities[] = {
         {"9600,n,8,1", QSerialPort::NoParity},
         {"19200,E,7,2", QSerialPort::EvenParity},
@@ -73,5 +68,3 @@ TEST(SerialSettings, TheOldSettingsText) {
     EXPECT_EQ(clsBarcodeReader::DeviceFor(7, ""), "/dev/ttyS6");
     EXPECT_EQ(clsBarcodeReader::DeviceFor(1, "/dev/pts/4"), "/dev/pts/4");
 }
-
-} // namespace

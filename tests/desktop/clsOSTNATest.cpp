@@ -12,17 +12,13 @@
 
 void PrintTo(const QString& text, std::ostream* out); // in modOSWinUtilTest.cpp
 
-namespace {
-
 TEST(clsOSTNAMessages, ClassifiesThePlatformMessagesReadFromTheXValueInTwips) {
-    // Each test answers for its own message only.
     for (int m : {0, 512, 513, 514, 515, 516, 517, 519}) {
         EXPECT_EQ(clsOSTNA::IsLeftButton(m), m == 513) << m;
         EXPECT_EQ(clsOSTNA::IsDoubleClick(m), m == 515) << m;
         EXPECT_EQ(clsOSTNA::IsRightButton(m), m == 516) << m;
     }
-    // 15 twips per pixel: the message number times 15; only the low four bits count, after
-    // rounding; moves and button releases (512, 514, 517) give nothing.
+    // 15 twips a pixel; the low four bits count, after rounding; moves and releases give nothing.
     const std::pair<double, int> fromX[] = {
         {513 * 15, 513}, {515 * 15, 515}, {516 * 15, 516}, {15, 513},     {28, 516},
         {7694.6, 513},   {7725.4, 515},   {7739.5, 516},   {512 * 15, 0}, {514 * 15, 0},
@@ -39,7 +35,7 @@ protected:
     clsOSTNA m_icon;
 };
 
-TEST_F(clsOSTNATest, TipIsCutTo63Characters) {
+TEST_F(clsOSTNATest, TipIsCutTo63CharactersAndEachClickIsAMouseMessage) {
     ASSERT_NE(Tray(), nullptr);
     for (const QString& tip : {QString(60, 'x') + "ABCD", QString(62, 'y') + "Z", QString("T")}) {
         m_icon.ChangeTip(tip);
@@ -48,32 +44,10 @@ TEST_F(clsOSTNATest, TipIsCutTo63Characters) {
     }
     m_icon.IconStart(nullptr, AppIcon(), QString(100, 'z'));
     EXPECT_EQ(m_icon.Tip(), QString(63, 'z'));
-}
 
-TEST_F(clsOSTNATest, WithoutNotificationAreaNothingIsShown) {
-    if (QSystemTrayIcon::isSystemTrayAvailable()) GTEST_SKIP() << "this desktop has a tray";
-    QLineEdit txtTNAInterface;
-    txtTNAInterface.show();
-
-    EXPECT_EQ(m_icon.IconStart(&txtTNAInterface, AppIcon(), "Tessarin"), 0);
-    EXPECT_FALSE(m_icon.IsShown());
-    EXPECT_FALSE(Tray()->isVisible());
-    // The receiving text box is hidden all the same, and the tip kept.
-    EXPECT_TRUE(txtTNAInterface.isHidden());
-    EXPECT_EQ(m_icon.Tip(), "Tessarin");
-
-    m_icon.IconStop();
-    m_icon.IconStop();
-    EXPECT_FALSE(m_icon.IsShown());
-    // A restart after a stop behaves like the first start.
-    EXPECT_EQ(m_icon.IconStart(nullptr, AppIcon(), "Tessarin"), 0);
-}
-
-TEST_F(clsOSTNATest, ReportsEachClickAsAMouseMessage) {
     std::vector<int> messages;
     QObject::connect(&m_icon, &clsOSTNA::MouseMessage,
                      [&messages](int message) { messages.push_back(message); });
-    ASSERT_NE(Tray(), nullptr);
     for (auto reason :
          {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick, QSystemTrayIcon::Context,
           QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown})
@@ -81,4 +55,18 @@ TEST_F(clsOSTNATest, ReportsEachClickAsAMouseMessage) {
     EXPECT_EQ(messages, (std::vector<int>{513, 515, 516, 519}));
 }
 
-} // namespace
+TEST_F(clsOSTNATest, WithoutNotificationAreaNothingIsShown) {
+    if (QSystemTrayIcon::isSystemTrayAvailable()) GTEST_SKIP() << "this desktop has a tray";
+    QLineEdit txtTNAInterface;
+    txtTNAInterface.show();
+    EXPECT_EQ(m_icon.IconStart(&txtTNAInterface, AppIcon(), "Tessarin"), 0);
+    EXPECT_FALSE(m_icon.IsShown());
+    EXPECT_FALSE(Tray()->isVisible());
+    EXPECT_TRUE(txtTNAInterface.isHidden());
+    EXPECT_EQ(m_icon.Tip(), "Tessarin");
+
+    m_icon.IconStop();
+    m_icon.IconStop();
+    EXPECT_FALSE(m_icon.IsShown());
+    EXPECT_EQ(m_icon.IconStart(nullptr, AppIcon(), "Tessarin"), 0);
+}

@@ -9,18 +9,10 @@
 
 #include <csignal>
 #include <memory>
-#include <ostream>
 #include <sys/wait.h>
 #include <unistd.h>
 
-// Readable failure messages.
-void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
-namespace {
-
-// Each test gets a runtime folder of its own, as every user session has one.
+// A runtime folder of its own, as every user session has.
 class clsSingleInstanceTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -43,7 +35,6 @@ TEST_F(clsSingleInstanceTest, SecondCopyIsRefusedWhileTheFirstRuns) {
 
     clsSingleInstance second;
     EXPECT_FALSE(second.TryLock());
-    // It is told where the running copy is.
     EXPECT_EQ(SecondInstanceMessage(),
               "L'applicazione e' stata gia' avviata\r\r"
               "Controlla la barra dei menu' per la riattivazione premendo doppio click "
@@ -58,6 +49,10 @@ TEST_F(clsSingleInstanceTest, SecondCopyIsRefusedWhileTheFirstRuns) {
     first.reset();
     EXPECT_FALSE(QFile::exists(second.LockPath()));
     EXPECT_TRUE(second.TryLock());
+    // A folder that does not exist: the guard cannot tell, and must not claim another copy.
+    clsSingleInstance missing("mancante/Tessarin");
+    EXPECT_TRUE(missing.TryLock());
+    EXPECT_FALSE(QFile::exists(missing.LockPath()));
 }
 
 TEST_F(clsSingleInstanceTest, AnotherProcessBlocksUntilItDiesAndItsLockIsTakenOver) {
@@ -66,7 +61,7 @@ TEST_F(clsSingleInstanceTest, AnotherProcessBlocksUntilItDiesAndItsLockIsTakenOv
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        // The other copy: takes the lock and runs until killed, as in a crash.
+        // The other copy takes the lock and runs until killed, as in a crash.
         clsSingleInstance other;
         const char locked = other.TryLock() ? 'y' : 'n';
         if (write(ready[1], &locked, 1) != 1) _exit(2);
@@ -83,7 +78,7 @@ TEST_F(clsSingleInstanceTest, AnotherProcessBlocksUntilItDiesAndItsLockIsTakenOv
     ASSERT_EQ(waitpid(child, nullptr, 0), child);
     close(ready[0]);
     close(ready[1]);
-    // The dead copy's file is still there, and does not block.
+    // The dead copy's file is still there and does not block.
     qint64 owner = 0;
     QString host, app;
     ASSERT_TRUE(QLockFile(guard.LockPath()).getLockInfo(&owner, &host, &app));
@@ -92,12 +87,3 @@ TEST_F(clsSingleInstanceTest, AnotherProcessBlocksUntilItDiesAndItsLockIsTakenOv
     ASSERT_TRUE(QLockFile(guard.LockPath()).getLockInfo(&owner, &host, &app));
     EXPECT_EQ(owner, getpid());
 }
-
-TEST_F(clsSingleInstanceTest, LockThatCannotBeWrittenLetsTheCopyRun) {
-    // A folder that does not exist: the guard cannot tell, and must not claim another copy.
-    clsSingleInstance guard("mancante/Tessarin");
-    EXPECT_TRUE(guard.TryLock());
-    EXPECT_FALSE(QFile::exists(guard.LockPath()));
-}
-
-} // namespace

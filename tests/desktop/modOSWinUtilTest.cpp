@@ -18,14 +18,12 @@ void PrintTo(const QString& text, std::ostream* out) {
 
 using namespace modOSWinUtil;
 
-namespace {
-
 TEST(FileExists, MaskZeroAsksForAnythingElseForOneOfItsAttributes) {
     QTemporaryDir dir;
-    const QString file = dir.filePath("Tessarin.mdb"), dotFile = dir.filePath(".nascosto");
+    const QString file = dir.filePath("Tessarin.mdb"), dotFile = dir.filePath(".nascosto"),
+                  missing = dir.filePath("missing.mdb");
     ASSERT_TRUE(QFile(file).open(QIODevice::WriteOnly) &&
                 QFile(dotFile).open(QIODevice::WriteOnly));
-    const QString missing = dir.filePath("missing.mdb");
     using Case = std::pair<QString, quint16>;
     const quint16 dirBit = FileAttr::Directory, hidden = FileAttr::Hidden;
     const quint16 protectedBits = FileAttr::ReadOnly | FileAttr::Hidden | FileAttr::System;
@@ -38,7 +36,7 @@ TEST(FileExists, MaskZeroAsksForAnythingElseForOneOfItsAttributes) {
           Case{dotFile, FileAttr::ReadOnly}})
         EXPECT_FALSE(FileExists(path, mask)) << path.toStdString() << ' ' << mask;
 
-    // Protection is the owner-read-only permission, whichever of the three bits asks for it.
+    // Protection is owner-read-only, whichever of the three bits asks for it.
     ASSERT_TRUE(SetFileAttributes(file, protectedBits));
     EXPECT_EQ(QFile::permissions(file) &
                   ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
@@ -50,12 +48,11 @@ TEST(FileExists, MaskZeroAsksForAnythingElseForOneOfItsAttributes) {
     ASSERT_TRUE(SetFileAttributes(file, FileAttr::Normal));
     EXPECT_TRUE(QFile::permissions(file) & QFileDevice::WriteOwner);
     EXPECT_FALSE(FileExists(file, FileAttr::ReadOnly));
-    // A protected file can be unprotected and removed, as the password change does.
     EXPECT_TRUE(QFile::remove(file));
     EXPECT_FALSE(SetFileAttributes(file, FileAttr::ReadOnly));
 }
 
-// Stands in for the desktop: records what it was asked to open.
+// Records what the desktop was asked to open.
 class Opener : public QObject {
     Q_OBJECT
 public:
@@ -78,7 +75,7 @@ protected:
     QTemporaryDir m_dir;
 };
 
-TEST_F(ShellExecTest, OpensLinksAsWrittenAndFilesRelativeToTheFolder) {
+TEST_F(ShellExecTest, OpensLinksAsWrittenAndFilesRelativeToTheFolderAndRefusesTheRest) {
     const QString mail = "mailto:assistenza@tessarin.it?subject=SUPPORT%20REQUEST"
                          "&body=Error:%2013%20Tipo%20non%20corrispondente%0d%0a";
     const QString page = m_dir.filePath("TableData.htm");
@@ -95,19 +92,14 @@ TEST_F(ShellExecTest, OpensLinksAsWrittenAndFilesRelativeToTheFolder) {
     EXPECT_EQ(query.queryItemValue("subject", QUrl::FullyDecoded), "SUPPORT REQUEST");
     EXPECT_EQ(query.queryItemValue("body", QUrl::FullyDecoded),
               "Error: 13 Tipo non corrispondente\r\n");
-}
-
-TEST_F(ShellExecTest, RefusesWhatNothingCanOpen) {
+    m_opener.m_opened.clear();
     EXPECT_FALSE(ShellExec(m_dir.filePath("Error.htm"), "open", "", "", false));
     EXPECT_FALSE(ShellExec("", "open", "", "", false));
     EXPECT_FALSE(ShellExec("https://www.tessarin.it", "print", "", "", false));
     EXPECT_TRUE(m_opener.m_opened.isEmpty());
 }
 
-} // namespace
-
 int main(int argc, char** argv) {
-    // The desktop services and the tray icon need a widget application; no display is needed.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

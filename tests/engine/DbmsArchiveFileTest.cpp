@@ -1,5 +1,3 @@
-// The archive file when things go wrong: a commit refused by a reader or by a full disk, a
-// creation cut short, a file that may only be read, and letting go of the file at the end.
 #include "EngineTestSchema.h"
 
 #include <QDir>
@@ -12,27 +10,17 @@
 #include <thread>
 #include <unistd.h>
 
-namespace {
-
 // The Tipi rows as another program sees them on disk.
 QStringList StoredTipi(const QString& path) {
     SQLite::Database check(path.toStdString(), SQLite::OPEN_READONLY);
-    SQLite::Statement st(check, "SELECT Descrizione FROM Tipi ORDER BY OID");
-    QStringList out;
-    while (st.executeStep())
-        out << QString::fromStdString(st.getColumn(0).getString());
-    return out;
+    return RowsOf(check, "SELECT Descrizione FROM Tipi ORDER BY OID");
 }
 
 QString Failure(const std::function<void()>& action) {
     return Raised(action).Description();
 }
 
-class ArchiveFile : public ::testing::Test {
-protected:
-    void SetUp() override { a.Create(); }
-    TestArchive a;
-};
+using ArchiveFile = ArchiveTest;
 
 // Attaches the archive's file as one that may only be read.
 void AttachReadOnly(TestArchive& a) {
@@ -42,8 +30,7 @@ void AttachReadOnly(TestArchive& a) {
     a.db->Attach(a.storage);
 }
 
-// Another program reading the archive, holding its read lock until it is dropped (the sqlite3
-// tool in the middle of a query).
+// Another program holding a read lock until it is dropped (sqlite3 in the middle of a query).
 struct Reader {
     explicit Reader(const QString& path) : Db(path.toStdString(), SQLite::OPEN_READONLY) {
         Db.exec("BEGIN");
@@ -52,8 +39,7 @@ struct Reader {
     SQLite::Database Db;
 };
 
-// After each failure the caller's own undo neither fails nor hides it, and the next write,
-// once room is made or the reader is gone, is kept on disk alone.
+// After each failure the caller's undo neither fails nor hides it; the next write is kept alone.
 TEST_F(ArchiveFile, ACommitRefusedByAReaderIsUndoneAndReportedWithItsCause) {
     std::optional<Reader> reader(a.Path());
     a.storage->SetBusyTimeout(20);
@@ -64,11 +50,17 @@ TEST_F(ArchiveFile, ACommitRefusedByAReaderIsUndoneAndReportedWithItsCause) {
     EXPECT_TRUE(error.contains(a.Path())) << error.toStdString();
     EXPECT_NO_THROW(a.db->Rollback());
     EXPECT_EQ(a.storage->TransactionDepth(), 0);
-    reader.reset();
+    // A reader that lets go soon only delays the commit.
+    std::thread letGo([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        reader->Db.exec("COMMIT");
+    });
     a.storage->SetBusyTimeout(DbmsStorage::DefaultBusyTimeout);
     a.db->BeginTrans();
     a.Open("Tipi")->AddRow({{"Descrizione", "salvata"}});
-    a.db->CommitTrans();
+    EXPECT_NO_THROW(a.db->CommitTrans());
+    letGo.join();
+    reader.reset();
     a.Close();
     EXPECT_EQ(StoredTipi(a.Path()), QStringList{"salvata"});
 }
@@ -77,7 +69,6 @@ TEST_F(ArchiveFile, WritesAfterTheDiskGaveUpTheTransactionAreNotHalfSaved) {
     a.db->BeginTrans();
     const OID sale = a.Open("Vendite")->AddRow({{"Note", "prima"}});
     a.Exec(QString("PRAGMA max_page_count = %1").arg(a.Scalar("PRAGMA page_count")));
-    // Each owned line is written in a transaction of its own inside the caller's.
     auto lines = a.Open("Vendite", "OID = " + QString::number(sale))->GetReference("Righe");
     QString error = Failure([&] {
         for (int i = 0; i < 10000; ++i)
@@ -85,8 +76,7 @@ TEST_F(ArchiveFile, WritesAfterTheDiskGaveUpTheTransactionAreNotHalfSaved) {
     });
     EXPECT_TRUE(error.contains("il disco è pieno")) << error.toStdString();
     EXPECT_TRUE(error.contains(a.Path())) << error.toStdString();
-    // Room is made and the window tries again inside the same transaction: the commit must
-    // not save the second half alone, and says why.
+    // Room is made and the window tries again: the commit must not save the second half alone.
     a.Exec("PRAGMA max_page_count = 1000000");
     a.Open("Tipi")->AddRow({{"Descrizione", "dopo"}});
     error = Failure([&] { a.db->CommitTrans(); });
@@ -97,19 +87,6 @@ TEST_F(ArchiveFile, WritesAfterTheDiskGaveUpTheTransactionAreNotHalfSaved) {
     a.Open("Tipi")->AddRow({{"Descrizione", "salvata"}});
     a.Close();
     EXPECT_EQ(StoredTipi(a.Path()), QStringList{"salvata"});
-}
-
-TEST_F(ArchiveFile, ABriefReaderOnlyDelaysTheCommit) {
-    Reader reader(a.Path());
-    std::thread letGo([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        reader.Db.exec("COMMIT");
-    });
-    a.db->BeginTrans();
-    a.Open("Tipi")->AddRow({{"Descrizione", "attesa"}});
-    EXPECT_NO_THROW(a.db->CommitTrans());
-    letGo.join();
-    EXPECT_EQ(StoredTipi(a.Path()), QStringList{"attesa"});
 }
 
 // A creation that dies half-way leaves nothing that blocks the next one.
@@ -128,18 +105,15 @@ TEST(DbmsCreate, ACreationCutShortLeavesNoArchiveAndCanBeDoneAgain) {
         DbmsEngine().DefineDatabase(schema, "test", nullptr, nullptr, 0)->Attach(storage);
     };
     // A file-size limit of nothing: the first write fails, as on a full disk.
-    {
-        rlimit old{};
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit none = old;
-        none.rlim_cur = 0;
-        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, &none);
-        const QString error = Failure([&] { create({}); });
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, handler);
-        EXPECT_NE(error, "(no error)");
-    }
+    rlimit old{}, none{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    none.rlim_max = old.rlim_max;
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &none);
+    const QString error = Failure([&] { create({}); });
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, handler);
+    EXPECT_NE(error, "(no error)");
     EXPECT_FALSE(QFile::exists(path));
     // A failure of the table rules, and the program killed while they run.
     EXPECT_NE(
@@ -177,13 +151,8 @@ TEST_F(ArchiveFile, AReadOnlyArchiveOpensForReadingAndRefusesChangesByName) {
         [&] {
             tipi->AddRow({{"Descrizione", "due"}});
         },
-        [&] {
-            tipi->SetValue("Descrizione", "cambiata");
-            tipi->Update();
-        },
-        [&] { tipi->Delete(); },
-        [&] { a.db->Item("Tipi")->CreateSelectionSet()->Save("Mie"); },
-    };
+        [&] { tipi->SetValue("Descrizione", "cambiata"), tipi->Update(); }, [&] { tipi->Delete(); },
+        [&] { a.db->Item("Tipi")->CreateSelectionSet()->Save("Mie"); }};
     for (const auto& write : writes) {
         EXPECT_EQ(Failure(write),
                   QString("Impossibile salvare le modifiche: l'archivio %1 è aperto in sola "
@@ -281,5 +250,3 @@ TEST(DbmsStorage, DroppingTheEngineObjectsClosesTheFile) {
     EXPECT_TRUE(storage.expired());
     EXPECT_FALSE(openFiles().contains(a.Path()));
 }
-
-} // namespace

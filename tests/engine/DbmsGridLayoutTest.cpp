@@ -1,12 +1,8 @@
-// Grid layouts kept in a real INI file, and the fields they make a grid show.
-
 #include "DbmsGridLayout.h"
 #include "EngineTestSchema.h"
 
 #include <QSettings>
 #include <gtest/gtest.h>
-
-namespace {
 
 class SociDb : public itfDefDatabase {
 public:
@@ -76,5 +72,3 @@ TEST_F(DbmsGridLayoutTest, VisibleFieldsFollowTheSequenceOrTheView) {
     layout->SetFieldSequence("Ignoto");
     EXPECT_EQ(layout->VisibleFields(*ds).size(), 3);
 }
-
-} // namespace

@@ -1,10 +1,7 @@
-// Related data of a row: the entries behind the association menus and the rows they open.
 #include "DbmsRelations.h"
 #include "EngineTestSchema.h"
 
 #include <gtest/gtest.h>
-
-namespace {
 
 using Kind = DbmsRelationKind;
 
@@ -29,54 +26,33 @@ std::vector<OID> Rows(DbmsDataSource& ds) {
     return oids;
 }
 
-class RelationsTest : public ::testing::Test {
+// Tipi t1, t2; Prodotti p1(t1), p2(t2), p3(t1); Righe r1, r2 of p1, r3 of p3; Persone pa, pb;
+// Vendite v1(pa; tags t1 t2), v2(pb; tag t1), v3(pa; no tags), v4 (nobody).
+const OID t1 = 1, t2 = 2, p1 = 1, p2 = 2, p3 = 3, r1 = 1, r2 = 2, r3 = 3, pa = 1, pb = 2;
+const OID v1 = 1, v2 = 2, v3 = 3, v4 = 4;
+
+class RelationsTest : public ArchiveTest {
 protected:
-    // Tipi t1, t2; Prodotti p1(t1), p2(t2), p3(t1); Righe r1, r2 of p1, r3 of p3;
-    // Persone pa, pb; Vendite v1(pa; tags t1 t2), v2(pb; tag t1), v3(pa; no tags), v4 (nobody).
     void SetUp() override {
         a.Create();
-        auto tipi = a.Open("Tipi");
-        t1 = tipi->AddRow({{"Descrizione", "Mare"}});
-        t2 = tipi->AddRow({{"Descrizione", "Monti"}});
-        auto prodotti = a.Open("Prodotti");
-        p1 = prodotti->AddRow({{"Codice", "P1"}, {"Tipo", t1}});
-        p2 = prodotti->AddRow({{"Codice", "P2"}, {"Tipo", t2}});
-        p3 = prodotti->AddRow({{"Codice", "P3"}, {"Tipo", t1}});
-        auto righe = a.Open("Righe");
-        r1 = righe->AddRow({{"OID_Prodotti", p1}});
-        r2 = righe->AddRow({{"OID_Prodotti", p1}});
-        r3 = righe->AddRow({{"OID_Prodotti", p3}});
-        auto persone = a.Open("Persone");
-        pa = persone->AddRow({{"Nome", "Anna"}});
-        pb = persone->AddRow({{"Nome", "Bruno"}});
-        auto vendite = a.Open("Vendite");
-        v1 = vendite->AddRow({{"Persona", pa}});
-        vendite->SetReference("Tags", t1);
-        vendite->SetReference("Tags", t2);
-        v2 = vendite->AddRow({{"Persona", pb}});
-        vendite->SetReference("Tags", t1);
-        v3 = vendite->AddRow({{"Persona", pa}});
-        v4 = vendite->AddRow({{"Note", "anonima"}});
+        a.Exec("INSERT INTO Tipi (OID, Descrizione) VALUES (1, 'Mare'), (2, 'Monti');"
+               "INSERT INTO Prodotti (OID, Codice, OID_Tipo) VALUES (1, 'P1', 1), (2, 'P2', 2), "
+               "(3, 'P3', 1); INSERT INTO Righe (OID, OID_Prodotti) VALUES (1, 1), (2, 1), (3, 3);"
+               "INSERT INTO Persone (OID, Nome) VALUES (1, 'Anna'), (2, 'Bruno'); INSERT INTO "
+               "Vendite (OID, OID_Persona, Note) VALUES (1, 1, NULL), (2, 2, NULL), (3, 1, NULL), "
+               "(4, NULL, 'anonima'); INSERT INTO Vendite__Tags VALUES (1, 1), (1, 2), (2, 1)");
     }
-
-    // A data source on one row of a table.
     std::shared_ptr<DbmsDataSource> At(const QString& table, OID oid) {
         auto ds = a.Open(table);
         EXPECT_TRUE(ds->Locate(oid));
         return ds;
     }
-
-    TestArchive a;
-    OID t1 = 0, t2 = 0, p1 = 0, p2 = 0, p3 = 0, r1 = 0, r2 = 0, r3 = 0, pa = 0, pb = 0;
-    OID v1 = 0, v2 = 0, v3 = 0, v4 = 0;
 };
 
 TEST_F(RelationsTest, EntriesFollowTheDefinitionAndLeaveOwnedCollectionsOut) {
-    // Single references, and a child table pointing at its parent.
     EXPECT_EQ(Describe(*At("Prodotti", p1)),
               "1:Tabella Tipi/Tipo | 1:Tabella Prodotti/Tipo | 1:Tabella Righe/Elenco Righe");
-    // The owned lines of a sale are not related data; its not-owned tags are references but
-    // never containers.
+    // Owned lines are not related data; not-owned tags are references, never containers.
     EXPECT_EQ(Describe(*At("Vendite", v1)),
               "1:Tabella Persone/Persona, 2:Tabella Tipi/Tags | 1:Tabella Vendite/Persona | ");
     // A child table: its parent is a reference and a container; the sale owning it is no one.
@@ -87,8 +63,7 @@ TEST_F(RelationsTest, EntriesFollowTheDefinitionAndLeaveOwnedCollectionsOut) {
     // Nobody: an empty single reference is disabled.
     EXPECT_EQ(Describe(*At("Vendite", v4)),
               "1:Tabella Persone/Persona-, 2:Tabella Tipi/Tags | 1:Tabella Vendite/Persona- | ");
-    // A row not stored yet: nothing can point at it and its collections cannot be read, but
-    // what it already names is there.
+    // A row not stored yet: nothing points at it, its collections are unread, its names are there.
     auto vendite = a.Open("Vendite");
     vendite->AddNew();
     vendite->SetValue("Persona", pb);
@@ -101,7 +76,6 @@ TEST_F(RelationsTest, EntriesFollowTheDefinitionAndLeaveOwnedCollectionsOut) {
 }
 
 TEST_F(RelationsTest, OpensTheRowsRelatedToTheCurrentRow) {
-    // A product nobody's lines point at (p2) opens an empty list.
     const std::tuple<const char*, OID, Kind, int, std::vector<OID>> cases[] = {
         {"Tipi", t1, Kind::Referenced, 1, {p1, p3}},
         {"Tipi", t1, Kind::Referenced, 2, {v1, v2}},
@@ -168,7 +142,5 @@ TEST_F(RelationsTest, BusyWhileTheCurrentRowHasUnstoredChanges) {
     persone->SetValue("Nome", "Carla");
     persone->Update();
     EXPECT_FALSE(DbmsIsBusy(*persone));
-    EXPECT_EQ(a.Scalar("SELECT COUNT(*) FROM Persone"), 3);
+    EXPECT_EQ(a.Count("Persone"), 3);
 }
-
-} // namespace

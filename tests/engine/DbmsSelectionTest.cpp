@@ -1,40 +1,17 @@
-// Selection sets over a real archive file: what is stored in _Selections, how the conditions
-// combine, and that they filter the rows they say.
-
 #include "DbmsSelectionSet.h"
 #include "EngineTestSchema.h"
 
 #include <gtest/gtest.h>
 
-namespace {
-
 using Items = std::vector<DbmsSelectionItem>;
 using Kind = DbmsSelectionSet::Kind;
 
-class TestDb : public itfDefDatabase {
-public:
-    bool Define(DbmsDefinition& def) override {
-        def.AddTable(std::make_shared<TestTable>(
-            "Clienti",
-            Fields("Codice Text 10, Descrizione Text 60, Punti Integer, Iscrizione Date")));
-        def.AddTable(std::make_shared<TestTable>(
-            "Vendite", Fields("Data Date, Importo Money", [](auto&, auto&, auto& r) {
-                r.AddReference("Cliente", "Clienti", false, false, "Codice", "Descrizione");
-            })));
-        return true;
-    }
-};
-
-class DbmsSelectionTest : public ::testing::Test {
+class DbmsSelectionTest : public ArchiveTest {
 protected:
     void SetUp() override {
-        a.def = &def;
         a.Create();
-        auto clienti = a.Open("Clienti");
-        clienti->AddRow({{"Codice", "C1"}, {"Descrizione", "Rossi Mario"}, {"Punti", 20}});
-        clienti->AddRow({{"Codice", "C2"}, {"Descrizione", "O'Brien"}, {"Punti", 5}});
-        clienti->AddRow({{"Codice", "C3"}, {"Descrizione", "OBrien"}, {"Punti", -1}});
-        clienti->AddRow({{"Codice", "C4"}, {"Descrizione", "Bianchi"}, {"Punti", 30}});
+        a.Exec("INSERT INTO Persone (Codice, Nome, Punti) VALUES ('C1', 'Rossi Mario', "
+               "20), ('C2', 'O''Brien', 5), ('C3', 'OBrien', -1), ('C4', 'Bianchi', 30)");
     }
     std::shared_ptr<DbmsSelectionSet> Set(const QString& table, Kind kind = Kind::Predefined,
                                           const Items& items = {}) {
@@ -42,24 +19,20 @@ protected:
         set->SetItems(items);
         return set;
     }
-    // Codes of the customers a condition selects.
     QStringList Codes(const QString& condition) {
-        return Column(*a.Open("Clienti", condition), "Codice");
+        return Column(*a.Open("Persone", condition), "Codice");
     }
-
-    TestDb def;
-    TestArchive a;
 };
 
 TEST_F(DbmsSelectionTest, StoredSelectionsComeBackAndStayApart) {
-    const Items items = {{"Punti > 10", true}, {"Descrizione Like 'ros*'", false}};
-    Set("Clienti", Kind::Predefined, items)->Save("Tutti");
-    Set("Clienti", Kind::Complex, {{"Punti < 0", true}})->Save("Tutti");
+    const Items items = {{"Punti > 10", true}, {"Nome Like 'ros*'", false}};
+    Set("Persone", Kind::Predefined, items)->Save("Tutti");
+    Set("Persone", Kind::Complex, {{"Punti < 0", true}})->Save("Tutti");
     Set("Vendite", Kind::Predefined, {{"Importo > 100", true}})->Save("Tutti");
 
     a.Reopen();
-    auto restored = Set("clienti"); // any case names the table
-    EXPECT_EQ(restored->TableName(), "Clienti");
+    auto restored = Set("persone"); // any case names the table
+    EXPECT_EQ(restored->TableName(), "Persone");
     ASSERT_TRUE(restored->Restore("Tutti"));
     EXPECT_EQ(restored->Items(), items); // order and ticks kept
     EXPECT_EQ(restored->Name(), "Tutti");
@@ -70,20 +43,20 @@ TEST_F(DbmsSelectionTest, StoredSelectionsComeBackAndStayApart) {
         auto set = Set(table, kind);
         return set->Restore("Tutti") ? set->Condition() : "(none)";
     };
-    EXPECT_EQ(read("Clienti", Kind::Complex), "(Punti < 0)");
+    EXPECT_EQ(read("Persone", Kind::Complex), "(Punti < 0)");
     EXPECT_EQ(read("Vendite", Kind::Predefined), "(Importo > 100)");
     EXPECT_EQ(read("Vendite", Kind::Complex), "(none)");
 
     // Saving replaces what the name held; removing touches only this table and kind.
     restored->SetItems({{"Punti < 0", true}});
     restored->Save();
-    EXPECT_EQ(read("Clienti", Kind::Predefined), "(Punti < 0)");
+    EXPECT_EQ(read("Persone", Kind::Predefined), "(Punti < 0)");
     EXPECT_TRUE(restored->Remove("Tutti"));
     EXPECT_FALSE(restored->Remove("Tutti"));
-    EXPECT_EQ(read("Clienti", Kind::Predefined), "(none)");
-    EXPECT_EQ(read("Clienti", Kind::Complex), "(Punti < 0)");
+    EXPECT_EQ(read("Persone", Kind::Predefined), "(none)");
+    EXPECT_EQ(read("Persone", Kind::Complex), "(Punti < 0)");
 
-    auto filters = Set("Clienti", Kind::Complex, {{"Punti > 1", true}});
+    auto filters = Set("Persone", Kind::Complex, {{"Punti > 1", true}});
     for (const QString name : {"Roma", "alfa"})
         filters->Save(name);
     EXPECT_EQ(filters->StoredNames(), "alfa|Roma|Tutti");
@@ -93,37 +66,37 @@ TEST_F(DbmsSelectionTest, StoredSelectionsComeBackAndStayApart) {
 }
 
 TEST_F(DbmsSelectionTest, ConditionJoinsActiveItemsAndInvolvesTheirFields) {
-    auto set = Set("Clienti");
+    auto set = Set("Persone");
     EXPECT_EQ(set->Condition(), "");
     set->SetItems({{"Punti > 10 OR Punti < 0", true}, {"Codice = 'C4'", false}});
     EXPECT_EQ(set->Condition(), "(Punti > 10 OR Punti < 0)");
     // Without the parentheses the OR would let C1 through.
-    set->SetItems({{"Punti > 10 OR Punti < 0", true}, {"Descrizione Like b*", true}});
-    EXPECT_EQ(set->Condition(), "(Punti > 10 OR Punti < 0) AND (Descrizione Like b*)");
+    set->SetItems({{"Punti > 10 OR Punti < 0", true}, {"Nome Like b*", true}});
+    EXPECT_EQ(set->Condition(), "(Punti > 10 OR Punti < 0) AND (Nome Like b*)");
     EXPECT_EQ(Codes(set->Condition()), QStringList{"C4"});
 
     auto dated = Set("Vendite", Kind::Predefined,
                      {{"Vendite.Data >= #12/31/2005#", true}, {"Importo > 100", false}});
     EXPECT_TRUE(dated->Involves("data"));
     EXPECT_TRUE(dated->Involves("VENDITE.Data"));
-    EXPECT_FALSE(dated->Involves("Clienti.Data"));
+    EXPECT_FALSE(dated->Involves("Persone.Data"));
     EXPECT_FALSE(dated->Involves("Importo")); // not ticked, so not part of the selection
     dated->SetItems({{"Month(Data) = 3", true}});
     EXPECT_TRUE(dated->Involves("Vendite.Data"));
 }
 
 TEST_F(DbmsSelectionTest, AddConditionReplacesTheFieldsConditionAndRemoveFieldDropsIt) {
-    auto ds = a.Open("Clienti");
+    auto ds = a.Open("Persone");
     auto set = DbmsSelectionSet::FromDataSource(*ds);
     EXPECT_EQ(set->SelectionKind(), Kind::Complex);
-    set->AddCondition("Descrizione", "Rossi Mario");
+    set->AddCondition("Nome", "Rossi Mario");
     set->AddCondition("Punti", "20");
-    set->AddCondition("Iscrizione", "31/12/2005");
-    set->AddCondition("descrizione", "Bianchi");
+    set->AddCondition("Nato", "31/12/2005");
+    set->AddCondition("nome", "Bianchi");
     ASSERT_EQ(set->Items().size(), 3u);
-    EXPECT_EQ(set->Items()[0].Condition, "descrizione = 'Bianchi'"); // in the first place
+    EXPECT_EQ(set->Items()[0].Condition, "nome = 'Bianchi'"); // in the first place
 
-    set->RemoveField("Clienti.Iscrizione");
+    set->RemoveField("Persone.Nato");
     set->AddCondition("Punti", "30");
     EXPECT_EQ(Codes(set->Condition()), QStringList{"C4"});
     set->RemoveField("Punti");
@@ -133,15 +106,15 @@ TEST_F(DbmsSelectionTest, AddConditionReplacesTheFieldsConditionAndRemoveFieldDr
 }
 
 TEST_F(DbmsSelectionTest, ConditionWithQuotesRoundTripsAndFindsExactlyThatRow) {
-    const QString literal = "Descrizione = " + DbmsDatabase::TextLiteral("O'Brien");
-    Set("Clienti", Kind::Complex, {{literal, true}})->Save("Irlandesi");
-    auto added = Set("Clienti", Kind::Complex);
-    added->AddCondition("Descrizione", "O'Brien");
+    const QString literal = "Nome = " + DbmsDatabase::TextLiteral("O'Brien");
+    Set("Persone", Kind::Complex, {{literal, true}})->Save("Irlandesi");
+    auto added = Set("Persone", Kind::Complex);
+    added->AddCondition("Nome", "O'Brien");
     added->Save("Irlandesi bis");
 
     a.Reopen();
     for (const QString name : {"Irlandesi", "Irlandesi bis"}) {
-        auto loaded = Set("Clienti", Kind::Complex);
+        auto loaded = Set("Persone", Kind::Complex);
         ASSERT_TRUE(loaded->Load(name));
         EXPECT_EQ(Codes(loaded->Condition()), QStringList{"C2"}) << name.toStdString();
     }
@@ -149,27 +122,25 @@ TEST_F(DbmsSelectionTest, ConditionWithQuotesRoundTripsAndFindsExactlyThatRow) {
 
 TEST_F(DbmsSelectionTest, BadConditionsAreRefusedAndNeverStored) {
     const Items good = {{"Punti > 10", true}};
-    auto set = Set("Clienti", Kind::Predefined, good);
+    auto set = Set("Persone", Kind::Predefined, good);
     const auto code = [&](const QString& condition) {
         return Raised([&] { set->SetItems({{"Punti < 5", true}, {condition, true}}); }).Code();
     };
     EXPECT_EQ(code("Punti >"), DbmsError::FilterSyntax);
-    EXPECT_EQ(code("Descrizione = 'O'Brien'"), DbmsError::FilterSyntax); // quote not doubled
+    EXPECT_EQ(code("Nome = 'O'Brien'"), DbmsError::FilterSyntax); // quote not doubled
     EXPECT_EQ(code("Sconosciuto = 1"), DbmsError::UnknownField);
     EXPECT_EQ(code("Vendite.Importo > 1"), DbmsError::UnknownField);
     EXPECT_EQ(code("   "), DbmsError::BadValue);
     // A bare pattern with a stray parenthesis would swallow what Condition() joins after it.
-    EXPECT_EQ(code("Descrizione Like ros("), DbmsError::FilterSyntax);
+    EXPECT_EQ(code("Nome Like ros("), DbmsError::FilterSyntax);
 
     EXPECT_EQ(set->Items(), good);
     set->Save("Buoni");
-    auto stored = Set("Clienti");
+    auto stored = Set("Persone");
     ASSERT_TRUE(stored->Restore("Buoni"));
     EXPECT_EQ(stored->Items(), good);
 
     // What the table's data sources know is accepted: links and shown references.
     EXPECT_NO_THROW(Set("Vendite", Kind::Predefined,
-                        {{"OID_Cliente = 1", true}, {"Cliente Like 'ros*'", true}}));
+                        {{"OID_Persona = 1", true}, {"Persona Like 'ros*'", true}}));
 }
-
-} // namespace

@@ -1,16 +1,9 @@
-// The archive file and its structure: creating, refusing foreign files, attaching, upgrading.
 #include "EngineTestSchema.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
 
-namespace {
-
-class Structure : public ::testing::Test {
-protected:
-    void SetUp() override { a.Create(); }
-    TestArchive a;
-};
+using Structure = ArchiveTest;
 
 TEST(DbmsStorage, RefusesForeignFilesWithoutTouchingThem) {
     QTemporaryDir dir;
@@ -30,7 +23,6 @@ TEST(DbmsStorage, RefusesForeignFilesWithoutTouchingThem) {
         {[&] { s.Open(7, text); }, DbmsError::FileOpen}};
     for (const auto& [action, code] : cases)
         EXPECT_EQ(Raised(action).Code(), code);
-    // Errors carry the object error base and an Italian text.
     const DbmsError missing = Raised([&] { s.Open(3, dir.filePath("missing.mdb")); });
     EXPECT_EQ(missing.Number(), 0x80040000LL + DbmsError::FileOpen);
     EXPECT_TRUE(missing.Description().startsWith("Archivio non trovato"));
@@ -72,7 +64,6 @@ TEST(DbmsAttach, CreatesTablesOnceAndCallsTheirRules) {
     a.Create();
     EXPECT_EQ(log, (QStringList{"Tipi.Struct(1,0,1)", "Tipi.NewRow", "Tipi.Field(Descrizione)",
                                 "Persone.Struct(1,0,1)"}));
-    // The link tables and reference columns of the file format exist.
     EXPECT_EQ(a.Count("sqlite_master WHERE name IN ('Vendite__Righe','Vendite__Tags')"), 2);
     EXPECT_EQ(a.Count("pragma_table_info('Righe') WHERE name='OID_Prodotti'"), 1);
     EXPECT_EQ(a.Count("pragma_table_info('Vendite') WHERE name='OID_Persona'"), 1);
@@ -137,5 +128,3 @@ TEST(DbmsLiterals, QuoteNumbersAndDatesAndCurrenciesConvert) {
     EXPECT_EQ(a.db->ConversionCurrency()->Name(), "Lire");
     EXPECT_EQ(a.db->ToConversionCurrency(Money::FromWhole(1)), Money::FromDouble(1936.27));
 }
-
-} // namespace

@@ -1,6 +1,3 @@
-// Rows between real archive files (saved and restored under the same OIDs, imported under new
-// ones, stopped half-way) and the HTML export of a data source, read back from the file.
-
 #include "DbmsTransfer.h"
 #include "DbmsExport.h"
 #include "EngineTestSchema.h"
@@ -9,14 +6,15 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
-namespace {
-
-// Suppliers ← Articles ← Lines (children of Articles); Customers, who may name the customer
-// who brought them; Promotions; Sales name a customer, own their lines and list promotions.
-class ShopSchema : public itfDefDatabase {
-public:
-    bool withEmail = false; // a later version of the archive
-    QStringList rules;      // a transfer copies stored values and must not fire any rule
+// An archive of a shop's own definition.
+struct Shop : TestArchive, itfDefDatabase {
+    explicit Shop(bool withEmail = false) : withEmail(withEmail) {
+        def = this;
+        Create();
+        rules.clear(); // the tables' creation
+    }
+    bool withEmail;    // a later version of the archive
+    QStringList rules; // a transfer copies stored values and must not fire any rule
 
     bool Define(DbmsDefinition& def) override {
         auto add = [&](const QString& name, const QString& parent, TestTable::Structure s) {
@@ -45,17 +43,6 @@ public:
             }));
         return true;
     }
-};
-
-// An archive of the shop schema; a transfer copies stored values and must fire no rule.
-struct Shop : TestArchive {
-    explicit Shop(bool withEmail = false) {
-        shop.withEmail = withEmail;
-        def = &shop;
-        Create();
-        shop.rules.clear(); // the tables' creation
-    }
-    // Every row of every application table and link table.
     QStringList Dump() {
         QStringList out;
         for (const QString& t :
@@ -64,7 +51,7 @@ struct Shop : TestArchive {
             out << "== " + t << Rows("SELECT * FROM " + t + " ORDER BY 1, 2");
         return out;
     }
-    // References naming a row that is not there, over every reference the schema declares.
+    // References naming a row that is not there.
     qint64 Dangling() {
         qint64 n = 0;
         auto missing = [&](const QString& table, const QString& column, const QString& target) {
@@ -82,16 +69,13 @@ struct Shop : TestArchive {
         }
         return n;
     }
-    ShopSchema shop;
 };
 
-// Three sales, the last on 1 April; lines of three articles from two suppliers.
 void FillShop(TestArchive& a) {
-    a.Exec("INSERT INTO Suppliers VALUES (1, 'Alfa'), (2, 'Beta');"
-           "INSERT INTO Customers (OID, Codice, Name) VALUES (1, 'C1', 'Rossi'), (2, 'C2', "
-           "'Bianchi'), (3, 'C3', 'Verdi'); INSERT INTO Promotions VALUES (1, 'Estate'), (2, "
-           "'Natale'); INSERT INTO Articles (OID, Codice, Price, OID_Supplier) VALUES (1, 'A1', "
-           "15000000000, 1), (2, 'A2', 30000, 2), "
+    a.Exec("INSERT INTO Suppliers VALUES (1, 'Alfa'), (2, 'Beta'); INSERT INTO Customers (OID, "
+           "Codice, Name) VALUES (1, 'C1', 'Rossi'), (2, 'C2', 'Bianchi'), (3, 'C3', 'Verdi');"
+           "INSERT INTO Promotions VALUES (1, 'Estate'), (2, 'Natale'); INSERT INTO Articles (OID,"
+           " Codice, Price, OID_Supplier) VALUES (1, 'A1', 15000000000, 1), (2, 'A2', 30000, 2), "
            "(3, 'A3', 10000, 1); INSERT INTO Lines VALUES (1, 1, 1), (2, 2, 2), (3, 1, 2), (4, 1, "
            "3), (5, 3, 1); INSERT INTO Sales VALUES (1, '2005-03-01 10:00:00', 7500000, 'uno', 1),"
            " (2, '2005-03-31 18:30:00', -50000, '<b>&\"''', 2), (3, '2005-04-01 09:00:00', 14500, "
@@ -113,28 +97,24 @@ TEST(DbmsTransfer, SavingEverythingTwiceReplacesRowsAndTheirCollections) {
     for (int round = 0;; ++round) {
         for (const QString& t : tables)
             Transfer(work, backup, t, DbmsTransferMode::KeepOids);
-        // The backup's own customer aside, both match: line 5, which no sale holds any more
-        // after the second round, is gone rather than left without an owner.
+        // Line 5, held by no sale after the second round, is gone rather than left ownerless.
         backup.Exec("DELETE FROM Customers WHERE OID = 9");
         EXPECT_EQ(backup.Dump(), work.Dump()) << round;
         if (round == 1) break;
-        // Meanwhile a customer is renamed and a sale's line 5 gives way to a line 6; the
-        // backup holds a customer of its own.
-        work.Exec("UPDATE Customers SET Name = 'Rossi Mario' WHERE OID = 1");
-        work.Exec("DELETE FROM Lines WHERE OID = 5");
-        work.Exec("INSERT INTO Lines VALUES (6, 2, 2)");
-        work.Exec("UPDATE Sales__Lines SET OID_Item = 6 WHERE OID_Item = 5");
+        work.Exec("UPDATE Customers SET Name = 'Rossi Mario' WHERE OID = 1; DELETE FROM Lines "
+                  "WHERE OID = 5; INSERT INTO Lines VALUES (6, 2, 2); UPDATE Sales__Lines SET "
+                  "OID_Item = 6 WHERE OID_Item = 5");
         backup.Exec("INSERT INTO Customers (OID, Codice, Name) VALUES (9, 'C9', 'Solo qui')");
     }
-    EXPECT_EQ(work.shop.rules + backup.shop.rules, QStringList{});
+    EXPECT_EQ(work.rules + backup.rules, QStringList{});
 }
 
 TEST(DbmsTransfer, APeriodBringsWhatItsSalesNeedButNoOtherChildRows) {
     Shop stored, work;
     FillShop(stored);
     // References even the backup cannot satisfy.
-    stored.Exec("INSERT INTO Sales__Promotions VALUES (2, 77)");
-    stored.Exec("UPDATE Sales SET OID_Customer = 99 WHERE OID = 2");
+    stored.Exec("INSERT INTO Sales__Promotions VALUES (2, 77); UPDATE Sales SET OID_Customer = 99 "
+                "WHERE OID = 2");
     stored.Close();
     // A restore reads the backup as it is stored, without the program's definition.
     auto storage = std::make_shared<DbmsStorage>();
@@ -149,8 +129,7 @@ TEST(DbmsTransfer, APeriodBringsWhatItsSalesNeedButNoOtherChildRows) {
     EXPECT_EQ(work.Rows("SELECT OID, Date, Total, OID_Customer FROM Sales"),
               (QStringList{"1|2005-03-01 10:00:00|7500000|1", "2|2005-03-31 18:30:00|-50000|-"}));
     EXPECT_EQ(work.Rows("SELECT OID FROM Lines"), (QStringList{"1", "2", "3"}));
-    // A row the destination has is used as it is; articles bring their suppliers, but not
-    // their lines sold in April.
+    // The destination's own row is used; articles bring suppliers, not their April lines.
     EXPECT_EQ(work.Rows("SELECT Name FROM Customers"), QStringList{"Rossi Mario"});
     EXPECT_EQ(work.Rows("SELECT OID, OID_Supplier FROM Articles"), (QStringList{"1|1", "2|2"}));
     EXPECT_EQ(work.Count("Suppliers"), 2);
@@ -174,36 +153,33 @@ protected:
     void SetUp() override {
         source.Exec("INSERT INTO Suppliers VALUES (1, 'Alfa'); INSERT INTO Customers (OID, "
                     "Codice) VALUES (2, 'C2'), (6, 'C6'); INSERT INTO Promotions VALUES (1, "
-                    "'Estate'), (2, 'Natale'); INSERT INTO Articles (OID, Codice, Price, "
-                    "OID_Supplier) VALUES (1, 'A1', 1, 1), (2, "
-                    "'A2', 2, 1); INSERT INTO Lines VALUES (1, 1, 1), (2, 2, 2), (3, 3, 2);"
-                    "INSERT INTO Sales (OID, Note, OID_Customer) VALUES (1, 'uno', 2), (2, 'due', "
-                    "6), (3, 'tre', 2); INSERT INTO Sales__Lines VALUES (1, 1), (1, 2), (2, 3);"
-                    "INSERT INTO Sales__Promotions VALUES (1, 1), (1, 2), (2, 2);"
-                    "UPDATE Articles SET Descrizione = 'Viaggio' WHERE OID = 2");
+                    "'Estate'), (2, 'Natale'); INSERT INTO Articles (OID, Codice, Price, OID_Sup"
+                    "plier, Descrizione) VALUES (1, 'A1', 1, 1, NULL), (2, 'A2', 2, 1, 'Viaggio');"
+                    "INSERT INTO Lines VALUES (1, 1, 1), (2, 2, 2), (3, 3, 2); INSERT INTO Sales "
+                    "(OID, Note, OID_Customer) VALUES (1, 'uno', 2), (2, 'due', 6), (3, 'tre', 2);"
+                    "INSERT INTO Sales__Lines VALUES (1, 1), (1, 2), (2, 3); INSERT INTO "
+                    "Sales__Promotions VALUES (1, 1), (1, 2), (2, 2)");
         // The current archive has rows of its own under the same OIDs.
-        current.Exec(
-            "INSERT INTO Suppliers VALUES (1, 'Tau'); INSERT INTO Customers (OID, "
-            "Codice) VALUES (1, 'X1'), (5, 'X5'); INSERT INTO Promotions VALUES (1, "
-            "'Saldi'); INSERT INTO Articles (OID, Codice, Price, OID_Supplier) VALUES (1, 'B1', 5, "
-            "1); INSERT INTO Lines "
-            "VALUES (1, 9, 1); INSERT INTO Sales (OID, Note, OID_Customer) VALUES (1, "
-            "'mia', 1); INSERT INTO Sales__Lines VALUES (1, 1); INSERT INTO "
-            "Sales__Promotions VALUES (1, 1); UPDATE Articles SET Descrizione = 'Viaggio'");
+        current.Exec("INSERT INTO Suppliers VALUES (1, 'Tau'); INSERT INTO Customers (OID, Codice)"
+                     " VALUES (1, 'X1'), (5, 'X5'); INSERT INTO Promotions VALUES (1, 'Saldi');"
+                     "INSERT INTO Articles (OID, Codice, Price, OID_Supplier, Descrizione) VALUES "
+                     "(1, 'B1', 5, 1, 'Viaggio'); INSERT INTO Lines VALUES (1, 9, 1); INSERT INTO "
+                     "Sales (OID, Note, OID_Customer) VALUES (1, 'mia', 1); INSERT INTO "
+                     "Sales__Lines VALUES (1, 1); INSERT INTO Sales__Promotions VALUES (1, 1)");
     }
     // What an imported sale, found by its note, points at: customer, lines, promotions.
     QStringList Sale(const QString& note) {
-        const QString sale = "(SELECT OID FROM Sales WHERE Note = '" + note + "')";
+        const QString owner = "k.OID_Owner = (SELECT OID FROM Sales WHERE Note = '" + note + "')";
         return current.Rows("SELECT c.Codice FROM Sales s JOIN Customers c ON c.OID = "
-                            "s.OID_Customer WHERE s.OID = " +
-                            sale) +
-               current.Rows("SELECT a.Codice || ':' || l.Quantity FROM Sales__Lines k JOIN Lines l"
-                            " ON l.OID = k.OID_Item JOIN Articles a ON a.OID = l.OID_Articles"
-                            " WHERE k.OID_Owner = " +
-                            sale + " ORDER BY 1") +
+                            "s.OID_Customer WHERE s.Note = '" +
+                            note + "'") +
+               current.Rows("SELECT a.Codice || ':' || l.Quantity FROM Sales__Lines k JOIN Lines "
+                            "l ON l.OID = k.OID_Item JOIN Articles a ON a.OID = l.OID_Articles "
+                            "WHERE " +
+                            owner + " ORDER BY 1") +
                current.Rows("SELECT p.Descrizione FROM Sales__Promotions k JOIN Promotions p ON "
-                            "p.OID = k.OID_Item WHERE k.OID_Owner = " +
-                            sale + " ORDER BY 1");
+                            "p.OID = k.OID_Item WHERE " +
+                            owner + " ORDER BY 1");
     }
 
     Shop source, current;
@@ -211,8 +187,8 @@ protected:
 
 TEST_F(ImportTest, RowsComeInUnderNewOidsAndNothingIsOverwritten) {
     // The current archive also holds customer C6 and promotion Natale, under other OIDs.
-    current.Exec("INSERT INTO Customers (OID, Codice) VALUES (3, 'C6')");
-    current.Exec("INSERT INTO Promotions VALUES (4, 'Natale')");
+    current.Exec("INSERT INTO Customers (OID, Codice) VALUES (3, 'C6'); INSERT INTO Promotions "
+                 "VALUES (4, 'Natale')");
     const QStringList before = current.Dump();
     Transfer(source, current, "Sales", DbmsTransferMode::Import);
 
@@ -222,12 +198,8 @@ TEST_F(ImportTest, RowsComeInUnderNewOidsAndNothingIsOverwritten) {
     EXPECT_EQ(kept, before);
     EXPECT_EQ(current.Rows("SELECT OID, Note FROM Sales"),
               (QStringList{"1|mia", "2|uno", "3|due", "4|tre"}));
-    // A named row is used as it is only where the current archive holds the same thing: the
-    // same code (customer C6), else the same description (promotion Natale). A row of the
-    // same OID, or of the same description but another code (article B1), is someone else
-    // (customer X1, article B1, promotion Saldi, supplier Tau); a
-    // table with neither field (suppliers) always brings its rows. What comes in, comes in
-    // once however many rows name it.
+    // A row is reused only on the same code, else the same description; never on the same OID
+    // or on a description under another code. Suppliers (neither field) always come; once each.
     EXPECT_EQ(Sale("uno"), (QStringList{"C2", "A1:1", "A2:2", "Estate", "Natale"}));
     EXPECT_EQ(Sale("due"), (QStringList{"C6", "A2:3", "Natale"}));
     EXPECT_EQ(Sale("tre"), (QStringList{"C2"}));
@@ -241,7 +213,7 @@ TEST_F(ImportTest, RowsComeInUnderNewOidsAndNothingIsOverwritten) {
     EXPECT_EQ(current.Rows("SELECT OID, Codice FROM Customers"),
               (QStringList{"1|X1", "3|C6", "5|X5", "6|C2"}));
     EXPECT_EQ(current.Dangling(), 0);
-    EXPECT_EQ(source.shop.rules + current.shop.rules, QStringList{});
+    EXPECT_EQ(source.rules + current.rules, QStringList{});
 
     // Saving and restoring still keep OIDs: the destination's own row of that OID is used.
     Shop backup;
@@ -280,63 +252,52 @@ TEST_F(ImportTest, AStopLeavesTheDestinationExactlyAsItWas) {
     EXPECT_EQ(to->RowCount(), 4);
 }
 
-class ExportTest : public ::testing::Test {
-protected:
-    void SetUp() override { FillShop(shop); }
-    // The table as cell texts, row by row, the header first.
-    std::vector<QStringList> Cells() {
-        static const QRegularExpression row("<tr>(.*?)</tr>"), cell("<t[hd][^>]*>(.*?)</t[hd]>");
-        std::vector<QStringList> rows;
-        for (auto r = row.globalMatch(QString::fromUtf8(ReadAll(path))); r.hasNext();) {
-            rows.emplace_back();
-            for (auto c = cell.globalMatch(r.next().captured(1)); c.hasNext();)
-                rows.back() << c.next().captured(1);
-        }
-        return rows;
+// The exported table as cell texts, row by row, the header first.
+std::vector<QStringList> Cells(const QString& path) {
+    static const QRegularExpression row("<tr>(.*?)</tr>"), cell("<t[hd][^>]*>(.*?)</t[hd]>");
+    std::vector<QStringList> rows;
+    for (auto r = row.globalMatch(QString::fromUtf8(ReadAll(path))); r.hasNext();) {
+        rows.emplace_back();
+        for (auto c = cell.globalMatch(r.next().captured(1)); c.hasNext();)
+            rows.back() << c.next().captured(1);
     }
+    return rows;
+}
 
+TEST(DbmsExport, AnEscapedPageFollowingFilterOrderFieldsAndParentsOrNoFileAtAll) {
     Shop shop;
-    QString path = shop.dir.filePath("TableData.htm");
-};
-
-TEST_F(ExportTest, APageWithAHeaderAndOneEscapedRowPerDataRow) {
+    FillShop(shop);
+    const QString path = shop.dir.filePath("TableData.htm");
     DbmsExport(*shop.Open("Sales"), path, DbmsExportFormat::Html);
     const QString html = QString::fromUtf8(ReadAll(path));
-    EXPECT_TRUE(html.startsWith("<!DOCTYPE html>"));
+    EXPECT_TRUE(html.startsWith("<!DOCTYPE html>") && html.trimmed().endsWith("</html>"));
     EXPECT_TRUE(html.contains("<meta charset=\"utf-8\">"));
     EXPECT_TRUE(html.contains("<title>Vendite &amp; co.</title>"));
-    EXPECT_TRUE(html.trimmed().endsWith("</html>"));
     EXPECT_FALSE(html.contains("<b>"));
     // Keys and links stay out; the customer shows through its name.
-    const auto rows = Cells();
+    const auto rows = Cells(path);
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0], (QStringList{"Date", "Total", "Note", "Customer"}));
     EXPECT_EQ(rows[1], (QStringList{"01/03/2005 10:00", "750,00", "uno", "Rossi"}));
     EXPECT_EQ(rows[2],
               (QStringList{"31/03/2005 18:30", "-5,00", "&lt;b&gt;&amp;&quot;&#39;", "Bianchi"}));
-}
 
-TEST_F(ExportTest, FollowsTheFilterOrderChosenFieldsAndParentFields) {
     DbmsExport(*shop.Open("Lines", "Quantity > 1", "Codice DESC"), path, DbmsExportFormat::Html);
-    EXPECT_EQ(Cells(),
+    EXPECT_EQ(Cells(path),
               (std::vector<QStringList>{{"Quantity", "Codice", "Price", "Descrizione", "Supplier"},
                                         {"2", "A2", "3,00", "", "Beta"},
                                         {"3", "A1", "1.500.000,00", "", "Alfa"}}));
     DbmsExport(*shop.Open("Sales"), path, DbmsExportFormat::Html, nullptr, {"note", "OID"});
-    EXPECT_EQ(Cells()[3], (QStringList{"tre", "3"}));
+    EXPECT_EQ(Cells(path)[3], (QStringList{"tre", "3"}));
     EXPECT_THROW(DbmsExport(*shop.Open("Sales"), path, DbmsExportFormat::Html, nullptr, {"X"}),
                  DbmsError);
-}
 
-TEST_F(ExportTest, AStopOrAnUnknownFormatLeavesNoFileBehind) {
+    QFile::remove(path);
     const QString error = Raised([&] { DbmsExport(*shop.Open("Sales"), path, 1); }).Description();
     EXPECT_TRUE(error.contains("Formato di esportazione")) << error.toStdString();
     EXPECT_FALSE(QFile::exists(path));
-
     StopAfter stop(2);
     EXPECT_THROW(DbmsExport(*shop.Open("Sales"), path, DbmsExportFormat::Html, &stop), DbmsError);
     EXPECT_EQ(stop.Last, 2);
     EXPECT_EQ(QDir(shop.dir.path()).entryList(QDir::Files), QStringList{"Tessarin.mdb"});
 }
-
-} // namespace

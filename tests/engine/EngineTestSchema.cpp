@@ -52,8 +52,8 @@ void TestArchive::Reopen() {
     db->Attach(storage);
 }
 
-QStringList TestArchive::Rows(const QString& sql) {
-    SQLite::Statement st(storage->Connection(), sql.toStdString());
+QStringList RowsOf(SQLite::Database& db, const QString& sql) {
+    SQLite::Statement st(db, sql.toStdString());
     QStringList out;
     while (st.executeStep()) {
         QStringList values;

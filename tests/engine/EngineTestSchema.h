@@ -1,13 +1,11 @@
 #pragma once
-// A small archive definition for the engine's own tests: a lookup table, people, products
-// with a lookup reference, sale lines as children of products, and sales owning their lines.
-
 #include "DbmsDataSource.h"
 #include "DbmsEngine.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <functional>
+#include <gtest/gtest.h>
 #include <map>
 
 // A table whose rules are lambdas, so each test installs only what it looks at.
@@ -67,8 +65,7 @@ private:
     QString m_parent;
 };
 
-// A structure of plain fields written "Name Type [size]", comma-separated ("Codice Text 8,
-// Punti Integer"), then whatever `more` adds (indexes, references).
+// Plain fields as "Codice Text 8, Punti Integer", then whatever `more` adds.
 inline TestTable::Structure Fields(const QString& spec, TestTable::Structure more = {}) {
     return [=](DbmsColumns& c, DbmsIndexes& i, DbmsReferences& r) {
         static const std::map<QString, int> types{{"Text", DbmsType::Text},
@@ -84,9 +81,8 @@ inline TestTable::Structure Fields(const QString& spec, TestTable::Structure mor
     };
 }
 
-// Tipi(Descrizione) ← Prodotti(Codice, Descrizione, Prezzo; Tipo) ← Righe(child of Prodotti:
-// Quantita, Totale); Persone(Codice, Nome, Punti, Attivo, Nato); Vendite(Data, Importo, Note;
-// Persona; Righe owned; Tags not owned → Tipi).
+// Tipi ← Prodotti(Tipo) ← Righe (children of Prodotti); Persone; Vendite(Persona; Righe owned;
+// Tags not owned → Tipi).
 class TestSchema : public itfDefDatabase {
 public:
     TestSchema();
@@ -97,6 +93,9 @@ public:
 private:
     std::map<QString, std::shared_ptr<TestTable>> m_tables;
 };
+
+// Each row a query gives, its values joined by "|" (NULL as "-").
+QStringList RowsOf(SQLite::Database& db, const QString& sql);
 
 // A fresh archive in a temporary folder, attached with the test schema or another definition.
 struct TestArchive {
@@ -117,12 +116,16 @@ struct TestArchive {
     void Exec(const QString& sql) { storage->Execute(sql); }
     qint64 Scalar(const QString& sql);
     qint64 Count(const QString& from) { return Scalar("SELECT COUNT(*) FROM " + from); }
-    // Each row a query gives, its values joined by "|" (NULL as "-").
-    QStringList Rows(const QString& sql);
+    QStringList Rows(const QString& sql) { return RowsOf(storage->Connection(), sql); }
     void Close() { // lets go of the file
         db.reset();
         storage.reset();
     }
+};
+
+struct ArchiveTest : ::testing::Test {
+    void SetUp() override { a.Create(); }
+    TestArchive a;
 };
 
 // One field of every row, as shown, from the first row on.

@@ -3,8 +3,6 @@
 #include "DB.h"
 #include "clsArchiveSession.h"
 
-namespace {
-
 using ArchiveSessionTest = TempEnvironment;
 
 TEST_F(ArchiveSessionTest, ReleaseDropsTheDatabaseAndThenTheStorage) {
@@ -33,5 +31,3 @@ TEST_F(ArchiveSessionTest, ReleaseDropsTheDatabaseAndThenTheStorage) {
     EXPECT_TRUE(session.IsReleased());
     EXPECT_FALSE(session.IsOpen());
 }
-
-} // namespace

@@ -10,11 +10,7 @@
 
 using namespace modSettingText;
 
-namespace {
-
-// Every value of the settings on one line: texts, then the flags as 0/1 in declaration order
-// (reader, date selection, backup save, backup restore, conversion, prizes, bonuses), then
-// the numbers and the first start.
+// Every value on one line: texts, flags as 0/1 in declaration order, numbers, first start.
 QString Values(const clsSettings& s) {
     QString flags;
     for (bool flag : {s.BarcodeReaderEnabled, s.UseDateSelection, s.BackupFuncSaveEnabled,
@@ -29,13 +25,6 @@ QString Values(const clsSettings& s) {
 
 class SettingsTest : public TempEnvironment {
 protected:
-    // A store as someone might have edited it by hand, written before anything reads it.
-    void WriteStore(const QByteArray& text) {
-        QDir().mkpath(QFileInfo(StoreFile()).absolutePath());
-        QFile file(StoreFile());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-    }
     static QVariant Stored(const QString& key) {
         return QSettings(QSettings::IniFormat, QSettings::UserScope, "Tessarin", "Tessarin")
             .value(key);
@@ -67,12 +56,11 @@ TEST_F(SettingsTest, EveryValueSurvivesASaveAndALoad) {
     s.COMPortParam = "19200,e,7,2";
     s.BarcodeReaderEnabled = s.BackupFuncRestoreEnabled = s.CurrencyConversion = true;
     s.BackupFuncSaveEnabled = s.AutoIdentify_Premi = s.AutoIdentify_Bonus = false;
-    s.BkpSaveNotify = 3;
-    s.COMPortNumber = 4;
+    s.BkpSaveNotify = 3, s.COMPortNumber = 4;
     s.DBStarted = QDateTime(QDate(2023, 12, 1), QTime(0, 0));
     s.Save();
 
-    // Everything is kept as text, yes/no as the words "True" and "False".
+    // Kept as text, yes/no as "True" and "False".
     EXPECT_EQ(Stored("Configuration/BarcodeReaderEnabled").toString(), "True");
     EXPECT_EQ(Stored("Configuration/AutoIdentify_Bonus").toString(), "False");
     EXPECT_EQ(Stored("Configuration/BkpSaveNotify").toString(), "3");
@@ -96,8 +84,11 @@ TEST_F(SettingsTest, HandEditedValuesReadAsTheOldProgramDid) {
          "[Info]\nDBStarted=31/02/2024\n",
          "9600,n,8,1||assistenza@tessarin.it 0110011 -2 0 2024-03-15T10:20:30"},
     };
+    QDir().mkpath(QFileInfo(StoreFile()).absolutePath());
     for (const auto& [store, values] : cases) {
-        WriteStore(store);
+        QFile file(StoreFile());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(store) > 0);
+        file.close();
         s.Load();
         EXPECT_EQ(Values(s), s.RootDir + "||" + values);
     }
@@ -118,7 +109,6 @@ TEST_F(SettingsTest, SingleKeysAndEveryChangeAreAnnouncedAndSaveLeavesOthersKeys
     s.BarcodeReaderEnabled = true;
     s.UseDateSelection = false; // switched off for this run only
     s.Save();
-    // What was announced is already in the store for whoever reads it.
     EXPECT_EQ(heard, QStringList({"Settings/MainLeft", "OperazioniVendite/PagamentoDefault", "/"}));
     EXPECT_EQ(clsSettings().ReadSetting("Configuration", "BarcodeReaderEnabled"), "True");
     for (const char* key : {"Configuration/UseDateSelection", "Configuration/CurrencyConverted",
@@ -126,7 +116,7 @@ TEST_F(SettingsTest, SingleKeysAndEveryChangeAreAnnouncedAndSaveLeavesOthersKeys
         EXPECT_FALSE(Stored(key).isValid()) << key;
     s.Load();
     EXPECT_TRUE(s.UseDateSelection);
-    // A value set outside the program is read, and still not overwritten.
+    // A value set outside the program is read, and not overwritten.
     s.WriteSetting("Configuration", "UseDateSelection", "False");
     s.Load();
     EXPECT_FALSE(s.UseDateSelection);
@@ -157,5 +147,3 @@ TEST(SettingText, ReadsYesNoNumbersAndDatesAsTheOldProgramDid) {
     for (const char* bad : {"2024-03-01", "29/02/2023", ""})
         EXPECT_FALSE(ParseSettingDate(bad).isValid()) << bad;
 }
-
-} // namespace

@@ -6,8 +6,6 @@
 
 using modPaths::AppDir;
 
-namespace {
-
 TEST(MakeFilePath, JoinsFolderNameAndExtension) {
     const char* cases[][4] = {
         {"C:\\Dati", "Tessarin.mdb", "", "C:\\Dati/Tessarin.mdb"},
@@ -31,7 +29,6 @@ TEST_F(AppDirTest, TessarinHomeIsUsedAndCreatedElseTheExecutableFolder) {
         EXPECT_EQ(AppDir(), home);
         EXPECT_TRUE(QFileInfo(home).isDir());
     }
-    // The test program sits in the build tree, which we can write to.
     const QString executableDir =
         QFileInfo(QFileInfo("/proc/self/exe").canonicalFilePath()).absolutePath();
     qunsetenv("TESSARIN_HOME");
@@ -39,5 +36,3 @@ TEST_F(AppDirTest, TessarinHomeIsUsedAndCreatedElseTheExecutableFolder) {
     qputenv("TESSARIN_HOME", "");
     EXPECT_EQ(AppDir(), executableDir);
 }
-
-} // namespace
