@@ -66,8 +66,7 @@ TEST_F(RowEditorTest, ANewRowCancelledLeavesNothingOkStoresTheRulesDefaultsAndTh
         EXPECT_EQ(d.focusWidget(), Child<QLineEdit>(d, "Nome"));
         QTest::keyClicks(d.focusWidget(), "Carla Neri");
         Press(d, Qt::Key_Tab);
-        TypeOver(d, "Credito", "1.500.000,5");
-        Press(d, Qt::Key_Return);
+        TypeOver(d, "Credito", "1.500.000,5", Qt::Key_Return);
     });
     const QVariant oid = FormService().ShowRowEditor(nullptr, *ds, true, {{"Codice", "C042"}});
 
@@ -166,8 +165,7 @@ TEST_F(RowEditorTest, ARowTheRulesRefuseKeepsTheWindowOpenOrCountsAsACancelWitho
                   "Impossibile salvare i dati:\n\nIl codice del cliente è obbligatorio");
         EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Exclamation);
         EXPECT_EQ(archive.Count("Clienti"), 2);
-        TypeOver(d, "Codice", "C9");
-        Press(d, Qt::Key_Return);
+        TypeOver(d, "Codice", "C9", Qt::Key_Return);
         EXPECT_FALSE(d.isVisible());
     });
     prompter.Answer(PromptAnswer::Ok);
