@@ -51,6 +51,12 @@ protected:
         return window;
     }
     void Ok(QWidget& window) { Child<QPushButton>(window, "cmdOK")->click(); }
+    // The backup switches: saving, restoring, and the reminder.
+    static QList<bool> Enabled(QWidget& w) {
+        return {Child<QCheckBox>(w, "chkSaveData")->isEnabled(),
+                Child<QCheckBox>(w, "chkRestoreData")->isEnabled(),
+                Child<QComboBox>(w, "cmbSaveNotify")->isEnabled()};
+    }
     // The settings as the next start of the program will see them.
     void Reload() {
         m_settings.RootDir = m_settings.BackupDir = m_settings.COMPortParam = "?";
@@ -66,13 +72,14 @@ protected:
 TEST_F(OptionsTest, LoadsTheControlsFromTheSettingsOddOnesSafelyAndACaseOnlyChangeAsksNothing) {
     m_settings.COMPortNumber = 3;
     frmOptions window(&m_owner, &m_host, m_settings);
-    EXPECT_EQ(Child<QLineEdit>(window, "txtWorkDir")->text(), "/srv/Tessarin");
-    EXPECT_EQ(Child<QComboBox>(window, "cboCOMPort")->currentText(), "COM3");
-    EXPECT_EQ(Child<QLineEdit>(window, "txtCOMParam")->text(), "9600,n,8,1");
-    EXPECT_EQ(Child<QLineEdit>(window, "txtBkpDir")->text(), "/mnt/copie");
+    EXPECT_EQ(QStringList({Child<QLineEdit>(window, "txtWorkDir")->text(),
+                           Child<QComboBox>(window, "cboCOMPort")->currentText(),
+                           Child<QLineEdit>(window, "txtCOMParam")->text(),
+                           Child<QLineEdit>(window, "txtBkpDir")->text(),
+                           Child<QComboBox>(window, "cmbSaveNotify")->currentText()}),
+              QStringList({"/srv/Tessarin", "COM3", "9600,n,8,1", "/mnt/copie", "Settimanale"}));
     EXPECT_TRUE(Child<QCheckBox>(window, "chkSaveData")->isChecked());
     EXPECT_FALSE(Child<QCheckBox>(window, "chkRestoreData")->isChecked());
-    EXPECT_EQ(Child<QComboBox>(window, "cmbSaveNotify")->currentText(), "Settimanale");
     EXPECT_FALSE(window.m_bConfirmed);
     EXPECT_TRUE(m_host.Calls.isEmpty()); // not open until shown
     // Odd stored values load safely and survive OK; a case-only change of the folder asks nothing.
@@ -80,9 +87,7 @@ TEST_F(OptionsTest, LoadsTheControlsFromTheSettingsOddOnesSafelyAndACaseOnlyChan
     m_settings.BackupFuncSaveEnabled = false; // no tick either: nothing changes while loading
     m_settings.COMPortNumber = 12;            // hand-edited store
     QPointer<frmOptions> odd = Open();
-    EXPECT_FALSE(Child<QCheckBox>(*odd, "chkSaveData")->isEnabled());
-    EXPECT_FALSE(Child<QCheckBox>(*odd, "chkRestoreData")->isEnabled());
-    EXPECT_FALSE(Child<QComboBox>(*odd, "cmbSaveNotify")->isEnabled());
+    EXPECT_EQ(Enabled(*odd), QList<bool>({false, false, false}));
     EXPECT_EQ(Child<QComboBox>(*odd, "cboCOMPort")->currentIndex(), -1);
     Child<QLineEdit>(*odd, "txtWorkDir")->setText("/SRV/tessarin");
     Ok(*odd);
@@ -98,11 +103,7 @@ TEST_F(OptionsTest, BackupSwitchesFollowTheBackupFolderWhichTheChooserFillsUnles
     QPointer<frmOptions> window = Open();
     auto& folder = *Child<QLineEdit>(*window, "txtBkpDir");
     auto& save = *Child<QCheckBox>(*window, "chkSaveData");
-    auto& restore = *Child<QCheckBox>(*window, "chkRestoreData");
-    auto& notify = *Child<QComboBox>(*window, "cmbSaveNotify");
-    const auto enabled = [&] {
-        return QList<bool>{save.isEnabled(), restore.isEnabled(), notify.isEnabled()};
-    };
+    const auto enabled = [&] { return Enabled(*window); };
     EXPECT_EQ(enabled(), QList<bool>({true, true, true}));
     QTest::mouseClick(&save, Qt::LeftButton);
     EXPECT_EQ(enabled(), QList<bool>({true, true, false}));
@@ -120,14 +121,13 @@ TEST_F(OptionsTest, BackupSwitchesFollowTheBackupFolderWhichTheChooserFillsUnles
     EXPECT_EQ(folder.text(), "");
     EXPECT_EQ(enabled(), QList<bool>({false, false, false}));
     // The disabled controls' values are still what OK stores.
-    restore.setChecked(true);
-    notify.setCurrentIndex(3);
+    Child<QCheckBox>(*window, "chkRestoreData")->setChecked(true);
+    Child<QComboBox>(*window, "cmbSaveNotify")->setCurrentIndex(3);
     Ok(*window);
     Reload();
-    EXPECT_EQ(m_settings.BackupDir, "");
-    EXPECT_TRUE(m_settings.BackupFuncSaveEnabled);
-    EXPECT_TRUE(m_settings.BackupFuncRestoreEnabled);
-    EXPECT_EQ(m_settings.BkpSaveNotify, 3);
+    EXPECT_EQ(std::tuple(m_settings.BackupDir, m_settings.BackupFuncSaveEnabled,
+                         m_settings.BackupFuncRestoreEnabled, m_settings.BkpSaveNotify),
+              std::tuple(QString(), true, true, 3));
 }
 
 TEST_F(OptionsTest, AFolderChangeRefusedStoresNothingConfirmedReleasesTheArchiveAndStores) {
@@ -140,23 +140,21 @@ TEST_F(OptionsTest, AFolderChangeRefusedStoresNothingConfirmedReleasesTheArchive
     EXPECT_TRUE(window->isVisible());
     EXPECT_FALSE(window->m_bConfirmed);
     EXPECT_EQ(m_host.Calls, QStringList({"open"}));
-    EXPECT_EQ(m_settings.RootDir, "/srv/Tessarin");
-    EXPECT_EQ(m_settings.COMPortNumber, 2);
-    EXPECT_FALSE(Stored());
+    EXPECT_EQ(std::tuple(m_settings.RootDir, m_settings.COMPortNumber, Stored()),
+              std::tuple(QString("/srv/Tessarin"), 2, false));
 
     Ok(*window);
     const PromptMessage& asked = prompter.LastMessage();
-    EXPECT_EQ(asked.Text, "L'indirizzario di lavoro e' cambiato.\r\rConfermi ?");
-    EXPECT_EQ(asked.Icon, PromptIcon::Question);
-    EXPECT_EQ(asked.Buttons, PromptButtons::YesNo);
+    EXPECT_EQ(std::tuple(asked.Text, asked.Icon, asked.Buttons),
+              std::tuple(QString("L'indirizzario di lavoro e' cambiato.\r\rConfermi ?"),
+                         PromptIcon::Question, PromptButtons::YesNo));
     EXPECT_EQ(m_host.Calls, QStringList({"open", "release", "closed"}));
     ASSERT_FALSE(window.isNull());
     EXPECT_TRUE(window->m_bConfirmed);
     Reload();
-    EXPECT_EQ(m_settings.RootDir, "/srv/Nuovo");
-    EXPECT_EQ(m_settings.COMPortNumber, 3);
-    EXPECT_EQ(m_settings.COMPortParam, "19200,e,7,2");
-    EXPECT_EQ(m_settings.BackupDir, "/mnt/copie");
+    EXPECT_EQ(QStringList({m_settings.RootDir, QString::number(m_settings.COMPortNumber),
+                           m_settings.COMPortParam, m_settings.BackupDir}),
+              QStringList({"/srv/Nuovo", "3", "19200,e,7,2", "/mnt/copie"}));
 }
 
 TEST_F(OptionsTest, EveryWayOfClosingEndsTheOpeningOnce) {
@@ -318,6 +316,10 @@ protected:
     static QPushButton* Button(QDialog& d, const QString& name) {
         return Child<QPushButton>(d, name);
     }
+    // Which of OK and Successivo Enter presses.
+    static QList<bool> Defaults(QDialog& d) {
+        return {Button(d, "cmdOk")->isDefault(), Button(d, "cmdNext")->isDefault()};
+    }
 
     // What the caller reads back: confirmed, the text, contained, next occurrence.
     using Outcome = std::tuple<bool, QString, bool, bool>;
@@ -347,8 +349,7 @@ TEST_F(SearchTextTest, InternalNeedsTwoCharactersF2TogglesItOkStoresTheChoiceF3A
         EXPECT_TRUE(Internal(d)->isChecked());
         EXPECT_TRUE(d.isVisible());
         // A new field: Enter is OK, not Successivo.
-        EXPECT_TRUE(Button(d, "cmdOk")->isDefault());
-        EXPECT_FALSE(Button(d, "cmdNext")->isDefault());
+        EXPECT_EQ(Defaults(d), QList<bool>({true, false}));
         Press(d, Qt::Key_Return);
         EXPECT_FALSE(d.isVisible());
     });
@@ -403,8 +404,7 @@ TEST_F(SearchTextTest, EscapeForgetsTheResultNotTheLastTextWhichTheSameFieldOffe
         EXPECT_EQ(Text(d)->text(), "ros");
         EXPECT_EQ(Text(d)->selectedText(), "ros");
         EXPECT_TRUE(Internal(d)->isEnabled());
-        EXPECT_TRUE(Button(d, "cmdNext")->isDefault());
-        EXPECT_FALSE(Button(d, "cmdOk")->isDefault());
+        EXPECT_EQ(Defaults(d), QList<bool>({false, true}));
         Press(d, Qt::Key_Return);
     }));
     EXPECT_EQ(Result(), Outcome(true, "ros", false, true));
@@ -421,8 +421,7 @@ TEST_F(SearchTextTest, EscapeForgetsTheResultNotTheLastTextWhichTheSameFieldOffe
         EXPECT_EQ(d.windowTitle(), "Filtra");
         EXPECT_EQ(Text(d)->text(), "");
         EXPECT_FALSE(Internal(d)->isEnabled());
-        EXPECT_TRUE(Button(d, "cmdOk")->isDefault());
-        EXPECT_FALSE(Button(d, "cmdNext")->isDefault());
+        EXPECT_EQ(Defaults(d), QList<bool>({true, false}));
         Press(d, Qt::Key_Return);
     }));
     EXPECT_EQ(dialog.windowTitle(), "Cerca");

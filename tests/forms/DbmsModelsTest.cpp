@@ -135,7 +135,7 @@ private slots:
         generated.Reopen();
     }
 
-    void cellsShowTextsValuesAndOids() {
+    void cellsShowTextsValuesAndOidsColumnsFollowTheLayoutAndLeaveKeysOut() {
         auto ds = small.Open("Vendite");
         DbmsGridModel model(ds, nullptr);
         const int data = model.ColumnOf("Data"), importo = model.ColumnOf("Importo");
@@ -167,16 +167,11 @@ private slots:
         QCOMPARE(cell(0, importo, Qt::EditRole).value<Money>(), Money::FromWhole(1500000));
         ds->SetCurrencyConversion(false);
         small.db->SetConversionCurrency(nullptr);
-    }
-
-    void columnsFollowTheLayoutAndLeaveKeysOut() {
-        auto ds = small.Open("Vendite");
-        DbmsGridModel all(ds, nullptr);
         // OID and the stored link OID_Persona are the engine's; the grid shows the name.
-        QCOMPARE(FieldsOf(all.Columns()), (QStringList{"Data", "Importo", "Note", "Persona"}));
-        QCOMPARE(all.ColumnOf("oid_persona"), -1);
-        QCOMPARE(all.ColumnOf("IMPORTO"), 1);
-        QCOMPARE(all.Field(4), QString());
+        QCOMPARE(FieldsOf(model.Columns()), (QStringList{"Data", "Importo", "Note", "Persona"}));
+        QCOMPARE(model.ColumnOf("oid_persona"), -1);
+        QCOMPARE(model.ColumnOf("IMPORTO"), 1);
+        QCOMPARE(model.Field(4), QString());
         // A sequence keeps its order, may name a key, and drops what the table lacks.
         auto layout = MakeLayout(small, "note, Importo, OID, Sparito", {});
         DbmsGridModel chosen(ds, layout.get());
@@ -487,7 +482,7 @@ private slots:
         QVERIFY(second.isNull() && !view.model());
     }
 
-    void everyTablePassesTheModelTester() {
+    void everyTableOfTheProgramPassesTheTesterItsSalesSummaryShowsTheLines() {
         for (const auto& table : generated.db->Tables()) {
             auto ds = table->OpenDataSource();
             DbmsGridModel model(ds, nullptr);
@@ -495,9 +490,7 @@ private slots:
             QCOMPARE(model.rowCount(), int(ds->RowCount()));
             if (model.rowCount() > 0) QVERIFY(model.OIDAt(model.rowCount() - 1) > 0);
         }
-    }
-
-    void salesSummaryShowsEachSaleWithItsLines() {
+        // The sales summary shows each sale with its lines.
         DbmsOpenOptions options;
         options.Summary = true;
         options.Detail = "Articoli";

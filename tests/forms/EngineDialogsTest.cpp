@@ -72,8 +72,7 @@ TEST_F(EngineDialogsTest,
     // F2: the condition is changed in place.
     OnWindow([](QDialog& d) {
         EXPECT_EQ(Child<QLineEdit>(d, "txtCondizione")->text(), "Attivo = True");
-        TypeOver(d, "txtCondizione", "Attivo = False");
-        Press(d, Qt::Key_Return);
+        TypeOver(d, "txtCondizione", "Attivo = False", Qt::Key_Return);
     });
 
     EXPECT_TRUE(FormService().ShowPredefinedSelections(nullptr, *set, "Selezioni predefinite"));
@@ -94,7 +93,7 @@ TEST_F(EngineDialogsTest, ASetWithoutANameKeepsTheConditionsInMemoryOnly) {
     });
     EXPECT_TRUE(FormService().ShowPredefinedSelections(nullptr, *unnamed, "Selezioni"));
     EXPECT_EQ(unnamed->Condition(), "(Punti < 5)");
-    EXPECT_EQ(archive.Scalar("SELECT COUNT(*) FROM _Selections"), 0);
+    EXPECT_EQ(archive.Count("_Selections"), 0);
 }
 
 TEST_F(EngineDialogsTest, FieldSequenceGivesTheShownFieldsInTheirNewOrderNeverNone) {
@@ -169,10 +168,10 @@ TEST_F(EngineDialogsTest, ExportWritesCsvOrHtmlByTheNameChosenAndReportsWhatFail
     prompter.File(archive.File("articoli")).Answer(PromptAnswer::No);
     FormService().ExportData(nullptr, *ds);
     EXPECT_EQ(Read(page), before);
-    EXPECT_EQ(prompter.LastMessage().Text,
-              QString::fromUtf8("Il file esiste già...\r\rVuoi sostituirlo ?"));
-    EXPECT_EQ(prompter.LastMessage().Caption, "ATTENZIONE");
-    EXPECT_EQ(prompter.LastMessage().Default, PromptAnswer::No);
+    const PromptMessage& asked = prompter.LastMessage();
+    EXPECT_EQ(std::tuple(asked.Text, asked.Caption, asked.Default),
+              std::tuple(QString::fromUtf8("Il file esiste già...\r\rVuoi sostituirlo ?"),
+                         QString("ATTENZIONE"), PromptAnswer::No));
     prompter.File(archive.File("articoli")).Answer(PromptAnswer::Yes);
     FormService().ExportData(nullptr, *ds);
     EXPECT_FALSE(Read(page).contains("<td>Oro</td>"));
@@ -283,5 +282,5 @@ TEST_F(EngineDialogsTest, TheRowListOnlyShowsAndClosesWithEnterOrEsc) {
         });
         FormService().ShowRowList(nullptr, *articles, "Articoli da importare");
     }
-    EXPECT_EQ(archive.Scalar("SELECT COUNT(*) FROM Articoli"), 4);
+    EXPECT_EQ(archive.Count("Articoli"), 4);
 }

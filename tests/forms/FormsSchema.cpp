@@ -1,54 +1,46 @@
 #include "FormsSchema.h"
 
 WindowsSchema::WindowsSchema() {
-    m_tables["Categorie"] =
-        std::make_shared<WindowsTable>("Categorie", "Categorie", [](auto& c, auto&) {
-            c.AddField("Descrizione", DbmsType::Text, 20);
-        });
-    m_tables["Articoli"] =
-        std::make_shared<WindowsTable>("Articoli", "Articoli", [](auto& c, auto& r) {
-            c.AddField("Codice", DbmsType::Text, 8);
-            c.AddField("Descrizione", DbmsType::Text, 32);
-            c.AddField("Prezzo", DbmsType::Money, 0);
-            r.AddReference("Categoria", "Categorie", false, false, "", "Descrizione");
-        });
-    m_tables["Clienti"] =
-        std::make_shared<WindowsTable>("Clienti", "Anagrafica Clienti", [](auto& c, auto& r) {
-            c.AddField("Codice", DbmsType::Text, 8);
-            c.AddField("Nome", DbmsType::Text, 32);
-            c.AddField("Punti", DbmsType::Integer, 0);
-            c.AddField("Attivo", DbmsType::Boolean, 0);
-            c.AddField("DataIscrizione", DbmsType::Date, 0);
-            c.AddField("Credito", DbmsType::Money, 0);
-            r.AddReference("Categoria", "Categorie", false, false, "", "Descrizione");
-            r.AddReference("Preferiti", "Articoli", true, false, "Codice", "Descrizione");
-        });
-    m_tables["Righe"] = std::make_shared<WindowsTable>(
-        "Righe", "Righe di vendita",
-        [](auto& c, auto& r) {
-            c.AddField("Quantita", DbmsType::Integer, 0);
-            c.AddField("Importo", DbmsType::Money, 0);
-            c.AddField("Data", DbmsType::Date, 0);
-            c.AddField("Note", DbmsType::Text, 64);
-            r.AddReference("Cliente", "Clienti", false, false, "Codice", "Nome");
-        },
-        "Articoli");
-    WindowsTable& clienti = *m_tables["Clienti"];
-    clienti.onNewRow = [](DbmsDataSource& ds) {
+    const auto table = [this](const QString& name, const QString& caption,
+                              TestTable::Structure structure, const QString& parent = {}) {
+        m_tables.push_back(std::make_shared<TestTable>(name, std::move(structure), 0, parent));
+        m_tables.back()->caption = caption;
+        return m_tables.back();
+    };
+    table("Categorie", "Categorie", Fields("Descrizione Text 20"));
+    table("Articoli", "Articoli",
+          Fields("Codice Text 8, Descrizione Text 32, Prezzo Money", [](auto&, auto&, auto& r) {
+              r.AddReference("Categoria", "Categorie", false, false, "", "Descrizione");
+          }));
+    auto clienti = table(
+        "Clienti", "Anagrafica Clienti",
+        Fields("Codice Text 8, Nome Text 32, Punti Integer, Attivo Boolean, "
+               "DataIscrizione Date, Credito Money",
+               [](auto&, auto&, auto& r) {
+                   r.AddReference("Categoria", "Categorie", false, false, "", "Descrizione");
+                   r.AddReference("Preferiti", "Articoli", true, false, "Codice", "Descrizione");
+               }));
+    auto righe =
+        table("Righe", "Righe di vendita",
+              Fields("Quantita Integer, Importo Money, Data Date, Note Text 64",
+                     [](auto&, auto&, auto& r) {
+                         r.AddReference("Cliente", "Clienti", false, false, "Codice", "Nome");
+                     }),
+              "Articoli");
+    clienti->onNewRow = [](DbmsDataSource& ds) {
         ds.SetValue("Punti", 0);
         ds.SetValue("Attivo", true);
         ds.SetValue("DataIscrizione", WindowsToday());
     };
-    clienti.onUpdateRow = [](DbmsDataSource& ds) {
+    clienti->onUpdateRow = [](DbmsDataSource& ds) {
         if (ds.GetValue("Codice").toString().trimmed().isEmpty())
             throw DbmsError(DbmsError::BadValue, "Il codice del cliente è obbligatorio");
     };
-    WindowsTable& righe = *m_tables["Righe"];
-    righe.onNewRow = [](DbmsDataSource& ds) {
+    righe->onNewRow = [](DbmsDataSource& ds) {
         ds.SetValue("Quantita", 1);
         ds.SetValue("Data", WindowsToday());
     };
-    righe.onField = [](DbmsDataSource& ds, const QString& f) {
+    righe->onField = [](DbmsDataSource& ds, const QString& f) {
         if (f == "Quantita" || f == "Prezzo")
             ds.SetValue("Importo", QVariant::fromValue(ToMoney(ds.GetValue("Prezzo")) *
                                                        ds.GetValue("Quantita").toLongLong()));
@@ -56,8 +48,8 @@ WindowsSchema::WindowsSchema() {
 }
 
 bool WindowsSchema::Define(DbmsDefinition& def) {
-    for (const char* name : {"Categorie", "Articoli", "Clienti", "Righe"})
-        def.AddTable(m_tables.at(name));
+    for (const auto& table : m_tables)
+        def.AddTable(table);
     return true;
 }
 

@@ -4,43 +4,14 @@
 // articles (their amount follows the price and the quantity) with a reference to a customer.
 // Customers refuse to be stored without a code, so a save can fail on purpose.
 
+#include "EngineTestSchema.h"
 #include "TempArchive.h"
 #include "WindowTest.h"
 
 #include <QLineEdit>
 #include <QListWidget>
-#include <functional>
 #include <map>
-
-class WindowsTable : public itfDefTable, public itfSetData {
-public:
-    using Structure = std::function<void(DbmsColumns&, DbmsReferences&)>;
-    WindowsTable(QString name, QString caption, Structure structure, QString parent = {})
-        : m_name(std::move(name)), m_caption(std::move(caption)), m_structure(std::move(structure)),
-          m_parent(std::move(parent)) {}
-
-    QString TableName() const override { return m_name; }
-    void DefineIdentity(DbmsTableIdentity& id) override {
-        id.SetCaption(m_caption);
-        if (!m_parent.isEmpty()) id.SetParentTable(m_parent);
-    }
-    void DefineStructure(DbmsColumns& c, DbmsIndexes&, DbmsReferences& r) override {
-        m_structure(c, r);
-    }
-    itfSetData* DefineDefaultData() override { return this; }
-
-    // What the rules do; nothing unless a table says.
-    std::function<void(DbmsDataSource&)> onNewRow = [](DbmsDataSource&) {}, onUpdateRow = onNewRow;
-    std::function<void(DbmsDataSource&, const QString&)> onField = [](auto&, auto&) {};
-    void OnNewRow(DbmsDataSource& ds) override { onNewRow(ds); }
-    void OnUpdateRow(DbmsDataSource& ds) override { onUpdateRow(ds); }
-    void OnUpdateField(DbmsDataSource& ds, const QString& f) override { onField(ds, f); }
-
-private:
-    QString m_name, m_caption;
-    Structure m_structure;
-    QString m_parent;
-};
+#include <vector>
 
 class WindowsSchema : public itfDefDatabase {
 public:
@@ -48,7 +19,7 @@ public:
     bool Define(DbmsDefinition& def) override;
 
 private:
-    std::map<QString, std::shared_ptr<WindowsTable>> m_tables;
+    std::vector<std::shared_ptr<TestTable>> m_tables; // in the order they are defined
 };
 
 // The date new customers and sale lines get from the rules.
@@ -82,12 +53,15 @@ inline void Keys(QWidget& window, std::initializer_list<int> keys) {
     for (int key : keys)
         Press(window, key);
 }
-// Types over a line as the user does: focus on it, all of it selected, the new text.
-inline QLineEdit* TypeOver(QWidget& window, const QString& name, const QString& text) {
+// Types over a line as the user does: focus on it, all of it selected, the new text; then the
+// key `then`, if any, where the focus is.
+inline QLineEdit* TypeOver(QWidget& window, const QString& name, const QString& text,
+                           int then = 0) {
     auto* line = Child<QLineEdit>(window, name);
     line->setFocus();
     line->selectAll();
     QTest::keyClicks(line, text);
+    if (then) Press(window, then);
     return line;
 }
 // A row's stored values as text, NULL for none.

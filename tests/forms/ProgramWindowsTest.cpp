@@ -22,17 +22,6 @@ protected:
         sale = archive.Open("OperazioniVendite");
         sale->AddRow({{"Cliente", rossi}, {"Importo", 0}});
     }
-    qint64 Scalar(const QString& sql) { return archive.Scalar(sql); }
-    // Types over a field of the row editor and presses Enter.
-    static QLineEdit* TypeOver(QDialog& d, const QString& field, const QString& text) {
-        auto* line = Child<QLineEdit>(d, field);
-        line->setFocus();
-        line->selectAll();
-        QTest::keyClicks(line, text);
-        Press(d, Qt::Key_Return);
-        return line;
-    }
-
     TempArchive archive;
     std::shared_ptr<DbmsDataSource> customers, articles, sale;
     OID rossi = 0;
@@ -57,28 +46,29 @@ TEST_F(ProgramWindowsTest, NotANumberOrACardCodeAlreadyGivenIsRefusedTextsStopAt
                 ? kDuplicate
                 : QString("Valore non valido per il campo %1: '%2'").arg(field, typed);
         OnWindow([&](QDialog& d) {
-            QLineEdit* line = TypeOver(d, field, typed);
+            QLineEdit* line = TypeOver(d, field, typed, Qt::Key_Return);
             EXPECT_TRUE(d.isVisible());
             EXPECT_EQ(prompter.LastMessage().Text, refusal);
             EXPECT_EQ(d.focusWidget(), line);
             EXPECT_EQ(archive.Count("Clienti"), before);
             if (*retyped)
-                TypeOver(d, field, retyped);
+                TypeOver(d, field, retyped, Qt::Key_Return);
             else
                 Press(d, Qt::Key_Escape);
         });
         prompter.Answer(PromptAnswer::Ok);
         EXPECT_EQ(FormService().ShowRowEditor(nullptr, *ds, newRow).isValid(), *retyped != 0);
     }
-    EXPECT_EQ(Scalar("SELECT Importo FROM Articoli"), 0);
-    EXPECT_EQ(Scalar("SELECT CAP FROM Clienti WHERE OID = " + QString::number(rossi)), 9121);
+    EXPECT_EQ(archive.Scalar("SELECT Importo FROM Articoli"), 0);
+    EXPECT_EQ(archive.Scalar("SELECT CAP FROM Clienti WHERE OID = " + QString::number(rossi)),
+              9121);
     EXPECT_EQ(archive.Count("Clienti WHERE Codice IN ('0003', '0004')"), 2);
     // A text stops at its field's size with a beep, while the clerk types.
     ASSERT_TRUE(customers->Locate(rossi));
     OnWindow([&](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Clienti");
         Look(d, "row-editor-clienti.png");
-        QLineEdit* line = TypeOver(d, "Provincia", "MILANO");
+        QLineEdit* line = TypeOver(d, "Provincia", "MILANO", Qt::Key_Return);
         EXPECT_EQ(line->text(), "MILAN");
         EXPECT_EQ(prompter.Beeps(), 1);
     });
@@ -86,7 +76,7 @@ TEST_F(ProgramWindowsTest, NotANumberOrACardCodeAlreadyGivenIsRefusedTextsStopAt
     // The one-field editor refuses it too.
     ASSERT_TRUE(customers->Locate(bianchi));
     OnWindow([](QDialog& d) {
-        TypeOver(d, "Codice", "0001");
+        TypeOver(d, "Codice", "0001", Qt::Key_Return);
         EXPECT_TRUE(d.isVisible());
         Press(d, Qt::Key_Escape);
     });
@@ -117,7 +107,7 @@ TEST_F(ProgramWindowsTest, PostalCodesKeepTheirLeadingZerosBoundAmountsReadTheIt
         edit.selectAll();
         QTest::keyClicks(&edit, typed);
         QTest::keyClick(&edit, Qt::Key_Return);
-        EXPECT_EQ(Scalar("SELECT Importo FROM Articoli"), stored) << typed;
+        EXPECT_EQ(archive.Scalar("SELECT Importo FROM Articoli"), stored) << typed;
     }
     EXPECT_EQ(prompter.Messages(), QStringList{"Valore non valido per il campo Importo: '12a,50'"});
     EXPECT_EQ(edit.text(), "1.250,50");
@@ -127,10 +117,10 @@ TEST_F(ProgramWindowsTest, PostalCodesKeepTheirLeadingZerosBoundAmountsReadTheIt
         auto* line = Child<QLineEdit>(d, "CAP");
         EXPECT_EQ(line->text(), "09121");
         EXPECT_EQ(line->maxLength(), 5);
-        TypeOver(d, "CAP", "00185");
+        TypeOver(d, "CAP", "00185", Qt::Key_Return);
     });
     EXPECT_TRUE(FormService().ShowRowEditor(nullptr, *customers, false).isValid());
-    EXPECT_EQ(Scalar("SELECT CAP FROM Clienti"), 185);
+    EXPECT_EQ(archive.Scalar("SELECT CAP FROM Clienti"), 185);
     EXPECT_EQ(customers->GetText("CAP"), "00185");
     OnWindow([](QDialog& d) {
         EXPECT_EQ(Child<QLineEdit>(d, "CAP")->text(), "00185");

@@ -66,8 +66,7 @@ TEST_F(RowEditorTest, ANewRowCancelledLeavesNothingOkStoresTheRulesDefaultsAndTh
         EXPECT_EQ(d.focusWidget(), Child<QLineEdit>(d, "Nome"));
         QTest::keyClicks(d.focusWidget(), "Carla Neri");
         Press(d, Qt::Key_Tab);
-        TypeOver(d, "Credito", "1.500.000,5");
-        Press(d, Qt::Key_Return);
+        TypeOver(d, "Credito", "1.500.000,5", Qt::Key_Return);
     });
     const QVariant oid = FormService().ShowRowEditor(nullptr, *ds, true, {{"Codice", "C042"}});
 
@@ -166,8 +165,7 @@ TEST_F(RowEditorTest, ARowTheRulesRefuseKeepsTheWindowOpenOrCountsAsACancelWitho
                   "Impossibile salvare i dati:\n\nIl codice del cliente è obbligatorio");
         EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Exclamation);
         EXPECT_EQ(archive.Count("Clienti"), 2);
-        TypeOver(d, "Codice", "C9");
-        Press(d, Qt::Key_Return);
+        TypeOver(d, "Codice", "C9", Qt::Key_Return);
         EXPECT_FALSE(d.isVisible());
     });
     prompter.Answer(PromptAnswer::Ok);
@@ -198,12 +196,10 @@ TEST(FieldEditorTexts, AmountsAreReadTheItalianWayAndExactlyNamesAsLabels) {
         const auto m = DbmsFieldEditor::ParseMoney(text);
         return m ? m->Units : qint64(-999);
     };
-    EXPECT_EQ(units("1.500.000,00"), qint64(15000000000));
-    EXPECT_EQ(units("1500000,5"), qint64(15000005000));
-    EXPECT_EQ(units("0,1234"), 1234);
-    EXPECT_EQ(units("-3,25"), -32500);
-    EXPECT_EQ(units("12"), 120000);
-    EXPECT_EQ(units(" 7,5 "), 75000);
+    QList<qint64> read;
+    for (const char* text : {"1.500.000,00", "1500000,5", "0,1234", "-3,25", "12", " 7,5 "})
+        read << units(text);
+    EXPECT_EQ(read, QList<qint64>({15000000000, 15000005000, 1234, -32500, 120000, 75000}));
     for (const char* bad :
          {"", "1.50", "12.34.567", "1,23456", "abc", "1 000", "1,2,3", ",5", "1234567890123456"})
         EXPECT_EQ(units(bad), -999) << bad;
