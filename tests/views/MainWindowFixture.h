@@ -10,6 +10,7 @@
 #include "frmMessage.h"
 
 #include <QAbstractItemView>
+#include <QCalendarWidget>
 #include <QFile>
 #include <QPushButton>
 #include <memory>
@@ -90,6 +91,13 @@ protected:
         auto ds = Open(table, "OID = " + QString::number(oid));
         ds->MoveFirst();
         return ds->HasCurrentRow() ? ds->GetValue(field).toString() : QString();
+    }
+    // The date picker, when it opens, confirmed on `date`.
+    void PickDate(const QDate& date) {
+        OnWindow([date](QDialog& picker) {
+            Child<QCalendarWidget>(picker, "calTimeSetting")->setSelectedDate(date);
+            Child<QPushButton>(picker, "cmdSetting")->click();
+        });
     }
     // Shows a section: selects the tree node and refreshes the view as a click does.
     template <typename Node> void Show(const Node& node) {
