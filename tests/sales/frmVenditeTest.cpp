@@ -98,9 +98,9 @@ TEST_F(SaleWindowTest, AWholeSaleFromTheKeyboardAlone) {
     ReadArticle("A1");
     EXPECT_EQ(barcodeTarget, w->txtCode_Articolo);
     // Every text field keeps what is typed into it, "+" and "-" too.
-    for (QWidget* field :
-         std::initializer_list<QWidget*>{w->txtRiferimento, w->txtNote, w->txtCode_Articolo})
-        Type(field, "VCH-7+");
+    Type(w->txtRiferimento, "VCH-7+");
+    Type(w->txtNote, "VCH-7+");
+    Type(w->txtCode_Articolo, "VCH-7+");
     EXPECT_EQ(w->txtRiferimento->text() + w->txtNote->toPlainText() + w->txtCode_Articolo->text(),
               "VCH-7+VCH-7+VCH-7+");
     EXPECT_EQ(Pieces(), 2);
