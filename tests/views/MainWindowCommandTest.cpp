@@ -251,7 +251,8 @@ TEST_F(MainWindowTest, TogglesHelpAndOptions) {
     Child<QPushButton>(*options, "cmdOK")->click();
     EXPECT_EQ(prompter.LastMessage().Text, "L'indirizzario di lavoro e' cambiato.\r\rConfermi ?");
     EXPECT_FALSE(session.Database() || window.CurrentDataSource());
-    window.Activate();
+    window.Activate(); // the new folder gets its archive without asking
     EXPECT_TRUE(QFile::exists(m_dir.filePath("nuova/Tessarin.mdb")));
+    EXPECT_TRUE(session.IsOpen());
     EXPECT_EQ(settings.ReadSetting("Configuration", "RootDir"), m_dir.filePath("nuova"));
 }
