@@ -27,12 +27,6 @@ struct TargetWindow {
     }
 };
 
-void MakeActive(QWidget* window) {
-    window->show();
-    QApplication::setActiveWindow(window);
-    EXPECT_TRUE(QTest::qWaitForWindowActive(window));
-}
-
 class BarcodeTest : public MainWindowTest {
 protected:
     void SetUp() override {
@@ -85,7 +79,7 @@ TEST_F(BarcodeTest, ACardReadDuringASaleBindsTheCustomer) {
     ExpectReader(window, true);
     frmVendite sale(session, settings, &window,
                     [&window](QLineEdit* target) { window.SetBarcodeControl(target); });
-    MakeActive(&sale);
+    Activate(&sale);
     EXPECT_EQ(window.BarcodeControl(), sale.txtCode_Cliente); // ready for the first card
     Write("2900000000018\r\n");
     ASSERT_TRUE(QTest::qWaitFor([&] { return sale.IsSaleOpen(); }));
@@ -94,7 +88,7 @@ TEST_F(BarcodeTest, ACardReadDuringASaleBindsTheCustomer) {
 
 TEST_F(BarcodeTest, CodesAreCutAtTheirLineEndsWhateverTheChunksUntilSwitchedOff) {
     frmMain& window = StartReading();
-    MakeActive(&target.window);
+    Activate(&target.window);
     Write("123");
     QTest::qWait(100);
     EXPECT_TRUE(target.received.isEmpty());
@@ -132,7 +126,7 @@ TEST_F(BarcodeTest, CodesAreCutAtTheirLineEndsWhateverTheChunksUntilSwitchedOff)
 TEST_F(BarcodeTest, AReadForAWindowNotActiveBeepsAMissingPortOrBadSettingsTurnTheReaderOff) {
     frmMain& window = StartReading();
     target.window.show();
-    MakeActive(&window);
+    Activate();
     Write("C01\r");
     ASSERT_TRUE(QTest::qWaitFor([&] { return prompter.Beeps() == 1; }));
     EXPECT_TRUE(target.received.isEmpty());

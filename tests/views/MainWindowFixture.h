@@ -60,11 +60,14 @@ protected:
         Activate();
         return *main;
     }
-    // What the desktop does when a window in front of the main one goes away.
-    void Activate() {
+    // What the desktop does when a window in front of the main one goes away, or when the user
+    // brings another one forward.
+    void Activate(QWidget* window = nullptr) {
+        window = window ? window : main.get();
+        window->show();
         QApplication::processEvents();
-        main->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(main.get()));
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
     }
     OID AddCustomer(const QString& code, const QString& surname) {
         return Open("Clienti")->AddRow({{"Codice", code}, {"Cognome", surname}});
