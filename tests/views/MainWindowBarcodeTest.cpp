@@ -27,19 +27,6 @@ struct TargetWindow {
     }
 };
 
-// Lets the serial notifications arrive until `done` or two seconds have passed.
-template <typename F> bool WaitFor(F done) {
-    for (int i = 0; i < 100 && !done(); ++i)
-        QTest::qWait(20);
-    return done();
-}
-
-void MakeActive(QWidget* window) {
-    window->show();
-    QApplication::setActiveWindow(window);
-    EXPECT_TRUE(QTest::qWaitForWindowActive(window));
-}
-
 class BarcodeTest : public MainWindowTest {
 protected:
     void SetUp() override {
@@ -69,7 +56,7 @@ protected:
         return window;
     }
     bool Received(qsizetype count) {
-        return WaitFor([&] { return target.received.size() == count; });
+        return QTest::qWaitFor([&] { return target.received.size() == count; });
     }
     // What the button and the menu show, and the switch as stored.
     void ExpectReader(frmMain& window, bool on) {
@@ -92,16 +79,16 @@ TEST_F(BarcodeTest, ACardReadDuringASaleBindsTheCustomer) {
     ExpectReader(window, true);
     frmVendite sale(session, settings, &window,
                     [&window](QLineEdit* target) { window.SetBarcodeControl(target); });
-    MakeActive(&sale);
+    Activate(&sale);
     EXPECT_EQ(window.BarcodeControl(), sale.txtCode_Cliente); // ready for the first card
     Write("2900000000018\r\n");
-    ASSERT_TRUE(WaitFor([&] { return sale.IsSaleOpen(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sale.IsSaleOpen(); }));
     EXPECT_EQ(sale.txtCliente->text(), "Rossi Ada");
 }
 
 TEST_F(BarcodeTest, CodesAreCutAtTheirLineEndsWhateverTheChunksUntilSwitchedOff) {
     frmMain& window = StartReading();
-    MakeActive(&target.window);
+    Activate(&target.window);
     Write("123");
     QTest::qWait(100);
     EXPECT_TRUE(target.received.isEmpty());
@@ -115,7 +102,8 @@ TEST_F(BarcodeTest, CodesAreCutAtTheirLineEndsWhateverTheChunksUntilSwitchedOff)
     EXPECT_EQ(target.received, (QStringList{"12345\r", "A\r", "B\r", "X\r", "Y\r", "Z\r", "W\r"}));
     // An endless code is dropped, and said so.
     Write(QByteArray(5000, '9'));
-    ASSERT_TRUE(WaitFor([&] { return window.StatusMsg().startsWith("Codice a barre scartato"); }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return window.StatusMsg().startsWith("Codice a barre scartato"); }));
     Write("99\rC02\r");
     ASSERT_TRUE(Received(8));
     EXPECT_EQ(target.received.last(), "C02\r");
@@ -138,26 +126,30 @@ TEST_F(BarcodeTest, CodesAreCutAtTheirLineEndsWhateverTheChunksUntilSwitchedOff)
 TEST_F(BarcodeTest, AReadForAWindowNotActiveBeepsAMissingPortOrBadSettingsTurnTheReaderOff) {
     frmMain& window = StartReading();
     target.window.show();
-    MakeActive(&window);
+    Activate();
     Write("C01\r");
-    ASSERT_TRUE(WaitFor([&] { return prompter.Beeps() == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return prompter.Beeps() == 1; }));
     EXPECT_TRUE(target.received.isEmpty());
     EXPECT_EQ(window.StatusMsg(), "Letto codice a barre: <C01>");
     window.SetBarcodeReader(false);
-    const QString pty = settings.COMPortDevice;
-    settings.COMPortNumber = 7;
-    settings.COMPortDevice = m_dir.filePath("nessuna-porta");
-    prompter.Answer(PromptAnswer::Ok);
-    window.SetBarcodeReader(true);
-    EXPECT_TRUE(prompter.LastMessage().Text.startsWith(
-        "Impostazione porta (COM7 - 9600,n,8,1) controllo lettore codici a barre fallita: \r\r"));
-    EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Critical);
-    EXPECT_FALSE(settings.BarcodeReaderEnabled);
-    ExpectReader(window, false);
-    settings.COMPortDevice = pty;
-    settings.COMPortParam = "9600,x,8,1";
-    prompter.Answer(PromptAnswer::Ok);
-    window.SetBarcodeReader(true);
-    EXPECT_TRUE(prompter.LastMessage().Text.contains("parità"));
-    EXPECT_FALSE(settings.BarcodeReaderEnabled);
+    // A missing port, then settings the port refuses: said, and the reader turned off.
+    const std::tuple<qint16, QString, QString, QString> broken[] = {
+        {7, m_dir.filePath("nessuna-porta"), "9600,n,8,1", ""},
+        {1, settings.COMPortDevice, "9600,x,8,1", "parità"}};
+    for (const auto& [number, device, param, cause] : broken) {
+        SCOPED_TRACE(param.toStdString());
+        std::tie(settings.COMPortNumber, settings.COMPortDevice, settings.COMPortParam) =
+            std::tie(number, device, param);
+        prompter.Answer(PromptAnswer::Ok);
+        window.SetBarcodeReader(true);
+        EXPECT_TRUE(prompter.LastMessage().Text.startsWith(
+            QString("Impostazione porta (COM%1 - %2) controllo lettore codici a barre fallita: "
+                    "\r\r")
+                .arg(number)
+                .arg(param)));
+        EXPECT_TRUE(prompter.LastMessage().Text.contains(cause));
+        EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Critical);
+        EXPECT_FALSE(settings.BarcodeReaderEnabled);
+        ExpectReader(window, false);
+    }
 }

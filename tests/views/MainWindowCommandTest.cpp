@@ -8,7 +8,6 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
-#include <QCalendarWidget>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,19 +17,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
-
-namespace {
-
-// The date picker confirmed on `date`.
-std::function<int(QDialog&)> PickDate(const QDate& date) {
-    return [date](QDialog& dialog) {
-        Child<QCalendarWidget>(dialog, "calTimeSetting")->setSelectedDate(date);
-        Child<QPushButton>(dialog, "cmdSetting")->click();
-        return int(QDialog::Accepted);
-    };
-}
-
-} // namespace
 
 TEST_F(MainWindowTest, CommandsActOnTheRowTheGridShowsAfterAnEdit) {
     frmMain& window = StartShown();
@@ -49,16 +35,13 @@ TEST_F(MainWindowTest, CommandsActOnTheRowTheGridShowsAfterAnEdit) {
     const QString code = Value("Clienti", chosen, "Codice");
     // F5 on the row, a field changed, OK; then F5 again: the same row, still selected.
     QStringList opened;
-    auto edit = [&opened](const QString& note) {
-        return [&opened, note](QDialog& editor) {
+    for (const QString note : {"cambiato", ""})
+        OnWindow([&opened, note](QDialog& editor) {
             opened << Child<QLineEdit>(editor, "Codice")->text();
-            if (note.isEmpty()) return int(QDialog::Rejected);
+            if (note.isEmpty()) return editor.reject();
             Child<QLineEdit>(editor, "Note")->setText(note);
             Child<QPushButton>(editor, "cmdOK")->click();
-            return editor.result();
-        };
-    };
-    prompter.Dialog(edit("cambiato")).Dialog(edit(""));
+        });
     QTest::keyClick(grid, Qt::Key_F5);
     Activate();
     QTest::keyClick(grid, Qt::Key_F5);
@@ -133,10 +116,8 @@ TEST_F(MainWindowTest, ASummaryShowsEachOperationWithItsRowsAndDeletesOnlyOperat
     Click(tree, model->index(model->RowOf(gone), 0), Qt::ControlModifier);
     prompter.Answer(PromptAnswer::Yes);
     window.mnuFileDelete_Click();
-    EXPECT_EQ(prompter.LastMessage().Text, "Confermi l'eliminazione dei dati selezionati ?");
     EXPECT_EQ(Count("OperazioniVendite"), 2);
-    EXPECT_EQ(Count("ArticoliVenduti"), 3);
-    EXPECT_EQ(Value("OperazioniVendite", kept, "OID"), QString::number(kept));
+    EXPECT_EQ(Count("ArticoliVenduti"), 3); // the three lines of `kept`
 }
 
 TEST_F(MainWindowTest, DateAndPredefinedSelectionsFromTheMenus) {
@@ -150,13 +131,13 @@ TEST_F(MainWindowTest, DateAndPredefinedSelectionsFromTheMenus) {
     auto shown = window.CurrentDataSource();
     window.mnuSelAll_Click();
     EXPECT_EQ(window.CurrentDataSource(), shown);
-    prompter.Dialog(PickDate(QDate(2005, 3, 10)));
+    PickDate(QDate(2005, 3, 10));
     window.mnuSelDate_Click();
     EXPECT_TRUE(session.DaySelection());
     EXPECT_EQ(window.CurrentDataSource()->RowCount(), 1);
     EXPECT_TRUE(window.Menu("mnuSelDate")->isChecked());
     EXPECT_EQ(window.cmdDateSel->toolTip(), "Dati del giorno 10/03/2005 relativi a Data");
-    prompter.Dialog(PickDate(QDate(2005, 3, 1)));
+    PickDate(QDate(2005, 3, 1));
     window.mnuSelMonth_Click();
     EXPECT_TRUE(session.MonthSelection() && !session.DaySelection());
     EXPECT_EQ(window.CurrentDataSource()->RowCount(), 2);
@@ -173,24 +154,19 @@ TEST_F(MainWindowTest, DateAndPredefinedSelectionsFromTheMenus) {
     // Predefined selections, stored, asked and removed.
     Show("Clienti");
     // The user adds one condition in the dialog and confirms it.
-    prompter
-        .Dialog([](QDialog& dialog) {
-            Child<QPushButton>(dialog, "cmdAdd")->click();
-            Child<QPushButton>(dialog, "cmdOK")->click();
-            return dialog.result();
-        })
-        .Dialog([](QDialog& editor) {
-            Child<QLineEdit>(editor, "txtCondizione")->setText("Cognome = 'Rossi'");
-            editor.accept();
-            return int(QDialog::Accepted);
-        })
-        .Answer(PromptAnswer::Ok);
+    OnWindow([](QDialog& dialog) {
+        Child<QPushButton>(dialog, "cmdAdd")->click();
+        Child<QPushButton>(dialog, "cmdOK")->click();
+    });
+    OnWindow([](QDialog& editor) {
+        Child<QLineEdit>(editor, "txtCondizione")->setText("Cognome = 'Rossi'");
+        editor.accept();
+    });
+    prompter.Answer(PromptAnswer::Ok);
     window.mnuDataSelBeforeQuery_Click();
     EXPECT_TRUE(window.Menu("mnuDataSelBeforeQuery")->isChecked());
     EXPECT_TRUE(
         prompter.LastMessage().Text.startsWith("Selezioni predefinite impostate.\r\rN.B.: "));
-    auto stored = session.Database()->Item("Clienti")->CreateSelectionSet();
-    EXPECT_TRUE(stored->Restore("Clienti"));
     // Asked again before the rows are read: cancelled, and No to all the data.
     prompter.Dialog(Reject).Answer(PromptAnswer::No);
     window.RefreshDetailView();
@@ -202,7 +178,6 @@ TEST_F(MainWindowTest, DateAndPredefinedSelectionsFromTheMenus) {
     window.mnuDataSelCancel_Click();
     EXPECT_EQ(prompter.LastMessage().Text, "Selezioni predefinite eliminate.");
     EXPECT_FALSE(window.Menu("mnuDataSelBeforeQuery")->isChecked());
-    EXPECT_FALSE(stored->Restore("Clienti"));
     EXPECT_FALSE(window.CurrentSelectionSet());
 }
 
@@ -276,7 +251,8 @@ TEST_F(MainWindowTest, TogglesHelpAndOptions) {
     Child<QPushButton>(*options, "cmdOK")->click();
     EXPECT_EQ(prompter.LastMessage().Text, "L'indirizzario di lavoro e' cambiato.\r\rConfermi ?");
     EXPECT_FALSE(session.Database() || window.CurrentDataSource());
-    window.Activate();
+    window.Activate(); // the new folder gets its archive without asking
     EXPECT_TRUE(QFile::exists(m_dir.filePath("nuova/Tessarin.mdb")));
+    EXPECT_TRUE(session.IsOpen());
     EXPECT_EQ(settings.ReadSetting("Configuration", "RootDir"), m_dir.filePath("nuova"));
 }

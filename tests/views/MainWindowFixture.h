@@ -10,6 +10,7 @@
 #include "frmMessage.h"
 
 #include <QAbstractItemView>
+#include <QCalendarWidget>
 #include <QFile>
 #include <QPushButton>
 #include <memory>
@@ -59,11 +60,14 @@ protected:
         Activate();
         return *main;
     }
-    // What the desktop does when a window in front of the main one goes away.
-    void Activate() {
+    // What the desktop does when a window in front of the main one goes away, or when the user
+    // brings another one forward.
+    void Activate(QWidget* window = nullptr) {
+        window = window ? window : main.get();
+        window->show();
         QApplication::processEvents();
-        main->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(main.get()));
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
     }
     OID AddCustomer(const QString& code, const QString& surname) {
         return Open("Clienti")->AddRow({{"Codice", code}, {"Cognome", surname}});
@@ -90,6 +94,13 @@ protected:
         auto ds = Open(table, "OID = " + QString::number(oid));
         ds->MoveFirst();
         return ds->HasCurrentRow() ? ds->GetValue(field).toString() : QString();
+    }
+    // The date picker, when it opens, confirmed on `date`.
+    void PickDate(const QDate& date) {
+        OnWindow([date](QDialog& picker) {
+            Child<QCalendarWidget>(picker, "calTimeSetting")->setSelectedDate(date);
+            Child<QPushButton>(picker, "cmdSetting")->click();
+        });
     }
     // Shows a section: selects the tree node and refreshes the view as a click does.
     template <typename Node> void Show(const Node& node) {

@@ -60,14 +60,6 @@ TEST_F(MainWindowTest, FirstStartAsksForTheOptionsAndCreatesTheArchive) {
     EXPECT_GT(Count("TipiPagamento") * Count("TabellaPunti"), 0);
     EXPECT_EQ(window.tvTreeView->topLevelItemCount(), 4);
     EXPECT_EQ(window.SelectedNodeIndex(), 1);
-    // A changed working folder gets its archive without asking.
-    settings.RootDir = m_dir.filePath("elsewhere");
-    window.ReleaseDatabase();
-    EXPECT_FALSE(session.Database());
-    window.Activate();
-    EXPECT_EQ(prompter.History().size(), 1u);
-    EXPECT_TRUE(QFile::exists(m_dir.filePath("elsewhere/Tessarin.mdb")));
-    EXPECT_TRUE(session.IsOpen());
     // Left without confirming the options, the first start ends the program.
     settings.RootDir = WorkDir() + "2";
     prompter.Dialog(Reject);
