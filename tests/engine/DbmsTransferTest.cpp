@@ -150,19 +150,14 @@ protected:
                      "(OID, Note, OID_Persona) VALUES (1, 'mia', 1); INSERT INTO Vendite__Righe "
                      "VALUES (1, 1); INSERT INTO Vendite__Tags VALUES (1, 2)");
     }
-    // What an imported sale, found by its note, points at: person, lines, tags.
+    // What an imported sale, found by its note, points at: person, lines' products and
+    // quantities, tags.
     QStringList Sale(const QString& note) {
-        const QString owner = "k.OID_Owner = (SELECT OID FROM Vendite WHERE Note = '" + note + "')";
-        return current.Rows("SELECT c.Codice FROM Vendite s JOIN Persone c ON c.OID = "
-                            "s.OID_Persona WHERE s.Note = '" +
-                            note + "'") +
-               current.Rows("SELECT a.Codice || ':' || l.Quantita FROM Vendite__Righe k JOIN "
-                            "Righe l ON l.OID = k.OID_Item JOIN Prodotti a ON a.OID = "
-                            "l.OID_Prodotti WHERE " +
-                            owner + " ORDER BY 1") +
-               current.Rows("SELECT p.Descrizione FROM Vendite__Tags k JOIN Tipi p ON "
-                            "p.OID = k.OID_Item WHERE " +
-                            owner + " ORDER BY 1");
+        auto sale = current.Open("Vendite", "Note = '" + note + "'");
+        auto lines = sale->GetReference("Righe");
+        return QStringList{sale->GetReference("Persona")->GetText("Codice")} +
+               Column(*lines, "Codice") + Column(*lines, "Quantita") +
+               Column(*sale->GetReference("Tags"), "Descrizione");
     }
 
     Shop source{Padrino}, current{Padrino};
@@ -183,8 +178,8 @@ TEST_F(ImportTest, RowsComeInUnderNewOidsAndNothingIsOverwritten) {
               (QStringList{"1|mia", "2|uno", "3|due", "4|tre"}));
     // A row is reused only on the same code, else the same description; never on the same OID
     // or on a description under another code. Lines (neither field) always come.
-    EXPECT_EQ(Sale("uno"), (QStringList{"C2", "A1:1", "A2:2", "Estate", "Natale"}));
-    EXPECT_EQ(Sale("due"), (QStringList{"C6", "A2:3", "Natale"}));
+    EXPECT_EQ(Sale("uno"), (QStringList{"C2", "A1", "A2", "1", "2", "Natale", "Estate"}));
+    EXPECT_EQ(Sale("due"), (QStringList{"C6", "A2", "3", "Natale"}));
     EXPECT_EQ(Sale("tre"), (QStringList{"C2"}));
     EXPECT_EQ(current.Rows("SELECT a.Codice, s.Descrizione FROM Prodotti a JOIN Tipi s"
                            " ON s.OID = a.OID_Tipo ORDER BY a.OID"),
