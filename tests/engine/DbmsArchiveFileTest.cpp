@@ -222,15 +222,13 @@ TEST_F(ArchiveFile, AFileOrFolderWithoutWritePermissionOpensReadOnly) {
     }
 }
 
-TEST(DbmsStorage, DroppingTheEngineObjectsClosesTheFile) {
+TEST_F(ArchiveFile, DroppingTheEngineObjectsClosesTheFile) {
     auto openFiles = [] {
         QStringList targets;
         for (const QString& fd : QDir("/proc/self/fd").entryList(QDir::Files | QDir::System))
             targets << QFile::symLinkTarget("/proc/self/fd/" + fd);
         return targets;
     };
-    TestArchive a;
-    a.Create();
     std::weak_ptr<DbmsStorage> storage = a.storage;
     {
         auto persone = a.Open("Persone", {}, "Nome");

@@ -4,21 +4,9 @@
 #include <QSettings>
 #include <gtest/gtest.h>
 
-class SociDb : public itfDefDatabase {
-public:
-    bool Define(DbmsDefinition& def) override {
-        def.AddTable(std::make_shared<TestTable>(
-            "Soci", Fields("Codice Text 10, Punti Integer", [](auto&, auto&, auto& r) {
-                r.AddReference("Padrino", "Soci", false, false, "Codice", "");
-            })));
-        return true;
-    }
-};
-
-class DbmsGridLayoutTest : public ::testing::Test {
+class DbmsGridLayoutTest : public ArchiveTest {
 protected:
-    QTemporaryDir dir;
-    const QString ini = dir.filePath("Tessarin.INI");
+    const QString ini = a.dir.filePath("Tessarin.INI");
 };
 
 TEST_F(DbmsGridLayoutTest, LayoutComesBackFromTheFileAndResetEmptiesIt) {
@@ -57,18 +45,13 @@ TEST_F(DbmsGridLayoutTest, ReadsAFileEditedByHand) {
 }
 
 TEST_F(DbmsGridLayoutTest, VisibleFieldsFollowTheSequenceOrTheView) {
-    SociDb def;
-    TestArchive a;
-    a.def = &def;
-    a.Create();
-    auto ds = a.Open("Soci");
-
-    auto layout = DbmsGridLayout::Load(ini, "Soci");
+    auto ds = a.Open("Prodotti");
+    auto layout = DbmsGridLayout::Load(ini, "Prodotti");
     // Keys and links stay out of the view's own order.
-    EXPECT_EQ(layout->VisibleFields(*ds), (QStringList{"Codice", "Punti", "Padrino"}));
-    layout->SetFieldSequence("padrino,Ignoto,OID,Codice");
-    EXPECT_EQ(layout->VisibleFields(*ds), (QStringList{"Padrino", "OID", "Codice"}));
+    EXPECT_EQ(layout->VisibleFields(*ds), (QStringList{"Codice", "Descrizione", "Prezzo", "Tipo"}));
+    layout->SetFieldSequence("tipo,Ignoto,OID,Codice");
+    EXPECT_EQ(layout->VisibleFields(*ds), (QStringList{"Tipo", "OID", "Codice"}));
     // A sequence naming nothing the view has would leave an empty grid.
     layout->SetFieldSequence("Ignoto");
-    EXPECT_EQ(layout->VisibleFields(*ds).size(), 3);
+    EXPECT_EQ(layout->VisibleFields(*ds).size(), 4);
 }

@@ -114,15 +114,13 @@ TEST_F(Structure, TablesAndFieldsAreListedWithTheirTypeCodes) {
     EXPECT_TRUE(ds->FieldInfo("OID_Prodotti")->Excluded);
 }
 
-TEST(DbmsLiterals, QuoteNumbersAndDatesAndCurrenciesConvert) {
+TEST_F(Structure, LiteralsQuoteNumbersAndDatesAndCurrenciesConvert) {
     EXPECT_EQ(DbmsDatabase::TextLiteral("O'Brien"), "'O''Brien'");
     EXPECT_EQ(DbmsDatabase::NumberLiteral(1936.27), "1936.27");
     EXPECT_EQ(DbmsDatabase::NumberLiteral(-3.0), "-3");
     EXPECT_EQ(DbmsDatabase::DateLiteral(QDateTime(QDate(2005, 12, 31), QTime(18, 30))),
               "#12/31/2005#");
     EXPECT_EQ(DbmsDatabase::PatternLiteral("*ros?"), "'%ros_'");
-    TestArchive a;
-    a.Create();
     EXPECT_EQ(a.db->MainCurrency()->Name(), "Euro");
     a.db->SetConversionCurrency(a.engine.NewLiraCurrency());
     EXPECT_EQ(a.db->ConversionCurrency()->Name(), "Lire");

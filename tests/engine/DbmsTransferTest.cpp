@@ -6,43 +6,21 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
-// An archive of a shop's own definition.
-struct Shop : TestArchive, itfDefDatabase {
-    explicit Shop(bool withEmail = false) : withEmail(withEmail) {
-        def = this;
+// An archive of the shared schema whose rules are logged: a transfer copies stored values and
+// must not fire any. `persone` adds fields of another version of the archive.
+struct Shop : TestArchive {
+    explicit Shop(TestTable::Structure persone = {}) {
+        schema.Table("Persone").more = std::move(persone);
+        schema.Table("Vendite").caption = "Vendite & co.";
+        for (const QString& t : schema.order) {
+            schema.Table(t).log = &rules;
+            schema.Table(t).onUpdateRow = [this](DbmsDataSource&) { rules << "UpdateRow"; };
+        }
         Create();
         rules.clear(); // the tables' creation
     }
-    bool withEmail;    // a later version of the archive
-    QStringList rules; // a transfer copies stored values and must not fire any rule
+    QStringList rules;
 
-    bool Define(DbmsDefinition& def) override {
-        auto add = [&](const QString& name, const QString& parent, TestTable::Structure s) {
-            auto table = std::make_shared<TestTable>(name, std::move(s), 0, parent);
-            table->caption = name == "Sales" ? "Vendite & co." : name;
-            table->log = &rules;
-            table->onUpdateRow = [this](DbmsDataSource&) { rules << "UpdateRow"; };
-            def.AddTable(table);
-        };
-        add("Suppliers", "", Fields("Name Text 40"));
-        add("Customers", "",
-            Fields(QString("Codice Text 10, Name Text 40") + (withEmail ? ", Email Text 60" : ""),
-                   [](auto&, auto&, auto& r) {
-                       r.AddReference("Referrer", "Customers", false, false, "", "Name");
-                   }));
-        add("Promotions", "", Fields("Descrizione Text 40"));
-        add("Articles", "",
-            Fields("Codice Text 10, Price Money, Descrizione Text 20", [](auto&, auto&, auto& r) {
-                r.AddReference("Supplier", "Suppliers", false, false, "", "Name");
-            }));
-        add("Lines", "Articles", Fields("Quantity Integer"));
-        add("Sales", "", Fields("Date Date, Total Money, Note Text 40", [](auto&, auto&, auto& r) {
-                r.AddReference("Customer", "Customers", false, false, "", "Name");
-                r.AddReference("Lines", "Lines", true, true, "", "Quantity");
-                r.AddReference("Promotions", "Promotions", true, false, "", "Descrizione");
-            }));
-        return true;
-    }
     QStringList Dump() {
         QStringList out;
         for (const QString& t :
@@ -72,18 +50,18 @@ struct Shop : TestArchive, itfDefDatabase {
 };
 
 void FillShop(TestArchive& a) {
-    a.Exec("INSERT INTO Suppliers VALUES (1, 'Alfa'), (2, 'Beta'); INSERT INTO Customers (OID, "
-           "Codice, Name) VALUES (1, 'C1', 'Rossi'), (2, 'C2', 'Bianchi'), (3, 'C3', 'Verdi');"
-           "INSERT INTO Promotions VALUES (1, 'Estate'), (2, 'Natale'); INSERT INTO Articles (OID,"
-           " Codice, Price, OID_Supplier) VALUES (1, 'A1', 15000000000, 1), (2, 'A2', 30000, 2), "
-           "(3, 'A3', 10000, 1); INSERT INTO Lines VALUES (1, 1, 1), (2, 2, 2), (3, 1, 2), (4, 1, "
-           "3), (5, 3, 1); INSERT INTO Sales VALUES (1, '2005-03-01 10:00:00', 7500000, 'uno', 1),"
-           " (2, '2005-03-31 18:30:00', -50000, '<b>&\"''', 2), (3, '2005-04-01 09:00:00', 14500, "
-           "'tre', 3); INSERT INTO Sales__Lines VALUES (1, 1), (1, 2), (2, 3), (3, 4), (3, 5);"
-           "INSERT INTO Sales__Promotions VALUES (1, 1), (3, 1), (3, 2)");
+    a.Exec("INSERT INTO Tipi VALUES (1, 'Alfa'), (2, 'Beta'), (3, 'Estate'), (4, 'Natale'); INSERT "
+           "INTO Persone (OID, Codice, Nome) VALUES (1, 'C1', 'Rossi'), (2, 'C2', 'Bianchi'), (3, "
+           "'C3', 'Verdi'); INSERT INTO Prodotti (OID, Codice, Prezzo, OID_Tipo) VALUES (1, 'A1', "
+           "15000000000, 1), (2, 'A2', 30000, 2), (3, 'A3', 10000, 1); INSERT INTO Righe (OID, "
+           "Quantita, OID_Prodotti) VALUES (1, 1, 1), (2, 2, 2), (3, 1, 2), (4, 1, 3), (5, 3, 1);"
+           "INSERT INTO Vendite (OID, Data, Importo, Note, OID_Persona) VALUES (1, '2005-03-01 "
+           "10:00:00', 7500000, 'uno', 1), (2, '2005-03-31 18:30:00', -50000, '<b>&\"''', 2), (3, "
+           "'2005-04-01 09:00:00', 14500, 'tre', 3); INSERT INTO Vendite__Righe VALUES (1, 1), (1, "
+           "2), (2, 3), (3, 4), (3, 5); INSERT INTO Vendite__Tags VALUES (1, 3), (3, 3), (3, 4)");
 }
 
-const QString kMarch = "Date > #02/28/2005# AND Date < #04/01/2005#";
+const QString kMarch = "Data > #02/28/2005# AND Data < #04/01/2005#";
 
 void Transfer(Shop& from, Shop& to, const QString& table, DbmsTransferMode mode,
               itfProgress* progress = nullptr) {
@@ -93,18 +71,17 @@ void Transfer(Shop& from, Shop& to, const QString& table, DbmsTransferMode mode,
 TEST(DbmsTransfer, SavingEverythingTwiceReplacesRowsAndTheirCollections) {
     Shop work, backup;
     FillShop(work);
-    const QStringList tables{"Suppliers", "Customers", "Promotions", "Articles", "Lines", "Sales"};
     for (int round = 0;; ++round) {
-        for (const QString& t : tables)
+        for (const QString& t : work.schema.order)
             Transfer(work, backup, t, DbmsTransferMode::KeepOids);
         // Line 5, held by no sale after the second round, is gone rather than left ownerless.
-        backup.Exec("DELETE FROM Customers WHERE OID = 9");
+        backup.Exec("DELETE FROM Persone WHERE OID = 9");
         EXPECT_EQ(backup.Dump(), work.Dump()) << round;
         if (round == 1) break;
-        work.Exec("UPDATE Customers SET Name = 'Rossi Mario' WHERE OID = 1; DELETE FROM Lines "
-                  "WHERE OID = 5; INSERT INTO Lines VALUES (6, 2, 2); UPDATE Sales__Lines SET "
-                  "OID_Item = 6 WHERE OID_Item = 5");
-        backup.Exec("INSERT INTO Customers (OID, Codice, Name) VALUES (9, 'C9', 'Solo qui')");
+        work.Exec("UPDATE Persone SET Nome = 'Rossi Mario' WHERE OID = 1; DELETE FROM Righe WHERE "
+                  "OID = 5; INSERT INTO Righe (OID, Quantita, OID_Prodotti) VALUES (6, 2, 2); "
+                  "UPDATE Vendite__Righe SET OID_Item = 6 WHERE OID_Item = 5");
+        backup.Exec("INSERT INTO Persone (OID, Codice, Nome) VALUES (9, 'C9', 'Solo qui')");
     }
     EXPECT_EQ(work.rules + backup.rules, QStringList{});
 }
@@ -113,120 +90,121 @@ TEST(DbmsTransfer, APeriodBringsWhatItsSalesNeedButNoOtherChildRows) {
     Shop stored, work;
     FillShop(stored);
     // References even the backup cannot satisfy.
-    stored.Exec("INSERT INTO Sales__Promotions VALUES (2, 77); UPDATE Sales SET OID_Customer = 99 "
+    stored.Exec("INSERT INTO Vendite__Tags VALUES (2, 77); UPDATE Vendite SET OID_Persona = 99 "
                 "WHERE OID = 2");
     stored.Close();
     // A restore reads the backup as it is stored, without the program's definition.
     auto storage = std::make_shared<DbmsStorage>();
     storage->Open(DbmsStorage::FormatSQLite, stored.Path());
     auto backup = DbmsEngine().OpenDatabase(storage);
-    work.Exec("INSERT INTO Customers (OID, Codice, Name) VALUES (1, 'C1', 'Rossi Mario')");
-    auto destination = work.Open("Sales", kMarch);
-    DbmsTransferRows(*backup->Item("Sales")->OpenDataSource(kMarch), *destination,
+    work.Exec("INSERT INTO Persone (OID, Codice, Nome) VALUES (1, 'C1', 'Rossi Mario')");
+    auto destination = work.Open("Vendite", kMarch);
+    DbmsTransferRows(*backup->Item("Vendite")->OpenDataSource(kMarch), *destination,
                      DbmsTransferMode::KeepOids, nullptr);
 
     EXPECT_EQ(destination->RowCount(), 2);
-    EXPECT_EQ(work.Rows("SELECT OID, Date, Total, OID_Customer FROM Sales"),
+    EXPECT_EQ(work.Rows("SELECT OID, Data, Importo, OID_Persona FROM Vendite"),
               (QStringList{"1|2005-03-01 10:00:00|7500000|1", "2|2005-03-31 18:30:00|-50000|-"}));
-    EXPECT_EQ(work.Rows("SELECT OID FROM Lines"), (QStringList{"1", "2", "3"}));
-    // The destination's own row is used; articles bring suppliers, not their April lines.
-    EXPECT_EQ(work.Rows("SELECT Name FROM Customers"), QStringList{"Rossi Mario"});
-    EXPECT_EQ(work.Rows("SELECT OID, OID_Supplier FROM Articles"), (QStringList{"1|1", "2|2"}));
-    EXPECT_EQ(work.Count("Suppliers"), 2);
-    EXPECT_EQ(work.Rows("SELECT * FROM Sales__Promotions"), (QStringList{"1|1"}));
+    EXPECT_EQ(work.Rows("SELECT OID FROM Righe"), (QStringList{"1", "2", "3"}));
+    // The destination's own row is used; products bring their types, not their April lines.
+    EXPECT_EQ(work.Rows("SELECT Nome FROM Persone"), QStringList{"Rossi Mario"});
+    EXPECT_EQ(work.Rows("SELECT OID, OID_Tipo FROM Prodotti"), (QStringList{"1|1", "2|2"}));
+    EXPECT_EQ(work.Rows("SELECT * FROM Tipi"), (QStringList{"1|Alfa", "2|Beta", "3|Estate"}));
+    EXPECT_EQ(work.Rows("SELECT * FROM Vendite__Tags"), (QStringList{"1|3"}));
     EXPECT_EQ(work.Dangling(), 0);
 }
 
 TEST(DbmsTransfer, ColumnsOneSideLacksAreSkipped) {
-    Shop older, newer(true), back;
+    Shop older, newer(Fields("Email Text 60")), back;
     FillShop(older);
-    newer.Exec("INSERT INTO Customers (OID, Codice, Name, Email) VALUES (1, 'C1', 'x', 'r@x.it')");
-    Transfer(older, newer, "Customers", DbmsTransferMode::KeepOids);
-    EXPECT_EQ(newer.Rows("SELECT Name, Email FROM Customers"),
+    newer.Exec("INSERT INTO Persone (OID, Codice, Nome, Email) VALUES (1, 'C1', 'x', 'r@x.it')");
+    Transfer(older, newer, "Persone", DbmsTransferMode::KeepOids);
+    EXPECT_EQ(newer.Rows("SELECT Nome, Email FROM Persone"),
               (QStringList{"Rossi|r@x.it", "Bianchi|-", "Verdi|-"}));
-    Transfer(newer, back, "Customers", DbmsTransferMode::KeepOids);
-    EXPECT_EQ(back.Count("Customers"), 3);
+    Transfer(newer, back, "Persone", DbmsTransferMode::KeepOids);
+    EXPECT_EQ(back.Count("Persone"), 3);
+}
+
+// People may name a sponsor among themselves.
+void Padrino(DbmsColumns&, DbmsIndexes&, DbmsReferences& r) {
+    r.AddReference("Padrino", "Persone", false, false, "", "Nome");
 }
 
 class ImportTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        source.Exec("INSERT INTO Suppliers VALUES (1, 'Alfa'); INSERT INTO Customers (OID, "
-                    "Codice) VALUES (2, 'C2'), (6, 'C6'); INSERT INTO Promotions VALUES (1, "
-                    "'Estate'), (2, 'Natale'); INSERT INTO Articles (OID, Codice, Price, OID_Sup"
-                    "plier, Descrizione) VALUES (1, 'A1', 1, 1, NULL), (2, 'A2', 2, 1, 'Viaggio');"
-                    "INSERT INTO Lines VALUES (1, 1, 1), (2, 2, 2), (3, 3, 2); INSERT INTO Sales "
-                    "(OID, Note, OID_Customer) VALUES (1, 'uno', 2), (2, 'due', 6), (3, 'tre', 2);"
-                    "INSERT INTO Sales__Lines VALUES (1, 1), (1, 2), (2, 3); INSERT INTO "
-                    "Sales__Promotions VALUES (1, 1), (1, 2), (2, 2)");
+        source.Exec(
+            "INSERT INTO Tipi VALUES (1, 'Alfa'), (2, 'Estate'), (3, 'Natale'); INSERT INTO "
+            "Persone (OID, Codice) VALUES (2, 'C2'), (6, 'C6'); INSERT INTO Prodotti (OID, "
+            "Codice, Prezzo, OID_Tipo, Descrizione) VALUES (1, 'A1', 1, 1, NULL), (2, 'A2',"
+            " 2, 1, 'Viaggio'); INSERT INTO Righe (OID, Quantita, OID_Prodotti) VALUES (1, "
+            "1, 1), (2, 2, 2), (3, 3, 2); INSERT INTO Vendite (OID, Note, OID_Persona) "
+            "VALUES (1, 'uno', 2), (2, 'due', 6), (3, 'tre', 2); INSERT INTO Vendite__Righe"
+            " VALUES (1, 1), (1, 2), (2, 3); INSERT INTO Vendite__Tags VALUES (1, 2), (1, "
+            "3), (2, 3)");
         // The current archive has rows of its own under the same OIDs.
-        current.Exec("INSERT INTO Suppliers VALUES (1, 'Tau'); INSERT INTO Customers (OID, Codice)"
-                     " VALUES (1, 'X1'), (5, 'X5'); INSERT INTO Promotions VALUES (1, 'Saldi');"
-                     "INSERT INTO Articles (OID, Codice, Price, OID_Supplier, Descrizione) VALUES "
-                     "(1, 'B1', 5, 1, 'Viaggio'); INSERT INTO Lines VALUES (1, 9, 1); INSERT INTO "
-                     "Sales (OID, Note, OID_Customer) VALUES (1, 'mia', 1); INSERT INTO "
-                     "Sales__Lines VALUES (1, 1); INSERT INTO Sales__Promotions VALUES (1, 1)");
+        current.Exec("INSERT INTO Tipi VALUES (1, 'Tau'), (2, 'Saldi'); INSERT INTO Persone (OID, "
+                     "Codice) VALUES (1, 'X1'), (5, 'X5'); INSERT INTO Prodotti (OID, Codice, "
+                     "Prezzo, OID_Tipo, Descrizione) VALUES (1, 'B1', 5, 1, 'Viaggio'); INSERT INTO"
+                     " Righe (OID, Quantita, OID_Prodotti) VALUES (1, 9, 1); INSERT INTO Vendite "
+                     "(OID, Note, OID_Persona) VALUES (1, 'mia', 1); INSERT INTO Vendite__Righe "
+                     "VALUES (1, 1); INSERT INTO Vendite__Tags VALUES (1, 2)");
     }
-    // What an imported sale, found by its note, points at: customer, lines, promotions.
+    // What an imported sale, found by its note, points at: person, lines' products and
+    // quantities, tags.
     QStringList Sale(const QString& note) {
-        const QString owner = "k.OID_Owner = (SELECT OID FROM Sales WHERE Note = '" + note + "')";
-        return current.Rows("SELECT c.Codice FROM Sales s JOIN Customers c ON c.OID = "
-                            "s.OID_Customer WHERE s.Note = '" +
-                            note + "'") +
-               current.Rows("SELECT a.Codice || ':' || l.Quantity FROM Sales__Lines k JOIN Lines "
-                            "l ON l.OID = k.OID_Item JOIN Articles a ON a.OID = l.OID_Articles "
-                            "WHERE " +
-                            owner + " ORDER BY 1") +
-               current.Rows("SELECT p.Descrizione FROM Sales__Promotions k JOIN Promotions p ON "
-                            "p.OID = k.OID_Item WHERE " +
-                            owner + " ORDER BY 1");
+        auto sale = current.Open("Vendite", "Note = '" + note + "'");
+        auto lines = sale->GetReference("Righe");
+        return QStringList{sale->GetReference("Persona")->GetText("Codice")} +
+               Column(*lines, "Codice") + Column(*lines, "Quantita") +
+               Column(*sale->GetReference("Tags"), "Descrizione");
     }
 
-    Shop source, current;
+    Shop source{Padrino}, current{Padrino};
 };
 
 TEST_F(ImportTest, RowsComeInUnderNewOidsAndNothingIsOverwritten) {
-    // The current archive also holds customer C6 and promotion Natale, under other OIDs.
-    current.Exec("INSERT INTO Customers (OID, Codice) VALUES (3, 'C6'); INSERT INTO Promotions "
-                 "VALUES (4, 'Natale')");
+    // The current archive also holds person C6 and type Natale, under other OIDs.
+    current.Exec("INSERT INTO Persone (OID, Codice) VALUES (3, 'C6'); INSERT INTO Tipi VALUES (4, "
+                 "'Natale')");
     const QStringList before = current.Dump();
-    Transfer(source, current, "Sales", DbmsTransferMode::Import);
+    Transfer(source, current, "Vendite", DbmsTransferMode::Import);
 
     QStringList kept; // every row that was there is still there, unchanged
     for (const QString& line : current.Dump())
         if (line.startsWith("==") || before.contains(line)) kept << line;
     EXPECT_EQ(kept, before);
-    EXPECT_EQ(current.Rows("SELECT OID, Note FROM Sales"),
+    EXPECT_EQ(current.Rows("SELECT OID, Note FROM Vendite"),
               (QStringList{"1|mia", "2|uno", "3|due", "4|tre"}));
     // A row is reused only on the same code, else the same description; never on the same OID
-    // or on a description under another code. Suppliers (neither field) always come; once each.
-    EXPECT_EQ(Sale("uno"), (QStringList{"C2", "A1:1", "A2:2", "Estate", "Natale"}));
-    EXPECT_EQ(Sale("due"), (QStringList{"C6", "A2:3", "Natale"}));
+    // or on a description under another code. Lines (neither field) always come.
+    EXPECT_EQ(Sale("uno"), (QStringList{"C2", "A1", "A2", "1", "2", "Natale", "Estate"}));
+    EXPECT_EQ(Sale("due"), (QStringList{"C6", "A2", "3", "Natale"}));
     EXPECT_EQ(Sale("tre"), (QStringList{"C2"}));
-    EXPECT_EQ(current.Rows("SELECT OID, Descrizione FROM Promotions"),
-              (QStringList{"1|Saldi", "4|Natale", "5|Estate"}));
-    EXPECT_EQ(current.Rows("SELECT a.Codice, s.Name FROM Articles a JOIN Suppliers s"
-                           " ON s.OID = a.OID_Supplier ORDER BY a.OID"),
+    EXPECT_EQ(current.Rows("SELECT a.Codice, s.Descrizione FROM Prodotti a JOIN Tipi s"
+                           " ON s.OID = a.OID_Tipo ORDER BY a.OID"),
               (QStringList{"B1|Tau", "A1|Alfa", "A2|Alfa"}));
-    EXPECT_EQ(current.Count("Suppliers"), 2);
-    EXPECT_EQ(current.Count("Lines"), 4);
-    EXPECT_EQ(current.Rows("SELECT OID, Codice FROM Customers"),
+    EXPECT_EQ(current.Rows("SELECT * FROM Tipi"),
+              (QStringList{"1|Tau", "2|Saldi", "4|Natale", "5|Alfa", "6|Estate"}));
+    EXPECT_EQ(current.Count("Righe"), 4);
+    EXPECT_EQ(current.Rows("SELECT OID, Codice FROM Persone ORDER BY OID"),
               (QStringList{"1|X1", "3|C6", "5|X5", "6|C2"}));
     EXPECT_EQ(current.Dangling(), 0);
     EXPECT_EQ(source.rules + current.rules, QStringList{});
 
     // Saving and restoring still keep OIDs: the destination's own row of that OID is used.
     Shop backup;
-    backup.Exec("INSERT INTO Customers (OID, Codice) VALUES (2, 'Z2')");
-    Transfer(source, backup, "Sales", DbmsTransferMode::KeepOids);
-    EXPECT_EQ(backup.Rows("SELECT OID, Codice FROM Customers"), (QStringList{"2|Z2", "6|C6"}));
+    backup.Exec("INSERT INTO Persone (OID, Codice) VALUES (2, 'Z2')");
+    Transfer(source, backup, "Vendite", DbmsTransferMode::KeepOids);
+    EXPECT_EQ(backup.Rows("SELECT OID, Codice FROM Persone ORDER BY OID"),
+              (QStringList{"2|Z2", "6|C6"}));
 }
 
 TEST_F(ImportTest, RowsNamingEachOtherPointAtEachOthersNewRows) {
-    source.Exec("UPDATE Customers SET OID_Referrer = 8 - OID"); // 2 <-> 6
-    Transfer(source, current, "Sales", DbmsTransferMode::Import);
-    EXPECT_EQ(current.Rows("SELECT c.Codice, r.Codice FROM Customers c JOIN Customers r"
-                           " ON r.OID = c.OID_Referrer ORDER BY 1"),
+    source.Exec("UPDATE Persone SET OID_Padrino = 8 - OID"); // 2 <-> 6
+    Transfer(source, current, "Vendite", DbmsTransferMode::Import);
+    EXPECT_EQ(current.Rows("SELECT c.Codice, r.Codice FROM Persone c JOIN Persone r"
+                           " ON r.OID = c.OID_Padrino ORDER BY 1"),
               (QStringList{"C2|C6", "C6|C2"}));
     EXPECT_EQ(current.Dangling(), 0);
 }
@@ -234,10 +212,11 @@ TEST_F(ImportTest, RowsNamingEachOtherPointAtEachOthersNewRows) {
 TEST_F(ImportTest, AStopLeavesTheDestinationExactlyAsItWas) {
     const QStringList before = current.Dump();
     for (const auto mode : {DbmsTransferMode::Import, DbmsTransferMode::KeepOids}) {
-        auto to = current.Open("Sales");
+        auto to = current.Open("Vendite");
         StopAfter stop(2);
-        EXPECT_EQ(Raised([&] { DbmsTransferRows(*source.Open("Sales"), *to, mode, &stop); }).Code(),
-                  DbmsError::Stopped);
+        EXPECT_EQ(
+            Raised([&] { DbmsTransferRows(*source.Open("Vendite"), *to, mode, &stop); }).Code(),
+            DbmsError::Stopped);
         EXPECT_EQ(stop.Started, 3);
         EXPECT_EQ(stop.Last, 2);
         EXPECT_FALSE(stop.Ended);
@@ -246,8 +225,8 @@ TEST_F(ImportTest, AStopLeavesTheDestinationExactlyAsItWas) {
         EXPECT_EQ(to->RowCount(), 1);
     }
     StopAfter never(100);
-    auto to = current.Open("Sales");
-    DbmsTransferRows(*source.Open("Sales"), *to, DbmsTransferMode::Import, &never);
+    auto to = current.Open("Vendite");
+    DbmsTransferRows(*source.Open("Vendite"), *to, DbmsTransferMode::Import, &never);
     EXPECT_TRUE(never.Ended);
     EXPECT_EQ(to->RowCount(), 4);
 }
@@ -268,7 +247,7 @@ TEST(DbmsExport, AnEscapedPageFollowingFilterOrderFieldsAndParentsOrNoFileAtAll)
     Shop shop;
     FillShop(shop);
     const QString path = shop.dir.filePath("TableData.htm");
-    DbmsExport(*shop.Open("Sales"), path, DbmsExportFormat::Html);
+    DbmsExport(*shop.Open("Vendite"), path, DbmsExportFormat::Html);
     const QString html = QString::fromUtf8(ReadAll(path));
     EXPECT_TRUE(html.startsWith("<!DOCTYPE html>") && html.trimmed().endsWith("</html>"));
     EXPECT_TRUE(html.contains("<meta charset=\"utf-8\">"));
@@ -277,27 +256,27 @@ TEST(DbmsExport, AnEscapedPageFollowingFilterOrderFieldsAndParentsOrNoFileAtAll)
     // Keys and links stay out; the customer shows through its name.
     const auto rows = Cells(path);
     ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(rows[0], (QStringList{"Date", "Total", "Note", "Customer"}));
+    EXPECT_EQ(rows[0], (QStringList{"Data", "Importo", "Note", "Persona"}));
     EXPECT_EQ(rows[1], (QStringList{"01/03/2005 10:00", "750,00", "uno", "Rossi"}));
     EXPECT_EQ(rows[2],
               (QStringList{"31/03/2005 18:30", "-5,00", "&lt;b&gt;&amp;&quot;&#39;", "Bianchi"}));
 
-    DbmsExport(*shop.Open("Lines", "Quantity > 1", "Codice DESC"), path, DbmsExportFormat::Html);
-    EXPECT_EQ(Cells(path),
-              (std::vector<QStringList>{{"Quantity", "Codice", "Price", "Descrizione", "Supplier"},
-                                        {"2", "A2", "3,00", "", "Beta"},
-                                        {"3", "A1", "1.500.000,00", "", "Alfa"}}));
-    DbmsExport(*shop.Open("Sales"), path, DbmsExportFormat::Html, nullptr, {"note", "OID"});
+    DbmsExport(*shop.Open("Righe", "Quantita > 1", "Codice DESC"), path, DbmsExportFormat::Html);
+    EXPECT_EQ(Cells(path), (std::vector<QStringList>{
+                               {"Quantita", "Totale", "Codice", "Descrizione", "Prezzo", "Tipo"},
+                               {"2", "", "A2", "", "3,00", "Beta"},
+                               {"3", "", "A1", "", "1.500.000,00", "Alfa"}}));
+    DbmsExport(*shop.Open("Vendite"), path, DbmsExportFormat::Html, nullptr, {"note", "OID"});
     EXPECT_EQ(Cells(path)[3], (QStringList{"tre", "3"}));
-    EXPECT_THROW(DbmsExport(*shop.Open("Sales"), path, DbmsExportFormat::Html, nullptr, {"X"}),
+    EXPECT_THROW(DbmsExport(*shop.Open("Vendite"), path, DbmsExportFormat::Html, nullptr, {"X"}),
                  DbmsError);
 
     QFile::remove(path);
-    const QString error = Raised([&] { DbmsExport(*shop.Open("Sales"), path, 1); }).Description();
+    const QString error = Raised([&] { DbmsExport(*shop.Open("Vendite"), path, 1); }).Description();
     EXPECT_TRUE(error.contains("Formato di esportazione")) << error.toStdString();
     EXPECT_FALSE(QFile::exists(path));
     StopAfter stop(2);
-    EXPECT_THROW(DbmsExport(*shop.Open("Sales"), path, DbmsExportFormat::Html, &stop), DbmsError);
+    EXPECT_THROW(DbmsExport(*shop.Open("Vendite"), path, DbmsExportFormat::Html, &stop), DbmsError);
     EXPECT_EQ(stop.Last, 2);
     EXPECT_EQ(QDir(shop.dir.path()).entryList(QDir::Files), QStringList{"Tessarin.mdb"});
 }

@@ -27,10 +27,12 @@ public:
     }
     void DefineStructure(DbmsColumns& c, DbmsIndexes& i, DbmsReferences& r) override {
         m_structure(c, i, r);
+        if (more) more(c, i, r);
     }
     itfSetData* DefineDefaultData() override { return this; }
     void SetVersion(double v) { m_version = v; }
 
+    Structure more; // a test's own additions to the shared structure
     std::function<void(DbmsDataSource&, double, double, bool)> onStruct;
     QString caption;
     std::function<void(DbmsDataSource&)> onNewRow;
