@@ -1,118 +1,84 @@
 #include "DbmsFilter.h"
 #include "EngineTestSchema.h"
 
-#include <SQLiteCpp/SQLiteCpp.h>
-#include <gtest/gtest.h>
-
 #include <vector>
 
 using Rows = std::vector<qint64>;
 
-// The table's columns as the data source would resolve them, plain or qualified by "Articoli".
-class ArticoliNames : public DbmsNameResolver {
-public:
-    std::optional<DbmsResolvedName> Resolve(const QString& name) const override {
-        static const std::pair<QString, int> columns[] = {
-            {"OID", DbmsType::Key},          {"Codice", DbmsType::Text},
-            {"Descrizione", DbmsType::Text}, {"Importo", DbmsType::Money},
-            {"Data", DbmsType::Date},        {"Attivo", DbmsType::Boolean},
-            {"Punti", DbmsType::Integer},    {"OID_Cliente", DbmsType::Integer}};
-        QString field = name.toLower();
-        if (field.startsWith(QStringLiteral("articoli."))) field = field.mid(9);
-        if (field == "n_righe")
-            return DbmsResolvedName{"(SELECT COUNT(*) FROM Righe r WHERE r.OID_Articoli = t.OID)",
-                                    DbmsType::Count};
-        for (const auto& [column, type] : columns)
-            if (column.toLower() == field) return DbmsResolvedName{"t.\"" + column + "\"", type};
-        return std::nullopt;
-    }
-};
-
-class DbmsFilterTest : public ::testing::Test {
+// Persona is shown through a subquery, without NOCASE: ignoring case there is the filter's.
+class DbmsFilterTest : public ArchiveTest {
 protected:
     void SetUp() override {
-        // Text columns without NOCASE: ignoring case must come from the translated SQL.
-        db.exec("CREATE TABLE Articoli (OID INTEGER PRIMARY KEY, Codice TEXT, Descrizione TEXT,"
-                " Importo INTEGER, Data TEXT, Attivo INTEGER, Punti INTEGER, OID_Cliente INTEGER)");
-        db.exec("INSERT INTO Articoli VALUES"
-                " (1, 'A001', 'Rosa rossa', 15005000, '2005-03-15 10:30:00', 1, 10, 7),"
-                " (2, 'a002', 'Tulipano giallo', 15000000, '2005-12-31 00:00:00', 0, 20, 7),"
-                " (3, 'B100', 'L''uomo (grande)', 20002500, '2006-01-01 00:00:00', 1, -3, NULL),"
-                " (4, 'B101', NULL, NULL, NULL, 0, 0, 8),"
-                " (5, 'C1', 'x'' OR ''1''=''1', 0, '2004-02-29 23:59:59', 0, 5, NULL),"
-                " (6, 'C2', '''; DROP TABLE Clienti; --', 100, NULL, 1, 7, NULL)");
-        db.exec("CREATE TABLE Righe (OID INTEGER PRIMARY KEY, OID_Articoli INTEGER)");
-        db.exec("INSERT INTO Righe (OID_Articoli) VALUES (1), (1), (3)");
-        db.exec("CREATE TABLE Clienti (OID INTEGER PRIMARY KEY)");
+        a.schema.Table("Vendite").more =
+            Fields("Codice Text 8, Descrizione Text 32, Attivo Boolean, Punti Integer");
+        a.Create();
+        a.Exec("INSERT INTO Persone (OID, Nome) VALUES (7, 'Rossi'), (8, 'Verdi')");
+        a.Exec("INSERT INTO Vendite (OID, Codice, Descrizione, Importo, Data, Attivo, Punti,"
+               " OID_Persona) VALUES"
+               " (1, 'A001', 'Rosa rossa', 15005000, '2005-03-15 10:30:00', 1, 10, 7),"
+               " (2, 'a002', 'Tulipano giallo', 15000000, '2005-12-31 00:00:00', 0, 20, 7),"
+               " (3, 'B100', 'L''uomo (grande)', 20002500, '2006-01-01 00:00:00', 1, -3, NULL),"
+               " (4, 'B101', NULL, NULL, NULL, 0, 0, 8),"
+               " (5, 'C1', 'x'' OR ''1''=''1', 0, '2004-02-29 23:59:59', 0, 5, NULL),"
+               " (6, 'C2', '''; DROP TABLE Tipi; --', 100, NULL, 1, 7, NULL)");
+        a.Exec("INSERT INTO Vendite__Tags VALUES (1, 1), (1, 2), (3, 1)");
     }
 
-    Rows Select(const DbmsSqlFragment& where, const DbmsSqlFragment& order = {}) {
-        QString sql = QStringLiteral("SELECT t.OID FROM Articoli t");
-        if (!where.Sql.isEmpty()) sql += " WHERE " + where.Sql;
-        sql += " ORDER BY " + (order.Sql.isEmpty() ? QStringLiteral("t.OID") : order.Sql);
-        EXPECT_EQ(where.Sql.count(u'?'), where.Params.size()) << where.Sql.toStdString();
-        SQLite::Statement query(db, sql.toStdString());
-        for (int i = 0; i < where.Params.size(); ++i) {
-            const QVariant& param = where.Params[i];
-            if (param.typeId() == QMetaType::QString)
-                query.bind(i + 1, param.toString().toStdString());
-            else if (param.typeId() == QMetaType::Double)
-                query.bind(i + 1, param.toDouble());
-            else
-                query.bind(i + 1, int64_t(param.toLongLong()));
-        }
+    // "order:" starts an order instead of a filter.
+    Rows Match(const QString& text) {
+        const auto ds = text.startsWith("order:") ? a.Open("Vendite", {}, text.mid(6))
+                                                  : a.Open("Vendite", text);
         Rows rows;
-        while (query.executeStep())
-            rows.push_back(query.getColumn(0).getInt64());
+        for (ds->MoveFirst(); !ds->AtEnd(); ds->MoveNext())
+            rows.push_back(ds->CurrentOID());
         return rows;
     }
-
-    Rows Match(const QString& filter) { return Select(DbmsFilterToSql(filter, names)); }
-    Rows Ordered(const QString& order) { return Select({}, DbmsOrderToSql(order, names)); }
-
-    SQLite::Database db{":memory:", SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE};
-    ArticoliNames names;
 };
 
-TEST_F(DbmsFilterTest, BlankFilterAndOrderGiveNothing) {
+// One text field, to look at the SQL a filter becomes.
+struct OneText : DbmsNameResolver {
+    std::optional<DbmsResolvedName> Resolve(const QString&) const override {
+        return DbmsResolvedName{"t.\"Descrizione\"", DbmsType::Text};
+    }
+};
+
+TEST(DbmsFilterSqlTest, BlankGivesNothingAndQuotedTextBindsAsOneParameter) {
     for (const QString& text : {QString(), QStringLiteral("   \t ")}) {
-        const DbmsSqlFragment filter = DbmsFilterToSql(text, names);
+        const DbmsSqlFragment filter = DbmsFilterToSql(text, OneText());
         EXPECT_TRUE(filter.Sql.isEmpty() && filter.Params.isEmpty());
-        EXPECT_TRUE(DbmsOrderToSql(text, names).Sql.isEmpty());
+        EXPECT_TRUE(DbmsOrderToSql(text, OneText()).Sql.isEmpty());
         EXPECT_TRUE(DbmsFilterNames(text).isEmpty());
     }
-    EXPECT_EQ(Match(" "), (Rows{1, 2, 3, 4, 5, 6}));
+    const DbmsSqlFragment sql = DbmsFilterToSql("Descrizione = 'x'' OR ''1''=''1'", OneText());
+    EXPECT_EQ(sql.Params, (QVariantList{QStringLiteral("x' OR '1'='1")}));
+    EXPECT_FALSE(sql.Sql.contains(u'\'')) << sql.Sql.toStdString();
 }
 
-TEST_F(DbmsFilterTest, FiltersSelectTheRowsTheySay) {
+TEST_F(DbmsFilterTest, FiltersAndOrdersSelectTheRowsTheySay) {
     // clang-format off
     const std::pair<const char*, Rows> cases[] = {
-        // Like wildcards in quoted and bare patterns.
         {"Descrizione Like *ros*", {1}}, {"Descrizione like 'ROSA*'", {1}},
         {"Descrizione LIKE '%GIALLO'", {2}}, {"Codice Like ?00?", {1, 2}},
         {"Codice Like 'b1_1'", {4}},
-        // A bare pattern stops at AND, OR or a closing parenthesis; parentheses opened inside
-        // the pattern belong to it; "or" counts in any case.
+        // Bare patterns end at AND, OR or an unopened ')'; "or" counts in any case.
         {"Descrizione Like *rosa r* AND Punti = 10", {1}},
         {"(Descrizione Like *giallo) OR Punti = -3", {2, 3}},
         {"Descrizione Like *(grande)* or Codice = 'A001'", {1, 3}},
-        {"Descrizione Like *uomo*   ", {3}}, {"Descrizione Like *'; DROP TABLE Clienti; --*", {6}},
+        {"Descrizione Like *uomo*   ", {3}}, {"Descrizione Like *'; DROP TABLE Tipi; --*", {6}},
         // Text comparison ignores case.
-        {"Codice = 'A002'", {2}}, {"codice='b100'", {3}}, {"Codice <> 'a001'", {2, 3, 4, 5, 6}},
-        {"Articoli.Codice >= 'b101'", {4, 5, 6}}, {"'c2' = Codice", {6}},
-        // Dates and date parts.
+        {"Persona = 'ROSSI'", {1, 2}}, {"Codice = 'A002'", {2}}, {"codice='b100'", {3}}, {"Codice <> 'a001'", {2, 3, 4, 5, 6}},
+        {"Vendite.Codice >= 'b101'", {4, 5, 6}}, {"'c2' = Codice", {6}},
         {"Data >= #12/31/2005# AND Data < #01/01/2006#", {2}},
         {"Data = #03/15/2005 10:30:00#", {1}}, {"Data < #1/1/2005#", {5}},
-        {"Month(Data) = 3 AND Year(Data) = 2005", {1}}, {"day(Articoli.Data) = 29", {5}},
+        {"Month(Data) = 3 AND Year(Data) = 2005", {1}}, {"day(Vendite.Data) = 29", {5}},
         {"YEAR (Data) > 2005", {3}},
         // Money literals are scaled, other numbers are not.
         {"Importo > 1500.5", {3}}, {"Importo >= 1500.5", {1, 3}}, {"Importo = 1500", {2}},
         {"Importo = 0.01", {6}}, {"2000.25 = Importo", {3}}, {"Importo = '1500.5'", {1}},
         {"Punti = -3", {3}}, {"Punti > 5.5", {1, 2, 6}},
-        // Nulls, booleans, keys and counts.
         {"Descrizione Is Null", {4}}, {"Descrizione is not null", {1, 2, 3, 5, 6}},
         {"Attivo = True", {1, 3, 6}}, {"Attivo = false", {2, 4, 5}}, {"Attivo = -1", {1, 3, 6}},
-        {"OID=3", {3}}, {"OID_Cliente = 7", {1, 2}}, {"N_Righe > 0", {1, 3}}, {"N_Righe = 2", {1}},
+        {"OID=3", {3}}, {"OID_Persona = 7", {1, 2}}, {"N_Tags > 0", {1, 3}}, {"N_Tags = 2", {1}},
         // NOT binds tighter than AND, which binds tighter than OR.
         {"Punti = 10 OR Punti = 20 AND Attivo = False", {1, 2}},
         {"(Punti = 10 OR Punti = 20) AND Attivo = False", {2}},
@@ -120,21 +86,19 @@ TEST_F(DbmsFilterTest, FiltersSelectTheRowsTheySay) {
         {"NOT (Attivo = True AND Punti > 0)", {2, 3, 4, 5}}, {"not not Codice = 'c1'", {5}},
         {"((Codice = 'A001') OR (NOT (Punti >= 0)))", {1, 3}},
         {"Punti > 0 AND (Importo = 0 OR Importo <= 1500) AND Attivo = 0", {2, 5}},
+        // Quoted user text is one value, whatever it holds.
+        {"Descrizione = 'x'' OR ''1''=''1'", {5}}, {"Descrizione Like '%'' OR ''1''=''1%'", {5}},
+        {"Descrizione = '''; DROP TABLE Tipi; --'", {6}},
+        // Blank texts and orders; text orders ignore case: "a002" sorts with "A001".
+        {" ", {1, 2, 3, 4, 5, 6}}, {"order:   \t ", {1, 2, 3, 4, 5, 6}},
+        {"order:Codice DESC", {6, 5, 4, 3, 2, 1}}, {"order:Attivo, Punti", {4, 5, 2, 3, 6, 1}},
+        {"order: OID_Persona desc , Importo ", {4, 2, 1, 5, 6, 3}},
+        {"order:Vendite.OID_Persona DESC,Vendite.Importo asc", {4, 2, 1, 5, 6, 3}},
     };
     // clang-format on
     for (const auto& [filter, rows] : cases)
         EXPECT_EQ(Match(filter), rows) << filter;
-}
-
-TEST_F(DbmsFilterTest, QuotedUserTextBindsAsOneParameter) {
-    const DbmsSqlFragment sql = DbmsFilterToSql("Descrizione = 'x'' OR ''1''=''1'", names);
-    EXPECT_EQ(sql.Params, (QVariantList{QStringLiteral("x' OR '1'='1")}));
-    EXPECT_FALSE(sql.Sql.contains(u'\'')) << sql.Sql.toStdString();
-    EXPECT_EQ(Select(sql), (Rows{5}));
-
-    EXPECT_EQ(Match("Descrizione = '''; DROP TABLE Clienti; --'"), (Rows{6}));
-    EXPECT_EQ(Match("Descrizione Like '%'' OR ''1''=''1%'"), (Rows{5}));
-    EXPECT_TRUE(db.tableExists("Clienti"));
+    EXPECT_EQ(a.Count("Tipi"), 0); // not dropped
 }
 
 // Each refused text ("order:" for an order) with its error code and what its message says.
@@ -167,46 +131,32 @@ TEST_F(DbmsFilterTest, ErrorsSayWhatAndWhere) {
         {"order:Data, Prezzo DESC", U, "nell'ordinamento: Prezzo"},
     };
     for (const auto& [text, code, message] : cases) {
-        const DbmsError error = Raised([&] {
-            if (text.startsWith("order:"))
-                DbmsOrderToSql(text.mid(6), names);
-            else
-                DbmsFilterToSql(text, names);
-        });
+        const DbmsError error = Raised([&] { Match(text); });
         const QString description = error.Description();
         EXPECT_EQ(error.Code(), code) << text.toStdString();
         EXPECT_EQ(error.Number(), DbmsError::ObjectErrorBase + code);
-        const bool says = code == U   ? description == "Campo sconosciuto " + message
-                          : code == S ? description.startsWith("Errore di sintassi nel filtro: ") &&
-                                            description.contains(message)
-                                      : true;
+        const bool says = code == U ? description == "Campo sconosciuto " + message
+                                    : description.startsWith("Errore di sintassi nel filtro: ") &&
+                                          description.contains(message);
         EXPECT_TRUE(says) << text.toStdString() << " -> " << description.toStdString();
     }
     // User text pasted without doubled quotes, and broken orders.
     for (const char* text :
-         {"Descrizione > 'x' OR '1'='1'", "Descrizione = ''; DROP TABLE Clienti; --'",
+         {"Descrizione > 'x' OR '1'='1'", "Descrizione = ''; DROP TABLE Tipi; --'",
           "Descrizione Like '%x' OR '1'='1%'", "Descrizione Like *x' OR '1'='1*",
           "Codice = 'x'' OR 1=1", "Codice = 'a' -- '", "Codice = \"a\"",
-          "Codice = 'a'; DELETE FROM Articoli"})
-        EXPECT_EQ(Raised([&] { DbmsFilterToSql(text, names); }).Code(), S) << text;
+          "Codice = 'a'; DELETE FROM Vendite"})
+        EXPECT_EQ(Raised([&] { Match(text); }).Code(), S) << text;
     for (const char* text : {"Data,,Punti", "Data,", "Data SIDEWAYS", "Data ASC DESC", "Data;"})
-        EXPECT_EQ(Raised([&] { DbmsOrderToSql(text, names); }).Code(), O) << text;
-    EXPECT_TRUE(db.tableExists("Clienti"));
-}
-
-TEST_F(DbmsFilterTest, OrderListsResolvedNamesWithDirections) {
-    // Text orders ignore case: "a002" sorts with "A001", not after every capital.
-    EXPECT_EQ(Ordered("Codice DESC"), (Rows{6, 5, 4, 3, 2, 1}));
-    EXPECT_EQ(Ordered(" OID_Cliente desc , Importo "), (Rows{4, 2, 1, 5, 6, 3}));
-    EXPECT_EQ(Ordered("Articoli.OID_Cliente DESC,Articoli.Importo asc"), (Rows{4, 2, 1, 5, 6, 3}));
-    EXPECT_EQ(Ordered("Attivo, Punti"), (Rows{4, 5, 2, 3, 6, 1}));
+        EXPECT_EQ(Raised([&] { Match(QString("order:") + text); }).Code(), O) << text;
+    EXPECT_EQ(a.Count("Tipi"), 0); // still there
 }
 
 TEST(DbmsFilterNamesTest, NamesAsWrittenOnceEach) {
     EXPECT_EQ(DbmsFilterNames("Month(Data) = 3 AND Year(data) = 2005"), QStringList{"Data"});
     EXPECT_EQ(
-        DbmsFilterNames("Articoli.Descrizione Like *Codice* AND (OID_Cliente = 7 OR N_Righe > 0)"),
-        (QStringList{"Articoli.Descrizione", "OID_Cliente", "N_Righe"}));
+        DbmsFilterNames("Vendite.Descrizione Like *Codice* AND (OID_Persona = 7 OR N_Tags > 0)"),
+        (QStringList{"Vendite.Descrizione", "OID_Persona", "N_Tags"}));
     EXPECT_EQ(DbmsFilterNames("'x' = Codice OR NOT Attivo = True"),
               (QStringList{"Codice", "Attivo"}));
     EXPECT_EQ(Raised([] { DbmsFilterNames("Codice = "); }).Code(), DbmsError::FilterSyntax);
