@@ -68,10 +68,7 @@ class DbmsModelsTest : public QObject {
 
 private:
     std::shared_ptr<DbmsDataSource> Summary(const QString& filter = {}) {
-        DbmsOpenOptions o;
-        o.Summary = true;
-        o.Detail = "Righe";
-        o.Filter = filter;
+        const DbmsOpenOptions o{.Filter = filter, .Order = {}, .Summary = true, .Detail = "Righe"};
         return a.db->Item("Vendite")->OpenDataSource(nullptr, o);
     }
     QStringList LinkedLines(OID sale) {
@@ -124,11 +121,8 @@ private slots:
                 lines->AddRow({{"OID_Prodotti", k == 2 ? dear : cheap}, {"Quantita", k}});
         }
         a.db->CommitTrans();
-        GeneratorSizes sizes;
-        sizes.Customers = 300;
-        sizes.Sales = 600;
-        sizes.Lines = 3;
-        clsArchiveGenerator(sizes).Generate(generated.Path());
+        clsArchiveGenerator({.Customers = 300, .Sales = 600, .Lines = 3})
+            .Generate(generated.Path());
         generated.Reopen();
     }
 
@@ -156,8 +150,7 @@ private slots:
         QVERIFY(cell(0, importo, Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
         QVERIFY(cell(0, 2, Qt::TextAlignmentRole).toInt() & Qt::AlignLeft);
         QVERIFY(!(model.flags(model.index(0, 0)) & Qt::ItemIsEditable));
-        // The conversion currency, when the data source asks for it; raw values stay stored
-        // ones.
+        // Converted when the data source asks for it; raw values stay the stored ones.
         a.db->SetConversionCurrency(a.Engine().NewLiraCurrency());
         ds->SetCurrencyConversion(true);
         QCOMPARE(cell(0, importo).toString(), QString("2.904.405.000,00"));
@@ -257,7 +250,6 @@ private slots:
              {0, BigRows - 1, 50'000}) // the first, the last, the middle: each where it is
             QCOMPARE(model->data(model->index(row, codice)).toString(), Code(row + 1));
         QCOMPARE(model->RowOf(model->OIDAt(77'777)), 77'777);
-        // Painted in a real view, at the top and after a jump to the end.
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QCOMPARE(view.rowAt(0), 0);
@@ -269,7 +261,7 @@ private slots:
         view.grab();
     }
 
-    void bindGridAppliesTheLayoutToARealViewAndRebindingReplacesOnlyOurModel() {
+    void bindingAppliesTheLayoutToRealViewsAndRebindingReplacesOnlyOurModel() {
         auto layout = MakeLayout(a, "Note,Importo,Data", {{"Note", 3000}, {"Data", 1000}});
         QTableView view;
         view.resize(640, 480);
@@ -305,6 +297,28 @@ private slots:
         view.setModel(&foreign);
         QVERIFY(service.BindGrid(&view, a.Open("Vendite")));
         QCOMPARE(foreign.rowCount(), 0);
+        // A tree takes the widths too, and expanding a sale shows its lines.
+        QTreeView tree;
+        tree.resize(800, 600);
+        QPointer<DbmsTreeModel> summary = service.BindTree(
+            &tree, Summary(), MakeLayout(a, "", {{"Note", 1500}, {"Importo", 2250}}));
+        QVERIFY(summary && tree.model() == summary.data() && summary->parent() == &tree);
+        QCOMPARE(tree.header()->sectionSize(summary->ColumnOf("Note")), 100);
+        QCOMPARE(tree.header()->sectionSize(summary->ColumnOf("Importo")), 150);
+        QCOMPARE(tree.selectionBehavior(), QAbstractItemView::SelectRows);
+        QVERIFY(tree.uniformRowHeights());
+        tree.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tree));
+        const QModelIndex sale = summary->index(Plain + 2, 0); // V3: three lines
+        tree.expand(sale);
+        QVERIFY(tree.isExpanded(sale));
+        QVERIFY(!tree.grab().isNull());
+        QCOMPARE(tree.indexBelow(sale), summary->index(0, 0, sale));
+        QPointer<DbmsTreeModel> again = service.BindTree(&tree, Summary(), nullptr);
+        QVERIFY(summary.isNull());
+        QVERIFY(tree.model() == again.data());
+        QVERIFY(!service.BindTree(&tree, nullptr)); // no data source: the tree is unbound
+        QVERIFY(again.isNull() && !tree.model());
     }
 
     void childrenAreTheRowsOfTheDetailColumnsOfBothLevelsDetailsStayOpenWithinABound() {
@@ -436,32 +450,6 @@ private slots:
         QCOMPARE(model.RowOf(sale), -1);
     }
 
-    void bindTreeSetsWidthsAndReplacesOurModel() {
-        QTreeView view;
-        view.resize(800, 600);
-        DbmsFormService service;
-        QPointer<DbmsTreeModel> model = service.BindTree(
-            &view, Summary(), MakeLayout(a, "", {{"Note", 1500}, {"Importo", 2250}}));
-        QVERIFY(model && view.model() == model.data() && model->parent() == &view);
-        QCOMPARE(view.header()->sectionSize(model->ColumnOf("Note")), 100);
-        QCOMPARE(view.header()->sectionSize(model->ColumnOf("Importo")), 150);
-        QCOMPARE(view.selectionBehavior(), QAbstractItemView::SelectRows);
-        QVERIFY(view.uniformRowHeights());
-        // Expanding a sale shows its lines, painted from the detail.
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-        const QModelIndex sale = model->index(Plain + 2, 0); // V3: three lines
-        view.expand(sale);
-        QVERIFY(view.isExpanded(sale));
-        QVERIFY(!view.grab().isNull());
-        QCOMPARE(view.indexBelow(sale), model->index(0, 0, sale));
-        QPointer<DbmsTreeModel> second = service.BindTree(&view, Summary(), nullptr);
-        QVERIFY(model.isNull());
-        QVERIFY(view.model() == second.data());
-        QVERIFY(!service.BindTree(&view, nullptr)); // no data source: the view is unbound
-        QVERIFY(second.isNull() && !view.model());
-    }
-
     void everyTableOfTheProgramPassesTheTesterItsSalesSummaryShowsTheLines() {
         for (const auto& table : generated.db->Tables()) {
             auto ds = table->OpenDataSource();
@@ -470,12 +458,11 @@ private slots:
             QCOMPARE(model.rowCount(), int(ds->RowCount()));
             if (model.rowCount() > 0) QVERIFY(model.OIDAt(model.rowCount() - 1) > 0);
         }
-        // The sales summary shows each sale with its lines.
-        DbmsOpenOptions options;
-        options.Summary = true;
-        options.Detail = "Articoli";
-        options.Filter = "N_Articoli > 0";
-        options.Order = "OperazioniVendite.OID_Cliente,OperazioniVendite.Data";
+        const DbmsOpenOptions options{.Filter = "N_Articoli > 0",
+                                      .Order =
+                                          "OperazioniVendite.OID_Cliente,OperazioniVendite.Data",
+                                      .Summary = true,
+                                      .Detail = "Articoli"};
         auto ds = generated.db->Item("OperazioniVendite")->OpenDataSource(nullptr, options);
         DbmsTreeModel model(ds, nullptr);
         QAbstractItemModelTester tester(&model, Fatal);
