@@ -4,9 +4,9 @@
 #include "ReportError.h"
 #include "clsArchiveSession.h"
 #include "clsSettings.h"
-#include "frmVenditeLayout.h"
 #include "itfPrompter.h"
 #include "modTag.h"
+#include "modVenditeLayout.h"
 #include "modWaitCursor.h"
 
 #include <QApplication>

@@ -2,9 +2,9 @@
 // spot; the article lines. The rules they follow are clsVendita's.
 #include "frmVendite.h"
 
-#include "frmVenditeLayout.h"
 #include "modCode.h"
 #include "modTag.h"
+#include "modVenditeLayout.h"
 
 #include <QLineEdit>
 #include <QPushButton>

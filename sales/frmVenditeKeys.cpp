@@ -2,8 +2,8 @@
 // a keyboard (Ctrl down, the code, Ctrl up) adds an article from wherever the focus is.
 #include "frmVendite.h"
 
-#include "frmVenditeLayout.h"
 #include "itfPrompter.h"
+#include "modVenditeLayout.h"
 
 #include <QApplication>
 #include <QFocusEvent>

@@ -1,5 +1,5 @@
 // The sale window's controls and their places: built once, laid out once.
-#include "frmVenditeLayout.h"
+#include "modVenditeLayout.h"
 
 #include "DbmsFormService.h"
 #include "DbmsGridModel.h"
