@@ -6,7 +6,9 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # 1: `make test` also fails on sources that differ from .clang-format.
 FORMAT_CHECK ?= 1
 ifdef CI
-CMAKE_FLAGS += -DTESSARIN_WERROR=ON
+# CI also compiles the benchmarks, so that a change to a window they drive cannot break
+# `make bench` unnoticed.
+CMAKE_FLAGS += -DTESSARIN_WERROR=ON -DTESSARIN_BENCH=ON
 endif
 
 TEST_ENV = QT_QPA_PLATFORM=offscreen LANG=C.UTF-8 LC_ALL=C.UTF-8 \

@@ -244,7 +244,8 @@ private:
 };
 
 qint64 Pieces(const frmVendite& window) {
-    return window.SoldArticles() ? window.SoldArticles()->Sum("Quantita").toLongLong() : 0;
+    const auto& lines = window.Vendita().SoldArticles();
+    return lines ? lines->Sum("Quantita").toLongLong() : 0;
 }
 
 bool OpenSale(frmVendite& window, Draws& draws) {

@@ -35,6 +35,8 @@ public:
                           BarcodeTarget setBarcodeControl);
 
     bool IsSaleOpen() const { return m_vendita.IsOpen(); }
+    // The sale the window works on, for those who read what it holds.
+    const clsVendita& Vendita() const { return m_vendita; }
     bool CaptureMode() const { return m_blnCapture; }
     void Set_Vendita(OID customer);
 
