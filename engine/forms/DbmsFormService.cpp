@@ -158,6 +158,15 @@ bool DbmsFormService::ShowFieldSequence(QWidget* owner, DbmsDataSource& ds, cons
     return true;
 }
 
+bool DbmsFormService::ShowComplexFilter(QWidget*, DbmsDataSource&, DbmsSelectionSet&,
+                                        const QString&) {
+    return false; // the dialog comes next
+}
+
+bool DbmsFormService::ShowCombinedOrder(QWidget*, DbmsDataSource&, const QString&, QString&) {
+    return false; // the dialog comes next
+}
+
 void DbmsFormService::ExportData(QWidget* owner, DbmsDataSource& ds) {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     QString path = Prompter().SaveFileName(owner, "Esporta dati",

@@ -58,6 +58,15 @@ public:
     // The fields to show and their order; `sequence` in and out; whether confirmed.
     bool ShowFieldSequence(QWidget* owner, DbmsDataSource& ds, const QString& caption,
                            QString& sequence);
+    // "FILTRO COMPLESSO": conditions on the fields of `ds` (field, comparison, value, joined by
+    // AND/OR) kept in `set`, which the dialog also saves, loads and deletes under a name.
+    // Whether the user confirmed; then the set holds the conditions to apply.
+    bool ShowComplexFilter(QWidget* owner, DbmsDataSource& ds, DbmsSelectionSet& set,
+                           const QString& caption);
+    // "Ordinamento Complesso": the fields to order by, their sequence and direction; `order` in
+    // and out as an order text ("Data DESC, Codice"); whether the user confirmed.
+    bool ShowCombinedOrder(QWidget* owner, DbmsDataSource& ds, const QString& caption,
+                           QString& order);
     // Exports the data source's rows to a CSV or HTML file chosen in a save dialog.
     void ExportData(QWidget* owner, DbmsDataSource& ds);
 };
