@@ -57,13 +57,13 @@ std::optional<double> ReadNumber(const QString& text) {
 }
 
 QDate ReadDate(const QString& text) {
-    for (const char* format : {"d/M/yyyy", "d-M-yyyy", "d.M.yyyy", "d/M/yy"}) {
-        QDate date = QDate::fromString(text, QLatin1String(format));
-        // Two-digit years are of this century, as the clerk means them.
-        if (date.isValid() && date.year() < 1950) date = date.addYears(100);
+    for (const char* format : {"d/M/yyyy", "d-M-yyyy", "d.M.yyyy"}) {
+        const QDate date = QDate::fromString(text, QLatin1String(format));
         if (date.isValid()) return date;
     }
-    return QDate();
+    // Two-digit years are of this century, as the clerk means them.
+    const QDate date = QDate::fromString(text, QStringLiteral("d/M/yy"));
+    return date.isValid() ? date.addYears(100) : QDate();
 }
 
 std::optional<bool> ReadYesNo(const QString& text) {
@@ -330,6 +330,10 @@ QString DbmsComplexFilter::ChosenName() {
         ShowMessage(this, "Scrivi o scegli il nome del filtro.", PromptIcon::Exclamation);
         m_names->setFocus();
     }
+    // A stored name typed in another case is that filter, not a new one beside it.
+    for (int i = 0; i < m_names->count(); ++i)
+        if (m_names->itemText(i).compare(name, Qt::CaseInsensitive) == 0)
+            return m_names->itemText(i);
     return name;
 }
 
@@ -362,7 +366,7 @@ void DbmsComplexFilter::SaveFilter() {
         return;
     }
     try {
-        if (m_store.StoredNames().split(u'|').contains(name) &&
+        if (m_names->findText(name) >= 0 &&
             ShowMessage(this, QString("Il filtro '%1' esiste già.\n\nVuoi sostituirlo?").arg(name),
                         PromptIcon::Question, PromptButtons::YesNo,
                         PromptAnswer::No) != PromptAnswer::Yes)
@@ -383,7 +387,7 @@ void DbmsComplexFilter::DeleteFilter() {
     const QString name = ChosenName();
     if (name.isEmpty()) return;
     try {
-        if (!m_store.StoredNames().split(u'|').contains(name)) {
+        if (m_names->findText(name) < 0) {
             ShowMessage(this, "Un filtro con questo nome non è presente!", PromptIcon::Exclamation);
             return;
         }
@@ -406,7 +410,9 @@ void DbmsComplexFilter::DeleteFilter() {
 bool DbmsComplexFilter::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (watched == m_value && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        // Enter with an empty value is OK, as everywhere else.
+        if (watched == m_value && (key == Qt::Key_Return || key == Qt::Key_Enter) &&
+            !m_value->text().trimmed().isEmpty()) {
             AddCondition(false);
             return true;
         }

@@ -57,7 +57,7 @@ TEST_F(FilterOrderDialogsTest, ConditionsAreBuiltFromSafeLiteralsJoinedByAndOrAn
         Pick(d, "cboConfronto", "<>");
         TypeOver(d, "txtValore", "D'Amico", Qt::Key_Return);
         Add(d, "Codice", "non è vuoto", "", true);
-        Add(d, "Data Iscrizione", "=", "29/02/2024");
+        Add(d, "Data Iscrizione", "=", "29/2/24");
         Add(d, "Nome", "contiene", "50%");
         auto* list = Child<QListWidget>(d, "lstCondizioni");
         list->setFocus();
@@ -66,8 +66,8 @@ TEST_F(FilterOrderDialogsTest, ConditionsAreBuiltFromSafeLiteralsJoinedByAndOrAn
         EXPECT_EQ(prompter.LastMessage().Text, "Valore non valido per il campo Punti: '12a'");
         EXPECT_EQ(list->count(), 4);
         Look(d, "complex-filter.png");
-        list->setFocus();
-        Press(d, Qt::Key_Return);
+        // The refused value is left selected; with the value empty Enter is OK.
+        Keys(d, {Qt::Key_Backspace, Qt::Key_Return});
     });
     prompter.Answer(PromptAnswer::Ok);
     ASSERT_TRUE(FormService().ShowComplexFilter(nullptr, *clients, *set, "FILTRO COMPLESSO"));
@@ -110,7 +110,7 @@ TEST_F(FilterOrderDialogsTest, NamedFiltersAreKeptInTheArchiveAndCancelLeavesThe
         EXPECT_EQ(Child<QComboBox>(d, "cboNome")->currentText(), "Fedeli");
         EXPECT_EQ(Texts(Child<QListWidget>(d, "lstCondizioni")),
                   QStringList({"Punti > 50", "Codice Like " + DbmsDatabase::PatternLiteral("C*")}));
-        Named(d, "Altri", "cmdDelete"); // No
+        Named(d, "altri", "cmdDelete"); // No
         Named(d, "Altri", "cmdDelete"); // Yes
         EXPECT_EQ(Child<QComboBox>(d, "cboNome")->count(), 1);
         Named(d, "Altri", "cmdLoad");
