@@ -173,8 +173,8 @@ DbmsComplexFilter::DbmsComplexFilter(QWidget* owner, DbmsDataSource& ds, DbmsSel
         const int how = m_compare->currentData().toInt();
         m_value->setEnabled(how != Empty && how != NotEmpty);
     });
-    QPushButton* addAnd = button("Aggiungi con &E", "cmdAnd");
-    QPushButton* addOr = button("Aggiungi con &O", "cmdOr");
+    QPushButton* addAnd = button("Aggiungi con &E (AND)", "cmdAnd");
+    QPushButton* addOr = button("Aggiungi con &O (OR)", "cmdOr");
     connect(addAnd, &QPushButton::clicked, this, [this] { AddCondition(false); });
     connect(addOr, &QPushButton::clicked, this, [this] { AddCondition(true); });
     auto* build = new QGroupBox("Nuova condizione", this);

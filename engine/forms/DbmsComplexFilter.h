@@ -24,9 +24,6 @@ public:
     DbmsComplexFilter(QWidget* owner, DbmsDataSource& ds, DbmsSelectionSet& set,
                       const QString& caption);
 
-    // The condition the field, comparison and value make, checked against the table; empty
-    // (after telling the user why) when they make none.
-    QString BuiltCondition();
     void AddCondition(bool orWithLast);
     void RemoveCondition();
     void ClearConditions();
@@ -39,6 +36,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The condition the field, comparison and value make, checked against the table; empty
+    // (after telling the user why) when they make none.
+    QString BuiltCondition();
     void FillComparisons();
     void FillNames(const QString& current);
     void AddRow(const DbmsSelectionItem& item);
