@@ -1,6 +1,8 @@
 // The form service's windows and commands; the grids are bound in DbmsFormServiceGrid.cpp.
 #include "DbmsFormService.h"
 
+#include "DbmsCombinedOrder.h"
+#include "DbmsComplexFilter.h"
 #include "DbmsCsvExport.h"
 #include "DbmsExport.h"
 #include "DbmsFieldEditorDialog.h"
@@ -158,13 +160,23 @@ bool DbmsFormService::ShowFieldSequence(QWidget* owner, DbmsDataSource& ds, cons
     return true;
 }
 
-bool DbmsFormService::ShowComplexFilter(QWidget*, DbmsDataSource&, DbmsSelectionSet&,
-                                        const QString&) {
-    return false; // the dialog comes next
+bool DbmsFormService::ShowComplexFilter(QWidget* owner, DbmsDataSource& ds, DbmsSelectionSet& set,
+                                        const QString& caption) {
+    try {
+        DbmsComplexFilter dialog(owner, ds, set, caption);
+        return dialog.Run() == QDialog::Accepted;
+    } catch (const DbmsError& e) {
+        ShowMessage(owner, e.Description(), PromptIcon::Exclamation);
+    }
+    return false;
 }
 
-bool DbmsFormService::ShowCombinedOrder(QWidget*, DbmsDataSource&, const QString&, QString&) {
-    return false; // the dialog comes next
+bool DbmsFormService::ShowCombinedOrder(QWidget* owner, DbmsDataSource& ds, const QString& caption,
+                                        QString& order) {
+    DbmsCombinedOrder dialog(owner, ds, caption, order);
+    if (dialog.Run() != QDialog::Accepted) return false;
+    order = dialog.Order();
+    return true;
 }
 
 void DbmsFormService::ExportData(QWidget* owner, DbmsDataSource& ds) {

@@ -9,6 +9,8 @@ target_sources(tessarin_forms PRIVATE
   DbmsSelectionList.cpp
   DbmsPredefinedSelections.cpp
   DbmsFieldSequence.cpp
+  DbmsComplexFilter.cpp
+  DbmsCombinedOrder.cpp
   DbmsTextBinding.cpp
   DbmsCsvExport.cpp
 )
