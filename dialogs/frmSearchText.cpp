@@ -112,6 +112,7 @@ void frmSearchText::showEvent(QShowEvent* event) {
         button->setDefault(button == byDefault);
     txtSearch->setFocus();
     txtSearch->selectAll();
+    if (!m_strTypedAhead.isEmpty()) txtSearch->insert(m_strTypedAhead);
 }
 
 void frmSearchText::keyPressEvent(QKeyEvent* event) {
