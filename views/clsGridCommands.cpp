@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
 #include <QTreeView>
@@ -154,9 +155,14 @@ bool clsGridCommands::GridMouse(QObject* watched, QEvent* event) {
     auto* mouse = static_cast<QMouseEvent*>(event);
     if (mouse->button() != Qt::RightButton) return false;
     QAbstractItemView* grid = m_view.Rows().Current();
-    if (!grid || (watched != grid->viewport() && watched != grid)) return false;
-    const QPoint at = static_cast<QWidget*>(watched)->mapTo(grid, mouse->position().toPoint());
-    const QModelIndex cell = grid->indexAt(grid->viewport()->mapFrom(grid, at));
+    auto* widget = qobject_cast<QWidget*>(watched);
+    // The cells and the headings; the scroll bars keep their own menu.
+    if (!grid || !widget || (widget != grid && !grid->isAncestorOf(widget)) ||
+        qobject_cast<QScrollBar*>(widget) || qobject_cast<QScrollBar*>(widget->parentWidget()))
+        return false;
+    const QPoint at = widget->mapTo(grid, mouse->position().toPoint());
+    const QModelIndex cell =
+        widget == grid->viewport() ? grid->indexAt(mouse->position().toPoint()) : QModelIndex();
     QString menu = "mnuOrder";
     if (cell.isValid() && grid->currentIndex().isValid())
         menu = "mnuFieldFuncs";

@@ -96,6 +96,7 @@ public:
     const std::shared_ptr<DbmsDataSource>& CurrentDataSource() const {
         return m_view->DataSource();
     }
+    const std::shared_ptr<DbmsGridLayout>& CurrentLayout() const { return m_view->Layout(); }
     const std::shared_ptr<DbmsSelectionSet>& CurrentSelectionSet() const {
         return m_view->Selections().Set();
     }
