@@ -33,6 +33,7 @@ protected:
     // Successivo).
     void Answer(const QString& text, bool internal = false, const QString& button = "cmdOk") {
         OnWindow([this, text, internal, button](QDialog& d) {
+            QApplication::processEvents(); // what was typed before it opened
             asked << d.windowTitle() + ":" + Child<QLabel>(d, "lblFieldName")->text() + ":" +
                          Child<QLineEdit>(d, "txtSearch")->text();
             if (!text.isNull()) Child<QLineEdit>(d, "txtSearch")->setText(text);
