@@ -112,8 +112,18 @@ void clsGridRows::Reload(DbmsDataSource& ds) {
 }
 
 void clsGridRows::Reset() {
-    if (auto* grid = qobject_cast<DbmsGridModel*>(m_grid->model())) grid->Reset();
+    // A new filter or order starts on the first row, in the same column: finding the old row
+    // again would read the whole list of rows.
+    QAbstractItemView* grid = Current();
+    const int column = grid ? std::max(grid->currentIndex().column(), 0) : 0;
+    m_kept = {};
+    if (auto* model = qobject_cast<DbmsGridModel*>(m_grid->model())) model->Reset();
     if (auto* tree = qobject_cast<DbmsTreeModel*>(m_report->model())) tree->Reset();
+    if (!grid) return;
+    const QModelIndex first = grid->model()->index(0, column);
+    if (first.isValid())
+        grid->selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect |
+                                                           QItemSelectionModel::Rows);
 }
 
 qint64 clsGridRows::CurrentPosition() const {

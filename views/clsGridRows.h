@@ -34,8 +34,8 @@ public:
     void Restore(QAbstractItemView* grid);
     // Reads the rows of `ds` again, the grid staying on its row.
     void Reload(DbmsDataSource& ds);
-    // Takes the rows as the data source holds them now (a new filter or order), the grid
-    // staying on its row when it is still there.
+    // Takes the rows as the data source holds them now (a new filter or order), the first
+    // one current.
     void Reset();
     // While a data source is being bound: the grid's columns are sized by the layout then.
     bool IsBinding() const { return m_blnBinding; }

@@ -76,7 +76,7 @@ TEST_F(MainWindowFilters, FieldFiltersShowWhatTheyApplyAndCancel) {
     }
     EXPECT_EQ(ds->Filter(), "Codice Like " + DbmsDatabase::PatternLiteral("K*") +
                                 " AND Cognome Like " + DbmsDatabase::PatternLiteral("*'a*"));
-    EXPECT_EQ(window.CurrentGridOID(), 0);
+    EXPECT_EQ(window.CurrentGridOID(), amico); // the first row left
     // Cancelled: nothing changes. Then every filter off.
     prompter.Dialog(Reject);
     Element("mnuFilterItems", "Codice")->trigger();
@@ -247,6 +247,11 @@ TEST_F(MainWindowFilters, GridLayoutSequenceWidthsAndReset) {
     Show("Clienti");
     const auto& clients = window.CurrentLayout();
     const int all = Model()->columnCount();
+    // A new order or filter reads the rows again, the widths staying.
+    window.dgView->horizontalHeader()->resizeSection(2, 171);
+    Element("mnuOrderItems", "Codice")->trigger();
+    EXPECT_EQ(window.dgView->horizontalHeader()->sectionSize(2), 171);
+    EXPECT_EQ(clients->ColumnWidth(Model()->Field(2)), 171 * frmMain::TwipsPerPixel);
     EXPECT_FALSE(window.Menu("mnuGridFldSequence")->isChecked());
     // The sequence dialog: the first field taken away.
     OnWindow([this](QDialog& d) {
