@@ -33,6 +33,19 @@ int ElementOf(const frmMain& w, const QString& array, const QString& field) {
     return 0;
 }
 
+const QString FilterError = "Errore nell'impostazione del filtro: \n\n";
+
+// Runs `step`; an error of the engine is told to the user and ends the command there.
+template <typename F> bool Guarded(QWidget* owner, const QString& prefix, F step) {
+    try {
+        step();
+        return true;
+    } catch (const std::exception& e) {
+        ShowMessage(owner, prefix + ErrorDescription(e));
+        return false;
+    }
+}
+
 } // namespace
 
 void clsFilterCommands::Refreshed() {
@@ -65,8 +78,13 @@ void clsFilterCommands::ExecuteSearch(int index) {
     const qint64 current = m_view.Rows().CurrentPosition();
     // Without a current row the next match is the first one.
     const bool fromCurrent = dialog.Next() && current >= 0;
-    if (fromCurrent) ds->MoveTo(current);
-    Found(ds->FindNext(condition, 0, fromCurrent), text, element->text());
+    bool found = false;
+    if (!Guarded(&w, {}, [&] {
+            if (fromCurrent) ds->MoveTo(current);
+            found = ds->FindNext(condition, 0, fromCurrent);
+        }))
+        return;
+    Found(found, text, element->text());
     SetTag(w.ToolButton("Find"), index);
 }
 
@@ -106,8 +124,12 @@ void clsFilterCommands::FieldSearchNext() {
         return ExecuteSearch(index);
     }
     const qint64 current = m_view.Rows().CurrentPosition();
-    if (current >= 0) ds->MoveTo(current);
-    Found(ds->FindNext(ds->Table()->MakeCondition(field, text), 0, current >= 0), text, field);
+    bool found = false;
+    if (Guarded(&w, {}, [&] {
+            if (current >= 0) ds->MoveTo(current);
+            found = ds->FindNext(ds->Table()->MakeCondition(field, text), 0, current >= 0);
+        }))
+        Found(found, text, field);
 }
 
 bool clsFilterCommands::TypeAhead(const QString& typed) {
@@ -152,7 +174,7 @@ bool clsFilterCommands::Apply(const QString& filter) {
     try {
         ds->ApplyFilter(filter); // on an error the filter in force stays
     } catch (const std::exception& e) {
-        ShowMessage(&w, "Errore nell'impostazione del filtro: \n\n" + ErrorDescription(e));
+        ShowMessage(&w, FilterError + ErrorDescription(e));
         applied = false;
     }
     m_view.Rows().Reset();
@@ -170,9 +192,11 @@ void clsFilterCommands::FieldFilter() {
         frmSearchText::Instance().SetLast(field, text);
         return FilterItem(index);
     }
-    EnsureComplex();
-    if (!text.isEmpty()) m_complex->AddCondition(field, text);
-    ApplyComplex();
+    if (Guarded(&w, FilterError, [&] {
+            EnsureComplex();
+            if (!text.isEmpty()) m_complex->AddCondition(field, text);
+        }))
+        ApplyComplex();
 }
 
 void clsFilterCommands::FieldFilterCancel() {
@@ -235,9 +259,13 @@ void clsFilterCommands::FilterComplex() {
 void clsFilterCommands::RunFilterComplex() {
     const auto& ds = m_view.DataSource();
     if (!ds) return;
-    EnsureComplex();
-    if (FormService().ShowComplexFilter(&w, *ds, *m_complex, "FILTRO COMPLESSO")) ApplyComplex();
-    FillComplexItems();
+    bool confirmed = false;
+    Guarded(&w, FilterError, [&] {
+        EnsureComplex();
+        confirmed = FormService().ShowComplexFilter(&w, *ds, *m_complex, "FILTRO COMPLESSO");
+    });
+    if (confirmed) ApplyComplex();
+    Guarded(&w, {}, [this] { FillComplexItems(); });
 }
 
 void clsFilterCommands::FillComplexItems() {
@@ -249,10 +277,12 @@ void clsFilterCommands::FillComplexItems() {
 void clsFilterCommands::FilterComplexItem(int index) {
     QAction* element = Element(w, "mnuFilterComplexItems", index);
     if (!element || !m_view.DataSource()) return;
-    EnsureComplex();
-    if (!m_complex->Load(element->text())) {
-        ShowMessage(&w, "Un filtro con questo nome non è presente!");
+    bool found = false;
+    if (!Guarded(&w, FilterError, [&] {
+            EnsureComplex();
+            found = m_complex->Load(element->text());
+        }))
         return;
-    }
+    if (!found) return (void)ShowMessage(&w, "Un filtro con questo nome non è presente!");
     Defer("mnuFilterComplex");
 }
