@@ -39,10 +39,13 @@ clsGridCommands::clsGridCommands(frmMain& window, clsMainView& view) : w(window)
 void clsGridCommands::Follow(QAbstractItemView* grid, QHeaderView* header) {
     header->setSectionsClickable(true);
     QObject::connect(
-        header, &QHeaderView::sectionResized, &w, [this, grid](int column, int, int width) {
+        header, &QHeaderView::sectionResized, &w, [this, grid, header](int column, int, int width) {
             const auto& layout = m_view.Layout();
             // Binding sizes every column from the layout: nothing new to keep.
             if (!layout || m_view.Rows().IsBinding() || grid != m_view.Rows().Current()) return;
+            // A stretched last column follows the window, not the user.
+            if (header->stretchLastSection() && header->visualIndex(column) == header->count() - 1)
+                return;
             const QString field = clsGridRows::ColumnField(grid, column);
             if (!field.isEmpty()) layout->SetColumnWidth(field, width * TwipsPerPixel);
         });

@@ -430,6 +430,8 @@ bool MainKeyPress(frmMain& window, QObject* target, QKeyEvent* event) {
         (key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9);
     QAbstractItemView* grid = window.CurrentGrid();
     if (!typed || !grid || (target != grid && target != grid->viewport())) return false;
-    return window.Filters().TypeAhead(event->text().isEmpty() ? QString(QChar(key)).toLower()
-                                                              : event->text());
+    // Without a search to run the key does nothing, not even the grid's own jump.
+    window.Filters().TypeAhead(event->text().isEmpty() ? QString(QChar(key)).toLower()
+                                                       : event->text());
+    return true;
 }
