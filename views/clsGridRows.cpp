@@ -151,14 +151,19 @@ QString clsGridRows::ColumnField(const QAbstractItemView* grid, int column) {
     return grid->model()->headerData(column, Qt::Horizontal, DbmsGridRole::Field).toString();
 }
 
+// The lines of a summary show other fields than the headings name: they have none here.
 QString clsGridRows::CurrentField() const {
     QAbstractItemView* grid = Current();
-    return grid ? ColumnField(grid, grid->currentIndex().column()) : QString();
+    if (!grid || (grid == m_report && DbmsTreeModel::IsDetailRow(grid->currentIndex())))
+        return QString();
+    return ColumnField(grid, grid->currentIndex().column());
 }
 
 QString clsGridRows::CurrentText() const {
     QAbstractItemView* grid = Current();
-    return grid ? grid->currentIndex().data(Qt::DisplayRole).toString() : QString();
+    if (!grid || (grid == m_report && DbmsTreeModel::IsDetailRow(grid->currentIndex())))
+        return QString();
+    return grid->currentIndex().data(Qt::DisplayRole).toString();
 }
 
 void clsGridRows::Drop() {
