@@ -112,6 +112,11 @@ void frmSearchText::showEvent(QShowEvent* event) {
         button->setDefault(button == byDefault);
     txtSearch->setFocus();
     txtSearch->selectAll();
+    // After the focus has come in (which selects the text), over what it offers.
+    if (!m_strTypedAhead.isEmpty())
+        QMetaObject::invokeMethod(
+            this, [this, typed = m_strTypedAhead] { txtSearch->insert(typed); },
+            Qt::QueuedConnection);
 }
 
 void frmSearchText::keyPressEvent(QKeyEvent* event) {
@@ -130,7 +135,9 @@ void frmSearchText::keyPressEvent(QKeyEvent* event) {
 }
 
 bool frmSearchText::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == txtSearch && event->type() == QEvent::FocusIn) txtSearch->selectAll();
+    // What was typed before the dialog opened stays as typed: the next key goes after it.
+    if (watched == txtSearch && event->type() == QEvent::FocusIn && m_strTypedAhead.isEmpty())
+        txtSearch->selectAll();
     return QDialog::eventFilter(watched, event);
 }
 

@@ -33,6 +33,9 @@ public:
     QString LastText() const { return m_strLastText; }
     // Searching or filtering on a cell's value remembers it as if it had been confirmed here.
     void SetLast(const QString& fieldCaption, const QString& text);
+    // Text typed before the dialog opened (a key pressed over a grid): typed into txtSearch
+    // when it shows, over what it offers.
+    void TypeAhead(const QString& typed) { m_strTypedAhead = typed; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -56,6 +59,7 @@ private:
     QString m_strLastFieldCaption;
     QString m_strLastText;
     QString m_strResultText;
+    QString m_strTypedAhead;
     bool m_blnInternal = false;
     bool m_blnConfirmed = false;
     bool m_blnNext = false;

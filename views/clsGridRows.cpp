@@ -4,6 +4,7 @@
 #include "DbmsGridModel.h"
 #include "DbmsTreeModel.h"
 
+#include <QApplication>
 #include <QItemSelectionModel>
 #include <QTableView>
 #include <QTreeView>
@@ -59,10 +60,12 @@ QAbstractItemView* clsGridRows::Bind(const std::shared_ptr<DbmsDataSource>& ds,
     QAbstractItemView* grid = ds->IsSummary() ? static_cast<QAbstractItemView*>(m_report) : m_grid;
     // The selection model Qt made for an empty grid is not deleted with any model.
     QItemSelectionModel* stale = grid->model() ? nullptr : grid->selectionModel();
+    m_blnBinding = true;
     if (grid == m_grid)
         FormService().BindGrid(m_grid, ds, layout);
     else
         FormService().BindTree(m_report, ds, layout)->ShowDetailCaptions(true);
+    m_blnBinding = false;
     if (stale && stale != grid->selectionModel()) delete stale;
     m_kept = {};
     QAbstractItemModel* model = grid->model();
@@ -106,6 +109,61 @@ void clsGridRows::Reload(DbmsDataSource& ds) {
     ds.Refresh(true, 0, 0);
     if (auto* grid = qobject_cast<DbmsGridModel*>(m_grid->model())) grid->Reset();
     if (auto* tree = qobject_cast<DbmsTreeModel*>(m_report->model())) tree->Reset();
+}
+
+void clsGridRows::Reset() {
+    // A new filter or order starts on the first row, in the same column: finding the old row
+    // again would read the whole list of rows.
+    QAbstractItemView* grid = Current();
+    const int column = grid ? std::max(grid->currentIndex().column(), 0) : 0;
+    m_kept = {};
+    if (auto* model = qobject_cast<DbmsGridModel*>(m_grid->model())) model->Reset();
+    if (auto* tree = qobject_cast<DbmsTreeModel*>(m_report->model())) tree->Reset();
+    if (!grid) return;
+    const QModelIndex first = grid->model()->index(0, column);
+    if (first.isValid())
+        grid->selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect |
+                                                           QItemSelectionModel::Rows);
+}
+
+qint64 clsGridRows::CurrentPosition() const {
+    QAbstractItemView* grid = Current();
+    const QModelIndex row = grid ? Operation(grid->currentIndex()) : QModelIndex();
+    return row.isValid() ? row.row() : -1;
+}
+
+void clsGridRows::GoTo(qint64 position) {
+    QAbstractItemView* grid = Current();
+    if (!grid) return;
+    const int column = std::max(grid->currentIndex().column(), 0);
+    grid->clearSelection();
+    QApplication::processEvents();
+    // Rows of the models are the data source's positions: no row list is read to get there.
+    const QModelIndex index = grid->model()->index(int(position), column);
+    if (!index.isValid()) return;
+    grid->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                       QItemSelectionModel::Rows);
+    grid->scrollTo(index);
+}
+
+QString clsGridRows::ColumnField(const QAbstractItemView* grid, int column) {
+    if (!grid || !grid->model() || column < 0) return QString();
+    return grid->model()->headerData(column, Qt::Horizontal, DbmsGridRole::Field).toString();
+}
+
+// The lines of a summary show other fields than the headings name: they have none here.
+QString clsGridRows::CurrentField() const {
+    QAbstractItemView* grid = Current();
+    if (!grid || (grid == m_report && DbmsTreeModel::IsDetailRow(grid->currentIndex())))
+        return QString();
+    return ColumnField(grid, grid->currentIndex().column());
+}
+
+QString clsGridRows::CurrentText() const {
+    QAbstractItemView* grid = Current();
+    if (!grid || (grid == m_report && DbmsTreeModel::IsDetailRow(grid->currentIndex())))
+        return QString();
+    return grid->currentIndex().data(Qt::DisplayRole).toString();
 }
 
 void clsGridRows::Drop() {

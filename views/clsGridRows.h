@@ -34,6 +34,20 @@ public:
     void Restore(QAbstractItemView* grid);
     // Reads the rows of `ds` again, the grid staying on its row.
     void Reload(DbmsDataSource& ds);
+    // Takes the rows as the data source holds them now (a new filter or order), the first
+    // one current.
+    void Reset();
+    // While a data source is being bound: the grid's columns are sized by the layout then.
+    bool IsBinding() const { return m_blnBinding; }
+    // The grid's current row as a position of its data source, -1 for none.
+    qint64 CurrentPosition() const;
+    // Makes the row at `position` current alone, in sight.
+    void GoTo(qint64 position);
+    // The data field of the current column and the current cell's text.
+    QString CurrentField() const;
+    QString CurrentText() const;
+    // The data field a column of `grid` shows.
+    static QString ColumnField(const QAbstractItemView* grid, int column);
     // Unbinds and hides both grids: nothing may keep the archive open behind the view.
     void Drop();
 
@@ -43,4 +57,5 @@ private:
     QTreeView* m_report;
     clsKeptRow m_kept;
     bool m_blnResetting = false;
+    bool m_blnBinding = false;
 };

@@ -105,6 +105,7 @@ void clsMainView::Refresh(const QString& order) {
     if (QWidget* back = onGrid ? m_rows.Current() : focused.data(); back && back->isVisibleTo(&w))
         back->setFocus();
     m_blnBusy = false;
+    if (OnRefreshed) OnRefreshed();
     if (m_blnNodePending) {
         m_blnNodePending = false;
         QTimer::singleShot(0, &w, [this] { Refresh(); });
@@ -147,12 +148,21 @@ void clsMainView::ShowSection(const QTreeWidgetItem* node, const QString& order)
     grid->show();
     w.cmdGridSetting->show();
     frmMessage::Unload();
-    FillFieldMenus(m_menus, *m_ds);
+    FillFieldMenus(w, m_menus, *m_ds);
     FillAssociationMenus(w, m_menus, m_ds.get());
 }
 
 void clsMainView::Reload() {
     if (m_ds) m_rows.Reload(*m_ds);
+}
+
+void clsMainView::Rebind() {
+    if (!m_ds || !m_rows.Current()) return;
+    const OID kept = m_rows.CurrentOID();
+    QAbstractItemView* grid = m_rows.Bind(m_ds, m_layout);
+    if (kept == 0) return;
+    m_rows.Keep(kept);
+    m_rows.Restore(grid);
 }
 
 void clsMainView::Drop() {

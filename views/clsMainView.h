@@ -9,6 +9,7 @@
 #include "clsGridRows.h"
 #include "clsPredefinedSelections.h"
 
+#include <functional>
 #include <memory>
 
 class QTreeWidgetItem;
@@ -30,11 +31,17 @@ public:
     const std::shared_ptr<DbmsDataSource>& DataSource() const { return m_ds; }
     clsPredefinedSelections& Selections() { return m_selections; }
     clsGridRows& Rows() { return m_rows; }
+    // The grid layout of the table shown, nullptr before the first view.
+    const std::shared_ptr<DbmsGridLayout>& Layout() const { return m_layout; }
+    // Told after every refresh of the view: the commands that follow it start afresh.
+    std::function<void()> OnRefreshed;
 
     // Reads and shows the view of the current node; `order` is the order asked, if any.
     void Refresh(const QString& order = {});
     // Reads the rows again after a change, the grid staying on its row.
     void Reload();
+    // Binds the data source to its grid again with the layout as it is now, on the same row.
+    void Rebind();
     // Lets go of the view, its selections and layout: nothing keeps the archive open.
     void Release();
     // The status line names the section shown: while its rows are read and once they are.

@@ -123,7 +123,12 @@ void clsViewCommands::RunDeferred() {
     w.tmFunc->stop();
     SetTag(w.tmFunc, QString());
     const DeferredCommand command = ParseDeferredCommand(text);
-    if (!command.Menu.isEmpty()) OpenRelated(command.Menu, command.Number);
+    if (!command.Menu.isEmpty())
+        OpenRelated(command.Menu, command.Number);
+    else if (text == "mnuFilterComplex")
+        w.Filters().RunFilterComplex();
+    else if (text == "mnuOrderComplex")
+        w.Grid().RunOrderComplex();
     m_blnFuncBusy = false;
 }
 

@@ -56,6 +56,9 @@ frmMain::frmMain(clsArchiveSession& session, clsSettings& settings, Hooks hooks)
     m_view =
         std::make_unique<clsMainView>(*this, m_session, m_settings, *m_menus, *m_panes, *m_dates);
     m_commands = std::make_unique<clsViewCommands>(*this, *m_view, m_settings);
+    m_filters = std::make_unique<clsFilterCommands>(*this, *m_view, *m_menus);
+    m_grid = std::make_unique<clsGridCommands>(*this, *m_view);
+    m_view->OnRefreshed = [this] { m_filters->Refreshed(); };
     m_archive = std::make_unique<clsMainArchive>(*this, m_session, m_settings, *m_menus, *m_view,
                                                  std::move(hooks.InitDatabase));
 
@@ -149,11 +152,12 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     // A press on the tree comes before the node change it causes.
     if (event->type() == QEvent::MouseButtonPress && watched == tvTreeView->viewport())
         m_view->TreePressed();
+    if (m_grid && m_grid->GridMouse(watched, event)) return true;
     if (event->type() == QEvent::KeyPress) {
         auto* widget = qobject_cast<QWidget*>(watched);
         // Only keys meant for this window, before its controls see them.
         if (widget && widget->window() == this && widget != this &&
-            MainKeyPress(*this, static_cast<QKeyEvent*>(event)))
+            MainKeyPress(*this, watched, static_cast<QKeyEvent*>(event)))
             return true;
     }
     return QMainWindow::eventFilter(watched, event);

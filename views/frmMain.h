@@ -2,11 +2,14 @@
 // The program's main window: the section tree on the left, the grid of the selected section on
 // the right, menus, toolbar and status bar, its placement kept in the settings store. It is
 // the frame its plain classes work in: the view in clsMainView, the commands on its rows in
-// clsViewCommands, the archive and the engine's notifications in clsMainArchive, the menus in
+// clsViewCommands, search and filters in clsFilterCommands, order and grid settings in
+// clsGridCommands, the archive and the engine's notifications in clsMainArchive, the menus in
 // the tables of modMainMenus, the panes in clsMainLayout.
 
 #include "DbmsInterfaces.h"
 #include "clsDateSelector.h"
+#include "clsFilterCommands.h"
+#include "clsGridCommands.h"
 #include "clsMainArchive.h"
 #include "clsMainBarcode.h"
 #include "clsMainLayout.h"
@@ -93,6 +96,7 @@ public:
     const std::shared_ptr<DbmsDataSource>& CurrentDataSource() const {
         return m_view->DataSource();
     }
+    const std::shared_ptr<DbmsGridLayout>& CurrentLayout() const { return m_view->Layout(); }
     const std::shared_ptr<DbmsSelectionSet>& CurrentSelectionSet() const {
         return m_view->Selections().Set();
     }
@@ -132,6 +136,10 @@ public:
     void mnuAssociation_Click(const QString& menu, int element) {
         m_commands->Association(menu, element);
     }
+    // Search, filters, order and grid settings on the view shown.
+    clsFilterCommands& Filters() { return *m_filters; }
+    clsGridCommands& Grid() { return *m_grid; }
+    void ExecuteSearch(int index) { m_filters->ExecuteSearch(index); }
     // Runs the command waiting in the tag of tmFunc, as the timer's tick does.
     void tmFunc_Timer() { m_commands->RunDeferred(); }
 
@@ -173,6 +181,8 @@ private:
     std::unique_ptr<clsDateSelector> m_dates;
     std::unique_ptr<clsMainView> m_view;
     std::unique_ptr<clsViewCommands> m_commands;
+    std::unique_ptr<clsFilterCommands> m_filters;
+    std::unique_ptr<clsGridCommands> m_grid;
     std::unique_ptr<clsMainArchive> m_archive;
     QLabel* m_statusPanel = nullptr;
 };

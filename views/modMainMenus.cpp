@@ -10,6 +10,7 @@
 #include "modImages.h"
 #include "modTag.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -69,27 +70,34 @@ constexpr auto S = Kind::Separator;
 const MenuRow MenuRows[] = {
     {M, nullptr, "mnuFile", "&Dati", None, 0, nullptr},
     {M, "mnuFile", "mnuSearch", "&Cerca", None, NeedsView, nullptr},
-    {A, "mnuSearch", "mnuSearchNext", "Cerca &successivo", Qt::Key_F3, 0, nullptr},
+    {A, "mnuSearch", "mnuSearchNext", "Cerca &successivo", Qt::Key_F3, 0,
+     [](frmMain& w) { w.Filters().SearchNext(); }},
     {R, "mnuSearch", "mnuSearchItems", "Cerca in...", None, 0, nullptr},
     {M, "mnuFile", "mnuFilter", "&Filtra", None, NeedsView, nullptr},
     {A, "mnuFilter", "mnuFilterComplex", "Imposta &filtro complesso...", Qt::CTRL | Qt::Key_F3,
-     Checkable, nullptr},
-    {A, "mnuFilter", "mnuFilterCancel", "&Annulla filtro", None, 0, nullptr},
+     Checkable, [](frmMain& w) { w.Filters().FilterComplex(); }},
+    {A, "mnuFilter", "mnuFilterCancel", "&Annulla filtro", None, 0,
+     [](frmMain& w) { w.Filters().FilterCancel(); }},
     {M, "mnuFilter", "mnuFilterShort", "Filtra colonna", None, 0, nullptr},
     {R, "mnuFilterShort", "mnuFilterItems", "Filtra per...", None, 0, nullptr},
     {R, "mnuFilter", "mnuFilterComplexItems", "Filtra con...", None, 0, nullptr},
     {M, "mnuFile", "mnuOrder", "&Ordina", None, NeedsView, nullptr},
-    {A, "mnuOrder", "mnuOrderComplex", "&Ordinamento combinato...", None, 0, nullptr},
-    {A, "mnuOrder", "mnuOrderCancel", "&Annulla ordinamento", None, 0, nullptr},
+    {A, "mnuOrder", "mnuOrderComplex", "&Ordinamento combinato...", None, 0,
+     [](frmMain& w) { w.Grid().OrderComplex(); }},
+    {A, "mnuOrder", "mnuOrderCancel", "&Annulla ordinamento", None, 0,
+     [](frmMain& w) { w.Grid().Order(QString()); }},
     {M, "mnuOrder", "mnuOrderSingle", "Ordina colonna", None, 0, nullptr},
     {R, "mnuOrderSingle", "mnuOrderItems", "Ordina per...", None, 0, nullptr},
     {M, "mnuFile", "mnuFieldFuncs", "Funzioni su campo corrente   (Click destro)", None, NeedsView,
      nullptr},
     {A, "mnuFieldFuncs", "mnuFieldFilter", "&Filtra colonna con stesso valore...", None, 0,
-     nullptr},
-    {A, "mnuFieldFuncs", "mnuFieldSearchNext", "&Cerca valore successivo", None, 0, nullptr},
-    {A, "mnuFieldFuncs", "mnuFieldFilterCancel", "&Annulla filtro colonna", None, 0, nullptr},
-    {A, "mnuFieldFuncs", "mnuFieldFilterCancelAll", "Annulla &tutti i filtri", None, 0, nullptr},
+     [](frmMain& w) { w.Filters().FieldFilter(); }},
+    {A, "mnuFieldFuncs", "mnuFieldSearchNext", "&Cerca valore successivo", None, 0,
+     [](frmMain& w) { w.Filters().FieldSearchNext(); }},
+    {A, "mnuFieldFuncs", "mnuFieldFilterCancel", "&Annulla filtro colonna", None, 0,
+     [](frmMain& w) { w.Filters().FieldFilterCancel(); }},
+    {A, "mnuFieldFuncs", "mnuFieldFilterCancelAll", "Annulla &tutti i filtri", None, 0,
+     [](frmMain& w) { w.Filters().FilterCancel(); }},
     {S, "mnuFile", "", "", None, 0, nullptr},
     {M, "mnuFile", "mnuDataSelection", "Selezioni predefinite", None, NeedsView, nullptr},
     {A, "mnuDataSelection", "mnuDataSelBeforeQuery",
@@ -141,10 +149,11 @@ const MenuRow MenuRows[] = {
      [](frmMain& w) { w.RefreshDetailView(); }},
     {M, "mnuView", "mnuGridSetting", "&Griglia", None, 0, nullptr},
     {A, "mnuGridSetting", "mnuGridFldAll", "Visualizza &tutti i campi", Qt::CTRL | Qt::Key_T, 0,
-     nullptr},
+     [](frmMain& w) { w.Grid().FieldsAll(); }},
     {A, "mnuGridSetting", "mnuGridFldSequence", "Imposta &sequenza campi...", Qt::CTRL | Qt::Key_G,
-     Checkable, nullptr},
-    {A, "mnuGridSetting", "mnuGridCancel", "Annulla sequenza campi e dimensioni", None, 0, nullptr},
+     Checkable, [](frmMain& w) { w.Grid().FieldSequence(); }},
+    {A, "mnuGridSetting", "mnuGridCancel", "Annulla sequenza campi e dimensioni", None, 0,
+     [](frmMain& w) { w.Grid().GridCancel(); }},
     {A, "mnuView", "mnuViewCurrencyConversion", "Importi in Euro", Qt::CTRL | Qt::Key_I, Checkable,
      nullptr},
     {S, "mnuView", "", "", None, 0, nullptr},
@@ -221,6 +230,32 @@ const KeyRow KeyRows[] = {
     {Qt::Key_Enter, false, Run<&frmMain::mnuFileProperties_Click>},
 };
 
+// What a click on an element of the arrays of the view's fields and filters runs.
+struct ArrayRow {
+    const char* Name;
+    void (*Click)(frmMain&, int element);
+};
+
+const ArrayRow ArrayRows[] = {
+    {"mnuSearchItems", [](frmMain& w, int i) { w.Filters().SearchItem(i); }},
+    {"mnuFilterItems", [](frmMain& w, int i) { w.Filters().FilterItem(i); }},
+    {"mnuOrderItems", [](frmMain& w, int i) { w.Grid().OrderItem(i); }},
+    {"mnuTotalItems", [](frmMain& w, int i) { w.Grid().Total(i); }},
+    {"mnuFilterComplexItems", [](frmMain& w, int i) { w.Filters().FilterComplexItem(i); }},
+};
+
+// A new element of an array of the view, running its array's command when clicked.
+QAction* AddFieldElement(frmMain& window, clsMenuSet& menus, const char* array,
+                         const QString& caption) {
+    QAction* element = menus.AddArrayElement(array, caption, caption);
+    const int index = int(menus.Array(array).size()) - 1;
+    for (const ArrayRow& row : ArrayRows)
+        if (qstrcmp(row.Name, array) == 0)
+            QObject::connect(element, &QAction::triggered, &window,
+                             [&window, click = row.Click, index] { click(window, index); });
+    return element;
+}
+
 // The arrays that list the view's fields and stored filters.
 const char* const FieldArrays[] = {"mnuSearchItems", "mnuOrderItems", "mnuTotalItems",
                                    "mnuFilterItems", "mnuFilterComplexItems"};
@@ -292,6 +327,11 @@ void BuildMainToolBar(frmMain& window, clsMenuSet& menus) {
 void MainToolbarClick(frmMain& window, const QString& key) {
     QToolButton* button = window.ToolButton(key);
     if (key == "BarcodeReader") return window.SetBarcodeReader(button->isChecked());
+    if (key == "Find") {
+        bool numeric = false;
+        const int index = Tag(button).toString().toInt(&numeric);
+        if (numeric) return window.Filters().SearchItem(index);
+    }
     if (key == "Filter") {
         const auto& ds = window.CurrentDataSource();
         button->setChecked(!ds || !ds->Filter().isEmpty());
@@ -318,27 +358,36 @@ void ResetViewMenus(clsMenuSet& menus) {
     menus.Button("Filter")->setCheckable(true);
     menus.Button("Filter")->setChecked(false);
     menus.Action("mnuFilterComplex")->setChecked(false);
+    menus.Action("mnuFilterShort")->setEnabled(true);
     SetTag(menus.Action("mnuFilter"), QString());
     menus.Action("mnuDataSelBeforeQuery")->setChecked(false);
 }
 
-void FillFieldMenus(clsMenuSet& menus, DbmsDataSource& ds) {
+void FillFieldMenus(frmMain& window, clsMenuSet& menus, DbmsDataSource& ds) {
     QMenu* find = menus.Menu("FindDropDown");
     for (const DbmsFieldInfo& field : ds.Fields()) {
         if (field.Excluded) continue;
         if (field.Type == DbmsType::Text) {
-            menus.AddArrayElement("mnuSearchItems", field.Name, field.Name);
-            menus.AddArrayElement("mnuFilterItems", field.Name, field.Name);
-            find->addAction(field.Name);
+            AddFieldElement(window, menus, "mnuSearchItems", field.Name);
+            AddFieldElement(window, menus, "mnuFilterItems", field.Name);
+            // Drop-down entry n is search element n.
+            const int index = int(menus.Array("mnuSearchItems").size()) - 1;
+            QObject::connect(find->addAction(field.Name), &QAction::triggered, &window,
+                             [&window, index] { window.Filters().SearchItem(index); });
         }
-        menus.AddArrayElement("mnuOrderItems", field.Name, field.Name);
+        AddFieldElement(window, menus, "mnuOrderItems", field.Name);
         if (field.Type == DbmsType::Integer || field.Type == DbmsType::Money)
-            menus.AddArrayElement("mnuTotalItems", field.Name, field.Name);
+            AddFieldElement(window, menus, "mnuTotalItems", field.Name);
     }
     if (!find->actions().isEmpty()) SetTag(menus.Button("Find"), 1);
     const auto complex = DbmsSelectionSet::FromDataSource(ds, DbmsSelectionSet::Complex);
-    for (const QString& name : complex->StoredNames().split('|', Qt::SkipEmptyParts))
-        menus.AddArrayElement("mnuFilterComplexItems", name, name);
+    FillComplexFilterItems(window, menus, complex->StoredNames());
+}
+
+void FillComplexFilterItems(frmMain& window, clsMenuSet& menus, const QString& names) {
+    menus.ClearArray("mnuFilterComplexItems");
+    for (const QString& name : names.split('|', Qt::SkipEmptyParts))
+        AddFieldElement(window, menus, "mnuFilterComplexItems", name);
 }
 
 void FillAssociationMenus(frmMain& window, clsMenuSet& menus, DbmsDataSource* ds) {
@@ -367,7 +416,7 @@ void ShowCurrencyMenu(const clsMenuSet& menus, DbmsDatabase* db, bool conversion
     menu->setChecked(conversion);
 }
 
-bool MainKeyPress(frmMain& window, QKeyEvent* event) {
+bool MainKeyPress(frmMain& window, QObject* target, QKeyEvent* event) {
     const bool keypad = event->modifiers() & Qt::KeypadModifier;
     if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
     for (const KeyRow& row : KeyRows)
@@ -375,5 +424,14 @@ bool MainKeyPress(frmMain& window, QKeyEvent* event) {
             row.Press(window);
             return true;
         }
-    return false;
+    // A letter or digit typed over the grid starts the last search with it.
+    const int key = event->key();
+    const bool typed =
+        (key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9);
+    QAbstractItemView* grid = window.CurrentGrid();
+    if (!typed || !grid || (target != grid && target != grid->viewport())) return false;
+    // Without a search to run the key does nothing, not even the grid's own jump.
+    window.Filters().TypeAhead(event->text().isEmpty() ? QString(QChar(key)).toLower()
+                                                       : event->text());
+    return true;
 }

@@ -7,6 +7,7 @@
 class DbmsDataSource;
 class DbmsDatabase;
 class QKeyEvent;
+class QObject;
 class clsMenuSet;
 class QString;
 
@@ -20,11 +21,14 @@ void ApplyViewRules(const clsMenuSet& menus, bool shown);
 // Empties the arrays that list the view's fields, filters and related data.
 void ResetViewMenus(clsMenuSet& menus);
 // Fills the arrays and the Find drop-down with the fields of `ds` and its stored filters.
-void FillFieldMenus(clsMenuSet& menus, DbmsDataSource& ds);
+// Their elements run the window's commands.
+void FillFieldMenus(frmMain& window, clsMenuSet& menus, DbmsDataSource& ds);
+// The complex filter menu lists the filter `names` ("|" between them).
+void FillComplexFilterItems(frmMain& window, clsMenuSet& menus, const QString& names);
 // The association menus for the current row of `ds` (nullptr: empty).
 void FillAssociationMenus(frmMain& window, clsMenuSet& menus, DbmsDataSource* ds);
 // The conversion menu, shown when the archive has a conversion currency.
 void ShowCurrencyMenu(const clsMenuSet& menus, DbmsDatabase* db, bool conversion);
-// The keys the window takes before its controls (Insert, keypad +, Delete, Enter); true when
-// taken.
-bool MainKeyPress(frmMain& window, QKeyEvent* event);
+// The keys the window takes before its controls (Insert, keypad +, Delete, Enter, and letters
+// and digits over the grid); `target` is the control they are meant for. True when taken.
+bool MainKeyPress(frmMain& window, QObject* target, QKeyEvent* event);

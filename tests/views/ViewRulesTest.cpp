@@ -1,12 +1,14 @@
 // The main window's rules without a window, on a real archive: what each section reads under
 // each date selection, the predefined selections, the delete's questions, the related data and
-// the row kept across reloads.
+// the row kept across reloads, the filters, order and search conditions built from user text.
 #include "TempArchive.h"
 #include "clsArchiveSession.h"
+#include "clsFieldFilters.h"
 #include "clsKeptRow.h"
 #include "clsPredefinedSelections.h"
 #include "clsRowCommands.h"
 #include "clsSectionView.h"
+#include "modLumoFormUtility.h"
 #include "modSectionTree.h"
 
 #include <QLocale>
@@ -280,4 +282,62 @@ TEST(SectionTree, AgreementOfStessoAndDeferredCommands) {
         EXPECT_EQ(ParseDeferredCommand(text).Menu, menu);
         EXPECT_EQ(ParseDeferredCommand(text).Number, number) << text.toStdString();
     }
+}
+
+TEST(ViewOrder, ASingleFieldTurnsItsDirectionAnythingElseIsTakenAsGiven) {
+    const std::tuple<QString, QString, QString> cases[] = {
+        {"", "Codice", "Codice"},
+        {"Codice", "Codice", "Codice DESC"},
+        {"Codice DESC", "Codice", "Codice ASC"},
+        {"Codice ASC", "Codice", "Codice DESC"},
+        {"CodiceFiscale", "Codice", "Codice"}, // another field, though its name begins alike
+        {"Clienti.Codice desc", "codice", "codice ASC"},
+        {"Codice DESC", "Data, OID_Cliente", "Data, OID_Cliente"},
+        {"Codice", "Codice ASC", "Codice ASC"},
+        {"Codice", "", ""},
+    };
+    for (const auto& [current, text, next] : cases)
+        EXPECT_EQ(NextOrder(current, text), next)
+            << current.toStdString() << " + " << text.toStdString();
+}
+
+TEST_F(ViewRules, FieldFiltersAndSearchesTakeTheUsersTextLiterally) {
+    clsFieldFilters filters;
+    filters.Reset({"Codice", "Cognome", "Descrizione"});
+    EXPECT_EQ(clsFieldFilters::StatusText(filters.Shown()), "Nessun filtro");
+    filters.Set(2, "ros", true);
+    EXPECT_EQ(filters.Caption(2), "Descrizione = *ros*");
+    EXPECT_EQ(clsFieldFilters::StatusText(filters.Shown()),
+              "Attivato filtro (Descrizione = *ros*)");
+    EXPECT_EQ(filters.Applied(), "Descrizione Like " + DbmsDatabase::PatternLiteral("*ros*"));
+    // In menu order, whatever the order they were set in.
+    filters.Set(0, "K1", false);
+    EXPECT_EQ(filters.Shown(), "Codice = K1* AND Descrizione = *ros*");
+    filters.Set(2, "", true);
+    EXPECT_EQ(filters.Caption(2), "Descrizione");
+    EXPECT_EQ(filters.IndexOf("cognome"), 1);
+    EXPECT_EQ(filters.IndexOf("Punti"), -1);
+
+    // Quotes, the dialect's words and operators, SQL wildcards: all searched for as typed.
+    for (const char* surname : {"D'Amico", "Rossi AND Bianchi", "Rossi = Bianchi", "Rossi"})
+        archive.Add("Clienti", {{"Codice", surname}, {"Cognome", surname}});
+    const std::tuple<QString, bool, qint64> cases[] = {
+        {"D'A", false, 1},         {"'", true, 1},
+        {"Rossi AND B", false, 1}, {"i = B", true, 1},
+        {"rossi", false, 3},       {"ross", true, 3},
+        {"[R]", true, 0},          {"Rossi' OR 'x", false, 0},
+    };
+    for (const auto& [text, internal, rows] : cases) {
+        SCOPED_TRACE(text.toStdString());
+        filters.Clear();
+        filters.Set(1, text, internal);
+        auto ds = archive.Open("Clienti");
+        ds->ApplyFilter(filters.Applied());
+        EXPECT_EQ(ds->RowCount(), rows);
+        const QString search = LikeCondition("Codice", SearchPattern(text, internal));
+        EXPECT_EQ(archive.Open("Clienti")->FindNext(search), rows > 0);
+    }
+    filters.Clear();
+    EXPECT_FALSE(filters.IsActive());
+    EXPECT_EQ(filters.Applied(), "");
 }
