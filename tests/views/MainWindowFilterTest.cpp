@@ -3,13 +3,16 @@
 #include "MainWindowFixture.h"
 
 #include "DbmsGridModel.h"
+#include "DbmsStorage.h"
 #include "frmSearchText.h"
 #include "modTag.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QTableView>
 #include <QTimer>
@@ -106,19 +109,56 @@ TEST_F(MainWindowFilters, FieldAndComplexFiltersShowWhatTheyApply) {
     EXPECT_TRUE(window.Menu("mnuFilterShort")->isEnabled());
     EXPECT_EQ(window.CurrentDataSource()->Filter(), "");
 
-    // The engine's dialogs open at the timer's tick; the stored filters are listed after.
+    // The engine's dialogs open at the timer's tick: the condition built there filters the
+    // view, the order chosen there orders it; the stored filters are listed after.
     auto stored = DbmsSelectionSet::FromDataSource(*ds, DbmsSelectionSet::Complex);
     stored->AddCondition("Cognome", "Rossi");
     stored->Save("Solo Rossi");
+    OnWindow([](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "FILTRO COMPLESSO");
+        auto* field = Child<QComboBox>(d, "cboCampo");
+        field->setCurrentIndex(field->findData("Codice"));
+        Child<QLineEdit>(d, "txtValore")->setText("K2");
+        Child<QPushButton>(d, "cmdAnd")->click();
+        Child<QPushButton>(d, "cmdOK")->click();
+    });
+    OnWindow([](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Ordinamento Complesso");
+        auto* fields = Child<QListWidget>(d, "lstCampi");
+        fields->setCurrentItem(fields->findItems("Cognome", Qt::MatchStartsWith).value(0));
+        Child<QPushButton>(d, "cmdAdd")->click();
+        Child<QPushButton>(d, "cmdDirection")->click();
+        Child<QPushButton>(d, "cmdOK")->click();
+    });
     for (const QString menu : {"mnuFilterComplex", "mnuOrderComplex"}) {
         window.Menu(menu)->trigger();
         EXPECT_EQ(Tag(window.tmFunc).toString(), menu);
         EXPECT_TRUE(window.tmFunc->isActive());
         window.tmFunc_Timer();
     }
+    EXPECT_TRUE(window.Menu("mnuFilterComplex")->isChecked());
+    EXPECT_TRUE(window.ToolButton("Filter")->isChecked());
+    EXPECT_EQ(ds->Order(), "Cognome DESC");
+    EXPECT_EQ(ds->RowCount(), 1);
+    const QString inForce = ds->Filter();
     const auto& names = window.MenuArray("mnuFilterComplexItems");
     ASSERT_EQ(names.size(), 2u);
     EXPECT_EQ(names[1]->text(), "Solo Rossi");
+
+    // A stored filter that no longer reads (the archive changed by another tool) is loaded,
+    // the dialog left; filtering a cell through it is refused and the filter in force stays.
+    ds->Database()->Storage()->Execute("INSERT INTO _Selections (Name, TableName, Kind, Condition) "
+                                       "VALUES ('Solo Rossi', 'Clienti', 'Complex', 'Punti >')");
+    OnWindow([](QDialog& d) { Child<QPushButton>(d, "cmdCancel")->click(); });
+    names[1]->trigger();
+    window.tmFunc_Timer();
+    Click(window.dgView, Cell(rossi, "Punti"));
+    prompter.Answer(PromptAnswer::Ok);
+    window.Menu("mnuFieldFilter")->trigger();
+    EXPECT_TRUE(prompter.LastMessage().Text.startsWith("Errore nell'impostazione del filtro: \n\n"))
+        << prompter.LastMessage().Text.toStdString();
+    EXPECT_EQ(ds->Filter(), inForce);
+
     stored->Remove("Solo Rossi");
     prompter.Answer(PromptAnswer::Ok);
     names[1]->trigger();
