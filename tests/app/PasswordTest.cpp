@@ -9,10 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
-
-#include <csignal>
 
 using namespace modPassword;
 
@@ -27,21 +24,6 @@ QByteArray AllBytes(int length, int first) {
         text.append(static_cast<char>((first + i) % 256));
     return text;
 }
-
-// While it lives, writing past the end of an empty file fails (EFBIG), for root too.
-struct FileSizeLimit {
-    rlimit old{};
-    void (*handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
-    FileSizeLimit() {
-        getrlimit(RLIMIT_FSIZE, &old);
-        const rlimit none{0, old.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &none);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, handler);
-    }
-};
 
 TEST(PasswordScramble, EveryByteRoundTripsOddLengthsFlipBitSevenAndBlanksAreNoPassword) {
     for (int length : {255, 256, 1, 2})

@@ -117,7 +117,7 @@ TEST_F(RelationsTest, ManyRowsLinkedThroughACollectionOpenWhole) {
     EXPECT_FALSE(linked->Locate(v2));
 }
 
-TEST_F(RelationsTest, OpeningRefusesUnknownEntriesAndMissingRows) {
+TEST_F(RelationsTest, OpeningRefusesUnknownEntriesAndMissingRowsARowBeingEditedIsBusy) {
     auto prodotti = At("Prodotti", p1);
     for (int number : {0, 2, -1}) {
         const DbmsError e = Raised([&] { DbmsOpenRelated(*prodotti, Kind::Container, number); });
@@ -127,16 +127,13 @@ TEST_F(RelationsTest, OpeningRefusesUnknownEntriesAndMissingRows) {
     auto none = a.Open("Prodotti", "Codice = 'X'");
     EXPECT_EQ(Raised([&] { DbmsOpenRelated(*none, Kind::Reference, 1); }).Code(),
               DbmsError::NoCurrentRow);
-}
-
-TEST_F(RelationsTest, BusyWhileTheCurrentRowHasUnstoredChanges) {
+    // Busy while the current row has changes not stored.
     auto persone = At("Persone", pa);
     EXPECT_FALSE(DbmsIsBusy(*persone));
     persone->SetValue("Nome", "Annalisa");
     EXPECT_TRUE(DbmsIsBusy(*persone));
     persone->Update();
     EXPECT_FALSE(DbmsIsBusy(*persone));
-
     persone->AddNew();
     EXPECT_TRUE(DbmsIsBusy(*persone)); // even before anything is typed
     persone->SetValue("Nome", "Carla");

@@ -64,14 +64,9 @@ TEST_F(SalesTablesTest, LinePointsAreTheAmountOverThePointValueRoundedDown) {
         EXPECT_EQ(stored->GetValue("PuntiAssegnati").toLongLong(), c.points);
     }
     // Past 32 bits the line is refused, and says why.
-    const DbmsError e = [&] {
-        try {
-            lines->AddRow({{"OID_Articoli", Article(3000000000LL, NewScheme(1))}});
-        } catch (const DbmsError& e) {
-            return e;
-        }
-        return DbmsError(0, "accepted");
-    }();
+    const DbmsError e = Raised([&] {
+        lines->AddRow({{"OID_Articoli", Article(3000000000LL, NewScheme(1))}});
+    });
     EXPECT_EQ(e.Code(), DbmsError::BadValue);
     EXPECT_EQ(e.Description(), "Il punteggio della riga (3000000000) è fuori dai limiti ammessi "
                                "(da -2147483648 a 2147483647).");

@@ -8,13 +8,9 @@ using Esito = clsVendita::Esito;
 
 // The clerk's message of a refusal (DbmsError BadValue); empty when nothing was refused.
 QString Refusal(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const DbmsError& e) {
-        if (e.Code() == DbmsError::BadValue) return e.Description();
-        throw;
-    }
-    return {};
+    const DbmsError e = Raised(action);
+    if (e.Code() == 0) return {};
+    return (e.Code() == DbmsError::BadValue ? "" : "not a refusal: ") + e.Description();
 }
 
 Money Total(const clsVendita& sale) {

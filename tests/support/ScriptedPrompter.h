@@ -8,7 +8,20 @@
 #include <QStringList>
 #include <deque>
 #include <functional>
+#include <ostream>
+#include <tuple>
 #include <vector>
+
+// A message compares whole (text, caption, icon, buttons, default) and prints readably, in
+// GoogleTest and QtTest alike: `EXPECT_EQ(prompter.LastMessage(), (PromptMessage{...}))`.
+inline bool operator==(const PromptMessage& a, const PromptMessage& b) {
+    return std::tie(a.Text, a.Caption, a.Icon, a.Buttons, a.Default) ==
+           std::tie(b.Text, b.Caption, b.Icon, b.Buttons, b.Default);
+}
+inline void PrintTo(const PromptMessage& m, std::ostream* out) {
+    *out << m.Caption.toStdString() << " icon " << int(m.Icon) << " buttons " << int(m.Buttons)
+         << " default " << int(m.Default) << ": " << m.Text.toStdString();
+}
 
 class ScriptedPrompter : public itfPrompter {
 public:
