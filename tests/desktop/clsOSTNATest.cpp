@@ -44,7 +44,6 @@ TEST_F(clsOSTNATest, TipIsCutTo63CharactersAndEachClickIsAMouseMessage) {
     }
     m_icon.IconStart(nullptr, AppIcon(), QString(100, 'z'));
     EXPECT_EQ(m_icon.Tip(), QString(63, 'z'));
-
     std::vector<int> messages;
     QObject::connect(&m_icon, &clsOSTNA::MouseMessage,
                      [&messages](int message) { messages.push_back(message); });
@@ -64,7 +63,6 @@ TEST_F(clsOSTNATest, WithoutNotificationAreaNothingIsShown) {
     EXPECT_FALSE(Tray()->isVisible());
     EXPECT_TRUE(txtTNAInterface.isHidden());
     EXPECT_EQ(m_icon.Tip(), "Tessarin");
-
     m_icon.IconStop();
     m_icon.IconStop();
     EXPECT_FALSE(m_icon.IsShown());

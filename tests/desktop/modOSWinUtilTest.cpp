@@ -35,7 +35,6 @@ TEST(FileExists, MaskZeroAsksForAnythingElseForOneOfItsAttributes) {
           Case{file, dirBit}, Case{file, protectedBits}, Case{missing, hidden},
           Case{dotFile, FileAttr::ReadOnly}})
         EXPECT_FALSE(FileExists(path, mask)) << path.toStdString() << ' ' << mask;
-
     // Protection is owner-read-only, whichever of the three bits asks for it.
     ASSERT_TRUE(SetFileAttributes(file, protectedBits));
     EXPECT_EQ(QFile::permissions(file) &
@@ -44,7 +43,6 @@ TEST(FileExists, MaskZeroAsksForAnythingElseForOneOfItsAttributes) {
     for (quint16 mask :
          {FileAttr::ReadOnly, FileAttr::Hidden, quint16(FileAttr::System | FileAttr::Directory)})
         EXPECT_TRUE(FileExists(file, mask)) << mask;
-
     ASSERT_TRUE(SetFileAttributes(file, FileAttr::Normal));
     EXPECT_TRUE(QFile::permissions(file) & QFileDevice::WriteOwner);
     EXPECT_FALSE(FileExists(file, FileAttr::ReadOnly));

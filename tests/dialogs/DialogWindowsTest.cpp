@@ -142,7 +142,6 @@ TEST_F(OptionsTest, AFolderChangeRefusedStoresNothingConfirmedReleasesTheArchive
     EXPECT_EQ(m_host.Calls, QStringList({"open"}));
     EXPECT_EQ(std::tuple(m_settings.RootDir, m_settings.COMPortNumber, Stored()),
               std::tuple(QString("/srv/Tessarin"), 2, false));
-
     Ok(*window);
     EXPECT_EQ(prompter.LastMessage(),
               (PromptMessage{"L'indirizzario di lavoro e' cambiato.\r\rConfermi ?", "Tessarin",
@@ -211,8 +210,8 @@ TEST_F(SmallDialogTest, ButtonOrEnterConfirmsTheDayEscapeCancelsNoDateMeansToday
         OnWindow([enter](QDialog& window) {
             auto* calendar = Child<QCalendarWidget>(window, "calTimeSetting");
             calendar->setSelectedDate(enter ? QDate(2024, 2, 29) : QDate(2024, 1, 5));
-            QTest::keyClick(enter ? calendar->findChild<QAbstractItemView*>() : calendar,
-                            enter ? Qt::Key_Return : Qt::Key_Escape);
+            QWidget* days = calendar->findChild<QAbstractItemView*>();
+            QTest::keyClick(enter ? days : calendar, enter ? Qt::Key_Return : Qt::Key_Escape);
         });
     frmDateSetting picker;
     EXPECT_EQ(picker.SetDate(QDate(2005, 3, 10), 100, 200), QVariant(QDate(2005, 3, 21)));
@@ -240,7 +239,6 @@ TEST_F(SmallDialogTest, BlankTitleShowsTheProductNameSysInfoIsLookedForTheNotice
     EXPECT_EQ(Child<QLabel>(named, "lblTitle")->text(), "Agenzia Rossi");
     EXPECT_EQ(frmAbout::FindSysInfoTool({"tessarin-no-such-tool", "sh", "true"}),
               QStandardPaths::findExecutable("sh"));
-
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", m_dir.path().toUtf8()); // a folder with no programs in it
     prompter.Answer(PromptAnswer::Ok);

@@ -115,7 +115,6 @@ TEST(DbmsCreate, ACreationCutShortLeavesNoArchiveAndCanBeDoneAgain) {
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_EXIT(create([] { std::_Exit(3); }), ::testing::ExitedWithCode(3), "");
     EXPECT_FALSE(QFile::exists(path));
-
     create({});
     EXPECT_EQ(StoredTipi(path), QStringList{"Base"});
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Tessarin.mdb"});

@@ -20,12 +20,10 @@ TEST_F(DbmsGridLayoutTest, LayoutComesBackFromTheFileAndResetEmptiesIt) {
     layout->Close();
     // Written when it goes away, beside the other table's group.
     DbmsGridLayout::Load(ini, "Vendite")->SetColumnWidth("Data", 1500);
-
     layout = DbmsGridLayout::Load(ini, "Soci");
     EXPECT_EQ(layout->FieldSequence(), "Punti,Codice");
     EXPECT_EQ(layout->ColumnWidth("PUNTI"), 2400);
     EXPECT_EQ(layout->ColumnWidth("Codice"), -1);
-
     layout->Reset();
     EXPECT_FALSE(layout->HasCustomSequence());
     layout->Close();

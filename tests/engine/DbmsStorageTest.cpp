@@ -40,7 +40,6 @@ TEST_F(Structure, NestedTransactionsRollBackOnlyTheirOwnPartAndAFailedStatementW
     a.db->Rollback();
     a.db->CommitTrans();
     EXPECT_EQ(a.Rows("SELECT Descrizione FROM Tipi"), QStringList{"tenuto"});
-
     a.Exec("CREATE TRIGGER guasto BEFORE UPDATE ON Tipi "
            "BEGIN SELECT RAISE(ABORT, 'disco guasto'); END");
     for (bool broken : {true, false}) { // the same cached update, once the disk is back

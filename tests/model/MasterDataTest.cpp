@@ -130,7 +130,6 @@ TEST_F(MasterDataTest, DisplayNameFollowsSurnameAndFirstName) {
     }
     customers->Update();
     EXPECT_EQ(a.Text(stored), "Mario");
-
     // Text longer than its field is cut: 32 + 1 + 32 characters of a long name to 64.
     customers->AddRow(
         {{"Cognome", QString(40, 'C')}, {"Nome", QString(40, 'N')}, {"Provincia", "Milano"}});

@@ -93,7 +93,6 @@ TEST_F(SalesTablesTest, LineFollowsQuantityAndPriceChanges) {
     lines->Update();
     EXPECT_EQ(a.Scalar("SELECT PuntiAssegnati FROM ArticoliVenduti"), 2);
     EXPECT_EQ(a.Scalar("SELECT ImportoVendita FROM ArticoliVenduti"), 250000 * Money::Scale);
-
     // An article without a scheme leaves the points as they are.
     lines->AddRow({{"PuntiAssegnati", 7}, {"OID_Articoli", Article(1500000, 0)}, {"Quantita", 2}});
     expect(3000000, 7);

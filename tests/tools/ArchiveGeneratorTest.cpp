@@ -128,7 +128,6 @@ TEST(ArchiveGeneratorRunTest, AKilledRunLeavesNothingInTheWayAndNothingIsOverwri
     EXPECT_FALSE(QFile::exists(dir.filePath("Tessarin.mdb")));
     ASSERT_EQ(Generate(dir.path(), {"--customers", "5", "--sales", "5"}).ExitCode, 0);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Tessarin.mdb"});
-
     QFile f(dir.filePath("Tessarin.mdb"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray before = f.readAll();
