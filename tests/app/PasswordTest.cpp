@@ -114,7 +114,7 @@ TEST_F(PasswordTest, WrongPasswordKeepsTheWindowOpenAndCaseMatters) {
     EXPECT_FALSE(window.Changed());
 }
 
-TEST_F(PasswordTest, ChangeWritesTheNewPasswordAfterAMatchingConfirmation) {
+TEST_F(PasswordTest, AChangeNeedsAMatchingConfirmationAnEmptyNewPasswordRemovesTheProtection) {
     Store("Vecchia");
     OnWindow([this] {
         EXPECT_TRUE(window.chkNew->isChecked());
@@ -143,9 +143,6 @@ TEST_F(PasswordTest, ChangeWritesTheNewPasswordAfterAMatchingConfirmation) {
     EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Information);
     EXPECT_EQ(prompter.Beeps(), 3);
     EXPECT_EQ(ReadStored(), Scramble(QString("Nuòva").toLatin1()));
-}
-
-TEST_F(PasswordTest, AnEmptyOrBlankNewPasswordRemovesTheProtection) {
     // Asked for a change, or ticked at login (blanks alone are no password at all).
     for (const bool change : {true, false}) {
         SCOPED_TRACE(change);

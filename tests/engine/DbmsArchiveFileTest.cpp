@@ -1,8 +1,6 @@
 #include "EngineTestSchema.h"
 
 #include <QDir>
-#include <QFile>
-#include <gtest/gtest.h>
 
 #include <optional>
 #include <thread>

@@ -1,8 +1,6 @@
 #include "DbmsRelations.h"
 #include "EngineTestSchema.h"
 
-#include <gtest/gtest.h>
-
 using Kind = DbmsRelationKind;
 
 // The references, containers and referencing tables of the current row, "|" between the

@@ -1,8 +1,6 @@
 #include "DbmsSelectionSet.h"
 #include "EngineTestSchema.h"
 
-#include <gtest/gtest.h>
-
 using Items = std::vector<DbmsSelectionItem>;
 using Kind = DbmsSelectionSet::Kind;
 

@@ -1,8 +1,5 @@
 #include "EngineTestSchema.h"
 
-#include <QFile>
-#include <gtest/gtest.h>
-
 using Structure = ArchiveTest;
 
 TEST(DbmsStorage, RefusesForeignFilesWithoutTouchingThem) {
@@ -92,7 +89,7 @@ TEST(DbmsAttach, CreatesTablesOnceUpgradesOlderOnesAndAFailedUpgradeLeavesTheFil
               (QStringList{"Anna", "13.0"}));
 }
 
-TEST_F(Structure, TablesAndFieldsAreListedWithTheirTypeCodes) {
+TEST_F(Structure, TablesAndFieldsAreListedWithTheirTypeCodesLiteralsQuotedCurrenciesConverted) {
     std::vector<QString> names;
     for (auto& t : a.db->Tables())
         names.push_back(t->Name());
@@ -105,9 +102,6 @@ TEST_F(Structure, TablesAndFieldsAreListedWithTheirTypeCodes) {
     EXPECT_EQ(ds->FieldInfo("Quantita")->Type, DbmsType::Integer);
     EXPECT_EQ(ds->FieldInfo("Tipo")->Type, DbmsType::Text); // shown through the target
     EXPECT_TRUE(ds->FieldInfo("OID_Prodotti")->Excluded);
-}
-
-TEST_F(Structure, LiteralsQuoteNumbersAndDatesAndCurrenciesConvert) {
     EXPECT_EQ(DbmsDatabase::TextLiteral("O'Brien"), "'O''Brien'");
     EXPECT_EQ(DbmsDatabase::NumberLiteral(1936.27), "1936.27");
     EXPECT_EQ(DbmsDatabase::NumberLiteral(-3.0), "-3");

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QRegularExpression>
-#include <gtest/gtest.h>
 
 // An archive of the shared schema whose rules are logged: a transfer copies stored values and
 // must not fire any. `persone` adds fields of another version of the archive.

@@ -71,7 +71,7 @@ TEST_F(MasterDataTest, TablesAreRegisteredInOrderWithTheirIdentities) {
               5);
 }
 
-TEST_F(MasterDataTest, NewArchiveHoldsTheDefaultRowsOnceOnly) {
+TEST_F(MasterDataTest, NewArchiveHoldsTheDefaultRowsOnceOnlyNewRowsStartWithTheirDefaults) {
     for (const char* when : {"new archive", "reopened"}) {
         SCOPED_TRACE(when);
         EXPECT_EQ(Column(*a.Open("TipiPagamento"), "Descrizione"),
@@ -87,9 +87,6 @@ TEST_F(MasterDataTest, NewArchiveHoldsTheDefaultRowsOnceOnly) {
             EXPECT_TRUE(a.Open(empty)->IsEmpty()) << empty;
         a.Reopen();
     }
-}
-
-TEST_F(MasterDataTest, NewRowsStartWithTheirDefaults) {
     // The clock stands at 15/03/2024 10:30; prizes and bonuses expire one year on.
     const char* cases[][3] = {
         {"Clienti", "Titolo|Punti|CAP|Descrizione|Note", "Sig|0|00000||"},
