@@ -81,7 +81,7 @@ protected:
     frmPassword window;
 };
 
-TEST_F(PasswordTest, WrongPasswordKeepsTheWindowOpenAndCaseMatters) {
+TEST_F(PasswordTest, WrongPasswordKeepsTheWindowOpenTheShownOneFocusesTheFieldAndGrowsForANewOne) {
     Store("Segreto");
     OnWindow([this] {
         EXPECT_TRUE(window.chkNew->isEnabled());
@@ -112,6 +112,36 @@ TEST_F(PasswordTest, WrongPasswordKeepsTheWindowOpenAndCaseMatters) {
     });
     EXPECT_TRUE(window.ValidatePassword(nullptr, true, nullptr, true));
     EXPECT_FALSE(window.Changed());
+    Store("abc");
+    int loginHeight = 0;
+    OnWindow([&] {
+        window.show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(window.focusWidget(), window.txtPassword);
+        loginHeight = window.height();
+        window.chkNew->click();
+        QCoreApplication::processEvents();
+        EXPECT_GT(window.height(), loginHeight);
+        window.chkNew->click();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(window.height(), loginHeight);
+        return Click(window.cmdCancel);
+    });
+    EXPECT_FALSE(window.ValidatePassword(nullptr, false));
+    // Asked to change, even with no password set: Esc is a cancel too.
+    WriteStored("");
+    OnWindow([&] {
+        window.show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(window.focusWidget(), window.txtNewPwd);
+        EXPECT_GT(window.height(), loginHeight);
+        QTest::keyClick(&window, Qt::Key_Escape);
+        return window.result();
+    });
+    EXPECT_FALSE(window.ValidatePassword(nullptr, true));
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(window.Changed());
+    EXPECT_EQ(prompter.Messages().size(), 2); // the wrong passwords' only
 }
 
 TEST_F(PasswordTest, AChangeNeedsAMatchingConfirmationAnEmptyNewPasswordRemovesTheProtection) {
@@ -167,7 +197,8 @@ TEST_F(PasswordTest, AChangeNeedsAMatchingConfirmationAnEmptyNewPasswordRemovesT
     EXPECT_TRUE(window.ValidatePassword(nullptr, false)); // no window: TearDown would see it
 }
 
-TEST_F(PasswordTest, ExternalPasswordNeverTouchesTheFileAndTheWindowIsNotTheCallers) {
+TEST_F(PasswordTest,
+       ExternalPasswordNeverTouchesTheFileNoFileAsksNothingAnUnreadableOneStopsTheStart) {
     QString external = "Chiave";
     auto splash = std::make_unique<QWidget>();
     OnWindow([this, &splash] {
@@ -187,13 +218,11 @@ TEST_F(PasswordTest, ExternalPasswordNeverTouchesTheFileAndTheWindowIsNotTheCall
     EXPECT_TRUE(window.ValidatePassword(nullptr, true, &external));
     EXPECT_EQ(external, "Altra");
     EXPECT_FALSE(QFile::exists(PasswordFile()));
-}
-
-TEST_F(PasswordTest, NoFileAsksNothingAnUnreadableOneStopsTheStartAndAFailedChangeIsTold) {
     EXPECT_EQ(PasswordFile(), m_dir.filePath("home/prtct1.sys"));
     EXPECT_TRUE(ReadStored().isEmpty());
+    const size_t asked = prompter.History().size();
     EXPECT_TRUE(window.ValidatePassword(nullptr, false));
-    EXPECT_TRUE(prompter.History().empty());
+    EXPECT_EQ(prompter.History().size(), asked);
     for (const QByteArray& bytes : {QByteArray("\x00\xFF\x80 a\x7F", 6), QByteArray("xy")}) {
         WriteStored(bytes);
         EXPECT_EQ(Mode(), 0400);
@@ -229,39 +258,6 @@ TEST_F(PasswordTest, NoFileAsksNothingAnUnreadableOneStopsTheStartAndAFailedChan
     EXPECT_EQ(Mode(), 0400);
     EXPECT_EQ(QDir(m_dir.filePath("home")).entryList(QDir::Files | QDir::Hidden),
               QStringList{"prtct1.sys"});
-}
-
-TEST_F(PasswordTest, ShownWindowFocusesTheFieldToTypeGrowsForANewPasswordAndCancelRefuses) {
-    Store("abc");
-    int loginHeight = 0;
-    OnWindow([&] {
-        window.show();
-        QCoreApplication::processEvents();
-        EXPECT_EQ(window.focusWidget(), window.txtPassword);
-        loginHeight = window.height();
-        window.chkNew->click();
-        QCoreApplication::processEvents();
-        EXPECT_GT(window.height(), loginHeight);
-        window.chkNew->click();
-        QCoreApplication::processEvents();
-        EXPECT_EQ(window.height(), loginHeight);
-        return Click(window.cmdCancel);
-    });
-    EXPECT_FALSE(window.ValidatePassword(nullptr, false));
-    // Asked to change, even with no password set: Esc is a cancel too.
-    WriteStored("");
-    OnWindow([&] {
-        window.show();
-        QCoreApplication::processEvents();
-        EXPECT_EQ(window.focusWidget(), window.txtNewPwd);
-        EXPECT_GT(window.height(), loginHeight);
-        QTest::keyClick(&window, Qt::Key_Escape);
-        return window.result();
-    });
-    EXPECT_FALSE(window.ValidatePassword(nullptr, true));
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_FALSE(window.Changed());
-    EXPECT_TRUE(prompter.Messages().isEmpty());
 }
 
 } // namespace

@@ -8,7 +8,7 @@ protected:
     const QString ini = a.dir.filePath("Tessarin.INI");
 };
 
-TEST_F(DbmsGridLayoutTest, LayoutComesBackFromTheFileAndResetEmptiesIt) {
+TEST_F(DbmsGridLayoutTest, LayoutComesBackResetEmptiesItVisibleFieldsFollowItHandEditsAreRead) {
     auto layout = DbmsGridLayout::Load(ini, "Soci"); // no file yet
     EXPECT_FALSE(layout->HasCustomSequence());
     EXPECT_EQ(layout->ColumnWidth("Codice"), -1);
@@ -28,11 +28,8 @@ TEST_F(DbmsGridLayoutTest, LayoutComesBackFromTheFileAndResetEmptiesIt) {
     layout->Close();
     EXPECT_TRUE(QSettings(ini, QSettings::IniFormat).allKeys().filter("Soci/").isEmpty());
     EXPECT_EQ(DbmsGridLayout::Load(ini, "Vendite")->ColumnWidth("Data"), 1500);
-}
-
-TEST_F(DbmsGridLayoutTest, VisibleFieldsFollowTheSequenceOrTheViewAFileEditedByHandIsRead) {
     auto ds = a.Open("Prodotti");
-    auto layout = DbmsGridLayout::Load(ini, "Prodotti");
+    layout = DbmsGridLayout::Load(ini, "Prodotti");
     // Keys and links stay out of the view's own order.
     EXPECT_EQ(layout->VisibleFields(*ds), (QStringList{"Codice", "Descrizione", "Prezzo", "Tipo"}));
     layout->SetFieldSequence("tipo,Ignoto,OID,Codice");

@@ -47,7 +47,7 @@ protected:
     }
 };
 
-TEST_F(RelationsTest, EntriesFollowTheDefinitionAndLeaveOwnedCollectionsOut) {
+TEST_F(RelationsTest, EntriesFollowTheDefinitionLeaveOwnedCollectionsOutAndOpenTheRelatedRows) {
     EXPECT_EQ(Describe(*At("Prodotti", p1)),
               "1:Tabella Tipi/Tipo | 1:Tabella Prodotti/Tipo | 1:Tabella Righe/Elenco Righe");
     // Owned lines are not related data; not-owned tags are references, never containers.
@@ -71,9 +71,7 @@ TEST_F(RelationsTest, EntriesFollowTheDefinitionAndLeaveOwnedCollectionsOut) {
     // No current row at all: the entries are still listed, every one disabled.
     EXPECT_EQ(Describe(*a.Open("Tipi", "Descrizione = 'Nessuno'")),
               " |  | 1:Tabella Prodotti/Tipo-, 2:Tabella Vendite/Tags-");
-}
-
-TEST_F(RelationsTest, OpensTheRowsRelatedToTheCurrentRow) {
+    // The rows related to the current row.
     const std::tuple<const char*, OID, Kind, int, std::vector<OID>> cases[] = {
         {"Tipi", t1, Kind::Referenced, 1, {p1, p3}},
         {"Tipi", t1, Kind::Referenced, 2, {v1, v2}},
@@ -91,7 +89,7 @@ TEST_F(RelationsTest, OpensTheRowsRelatedToTheCurrentRow) {
         EXPECT_EQ(Rows(*DbmsOpenRelated(*At(table, oid), kind, number)), rows)
             << table << ' ' << oid << ' ' << int(kind) << ' ' << number;
     // Opening reads the archive as it is now, not as it was when the menus were filled.
-    auto vendite = At("Vendite", v1);
+    vendite = At("Vendite", v1);
     vendite->SetReference("Persona", pb);
     EXPECT_EQ(Rows(*DbmsOpenRelated(*vendite, Kind::Container, 1)), (std::vector{v1, v2}));
 }

@@ -70,7 +70,7 @@ TEST_F(DbmsSelectionTest, StoredSelectionsComeBackQuotesAndAllAndStayApart) {
     EXPECT_THROW(filters->Save(" "), DbmsError);
 }
 
-TEST_F(DbmsSelectionTest, ConditionJoinsActiveItemsAndInvolvesTheirFields) {
+TEST_F(DbmsSelectionTest, ConditionJoinsActiveItemsAddConditionReplacesBadOnesAreRefused) {
     auto set = Set("Persone");
     EXPECT_EQ(set->Condition(), "");
     set->SetItems({{"Punti > 10 OR Punti < 0", true}, {"Codice = 'C4'", false}});
@@ -87,11 +87,9 @@ TEST_F(DbmsSelectionTest, ConditionJoinsActiveItemsAndInvolvesTheirFields) {
     EXPECT_FALSE(dated->Involves("Importo")); // not ticked, so not part of the selection
     dated->SetItems({{"Month(Data) = 3", true}});
     EXPECT_TRUE(dated->Involves("Vendite.Data"));
-}
-
-TEST_F(DbmsSelectionTest, AddConditionReplacesTheFieldsConditionAndRemoveFieldDropsIt) {
+    // AddCondition replaces the field's condition, RemoveField drops it.
     auto ds = a.Open("Persone");
-    auto set = DbmsSelectionSet::FromDataSource(*ds);
+    set = DbmsSelectionSet::FromDataSource(*ds);
     EXPECT_EQ(set->SelectionKind(), Kind::Complex);
     set->AddCondition("Nome", "Rossi Mario");
     set->AddCondition("Punti", "20");
@@ -106,11 +104,9 @@ TEST_F(DbmsSelectionTest, AddConditionReplacesTheFieldsConditionAndRemoveFieldDr
     EXPECT_EQ(set->Items().size(), 1u);
     EXPECT_THROW(set->AddCondition("Sconosciuto", "x"), DbmsError);
     EXPECT_EQ(set->Items().size(), 1u);
-}
-
-TEST_F(DbmsSelectionTest, BadConditionsAreRefusedAndNeverStored) {
+    // Bad conditions are refused and never stored.
     const Items good = {{"Punti > 10", true}};
-    auto set = Set("Persone", Kind::Predefined, good);
+    set = Set("Persone", Kind::Predefined, good);
     const auto code = [&](const QString& condition) {
         return Raised([&] { set->SetItems({{"Punti < 5", true}, {condition, true}}); }).Code();
     };

@@ -27,7 +27,8 @@ protected:
     TempArchive a;
 };
 
-TEST_F(MasterDataTest, TablesAreRegisteredInOrderWithTheirIdentities) {
+TEST_F(MasterDataTest,
+       TablesAreRegisteredWithTheirIdentitiesTheDefaultRowsOnceNewRowsWithTheirDefaults) {
     struct Identity {
         const char *name, *caption, *parent;
         double version;
@@ -69,9 +70,6 @@ TEST_F(MasterDataTest, TablesAreRegisteredInOrderWithTheirIdentities) {
                        "'OperazioniVendite__Premi', 'OperazioniVendite__Pagamento', "
                        "'TabellaBonus__Articoli')"),
               5);
-}
-
-TEST_F(MasterDataTest, NewArchiveHoldsTheDefaultRowsOnceOnlyNewRowsStartWithTheirDefaults) {
     for (const char* when : {"new archive", "reopened"}) {
         SCOPED_TRACE(when);
         EXPECT_EQ(Column(*a.Open("TipiPagamento"), "Descrizione"),

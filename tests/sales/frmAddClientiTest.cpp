@@ -48,7 +48,8 @@ protected:
 };
 } // namespace
 
-TEST_F(AddClientiTest, ANewCodeIsAddedThroughTheRowEditorAKnownOneRefusedNoneAskedFor) {
+TEST_F(AddClientiTest,
+       ANewCodeIsAddedAKnownOneRefusedNoneAskedForTheFieldIsTheReadersTargetWhileOpen) {
     EXPECT_EQ(window.windowTitle() + "/" + window.cmdAutoAdd->text(), "Aggiunta Clienti/&Aggiungi");
     EXPECT_EQ(window.focusWidget(), window.txtCode_Cliente);
     // Typed by hand: the keys alone start nothing, Enter adds.
@@ -92,9 +93,6 @@ TEST_F(AddClientiTest, ANewCodeIsAddedThroughTheRowEditorAKnownOneRefusedNoneAsk
     window.cmdAutoAdd->click();
     EXPECT_EQ(Customers("C7"), 1);
     EXPECT_EQ(window.txtCode_Cliente->text(), "");
-}
-
-TEST_F(AddClientiTest, TheCodeFieldIsTheReadersTargetExactlyWhileTheWindowIsOpen) {
     // Closed by Esc here, from the title bar when run modal from the main window.
     Press(window, Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
