@@ -198,7 +198,7 @@ TEST_F(OptionsTest, EveryWayOfClosingEndsTheOpeningOnce) {
 
 using SmallDialogTest = WindowTest; // the date picker, the about box, the notice
 
-TEST_F(SmallDialogTest, ButtonOrEnterConfirmsTheDayEscapeCancelsNoDateMeansToday) {
+TEST_F(SmallDialogTest, DatePickerAboutBoxAndNoticeAnswerAsTheUserDrivesThem) {
     OnWindow([](QDialog& window) {
         EXPECT_EQ(window.pos(), QPoint(200, 100));
         auto* calendar = Child<QCalendarWidget>(window, "calTimeSetting");
@@ -229,9 +229,7 @@ TEST_F(SmallDialogTest, ButtonOrEnterConfirmsTheDayEscapeCancelsNoDateMeansToday
         });
         EXPECT_FALSE(frmDateSetting().SetDate(start, -1, -1).isValid());
     }
-}
-
-TEST_F(SmallDialogTest, BlankTitleShowsTheProductNameSysInfoIsLookedForTheNoticeOnlyRead) {
+    // The about box: a blank title shows the product's name; system information is looked for.
     frmAbout box(nullptr, "   ");
     EXPECT_EQ(Child<QLabel>(box, "lblTitle")->text(), "Tessarin");
     EXPECT_EQ(Child<QLabel>(box, "lblVersion")->text(), "Version 2.0.61");
@@ -255,9 +253,7 @@ TEST_F(SmallDialogTest, BlankTitleShowsTheProductNameSysInfoIsLookedForTheNotice
         return notice.result();
     });
     Child<QPushButton>(box, "cmdInformativa")->click();
-}
-
-TEST_F(SmallDialogTest, OnlyTheNoticesAcceptButtonAcceptsPrintingWithoutPrintersWarns) {
+    // Only the notice's accept button accepts; printing without printers warns.
     const std::vector<std::tuple<const char*, std::function<void(QDialog&)>, bool>> ways = {
         {"cmdOk", [](QDialog& w) { Child<QPushButton>(w, "cmdOk")->click(); }, true},
         {"cmdCancel", [](QDialog& w) { Child<QPushButton>(w, "cmdCancel")->click(); }, false},
@@ -312,7 +308,7 @@ protected:
     frmSearchText& dialog = frmSearchText::Instance();
 };
 
-TEST_F(SearchTextTest, InternalNeedsTwoCharactersF2TogglesItOkStoresTheChoiceF3AsksTheNext) {
+TEST_F(SearchTextTest, InternalNeedsTwoCharactersF2TogglesItF3AsksTheNextEscapeForgetsTheResult) {
     EXPECT_TRUE(Ask("Descrizione", [](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Cerca");
         EXPECT_EQ(Child<QLabel>(d, "lblFieldName")->text(), "Descrizione");
@@ -359,9 +355,8 @@ TEST_F(SearchTextTest, InternalNeedsTwoCharactersF2TogglesItOkStoresTheChoiceF3A
         Press(d, Qt::Key_Return);
     }));
     EXPECT_FALSE(dialog.Next());
-}
-
-TEST_F(SearchTextTest, EscapeForgetsTheResultNotTheLastTextWhichTheSameFieldOffersAgain) {
+    // Escape forgets the result, not the last text, which the same field offers again.
+    dialog.SetLast({}, {});
     EXPECT_TRUE(Ask("Descrizione", [](QDialog& d) {
         QTest::keyClicks(Text(d), "ros");
         Press(d, Qt::Key_F2);

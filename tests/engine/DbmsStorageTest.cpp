@@ -28,7 +28,7 @@ TEST(DbmsStorage, RefusesForeignFilesWithoutTouchingThem) {
     EXPECT_EQ(ReadAll(foreign), foreignBefore);
 }
 
-TEST_F(Structure, NestedTransactionsRollBackOnlyTheirOwnPartAndAFailedStatementWorksAgain) {
+TEST_F(Structure, NestedTransactionsAFailedStatementTablesFieldsLiteralsAndCurrencies) {
     auto tipi = a.Open("Tipi");
     a.db->BeginTrans();
     const OID row = tipi->AddRow({{"Descrizione", "tenuto"}});
@@ -47,6 +47,29 @@ TEST_F(Structure, NestedTransactionsRollBackOnlyTheirOwnPartAndAFailedStatementW
         if (broken) tipi->CancelUpdate();
     }
     EXPECT_EQ(a.Rows("SELECT Descrizione FROM Tipi"), QStringList{"seconda"});
+    // Tables and fields are listed with their type codes; literals quote; currencies convert.
+    std::vector<QString> names;
+    for (auto& t : a.db->Tables())
+        names.push_back(t->Name());
+    EXPECT_EQ(names, a.schema.order);
+    EXPECT_EQ(a.db->Item("righe")->ParentTable(), "Prodotti"); // any case names the table
+    EXPECT_EQ(a.db->Find("Nessuna"), nullptr);
+    EXPECT_THROW(a.db->Item("Nessuna"), DbmsError);
+    auto ds = a.Open("Righe");
+    EXPECT_EQ(ds->FieldInfo("Prezzo")->Type, DbmsType::Money);
+    EXPECT_EQ(ds->FieldInfo("Quantita")->Type, DbmsType::Integer);
+    EXPECT_EQ(ds->FieldInfo("Tipo")->Type, DbmsType::Text); // shown through the target
+    EXPECT_TRUE(ds->FieldInfo("OID_Prodotti")->Excluded);
+    EXPECT_EQ(DbmsDatabase::TextLiteral("O'Brien"), "'O''Brien'");
+    EXPECT_EQ(DbmsDatabase::NumberLiteral(1936.27), "1936.27");
+    EXPECT_EQ(DbmsDatabase::NumberLiteral(-3.0), "-3");
+    EXPECT_EQ(DbmsDatabase::DateLiteral(QDateTime(QDate(2005, 12, 31), QTime(18, 30))),
+              "#12/31/2005#");
+    EXPECT_EQ(DbmsDatabase::PatternLiteral("*ros?"), "'%ros_'");
+    EXPECT_EQ(a.db->MainCurrency()->Name(), "Euro");
+    a.db->SetConversionCurrency(a.engine.NewLiraCurrency());
+    EXPECT_EQ(a.db->ConversionCurrency()->Name(), "Lire");
+    EXPECT_EQ(a.db->ToConversionCurrency(Money::FromWhole(1)), Money::FromDouble(1936.27));
 }
 
 TEST(DbmsAttach, CreatesTablesOnceUpgradesOlderOnesAndAFailedUpgradeLeavesTheFileAsItWas) {
@@ -87,29 +110,4 @@ TEST(DbmsAttach, CreatesTablesOnceUpgradesOlderOnesAndAFailedUpgradeLeavesTheFil
     EXPECT_EQ(a.Rows("SELECT Nome FROM Persone UNION ALL SELECT Version * 10 FROM _Tables "
                      "WHERE Name='Persone'"),
               (QStringList{"Anna", "13.0"}));
-}
-
-TEST_F(Structure, TablesAndFieldsAreListedWithTheirTypeCodesLiteralsQuotedCurrenciesConverted) {
-    std::vector<QString> names;
-    for (auto& t : a.db->Tables())
-        names.push_back(t->Name());
-    EXPECT_EQ(names, a.schema.order);
-    EXPECT_EQ(a.db->Item("righe")->ParentTable(), "Prodotti"); // any case names the table
-    EXPECT_EQ(a.db->Find("Nessuna"), nullptr);
-    EXPECT_THROW(a.db->Item("Nessuna"), DbmsError);
-    auto ds = a.Open("Righe");
-    EXPECT_EQ(ds->FieldInfo("Prezzo")->Type, DbmsType::Money);
-    EXPECT_EQ(ds->FieldInfo("Quantita")->Type, DbmsType::Integer);
-    EXPECT_EQ(ds->FieldInfo("Tipo")->Type, DbmsType::Text); // shown through the target
-    EXPECT_TRUE(ds->FieldInfo("OID_Prodotti")->Excluded);
-    EXPECT_EQ(DbmsDatabase::TextLiteral("O'Brien"), "'O''Brien'");
-    EXPECT_EQ(DbmsDatabase::NumberLiteral(1936.27), "1936.27");
-    EXPECT_EQ(DbmsDatabase::NumberLiteral(-3.0), "-3");
-    EXPECT_EQ(DbmsDatabase::DateLiteral(QDateTime(QDate(2005, 12, 31), QTime(18, 30))),
-              "#12/31/2005#");
-    EXPECT_EQ(DbmsDatabase::PatternLiteral("*ros?"), "'%ros_'");
-    EXPECT_EQ(a.db->MainCurrency()->Name(), "Euro");
-    a.db->SetConversionCurrency(a.engine.NewLiraCurrency());
-    EXPECT_EQ(a.db->ConversionCurrency()->Name(), "Lire");
-    EXPECT_EQ(a.db->ToConversionCurrency(Money::FromWhole(1)), Money::FromDouble(1936.27));
 }
