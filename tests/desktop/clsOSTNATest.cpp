@@ -1,3 +1,4 @@
+#include "TestValues.h"
 #include <clsOSTNA.h>
 
 #include <QApplication>
@@ -7,10 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <vector>
-
-void PrintTo(const QString& text, std::ostream* out); // in modOSWinUtilTest.cpp
 
 TEST(clsOSTNAMessages, ClassifiesThePlatformMessagesReadFromTheXValueInTwips) {
     for (int m : {0, 512, 513, 514, 515, 516, 517, 519}) {

@@ -1,6 +1,6 @@
+#include "TestValues.h"
 #include <modOSWinUtil.h>
 
-#include <QApplication>
 #include <QDesktopServices>
 #include <QFile>
 #include <QTemporaryDir>
@@ -8,13 +8,6 @@
 #include <QUrlQuery>
 
 #include <gtest/gtest.h>
-
-#include <ostream>
-
-// Readable failure messages.
-void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 using namespace modOSWinUtil;
 
@@ -95,13 +88,6 @@ TEST_F(ShellExecTest, OpensLinksAsWrittenAndFilesRelativeToTheFolderAndRefusesTh
     EXPECT_FALSE(ShellExec("", "open", "", "", false));
     EXPECT_FALSE(ShellExec("https://www.tessarin.it", "print", "", "", false));
     EXPECT_TRUE(m_opener.m_opened.isEmpty());
-}
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }
 
 #include "modOSWinUtilTest.moc"
