@@ -55,11 +55,17 @@ public:
 
     PromptAnswer Message(QWidget* owner, const PromptMessage& message) override;
     void Beep() override;
-    QString OpenFileName(QWidget* owner, const QString& caption, const QString& folder,
-                         const QString& filter) override;
-    QString SaveFileName(QWidget* owner, const QString& caption, const QString& path,
-                         const QString& filter) override;
-    QString ExistingFolder(QWidget* owner, const QString& caption, const QString& folder) override;
+    QString OpenFileName(QWidget*, const QString& caption, const QString&,
+                         const QString&) override {
+        return AskFile("open", caption);
+    }
+    QString SaveFileName(QWidget*, const QString& caption, const QString&,
+                         const QString&) override {
+        return AskFile("save", caption);
+    }
+    QString ExistingFolder(QWidget*, const QString& caption, const QString&) override {
+        return AskFile("folder", caption);
+    }
     int Exec(QDialog& dialog) override;
 
 private:
