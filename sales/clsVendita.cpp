@@ -204,19 +204,21 @@ OID clsVendita::AddLine() {
     return line;
 }
 
-void clsVendita::EditLine(OID line) {
-    if (!m_articles || line == 0 || !m_articles->Locate(line)) return m_clerk.Beep();
+OID clsVendita::EditLine(OID line) {
+    if (!m_articles || line == 0 || !m_articles->Locate(line)) return m_clerk.Beep(), line;
     Transaction([&] {
         if (m_clerk.EditRow(*m_articles, false).isValid()) Refresh_Articoli();
     });
+    return line;
 }
 
-void clsVendita::RemoveLine(OID line) {
-    if (!m_articles || line == 0 || !m_articles->Locate(line)) return m_clerk.Beep();
+OID clsVendita::RemoveLine(OID line) {
+    if (!m_articles || line == 0 || !m_articles->Locate(line)) return m_clerk.Beep(), 0;
     Transaction([&] {
         m_sale->SetReference("Articoli", line, true);
         Refresh_Articoli();
     });
+    return 0;
 }
 
 OID clsVendita::ChangeQuantity(OID line, int delta) {

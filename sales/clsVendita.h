@@ -66,8 +66,8 @@ public:
     // A line the clerk defines by hand.
     OID AddLine();
     // The line in its editor, or taken away; no such line: a beep.
-    void EditLine(OID line);
-    void RemoveLine(OID line);
+    OID EditLine(OID line);
+    OID RemoveLine(OID line);
     // Pieces of the line, only for articles with a list price; the last piece taken away
     // removes the line.
     OID ChangeQuantity(OID line, int delta);

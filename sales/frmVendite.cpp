@@ -45,11 +45,6 @@ void frmVendite::ShowModal(QWidget* owner, clsArchiveSession& session, clsSettin
 }
 
 void frmVendite::Connect() {
-    connect(txtCode_Cliente, &QLineEdit::textChanged, this, &frmVendite::txtCode_Cliente_Change);
-    connect(txtCode_Articolo, &QLineEdit::textChanged, this, &frmVendite::txtCode_Articolo_Change);
-    connect(cmdSet_Cliente, &QPushButton::clicked, this, &frmVendite::cmdSet_Cliente_Click);
-    connect(cmdSet_DataOra, &QPushButton::clicked, this, &frmVendite::cmdSet_DataOra_Click);
-    connect(cmdAutoAdd, &QPushButton::clicked, this, &frmVendite::cmdAutoAdd_Click);
     // The lines' commands leave the focus on the article code, ready for the next one.
     const auto onLines = [this](const std::function<OID()>& step) {
         return [this, step] {
@@ -59,18 +54,6 @@ void frmVendite::Connect() {
             });
         };
     };
-    connect(cmdAddItem, &QPushButton::clicked, this,
-            onLines([this] { return m_vendita.AddLine(); }));
-    connect(cmdEdit, &QPushButton::clicked, this, onLines([this] {
-                const OID line = CurrentRow(dgArticoli);
-                m_vendita.EditLine(line);
-                return line;
-            }));
-    connect(cmdDeleteItem, &QPushButton::clicked, this, onLines([this] {
-                m_vendita.RemoveLine(CurrentRow(dgArticoli));
-                return OID(0);
-            }));
-    // The sale's own actions: done, then shown.
     const auto act = [this](const std::function<void()>& step) {
         return [this, step] {
             Guarded([&] {
@@ -81,14 +64,26 @@ void frmVendite::Connect() {
     };
     const auto identifyBonus = act([this] { m_vendita.Identify_Bonus(true); });
     const auto identifyPrizes = act([this] { m_vendita.Identify_Premi(true); });
-    connect(cmdAdd_Bonus, &QPushButton::clicked, this, act([this] { m_vendita.AddBonus(); }));
-    connect(cmdAdd_Premi, &QPushButton::clicked, this, act([this] { m_vendita.AddPremio(); }));
-    connect(cmdDel_Bonus, &QPushButton::clicked, this,
-            act([this] { m_vendita.RemoveBonus(CurrentRow(dgBonus)); }));
-    connect(cmdDel_Premi, &QPushButton::clicked, this,
-            act([this] { m_vendita.RemovePremio(CurrentRow(dgPremi)); }));
-    connect(cmdIdentify_Bonus, &QPushButton::clicked, this, identifyBonus);
-    connect(cmdIdentify_Premi, &QPushButton::clicked, this, identifyPrizes);
+    const std::pair<QPushButton*, std::function<void()>> commands[] = {
+        {cmdSet_Cliente, [this] { cmdSet_Cliente_Click(); }},
+        {cmdSet_DataOra, [this] { cmdSet_DataOra_Click(); }},
+        {cmdAutoAdd, [this] { cmdAutoAdd_Click(); }},
+        {cmdAddItem, onLines([this] { return m_vendita.AddLine(); })},
+        {cmdEdit, onLines([this] { return m_vendita.EditLine(CurrentRow(dgArticoli)); })},
+        {cmdDeleteItem, onLines([this] { return m_vendita.RemoveLine(CurrentRow(dgArticoli)); })},
+        {cmdAdd_Bonus, act([this] { m_vendita.AddBonus(); })},
+        {cmdAdd_Premi, act([this] { m_vendita.AddPremio(); })},
+        {cmdDel_Bonus, act([this] { m_vendita.RemoveBonus(CurrentRow(dgBonus)); })},
+        {cmdDel_Premi, act([this] { m_vendita.RemovePremio(CurrentRow(dgPremi)); })},
+        {cmdIdentify_Bonus, identifyBonus},
+        {cmdIdentify_Premi, identifyPrizes},
+        {cmdConfirm, [this] { cmdConfirm_Click(); }},
+        {cmdCancel, [this] { cmdCancel_Click(); }},
+    };
+    for (const auto& [button, command] : commands)
+        connect(button, &QPushButton::clicked, this, command);
+    connect(txtCode_Cliente, &QLineEdit::textChanged, this, &frmVendite::txtCode_Cliente_Change);
+    connect(txtCode_Articolo, &QLineEdit::textChanged, this, &frmVendite::txtCode_Articolo_Change);
     connect(chkAutoIdentify_Bonus, &QCheckBox::clicked, this, [this, identifyBonus](bool on) {
         m_settings.AutoIdentify_Bonus = on;
         if (on) identifyBonus();
@@ -97,8 +92,6 @@ void frmVendite::Connect() {
         m_settings.AutoIdentify_Premi = on;
         if (on) identifyPrizes();
     });
-    connect(cmdConfirm, &QPushButton::clicked, this, &frmVendite::cmdConfirm_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmVendite::cmdCancel_Click);
     connect(txtNote, &QPlainTextEdit::textChanged, this, [this] {
         if (IsSaleOpen() && !m_blnBindingNote)
             m_vendita.Sale()->SetValue("Note", txtNote->toPlainText());
@@ -129,7 +122,9 @@ void frmVendite::RefreshDisplay() {
     EnableSaleControls(*this, true);
     ShowCustomer();
     txtDataOra->setText(m_vendita.Sale()->GetText("Data"));
-    BindNote();
+    m_blnBindingNote = true; // the note shown is not a note typed
+    txtNote->setPlainText(m_vendita.Sale()->GetValue("Note").toString());
+    m_blnBindingNote = false;
     FormService().BindTextBox(txtRiferimento, m_vendita.Sale(), "RiferimentoVoucher");
     ShowRows();
 }
@@ -158,12 +153,6 @@ void frmVendite::ShowRows(OID line) {
     lblTot_Punti->setText(QString::number(m_vendita.BalanceAfterSale()));
 }
 
-void frmVendite::BindNote() {
-    m_blnBindingNote = true;
-    txtNote->setPlainText(m_vendita.Sale()->GetValue("Note").toString());
-    m_blnBindingNote = false;
-}
-
 void frmVendite::Set_Vendita(OID customer) {
     // A sale that cannot be opened whole is not opened: the window, finding none, shows none.
     Guarded([&] {
@@ -187,16 +176,12 @@ void frmVendite::Guarded(const std::function<void()>& action, const QString& con
         action();
     } catch (const std::exception& e) {
         Resync();
-        ReportFailure(context, e);
+        const auto* engine = dynamic_cast<const DbmsError*>(&e);
+        if (engine && engine->Code() == DbmsError::BadValue)
+            m_clerk.Say(engine->Description());
+        else
+            ReportError(m_settings, context + ErrorDescription(e), e, this);
     }
-}
-
-void frmVendite::ReportFailure(const QString& context, const std::exception& error) {
-    const auto* engine = dynamic_cast<const DbmsError*>(&error);
-    if (engine && engine->Code() == DbmsError::BadValue)
-        m_clerk.Say(engine->Description());
-    else
-        ReportError(m_settings, context + ErrorDescription(error), error, this);
 }
 
 void frmVendite::Resync() {
@@ -207,8 +192,6 @@ void frmVendite::Resync() {
         // Reading back is the best effort after a failure; the failure itself is reported.
     }
 }
-
-// --- confirm, cancel, reset, unload ---
 
 void frmVendite::cmdConfirm_Click() {
     if (!IsSaleOpen()) return;
@@ -227,7 +210,7 @@ void frmVendite::cmdConfirm_Click() {
 
 void frmVendite::cmdCancel_Click() {
     try {
-        if (m_vendita.IsEmpty() || !m_vendita.HasLines()) {
+        if (!m_vendita.HasLines()) {
             close();
             return;
         }
@@ -247,10 +230,7 @@ void frmVendite::Release(bool cancel) {
     FormService().BindTextBox(txtRiferimento, nullptr, {});
     for (QTableView* grid : {dgArticoli, dgBonus, dgPremi})
         grid->setModel(nullptr);
-    if (cancel)
-        m_vendita.Cancel();
-    else
-        m_vendita.Release();
+    cancel ? m_vendita.Cancel() : m_vendita.Release();
 }
 
 void frmVendite::Unload() {

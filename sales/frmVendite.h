@@ -1,7 +1,6 @@
 #pragma once
-// "Vendita / Premiazione": the counter window in which one sale is recorded for one card
-// holder: the articles sold, the prizes handed out, the bonuses granted and the payment.
-// It is worked from the keyboard and the card reader alone; the rules are clsVendita's.
+// "Vendita / Premiazione": the counter window recording one card holder's sale (articles, prizes,
+// bonuses, payment) from the keyboard and the card reader alone; the rules are clsVendita's.
 
 #include "clsVendita.h"
 #include "clsVenditaClerk.h"
@@ -35,12 +34,10 @@ public:
                           BarcodeTarget setBarcodeControl);
 
     bool IsSaleOpen() const { return m_vendita.IsOpen(); }
-    // The sale the window works on, for those who read what it holds.
     const clsVendita& Vendita() const { return m_vendita; }
     bool CaptureMode() const { return m_blnCapture; }
     void Set_Vendita(OID customer);
 
-    // --- commands ---
     void cmdConfirm_Click();
     void cmdCancel_Click();
     void cmdSet_Cliente_Click();
@@ -48,7 +45,7 @@ public:
     void cmdAutoAdd_Click();
     void txtCliente_DblClick();
 
-    // --- controls (also reachable by objectName) ---
+    // The controls, also reachable by objectName.
     QLabel *lblCliente, *lblPunti, *lblTotale, *lblTotaleConv, *lblAltraValuta;
     QLabel *lblTot_PuntiNecessari, *lblTot_PuntiBonus, *lblTot_Punti;
     QLineEdit *txtCode_Cliente, *txtCliente, *txtDataOra, *txtRiferimento, *txtCode_Articolo;
@@ -66,7 +63,6 @@ protected:
     void reject() override;
 
 private:
-    // frmVendite.cpp: display, errors, cancel, reset
     void Connect();
     void RefreshDisplay();
     void ShowCustomer();
@@ -75,25 +71,20 @@ private:
     // Lets go of the sale's bindings; `cancel` deletes the unconfirmed sale first.
     void Release(bool cancel);
     void Unload();
-    void BindNote();
     // After a failed action: the window reads the archive again, keeping the note and the
     // voucher as the clerk typed them.
     void Resync();
-    // Runs a clerk's action under the window's error trap: a failure is reported and the window
-    // goes on from what the archive holds.
+    // Runs a clerk's action under the window's error trap: a refused value is said plainly, any
+    // other failure goes to the error report, and the window goes on from what the archive holds.
     void Guarded(const std::function<void()>& action,
                  const QString& context = "Si e' verificato un errore:\r\r");
-    // A refused value is said plainly; any other failure goes to the error report.
-    void ReportFailure(const QString& context, const std::exception& error);
 
-    // frmVenditeCommands.cpp: the customer, the lines, prizes and bonuses
     void txtCode_Cliente_Change();
     void txtCode_Cliente_LostFocus();
     void LookupCustomer(const QString& code);
     void txtCode_Articolo_Change();
     void SetBarcodeField(QLineEdit* target);
-
-    // frmVenditeKeys.cpp: keys seen before the controls
+    // Keys seen before the controls (frmVenditeKeys.cpp).
     bool HandleKey(QObject* watched, QKeyEvent* event);
 
     clsArchiveSession& m_session;
@@ -101,9 +92,7 @@ private:
     BarcodeTarget m_setBarcodeControl;
     clsVenditaClerk m_clerk;
     clsVendita m_vendita;
-    bool m_blnActivated = false;
-    bool m_blnCapture = false;
-    bool m_blnUnloaded = false;
+    bool m_blnActivated = false, m_blnCapture = false, m_blnUnloaded = false;
     bool m_blnBindingNote = false;
     bool m_blnLookup = false; // a customer lookup is asking the user
 };

@@ -8,9 +8,8 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTableView>
-
-// --- the customer ---
 
 void frmVendite::txtCode_Cliente_Change() {
     const QString code = ExtractCode(txtCode_Cliente->text());
@@ -22,11 +21,7 @@ void frmVendite::LookupCustomer(const QString& code) {
     Guarded([&] {
         txtCode_Cliente->setText(code); // no line end left: this change looks up nothing
         // While the user is asked, a change of the field must not start a second lookup.
-        m_blnLookup = true;
-        struct Done {
-            bool& flag;
-            ~Done() { flag = false; }
-        } done{m_blnLookup};
+        const QScopedValueRollback<bool> asking(m_blnLookup, true);
         const OID customer = m_vendita.LookupCustomer(code);
         m_blnLookup = false;
         if (customer != 0) return Set_Vendita(customer);
@@ -60,8 +55,6 @@ void frmVendite::txtCliente_DblClick() {
         if (const OID edited = m_vendita.EditCustomer()) Set_Vendita(edited);
     });
 }
-
-// --- the lines ---
 
 void frmVendite::SetBarcodeField(QLineEdit* target) {
     if (m_setBarcodeControl) m_setBarcodeControl(target);

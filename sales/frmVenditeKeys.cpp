@@ -2,10 +2,8 @@
 // a keyboard (Ctrl down, the code, Ctrl up) adds an article from wherever the focus is.
 #include "frmVendite.h"
 
-#include "itfPrompter.h"
 #include "modVenditeLayout.h"
 
-#include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -108,31 +106,21 @@ bool frmVendite::HandleKey(QObject* watched, QKeyEvent* event) {
         return true;
     }
 
-    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-    // Enter after a code typed by hand reads that code; only elsewhere does it confirm.
-    if (watched == txtCode_Articolo && plain && enter && !txtCode_Articolo->text().isEmpty()) {
+    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter, f2 = key == Qt::Key_F2;
+    // Enter after a code typed by hand reads that code; only elsewhere does it confirm. F2 in
+    // the article field looks for an article by its description.
+    if (watched == txtCode_Articolo && (f2 || (enter && !txtCode_Articolo->text().isEmpty()))) {
+        if (f2) txtCode_Articolo->clear();
         cmdAutoAdd_Click();
-        return true;
-    }
-    if (watched == txtCode_Cliente && plain && (enter || key == Qt::Key_F2)) {
+    } else if (watched == txtCode_Cliente && (enter || f2)) {
         txtCliente->setFocus(Qt::TabFocusReason);
-        return true;
-    }
-    if (watched == txtCliente && plain && key == Qt::Key_F2) {
+    } else if (watched == txtCliente && f2) {
         txtCliente_DblClick();
-        return true;
+    } else if (watched == txtNote && enter) {
+        cmdConfirm->click(); // the notes keep Ctrl+Enter... which the reader's Ctrl takes first
+    } else {
+        return false;
     }
-    if (watched == txtCode_Articolo && plain && key == Qt::Key_F2) {
-        txtCode_Articolo->clear();
-        cmdAutoAdd_Click();
-        return true;
-    }
-    // Enter confirms from the notes too; the notes keep Ctrl+Enter... which the reader's
-    // Ctrl takes first, as it always did.
-    if (watched == txtNote && plain && enter) {
-        cmdConfirm->click();
-        return true;
-    }
-    return false;
+    return true;
 }

@@ -30,7 +30,6 @@ TEST(BarcodeBuffer, LineEndsCutTheCodesEmptyOnesAreSkippedAndEndlessOnesDropped)
         EXPECT_EQ(Codes(b), step.Codes) << step.Received;
     }
     EXPECT_EQ(b.Size(), 0);
-
     // A code without end is dropped past the limit.
     b.Append(QString(clsBarcodeBuffer::MaxCode, 'x'));
     EXPECT_FALSE(b.TakeDropped());
@@ -58,7 +57,6 @@ TEST(SerialSettings, TheOldSettingsText) {
         {"4800,s,8,1", QSerialPort::SpaceParity}};
     for (const auto& [text, parity] : parities)
         EXPECT_EQ(clsSerialSettings::Parse(text, &error)->Parity, parity) << text;
-
     for (const char* bad : {"9600,x,8,1", "9600,n,9,1", "9600,n,8,3", "veloce,n,8,1", "9600,n,8",
                             "", "9600,n,8,1,0"}) {
         error.clear();

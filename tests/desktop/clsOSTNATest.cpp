@@ -1,3 +1,4 @@
+#include "TestValues.h"
 #include <clsOSTNA.h>
 
 #include <QApplication>
@@ -7,10 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <vector>
-
-void PrintTo(const QString& text, std::ostream* out); // in modOSWinUtilTest.cpp
 
 TEST(clsOSTNAMessages, ClassifiesThePlatformMessagesReadFromTheXValueInTwips) {
     for (int m : {0, 512, 513, 514, 515, 516, 517, 519}) {
@@ -44,7 +42,6 @@ TEST_F(clsOSTNATest, TipIsCutTo63CharactersAndEachClickIsAMouseMessage) {
     }
     m_icon.IconStart(nullptr, AppIcon(), QString(100, 'z'));
     EXPECT_EQ(m_icon.Tip(), QString(63, 'z'));
-
     std::vector<int> messages;
     QObject::connect(&m_icon, &clsOSTNA::MouseMessage,
                      [&messages](int message) { messages.push_back(message); });
@@ -64,7 +61,6 @@ TEST_F(clsOSTNATest, WithoutNotificationAreaNothingIsShown) {
     EXPECT_FALSE(Tray()->isVisible());
     EXPECT_TRUE(txtTNAInterface.isHidden());
     EXPECT_EQ(m_icon.Tip(), "Tessarin");
-
     m_icon.IconStop();
     m_icon.IconStop();
     EXPECT_FALSE(m_icon.IsShown());

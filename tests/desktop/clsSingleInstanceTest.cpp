@@ -32,7 +32,6 @@ TEST_F(clsSingleInstanceTest, SecondCopyIsRefusedWhileTheFirstRuns) {
     ASSERT_TRUE(first->TryLock());
     EXPECT_TRUE(first->TryLock()); // asking again keeps what it holds
     EXPECT_TRUE(QFile::exists(first->LockPath()));
-
     clsSingleInstance second;
     EXPECT_FALSE(second.TryLock());
     EXPECT_EQ(SecondInstanceMessage(),
@@ -45,7 +44,6 @@ TEST_F(clsSingleInstanceTest, SecondCopyIsRefusedWhileTheFirstRuns) {
     ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addDays(-3),
                                  QFileDevice::FileModificationTime));
     EXPECT_FALSE(second.TryLock());
-
     first.reset();
     EXPECT_FALSE(QFile::exists(second.LockPath()));
     EXPECT_TRUE(second.TryLock());
@@ -73,7 +71,6 @@ TEST_F(clsSingleInstanceTest, AnotherProcessBlocksUntilItDiesAndItsLockIsTakenOv
     ASSERT_EQ(locked, 'y');
     clsSingleInstance guard;
     EXPECT_FALSE(guard.TryLock());
-
     kill(child, SIGKILL);
     ASSERT_EQ(waitpid(child, nullptr, 0), child);
     close(ready[0]);

@@ -1,6 +1,6 @@
+#include "TestValues.h"
 #include <modOSWinUtil.h>
 
-#include <QApplication>
 #include <QDesktopServices>
 #include <QFile>
 #include <QTemporaryDir>
@@ -8,13 +8,6 @@
 #include <QUrlQuery>
 
 #include <gtest/gtest.h>
-
-#include <ostream>
-
-// Readable failure messages.
-void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 using namespace modOSWinUtil;
 
@@ -35,7 +28,6 @@ TEST(FileExists, MaskZeroAsksForAnythingElseForOneOfItsAttributes) {
           Case{file, dirBit}, Case{file, protectedBits}, Case{missing, hidden},
           Case{dotFile, FileAttr::ReadOnly}})
         EXPECT_FALSE(FileExists(path, mask)) << path.toStdString() << ' ' << mask;
-
     // Protection is owner-read-only, whichever of the three bits asks for it.
     ASSERT_TRUE(SetFileAttributes(file, protectedBits));
     EXPECT_EQ(QFile::permissions(file) &
@@ -44,7 +36,6 @@ TEST(FileExists, MaskZeroAsksForAnythingElseForOneOfItsAttributes) {
     for (quint16 mask :
          {FileAttr::ReadOnly, FileAttr::Hidden, quint16(FileAttr::System | FileAttr::Directory)})
         EXPECT_TRUE(FileExists(file, mask)) << mask;
-
     ASSERT_TRUE(SetFileAttributes(file, FileAttr::Normal));
     EXPECT_TRUE(QFile::permissions(file) & QFileDevice::WriteOwner);
     EXPECT_FALSE(FileExists(file, FileAttr::ReadOnly));
@@ -97,13 +88,6 @@ TEST_F(ShellExecTest, OpensLinksAsWrittenAndFilesRelativeToTheFolderAndRefusesTh
     EXPECT_FALSE(ShellExec("", "open", "", "", false));
     EXPECT_FALSE(ShellExec("https://www.tessarin.it", "print", "", "", false));
     EXPECT_TRUE(m_opener.m_opened.isEmpty());
-}
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }
 
 #include "modOSWinUtilTest.moc"

@@ -142,12 +142,10 @@ TEST_F(OptionsTest, AFolderChangeRefusedStoresNothingConfirmedReleasesTheArchive
     EXPECT_EQ(m_host.Calls, QStringList({"open"}));
     EXPECT_EQ(std::tuple(m_settings.RootDir, m_settings.COMPortNumber, Stored()),
               std::tuple(QString("/srv/Tessarin"), 2, false));
-
     Ok(*window);
-    const PromptMessage& asked = prompter.LastMessage();
-    EXPECT_EQ(std::tuple(asked.Text, asked.Icon, asked.Buttons),
-              std::tuple(QString("L'indirizzario di lavoro e' cambiato.\r\rConfermi ?"),
-                         PromptIcon::Question, PromptButtons::YesNo));
+    EXPECT_EQ(prompter.LastMessage(),
+              (PromptMessage{"L'indirizzario di lavoro e' cambiato.\r\rConfermi ?", "Tessarin",
+                             PromptIcon::Question, PromptButtons::YesNo, PromptAnswer::Yes}));
     EXPECT_EQ(m_host.Calls, QStringList({"open", "release", "closed"}));
     ASSERT_FALSE(window.isNull());
     EXPECT_TRUE(window->m_bConfirmed);
@@ -186,12 +184,9 @@ TEST_F(OptionsTest, EveryWayOfClosingEndsTheOpeningOnce) {
         EXPECT_TRUE(window.isNull()); // closed windows do not pile up under the owner
         EXPECT_EQ(m_host.Calls.size(), 2);
     }
-}
-
-TEST_F(OptionsTest, ModalRunReturnsTheConfirmationAndEndsTheOpeningEitherWay) {
+    // A modal run returns the confirmation; it may end without the window's own commands.
     for (const bool ok : {true, false}) {
         m_host.Calls.clear();
-        // A run may end without the window's own commands.
         prompter.Dialog([this, ok](QDialog& window) {
             if (ok) Ok(window);
             return ok ? window.result() : int(QDialog::Rejected);
@@ -201,9 +196,9 @@ TEST_F(OptionsTest, ModalRunReturnsTheConfirmationAndEndsTheOpeningEitherWay) {
     }
 }
 
-using DatePickerTest = WindowTest;
+using SmallDialogTest = WindowTest; // the date picker, the about box, the notice
 
-TEST_F(DatePickerTest, ButtonOrEnterConfirmsTheDayEscapeCancelsNoDateMeansToday) {
+TEST_F(SmallDialogTest, DatePickerAboutBoxAndNoticeAnswerAsTheUserDrivesThem) {
     OnWindow([](QDialog& window) {
         EXPECT_EQ(window.pos(), QPoint(200, 100));
         auto* calendar = Child<QCalendarWidget>(window, "calTimeSetting");
@@ -211,16 +206,13 @@ TEST_F(DatePickerTest, ButtonOrEnterConfirmsTheDayEscapeCancelsNoDateMeansToday)
         calendar->setSelectedDate(QDate(2005, 3, 21));
         Child<QPushButton>(window, "cmdSetting")->click();
     });
-    OnWindow([](QDialog& window) {
-        auto* calendar = Child<QCalendarWidget>(window, "calTimeSetting");
-        calendar->setSelectedDate(QDate(2024, 2, 29));
-        QTest::keyClick(calendar->findChild<QAbstractItemView*>(), Qt::Key_Return);
-    });
-    OnWindow([](QDialog& window) {
-        auto* calendar = Child<QCalendarWidget>(window, "calTimeSetting");
-        calendar->setSelectedDate(QDate(2024, 1, 5));
-        QTest::keyClick(calendar, Qt::Key_Escape);
-    });
+    for (bool enter : {true, false}) // Enter in the days' grid, Escape
+        OnWindow([enter](QDialog& window) {
+            auto* calendar = Child<QCalendarWidget>(window, "calTimeSetting");
+            calendar->setSelectedDate(enter ? QDate(2024, 2, 29) : QDate(2024, 1, 5));
+            QWidget* days = calendar->findChild<QAbstractItemView*>();
+            QTest::keyClick(enter ? days : calendar, enter ? Qt::Key_Return : Qt::Key_Escape);
+        });
     frmDateSetting picker;
     EXPECT_EQ(picker.SetDate(QDate(2005, 3, 10), 100, 200), QVariant(QDate(2005, 3, 21)));
     EXPECT_EQ(picker.SetDate(QDate(2024, 2, 1), -1, -1), QVariant(QDate(2024, 2, 29)));
@@ -237,11 +229,7 @@ TEST_F(DatePickerTest, ButtonOrEnterConfirmsTheDayEscapeCancelsNoDateMeansToday)
         });
         EXPECT_FALSE(frmDateSetting().SetDate(start, -1, -1).isValid());
     }
-}
-
-using AboutTest = WindowTest;
-
-TEST_F(AboutTest, BlankTitleShowsTheProductNameSysInfoIsLookedForTheNoticeOnlyRead) {
+    // The about box: a blank title shows the product's name; system information is looked for.
     frmAbout box(nullptr, "   ");
     EXPECT_EQ(Child<QLabel>(box, "lblTitle")->text(), "Tessarin");
     EXPECT_EQ(Child<QLabel>(box, "lblVersion")->text(), "Version 2.0.61");
@@ -249,16 +237,13 @@ TEST_F(AboutTest, BlankTitleShowsTheProductNameSysInfoIsLookedForTheNoticeOnlyRe
     EXPECT_EQ(Child<QLabel>(named, "lblTitle")->text(), "Agenzia Rossi");
     EXPECT_EQ(frmAbout::FindSysInfoTool({"tessarin-no-such-tool", "sh", "true"}),
               QStandardPaths::findExecutable("sh"));
-
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", m_dir.path().toUtf8()); // a folder with no programs in it
     prompter.Answer(PromptAnswer::Ok);
     Child<QPushButton>(box, "cmdSysInfo")->click();
     qputenv("PATH", path);
-    const PromptMessage& said = prompter.LastMessage();
-    EXPECT_EQ(said.Text, "System Information Is Unavailable At This Time");
-    EXPECT_EQ(said.Icon, PromptIcon::None);
-    EXPECT_EQ(said.Caption, "Tessarin");
+    EXPECT_EQ(prompter.LastMessage(),
+              PromptMessage{"System Information Is Unavailable At This Time"});
     // The notice opens for reading only.
     prompter.Dialog([](QDialog& notice) {
         EXPECT_EQ(notice.objectName(), "frmInformative");
@@ -268,11 +253,7 @@ TEST_F(AboutTest, BlankTitleShowsTheProductNameSysInfoIsLookedForTheNoticeOnlyRe
         return notice.result();
     });
     Child<QPushButton>(box, "cmdInformativa")->click();
-}
-
-using NoticeTest = WindowTest;
-
-TEST_F(NoticeTest, OnlyTheAcceptButtonAccepts) {
+    // Only the notice's accept button accepts; printing without printers warns.
     const std::vector<std::tuple<const char*, std::function<void(QDialog&)>, bool>> ways = {
         {"cmdOk", [](QDialog& w) { Child<QPushButton>(w, "cmdOk")->click(); }, true},
         {"cmdCancel", [](QDialog& w) { Child<QPushButton>(w, "cmdCancel")->click(); }, false},
@@ -284,15 +265,12 @@ TEST_F(NoticeTest, OnlyTheAcceptButtonAccepts) {
         OnWindow(close); // shown: the close box only acts on a window that is shown
         EXPECT_EQ(frmInformative().AcceptInformative(), accepted);
     }
-}
-
-TEST_F(NoticeTest, PrintingWithoutPrintersWarnsAndAsksNothingElse) {
     if (!QPrinterInfo::availablePrinters().isEmpty()) GTEST_SKIP() << "a printer is installed";
     prompter.Answer(PromptAnswer::Ok);
     frmInformative notice;
     Child<QPushButton>(notice, "cmdPrint")->click();
-    ASSERT_EQ(prompter.Messages(), QStringList({"Nessuna stampante definita"}));
-    EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Exclamation);
+    EXPECT_EQ(prompter.LastMessage(),
+              (PromptMessage{"Nessuna stampante definita", "Tessarin", PromptIcon::Exclamation}));
 }
 
 class SearchTextTest : public WindowTest {
@@ -300,6 +278,9 @@ protected:
     // The dialog lives for the whole run: each test starts as if nothing was confirmed yet.
     void SetUp() override { dialog.SetLast({}, {}); }
     // Asks for `field` with both options shown unless told otherwise; `fill` drives the window.
+    bool Ask(const QString& field, std::function<void(QDialog&)> fill) {
+        return Ask(field, true, fill);
+    }
     bool Ask(const QString& field, bool nextVisible, std::function<void(QDialog&)> fill) {
         OnWindow(fill);
         bool confirmed = true;
@@ -307,32 +288,28 @@ protected:
         EXPECT_EQ(result, confirmed);
         return result;
     }
-    bool Ask(const QString& field, std::function<void(QDialog&)> fill) {
-        return Ask(field, true, fill);
-    }
-
     static QLineEdit* Text(QDialog& d) { return Child<QLineEdit>(d, "txtSearch"); }
     static QCheckBox* Internal(QDialog& d) { return Child<QCheckBox>(d, "chkInternal"); }
-    static QPushButton* Button(QDialog& d, const QString& name) {
-        return Child<QPushButton>(d, name);
-    }
+    static QPushButton* Button(QDialog& d, const char* n) { return Child<QPushButton>(d, n); }
     // Which of OK and Successivo Enter presses.
     static QList<bool> Defaults(QDialog& d) {
         return {Button(d, "cmdOk")->isDefault(), Button(d, "cmdNext")->isDefault()};
     }
 
-    // What the caller reads back: confirmed, the text, contained, next occurrence.
-    using Outcome = std::tuple<bool, QString, bool, bool>;
+    // What the caller reads back: confirmed, the text, contained, next occurrence; the field and
+    // text offered again next time.
+    using Outcome = std::tuple<bool, QString, bool, bool, QString, QString>;
     Outcome Result() const {
-        return {dialog.Confirmed(), dialog.ResultText(), dialog.Internal(), dialog.Next()};
+        return {dialog.Confirmed(), dialog.ResultText(),       dialog.Internal(),
+                dialog.Next(),      dialog.LastFieldCaption(), dialog.LastText()};
     }
 
     QWidget owner;
     frmSearchText& dialog = frmSearchText::Instance();
 };
 
-TEST_F(SearchTextTest, InternalNeedsTwoCharactersF2TogglesItOkStoresTheChoiceF3AsksTheNext) {
-    const bool confirmed = Ask("Descrizione", [](QDialog& d) {
+TEST_F(SearchTextTest, InternalNeedsTwoCharactersF2TogglesItF3AsksTheNextEscapeForgetsTheResult) {
+    EXPECT_TRUE(Ask("Descrizione", [](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Cerca");
         EXPECT_EQ(Child<QLabel>(d, "lblFieldName")->text(), "Descrizione");
         EXPECT_EQ(d.focusWidget(), Text(d));
@@ -352,11 +329,8 @@ TEST_F(SearchTextTest, InternalNeedsTwoCharactersF2TogglesItOkStoresTheChoiceF3A
         EXPECT_EQ(Defaults(d), QList<bool>({true, false}));
         Press(d, Qt::Key_Return);
         EXPECT_FALSE(d.isVisible());
-    });
-    EXPECT_TRUE(confirmed);
-    EXPECT_EQ(Result(), Outcome(true, "ro", true, false));
-    EXPECT_EQ(dialog.LastFieldCaption(), "Descrizione");
-    EXPECT_EQ(dialog.LastText(), "ro");
+    }));
+    EXPECT_EQ(Result(), Outcome(true, "ro", true, false, "Descrizione", "ro"));
     EXPECT_EQ(dialog.parentWidget(), nullptr);
     // Successivo and F3 ask for the next occurrence.
     for (bool byKey : {false, true}) {
@@ -370,8 +344,7 @@ TEST_F(SearchTextTest, InternalNeedsTwoCharactersF2TogglesItOkStoresTheChoiceF3A
                 QTest::mouseClick(Button(d, "cmdNext"), Qt::LeftButton);
             EXPECT_FALSE(d.isVisible());
         }));
-        EXPECT_EQ(Result(), Outcome(true, "C1", false, true));
-        EXPECT_EQ(dialog.LastFieldCaption(), "Codice");
+        EXPECT_EQ(Result(), Outcome(true, "C1", false, true, "Codice", "C1"));
     }
     // Without Successivo on show F3 does nothing at all.
     EXPECT_TRUE(Ask("Descrizione", false, [](QDialog& d) {
@@ -382,9 +355,8 @@ TEST_F(SearchTextTest, InternalNeedsTwoCharactersF2TogglesItOkStoresTheChoiceF3A
         Press(d, Qt::Key_Return);
     }));
     EXPECT_FALSE(dialog.Next());
-}
-
-TEST_F(SearchTextTest, EscapeForgetsTheResultNotTheLastTextWhichTheSameFieldOffersAgain) {
+    // Escape forgets the result, not the last text, which the same field offers again.
+    dialog.SetLast({}, {});
     EXPECT_TRUE(Ask("Descrizione", [](QDialog& d) {
         QTest::keyClicks(Text(d), "ros");
         Press(d, Qt::Key_F2);
@@ -397,8 +369,7 @@ TEST_F(SearchTextTest, EscapeForgetsTheResultNotTheLastTextWhichTheSameFieldOffe
         Press(d, Qt::Key_Escape);
         EXPECT_FALSE(d.isVisible());
     }));
-    EXPECT_EQ(Result(), Outcome(false, "", false, false));
-    EXPECT_EQ(dialog.LastText(), "ros");
+    EXPECT_EQ(Result(), Outcome(false, "", false, false, "Descrizione", "ros"));
     // The same field offers the last text again, Successivo as default.
     EXPECT_TRUE(Ask("Descrizione", [](QDialog& d) {
         EXPECT_EQ(Text(d)->text(), "ros");
@@ -407,7 +378,7 @@ TEST_F(SearchTextTest, EscapeForgetsTheResultNotTheLastTextWhichTheSameFieldOffe
         EXPECT_EQ(Defaults(d), QList<bool>({false, true}));
         Press(d, Qt::Key_Return);
     }));
-    EXPECT_EQ(Result(), Outcome(true, "ros", false, true));
+    EXPECT_EQ(Result(), Outcome(true, "ros", false, true, "Descrizione", "ros"));
     // Without Successivo the same field confirms with OK.
     EXPECT_TRUE(Ask("Descrizione", false, [](QDialog& d) {
         EXPECT_EQ(Text(d)->text(), "ros");
@@ -425,8 +396,7 @@ TEST_F(SearchTextTest, EscapeForgetsTheResultNotTheLastTextWhichTheSameFieldOffe
         Press(d, Qt::Key_Return);
     }));
     EXPECT_EQ(dialog.windowTitle(), "Cerca");
-    EXPECT_EQ(dialog.ResultText(), "");
-    EXPECT_EQ(dialog.LastFieldCaption(), "Codice");
+    EXPECT_EQ(Result(), Outcome(true, "", false, false, "Codice", ""));
 }
 
 } // namespace

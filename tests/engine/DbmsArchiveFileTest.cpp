@@ -1,12 +1,8 @@
 #include "EngineTestSchema.h"
 
 #include <QDir>
-#include <QFile>
-#include <gtest/gtest.h>
 
-#include <csignal>
 #include <optional>
-#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 
@@ -104,16 +100,11 @@ TEST(DbmsCreate, ACreationCutShortLeavesNoArchiveAndCanBeDoneAgain) {
         storage->Open(DbmsStorage::FormatSQLite, path, 0, 0, nullptr, 5, 0, -1, -1, 0, -2);
         DbmsEngine().DefineDatabase(schema, "test", nullptr, nullptr, 0)->Attach(storage);
     };
-    // A file-size limit of nothing: the first write fails, as on a full disk.
-    rlimit old{}, none{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    none.rlim_max = old.rlim_max;
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &none);
-    const QString error = Failure([&] { create({}); });
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, handler);
-    EXPECT_NE(error, "(no error)");
+    const QString full = Failure([&] {
+        const FileSizeLimit limit; // the first write fails, as on a full disk
+        create({});
+    });
+    EXPECT_NE(full, "(no error)");
     EXPECT_FALSE(QFile::exists(path));
     // A failure of the table rules, and the program killed while they run.
     EXPECT_NE(
@@ -122,7 +113,6 @@ TEST(DbmsCreate, ACreationCutShortLeavesNoArchiveAndCanBeDoneAgain) {
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_EXIT(create([] { std::_Exit(3); }), ::testing::ExitedWithCode(3), "");
     EXPECT_FALSE(QFile::exists(path));
-
     create({});
     EXPECT_EQ(StoredTipi(path), QStringList{"Base"});
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Tessarin.mdb"});

@@ -1,8 +1,6 @@
 #include "DbmsRelations.h"
 #include "EngineTestSchema.h"
 
-#include <gtest/gtest.h>
-
 using Kind = DbmsRelationKind;
 
 // The references, containers and referencing tables of the current row, "|" between the
@@ -49,7 +47,7 @@ protected:
     }
 };
 
-TEST_F(RelationsTest, EntriesFollowTheDefinitionAndLeaveOwnedCollectionsOut) {
+TEST_F(RelationsTest, EntriesFollowTheDefinitionLeaveOwnedCollectionsOutAndOpenTheRelatedRows) {
     EXPECT_EQ(Describe(*At("Prodotti", p1)),
               "1:Tabella Tipi/Tipo | 1:Tabella Prodotti/Tipo | 1:Tabella Righe/Elenco Righe");
     // Owned lines are not related data; not-owned tags are references, never containers.
@@ -73,9 +71,7 @@ TEST_F(RelationsTest, EntriesFollowTheDefinitionAndLeaveOwnedCollectionsOut) {
     // No current row at all: the entries are still listed, every one disabled.
     EXPECT_EQ(Describe(*a.Open("Tipi", "Descrizione = 'Nessuno'")),
               " |  | 1:Tabella Prodotti/Tipo-, 2:Tabella Vendite/Tags-");
-}
-
-TEST_F(RelationsTest, OpensTheRowsRelatedToTheCurrentRow) {
+    // The rows related to the current row.
     const std::tuple<const char*, OID, Kind, int, std::vector<OID>> cases[] = {
         {"Tipi", t1, Kind::Referenced, 1, {p1, p3}},
         {"Tipi", t1, Kind::Referenced, 2, {v1, v2}},
@@ -93,7 +89,7 @@ TEST_F(RelationsTest, OpensTheRowsRelatedToTheCurrentRow) {
         EXPECT_EQ(Rows(*DbmsOpenRelated(*At(table, oid), kind, number)), rows)
             << table << ' ' << oid << ' ' << int(kind) << ' ' << number;
     // Opening reads the archive as it is now, not as it was when the menus were filled.
-    auto vendite = At("Vendite", v1);
+    vendite = At("Vendite", v1);
     vendite->SetReference("Persona", pb);
     EXPECT_EQ(Rows(*DbmsOpenRelated(*vendite, Kind::Container, 1)), (std::vector{v1, v2}));
 }
@@ -117,7 +113,7 @@ TEST_F(RelationsTest, ManyRowsLinkedThroughACollectionOpenWhole) {
     EXPECT_FALSE(linked->Locate(v2));
 }
 
-TEST_F(RelationsTest, OpeningRefusesUnknownEntriesAndMissingRows) {
+TEST_F(RelationsTest, OpeningRefusesUnknownEntriesAndMissingRowsARowBeingEditedIsBusy) {
     auto prodotti = At("Prodotti", p1);
     for (int number : {0, 2, -1}) {
         const DbmsError e = Raised([&] { DbmsOpenRelated(*prodotti, Kind::Container, number); });
@@ -127,16 +123,13 @@ TEST_F(RelationsTest, OpeningRefusesUnknownEntriesAndMissingRows) {
     auto none = a.Open("Prodotti", "Codice = 'X'");
     EXPECT_EQ(Raised([&] { DbmsOpenRelated(*none, Kind::Reference, 1); }).Code(),
               DbmsError::NoCurrentRow);
-}
-
-TEST_F(RelationsTest, BusyWhileTheCurrentRowHasUnstoredChanges) {
+    // Busy while the current row has changes not stored.
     auto persone = At("Persone", pa);
     EXPECT_FALSE(DbmsIsBusy(*persone));
     persone->SetValue("Nome", "Annalisa");
     EXPECT_TRUE(DbmsIsBusy(*persone));
     persone->Update();
     EXPECT_FALSE(DbmsIsBusy(*persone));
-
     persone->AddNew();
     EXPECT_TRUE(DbmsIsBusy(*persone)); // even before anything is typed
     persone->SetValue("Nome", "Carla");

@@ -1,8 +1,5 @@
 #include "EngineTestSchema.h"
 
-#include <QFile>
-#include <gtest/gtest.h>
-
 using Structure = ArchiveTest;
 
 TEST(DbmsStorage, RefusesForeignFilesWithoutTouchingThem) {
@@ -31,7 +28,7 @@ TEST(DbmsStorage, RefusesForeignFilesWithoutTouchingThem) {
     EXPECT_EQ(ReadAll(foreign), foreignBefore);
 }
 
-TEST_F(Structure, NestedTransactionsRollBackOnlyTheirOwnPartAndAFailedStatementWorksAgain) {
+TEST_F(Structure, NestedTransactionsAFailedStatementTablesFieldsLiteralsAndCurrencies) {
     auto tipi = a.Open("Tipi");
     a.db->BeginTrans();
     const OID row = tipi->AddRow({{"Descrizione", "tenuto"}});
@@ -40,7 +37,6 @@ TEST_F(Structure, NestedTransactionsRollBackOnlyTheirOwnPartAndAFailedStatementW
     a.db->Rollback();
     a.db->CommitTrans();
     EXPECT_EQ(a.Rows("SELECT Descrizione FROM Tipi"), QStringList{"tenuto"});
-
     a.Exec("CREATE TRIGGER guasto BEFORE UPDATE ON Tipi "
            "BEGIN SELECT RAISE(ABORT, 'disco guasto'); END");
     for (bool broken : {true, false}) { // the same cached update, once the disk is back
@@ -51,9 +47,32 @@ TEST_F(Structure, NestedTransactionsRollBackOnlyTheirOwnPartAndAFailedStatementW
         if (broken) tipi->CancelUpdate();
     }
     EXPECT_EQ(a.Rows("SELECT Descrizione FROM Tipi"), QStringList{"seconda"});
+    // Tables and fields are listed with their type codes; literals quote; currencies convert.
+    std::vector<QString> names;
+    for (auto& t : a.db->Tables())
+        names.push_back(t->Name());
+    EXPECT_EQ(names, a.schema.order);
+    EXPECT_EQ(a.db->Item("righe")->ParentTable(), "Prodotti"); // any case names the table
+    EXPECT_EQ(a.db->Find("Nessuna"), nullptr);
+    EXPECT_THROW(a.db->Item("Nessuna"), DbmsError);
+    auto ds = a.Open("Righe");
+    EXPECT_EQ(ds->FieldInfo("Prezzo")->Type, DbmsType::Money);
+    EXPECT_EQ(ds->FieldInfo("Quantita")->Type, DbmsType::Integer);
+    EXPECT_EQ(ds->FieldInfo("Tipo")->Type, DbmsType::Text); // shown through the target
+    EXPECT_TRUE(ds->FieldInfo("OID_Prodotti")->Excluded);
+    EXPECT_EQ(DbmsDatabase::TextLiteral("O'Brien"), "'O''Brien'");
+    EXPECT_EQ(DbmsDatabase::NumberLiteral(1936.27), "1936.27");
+    EXPECT_EQ(DbmsDatabase::NumberLiteral(-3.0), "-3");
+    EXPECT_EQ(DbmsDatabase::DateLiteral(QDateTime(QDate(2005, 12, 31), QTime(18, 30))),
+              "#12/31/2005#");
+    EXPECT_EQ(DbmsDatabase::PatternLiteral("*ros?"), "'%ros_'");
+    EXPECT_EQ(a.db->MainCurrency()->Name(), "Euro");
+    a.db->SetConversionCurrency(a.engine.NewLiraCurrency());
+    EXPECT_EQ(a.db->ConversionCurrency()->Name(), "Lire");
+    EXPECT_EQ(a.db->ToConversionCurrency(Money::FromWhole(1)), Money::FromDouble(1936.27));
 }
 
-TEST(DbmsAttach, CreatesTablesOnceAndCallsTheirRules) {
+TEST(DbmsAttach, CreatesTablesOnceUpgradesOlderOnesAndAFailedUpgradeLeavesTheFileAsItWas) {
     TestArchive a;
     QStringList log;
     for (auto name : {"Tipi", "Persone"})
@@ -67,24 +86,18 @@ TEST(DbmsAttach, CreatesTablesOnceAndCallsTheirRules) {
     EXPECT_EQ(a.Count("sqlite_master WHERE name IN ('Vendite__Righe','Vendite__Tags')"), 2);
     EXPECT_EQ(a.Count("pragma_table_info('Righe') WHERE name='OID_Prodotti'"), 1);
     EXPECT_EQ(a.Count("pragma_table_info('Vendite') WHERE name='OID_Persona'"), 1);
-
+    a.Open("Persone")->AddRow({{"Codice", "A1"}, {"Nome", "Anna"}});
     log.clear();
     a.Reopen();
     EXPECT_TRUE(log.isEmpty());
     EXPECT_EQ(a.Count("Tipi"), 1);
     EXPECT_EQ(a.db->State(), DbmsDatabase::StateOpen);
-}
-
-TEST_F(Structure, UpgradesAnOlderTableOnceAndAFailedUpgradeLeavesTheFileAsItWas) {
-    a.Open("Persone")->AddRow({{"Codice", "A1"}, {"Nome", "Anna"}});
-    QStringList log;
-    a.schema.Table("Persone").log = &log;
+    // An older table is upgraded once.
     a.schema.Table("Persone").SetVersion(1.3);
     a.Reopen();
-    a.Reopen(); // a version that stays the same calls nothing
+    a.Reopen();
     EXPECT_EQ(log, QStringList{"Persone.Struct(1.3,1,0)"});
     EXPECT_EQ(a.Scalar("SELECT Version * 10 FROM _Tables WHERE Name = 'Persone'"), 13);
-
     a.schema.Table("Persone").SetVersion(2.0);
     a.schema.Table("Persone").onStruct = [](DbmsDataSource& ds, double, double, bool) {
         ds.MoveFirst();
@@ -97,32 +110,4 @@ TEST_F(Structure, UpgradesAnOlderTableOnceAndAFailedUpgradeLeavesTheFileAsItWas)
     EXPECT_EQ(a.Rows("SELECT Nome FROM Persone UNION ALL SELECT Version * 10 FROM _Tables "
                      "WHERE Name='Persone'"),
               (QStringList{"Anna", "13.0"}));
-}
-
-TEST_F(Structure, TablesAndFieldsAreListedWithTheirTypeCodes) {
-    std::vector<QString> names;
-    for (auto& t : a.db->Tables())
-        names.push_back(t->Name());
-    EXPECT_EQ(names, a.schema.order);
-    EXPECT_EQ(a.db->Item("righe")->ParentTable(), "Prodotti"); // any case names the table
-    EXPECT_EQ(a.db->Find("Nessuna"), nullptr);
-    EXPECT_THROW(a.db->Item("Nessuna"), DbmsError);
-    auto ds = a.Open("Righe");
-    EXPECT_EQ(ds->FieldInfo("Prezzo")->Type, DbmsType::Money);
-    EXPECT_EQ(ds->FieldInfo("Quantita")->Type, DbmsType::Integer);
-    EXPECT_EQ(ds->FieldInfo("Tipo")->Type, DbmsType::Text); // shown through the target
-    EXPECT_TRUE(ds->FieldInfo("OID_Prodotti")->Excluded);
-}
-
-TEST_F(Structure, LiteralsQuoteNumbersAndDatesAndCurrenciesConvert) {
-    EXPECT_EQ(DbmsDatabase::TextLiteral("O'Brien"), "'O''Brien'");
-    EXPECT_EQ(DbmsDatabase::NumberLiteral(1936.27), "1936.27");
-    EXPECT_EQ(DbmsDatabase::NumberLiteral(-3.0), "-3");
-    EXPECT_EQ(DbmsDatabase::DateLiteral(QDateTime(QDate(2005, 12, 31), QTime(18, 30))),
-              "#12/31/2005#");
-    EXPECT_EQ(DbmsDatabase::PatternLiteral("*ros?"), "'%ros_'");
-    EXPECT_EQ(a.db->MainCurrency()->Name(), "Euro");
-    a.db->SetConversionCurrency(a.engine.NewLiraCurrency());
-    EXPECT_EQ(a.db->ConversionCurrency()->Name(), "Lire");
-    EXPECT_EQ(a.db->ToConversionCurrency(Money::FromWhole(1)), Money::FromDouble(1936.27));
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include "DbmsDataSource.h"
 #include "DbmsEngine.h"
+#include "TestValues.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -140,16 +141,6 @@ inline QStringList Column(DbmsDataSource& ds, const QString& field) {
 
 inline QVariant M(double v) {
     return QVariant::fromValue(Money::FromDouble(v));
-}
-
-// The error an action raises; code 0 and "(no error)" when it raises none.
-inline DbmsError Raised(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const DbmsError& e) {
-        return e;
-    }
-    return DbmsError(0, "(no error)");
 }
 
 inline QByteArray ReadAll(const QString& path) {

@@ -55,7 +55,6 @@ TEST(LoyaltyTablesTest, AssignedRowsCountQuantityTimesTheirPoints) {
         EXPECT_EQ(rows->GetValue(c.Result).toLongLong(), 200);
         // Linking the definition after the quantity gives the same result.
         EXPECT_EQ(stored(rows->AddRow({{"Quantita", 2}, {c.Link, definition}})), 400);
-
         // Points beyond 32 bits are refused.
         const OID huge =
             a.Open(c.Definitions)->AddRow({{"Descrizione", "Enorme"}, {c.Points, 2000000000}});

@@ -64,14 +64,9 @@ TEST_F(SalesTablesTest, LinePointsAreTheAmountOverThePointValueRoundedDown) {
         EXPECT_EQ(stored->GetValue("PuntiAssegnati").toLongLong(), c.points);
     }
     // Past 32 bits the line is refused, and says why.
-    const DbmsError e = [&] {
-        try {
-            lines->AddRow({{"OID_Articoli", Article(3000000000LL, NewScheme(1))}});
-        } catch (const DbmsError& e) {
-            return e;
-        }
-        return DbmsError(0, "accepted");
-    }();
+    const DbmsError e = Raised([&] {
+        lines->AddRow({{"OID_Articoli", Article(3000000000LL, NewScheme(1))}});
+    });
     EXPECT_EQ(e.Code(), DbmsError::BadValue);
     EXPECT_EQ(e.Description(), "Il punteggio della riga (3000000000) è fuori dai limiti ammessi "
                                "(da -2147483648 a 2147483647).");
@@ -98,7 +93,6 @@ TEST_F(SalesTablesTest, LineFollowsQuantityAndPriceChanges) {
     lines->Update();
     EXPECT_EQ(a.Scalar("SELECT PuntiAssegnati FROM ArticoliVenduti"), 2);
     EXPECT_EQ(a.Scalar("SELECT ImportoVendita FROM ArticoliVenduti"), 250000 * Money::Scale);
-
     // An article without a scheme leaves the points as they are.
     lines->AddRow({{"PuntiAssegnati", 7}, {"OID_Articoli", Article(1500000, 0)}, {"Quantita", 2}});
     expect(3000000, 7);

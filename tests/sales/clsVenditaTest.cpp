@@ -8,13 +8,9 @@ using Esito = clsVendita::Esito;
 
 // The clerk's message of a refusal (DbmsError BadValue); empty when nothing was refused.
 QString Refusal(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const DbmsError& e) {
-        if (e.Code() == DbmsError::BadValue) return e.Description();
-        throw;
-    }
-    return {};
+    const DbmsError e = Raised(action);
+    if (e.Code() == 0) return {};
+    return (e.Code() == DbmsError::BadValue ? "" : "not a refusal: ") + e.Description();
 }
 
 Money Total(const clsVendita& sale) {
@@ -28,7 +24,7 @@ TEST(ExtractCode, EndsAtTheFirstCarriageReturnOrLineFeed) {
         EXPECT_EQ(ExtractCode(text), code) << text.toStdString();
 }
 
-TEST_F(SaleRulesTest, LinesCountThePiecesOfPricedArticles) {
+TEST_F(SaleRulesTest, LinesCountThePiecesOfPricedArticlesTheCustomerIsFoundByHisCard) {
     a.Add("Articoli", {{"Codice", "Z0"}, {"Importo", Amount(0)}});
     // The clerk's steps: a code read (its line becomes the current one), "+" or "-" on the
     // current line, "x" removes it, "x0" and "e0" remove or edit no line at all. The one editor
@@ -70,20 +66,18 @@ TEST_F(SaleRulesTest, LinesCountThePiecesOfPricedArticles) {
     }
     EXPECT_EQ(a.Count("Articoli WHERE Codice = 'X''9'"), 1);
     EXPECT_EQ(a.Count("Articoli WHERE Codice = 'X''8'"), 0);
-}
-
-TEST_F(SaleRulesTest, TheCustomerByHisCard) {
+    // The customer by his card.
     const QString longest(32, '7');
     const OID quoted = a.Add("Clienti", {{"Codice", "O'Brien"}, {"Cognome", "O'Brien"}});
     const OID longCard = a.Add("Clienti", {{"Codice", longest}, {"Cognome", "Verdi"}});
     // The card, the customer found, the question asked (answered No), what the clerk is told.
-    const std::tuple<QString, OID, QString, QString> cases[] = {
+    const std::tuple<QString, OID, QString, QString> cards[] = {
         {"O'Brien", quoted, {}, {}},
         {longest, longCard, {}, {}},
         {longest + "7", 0, {}, "Il codice cliente può avere al massimo 32 caratteri."},
         {"12'3", 0, "Codice cliente non presente...\r\rVuoi immetterlo?", {}},
     };
-    for (const auto& [code, found, asked, said] : cases) {
+    for (const auto& [code, found, asked, said] : cards) {
         SCOPED_TRACE(code.toStdString());
         clerk.asked.clear();
         clerk.said.clear();

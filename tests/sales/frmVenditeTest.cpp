@@ -1,6 +1,5 @@
-// The sale window shown offscreen on the archive of the rules' tests, driven from the keyboard,
-// the scripted prompter answering: its wiring, keys, focus and texts. The rules behind it are
-// clsVendita's own tests.
+// The sale window offscreen, driven from the keyboard through the scripted prompter: its wiring,
+// keys, focus and texts. The rules behind it are clsVendita's own tests.
 #include "frmVendite.h"
 #include "SaleRulesFixture.h"
 #include "WindowTest.h"
@@ -16,15 +15,10 @@
 
 namespace {
 
-int Accept(QDialog&) {
-    return QDialog::Accepted;
-}
-int Reject(QDialog&) {
-    return QDialog::Rejected;
-}
-
 class SaleWindowTest : public SaleRulesTest {
 protected:
+    static int Accept(QDialog&) { return QDialog::Accepted; }
+    static int Reject(QDialog&) { return QDialog::Rejected; }
     void TearDown() override {
         w.reset();
         frmMessage::Unload();
@@ -56,13 +50,16 @@ protected:
     // A reader that types like a keyboard: Ctrl down, the code, Ctrl up, wherever the focus.
     void ReadArticle(const QString& code) {
         Send(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier);
-        for (QChar c : code) {
+        for (QChar c : code)
             Send(QEvent::KeyPress, c.toUpper().unicode(), Qt::ControlModifier);
-            Send(QEvent::KeyRelease, c.toUpper().unicode(), Qt::ControlModifier);
-        }
         Send(QEvent::KeyRelease, Qt::Key_Control);
     }
     void Key(int key) { QTest::keyClick(QApplication::focusWidget(), Qt::Key(key)); }
+    // The payment's editor saved, and the question of a new sale answered.
+    void Confirm(bool another) {
+        prompter.Dialog(Accept).Answer(another ? PromptAnswer::Yes : PromptAnswer::No);
+        w->cmdConfirm->click();
+    }
     ScriptedPrompter prompter;
     std::unique_ptr<frmVendite> w;
     QLineEdit* barcodeTarget = nullptr;
@@ -143,8 +140,7 @@ TEST_F(SaleWindowTest, AWholeSaleFromTheKeyboardAlone) {
     EXPECT_EQ(w->txtCliente->text(), "Rossi Ada");
     // No further sale: the window closes.
     ReadArticle("A1");
-    prompter.Dialog(Accept).Answer(PromptAnswer::No);
-    w->cmdConfirm->click();
+    Confirm(false);
     EXPECT_FALSE(w->isVisible());
 }
 
@@ -177,8 +173,7 @@ TEST_F(SaleWindowTest, FailuresAreSaidAndTheWindowKeepsWhatItShows) {
         EXPECT_EQ(w->txtNote->toPlainText() + w->txtRiferimento->text(), note + QString("VCH7"));
         EXPECT_EQ(w->lblTotale->text(), "250,00");
         Mend();
-        prompter.Dialog(Accept).Answer(PromptAnswer::Yes);
-        w->cmdConfirm->click();
+        Confirm(true);
         ASSERT_FALSE(w->IsSaleOpen());
         EXPECT_EQ(a.Text("SELECT Note || RiferimentoVoucher FROM OperazioniVendite ORDER BY "
                          "OID DESC"),
@@ -252,8 +247,7 @@ TEST_F(SaleWindowTest, TheWindowKeepsItsSizeAndShowsEveryAssignedRow) {
         const int rowHeight = w->dgPremi->verticalHeader()->defaultSectionSize();
         EXPECT_GE(w->dgPremi->viewport()->height() / rowHeight, 6);
         EXPECT_GE(w->dgBonus->viewport()->height() / rowHeight, 6);
-        prompter.Dialog(Accept).Answer(PromptAnswer::Yes);
-        w->cmdConfirm->click();
+        Confirm(true);
         QApplication::processEvents();
         EXPECT_EQ(w->size(), size);
     }

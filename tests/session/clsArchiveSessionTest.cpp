@@ -10,7 +10,6 @@ TEST_F(ArchiveSessionTest, ReleaseDropsTheDatabaseAndThenTheStorage) {
     EXPECT_TRUE(session.IsReleased());
     EXPECT_TRUE(session.DaySelection()); // the date selection starts on the day
     EXPECT_FALSE(session.MonthSelection());
-
     DB definition;
     session.SetDatabase(session.Engine().DefineDatabase(definition, "Tessarin", nullptr, nullptr));
     auto storage = std::make_shared<DbmsStorage>();
@@ -21,7 +20,6 @@ TEST_F(ArchiveSessionTest, ReleaseDropsTheDatabaseAndThenTheStorage) {
     EXPECT_FALSE(session.IsOpen()); // not attached yet
     session.Database()->Attach(storage, true, false, false, 0, nullptr);
     EXPECT_TRUE(session.IsOpen());
-
     std::weak_ptr<DbmsStorage> kept = storage;
     std::weak_ptr<DbmsDatabase> database = session.Database();
     storage.reset();

@@ -1,3 +1,4 @@
+// The settings as the program folder and the store give them, and the folder itself.
 #include "TempEnvironment.h"
 
 #include "clsSettings.h"
@@ -33,24 +34,20 @@ protected:
     clsSettings s;
 };
 
-TEST_F(SettingsTest, FirstStartGivesTheDefaultsAndKeepsItsMomentForGood) {
+TEST_F(SettingsTest, FirstStartGivesTheDefaultsKeepsItsMomentForGoodAndEveryValueSurvives) {
     s.Load();
     EXPECT_EQ(s.RootDir, modPaths::AppDir());
     EXPECT_EQ(Values(s),
               m_dir.filePath("home") +
                   "||9600,n,8,1||assistenza@tessarin.it 0110011 0 1 2024-03-15T10:20:30");
     EXPECT_FALSE(QFile::exists(StoreFile())); // reading alone writes nothing
-
     s.Save();
     DbmsClock::SetFixed(QDateTime(QDate(2025, 1, 2), QTime(8, 0)));
     s.Load();
     s.Save();
     EXPECT_EQ(s.DBStarted, QDateTime(QDate(2024, 3, 15), QTime(10, 20, 30)));
     EXPECT_EQ(Stored("Info/DBStarted").toString(), "15/03/2024 10:20:30");
-}
-
-TEST_F(SettingsTest, EveryValueSurvivesASaveAndALoad) {
-    s.Load();
+    // Every value survives a save and a load.
     s.RootDir = "C:\\Dati\\Agenzia";
     s.BackupDir = "/media/chiavetta/salvataggi";
     s.COMPortParam = "19200,e,7,2";
@@ -59,7 +56,6 @@ TEST_F(SettingsTest, EveryValueSurvivesASaveAndALoad) {
     s.BkpSaveNotify = 3, s.COMPortNumber = 4;
     s.DBStarted = QDateTime(QDate(2023, 12, 1), QTime(0, 0));
     s.Save();
-
     // Kept as text, yes/no as "True" and "False".
     EXPECT_EQ(Stored("Configuration/BarcodeReaderEnabled").toString(), "True");
     EXPECT_EQ(Stored("Configuration/AutoIdentify_Bonus").toString(), "False");
@@ -130,14 +126,12 @@ TEST(SettingText, ReadsYesNoNumbersAndDatesAsTheOldProgramDid) {
         EXPECT_FALSE(ParseBoolSetting(text)) << text;
     for (const char* text : {"", " ", "True", "Si", "1", "-1", "off", "00", "non", "FALSE."})
         EXPECT_TRUE(ParseBoolSetting(text)) << text;
-
     const std::pair<const char*, qint64> numbers[] = {{"3 (mensile)", 3}, {"  12", 12}, {"-1", -1},
                                                       {"+5x", 5},         {"2.9", 2},   {"abc", 0},
                                                       {"COM3", 0},        {"", 0},      {"-", 0}};
     EXPECT_EQ(ParseLeadingNumber("123456789012345678901234"), INT64_MAX);
     for (const auto& [text, number] : numbers)
         EXPECT_EQ(ParseLeadingNumber(text), number) << text;
-
     EXPECT_EQ(FormatSettingDate(QDateTime(QDate(2024, 3, 1), QTime(0, 0, 1))),
               "01/03/2024 00:00:01");
     EXPECT_EQ(FormatSettingDate(QDateTime()), "");
@@ -146,4 +140,37 @@ TEST(SettingText, ReadsYesNoNumbersAndDatesAsTheOldProgramDid) {
               QDateTime(QDate(2024, 2, 29), QTime(23, 59, 59)));
     for (const char* bad : {"2024-03-01", "29/02/2023", ""})
         EXPECT_FALSE(ParseSettingDate(bad).isValid()) << bad;
+}
+
+using modPaths::AppDir;
+
+TEST(MakeFilePath, JoinsFolderNameAndExtension) {
+    const char* cases[][4] = {
+        {"C:\\Dati", "Tessarin.mdb", "", "C:\\Dati/Tessarin.mdb"},
+        {"C:\\Dati\\", "Tessarin.mdb", "", "C:\\Dati\\Tessarin.mdb"},
+        {"/srv/dati/", "Tessarin.mdb", "", "/srv/dati/Tessarin.mdb"},
+        {"/srv/dati", "Tessarin.mdb", "bak", "/srv/dati/Tessarin.bak"},
+        {"", "Tessarin.mdb", "", "Tessarin.mdb"},
+        {"", "Tessarin", "bak", "Tessarin.bak"},
+        {"/srv", "Tessarin.old.mdb", "bak", "/srv/Tessarin.bak"}, // cut at the first dot
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(modPaths::MakeFilePath(c[0], c[1], c[2]), c[3]) << c[0] << ' ' << c[1];
+}
+
+using AppDirTest = TempEnvironment;
+
+TEST_F(AppDirTest, TessarinHomeIsUsedAndCreatedElseTheExecutableFolder) {
+    const QString home = m_dir.filePath("not/yet/there");
+    for (const QString& set : {home, home + "/"}) {
+        qputenv("TESSARIN_HOME", set.toUtf8());
+        EXPECT_EQ(AppDir(), home);
+        EXPECT_TRUE(QFileInfo(home).isDir());
+    }
+    const QString executableDir =
+        QFileInfo(QFileInfo("/proc/self/exe").canonicalFilePath()).absolutePath();
+    qunsetenv("TESSARIN_HOME");
+    EXPECT_EQ(AppDir(), executableDir);
+    qputenv("TESSARIN_HOME", "");
+    EXPECT_EQ(AppDir(), executableDir);
 }

@@ -57,20 +57,6 @@ QString ScriptedPrompter::AskFile(const QString& kind, const QString& caption) {
     return Take(Step::File, kind + " " + caption, step) ? step.Path : QString();
 }
 
-QString ScriptedPrompter::OpenFileName(QWidget*, const QString& caption, const QString&,
-                                       const QString&) {
-    return AskFile("open", caption);
-}
-
-QString ScriptedPrompter::SaveFileName(QWidget*, const QString& caption, const QString&,
-                                       const QString&) {
-    return AskFile("save", caption);
-}
-
-QString ScriptedPrompter::ExistingFolder(QWidget*, const QString& caption, const QString&) {
-    return AskFile("folder", caption);
-}
-
 int ScriptedPrompter::Exec(QDialog& dialog) {
     m_history.push_back({"dialog", {}, dialog.objectName()});
     Step step;

@@ -8,7 +8,20 @@
 #include <QStringList>
 #include <deque>
 #include <functional>
+#include <ostream>
+#include <tuple>
 #include <vector>
+
+// A message compares whole (text, caption, icon, buttons, default) and prints readably, in
+// GoogleTest and QtTest alike: `EXPECT_EQ(prompter.LastMessage(), (PromptMessage{...}))`.
+inline bool operator==(const PromptMessage& a, const PromptMessage& b) {
+    return std::tie(a.Text, a.Caption, a.Icon, a.Buttons, a.Default) ==
+           std::tie(b.Text, b.Caption, b.Icon, b.Buttons, b.Default);
+}
+inline void PrintTo(const PromptMessage& m, std::ostream* out) {
+    *out << m.Caption.toStdString() << " icon " << int(m.Icon) << " buttons " << int(m.Buttons)
+         << " default " << int(m.Default) << ": " << m.Text.toStdString();
+}
 
 class ScriptedPrompter : public itfPrompter {
 public:
@@ -42,11 +55,17 @@ public:
 
     PromptAnswer Message(QWidget* owner, const PromptMessage& message) override;
     void Beep() override;
-    QString OpenFileName(QWidget* owner, const QString& caption, const QString& folder,
-                         const QString& filter) override;
-    QString SaveFileName(QWidget* owner, const QString& caption, const QString& path,
-                         const QString& filter) override;
-    QString ExistingFolder(QWidget* owner, const QString& caption, const QString& folder) override;
+    QString OpenFileName(QWidget*, const QString& caption, const QString&,
+                         const QString&) override {
+        return AskFile("open", caption);
+    }
+    QString SaveFileName(QWidget*, const QString& caption, const QString&,
+                         const QString&) override {
+        return AskFile("save", caption);
+    }
+    QString ExistingFolder(QWidget*, const QString& caption, const QString&) override {
+        return AskFile("folder", caption);
+    }
     int Exec(QDialog& dialog) override;
 
 private:
