@@ -206,11 +206,29 @@ DbmsDataSource::Query DbmsDataSource::BuildQuery(const QString& extraCondition) 
     return q;
 }
 
+std::vector<DbmsOrderKey> DbmsDataSource::OrderKeys() const {
+    return DbmsOrderKeys(m_order, Resolver(*this));
+}
+
 QString DbmsDataSource::Query::Sql(const QString& select, bool ordered) const {
     QString sql = "SELECT " + select + " FROM " + From;
     if (!Where.isEmpty()) sql += " WHERE " + Where;
     if (ordered) sql += " ORDER BY " + OrderBy;
     return sql;
+}
+
+void DbmsDataSource::Query::And(const QString& condition, const QVariantList& params) {
+    Where = Where.isEmpty() ? condition : "(" + Where + ") AND " + condition;
+    Params += params;
+}
+
+QString DbmsDataSource::OidArray(const std::vector<OID>& oids) {
+    // One bound JSON array instead of a placeholder each: SQLite limits their number.
+    QString json = "[";
+    for (OID oid : oids)
+        json += QString::number(oid) + ',';
+    json.back() = u']';
+    return oids.empty() ? "[]" : json;
 }
 
 void DbmsDataSource::Query::Bind(SQLite::Statement& st, bool ordered) const {
@@ -245,7 +263,6 @@ bool DbmsDataSource::EnsureRows(qint64 count) {
     while (!m_complete && qint64(m_oids.size()) < count) {
         if (!m_cursor || !m_cursor->executeStep()) {
             m_complete = true;
-            m_appended.clear();
             // frees the read lock as soon as the list is whole
             if (m_cursor) m_storage->ReturnCursor(m_cursorSql, std::move(m_cursor));
             break;
@@ -262,15 +279,9 @@ qint64 DbmsDataSource::RowCount() {
     if (m_count < 0) {
         // Rows added while the list was unread stand in it whether or not they match.
         Query q = BuildQuery();
-        if (!m_appended.empty()) {
-            QStringList marks;
-            for (OID oid : m_appended) {
-                marks << "?";
-                q.Params << oid;
-            }
-            q.Where = (q.Where.isEmpty() ? QString() : "(" + q.Where + ") AND ") +
-                      "t.OID NOT IN (" + marks.join(',') + ")";
-        }
+        if (!m_appended.empty())
+            q.And("t.OID NOT IN (SELECT value FROM json_each(?))",
+                  {OidArray({m_appended.begin(), m_appended.end()})});
         SQLite::Statement st(m_storage->Connection(), q.Sql("COUNT(*)", false).toStdString());
         q.Bind(st, false);
         st.executeStep();
@@ -289,14 +300,16 @@ OID DbmsDataSource::OIDAt(qint64 position) {
 }
 
 qint64 DbmsDataSource::PositionOf(OID oid) {
-    EnsureRows(std::numeric_limits<qint64>::max());
-    if (m_positions.size() != m_oids.size()) {
-        m_positions.clear();
-        for (size_t i = 0; i < m_oids.size(); ++i)
-            m_positions[m_oids[i]] = qint64(i);
+    // The rows read so far are indexed; the list is read on only until the row turns up.
+    for (size_t i = m_positions.size(); i < m_oids.size(); ++i)
+        m_positions[m_oids[i]] = qint64(i);
+    if (auto it = m_positions.find(oid); it != m_positions.end()) return it->second;
+    while (EnsureRows(qint64(m_oids.size()) + 1)) {
+        const qint64 last = qint64(m_oids.size()) - 1;
+        m_positions[m_oids.back()] = last;
+        if (m_oids.back() == oid) return last;
     }
-    auto it = m_positions.find(oid);
-    return it == m_positions.end() ? -1 : it->second;
+    return -1;
 }
 
 void DbmsDataSource::MoveFirst() {
@@ -349,25 +362,6 @@ bool DbmsDataSource::Locate(OID oid) {
     m_pos = p;
     m_loaded = false;
     return true;
-}
-
-bool DbmsDataSource::FindNext(const QString& condition, int, bool fromCurrent) {
-    const qint64 current = fromCurrent ? m_pos : -1;
-    const Query q = BuildQuery(condition);
-    SQLite::Statement st(m_storage->Connection(), q.Sql("t.OID", true).toStdString());
-    q.Bind(st, true);
-    std::vector<OID> matches;
-    while (st.executeStep())
-        matches.push_back(st.getColumn(0).getInt64());
-    for (OID oid : matches) {
-        const qint64 p = PositionOf(oid);
-        if (p > current) {
-            LeaveCurrent();
-            m_pos = p;
-            return true;
-        }
-    }
-    return false;
 }
 
 std::vector<QVariant> DbmsDataSource::ReadRow(OID oid) {

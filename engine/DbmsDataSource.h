@@ -127,7 +127,10 @@ public:
         QVariantList OrderParams;
         QString Sql(const QString& select, bool ordered) const;
         void Bind(SQLite::Statement& st, bool ordered) const;
+        void And(const QString& condition, const QVariantList& params = {});
     };
+    // OIDs as a JSON array, for `t.OID IN (SELECT value FROM json_each(?))`.
+    static QString OidArray(const std::vector<OID>& oids);
     Query BuildQuery(const QString& extraCondition = QString()) const;
     // The SQL expression of a column, over the aliases t (this table) and p (the parent).
     QString ColumnSql(const DbmsFieldInfo& field) const;
@@ -142,6 +145,8 @@ private:
     void BuildFields();
     void ResetCursor();
     bool EnsureRows(qint64 count);
+    qint64 ScanFor(OID oid, qint64 from);
+    std::vector<DbmsOrderKey> OrderKeys() const; // reads on from a position until the row turns up
     void EnsureCurrentLoaded();
     std::vector<QVariant> ReadRow(OID oid);
     std::vector<QVariant> ReadRowAs(OID parent);
@@ -177,10 +182,12 @@ private:
     std::optional<Query> m_cursorQuery;
     std::unique_ptr<SQLite::Statement> m_cursor;
     bool m_complete = false;
-    // Rows added to a list not yet read to its end: the cursor passes over them.
+    // Rows added or changed through this data source since the list was made: they keep the
+    // place they were given whatever their values, and the cursor passes over them.
     std::unordered_set<OID> m_appended;
-    qint64 m_count = -1;                         // cached COUNT while the list is incomplete
-    std::unordered_map<OID, qint64> m_positions; // built when the list is complete
+    qint64 m_count = -1; // cached COUNT while the list is incomplete
+    // Position of each of the first rows of m_oids, filled as far as it was needed.
+    std::unordered_map<OID, qint64> m_positions;
 
     // Current row.
     qint64 m_pos = -1;

@@ -482,10 +482,9 @@ DbmsSqlFragment DbmsFilterToSql(const QString& filter, const DbmsNameResolver& n
     return fragment;
 }
 
-DbmsSqlFragment DbmsOrderToSql(const QString& order, const DbmsNameResolver& names) {
-    DbmsSqlFragment fragment;
-    if (order.trimmed().isEmpty()) return fragment;
-    QStringList items;
+std::vector<DbmsOrderKey> DbmsOrderKeys(const QString& order, const DbmsNameResolver& names) {
+    std::vector<DbmsOrderKey> keys;
+    if (order.trimmed().isEmpty()) return keys;
     for (const QString& item : order.split(u',')) {
         const QStringList words = item.simplified().split(u' ', Qt::SkipEmptyParts);
         if (words.isEmpty())
@@ -500,14 +499,18 @@ DbmsSqlFragment DbmsOrderToSql(const QString& order, const DbmsNameResolver& nam
         if (!field)
             throw DbmsError(DbmsError::UnknownField,
                             QStringLiteral("Campo sconosciuto nell'ordinamento: %1").arg(name));
-        const bool descending = words.size() == 2 && IsWord(words[1], "DESC");
-        items << field->Sql +
-                     (field->Type == DbmsType::Text ? QStringLiteral(" COLLATE NOCASE")
-                                                    : QString()) +
-                     (descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
+        keys.push_back({field->Sql, field->Type == DbmsType::Text,
+                        words.size() == 2 && IsWord(words[1], "DESC")});
     }
-    fragment.Sql = items.join(QStringLiteral(", "));
-    return fragment;
+    return keys;
+}
+
+DbmsSqlFragment DbmsOrderToSql(const QString& order, const DbmsNameResolver& names) {
+    QStringList items;
+    for (const DbmsOrderKey& key : DbmsOrderKeys(order, names))
+        items << key.Sql + (key.Text ? QStringLiteral(" COLLATE NOCASE") : QString()) +
+                     (key.Descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
+    return {items.join(QStringLiteral(", ")), {}};
 }
 
 QStringList DbmsFilterNames(const QString& filter) {
