@@ -255,10 +255,13 @@ void DbmsDataSource::ResetCursor() {
 }
 
 bool DbmsDataSource::EnsureRows(qint64 count) {
-    if (!m_complete && !m_cursor && m_cursorQuery) {
-        m_cursor = m_storage->TakeCursor(m_cursorSql);
-        m_cursorQuery->Bind(*m_cursor, true);
-        m_cursorQuery.reset();
+    if (!m_complete && qint64(m_oids.size()) < count && !m_cursor && m_cursorQuery) {
+        if (m_oids.empty() && count <= FirstRows && !m_order.trimmed().isEmpty()) ReadFirstRows();
+        if (!m_complete && qint64(m_oids.size()) < count) {
+            m_cursor = m_storage->TakeCursor(m_cursorSql);
+            m_cursorQuery->Bind(*m_cursor, true);
+            m_cursorQuery.reset();
+        }
     }
     while (!m_complete && qint64(m_oids.size()) < count) {
         if (!m_cursor || !m_cursor->executeStep()) {
@@ -421,10 +424,10 @@ const std::vector<QVariant>* DbmsDataSource::PageRow(qint64 position) {
         QStringList marks;
         for (qint64 i = first; i < last; ++i)
             marks << "?";
-        SQLite::Statement st(m_storage->Connection(),
-                             ("SELECT t.OID, " + m_selectList + " FROM " + m_from +
-                              " WHERE t.OID IN (" + marks.join(',') + ")")
-                                 .toStdString());
+        // Every full page has the same text: prepared once and kept.
+        SQLite::Statement& st =
+            m_storage->Cached("SELECT t.OID, " + m_selectList + " FROM " + m_from +
+                              " WHERE t.OID IN (" + marks.join(',') + ")");
         for (qint64 i = first; i < last; ++i)
             st.bind(int(i - first + 1), static_cast<int64_t>(m_oids[size_t(i)]));
         std::unordered_map<OID, std::vector<QVariant>> byOid;
@@ -440,7 +443,7 @@ const std::vector<QVariant>* DbmsDataSource::PageRow(qint64 position) {
         for (qint64 i = first; i < last; ++i)
             rows.push_back(std::move(byOid[m_oids[size_t(i)]]));
         // Keep a bounded number of pages: a grid scrolling a million rows must not grow.
-        if (m_pages.size() >= 32) {
+        if (m_pages.size() >= 128) {
             auto far = std::max_element(m_pages.begin(), m_pages.end(), [&](auto& a, auto& b) {
                 return std::abs(a.first - page) < std::abs(b.first - page);
             });
@@ -453,16 +456,19 @@ const std::vector<QVariant>* DbmsDataSource::PageRow(qint64 position) {
 }
 
 QVariant DbmsDataSource::ValueAt(qint64 position, const QString& field) {
-    const int idx = ColumnIndex(field);
+    return ValueAt(position, ColumnIndex(field));
+}
+
+QVariant DbmsDataSource::ValueAt(qint64 position, int column) {
     // A row being added is not at any position yet: the row there keeps its own values.
-    if (position == m_pos && m_loaded && !m_isNew) return m_row[size_t(idx)];
+    if (position == m_pos && m_loaded && !m_isNew) return m_row[size_t(column)];
     const auto* row = PageRow(position);
-    return row ? (*row)[size_t(idx)] : QVariant();
+    return row ? (*row)[size_t(column)] : QVariant();
 }
 
 QString DbmsDataSource::TextAt(qint64 position, const QString& field, bool convert) {
     const int idx = ColumnIndex(field);
-    return DbmsFormatValue(m_fields[size_t(idx)].Type, ValueAt(position, field),
+    return DbmsFormatValue(m_fields[size_t(idx)].Type, ValueAt(position, idx),
                            convert || m_options.CurrencyConversion ? m_db.get() : nullptr,
                            m_fields[size_t(idx)].Digits);
 }

@@ -145,8 +145,12 @@ private:
     void BuildFields();
     void ResetCursor();
     bool EnsureRows(qint64 count);
-    qint64 ScanFor(OID oid, qint64 from);
-    std::vector<DbmsOrderKey> OrderKeys() const; // reads on from a position until the row turns up
+    qint64 ScanFor(OID oid, qint64 from); // reads on from a position until the row turns up
+    std::vector<DbmsOrderKey> OrderKeys() const;
+    // The first rows of an ordered list by a query of their own, which SQLite answers without
+    // sorting every row; the cursor then goes on after the last of them.
+    void ReadFirstRows();
+    static constexpr qint64 FirstRows = 256;
     void EnsureCurrentLoaded();
     std::vector<QVariant> ReadRow(OID oid);
     std::vector<QVariant> ReadRowAs(OID parent);
@@ -156,6 +160,7 @@ private:
     void LinkToOwner(OID oid);
     void LeaveCurrent();
     const std::vector<QVariant>* PageRow(qint64 position);
+    QVariant ValueAt(qint64 position, int column);
     itfSetData* Rules() const { return m_def.Rules; }
 
     std::shared_ptr<DbmsDatabase> m_db;
@@ -199,7 +204,7 @@ private:
     std::vector<bool> m_changed;
 
     // Page cache for reads by position.
-    static constexpr qint64 PageSize = 256;
+    static constexpr qint64 PageSize = 64;
     std::map<qint64, std::vector<std::vector<QVariant>>> m_pages;
     quint64 m_pageGeneration = 0;
 };

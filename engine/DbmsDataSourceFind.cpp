@@ -1,7 +1,6 @@
-// Finding the next row that matches a condition, in the data source's order, without reading
-// every match or the whole row list: one query asks for the first match after the current row
-// by comparing the order keys with the current row's values, and the row list is then read on
-// only as far as that match.
+// Reads that go on after a given row in the data source's order, comparing the order keys with
+// that row's values: finding the next row that matches a condition without reading every match
+// or the whole row list, and reading the rest of an ordered list after its first rows.
 #include "DbmsDataSource.h"
 
 namespace {
@@ -45,6 +44,37 @@ QVariant RawValue(const SQLite::Column& column) {
 }
 
 } // namespace
+
+void DbmsDataSource::ReadFirstRows() {
+    const std::vector<DbmsOrderKey> keys = OrderKeys();
+    QStringList select{"t.OID"};
+    for (const DbmsOrderKey& key : keys)
+        select << key.Sql;
+    SQLite::Statement st(m_storage->Connection(),
+                         (m_cursorQuery->Sql(select.join(", "), true) + " LIMIT ?").toStdString());
+    m_cursorQuery->Bind(st, true);
+    st.bind(int(m_cursorQuery->Params.size() + m_cursorQuery->OrderParams.size() + 1),
+            static_cast<int64_t>(FirstRows));
+    qint64 read = 0;
+    OID last = 0;
+    std::vector<QVariant> values(keys.size());
+    while (st.executeStep()) {
+        ++read;
+        last = st.getColumn(0).getInt64();
+        for (size_t k = 0; k < keys.size(); ++k)
+            values[k] = RawValue(st.getColumn(int(k + 1)));
+        if (!m_appended.count(last)) m_oids.push_back(last);
+    }
+    if (read < FirstRows) {
+        m_complete = true;
+        m_cursorQuery.reset();
+        return;
+    }
+    QVariantList params;
+    const QString after = AfterRow(keys, values, last, params);
+    m_cursorQuery->And(after, params);
+    m_cursorSql = m_cursorQuery->Sql("t.OID", true);
+}
 
 qint64 DbmsDataSource::ScanFor(OID oid, qint64 from) {
     for (qint64 i = std::max<qint64>(from, 0);; ++i) {

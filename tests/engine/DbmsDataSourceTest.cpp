@@ -179,14 +179,14 @@ TEST_F(DataSourceTest, NavigationOrderLocateFindRefreshAndAddingToALongList) {
     }
 }
 
-// Every match of a condition, by FindNext from the first row and then from each one found,
-// against the positions of the matching rows in the data source's own list: keys in either
-// direction, texts differing only in case, NULLs, duplicates; rows added, changed, being added
-// and being changed keep the place the list gave them.
+// A list read a screen at a time comes out as one read whole; every match of a condition, by
+// FindNext from the first row and then from each one found, against the positions of the
+// matching rows in that list: keys in either direction, texts differing only in case, NULLs,
+// duplicates; rows added, changed, being added and being changed keep the place they were given.
 TEST_F(DataSourceTest, FindNextVisitsTheMatchesInTheListsOrder) {
     a.Exec("PRAGMA synchronous = OFF"); // many small writes; nothing here is about syncing
-    a.Exec("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 59) "
-           "INSERT INTO Persone (Codice, Nome, Punti, Nato) SELECT printf('C%02d', i), "
+    a.Exec("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 599) "
+           "INSERT INTO Persone (Codice, Nome, Punti, Nato) SELECT printf('C%03d', i), "
            "CASE i % 7 WHEN 0 THEN 'rossi' WHEN 1 THEN 'Rossi' WHEN 2 THEN 'bianchi' WHEN 3 THEN "
            "NULL WHEN 4 THEN 'Verdi' WHEN 5 THEN 'ROSSI' ELSE 'neri' END, CASE WHEN i % 6 = 0 "
            "THEN NULL ELSE i % 5 END, CASE WHEN i % 4 = 0 THEN NULL ELSE '2020-01-0' || "
@@ -197,8 +197,16 @@ TEST_F(DataSourceTest, FindNextVisitsTheMatchesInTheListsOrder) {
                               "Punti DESC, Nome",
                               "Nato, Punti DESC",
                               "Nato DESC, Nome DESC, Punti"};
-    const QString conditions[] = {"Nome Like 'r*'", "Punti = 2", "Nato Is Null", "Codice = 'C59'",
+    const QString conditions[] = {"Nome Like 'r*' AND Punti = 1", "Punti = 2 AND Nato Is Null",
+                                  "Nome Is Null AND Punti Is Null", "Codice = 'C599'",
                                   "Punti > 10"};
+    for (const QString& order : orders) {
+        auto whole = a.Open("Persone", {}, order), screens = a.Open("Persone", {}, order);
+        whole->MoveLast();
+        for (qint64 p = 0; p <= whole->Position(); ++p)
+            ASSERT_EQ(screens->OIDAt(p), whole->OIDAt(p)) << order.toStdString() << " " << p;
+        EXPECT_EQ(screens->OIDAt(whole->Position() + 1), 0);
+    }
     for (int edits = 0; edits < 2; ++edits)
         for (const QString& order : orders)
             for (const QString& condition : conditions) {
