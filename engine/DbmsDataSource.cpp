@@ -303,15 +303,13 @@ OID DbmsDataSource::OIDAt(qint64 position) {
 }
 
 qint64 DbmsDataSource::PositionOf(OID oid) {
-    // The rows read so far are indexed; the list is read on only until the row turns up.
-    for (size_t i = m_positions.size(); i < m_oids.size(); ++i)
-        m_positions[m_oids[i]] = qint64(i);
-    if (auto it = m_positions.find(oid); it != m_positions.end()) return it->second;
-    while (EnsureRows(qint64(m_oids.size()) + 1)) {
-        const qint64 last = qint64(m_oids.size()) - 1;
-        m_positions[m_oids.back()] = last;
-        if (m_oids.back() == oid) return last;
-    }
+    // The rows read so far are indexed; the list is read on only until the row turns up (a
+    // read may bring several rows at once).
+    do {
+        for (size_t i = m_positions.size(); i < m_oids.size(); ++i)
+            m_positions[m_oids[i]] = qint64(i);
+        if (auto it = m_positions.find(oid); it != m_positions.end()) return it->second;
+    } while (EnsureRows(qint64(m_oids.size()) + 1));
     return -1;
 }
 

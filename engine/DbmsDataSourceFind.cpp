@@ -50,21 +50,23 @@ void DbmsDataSource::ReadFirstRows() {
     QStringList select{"t.OID"};
     for (const DbmsOrderKey& key : keys)
         select << key.Sql;
-    SQLite::Statement st(m_storage->Connection(),
-                         (m_cursorQuery->Sql(select.join(", "), true) + " LIMIT ?").toStdString());
-    m_cursorQuery->Bind(st, true);
-    st.bind(int(m_cursorQuery->Params.size() + m_cursorQuery->OrderParams.size() + 1),
-            static_cast<int64_t>(FirstRows));
+    // Kept for reuse like the cursors: lookups open the same shape again and again.
+    const QString sql = m_cursorQuery->Sql(select.join(", "), true) + " LIMIT ?";
+    std::unique_ptr<SQLite::Statement> st = m_storage->TakeCursor(sql);
+    m_cursorQuery->Bind(*st, true);
+    st->bind(int(m_cursorQuery->Params.size() + m_cursorQuery->OrderParams.size() + 1),
+             static_cast<int64_t>(FirstRows));
     qint64 read = 0;
     OID last = 0;
     std::vector<QVariant> values(keys.size());
-    while (st.executeStep()) {
+    while (st->executeStep()) {
         ++read;
-        last = st.getColumn(0).getInt64();
+        last = st->getColumn(0).getInt64();
         for (size_t k = 0; k < keys.size(); ++k)
-            values[k] = RawValue(st.getColumn(int(k + 1)));
+            values[k] = RawValue(st->getColumn(int(k + 1)));
         if (!m_appended.count(last)) m_oids.push_back(last);
     }
+    m_storage->ReturnCursor(sql, std::move(st));
     if (read < FirstRows) {
         m_complete = true;
         m_cursorQuery.reset();

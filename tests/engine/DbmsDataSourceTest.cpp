@@ -206,6 +206,7 @@ TEST_F(DataSourceTest, FindNextVisitsTheMatchesInTheListsOrder) {
         for (qint64 p = 0; p <= whole->Position(); ++p)
             ASSERT_EQ(screens->OIDAt(p), whole->OIDAt(p)) << order.toStdString() << " " << p;
         EXPECT_EQ(screens->OIDAt(whole->Position() + 1), 0);
+        EXPECT_EQ(a.Open("Persone", {}, order)->PositionOf(whole->OIDAt(5)), 5);
     }
     for (int edits = 0; edits < 2; ++edits)
         for (const QString& order : orders)
