@@ -206,11 +206,29 @@ DbmsDataSource::Query DbmsDataSource::BuildQuery(const QString& extraCondition) 
     return q;
 }
 
+std::vector<DbmsOrderKey> DbmsDataSource::OrderKeys() const {
+    return DbmsOrderKeys(m_order, Resolver(*this));
+}
+
 QString DbmsDataSource::Query::Sql(const QString& select, bool ordered) const {
     QString sql = "SELECT " + select + " FROM " + From;
     if (!Where.isEmpty()) sql += " WHERE " + Where;
     if (ordered) sql += " ORDER BY " + OrderBy;
     return sql;
+}
+
+void DbmsDataSource::Query::And(const QString& condition, const QVariantList& params) {
+    Where = Where.isEmpty() ? condition : "(" + Where + ") AND " + condition;
+    Params += params;
+}
+
+QString DbmsDataSource::OidArray(const std::vector<OID>& oids) {
+    // One bound JSON array instead of a placeholder each: SQLite limits their number.
+    QString json = "[";
+    for (OID oid : oids)
+        json += QString::number(oid) + ',';
+    json.back() = u']';
+    return oids.empty() ? "[]" : json;
 }
 
 void DbmsDataSource::Query::Bind(SQLite::Statement& st, bool ordered) const {
@@ -237,15 +255,17 @@ void DbmsDataSource::ResetCursor() {
 }
 
 bool DbmsDataSource::EnsureRows(qint64 count) {
-    if (!m_complete && !m_cursor && m_cursorQuery) {
-        m_cursor = m_storage->TakeCursor(m_cursorSql);
-        m_cursorQuery->Bind(*m_cursor, true);
-        m_cursorQuery.reset();
+    if (!m_complete && qint64(m_oids.size()) < count && !m_cursor && m_cursorQuery) {
+        if (m_oids.empty() && count <= FirstRows && !m_order.trimmed().isEmpty()) ReadFirstRows();
+        if (!m_complete && qint64(m_oids.size()) < count) {
+            m_cursor = m_storage->TakeCursor(m_cursorSql);
+            m_cursorQuery->Bind(*m_cursor, true);
+            m_cursorQuery.reset();
+        }
     }
     while (!m_complete && qint64(m_oids.size()) < count) {
         if (!m_cursor || !m_cursor->executeStep()) {
             m_complete = true;
-            m_appended.clear();
             // frees the read lock as soon as the list is whole
             if (m_cursor) m_storage->ReturnCursor(m_cursorSql, std::move(m_cursor));
             break;
@@ -262,15 +282,9 @@ qint64 DbmsDataSource::RowCount() {
     if (m_count < 0) {
         // Rows added while the list was unread stand in it whether or not they match.
         Query q = BuildQuery();
-        if (!m_appended.empty()) {
-            QStringList marks;
-            for (OID oid : m_appended) {
-                marks << "?";
-                q.Params << oid;
-            }
-            q.Where = (q.Where.isEmpty() ? QString() : "(" + q.Where + ") AND ") +
-                      "t.OID NOT IN (" + marks.join(',') + ")";
-        }
+        if (!m_appended.empty())
+            q.And("t.OID NOT IN (SELECT value FROM json_each(?))",
+                  {OidArray({m_appended.begin(), m_appended.end()})});
         SQLite::Statement st(m_storage->Connection(), q.Sql("COUNT(*)", false).toStdString());
         q.Bind(st, false);
         st.executeStep();
@@ -289,14 +303,14 @@ OID DbmsDataSource::OIDAt(qint64 position) {
 }
 
 qint64 DbmsDataSource::PositionOf(OID oid) {
-    EnsureRows(std::numeric_limits<qint64>::max());
-    if (m_positions.size() != m_oids.size()) {
-        m_positions.clear();
-        for (size_t i = 0; i < m_oids.size(); ++i)
+    // The rows read so far are indexed; the list is read on only until the row turns up (a
+    // read may bring several rows at once).
+    do {
+        for (size_t i = m_positions.size(); i < m_oids.size(); ++i)
             m_positions[m_oids[i]] = qint64(i);
-    }
-    auto it = m_positions.find(oid);
-    return it == m_positions.end() ? -1 : it->second;
+        if (auto it = m_positions.find(oid); it != m_positions.end()) return it->second;
+    } while (EnsureRows(qint64(m_oids.size()) + 1));
+    return -1;
 }
 
 void DbmsDataSource::MoveFirst() {
@@ -349,25 +363,6 @@ bool DbmsDataSource::Locate(OID oid) {
     m_pos = p;
     m_loaded = false;
     return true;
-}
-
-bool DbmsDataSource::FindNext(const QString& condition, int, bool fromCurrent) {
-    const qint64 current = fromCurrent ? m_pos : -1;
-    const Query q = BuildQuery(condition);
-    SQLite::Statement st(m_storage->Connection(), q.Sql("t.OID", true).toStdString());
-    q.Bind(st, true);
-    std::vector<OID> matches;
-    while (st.executeStep())
-        matches.push_back(st.getColumn(0).getInt64());
-    for (OID oid : matches) {
-        const qint64 p = PositionOf(oid);
-        if (p > current) {
-            LeaveCurrent();
-            m_pos = p;
-            return true;
-        }
-    }
-    return false;
 }
 
 std::vector<QVariant> DbmsDataSource::ReadRow(OID oid) {
@@ -427,10 +422,10 @@ const std::vector<QVariant>* DbmsDataSource::PageRow(qint64 position) {
         QStringList marks;
         for (qint64 i = first; i < last; ++i)
             marks << "?";
-        SQLite::Statement st(m_storage->Connection(),
-                             ("SELECT t.OID, " + m_selectList + " FROM " + m_from +
-                              " WHERE t.OID IN (" + marks.join(',') + ")")
-                                 .toStdString());
+        // Every full page has the same text: prepared once and kept.
+        SQLite::Statement& st =
+            m_storage->Cached("SELECT t.OID, " + m_selectList + " FROM " + m_from +
+                              " WHERE t.OID IN (" + marks.join(',') + ")");
         for (qint64 i = first; i < last; ++i)
             st.bind(int(i - first + 1), static_cast<int64_t>(m_oids[size_t(i)]));
         std::unordered_map<OID, std::vector<QVariant>> byOid;
@@ -446,7 +441,7 @@ const std::vector<QVariant>* DbmsDataSource::PageRow(qint64 position) {
         for (qint64 i = first; i < last; ++i)
             rows.push_back(std::move(byOid[m_oids[size_t(i)]]));
         // Keep a bounded number of pages: a grid scrolling a million rows must not grow.
-        if (m_pages.size() >= 32) {
+        if (m_pages.size() >= 128) {
             auto far = std::max_element(m_pages.begin(), m_pages.end(), [&](auto& a, auto& b) {
                 return std::abs(a.first - page) < std::abs(b.first - page);
             });
@@ -459,16 +454,19 @@ const std::vector<QVariant>* DbmsDataSource::PageRow(qint64 position) {
 }
 
 QVariant DbmsDataSource::ValueAt(qint64 position, const QString& field) {
-    const int idx = ColumnIndex(field);
+    return ValueAt(position, ColumnIndex(field));
+}
+
+QVariant DbmsDataSource::ValueAt(qint64 position, int column) {
     // A row being added is not at any position yet: the row there keeps its own values.
-    if (position == m_pos && m_loaded && !m_isNew) return m_row[size_t(idx)];
+    if (position == m_pos && m_loaded && !m_isNew) return m_row[size_t(column)];
     const auto* row = PageRow(position);
-    return row ? (*row)[size_t(idx)] : QVariant();
+    return row ? (*row)[size_t(column)] : QVariant();
 }
 
 QString DbmsDataSource::TextAt(qint64 position, const QString& field, bool convert) {
     const int idx = ColumnIndex(field);
-    return DbmsFormatValue(m_fields[size_t(idx)].Type, ValueAt(position, field),
+    return DbmsFormatValue(m_fields[size_t(idx)].Type, ValueAt(position, idx),
                            convert || m_options.CurrencyConversion ? m_db.get() : nullptr,
                            m_fields[size_t(idx)].Digits);
 }

@@ -127,7 +127,10 @@ public:
         QVariantList OrderParams;
         QString Sql(const QString& select, bool ordered) const;
         void Bind(SQLite::Statement& st, bool ordered) const;
+        void And(const QString& condition, const QVariantList& params = {});
     };
+    // OIDs as a JSON array, for `t.OID IN (SELECT value FROM json_each(?))`.
+    static QString OidArray(const std::vector<OID>& oids);
     Query BuildQuery(const QString& extraCondition = QString()) const;
     // The SQL expression of a column, over the aliases t (this table) and p (the parent).
     QString ColumnSql(const DbmsFieldInfo& field) const;
@@ -142,6 +145,12 @@ private:
     void BuildFields();
     void ResetCursor();
     bool EnsureRows(qint64 count);
+    qint64 ScanFor(OID oid, qint64 from); // reads on from a position until the row turns up
+    std::vector<DbmsOrderKey> OrderKeys() const;
+    // The first rows of an ordered list by a query of their own, which SQLite answers without
+    // sorting every row; the cursor then goes on after the last of them.
+    void ReadFirstRows();
+    static constexpr qint64 FirstRows = 256;
     void EnsureCurrentLoaded();
     std::vector<QVariant> ReadRow(OID oid);
     std::vector<QVariant> ReadRowAs(OID parent);
@@ -151,6 +160,7 @@ private:
     void LinkToOwner(OID oid);
     void LeaveCurrent();
     const std::vector<QVariant>* PageRow(qint64 position);
+    QVariant ValueAt(qint64 position, int column);
     itfSetData* Rules() const { return m_def.Rules; }
 
     std::shared_ptr<DbmsDatabase> m_db;
@@ -177,10 +187,12 @@ private:
     std::optional<Query> m_cursorQuery;
     std::unique_ptr<SQLite::Statement> m_cursor;
     bool m_complete = false;
-    // Rows added to a list not yet read to its end: the cursor passes over them.
+    // Rows added or changed through this data source since the list was made: they keep the
+    // place they were given whatever their values, and the cursor passes over them.
     std::unordered_set<OID> m_appended;
-    qint64 m_count = -1;                         // cached COUNT while the list is incomplete
-    std::unordered_map<OID, qint64> m_positions; // built when the list is complete
+    qint64 m_count = -1; // cached COUNT while the list is incomplete
+    // Position of each of the first rows of m_oids, filled as far as it was needed.
+    std::unordered_map<OID, qint64> m_positions;
 
     // Current row.
     qint64 m_pos = -1;
@@ -192,7 +204,7 @@ private:
     std::vector<bool> m_changed;
 
     // Page cache for reads by position.
-    static constexpr qint64 PageSize = 256;
+    static constexpr qint64 PageSize = 64;
     std::map<qint64, std::vector<std::vector<QVariant>>> m_pages;
     quint64 m_pageGeneration = 0;
 };

@@ -214,13 +214,12 @@ void DbmsDataSource::Update() {
         if (linkNew) LinkToOwner(oid);
         if (tr) tr->Commit();
         m_db->Touch();
+        // A new row goes after the rows read so far, without reading the rest; a changed one
+        // stays where it is. A list still being read passes over both when its cursor comes
+        // to them.
+        m_appended.insert(oid);
         if (m_isNew) {
-            // The new row goes after the rows read so far, without reading the rest: a list
-            // still being read passes over it when its cursor comes to it.
-            if (!m_complete) {
-                m_appended.insert(oid);
-                m_count = -1;
-            }
+            if (!m_complete) m_count = -1;
             m_oids.push_back(oid);
             m_pos = qint64(m_oids.size()) - 1;
             m_positions.clear();

@@ -382,9 +382,8 @@ QString DbmsDatabase::DateLiteral(const QDateTime& value) {
 }
 
 QString DbmsDatabase::PatternLiteral(const QString& pattern) {
-    QString p = pattern;
-    p.replace('*', '%').replace('?', '_');
-    return TextLiteral(p);
+    // The filter dialect itself keeps every character but "*" and "?" literal.
+    return TextLiteral(pattern);
 }
 
 void DbmsDatabase::BeginTrans() {

@@ -80,7 +80,8 @@ public:
     static QString NumberLiteral(qint64 value);
     static QString DateLiteral(const QDateTime& value);
     static QString DateLiteral(const QDate& value);
-    // A "*" pattern as a quoted Like operand ("*ros*" → '%ros%').
+    // A "*" pattern as a quoted Like operand ("*l'u*" → '*l''u*'): "*" and "?" are its only
+    // wildcards, any other character is searched for as written.
     static QString PatternLiteral(const QString& pattern);
 
     void BeginTrans();

@@ -49,6 +49,24 @@ bool IsReserved(const QString& value) {
     return false;
 }
 
+// The dialect's wildcards "*" and "?" become LIKE's; everything else stands for itself, SQL's
+// own wildcards and the escape character included, so typed text is searched as written.
+QString LikePattern(const QString& pattern) {
+    QString sql;
+    sql.reserve(pattern.size() + 8);
+    for (const QChar c : pattern) {
+        if (c == u'*') {
+            sql += u'%';
+        } else if (c == u'?') {
+            sql += u'_';
+        } else {
+            if (c == u'%' || c == u'_' || c == u'\\') sql += u'\\';
+            sql += c;
+        }
+    }
+    return sql;
+}
+
 const QRegularExpression& NumberPattern() {
     static const QRegularExpression pattern(QStringLiteral("^-?\\d+(\\.\\d+)?$"));
     return pattern;
@@ -78,7 +96,7 @@ struct Node {
     NodeKind Kind;
     std::vector<std::unique_ptr<Node>> Children; // Or, And: two or more; Not: one
     Operand Left, Right;                         // Compare: Left Op Right; others: Left
-    QString Op;                                  // comparison operator, or Like's SQL pattern
+    QString Op; // comparison operator, or Like's SQL pattern (escape character \)
 };
 
 using NodePtr = std::unique_ptr<Node>;
@@ -236,8 +254,7 @@ private:
                 Fail(QStringLiteral("manca il modello dopo LIKE"),
                      Token{TokenKind::End, {}, start, start + 1});
         }
-        pattern.replace(u'*', u'%').replace(u'?', u'_');
-        return pattern;
+        return LikePattern(pattern);
     }
 
     // `word` at `pos`, followed by a blank.
@@ -370,7 +387,7 @@ public:
             return QStringLiteral("NOT (%1)").arg(Write(*node.Children.front()));
         case NodeKind::Like:
             Params << node.Op;
-            return Field(node.Left).Sql + QStringLiteral(" LIKE ?");
+            return Field(node.Left).Sql + QStringLiteral(" LIKE ? ESCAPE '\\'");
         case NodeKind::IsNull:
             return Field(node.Left).Sql + QStringLiteral(" IS NULL");
         case NodeKind::IsNotNull:
@@ -465,10 +482,9 @@ DbmsSqlFragment DbmsFilterToSql(const QString& filter, const DbmsNameResolver& n
     return fragment;
 }
 
-DbmsSqlFragment DbmsOrderToSql(const QString& order, const DbmsNameResolver& names) {
-    DbmsSqlFragment fragment;
-    if (order.trimmed().isEmpty()) return fragment;
-    QStringList items;
+std::vector<DbmsOrderKey> DbmsOrderKeys(const QString& order, const DbmsNameResolver& names) {
+    std::vector<DbmsOrderKey> keys;
+    if (order.trimmed().isEmpty()) return keys;
     for (const QString& item : order.split(u',')) {
         const QStringList words = item.simplified().split(u' ', Qt::SkipEmptyParts);
         if (words.isEmpty())
@@ -483,14 +499,18 @@ DbmsSqlFragment DbmsOrderToSql(const QString& order, const DbmsNameResolver& nam
         if (!field)
             throw DbmsError(DbmsError::UnknownField,
                             QStringLiteral("Campo sconosciuto nell'ordinamento: %1").arg(name));
-        const bool descending = words.size() == 2 && IsWord(words[1], "DESC");
-        items << field->Sql +
-                     (field->Type == DbmsType::Text ? QStringLiteral(" COLLATE NOCASE")
-                                                    : QString()) +
-                     (descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
+        keys.push_back({field->Sql, field->Type == DbmsType::Text,
+                        words.size() == 2 && IsWord(words[1], "DESC")});
     }
-    fragment.Sql = items.join(QStringLiteral(", "));
-    return fragment;
+    return keys;
+}
+
+DbmsSqlFragment DbmsOrderToSql(const QString& order, const DbmsNameResolver& names) {
+    QStringList items;
+    for (const DbmsOrderKey& key : DbmsOrderKeys(order, names))
+        items << key.Sql + (key.Text ? QStringLiteral(" COLLATE NOCASE") : QString()) +
+                     (key.Descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
+    return {items.join(QStringLiteral(", ")), {}};
 }
 
 QStringList DbmsFilterNames(const QString& filter) {

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QVariantList>
 #include <optional>
+#include <vector>
 
 // How a name in a filter maps onto SQL.
 struct DbmsResolvedName {
@@ -35,6 +36,17 @@ DbmsSqlFragment DbmsFilterToSql(const QString& filter, const DbmsNameResolver& n
 // Parses an order text ("A, B DESC", "Table.A ASC") into an SQL ORDER BY list (without the
 // keywords). Throws DbmsError (OrderSyntax or UnknownField).
 DbmsSqlFragment DbmsOrderToSql(const QString& order, const DbmsNameResolver& names);
+
+// One key of an order: its SQL expression (without collation or direction), whether it sorts
+// as text (NOCASE) and its direction.
+struct DbmsOrderKey {
+    QString Sql;
+    bool Text = false;
+    bool Descending = false;
+};
+
+// The keys of an order text, parsed as DbmsOrderToSql parses them (same errors).
+std::vector<DbmsOrderKey> DbmsOrderKeys(const QString& order, const DbmsNameResolver& names);
 
 // The names a filter text mentions (as written), for "does this selection involve field X".
 // Throws DbmsError on bad syntax.

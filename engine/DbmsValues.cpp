@@ -74,12 +74,15 @@ QDateTime DbmsDateFromStored(const QString& text) {
 QVariant DbmsReadColumn(const SQLite::Column& column, int type) {
     if (column.isNull()) return QVariant();
     switch (type) {
-    case DbmsType::Text:
-        return QString::fromStdString(column.getString());
+    case DbmsType::Text: {
+        const char* text = column.getText();
+        return QString::fromUtf8(text, column.getBytes());
+    }
     case DbmsType::Boolean:
         return column.getInt64() != 0;
     case DbmsType::Date: {
-        QDateTime d = DbmsDateFromStored(QString::fromStdString(column.getString()));
+        const char* text = column.getText();
+        QDateTime d = DbmsDateFromStored(QString::fromUtf8(text, column.getBytes()));
         return d.isValid() ? QVariant(d) : QVariant();
     }
     case DbmsType::Money:

@@ -133,7 +133,7 @@ std::shared_ptr<DbmsDataSource> clsVendita::ChooseArticle() {
     QString filter;
     if (!text.isEmpty())
         filter = anywhere
-                     ? "Articoli.Descrizione Like " + DbmsDatabase::TextLiteral("%" + text + "%")
+                     ? "Articoli.Descrizione Like " + DbmsDatabase::PatternLiteral("*" + text + "*")
                      : "Articoli.Descrizione > " + DbmsDatabase::TextLiteral(text);
     auto found = Database()->Item("Articoli")->OpenDataSource(filter, "Articoli.Descrizione");
     const QVariant chosen = m_clerk.ChooseRow(*found);

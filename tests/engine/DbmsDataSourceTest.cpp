@@ -179,6 +179,72 @@ TEST_F(DataSourceTest, NavigationOrderLocateFindRefreshAndAddingToALongList) {
     }
 }
 
+// A list read a screen at a time comes out as one read whole; every match of a condition, by
+// FindNext from the first row and then from each one found, against the positions of the
+// matching rows in that list: keys in either direction, texts differing only in case, NULLs,
+// duplicates; rows added, changed, being added and being changed keep the place they were given.
+TEST_F(DataSourceTest, FindNextVisitsTheMatchesInTheListsOrder) {
+    a.Exec("PRAGMA synchronous = OFF"); // many small writes; nothing here is about syncing
+    a.Exec("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 599) "
+           "INSERT INTO Persone (Codice, Nome, Punti, Nato) SELECT printf('C%03d', i), "
+           "CASE i % 7 WHEN 0 THEN 'rossi' WHEN 1 THEN 'Rossi' WHEN 2 THEN 'bianchi' WHEN 3 THEN "
+           "NULL WHEN 4 THEN 'Verdi' WHEN 5 THEN 'ROSSI' ELSE 'neri' END, CASE WHEN i % 6 = 0 "
+           "THEN NULL ELSE i % 5 END, CASE WHEN i % 4 = 0 THEN NULL ELSE '2020-01-0' || "
+           "(i % 3 + 1) || ' 00:00:00' END FROM n");
+    const QString orders[] = {"",
+                              "Nome",
+                              "Nome DESC",
+                              "Punti DESC, Nome",
+                              "Nato, Punti DESC",
+                              "Nato DESC, Nome DESC, Punti"};
+    const QString conditions[] = {"Nome Like 'r*' AND Punti = 1", "Punti = 2 AND Nato Is Null",
+                                  "Nome Is Null AND Punti Is Null", "Codice = 'C599'",
+                                  "Punti > 10"};
+    for (const QString& order : orders) {
+        auto whole = a.Open("Persone", {}, order), screens = a.Open("Persone", {}, order);
+        whole->MoveLast();
+        for (qint64 p = 0; p <= whole->Position(); ++p)
+            ASSERT_EQ(screens->OIDAt(p), whole->OIDAt(p)) << order.toStdString() << " " << p;
+        EXPECT_EQ(screens->OIDAt(whole->Position() + 1), 0);
+        EXPECT_EQ(a.Open("Persone", {}, order)->PositionOf(whole->OIDAt(5)), 5);
+    }
+    for (int edits = 0; edits < 2; ++edits)
+        for (const QString& order : orders)
+            for (const QString& condition : conditions) {
+                SCOPED_TRACE((order + " / " + condition).toStdString() + (edits ? " / edits" : ""));
+                auto ds = a.Open("Persone", "Punti <> 4 OR Punti Is Null", order);
+                std::vector<qint64> found;
+                if (edits) { // rows added and changed after part of the list was read
+                    ds->OIDAt(9);
+                    ds->AddRow({{"Nome", "aaa"}, {"Punti", 2}, {"Codice", "N1"}});
+                    ASSERT_TRUE(ds->MoveTo(3));
+                    ds->SetValue("Nome", "zzz");
+                    ds->SetValue("Punti", 2);
+                    ds->MoveTo(1); // stores the change, the row stays third
+                }
+                ds->MoveFirst();
+                for (bool more = ds->FindNext(condition); more;) {
+                    found.push_back(ds->Position());
+                    if (found.size() == 2) ds->SetValue("Attivo", true); // left dirty
+                    if (found.size() == 3) ds->AddNew();                 // left being added
+                    more = ds->FindNext(condition, 0, true);
+                }
+                const qint64 last = found.empty() ? 0 : found.back();
+                EXPECT_EQ(ds->Position(), last); // a miss moves nothing
+                std::set<OID> matching;
+                for (auto rows = a.Open("Persone", condition); !rows->AtEnd(); rows->MoveNext())
+                    matching.insert(rows->CurrentOID());
+                std::vector<qint64> expected;
+                for (qint64 p = 0; ds->OIDAt(p); ++p)
+                    if (matching.count(ds->OIDAt(p))) expected.push_back(p);
+                EXPECT_EQ(found, expected);
+                EXPECT_EQ(a.Count("Persone WHERE Attivo = 1"), found.size() >= 3 ? 1 : 0);
+                a.Exec("UPDATE Persone SET Attivo = NULL; DELETE FROM Persone WHERE Codice "
+                       "IS NULL OR Codice = 'N1'; UPDATE Persone SET Nome = 'neri', Punti = 3 "
+                       "WHERE Nome = 'zzz'");
+            }
+}
+
 TEST_F(DataSourceTest, MoneyIsExactAndShownTheItalianWay) {
     auto prodotti = a.Open("Prodotti");
     for (int i = 0; i < 10; ++i)

@@ -58,8 +58,8 @@ TEST_F(DbmsFilterTest, FiltersAndOrdersSelectTheRowsTheySay) {
     // clang-format off
     const std::pair<const char*, Rows> cases[] = {
         {"Descrizione Like *ros*", {1}}, {"Descrizione like 'ROSA*'", {1}},
-        {"Descrizione LIKE '%GIALLO'", {2}}, {"Codice Like ?00?", {1, 2}},
-        {"Codice Like 'b1_1'", {4}},
+        {"Descrizione LIKE '*GIALLO'", {2}}, {"Codice Like ?00?", {1, 2}},
+        {"Codice Like 'b1?1'", {4}},
         // Bare patterns end at AND, OR or an unopened ')'; "or" counts in any case.
         {"Descrizione Like *rosa r* AND Punti = 10", {1}},
         {"(Descrizione Like *giallo) OR Punti = -3", {2, 3}},
@@ -87,7 +87,7 @@ TEST_F(DbmsFilterTest, FiltersAndOrdersSelectTheRowsTheySay) {
         {"((Codice = 'A001') OR (NOT (Punti >= 0)))", {1, 3}},
         {"Punti > 0 AND (Importo = 0 OR Importo <= 1500) AND Attivo = 0", {2, 5}},
         // Quoted user text is one value, whatever it holds.
-        {"Descrizione = 'x'' OR ''1''=''1'", {5}}, {"Descrizione Like '%'' OR ''1''=''1%'", {5}},
+        {"Descrizione = 'x'' OR ''1''=''1'", {5}}, {"Descrizione Like '*'' OR ''1''=''1*'", {5}},
         {"Descrizione = '''; DROP TABLE Tipi; --'", {6}},
         // Blank texts and orders; text orders ignore case: "a002" sorts with "A001".
         {" ", {1, 2, 3, 4, 5, 6}}, {"order:   \t ", {1, 2, 3, 4, 5, 6}},
@@ -99,6 +99,37 @@ TEST_F(DbmsFilterTest, FiltersAndOrdersSelectTheRowsTheySay) {
     for (const auto& [filter, rows] : cases)
         EXPECT_EQ(Match(filter), rows) << filter;
     EXPECT_EQ(a.Count("Tipi"), 0); // not dropped
+}
+
+// Only "*" and "?" are wildcards: SQL's own, quotes, brackets, "#", "AND" and the escape
+// character are searched for as typed, quoted or bare, and through PatternLiteral.
+TEST_F(DbmsFilterTest, LikeMatchesTypedTextLiterally) {
+    a.Exec("INSERT INTO Vendite (OID, Descrizione) VALUES (7, '100% lana'), (8, 'file_nome'),"
+           " (9, 'L''ago [x] #3'), (10, 'sale AND pepe'), (11, 'c:\\d'), (12, '100 lana'),"
+           " (13, 'FileXNome'), (14, 'xa''b%_y')");
+    // clang-format off
+    const std::pair<const char*, Rows> cases[] = {
+        {"Descrizione Like '*%*'", {7, 14}}, {"Descrizione Like 100%*", {7}},
+        {"Descrizione Like '100?lana'", {12}}, {"Descrizione Like '*_*'", {8, 14}},
+        {"Descrizione Like file_nome", {8}}, {"Descrizione Like 'FILE?NOME'", {8, 13}},
+        {"Descrizione Like '*[x]*'", {9}}, {"Descrizione Like *[?]*", {9}},
+        {"Descrizione Like '*#3'", {9}}, {"Descrizione Like '*''ago*'", {9}},
+        {"Descrizione Like '* AND *'", {10}}, {"Descrizione Like *AND pepe", {10}},
+        {"Descrizione Like '*a''b%_*'", {14}}, {"Descrizione Like '*\\'", {}},
+        {"Descrizione Like '?:\\?'", {11}}, {"Descrizione Like 'c:?d'", {11}},
+    };
+    // clang-format on
+    for (const auto& [filter, rows] : cases)
+        EXPECT_EQ(Match(filter), rows) << filter;
+    const std::pair<QString, Rows> typed[] = {
+        {"%", {7, 14}},  {"_", {8, 14}}, {"'", {3, 5, 6, 9, 14}}, {"[x] #", {9}},
+        {" AND ", {10}}, {"\\", {11}},   {"a'b%_", {14}}};
+    for (const auto& [text, rows] : typed)
+        EXPECT_EQ(Match("Descrizione Like " + DbmsDatabase::PatternLiteral("*" + text + "*")), rows)
+            << text.toStdString();
+    EXPECT_EQ(DbmsDatabase::PatternLiteral("*l'u?"), "'*l''u?'");
+    EXPECT_EQ(DbmsFilterToSql("Descrizione Like '*a''b%_\\*'", OneText()).Params,
+              QVariantList{QStringLiteral("%a'b\\%\\_\\\\%")});
 }
 
 // Each refused text ("order:" for an order) with its error code and what its message says.

@@ -65,7 +65,7 @@ TEST_F(Structure, NestedTransactionsAFailedStatementTablesFieldsLiteralsAndCurre
     EXPECT_EQ(DbmsDatabase::NumberLiteral(-3.0), "-3");
     EXPECT_EQ(DbmsDatabase::DateLiteral(QDateTime(QDate(2005, 12, 31), QTime(18, 30))),
               "#12/31/2005#");
-    EXPECT_EQ(DbmsDatabase::PatternLiteral("*ros?"), "'%ros_'");
+    EXPECT_EQ(DbmsDatabase::PatternLiteral("*ros?"), "'*ros?'");
     EXPECT_EQ(a.db->MainCurrency()->Name(), "Euro");
     a.db->SetConversionCurrency(a.engine.NewLiraCurrency());
     EXPECT_EQ(a.db->ConversionCurrency()->Name(), "Lire");
