@@ -1,6 +1,5 @@
-// The paged grid model and the summary tree model over real archives: cell texts and values,
-// columns from layouts, rows and OIDs, resets, a hundred thousand rows, sales with their lines
-// opened on demand, an archive of the program's definition, and binding to real views.
+// The paged grid model and the summary tree model over real archives, alone and bound to real
+// views: cells, columns from layouts, rows and OIDs, resets, sales with their lines on demand.
 #include "DbmsFormService.h"
 #include "DbmsGridModel.h"
 #include "DbmsTreeModel.h"
@@ -22,9 +21,7 @@ namespace {
 constexpr int BigRows = 100'000;
 constexpr auto Fatal = QAbstractItemModelTester::FailureReportingMode::QtTest;
 
-QString Code(int i) {
-    return QString("P%1").arg(i, 6, 10, QChar('0'));
-}
+const auto Code = [](int i) { return QString("P%1").arg(i, 6, 10, QChar('0')); };
 
 template <typename Columns> QStringList FieldsOf(const Columns& columns) {
     QStringList fields;
@@ -58,9 +55,7 @@ constexpr int Plain = 2;   // sales without lines, stored before the others
 constexpr int Sales = 300; // more than a page of the data source
 constexpr int LineKinds = 4;
 
-int LinesOf(int sale) {
-    return sale % LineKinds;
-} // 0 to 3 lines
+const auto LinesOf = [](int sale) { return sale % LineKinds; }; // 0 to 3 lines
 } // namespace
 
 class DbmsModelsTest : public QObject {
@@ -77,7 +72,6 @@ private:
         oids.sort();
         return oids;
     }
-
     TestSchema schema;
     TempArchive a{schema}; // people, two plain sales, then sales with their lines
     TempArchive big{schema};
@@ -124,7 +118,6 @@ private slots:
             .Generate(generated.Path());
         generated.Reopen();
     }
-
     void cellsColumnsAndResetOfTheGrid() {
         auto ds = a.Open("Vendite");
         DbmsGridModel model(ds, nullptr);
@@ -136,8 +129,8 @@ private slots:
                  QStringList({"15/03/2024 10:30", "1.500.000,00", "prima", "Mario"}));
         QCOMPARE(RowTexts(model, 1), QStringList({"", "-0,50", "seconda", ""}));
         // Raw values: money stays exact, dates keep their seconds.
-        QCOMPARE(cell(0, importo, Qt::EditRole).value<Money>(), Money::FromWhole(1500000));
-        QCOMPARE(cell(0, importo, Qt::UserRole).value<Money>(), Money::FromWhole(1500000));
+        for (const int role : {int(Qt::EditRole), int(Qt::UserRole)})
+            QCOMPARE(cell(0, importo, role).value<Money>(), Money::FromWhole(1500000));
         QCOMPARE(cell(0, data, Qt::EditRole).toDateTime(),
                  QDateTime(QDate(2024, 3, 15), QTime(10, 30, 45)));
         for (int c = 0; c < model.columnCount(); ++c) {
@@ -191,7 +184,6 @@ private slots:
         QVERIFY(ds->Locate(model.OIDAt(rows)));
         ds->Delete();
     }
-
     void rowsAndOidsRoundTripInAnyOrderEditsRepaintTheRow() {
         auto ds = a.Open("Persone", {}, "Nome DESC"); // positions and OIDs differ
         DbmsGridModel model(ds, nullptr);
@@ -237,7 +229,6 @@ private slots:
         QCOMPARE(changed.count(), 1);
         ds->CancelUpdate();
     }
-
     void aHundredThousandRowsShowAtOnce() {
         QTableView view;
         view.resize(800, 600);
@@ -259,7 +250,6 @@ private slots:
         QVERIFY(view.viewport()->rect().contains(view.visualRect(last).center()));
         view.grab();
     }
-
     void bindingAppliesTheLayoutToRealViewsAndRebindingReplacesOnlyOurModel() {
         auto layout = MakeLayout(a, "Note,Importo,Data", {{"Note", 3000}, {"Data", 1000}});
         QTableView view;
@@ -319,7 +309,6 @@ private slots:
         QVERIFY(!service.BindTree(&tree, nullptr)); // no data source: the tree is unbound
         QVERIFY(again.isNull() && !tree.model());
     }
-
     void childrenAreTheRowsOfTheDetailColumnsDetailsStayOpenWithinABoundAndReset() {
         auto ds = Summary();
         DbmsTreeModel model(ds, nullptr);
@@ -365,7 +354,6 @@ private slots:
             QCOMPARE(oids, LinkedLines(model.OIDAt(sale)));
             QVERIFY(!model.index(lines, 0, sale).isValid());
         }
-
         // Detail rows follow the summary's currency choice (V1: one line of 10,00).
         a.db->SetConversionCurrency(a.Engine().NewLiraCurrency());
         ds->SetCurrencyConversion(true);
@@ -447,7 +435,6 @@ private slots:
         QCOMPARE(summaryWithLines.rowCount(), withLines);
         QCOMPARE(summaryWithLines.RowOf(sale), -1);
     }
-
     void everyTableOfTheProgramPassesTheTesterItsSalesSummaryShowsTheLines() {
         for (const auto& table : generated.db->Tables()) {
             auto ds = table->OpenDataSource();

@@ -35,6 +35,10 @@ struct WindowsArchive : TempArchive {
     std::map<QString, OID> oid;
 };
 
+// Which window it is and what its title says.
+inline QString Kind(QDialog& d) {
+    return d.objectName() + ": " + d.windowTitle();
+}
 // The texts of a window's lines, in the order named.
 inline QStringList Texts(QWidget& window, const QStringList& names) {
     QStringList out;

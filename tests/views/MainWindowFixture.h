@@ -2,24 +2,28 @@
 // The main window over a real archive in a temporary working folder, with the environment and
 // the scripted prompter of every window test, the clock frozen on 15 March 2005.
 
+#include "DbmsGridModel.h"
 #include "InitDatabase.h"
 #include "WindowTest.h"
 #include "clsArchiveSession.h"
 #include "clsSettings.h"
 #include "frmMain.h"
 #include "frmMessage.h"
+#include "frmSearchText.h"
+#include "modTag.h"
 
 #include <QAbstractItemView>
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <memory>
 
 inline const QDateTime March10(QDate(2005, 3, 10), QTime(9, 0));
 
-inline int Reject(QDialog&) {
-    return QDialog::Rejected;
-}
+inline const auto Reject = [](QDialog&) { return int(QDialog::Rejected); };
 // A mouse click on a row of a grid, as a user's.
 inline void Click(QAbstractItemView* view, const QModelIndex& index,
                   Qt::KeyboardModifiers modifiers = {}) {
@@ -33,6 +37,7 @@ protected:
         settings.Load();
         settings.RootDir = WorkDir();
         session.SetDateSelection(false, false);
+        frmSearchText::Instance().SetLast({}, {});
     }
     void TearDown() override {
         main.reset();
@@ -40,8 +45,7 @@ protected:
         session.Release();
         WindowTest::TearDown();
     }
-    // Creates the window and runs its first activation, which opens (or creates, asking for
-    // the options first) the archive in WorkDir.
+    // The window after its first activation: the archive in WorkDir opened, or created.
     frmMain& Start() {
         if (!QFile::exists(ArchivePath()))
             OnWindow([](QDialog& options) { Child<QPushButton>(options, "cmdOK")->click(); });
@@ -60,8 +64,7 @@ protected:
         Activate();
         return *main;
     }
-    // What the desktop does when a window in front of the main one goes away, or when the user
-    // brings another one forward.
+    // What the desktop does when the window in front goes away or another is brought forward.
     void Activate(QWidget* window = nullptr) {
         window = window ? window : main.get();
         window->show();
@@ -107,6 +110,32 @@ protected:
         ASSERT_TRUE(main->SelectNode(node));
         main->RefreshDetailView();
     }
+    // The element of a menu array for a field.
+    QAction* Element(const QString& array, const QString& field) {
+        return main->MenuArray(array)[size_t(Index(array, field))];
+    }
+    int Index(const QString& array, const QString& field) {
+        const auto& elements = main->MenuArray(array);
+        for (size_t i = 1; i < elements.size(); ++i)
+            if (Tag(elements[i]).toString() == field) return int(i);
+        ADD_FAILURE() << "no " << field.toStdString() << " in " << array.toStdString();
+        return 0;
+    }
+    // The text dialog, when it opens: `text` typed (null: left as it opens), then OK.
+    void Answer(const QString& text, bool internal = false) {
+        OnWindow([this, text, internal](QDialog& d) {
+            QApplication::processEvents(); // what was typed before it opened
+            asked << d.windowTitle() + ":" + Child<QLabel>(d, "lblFieldName")->text() + ":" +
+                         Child<QLineEdit>(d, "txtSearch")->text();
+            if (!text.isNull()) Child<QLineEdit>(d, "txtSearch")->setText(text);
+            Child<QCheckBox>(d, "chkInternal")->setChecked(internal);
+            Child<QPushButton>(d, "cmdOk")->click();
+        });
+    }
+    DbmsGridModel* Model() { return qobject_cast<DbmsGridModel*>(main->dgView->model()); }
+    QModelIndex Cell(OID oid, const QString& field) {
+        return Model()->index(Model()->RowOf(oid), Model()->ColumnOf(field));
+    }
     QString WorkDir() const { return m_dir.filePath("data"); }
     QString ArchivePath() const { return WorkDir() + "/Tessarin.mdb"; }
     FixedClock m_march{QDateTime(QDate(2005, 3, 15), QTime(10, 20))};
@@ -114,4 +143,5 @@ protected:
     clsSettings settings;
     clsArchiveSession session;
     std::unique_ptr<frmMain> main;
+    QStringList asked; // title:field:text of every text dialog shown
 };

@@ -317,7 +317,6 @@ TEST_F(ViewRules, FieldFiltersAndSearchesTakeTheUsersTextLiterally) {
     EXPECT_EQ(filters.Caption(2), "Descrizione");
     EXPECT_EQ(filters.IndexOf("cognome"), 1);
     EXPECT_EQ(filters.IndexOf("Punti"), -1);
-
     // Quotes, the dialect's words and operators, SQL wildcards: all searched for as typed.
     for (const char* surname : {"D'Amico", "Rossi AND Bianchi", "Rossi = Bianchi", "Rossi"})
         archive.Add("Clienti", {{"Codice", surname}, {"Cognome", surname}});
