@@ -1,0 +1,31 @@
+#pragma once
+// Whole-file work on archives: a compacted copy, an integrity check, salvage from a damaged
+// file, and the division of every amount of a table by a rate (the lira to euro conversion).
+
+#include "DbmsTypes.h"
+
+#include <QString>
+#include <vector>
+
+class DbmsDatabase;
+class DbmsStorage;
+
+// Writes a compacted copy of the open archive to `path`, which must not exist yet.
+void DbmsCompactInto(DbmsStorage& storage, const QString& path);
+
+// "ok" when SQLite finds the file sound, else the first problem it reports (or why the file
+// could not be read at all).
+QString DbmsIntegrityCheck(const QString& path);
+
+struct DbmsRecoveredTable {
+    QString Name;
+    qint64 Rows = 0;
+};
+
+// Copies into a new file at `path` (which must not exist) every row SQLite can still read
+// from the damaged archive at `damaged`; says per table how many rows came across.
+std::vector<DbmsRecoveredTable> DbmsRecoverInto(const QString& damaged, const QString& path);
+
+// Divides every money column of `table` by `rate`, rounding to the stored ten-thousandth, in
+// the caller's transaction. False when the table has no money column (nothing is run).
+bool DbmsDivideMoney(DbmsDatabase& db, const QString& table, double rate);
