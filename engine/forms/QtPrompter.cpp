@@ -120,13 +120,23 @@ PromptAnswer QtPrompter::Message(QWidget* owner, const PromptMessage& m) {
     }
 }
 
+QString QtFileFilter(const QString& filter) {
+    if (!filter.contains('|')) return filter;
+    // "Name|*.a;*.b|Other|*.c": names and patterns take turns.
+    const QStringList parts = filter.split('|');
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        filters << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    return filters.join(";;");
+}
+
 void QtPrompter::Beep() {
     QApplication::beep();
 }
 
 QString QtPrompter::OpenFileName(QWidget* owner, const QString& caption, const QString& folder,
                                  const QString& filter) {
-    return QFileDialog::getOpenFileName(owner, caption, folder, filter);
+    return QFileDialog::getOpenFileName(owner, caption, folder, QtFileFilter(filter));
 }
 
 QString QtPrompter::SaveFileName(QWidget* owner, const QString& caption, const QString& path,

@@ -3,6 +3,10 @@
 
 #include "itfPrompter.h"
 
+// A file filter in either form Qt's dialogs take ("Name (*.a *.b)") or the "Name|*.a;*.b" form
+// the program's commands are written with, in Qt's form.
+QString QtFileFilter(const QString& filter);
+
 class QtPrompter : public itfPrompter {
 public:
     PromptAnswer Message(QWidget* owner, const PromptMessage& message) override;
