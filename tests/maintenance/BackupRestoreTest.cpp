@@ -85,8 +85,13 @@ TEST_F(BackupRestoreTest, AStopLeavesTheDestinationAsItWas) {
     work.Exec("DELETE FROM OperazioniVendite");
     const QString working = Dump(work.Path()), backup = Dump(BackupFile());
 
-    // Stopped halfway through the sales: nothing of the restore stays, no completion.
-    progress.StopAt = 2;
+    // Stopped at the very last row, in the last table: nothing of the restore stays.
+    progress.Calls = 0;
+    prompter.Answer(PromptAnswer::Yes).Answer(PromptAnswer::Ok);
+    ASSERT_TRUE(Run(true, {}));
+    work.Exec("DELETE FROM OperazioniVendite");
+    progress.StopAt = progress.Calls;
+    progress.Calls = 0;
     prompter.Answer(PromptAnswer::Yes);
     EXPECT_FALSE(Run(true, {}));
     EXPECT_EQ(Dump(work.Path()), working);
