@@ -130,8 +130,6 @@ std::pair<QDate, QDate> frmBackupRestore::DefaultPeriod(QDate today, int bkpSave
 void frmBackupRestore::Load() {
     m_bConfirmed = false;
     const auto [from, to] = DefaultPeriod(DbmsClock::Today(), m_settings.BkpSaveNotify);
-    m_vntFromDateSel = from;
-    m_vntToDateSel = to;
     txtFromDate->setText(from.toString(kDateFormat));
     txtToDate->setText(to.toString(kDateFormat));
     // A reminder period offers its period ready to go; without one, a copy of everything.
@@ -152,31 +150,24 @@ void frmBackupRestore::SelectDate(QLineEdit* field) {
     frmDateSetting picker(this);
     const QVariant chosen = picker.SetDate(ParseDate(field->text()), -1, -1);
     if (!chosen.isValid()) return;
-    const QDate date = chosen.toDate();
-    (field == txtFromDate ? m_vntFromDateSel : m_vntToDateSel) = date;
-    field->setText(date.toString(kDateFormat));
-}
-
-bool frmBackupRestore::ReadDate(QLineEdit* field, QDate& date) {
-    date = ParseDate(field->text());
-    if (date.isValid()) return true;
-    ShowMessage(this, "Periodo impostato non corretto", PromptIcon::Exclamation);
-    field->setFocus();
-    return false;
+    field->setText(chosen.toDate().toString(kDateFormat));
 }
 
 void frmBackupRestore::cmdExecute_Click() {
     const bool allData = optAllData->isChecked();
-    QDate from = ParseDate(txtFromDate->text());
-    QDate to = ParseDate(txtToDate->text());
+    // The texts are what counts: a date typed by hand as much as one picked.
+    const QDate from = ParseDate(txtFromDate->text());
+    const QDate to = ParseDate(txtToDate->text());
     // All the data leaves the period unused, whatever its fields hold.
-    if (!allData) {
-        if (!ReadDate(txtFromDate, from) || !ReadDate(txtToDate, to)) return;
-        if (from > to) {
-            ShowMessage(this, "Periodo impostato non corretto", PromptIcon::Exclamation);
-            txtFromDate->setFocus();
-            return;
-        }
+    QLineEdit* wrong = allData           ? nullptr
+                       : !from.isValid() ? txtFromDate
+                       : !to.isValid()   ? txtToDate
+                       : from > to       ? txtFromDate
+                                         : nullptr;
+    if (wrong) {
+        ShowMessage(this, "Periodo impostato non corretto", PromptIcon::Exclamation);
+        wrong->setFocus();
+        return;
     }
     m_blnAllData = allData;
     m_vntFromDateSel = from;

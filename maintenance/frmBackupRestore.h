@@ -41,8 +41,6 @@ private:
     void EnableControls();
     void SelectDate(QLineEdit* field);
     void cmdExecute_Click();
-    // The date typed in `field`; otherwise the complaint, with the focus on the field.
-    bool ReadDate(QLineEdit* field, QDate& date);
 
     clsSettings& m_settings;
 
