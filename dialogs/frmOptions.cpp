@@ -194,8 +194,7 @@ void frmOptions::SelectFolder(QLineEdit* field) {
 }
 
 void frmOptions::cmdRepairDB_Click() {
-    ShowMessage(this, "Il recupero del database non e' ancora disponibile in questa versione.",
-                PromptIcon::Information);
+    if (m_host) m_host->RepairDatabase(this, txtWorkDir->text(), txtBkpDir->text());
 }
 
 void frmOptions::cmdOK_Click() {

@@ -51,8 +51,8 @@ bool clsBackupRestore::SameFolder(const QString& a, const QString& b) {
 QString clsBackupRestore::PeriodFilter(const QDate& from, const QDate& to) {
     // Stored dates carry the time of day: the period runs from the first day's midnight to
     // the midnight after its last day.
-    return "Data >= " + DbmsDatabase::DateLiteral(from) +
-           " AND Data < " + DbmsDatabase::DateLiteral(to.addDays(1));
+    return "Data >= " + DbmsDatabase::DateLiteral(from) + " AND Data < " +
+           DbmsDatabase::DateLiteral(to.addDays(1));
 }
 
 bool clsBackupRestore::BackupRestoreData(bool restore, const clsBackupSelection& selection) {
@@ -110,10 +110,10 @@ bool clsBackupRestore::Run(bool restore, const clsBackupSelection& selection,
     } else {
         m_work.Show("Analisi archivio sorgente per il ripristino...", m_owner);
         if (!QFileInfo::exists(path)) {
-            ShowMessage(m_owner,
-                        "Archivio di appoggio (backup) per il ripristino non presente\r\rArchivio: " +
-                            path,
-                        PromptIcon::Exclamation, PromptButtons::OkCancel);
+            ShowMessage(
+                m_owner,
+                "Archivio di appoggio (backup) per il ripristino non presente\r\rArchivio: " + path,
+                PromptIcon::Exclamation, PromptButtons::OkCancel);
             return false;
         }
         storage->Open(clsArchiveSession::StorageFormat, path);
@@ -150,8 +150,9 @@ bool clsBackupRestore::Run(bool restore, const clsBackupSelection& selection,
         // Removed only once the copy is safely in the destination, in a transaction of its own.
         if (selection.DelData &&
             ShowMessage(m_owner,
-                        title + " effettuato.\r\rConfermi l'eliminazione dei dati di Fornitura e di "
-                                "Vendita <" +
+                        title +
+                            " effettuato.\r\rConfermi l'eliminazione dei dati di Fornitura e di "
+                            "Vendita <" +
                             period + "> dall'archivio di origine ?",
                         PromptIcon::Question, PromptButtons::YesNo,
                         PromptAnswer::Yes) == PromptAnswer::Yes) {

@@ -15,8 +15,7 @@ namespace {
 const QString kCaption = "Conversione Valuta";
 }
 
-bool ConvertArchive(DbmsDatabase& db, clsSettings& settings, itfWorkWindow& work,
-                    QWidget* owner) {
+bool ConvertArchive(DbmsDatabase& db, clsSettings& settings, itfWorkWindow& work, QWidget* owner) {
     const bool converted = modSettingText::ParseBoolSetting(
         settings.ReadSetting("Configuration", "CurrencyConverted", "False"));
     const PromptAnswer answer =

@@ -12,7 +12,6 @@ namespace modCurrencyConversion {
 // Asks for confirmation (warning when the archive was converted before), converts in one
 // transaction with a step per table, and records CurrencyConverted only once committed.
 // True when the archive was converted.
-bool ConvertArchive(DbmsDatabase& db, clsSettings& settings, itfWorkWindow& work,
-                    QWidget* owner);
+bool ConvertArchive(DbmsDatabase& db, clsSettings& settings, itfWorkWindow& work, QWidget* owner);
 
 } // namespace modCurrencyConversion

@@ -35,9 +35,9 @@ void OpenWithDefinition(const QString& path, DbmsEngine& engine) {
     auto storage = std::make_shared<DbmsStorage>();
     storage->Open(clsArchiveSession::StorageFormat, path, 0, 0, nullptr, 5, 0, -1, -1, 0, -2);
     DB definition;
-    auto db = engine.DefineDatabase(
-        definition, QFileInfo(QCoreApplication::applicationFilePath()).baseName(), nullptr,
-        nullptr, 0);
+    auto db = engine.DefineDatabase(definition,
+                                    QFileInfo(QCoreApplication::applicationFilePath()).baseName(),
+                                    nullptr, nullptr, 0);
     db->Attach(storage, true, true, true, 0, nullptr);
     db.reset();
     storage->Close();
@@ -60,8 +60,7 @@ QString MakeCopy(const QString& path, const QString& copy, DbmsEngine& engine) {
     const auto known = engine.DefineDatabase(definition, QString(), nullptr, nullptr, 0);
     QStringList lines;
     for (const DbmsRecoveredTable& table : tables)
-        if (known->TableDef(table.Name))
-            lines << QString("%1: %2").arg(table.Name).arg(table.Rows);
+        if (known->TableDef(table.Name)) lines << QString("%1: %2").arg(table.Name).arg(table.Rows);
     return "Archivio danneggiato: righe recuperate per tabella\r\r" + lines.join("\r");
 }
 

@@ -37,8 +37,8 @@ bool ImportFrom(DbmsDatabase& chosen, DbmsDataSource& current, QWidget* owner,
                     PromptIcon::Question, PromptButtons::YesNo,
                     PromptAnswer::Yes) == PromptAnswer::Yes)
         DbmsFormService().ShowRowList(owner, *source, caption);
-    if (ShowMessage(owner, "Confermi l'importazione ?", PromptIcon::Question,
-                    PromptButtons::YesNo, PromptAnswer::Yes) != PromptAnswer::Yes)
+    if (ShowMessage(owner, "Confermi l'importazione ?", PromptIcon::Question, PromptButtons::YesNo,
+                    PromptAnswer::Yes) != PromptAnswer::Yes)
         return false;
 
     work.Show("Importazione <" + caption + " > in corso...", owner);
@@ -58,8 +58,8 @@ bool ImportFrom(DbmsDatabase& chosen, DbmsDataSource& current, QWidget* owner,
 
 } // namespace
 
-bool ImportArchive(const QString& path, DbmsDataSource& current, QWidget* owner,
-                   DbmsEngine& engine, const clsSettings& settings, itfWorkWindow& work) {
+bool ImportArchive(const QString& path, DbmsDataSource& current, QWidget* owner, DbmsEngine& engine,
+                   const clsSettings& settings, itfWorkWindow& work) {
     bool imported = false;
     try {
         auto storage = std::make_shared<DbmsStorage>();

@@ -17,7 +17,7 @@ inline const QString FileFilter = QStringLiteral("ArkDBMS Lumo File|*.adb;*.mdb"
 // Adds the rows of `current`'s table found in the archive at `path` to the working archive,
 // under new OIDs, after the user has seen and confirmed them. All or nothing: a stop or an
 // error leaves the working archive as it was. True when rows were imported.
-bool ImportArchive(const QString& path, DbmsDataSource& current, QWidget* owner,
-                   DbmsEngine& engine, const clsSettings& settings, itfWorkWindow& work);
+bool ImportArchive(const QString& path, DbmsDataSource& current, QWidget* owner, DbmsEngine& engine,
+                   const clsSettings& settings, itfWorkWindow& work);
 
 } // namespace modImportArchive

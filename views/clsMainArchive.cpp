@@ -43,6 +43,7 @@ void clsMainArchive::Activate() {
         const bool backupDir = !m_settings.BackupDir.trimmed().isEmpty();
         w.Menu("mnuBackup")->setEnabled(m_settings.BackupFuncSaveEnabled && backupDir);
         w.Menu("mnuRestore")->setEnabled(m_settings.BackupFuncRestoreEnabled && backupDir);
+        w.Maintenance().RemindToSave();
         if (QAbstractItemView* grid = m_view.Rows().Current()) grid->viewport()->update();
     } catch (...) {
         // Activation never bothers the user: every step reports its own failures.

@@ -14,6 +14,7 @@
 #include "clsMainBarcode.h"
 #include "clsMainLayout.h"
 #include "clsMainView.h"
+#include "clsMaintenanceCommands.h"
 #include "clsMenuSet.h"
 #include "clsViewCommands.h"
 #include "itfOptionsHost.h"
@@ -75,6 +76,10 @@ public:
     void SetTreeViewNodes();
     void ReleaseDatabase() override { m_archive->Release(); }
     void SetOptionFormVisible(bool visible) override { m_archive->SetOptionFormVisible(visible); }
+    void RepairDatabase(QWidget* options, const QString& workDir,
+                        const QString& backupDir) override {
+        m_maintenance->Repair(options, workDir, backupDir);
+    }
     // The activation pass (see clsMainArchive); runs on every activation of the window.
     void Activate() { m_archive->Activate(); }
 
@@ -139,6 +144,8 @@ public:
     // Search, filters, order and grid settings on the view shown.
     clsFilterCommands& Filters() { return *m_filters; }
     clsGridCommands& Grid() { return *m_grid; }
+    // Save, restore, import, conversion and the reminder to save.
+    clsMaintenanceCommands& Maintenance() { return *m_maintenance; }
     void ExecuteSearch(int index) { m_filters->ExecuteSearch(index); }
     // Runs the command waiting in the tag of tmFunc, as the timer's tick does.
     void tmFunc_Timer() { m_commands->RunDeferred(); }
@@ -183,6 +190,7 @@ private:
     std::unique_ptr<clsViewCommands> m_commands;
     std::unique_ptr<clsFilterCommands> m_filters;
     std::unique_ptr<clsGridCommands> m_grid;
+    std::unique_ptr<clsMaintenanceCommands> m_maintenance;
     std::unique_ptr<clsMainArchive> m_archive;
     QLabel* m_statusPanel = nullptr;
 };

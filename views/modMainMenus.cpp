@@ -119,14 +119,17 @@ const MenuRow MenuRows[] = {
     {R, "mnuAssociation", "mnuReferencedItem", "< Associati >", None, 0, nullptr},
     {S, "mnuFile", "", "", None, 0, nullptr},
     {M, "mnuFile", "mnuBackupRestore", "&Salva / Ripristina", None, 0, nullptr},
-    {A, "mnuBackupRestore", "mnuBackup", "Salva dati...", None, 0, nullptr},
-    {A, "mnuBackupRestore", "mnuRestore", "Ripristina dati...", None, 0, nullptr},
+    {A, "mnuBackupRestore", "mnuBackup", "Salva dati...", None, 0,
+     [](frmMain& w) { w.Maintenance().Backup(); }},
+    {A, "mnuBackupRestore", "mnuRestore", "Ripristina dati...", None, 0,
+     [](frmMain& w) { w.Maintenance().Restore(); }},
     {M, "mnuFile", "mnuPrintFunc", "&Stampa", None, NeedsView, nullptr},
     {A, "mnuPrintFunc", "mnuPrint", "Stampa &diretta", Qt::Key_F8, 0, nullptr},
     {A, "mnuPrintFunc", "cmdPreview", "&Anteprima", None, 0, nullptr},
     {A, "mnuPrintFunc", "mnuPrintExport", "&Esporta stampa", None, 0, nullptr},
     {A, "mnuFile", "mnuSave", "&Esporta dati...", None, NeedsView, nullptr},
-    {A, "mnuFile", "mnuImport", "Importa dati...", None, 0, nullptr},
+    {A, "mnuFile", "mnuImport", "Importa dati...", None, 0,
+     [](frmMain& w) { w.Maintenance().Import(); }},
     {A, "mnuFile", "mnuViewWebBrowser", "&Web Browser...", None, 0, nullptr},
     {S, "mnuFile", "", "", None, 0, nullptr},
     {A, "mnuFile", "mnuFileProperties", "&Modifica...", Qt::Key_F5, NeedsView,
@@ -155,7 +158,9 @@ const MenuRow MenuRows[] = {
     {A, "mnuGridSetting", "mnuGridCancel", "Annulla sequenza campi e dimensioni", None, 0,
      [](frmMain& w) { w.Grid().GridCancel(); }},
     {A, "mnuView", "mnuViewCurrencyConversion", "Importi in Euro", Qt::CTRL | Qt::Key_I, Checkable,
-     nullptr},
+     [](frmMain& w) {
+         w.Maintenance().ShowConvertedAmounts(w.Menu("mnuViewCurrencyConversion")->isChecked());
+     }},
     {S, "mnuView", "", "", None, 0, nullptr},
     {A, "mnuView", "mnuToolsOptions", "&Impostazioni...", None, 0,
      Run<&frmMain::mnuToolsOptions_Click>},
@@ -417,6 +422,13 @@ void ShowCurrencyMenu(const clsMenuSet& menus, DbmsDatabase* db, bool conversion
 }
 
 bool MainKeyPress(frmMain& window, QObject* target, QKeyEvent* event) {
+    // A service command without a menu entry, for the technician who converts an old archive.
+    if (event->key() == Qt::Key_R &&
+        (event->modifiers() & ~Qt::KeypadModifier) ==
+            (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier)) {
+        window.Maintenance().ConvertCurrency();
+        return true;
+    }
     const bool keypad = event->modifiers() & Qt::KeypadModifier;
     if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
     for (const KeyRow& row : KeyRows)

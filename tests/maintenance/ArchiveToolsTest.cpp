@@ -19,8 +19,8 @@ protected:
         other.Close();
     }
     bool Import(const QString& path) {
-        return modImportArchive::ImportArchive(path, *work.Open("Clienti"), nullptr,
-                                               work.Engine(), settings, progress);
+        return modImportArchive::ImportArchive(path, *work.Open("Clienti"), nullptr, work.Engine(),
+                                               settings, progress);
     }
     TempArchive other;
 };
@@ -62,7 +62,8 @@ TEST_F(ImportTest, NothingToImportAStopAndABadFileLeaveTheArchiveAsItWas) {
     garbage.close();
     prompter.Answer(PromptAnswer::No);
     EXPECT_FALSE(Import(garbage.fileName()));
-    EXPECT_EQ(prompter.LastMessage().Text, "Impossibile importare i dati ...\r\rVisualizzare dettagli ?");
+    EXPECT_EQ(prompter.LastMessage().Text,
+              "Impossibile importare i dati ...\r\rVisualizzare dettagli ?");
     EXPECT_EQ(Dump(work.Path()), before);
     EXPECT_FALSE(progress.Loaded);
 }
@@ -121,8 +122,8 @@ TEST_F(ConversionTest, AStopOrANoChangesNothingAndTheStoredFlagIsReadLeniently) 
     EXPECT_EQ(Converted(), "(none)");
 
     // "no" in any case with blanks counts as not converted; empty or unknown as converted.
-    for (const auto& [stored, warned] : {std::pair{" no ", false}, {"Falso", false},
-                                         {"", true}, {"forse", true}}) {
+    for (const auto& [stored, warned] :
+         {std::pair{" no ", false}, {"Falso", false}, {"", true}, {"forse", true}}) {
         settings.WriteSetting("Configuration", "CurrencyConverted", stored);
         prompter.Answer(PromptAnswer::No);
         EXPECT_FALSE(Convert());
@@ -160,10 +161,10 @@ TEST_F(RepairTest, TheArchiveIsReplacedByASoundCopyAndTheOriginalKept) {
     // No to the backup question: only the working archive is recovered.
     prompter.Answer(PromptAnswer::Yes).Answer(PromptAnswer::No).Answer(PromptAnswer::Ok);
     Repair(folder);
-    EXPECT_EQ(prompter.Messages(),
-              (QStringList{"Questa funzione tenta il recupero del database...\r\rContinuare ?",
-                           "Vuoi recuperare anche il Database di Backup ?",
-                           "Recupero completato"}));
+    EXPECT_EQ(
+        prompter.Messages(),
+        (QStringList{"Questa funzione tenta il recupero del database...\r\rContinuare ?",
+                     "Vuoi recuperare anche il Database di Backup ?", "Recupero completato"}));
     EXPECT_EQ(prompter.Beeps(), 1);
     EXPECT_EQ(progress.Texts, (QStringList{"Controlli...", "Ripristino Database in corso..."}));
     EXPECT_EQ(releases, 1);

@@ -43,9 +43,10 @@ TEST_F(BackupRestoreTest, APeriodSavesExactlyItsDaysAndRemovesThemOnlyWhenConfir
                   (PromptMessage{Confirmation(false), kSave, PromptIcon::Question,
                                  PromptButtons::YesNo, PromptAnswer::Yes}));
         EXPECT_EQ(prompter.Messages().mid(prompter.Messages().size() - 2),
-                  (QStringList{kSave + " effettuato.\r\rConfermi l'eliminazione dei dati di "
-                                       "Fornitura e di Vendita <" + period +
-                                   "> dall'archivio di origine ?",
+                  (QStringList{kSave +
+                                   " effettuato.\r\rConfermi l'eliminazione dei dati di "
+                                   "Fornitura e di Vendita <" +
+                                   period + "> dall'archivio di origine ?",
                                "Operazione completata"}));
         EXPECT_EQ(status, "Operazione completata");
         QStringList shown{"Analisi archivio destinazione per il salvataggio...", kSave + "...",
@@ -128,7 +129,8 @@ TEST_F(BackupRestoreTest, RefusalsTouchNothing) {
     EXPECT_FALSE(Run(true, {}));
     EXPECT_EQ(prompter.LastMessage(),
               (PromptMessage{"Archivio di appoggio (backup) per il ripristino non presente\r\r"
-                             "Archivio: " + BackupFile(),
+                             "Archivio: " +
+                                 BackupFile(),
                              "Tessarin", PromptIcon::Exclamation, PromptButtons::OkCancel}));
     EXPECT_EQ(Dump(work.Path()), working);
     EXPECT_FALSE(QFile::exists(BackupFile()));

@@ -24,9 +24,7 @@ public:
     void Unload() override { Loaded = false; }
 
     void OnStart(const QString&, qint64) override {}
-    void OnProgress(const QString&, qint64, bool& p_blnContinue) override {
-        p_blnContinue = Go();
-    }
+    void OnProgress(const QString&, qint64, bool& p_blnContinue) override { p_blnContinue = Go(); }
     void OnEnd(const QString&) override {}
     void OnStopped(bool& p_blnStopped) override { p_blnStopped = StopAt != 0 && Calls >= StopAt; }
 
