@@ -83,19 +83,20 @@ TEST_F(BackupRestoreTest, AllDataSavedThenRestoredBringsBackWhatWasLost) {
 TEST_F(BackupRestoreTest, AStopLeavesTheDestinationAsItWas) {
     prompter.Answer(PromptAnswer::Yes).Answer(PromptAnswer::Ok);
     ASSERT_TRUE(Run(false, {}));
-    work.Exec("DELETE FROM OperazioniVendite");
-    const QString working = Dump(work.Path()), backup = Dump(BackupFile());
+    const QString backup = Dump(BackupFile());
 
     // Stopped at the very last row, in the last table: nothing of the restore stays.
     progress.Calls = 0;
     prompter.Answer(PromptAnswer::Yes).Answer(PromptAnswer::Ok);
     ASSERT_TRUE(Run(true, {}));
     work.Exec("DELETE FROM OperazioniVendite");
+    work.Exec("UPDATE Clienti SET Cognome = 'Bianchi'"); // a table restored before the stop
+    const QString changed = Dump(work.Path());
     progress.StopAt = progress.Calls;
     progress.Calls = 0;
     prompter.Answer(PromptAnswer::Yes);
     EXPECT_FALSE(Run(true, {}));
-    EXPECT_EQ(Dump(work.Path()), working);
+    EXPECT_EQ(Dump(work.Path()), changed);
 
     progress.Calls = 0;
     progress.StopAt = 1;
