@@ -11,12 +11,15 @@
 // - the owned rows have no collections of their own;
 // - importing, the table names no other row at all (its rows simply come in under new OIDs,
 //   in the source data source's order).
-// A row already in the destination is written only where a value differs.
+// A row already in the destination is written only where a value differs; a table still
+// empty in the destination takes the whole source table in one statement.
 
 #include "DbmsTransferPlan.h"
 
 #include <QFileInfo>
 #include <sqlite3.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -59,14 +62,24 @@ QString AttachSource(DbmsStorage& to, const QString& file) {
     return name;
 }
 
+// One set of rows to copy: the source OIDs from `First` to `Last` when the rows are the whole
+// table in OID order, else their list as a JSON array.
+struct Set {
+    OID First = 0, Last = 0;
+    std::string Oids;
+};
+
 class Bulk {
 public:
-    Bulk(itfTransferPlans& plans, DbmsStorage& to, QString schema, bool keep, bool whole)
-        : m_plans(plans), m_to(to), m_schema(DbmsQuoteId(schema) + '.'), m_keep(keep),
-          m_selected(whole ? "SELECT OID FROM " + Src(*plans.Main().Source)
-                           : QString("SELECT OID FROM temp.transfer_rows")) {}
+    Bulk(itfTransferPlans& plans, DbmsStorage& to, QString schema, bool keep, bool whole,
+         bool ranged)
+        : m_plans(plans), m_to(to), m_schemaName(schema), m_schema(DbmsQuoteId(schema) + '.'),
+          m_keep(keep), m_whole(whole), m_ranged(ranged) {}
 
     // Whether copying in sets gives what copying row by row gives (see the top of the file).
+    // For a whole table the references are checked on every row of the tables concerned, not
+    // only on the rows copied: quicker, and stricter only where the source names rows it
+    // lacks (those transfers then go row by row).
     bool Applies() {
         DbmsTablePlan& main = m_plans.Main();
         if (main.Columns.empty()) return false;
@@ -75,50 +88,85 @@ public:
                 if (c.SourceTarget) return false;
             return main.Collections.empty();
         }
-        if (!NamedRowsPresent(main, m_selected)) return false;
+        if (!NamedRowsPresent(main, m_whole ? QString() : Selected("x.OID"))) return false;
         for (auto& link : main.Collections) {
             DbmsTablePlan& items = m_plans.TargetOf(link);
-            const QString owners = "l.OID_Owner IN (" + m_selected + ')';
-            if (Any("SELECT 1 FROM " + Src(link.SourceLink) + " l WHERE " + owners +
-                    " AND (typeof(l.OID_Item) <> 'integer' OR " +
-                    (link.Owned ? QString("false") : Absent("l.OID_Item", items)) + ")"))
+            const QString links = Src(link.SourceLink) + " l" +
+                                  (m_whole ? QString() : " WHERE " + Selected("l.OID_Owner"));
+            if (Any("SELECT 1 FROM (SELECT DISTINCT l.OID_Item AS v FROM " + links +
+                    ") WHERE typeof(v) <> 'integer'" +
+                    (link.Owned ? QString() : " OR " + Absent("v", items))))
                 return false;
             if (!link.Owned) continue;
             if (&items == &main || items.Columns.empty() || !items.Collections.empty())
                 return false;
-            if (Any("SELECT 1 FROM main." + DbmsQuoteId(link.Link) + " d WHERE d.OID_Owner IN (" +
-                    m_selected + ") AND NOT EXISTS (SELECT 1 FROM " + Src(link.SourceLink) +
+            if (Any("SELECT 1 FROM main." + DbmsQuoteId(link.Link) + " d WHERE " +
+                    Selected("d.OID_Owner") + " AND NOT EXISTS (SELECT 1 FROM " +
+                    Src(link.SourceLink) +
                     " s WHERE s.OID_Owner = d.OID_Owner AND s.OID_Item = d.OID_Item)"))
                 return false;
-            if (!NamedRowsPresent(items, "SELECT l.OID_Item FROM " + Src(link.SourceLink) +
-                                             " l WHERE " + owners))
+            if (!NamedRowsPresent(
+                    items, m_whole ? QString() : "x.OID IN (SELECT l.OID_Item FROM " + links + ')'))
                 return false;
         }
         return true;
     }
 
-    // Writes the rows of one set (a JSON array of source OIDs, in the data source's order).
-    void CopySet(const QString& oids) {
+    // Keeping OIDs, a table still empty in the destination with the very columns of the
+    // source's takes all of it in one statement, which SQLite copies record by record; so do
+    // the link tables of its collections when every link of the source is one the rows bring.
+    void CopyIntoEmpty() {
         DbmsTablePlan& main = m_plans.Main();
-        Run(Write(main, "json_each(?1) j JOIN " + Src(*main.Source) +
-                            " x ON x.OID = j.value WHERE true ORDER BY j.key"),
-            oids);
-        for (auto& link : main.Collections) {
-            const QString owners = " WHERE l.OID_Owner IN (SELECT value FROM json_each(?1))";
+        if (!m_keep || !m_whole || !Empty(main.Destination->Name) || !SameColumns(main)) return;
+        m_mainDone = true;
+        m_to.Execute("INSERT INTO main." + DbmsQuoteId(main.Destination->Name) + " SELECT * FROM " +
+                     Src(*main.Source));
+        m_linksDone.assign(main.Collections.size(), false);
+        for (size_t i = 0; i < main.Collections.size(); ++i) {
+            const auto& link = main.Collections[i];
+            QString stray =
+                "NOT EXISTS (SELECT 1 FROM " + Src(*main.Source) + " t WHERE t.OID = l.OID_Owner)";
+            if (link.Owned)
+                stray += " OR NOT EXISTS (SELECT 1 FROM " + Src(*link.SourceTarget) +
+                         " u WHERE u.OID = l.OID_Item)";
+            if (!Empty(link.Link) ||
+                Any("SELECT 1 FROM " + Src(link.SourceLink) + " l WHERE " + stray))
+                continue;
+            m_linksDone[i] = true;
+            m_to.Execute("INSERT INTO main." + DbmsQuoteId(link.Link) + " SELECT * FROM " +
+                         Src(link.SourceLink));
+        }
+    }
+
+    void CopySet(const Set& set) {
+        DbmsTablePlan& main = m_plans.Main();
+        const QString rows = Src(*main.Source) + " x WHERE " + Chosen("x.OID");
+        if (m_mainDone) {
+            // copied whole already
+        } else if (m_keep || m_ranged) {
+            Run(Write(main, rows + (m_keep ? "" : " ORDER BY x.OID")), set);
+        } else { // new OIDs follow the data source's order
+            Run(Write(main, "json_each(?1) j CROSS JOIN " + Src(*main.Source) +
+                                " x ON x.OID = j.value WHERE true ORDER BY j.key"),
+                set);
+        }
+        for (size_t i = 0; i < main.Collections.size(); ++i) {
+            auto& link = main.Collections[i];
             const QString to = "main." + DbmsQuoteId(link.Link);
-            Run("DELETE FROM " + to + " WHERE OID_Owner IN (SELECT value FROM json_each(?1))",
-                oids);
-            QString linked =
-                "SELECT l.OID_Owner, l.OID_Item FROM " + Src(link.SourceLink) + " l" + owners;
+            const QString links = Src(link.SourceLink) + " l WHERE " + Chosen("l.OID_Owner");
+            QString linked = "SELECT l.OID_Owner, l.OID_Item FROM " + links;
             if (link.Owned) {
                 // An owned row always comes from the source; a link to one it lacks is dropped.
                 DbmsTablePlan& items = m_plans.TargetOf(link);
                 Run(Write(items, Src(*items.Source) + " x WHERE x.OID IN (SELECT l.OID_Item FROM " +
-                                     Src(link.SourceLink) + " l" + owners + ")"),
-                    oids);
-                linked += " AND l.OID_Item IN (SELECT OID FROM " + Src(*items.Source) + ')';
+                                     links + ")"),
+                    set);
+                linked += " AND EXISTS (SELECT 1 FROM " + Src(*items.Source) +
+                          " y WHERE y.OID = l.OID_Item)";
             }
-            Run("INSERT OR IGNORE INTO " + to + " (OID_Owner, OID_Item) " + linked, oids);
+            if (m_mainDone && m_linksDone[i]) continue;
+            Run("DELETE FROM " + to + " WHERE " + Chosen("OID_Owner"), set);
+            Run("INSERT OR IGNORE INTO " + to + " (OID_Owner, OID_Item) " + linked, set);
         }
     }
 
@@ -126,25 +174,62 @@ private:
     QString Src(const DbmsTableDef& def) const { return m_schema + DbmsQuoteId(def.Name); }
     QString Src(const QString& table) const { return m_schema + DbmsQuoteId(table); }
 
+    bool Empty(const QString& table) { return !Any("SELECT 1 FROM main." + DbmsQuoteId(table)); }
+
+    QStringList ColumnsOf(const QString& schema, const QString& table) {
+        SQLite::Statement st(m_to.Connection(), "SELECT lower(name) FROM pragma_table_info(?, ?)");
+        st.bind(1, table.toStdString());
+        st.bind(2, schema.toStdString());
+        QStringList names;
+        while (st.executeStep())
+            names << QString::fromStdString(st.getColumn(0).getString());
+        return names;
+    }
+
+    // Both tables have the same columns in the same order, and the plan takes every one.
+    bool SameColumns(const DbmsTablePlan& plan) {
+        const QStringList columns = ColumnsOf("main", plan.Destination->Name);
+        if (columns != ColumnsOf(m_schemaName, plan.Source->Name) ||
+            columns.size() != qsizetype(plan.Columns.size()) + 1 || !columns.contains("oid"))
+            return false;
+        for (const auto& c : plan.Columns)
+            if (!columns.contains(c.Name.toLower())) return false;
+        return true;
+    }
+
+    // SQL true when `oid` is one of the rows to copy.
+    QString Selected(const QString& oid) const {
+        return m_whole ? "EXISTS (SELECT 1 FROM " + Src(*m_plans.Main().Source) +
+                             " s0 WHERE s0.OID = " + oid + ')'
+                       : oid + " IN (SELECT OID FROM temp.transfer_rows)";
+    }
+
+    // SQL true when `oid` is one of the rows of the set being copied.
+    QString Chosen(const QString& oid) const {
+        return m_ranged ? oid + " BETWEEN ?1 AND ?2"
+                        : oid + " IN (SELECT value FROM json_each(?1))";
+    }
+
     // SQL true when a row the source names by `value` is not in the destination (nor among
-    // the selected rows, for the table being copied).
-    QString Absent(const QString& value, const DbmsTablePlan& target) {
+    // the rows to copy, for their own table).
+    QString Absent(const QString& value, const DbmsTablePlan& target) const {
         QString absent = "NOT EXISTS (SELECT 1 FROM main." + DbmsQuoteId(target.Destination->Name) +
                          " y WHERE y.OID = " + value + ')';
-        if (&target == &m_plans.Main()) absent += " AND " + value + " NOT IN (" + m_selected + ')';
+        if (&target == &m_plans.Main()) absent += " AND NOT " + Selected(value);
         return absent;
     }
 
-    // Whether every row the references of the rows `oids` selects name is there to be named.
-    bool NamedRowsPresent(DbmsTablePlan& plan, const QString& oids) {
+    // Whether every row named by the references of the rows `which` selects (empty: all) is
+    // there to be named.
+    bool NamedRowsPresent(DbmsTablePlan& plan, const QString& which) {
         for (auto& column : plan.Columns) {
             if (!column.SourceTarget) continue;
             DbmsTablePlan& target = m_plans.TargetOf(column);
             if (&target == &plan && &plan != &m_plans.Main()) return false;
-            const QString value = "x." + DbmsQuoteId(column.Name);
-            if (Any("SELECT 1 FROM " + Src(*plan.Source) + " x WHERE x.OID IN (" + oids + ") AND " +
-                    value + " IS NOT NULL AND (typeof(" + value + ") <> 'integer' OR " +
-                    Absent(value, target) + ")"))
+            if (Any("SELECT 1 FROM (SELECT DISTINCT x." + DbmsQuoteId(column.Name) + " AS v FROM " +
+                    Src(*plan.Source) + " x" + (which.isEmpty() ? QString() : " WHERE " + which) +
+                    ") WHERE v IS NOT NULL AND (typeof(v) <> 'integer' OR " + Absent("v", target) +
+                    ")"))
                 return false;
         }
         return true;
@@ -175,7 +260,7 @@ private:
         return st.executeStep();
     }
 
-    void Run(const QString& sql, const QString& oids) {
+    void Run(const QString& sql, const Set& set) {
         auto it = m_statements.find(sql);
         if (it == m_statements.end())
             it = m_statements
@@ -184,16 +269,25 @@ private:
                      .first;
         SQLite::Statement& st = *it->second;
         st.reset();
-        st.bind(1, oids.toStdString());
+        if (m_ranged) {
+            st.bind(1, int64_t(set.First));
+            st.bind(2, int64_t(set.Last));
+        } else {
+            st.bindNoCopy(1, set.Oids);
+        }
         st.exec();
     }
 
     itfTransferPlans& m_plans;
     DbmsStorage& m_to;
-    const QString m_schema;
+    const QString m_schemaName;
+    const QString m_schema; // the name quoted, with its dot
     const bool m_keep;
-    const QString m_selected; // SQL giving the OIDs of every row to copy
+    const bool m_whole;  // the rows are every row of the source table
+    const bool m_ranged; // ... in OID order: a set is a range of OIDs
     std::unordered_map<QString, std::unique_ptr<SQLite::Statement>> m_statements;
+    bool m_mainDone = false;       // the whole table copied into the empty one
+    std::vector<bool> m_linksDone; // ... and the links of each collection
 };
 
 } // namespace
@@ -218,12 +312,18 @@ bool DbmsTransferInBulk(itfTransferPlans& plans, DbmsDataSource& source, DbmsDat
         fill.bind(1, DbmsDataSource::OidArray(rows).toStdString());
         fill.exec();
     }
-    Bulk bulk(plans, storage, schema, keepOids, whole);
+    const bool ranged = whole && std::is_sorted(rows.begin(), rows.end());
+    Bulk bulk(plans, storage, schema, keepOids, whole, ranged);
     if (!bulk.Applies()) return false;
+    bulk.CopyIntoEmpty();
     qint64 done = 0;
     for (size_t begin = 0; begin < rows.size(); begin += kSetRows) {
         const size_t end = std::min(rows.size(), begin + kSetRows);
-        bulk.CopySet(DbmsDataSource::OidArray({rows.begin() + begin, rows.begin() + end}));
+        Set set{rows[begin], rows[end - 1], {}};
+        if (!ranged)
+            set.Oids =
+                DbmsDataSource::OidArray({rows.begin() + begin, rows.begin() + end}).toStdString();
+        bulk.CopySet(set);
         if (progress)
             while (done < qint64(end))
                 DbmsCheckProgress(*progress, operation, ++done);

@@ -299,37 +299,47 @@ struct Traced {
 TEST(DbmsTransfer, CopyingInSetsGivesWhatCopyingRowByRowGives) {
     Shop source{Padrino}, sets{Padrino}, rows{Padrino};
     FillShop(source);
-    // People naming each other, and a sale's line the source no longer has.
-    source.Exec(
-        "UPDATE Persone SET OID_Padrino = 4 - OID; INSERT INTO Vendite__Righe VALUES (2, 77)");
-    for (Shop* to : {&sets, &rows})
-        to->Exec("INSERT INTO Tipi VALUES (1, 'ALFA'), (7, 'Solo qui'); INSERT INTO Persone "
-                 "(OID, Codice, Nome) VALUES (1, 'C1', 'Rossi vecchio'), (9, 'C9', 'Solo qui'); "
-                 "INSERT INTO Prodotti (OID, Codice, Prezzo, OID_Tipo) VALUES (2, 'A2', 1, 7); "
-                 "INSERT INTO Righe (OID, Quantita, OID_Prodotti) VALUES (1, 5, 2), (8, 1, 2); "
-                 "INSERT INTO Vendite (OID, Note, OID_Persona) VALUES (1, 'vecchia', 9), (4, "
-                 "'solo qui', 9); INSERT INTO Vendite__Righe VALUES (1, 1), (4, 8); INSERT INTO "
-                 "Vendite__Tags VALUES (1, 7), (4, 7)");
+    // People naming each other, a sale's line the source no longer has, a tag of no sale.
+    source.Exec("UPDATE Persone SET OID_Padrino = 4 - OID; INSERT INTO Vendite__Righe VALUES (2, "
+                "77); INSERT INTO Vendite__Tags VALUES (99, 1)");
     auto dump = [](Shop& shop) {
         return shop.Dump() << shop.Rows("SELECT * FROM sqlite_sequence");
     };
     // Each step on both destinations: in sets, and row by row since the source's connection
     // then holds a transaction of its own.
+    const auto everything = [&](Shop& to) { // in one transaction, as a save does
+        to.db->BeginTrans();
+        for (const QString& t : to.schema.order)
+            Transfer(source, to, t, DbmsTransferMode::KeepOids);
+        to.db->CommitTrans();
+    };
     const std::function<void(Shop&)> steps[] = {
-        [&](Shop& to) { // everything, in one transaction, as a save does
-            to.db->BeginTrans();
-            for (const QString& t : to.schema.order)
-                Transfer(source, to, t, DbmsTransferMode::KeepOids);
-            to.db->CommitTrans();
+        everything,     // into empty tables
+        [&](Shop& to) { // again, over rows of the destination's own
+            to.Exec("UPDATE Tipi SET Descrizione = 'ALFA' WHERE OID = 1; INSERT INTO Tipi VALUES "
+                    "(7, 'Solo qui'); UPDATE Persone SET Nome = 'Rossi vecchio', OID_Padrino = "
+                    "NULL WHERE OID = 1; INSERT INTO Persone (OID, Codice, Nome) VALUES (9, 'C9', "
+                    "'Solo qui'); UPDATE Prodotti SET Prezzo = 1, OID_Tipo = 7 WHERE OID = 2; "
+                    "UPDATE Righe SET Quantita = 5 WHERE OID = 1; INSERT INTO Righe (OID, "
+                    "Quantita, OID_Prodotti) VALUES (8, 1, 2); UPDATE Vendite SET Note = "
+                    "'vecchia', OID_Persona = 9 WHERE OID = 1; INSERT INTO Vendite (OID, Note, "
+                    "OID_Persona) VALUES (4, 'solo qui', 9); DELETE FROM Vendite__Righe WHERE "
+                    "OID_Item = 2; INSERT INTO Vendite__Righe VALUES (4, 8); DELETE FROM "
+                    "Vendite__Tags WHERE OID_Owner = 1; INSERT INTO Vendite__Tags VALUES (1, 7), "
+                    "(4, 7)");
+            everything(to);
         },
         [&](Shop& to) { // a period again, after the source changed
             DbmsTransferRows(*source.Open("Vendite", kMarch), *to.Open("Vendite", kMarch),
                              DbmsTransferMode::KeepOids);
         },
-        [&](Shop& to) { Transfer(source, to, "Tipi", DbmsTransferMode::Import); },
+        [&](Shop& to) { // new rows, numbered in the source data source's order
+            DbmsTransferRows(*source.Open("Tipi", {}, "Descrizione DESC"), *to.Open("Tipi"),
+                             DbmsTransferMode::Import);
+        },
     };
     for (size_t step = 0; step < std::size(steps); ++step) {
-        if (step == 1)
+        if (step == 2)
             source.Exec("UPDATE Vendite SET Note = 'cambiata' WHERE OID = 2; INSERT INTO Righe "
                         "(OID, Quantita, OID_Prodotti) VALUES (6, 4, 3); INSERT INTO "
                         "Vendite__Righe VALUES (2, 6)");
