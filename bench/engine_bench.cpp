@@ -4,6 +4,7 @@
 #include "BenchArchive.h"
 #include "BenchReport.h"
 #include "DbmsClock.h"
+#include "MaintenanceBench.h"
 #include "SearchBench.h"
 
 #include <QCoreApplication>
@@ -483,6 +484,7 @@ int main(int argc, char** argv) {
     Register("BM_Transfer_RawLoop", BM_Transfer_RawLoop);
     Register("BM_Transfer_RawInsertSelect", BM_Transfer_RawInsertSelect);
     RegisterSearchBenchmarks();
+    RegisterMaintenanceBenchmarks();
 
     benchmark::RunSpecifiedBenchmarks();
     std::vector<Figure> figures{
@@ -506,7 +508,10 @@ int main(int argc, char** argv) {
     };
     for (const Figure& f : SearchFigures())
         figures.push_back(f);
+    for (const Figure& f : MaintenanceFigures())
+        figures.push_back(f);
     PrintFigures(figures);
+    PrintMaintenanceRates();
     Cleanup();
     benchmark::Shutdown();
     return 0;

@@ -23,8 +23,18 @@ struct DbmsRecoveredTable {
 };
 
 // Copies into a new file at `path` (which must not exist) every row SQLite can still read
-// from the damaged archive at `damaged`; says per table how many rows came across.
+// from the damaged archive at `damaged`; says per table how many rows came across, for every
+// table of the damaged file's structure in its order (link and engine tables included). The
+// sqlite3 program's own recovery is used when it is installed and works; otherwise the rows
+// are read table by table, past the damaged ranges. The new file passes the integrity check;
+// nothing is left at `path` on failure.
 std::vector<DbmsRecoveredTable> DbmsRecoverInto(const QString& damaged, const QString& path);
+
+// The way DbmsRecoverInto takes, chosen: only the sqlite3 program (an error when it is
+// missing or fails), or only the salvage table by table.
+enum class DbmsRecovery { Any, SqliteProgram, OwnSalvage };
+std::vector<DbmsRecoveredTable> DbmsRecoverUsing(DbmsRecovery how, const QString& damaged,
+                                                 const QString& path);
 
 // Divides every money column of `table` by `rate`, rounding to the stored ten-thousandth, in
 // the caller's transaction. False when the table has no money column (nothing is run).

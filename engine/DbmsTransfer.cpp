@@ -1,7 +1,7 @@
 #include "DbmsTransfer.h"
 
 #include "DbmsCascade.h"
-#include "DbmsDataSource.h"
+#include "DbmsTransferPlan.h"
 
 #include <sqlite3.h>
 
@@ -82,51 +82,7 @@ const DbmsFieldDef* FindField(const DbmsTableDef& def, const QString& name) {
 // has one, else the description. A table with neither always brings its rows.
 const QString kIdentityFields[] = {"Codice", "Descrizione"};
 
-// What this run has done with one source row.
-enum class RowFate {
-    Kept,    // the destination already holds this row, which is used as it is
-    Busy,    // being written (an imported row has no OID of its own yet)
-    Written, // written into the destination under Target
-    Missing, // not in the source either: references to it are cleared
-};
-
-struct RowState {
-    RowFate Fate = RowFate::Missing;
-    OID Target = 0;
-};
-
-// How the rows of one table go across: the columns both sides have, the collections, and the
-// statements, built once per table.
-struct TablePlan {
-    struct Column {
-        QString Name;
-        // Set for single references and the parent link: the table the value names.
-        const DbmsTableDef* SourceTarget = nullptr;
-        TablePlan* Target = nullptr; // resolved on first use
-    };
-    struct Collection {
-        bool Owned = false;
-        const DbmsTableDef* SourceTarget = nullptr;
-        TablePlan* Target = nullptr;
-        QString SourceItemsSql;
-        QString ItemsSql;
-        QString UnlinkSql;
-        QString LinkSql;
-    };
-
-    const DbmsTableDef* Destination = nullptr;
-    std::vector<Column> Columns;
-    std::vector<Collection> Collections;
-    QString ReadSql;
-    QString WriteSql;
-    QString ExistsSql;
-    // Import: the source row's identity, and the destination row that has the same.
-    QString IdentitySql;
-    QString SameSql;
-    std::unordered_map<OID, RowState> Rows; // by source OID
-};
-
-class Transfer {
+class Transfer : public itfTransferPlans {
 public:
     Transfer(DbmsDatabase& from, DbmsDatabase& to, const DbmsTableDef& source,
              const DbmsTableDef& destination, DbmsTransferMode mode)
@@ -135,10 +91,16 @@ public:
         m_main = &MakePlan(source, destination);
     }
 
+    DbmsTablePlan& Main() override { return *m_main; }
+    DbmsTablePlan& TargetOf(DbmsTablePlan::Column& column) override { return Resolve(column); }
+    DbmsTablePlan& TargetOf(DbmsTablePlan::Collection& collection) override {
+        return Resolve(collection);
+    }
+
     // One row of the source data source: always written, unless this run wrote it already.
     void TransferRow(OID oid) {
         auto it = m_main->Rows.find(oid);
-        if (it != m_main->Rows.end() && it->second.Fate == RowFate::Written) return;
+        if (it != m_main->Rows.end() && it->second.Fate == DbmsRowFate::Written) return;
         Copy(*m_main, oid);
     }
 
@@ -147,7 +109,7 @@ public:
     void Finish() {
         for (const Fixup& f : m_fixups) {
             auto it = f.Target->Rows.find(f.SourceTarget);
-            const OID target = it != f.Target->Rows.end() && it->second.Fate == RowFate::Written
+            const OID target = it != f.Target->Rows.end() && it->second.Fate == DbmsRowFate::Written
                                    ? it->second.Target
                                    : 0;
             if (target == 0) continue;
@@ -163,14 +125,15 @@ private:
     struct Fixup {
         QString Sql; // binds the target's new OID, then the owner's
         OID Owner = 0;
-        TablePlan* Target = nullptr;
+        DbmsTablePlan* Target = nullptr;
         OID SourceTarget = 0;
     };
 
-    TablePlan& MakePlan(const DbmsTableDef& src, const DbmsTableDef& dst) {
-        auto owned = std::make_unique<TablePlan>();
-        TablePlan& plan = *owned;
+    DbmsTablePlan& MakePlan(const DbmsTableDef& src, const DbmsTableDef& dst) {
+        auto owned = std::make_unique<DbmsTablePlan>();
+        DbmsTablePlan& plan = *owned;
         m_plans.emplace(&src, std::move(owned));
+        plan.Source = &src;
         plan.Destination = &dst;
         for (const auto& f : src.Fields)
             for (const auto& g : dst.Fields)
@@ -192,7 +155,9 @@ private:
             const QString from = DbmsQuoteId(DbmsLinkTable(src.Name, r.Name));
             const QString to = DbmsQuoteId(DbmsLinkTable(dst.Name, d->Name));
             plan.Collections.push_back(
-                {d->Owned, target, nullptr, "SELECT OID_Item FROM " + from + " WHERE OID_Owner = ?",
+                {d->Owned, target, nullptr, DbmsLinkTable(src.Name, r.Name),
+                 DbmsLinkTable(dst.Name, d->Name),
+                 "SELECT OID_Item FROM " + from + " WHERE OID_Owner = ?",
                  "SELECT OID_Item FROM " + to + " WHERE OID_Owner = ?",
                  "DELETE FROM " + to + " WHERE OID_Owner = ?",
                  "INSERT OR IGNORE INTO " + to + " (OID_Item, OID_Owner) VALUES (?, ?)"});
@@ -235,19 +200,19 @@ private:
         return plan;
     }
 
-    TablePlan& PlanFor(const DbmsTableDef* source) {
+    DbmsTablePlan& PlanFor(const DbmsTableDef* source) {
         auto it = m_plans.find(source);
         if (it != m_plans.end()) return *it->second;
         return MakePlan(*source, *m_to.TableDef(source->Name));
     }
 
-    template <typename Link> TablePlan& TargetOf(Link& link) {
+    template <typename Link> DbmsTablePlan& Resolve(Link& link) {
         if (!link.Target) link.Target = &PlanFor(link.SourceTarget);
         return *link.Target;
     }
 
     // The source row's columns in plan order, or nothing when the source has no such row.
-    std::optional<std::vector<RawValue>> ReadSource(const TablePlan& plan, OID oid) {
+    std::optional<std::vector<RawValue>> ReadSource(const DbmsTablePlan& plan, OID oid) {
         auto& st = m_fromStorage.Cached(plan.ReadSql);
         st.bind(1, int64_t(oid));
         if (!st.executeStep()) return std::nullopt;
@@ -259,7 +224,7 @@ private:
         return values;
     }
 
-    bool InDestination(const TablePlan& plan, OID oid) {
+    bool InDestination(const DbmsTablePlan& plan, OID oid) {
         auto& st = m_toStorage.Cached(plan.ExistsSql);
         st.bind(1, int64_t(oid));
         const bool found = st.executeStep();
@@ -280,14 +245,14 @@ private:
     // own row with that OID; when importing, the destination's row with the same code or
     // description. Else the row brought across. nullopt while the row is still being imported
     // (set afterwards by Finish); 0 when there is no such row at all.
-    std::optional<OID> Referenced(TablePlan& plan, OID oid) {
+    std::optional<OID> Referenced(DbmsTablePlan& plan, OID oid) {
         if (auto it = plan.Rows.find(oid); it != plan.Rows.end()) {
-            const RowState& s = it->second;
-            if (s.Fate == RowFate::Busy && !m_keep) return std::nullopt;
+            const DbmsRowState& s = it->second;
+            if (s.Fate == DbmsRowFate::Busy && !m_keep) return std::nullopt;
             return s.Target;
         }
         if (const OID same = m_keep ? (InDestination(plan, oid) ? oid : 0) : SameRow(plan, oid)) {
-            plan.Rows[oid] = {RowFate::Kept, same};
+            plan.Rows[oid] = {DbmsRowFate::Kept, same};
             return same;
         }
         return CopyOrMiss(plan, oid);
@@ -295,7 +260,7 @@ private:
 
     // The destination row holding the same thing as a source row, or 0. An OID alone says
     // nothing across archives: the same number is another customer there.
-    OID SameRow(const TablePlan& plan, OID oid) {
+    OID SameRow(const DbmsTablePlan& plan, OID oid) {
         if (plan.IdentitySql.isEmpty()) return 0;
         auto& identity = m_fromStorage.Cached(plan.IdentitySql);
         identity.bind(1, int64_t(oid));
@@ -312,34 +277,34 @@ private:
     }
 
     // A row of an owned collection: it belongs to its owner, so it is always brought across.
-    std::optional<OID> Owned(TablePlan& plan, OID oid) {
+    std::optional<OID> Owned(DbmsTablePlan& plan, OID oid) {
         if (auto it = plan.Rows.find(oid); it != plan.Rows.end()) {
-            const RowState& s = it->second;
-            if (s.Fate == RowFate::Busy && !m_keep) return std::nullopt;
-            if (s.Fate != RowFate::Kept) return s.Target;
+            const DbmsRowState& s = it->second;
+            if (s.Fate == DbmsRowFate::Busy && !m_keep) return std::nullopt;
+            if (s.Fate != DbmsRowFate::Kept) return s.Target;
         }
         return CopyOrMiss(plan, oid);
     }
 
-    OID CopyOrMiss(TablePlan& plan, OID oid) {
+    OID CopyOrMiss(DbmsTablePlan& plan, OID oid) {
         const OID written = Copy(plan, oid);
-        if (written == 0) plan.Rows[oid] = {RowFate::Missing, 0};
+        if (written == 0) plan.Rows[oid] = {DbmsRowFate::Missing, 0};
         return written;
     }
 
     // Writes one source row and what hangs on it; its destination OID, 0 when the source
     // has no such row.
-    OID Copy(TablePlan& plan, OID oid) {
+    OID Copy(DbmsTablePlan& plan, OID oid) {
         std::optional<std::vector<RawValue>> values = ReadSource(plan, oid);
         if (!values) return 0;
         // Node-based map: the reference stays valid while the rows it leads to are added.
-        RowState& state = plan.Rows[oid];
-        state = {RowFate::Busy, m_keep ? oid : 0};
+        DbmsRowState& state = plan.Rows[oid];
+        state = {DbmsRowFate::Busy, m_keep ? oid : 0};
 
         // The rows it names come first: an imported row is written with their new OIDs.
         std::vector<std::pair<size_t, OID>> later;
         for (size_t i = 0; i < plan.Columns.size(); ++i) {
-            TablePlan::Column& column = plan.Columns[i];
+            DbmsTablePlan::Column& column = plan.Columns[i];
             RawValue& v = (*values)[i];
             if (!column.SourceTarget || v.Kind == SQLITE_NULL) continue;
             if (v.Kind != SQLITE_INTEGER) {
@@ -361,7 +326,7 @@ private:
             BindRaw(st, index++, v);
         st.exec();
         const OID written = m_keep ? oid : m_toStorage.Connection().getLastInsertRowid();
-        state = {RowFate::Written, written};
+        state = {DbmsRowFate::Written, written};
 
         for (const auto& [i, sourceTarget] : later)
             m_fixups.push_back({"UPDATE " + DbmsQuoteId(plan.Destination->Name) + " SET " +
@@ -373,7 +338,7 @@ private:
     }
 
     // The destination row's collection becomes the source row's.
-    void CopyCollection(TablePlan::Collection& collection, OID source, OID written) {
+    void CopyCollection(DbmsTablePlan::Collection& collection, OID source, OID written) {
         const std::vector<OID> items = Items(m_fromStorage, collection.SourceItemsSql, source);
         std::vector<OID> previous;
         if (m_keep) {
@@ -382,7 +347,7 @@ private:
             st.bind(1, int64_t(written));
             st.exec();
         }
-        TablePlan& target = TargetOf(collection);
+        DbmsTablePlan& target = TargetOf(collection);
         std::unordered_set<OID> linked;
         for (OID item : items) {
             const std::optional<OID> d =
@@ -404,7 +369,7 @@ private:
 
     // A row the replaced owner no longer holds would belong to nobody: it goes, as when it
     // is taken out of the collection, unless this run uses it or another owner holds it.
-    void DropOrphan(TablePlan& target, OID oid) {
+    void DropOrphan(DbmsTablePlan& target, OID oid) {
         if (target.Rows.count(oid)) return;
         for (const auto& def : m_to.TableDefs())
             for (const auto& r : def->References) {
@@ -426,8 +391,8 @@ private:
     DbmsStorage& m_fromStorage;
     DbmsStorage& m_toStorage;
     const bool m_keep;
-    std::unordered_map<const DbmsTableDef*, std::unique_ptr<TablePlan>> m_plans;
-    TablePlan* m_main = nullptr;
+    std::unordered_map<const DbmsTableDef*, std::unique_ptr<DbmsTablePlan>> m_plans;
+    DbmsTablePlan* m_main = nullptr;
     std::vector<Fixup> m_fixups;
 };
 
@@ -449,18 +414,29 @@ void DbmsTransferRows(DbmsDataSource& source, DbmsDataSource& destination, DbmsT
         if (oid == 0) break;
         rows.push_back(oid);
     }
+    // Copying in sets reads the source's file as committed: not while its own connection
+    // holds changes of its own.
+    const bool sourceIdle = from.Storage()->TransactionDepth() == 0;
+    struct Detach {
+        DbmsStorage& Storage;
+        ~Detach() { DbmsDetachTransferSources(Storage); }
+    } detach{*to.Storage()};
     try {
         // One read transaction on the source: a consistent picture, and no lock per statement.
         DbmsTransaction reading(*from.Storage());
         DbmsTransaction writing(*to.Storage());
         Transfer transfer(from, to, source.TableDef(), destination.TableDef(), mode);
         if (progress) progress->OnStart(op, qint64(rows.size()));
-        qint64 done = 0;
-        for (OID oid : rows) {
-            transfer.TransferRow(oid);
-            if (progress) DbmsCheckProgress(*progress, op, ++done);
+        if (!sourceIdle ||
+            !DbmsTransferInBulk(transfer, source, to, mode == DbmsTransferMode::KeepOids, rows,
+                                progress, op)) {
+            qint64 done = 0;
+            for (OID oid : rows) {
+                transfer.TransferRow(oid);
+                if (progress) DbmsCheckProgress(*progress, op, ++done);
+            }
+            transfer.Finish();
         }
-        transfer.Finish();
         if (progress) progress->OnEnd(op);
         writing.Commit();
         reading.Commit();

@@ -23,5 +23,7 @@ enum class DbmsTransferMode {
 // columns are matched by name; a column missing on either side is skipped.
 // All in one transaction on the destination: an error, or a stop asked through `progress`
 // (DbmsError Stopped), leaves the destination as it was and is passed on to the caller.
+// Where it gives the same result, whole sets of rows go across with SQL between the two files
+// (the source attached to the destination's connection until its transaction ends).
 void DbmsTransferRows(DbmsDataSource& source, DbmsDataSource& destination, DbmsTransferMode mode,
                       itfProgress* progress = nullptr);

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QRegularExpression>
+#include <sqlite3.h>
 
 // An archive of the shared schema whose rules are logged: a transfer copies stored values and
 // must not fire any. `persone` adds fields of another version of the archive.
@@ -271,4 +272,103 @@ TEST(DbmsExport, AnEscapedPageFollowingFilterOrderFieldsAndParentsOrNoFileAtAll)
     EXPECT_THROW(DbmsExport(*shop.Open("Vendite"), path, DbmsExportFormat::Html, &stop), DbmsError);
     EXPECT_EQ(stop.Last, 2);
     EXPECT_EQ(QDir(shop.dir.path()).entryList(QDir::Files), QStringList{"Tessarin.mdb"});
+}
+
+// ---- Copying in sets against copying row by row ----------------------------------------------
+
+// The statements a connection runs while it lives.
+struct Traced {
+    explicit Traced(DbmsStorage& storage) : db(storage.Connection().getHandle()) {
+        sqlite3_trace_v2(
+            db, SQLITE_TRACE_STMT,
+            [](unsigned, void* self, void* st, void*) {
+                static_cast<Traced*>(self)->sql << sqlite3_sql(static_cast<sqlite3_stmt*>(st));
+                return 0;
+            },
+            this);
+    }
+    ~Traced() { sqlite3_trace_v2(db, 0, nullptr, nullptr); }
+    // Rows written with INSERT ... SELECT from the source file.
+    qint64 InSets() const {
+        return sql.filter(QRegularExpression("^INSERT INTO main.*transfer_source")).size();
+    }
+    sqlite3* db;
+    QStringList sql;
+};
+
+TEST(DbmsTransfer, CopyingInSetsGivesWhatCopyingRowByRowGives) {
+    Shop source{Padrino}, sets{Padrino}, rows{Padrino};
+    FillShop(source);
+    // People naming each other, a sale's line the source no longer has, a tag of no sale.
+    source.Exec("UPDATE Persone SET OID_Padrino = 4 - OID; INSERT INTO Vendite__Righe VALUES (2, "
+                "77); INSERT INTO Vendite__Tags VALUES (99, 1)");
+    auto dump = [](Shop& shop) {
+        return shop.Dump() << shop.Rows("SELECT * FROM sqlite_sequence");
+    };
+    // Each step on both destinations: in sets, and row by row since the source's connection
+    // then holds a transaction of its own.
+    const auto everything = [&](Shop& to) { // in one transaction, as a save does
+        to.db->BeginTrans();
+        for (const QString& t : to.schema.order)
+            Transfer(source, to, t, DbmsTransferMode::KeepOids);
+        to.db->CommitTrans();
+    };
+    const std::function<void(Shop&)> steps[] = {
+        everything,     // into empty tables
+        [&](Shop& to) { // again, over rows of the destination's own
+            to.Exec("UPDATE Tipi SET Descrizione = 'ALFA' WHERE OID = 1; INSERT INTO Tipi VALUES "
+                    "(7, 'Solo qui'); UPDATE Persone SET Nome = 'Rossi vecchio', OID_Padrino = "
+                    "NULL WHERE OID = 1; INSERT INTO Persone (OID, Codice, Nome) VALUES (9, 'C9', "
+                    "'Solo qui'); UPDATE Prodotti SET Prezzo = 1, OID_Tipo = 7 WHERE OID = 2; "
+                    "UPDATE Righe SET Quantita = 5 WHERE OID = 1; INSERT INTO Righe (OID, "
+                    "Quantita, OID_Prodotti) VALUES (8, 1, 2); UPDATE Vendite SET Note = "
+                    "'vecchia', OID_Persona = 9 WHERE OID = 1; INSERT INTO Vendite (OID, Note, "
+                    "OID_Persona) VALUES (4, 'solo qui', 9); DELETE FROM Vendite__Righe WHERE "
+                    "OID_Item = 2; INSERT INTO Vendite__Righe VALUES (4, 8); DELETE FROM "
+                    "Vendite__Tags WHERE OID_Owner = 1; INSERT INTO Vendite__Tags VALUES (1, 7), "
+                    "(4, 7)");
+            everything(to);
+        },
+        [&](Shop& to) { // a period again, after the source changed
+            DbmsTransferRows(*source.Open("Vendite", kMarch), *to.Open("Vendite", kMarch),
+                             DbmsTransferMode::KeepOids);
+        },
+        [&](Shop& to) { // new rows, numbered in the source data source's order
+            DbmsTransferRows(*source.Open("Tipi", {}, "Descrizione DESC"), *to.Open("Tipi"),
+                             DbmsTransferMode::Import);
+        },
+    };
+    for (size_t step = 0; step < std::size(steps); ++step) {
+        if (step == 2)
+            source.Exec("UPDATE Vendite SET Note = 'cambiata' WHERE OID = 2; INSERT INTO Righe "
+                        "(OID, Quantita, OID_Prodotti) VALUES (6, 4, 3); INSERT INTO "
+                        "Vendite__Righe VALUES (2, 6)");
+        {
+            Traced traced(*sets.storage);
+            steps[step](sets);
+            EXPECT_GT(traced.InSets(), 0) << step;
+        }
+        source.storage->Begin();
+        {
+            Traced traced(*rows.storage);
+            steps[step](rows);
+            EXPECT_EQ(traced.InSets(), 0) << step;
+        }
+        source.storage->Rollback();
+        EXPECT_EQ(dump(sets), dump(rows)) << step;
+    }
+    EXPECT_EQ(sets.Dangling(), 0);
+    EXPECT_EQ(sets.rules, QStringList{});
+    // The source file is let go once no transaction needs it.
+    EXPECT_EQ(sets.Rows("PRAGMA database_list").filter("transfer_source"), QStringList{});
+    // A stop undoes a copy in sets too.
+    const QStringList before = dump(sets);
+    source.Exec("UPDATE Vendite SET Note = 'ancora'");
+    StopAfter stop(2);
+    EXPECT_EQ(Raised([&] {
+                  Transfer(source, sets, "Vendite", DbmsTransferMode::KeepOids, &stop);
+              }).Code(),
+              DbmsError::Stopped);
+    EXPECT_EQ(stop.Last, 2);
+    EXPECT_EQ(dump(sets), before);
 }
