@@ -175,6 +175,38 @@ TEST_F(RepairTest, TheArchiveIsReplacedByASoundCopyAndTheOriginalKept) {
     EXPECT_EQ(Dump(BackupFile()), backup);
 }
 
+TEST_F(RepairTest, ADamagedTableIsSalvagedAndTheOtherTablesKeepEveryRow) {
+    for (int i = 0; i < 400; ++i)
+        work.Add("Clienti", {{"Codice", QString("K%1").arg(i)}, {"Note", QString(200, 'x')}});
+    work.Add("Articoli", {{"Codice", "A1"}});
+    const qint64 articles = work.Count("Articoli");
+    // Garbage over every page of the customers' table.
+    const int pageSize = int(work.Scalar("PRAGMA page_size"));
+    const QString pages =
+        work.Text("SELECT group_concat(pageno) FROM dbstat WHERE name = 'Clienti'");
+    session.Release();
+    work.Close();
+    QFile file(work.Path());
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    for (const QString& page : pages.split(',')) {
+        file.seek((page.toLongLong() - 1) * pageSize);
+        file.write(QByteArray(pageSize, char(0x5a)));
+    }
+    file.close();
+
+    prompter.Answer(PromptAnswer::Yes).Answer(PromptAnswer::Ok).Answer(PromptAnswer::Ok);
+    Repair(settings.RootDir);
+    const QString report = prompter.Messages().value(1);
+    EXPECT_TRUE(report.startsWith("Archivio danneggiato: righe recuperate per tabella\r\r"))
+        << report.toStdString();
+    EXPECT_TRUE(report.contains(QString("Articoli: %1\r").arg(articles))) << report.toStdString();
+    EXPECT_EQ(prompter.LastMessage().Text, "Recupero completato");
+    work.Reopen();
+    EXPECT_EQ(work.Count("Articoli"), articles);
+    EXPECT_EQ(work.Text("PRAGMA integrity_check"), "ok");
+    EXPECT_EQ(Kept(settings.RootDir).size(), 1);
+}
+
 TEST_F(RepairTest, WithoutArchivesOnlyTheChecksAreShownAndAnUnreadableFileIsKept) {
     QTemporaryDir none;
     prompter.Answer(PromptAnswer::Yes).Answer(PromptAnswer::Ok);

@@ -10,6 +10,7 @@
 #include "clsSettings.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 
 class MaintenanceTest : public WindowTest {
 protected:
@@ -32,7 +33,9 @@ protected:
         QProcess sqlite;
         sqlite.start("sqlite3", {path, ".dump"});
         sqlite.waitForFinished();
-        return QString::fromUtf8(sqlite.readAllStandardOutput());
+        // A sequence still at 0 is the same as none: an insert of no rows may leave one.
+        return QString::fromUtf8(sqlite.readAllStandardOutput())
+            .remove(QRegularExpression("INSERT INTO sqlite_sequence VALUES\\('\\w+',0\\);\n"));
     }
 
     TempArchive work;
