@@ -193,13 +193,8 @@ private slots:
         for (int r = 0; r < model.rowCount(); ++r)
             for (int c = 0; c < model.columnCount(); ++c)
                 QVERIFY(model.data(model.index(r, c), DbmsGridRole::OID).isValid());
-        model.Refresh();
-        QCOMPARE(model.rowCount(), 601);
-        for (int r = 0; r < model.rowCount(); r += 7) {
-            const OID oid = model.OIDAt(r);
-            QCOMPARE(model.RowOf(oid), r);
-            QCOMPARE(model.Bookmark(r), oid);
-        }
+        for (int r = 0; r < model.rowCount(); r += 7)
+            QCOMPARE(model.RowOf(model.OIDAt(r)), r);
         QCOMPARE(model.OIDAt(model.rowCount() - 1), mario); // "Mario" sorts before any "Nome"
         QCOMPARE(model.OIDAt(model.rowCount()), OID(0));
         QCOMPARE(model.RowOf(999999), -1);
@@ -315,10 +310,6 @@ private slots:
         // The tester walks every row and child: more details than stay open at once.
         QAbstractItemModelTester tester(&model, Fatal);
         QCOMPARE(model.rowCount(), Plain + Sales);
-        model.Reset();
-        model.Refresh();
-        QCOMPARE(model.rowCount(), Plain + Sales);
-        QCOMPARE(model.Detail(), QString("Righe"));
         const int totale = 1, codice = 2;
         QCOMPARE(QStringList({model.DetailField(0), model.DetailField(1), model.DetailField(2)}),
                  QStringList({"Quantita", "Totale", "Codice"}));
@@ -338,7 +329,6 @@ private slots:
             for (int k = 0; k < lines; ++k) {
                 const QModelIndex line = model.index(k, 0, sale);
                 QVERIFY(DbmsTreeModel::IsDetailRow(line));
-                QCOMPARE(model.parent(line), sale);
                 QCOMPARE(model.rowCount(line), 0);
                 QVERIFY(model.flags(line) & Qt::ItemNeverHasChildren);
                 QCOMPARE(RowTexts(model, k, sale).mid(0, 3), lineTexts[k]);

@@ -22,10 +22,6 @@ protected:
     // In description order: "L'agenda; 2024", "Penna blu", "Penna rossa", "Quaderno".
     std::shared_ptr<DbmsDataSource> articles = archive.Open("Articoli", {}, "Articoli.Descrizione");
     static int Row(QDialog& d) { return Child<QTableView>(d, "dgRows")->currentIndex().row(); }
-    static QByteArray Read(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
     std::shared_ptr<DbmsDataSource> clients = archive.Open("Clienti");
     std::shared_ptr<DbmsSelectionSet> set = DbmsSelectionSet::FromDataSource(*clients);
     // Chooses `text` in a drop-down with the arrows, as the user does.
@@ -177,43 +173,38 @@ TEST_F(EngineDialogsTest, ExportWritesCsvOrHtmlByTheNameChosenAndReportsWhatFail
     FormService().ExportData(nullptr, *ds);
     ASSERT_EQ(prompter.History().front().Kind, "save");
     EXPECT_EQ(prompter.History().front().DialogName, "Esporta dati");
-    EXPECT_EQ(Read(csv), QByteArray("\xEF\xBB\xBF"
-                                    "Codice;Descrizione;Prezzo;Categoria\r\n"
-                                    "A4;\"L'agenda; 2024\";15.000,00;\r\n"
-                                    "A5;\"Penna \"\"Extra\"\"\nlunga\";-1,00;Oro\r\n"));
+    EXPECT_EQ(ReadAll(csv), QByteArray("\xEF\xBB\xBF"
+                                       "Codice;Descrizione;Prezzo;Categoria\r\n"
+                                       "A4;\"L'agenda; 2024\";15.000,00;\r\n"
+                                       "A5;\"Penna \"\"Extra\"\"\nlunga\";-1,00;Oro\r\n"));
     const QString html = archive.File("articoli.HTML");
     prompter.File(html);
     FormService().ExportData(nullptr, *ds);
-    EXPECT_TRUE(Read(html).contains("<td>L&#39;agenda; 2024</td>"));
+    EXPECT_TRUE(ReadAll(html).contains("<td>L&#39;agenda; 2024</td>"));
     // A name without a known extension becomes an HTML page.
     prompter.File(archive.File("articoli"));
     FormService().ExportData(nullptr, *ds);
-    EXPECT_TRUE(Read(archive.File("articoli.htm")).startsWith("<!DOCTYPE html>"));
-    EXPECT_TRUE(prompter.Messages().isEmpty());
+    EXPECT_TRUE(ReadAll(archive.File("articoli.htm")).startsWith("<!DOCTYPE html>"));
     // An existing file is replaced only when the user says so, asked once (the chooser does not).
     const QString page = archive.File("articoli.htm");
-    const QByteArray before = Read(page);
+    const QByteArray before = ReadAll(page);
     ds->ApplyFilter("Codice = 'A4'");
     prompter.File(archive.File("articoli")).Answer(PromptAnswer::No);
     FormService().ExportData(nullptr, *ds);
-    EXPECT_EQ(Read(page), before);
+    EXPECT_EQ(ReadAll(page), before);
     const PromptMessage& asked = prompter.LastMessage();
     EXPECT_EQ(std::tuple(asked.Text, asked.Caption, asked.Default),
               std::tuple(QString::fromUtf8("Il file esiste già...\r\rVuoi sostituirlo ?"),
                          QString("ATTENZIONE"), PromptAnswer::No));
     prompter.File(archive.File("articoli")).Answer(PromptAnswer::Yes);
     FormService().ExportData(nullptr, *ds);
-    EXPECT_FALSE(Read(page).contains("<td>Oro</td>"));
-    EXPECT_EQ(prompter.Messages().size(), 2);
+    EXPECT_FALSE(ReadAll(page).contains("<td>Oro</td>"));
     // Only what would split a record is quoted (separators and quotes: the file above).
-    EXPECT_EQ(DbmsCsvValue("Penna blu"), "Penna blu");
     EXPECT_EQ(DbmsCsvValue("riga 1\r\nriga 2"), "\"riga 1\nriga 2\"");
     EXPECT_EQ(DbmsCsvValue(" spazio"), "\" spazio\"");
-    EXPECT_EQ(DbmsCsvValue(""), "");
-    // Cancelled, nothing happens; a file it cannot write is reported.
+    // Cancelled, nothing happens (a question would be unscripted); a failed write is reported.
     prompter.File("");
     FormService().ExportData(nullptr, *ds);
-    EXPECT_EQ(prompter.Messages().size(), 2);
     const QString path = archive.File("manca/articoli.csv");
     prompter.File(path).Answer(PromptAnswer::Ok);
     FormService().ExportData(nullptr, *ds);
@@ -232,11 +223,9 @@ TEST_F(EngineDialogsTest, TypingJumpsToTheFirstRowThatStartsWithItAndEnterChoose
         EXPECT_EQ(Row(d), 0);
         // The list is ordered by description, so typing searches the description.
         QTest::keyClicks(view, "pen");
-        EXPECT_EQ(prompter.Beeps(), 0);
         EXPECT_EQ(Child<QLineEdit>(d, "txtSearch")->text(), "pen");
         EXPECT_EQ(Row(d), 1);
         QTest::keyClicks(view, "na r");
-        EXPECT_EQ(prompter.Beeps(), 0);
         EXPECT_EQ(Row(d), 2);
         QTest::keyClick(view, Qt::Key_Backspace);
         QTest::keyClick(view, Qt::Key_Backspace);
@@ -246,7 +235,7 @@ TEST_F(EngineDialogsTest, TypingJumpsToTheFirstRowThatStartsWithItAndEnterChoose
         for (int c = 0; c < view->model()->columnCount(); ++c)
             EXPECT_LE(view->columnViewportPosition(c) + view->columnWidth(c),
                       view->viewport()->width());
-        // Nothing starts with it: a beep, and the list stays where it was.
+        // Nothing starts with it: a beep (the first), and the list stays where it was.
         QTest::keyClicks(view, "z");
         EXPECT_EQ(prompter.Beeps(), 1);
         EXPECT_EQ(Row(d), 1);
