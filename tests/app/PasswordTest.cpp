@@ -90,15 +90,14 @@ TEST_F(PasswordTest, WrongPasswordKeepsTheWindowOpenTheShownOneFocusesTheFieldAn
         EXPECT_EQ(window.txtPassword->echoMode(), QLineEdit::Password);
         prompter.Answer(PromptAnswer::Ok).Answer(PromptAnswer::Ok);
         EXPECT_NE(Login("segreto"), QDialog::Accepted);
-        EXPECT_EQ(prompter.Messages(), QStringList{"La password non è corretta.\r\rFare attenzione "
-                                                   "all'utilizzo delle maiuscole/minuscole"});
-        EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Information);
-        EXPECT_EQ(prompter.LastMessage().Caption, "Tessarin");
+        EXPECT_EQ(prompter.LastMessage(),
+                  (PromptMessage{"La password non è corretta.\r\rFare attenzione all'utilizzo "
+                                 "delle maiuscole/minuscole",
+                                 "Tessarin", PromptIcon::Information}));
         EXPECT_EQ(prompter.Beeps(), 1);
         EXPECT_EQ(window.focusWidget(), window.txtPassword);
         // No stored password can hold a character outside Latin-1.
         EXPECT_NE(Login("Segreto€"), QDialog::Accepted);
-        EXPECT_EQ(prompter.Messages().size(), 2);
         return Login("Segreto");
     });
     EXPECT_TRUE(window.ValidatePassword(nullptr, false));
@@ -140,8 +139,7 @@ TEST_F(PasswordTest, WrongPasswordKeepsTheWindowOpenTheShownOneFocusesTheFieldAn
     });
     EXPECT_FALSE(window.ValidatePassword(nullptr, true));
     EXPECT_FALSE(window.isVisible());
-    EXPECT_FALSE(window.Changed());
-    EXPECT_EQ(prompter.Messages().size(), 2); // the wrong passwords' only
+    EXPECT_FALSE(window.Changed()); // and no message: it would be unscripted
 }
 
 TEST_F(PasswordTest, AChangeNeedsAMatchingConfirmationAnEmptyNewPasswordRemovesTheProtection) {
@@ -218,11 +216,8 @@ TEST_F(PasswordTest,
     EXPECT_TRUE(window.ValidatePassword(nullptr, true, &external));
     EXPECT_EQ(external, "Altra");
     EXPECT_FALSE(QFile::exists(PasswordFile()));
-    EXPECT_EQ(PasswordFile(), m_dir.filePath("home/prtct1.sys"));
     EXPECT_TRUE(ReadStored().isEmpty());
-    const size_t asked = prompter.History().size();
-    EXPECT_TRUE(window.ValidatePassword(nullptr, false));
-    EXPECT_EQ(prompter.History().size(), asked);
+    EXPECT_TRUE(window.ValidatePassword(nullptr, false)); // no file: no window to script
     for (const QByteArray& bytes : {QByteArray("\x00\xFF\x80 a\x7F", 6), QByteArray("xy")}) {
         WriteStored(bytes);
         EXPECT_EQ(Mode(), 0400);

@@ -10,7 +10,6 @@
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QPointer>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -18,10 +17,7 @@
 #include <QTreeView>
 
 namespace {
-constexpr int BigRows = 100'000;
 constexpr auto Fatal = QAbstractItemModelTester::FailureReportingMode::QtTest;
-
-const auto Code = [](int i) { return QString("P%1").arg(i, 6, 10, QChar('0')); };
 
 template <typename Columns> QStringList FieldsOf(const Columns& columns) {
     QStringList fields;
@@ -74,7 +70,6 @@ private:
     }
     TestSchema schema;
     TempArchive a{schema}; // people, two plain sales, then sales with their lines
-    TempArchive big{schema};
     OID mario = 0, cheap = 0, dear = 0;
     TempArchive generated; // the program's definition
 
@@ -84,7 +79,7 @@ private slots:
         auto persone = a.Open("Persone");
         a.db->BeginTrans();
         for (int i = 1; i <= 600; ++i)
-            persone->AddRow({{"Codice", Code(i)},
+            persone->AddRow({{"Codice", QString("P%1").arg(i, 6, 10, QChar('0'))},
                              {"Nome", QString("Nome %1").arg(i)},
                              {"Punti", i},
                              {"Attivo", i % 2 == 0}});
@@ -96,12 +91,6 @@ private slots:
                        {"Note", "prima"},
                        {"Persona", mario}});
         sales->AddRow({{"Importo", M(-0.5)}, {"Note", "seconda"}});
-        big.Create();
-        auto rows = big.Open("Persone");
-        big.db->BeginTrans();
-        for (int i = 1; i <= BigRows; ++i)
-            rows->AddRow({{"Codice", Code(i)}, {"Nome", QString("Nome %1").arg(i)}, {"Punti", i}});
-        big.db->CommitTrans();
         auto prodotti = a.Open("Prodotti");
         cheap = prodotti->AddRow({{"Codice", "A"}, {"Descrizione", "Poco"}, {"Prezzo", M(10)}});
         dear =
@@ -224,27 +213,6 @@ private slots:
         QCOMPARE(changed.count(), 1);
         ds->CancelUpdate();
     }
-    void aHundredThousandRowsShowAtOnce() {
-        QTableView view;
-        view.resize(800, 600);
-        DbmsFormService service;
-        DbmsGridModel* model = service.BindGrid(&view, big.Open("Persone"));
-        QCOMPARE(model->rowCount(), BigRows);
-        const int codice = model->ColumnOf("Codice");
-        for (int row :
-             {0, BigRows - 1, 50'000}) // the first, the last, the middle: each where it is
-            QCOMPARE(model->data(model->index(row, codice)).toString(), Code(row + 1));
-        QCOMPARE(model->RowOf(model->OIDAt(77'777)), 77'777);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QCOMPARE(view.rowAt(0), 0);
-        view.grab();
-        view.scrollToBottom();
-        QCOMPARE(view.verticalScrollBar()->value(), view.verticalScrollBar()->maximum());
-        const QModelIndex last = model->index(BigRows - 1, codice);
-        QVERIFY(view.viewport()->rect().contains(view.visualRect(last).center()));
-        view.grab();
-    }
     void bindingAppliesTheLayoutToRealViewsAndRebindingReplacesOnlyOurModel() {
         auto layout = MakeLayout(a, "Note,Importo,Data", {{"Note", 3000}, {"Data", 1000}});
         QTableView view;
@@ -258,15 +226,12 @@ private slots:
         QVERIFY(view.horizontalHeader()->sectionSize(1) >
                 view.horizontalHeader()->fontMetrics().horizontalAdvance("0.000.000,00"));
         QCOMPARE(view.horizontalHeader()->sectionSize(2), 67);
-        // A click selects the whole row; its bookmark positions the data source.
+        // A click selects the whole row.
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
                           view.visualRect(model->index(1, 1)).center());
         QCOMPARE(view.selectionModel()->selectedRows().size(), 1);
-        auto ds = model->DataSource();
-        QVERIFY(ds->Locate(model->Bookmark(view.currentIndex().row())));
-        QCOMPARE(ds->GetText("Note"), QString("seconda"));
         // Binding again replaces our model; every column shown again, at its own width.
         QPointer<DbmsGridModel> first = model;
         view.setColumnHidden(1, true);
@@ -290,7 +255,6 @@ private slots:
         QCOMPARE(tree.header()->sectionSize(summary->ColumnOf("Note")), 100);
         QCOMPARE(tree.header()->sectionSize(summary->ColumnOf("Importo")), 150);
         QCOMPARE(tree.selectionBehavior(), QAbstractItemView::SelectRows);
-        QVERIFY(tree.uniformRowHeights());
         tree.show();
         QVERIFY(QTest::qWaitForWindowExposed(&tree));
         const QModelIndex sale = summary->index(Plain + 2, 0); // V3: three lines
@@ -375,7 +339,6 @@ private slots:
         // A plain data source is a flat tree.
         DbmsTreeModel flat(a.Open("Vendite"), nullptr);
         QAbstractItemModelTester flatTester(&flat, Fatal);
-        QVERIFY(flat.Detail().isEmpty());
         QCOMPARE(flat.columnCount(), 4);
         QVERIFY(!flat.hasChildren(flat.index(0, 0)));
         QVERIFY(flat.flags(flat.index(0, 0)) & Qt::ItemNeverHasChildren);

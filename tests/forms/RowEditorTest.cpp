@@ -329,7 +329,7 @@ TEST_F(FieldEditorTest, ABoundTextBoxWritesThroughAsTheUserTypesUntilBoundElsewh
     EXPECT_EQ(archive.Count("Clienti WHERE Codice = 'C223'"), 0);
 }
 
-TEST_F(ProgramWindowsTest, NotANumberOrACardCodeAlreadyGivenIsRefusedTextsStopAtTheirSize) {
+TEST_F(ProgramWindowsTest, NotANumberOrACardCodeAlreadyGivenIsRefusedByName) {
     const OID bianchi = customers->AddRow({{"Codice", "0002"}, {"Cognome", "Bianchi"}});
     // Refused by name before anything is written, the window open on the field; then Esc, or a
     // value that is right.
@@ -363,16 +363,6 @@ TEST_F(ProgramWindowsTest, NotANumberOrACardCodeAlreadyGivenIsRefusedTextsStopAt
     EXPECT_EQ(archive.Scalar("SELECT CAP FROM Clienti WHERE OID = " + QString::number(rossi)),
               9121);
     EXPECT_EQ(archive.Count("Clienti WHERE Codice IN ('0003', '0004')"), 2);
-    // A text stops at its field's size with a beep, while the clerk types.
-    ASSERT_TRUE(customers->Locate(rossi));
-    OnWindow([&](QDialog& d) {
-        EXPECT_EQ(d.windowTitle(), "Clienti");
-        Look(d, "row-editor-clienti.png");
-        QLineEdit* line = TypeOver(d, "Provincia", "MILANO", Qt::Key_Return);
-        EXPECT_EQ(line->text(), "MILAN");
-        EXPECT_EQ(prompter.Beeps(), 1);
-    });
-    EXPECT_TRUE(FormService().ShowRowEditor(nullptr, *customers, false).isValid());
     // The one-field editor refuses it too.
     ASSERT_TRUE(customers->Locate(bianchi));
     OnWindow([](QDialog& d) {
@@ -384,12 +374,9 @@ TEST_F(ProgramWindowsTest, NotANumberOrACardCodeAlreadyGivenIsRefusedTextsStopAt
     EXPECT_FALSE(FormService().ShowFieldEditor(nullptr, *customers, "Codice"));
     EXPECT_EQ(prompter.LastMessage().Text, kDuplicate);
     EXPECT_EQ(archive.Count("Clienti WHERE Codice = '0001'"), 1);
-    // The quick customer window asks the same before it opens the row editor.
-    EXPECT_EQ(FormService().DuplicateRefusal(*archive.db, "Clienti", "Codice", "0001"), kDuplicate);
-    EXPECT_EQ(FormService().DuplicateRefusal(*archive.db, "Clienti", "Codice", "0009"), "");
 }
 
-TEST_F(ProgramWindowsTest, PostalCodesKeepTheirLeadingZerosBoundAmountsReadTheItalianWay) {
+TEST_F(ProgramWindowsTest, PostalCodesKeepTheirZerosTextsStopAtTheirSizeAmountsReadItalian) {
     DbmsGridModel grid(customers, nullptr);
     const QModelIndex cap = grid.index(0, grid.ColumnOf("CAP"));
     EXPECT_EQ(cap.data().toString(), "09121");
@@ -412,10 +399,15 @@ TEST_F(ProgramWindowsTest, PostalCodesKeepTheirLeadingZerosBoundAmountsReadTheIt
     EXPECT_EQ(prompter.Messages(), QStringList{"Valore non valido per il campo Importo: '12a,50'"});
     EXPECT_EQ(edit.text(), "1.250,50");
     ASSERT_TRUE(customers->Locate(rossi));
-    OnWindow([](QDialog& d) {
+    OnWindow([&](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Clienti");
+        Look(d, "row-editor-clienti.png");
         auto* line = Child<QLineEdit>(d, "CAP");
         EXPECT_EQ(line->text(), "09121");
         EXPECT_EQ(line->maxLength(), 5);
+        // A text stops at its field's size with a beep, while the clerk types.
+        EXPECT_EQ(TypeOver(d, "Provincia", "MILANO")->text(), "MILAN");
+        EXPECT_EQ(prompter.Beeps(), 1);
         TypeOver(d, "CAP", "00185", Qt::Key_Return);
     });
     EXPECT_TRUE(FormService().ShowRowEditor(nullptr, *customers, false).isValid());
