@@ -186,12 +186,6 @@ TEST_F(ImportTest, RowsComeInUnderNewOidsAndNothingIsOverwritten) {
               (QStringList{"1|X1", "3|C6", "5|X5", "6|C2"}));
     EXPECT_EQ(current.Dangling(), 0);
     EXPECT_EQ(source.rules + current.rules, QStringList{});
-    // Saving and restoring still keep OIDs: the destination's own row of that OID is used.
-    Shop backup;
-    backup.Exec("INSERT INTO Persone (OID, Codice) VALUES (2, 'Z2')");
-    Transfer(source, backup, "Vendite", DbmsTransferMode::KeepOids);
-    EXPECT_EQ(backup.Rows("SELECT OID, Codice FROM Persone ORDER BY OID"),
-              (QStringList{"2|Z2", "6|C6"}));
 }
 
 TEST_F(ImportTest, RowsNamingEachOtherPointAtEachOthersNewRows) {
