@@ -185,17 +185,14 @@ TEST_F(EngineDialogsTest, ExportWritesCsvOrHtmlByTheNameChosenAndReportsWhatFail
     prompter.File(archive.File("articoli"));
     FormService().ExportData(nullptr, *ds);
     EXPECT_TRUE(ReadAll(archive.File("articoli.htm")).startsWith("<!DOCTYPE html>"));
-    // An existing file is replaced only when the user says so, asked once (the chooser does not).
+    // An existing file (the name with its extension) is replaced only when the user says so,
+    // asked once (the chooser does not; the question is the dialogs' own, tested with them).
     const QString page = archive.File("articoli.htm");
     const QByteArray before = ReadAll(page);
     ds->ApplyFilter("Codice = 'A4'");
     prompter.File(archive.File("articoli")).Answer(PromptAnswer::No);
     FormService().ExportData(nullptr, *ds);
     EXPECT_EQ(ReadAll(page), before);
-    const PromptMessage& asked = prompter.LastMessage();
-    EXPECT_EQ(std::tuple(asked.Text, asked.Caption, asked.Default),
-              std::tuple(QString::fromUtf8("Il file esiste già...\r\rVuoi sostituirlo ?"),
-                         QString("ATTENZIONE"), PromptAnswer::No));
     prompter.File(archive.File("articoli")).Answer(PromptAnswer::Yes);
     FormService().ExportData(nullptr, *ds);
     EXPECT_FALSE(ReadAll(page).contains("<td>Oro</td>"));
