@@ -230,9 +230,6 @@ TEST_F(DialogsTest, CounterShowsValueOverMaximumUpTo9999ThenPercentAFullBarEndsW
     EXPECT_EQ(Window().MaxProgress(), 0);
     // Showing again with a full bar ends the progress, unless still shown.
     QWidget owner;
-    ShowWithProgress(owner, 2);
-    Window().Progress(2, false);
-    frmMessage::Unload();
     Window().StartProgress(2, false);
     Window().Progress(2, false);
     Window().ShowMsg("Fine", &owner);

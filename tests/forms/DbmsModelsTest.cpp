@@ -5,7 +5,6 @@
 #include "DbmsTreeModel.h"
 #include "EngineTestSchema.h"
 #include "TempArchive.h"
-#include "clsArchiveGenerator.h"
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
@@ -71,7 +70,6 @@ private:
     TestSchema schema;
     TempArchive a{schema}; // people, two plain sales, then sales with their lines
     OID mario = 0, cheap = 0, dear = 0;
-    TempArchive generated; // the program's definition
 
 private slots:
     void initTestCase() {
@@ -103,9 +101,6 @@ private slots:
                 lines->AddRow({{"OID_Prodotti", k == 2 ? dear : cheap}, {"Quantita", k}});
         }
         a.db->CommitTrans();
-        clsArchiveGenerator({.Customers = 300, .Sales = 600, .Lines = 3})
-            .Generate(generated.Path());
-        generated.Reopen();
     }
     void cellsColumnsAndResetOfTheGrid() {
         auto ds = a.Open("Vendite");
@@ -387,33 +382,6 @@ private slots:
         summaryWithLines.Reset();
         QCOMPARE(summaryWithLines.rowCount(), withLines);
         QCOMPARE(summaryWithLines.RowOf(sale), -1);
-    }
-    void everyTableOfTheProgramPassesTheTesterItsSalesSummaryShowsTheLines() {
-        for (const auto& table : generated.db->Tables()) {
-            auto ds = table->OpenDataSource();
-            DbmsGridModel model(ds, nullptr);
-            QAbstractItemModelTester tester(&model, Fatal);
-            QCOMPARE(model.rowCount(), int(ds->RowCount()));
-            if (model.rowCount() > 0) QVERIFY(model.OIDAt(model.rowCount() - 1) > 0);
-        }
-        const DbmsOpenOptions options{.Filter = "N_Articoli > 0",
-                                      .Order =
-                                          "OperazioniVendite.OID_Cliente,OperazioniVendite.Data",
-                                      .Summary = true,
-                                      .Detail = "Articoli"};
-        auto ds = generated.db->Item("OperazioniVendite")->OpenDataSource(nullptr, options);
-        DbmsTreeModel model(ds, nullptr);
-        QAbstractItemModelTester tester(&model, Fatal);
-        QVERIFY(model.rowCount() > 0);
-        for (int row = 0; row < std::min(model.rowCount(), 40); ++row) {
-            const QModelIndex sale = model.index(row, 0);
-            QCOMPARE(model.rowCount(sale), int(ds->ValueAt(row, "N_Articoli").toLongLong()));
-        }
-        // The lines of a sale show their article's code, read through the child table.
-        const QModelIndex first = model.index(0, 0);
-        const int codice = FieldsOf(model.DetailColumns()).indexOf("Codice");
-        QVERIFY(codice >= 0);
-        QVERIFY(!model.data(model.index(0, codice, first)).toString().isEmpty());
     }
 };
 
