@@ -101,23 +101,22 @@ TEST_F(OptionsTest, BackupSwitchesFollowTheBackupFolderWhichTheChooserFillsUnles
     QPointer<frmOptions> window = Open();
     auto& folder = *Child<QLineEdit>(*window, "txtBkpDir");
     auto& save = *Child<QCheckBox>(*window, "chkSaveData");
-    const auto enabled = [&] { return Enabled(*window); };
-    EXPECT_EQ(enabled(), QList<bool>({true, true, true}));
+    EXPECT_EQ(Enabled(*window), QList<bool>({true, true, true}));
     QTest::mouseClick(&save, Qt::LeftButton);
-    EXPECT_EQ(enabled(), QList<bool>({true, true, false}));
+    EXPECT_EQ(Enabled(*window), QList<bool>({true, true, false}));
     QTest::mouseClick(&save, Qt::LeftButton);
     folder.setText("   ");
-    EXPECT_EQ(enabled(), QList<bool>({false, false, false}));
+    EXPECT_EQ(Enabled(*window), QList<bool>({false, false, false}));
     Child<QPushButton>(*window, "cmdSelBkpDir")->click();
     EXPECT_EQ(folder.text(), "/home/agenzia/copie");
-    EXPECT_EQ(enabled(), QList<bool>({true, true, true}));
+    EXPECT_EQ(Enabled(*window), QList<bool>({true, true, true}));
     Child<QPushButton>(*window, "cmdSelWorkDir")->click();
     EXPECT_EQ(Child<QLineEdit>(*window, "txtWorkDir")->text(), "/srv/Tessarin");
     EXPECT_EQ(prompter.History()[0].Kind, "folder");
     EXPECT_EQ(prompter.History()[0].DialogName, "Seleziona indirizzario");
     QTest::mouseDClick(&folder, Qt::LeftButton);
     EXPECT_EQ(folder.text(), "");
-    EXPECT_EQ(enabled(), QList<bool>({false, false, false}));
+    EXPECT_EQ(Enabled(*window), QList<bool>({false, false, false}));
     // The disabled controls' values are still what OK stores.
     Child<QCheckBox>(*window, "chkRestoreData")->setChecked(true);
     Child<QComboBox>(*window, "cmbSaveNotify")->setCurrentIndex(3);

@@ -48,9 +48,6 @@ protected:
         WindowTest::TearDown();
     }
     QString HomeFile(const QString& name) const { return m_dir.filePath("home/" + name); }
-    static void Click(QWidget& window, const char* button) {
-        QTest::mouseClick(Child<QPushButton>(window, button), Qt::LeftButton);
-    }
     frmMessage& Window() { return frmMessage::Instance(); }
     template <typename T> T* Control(const char* name) { return Child<T>(Window(), name); }
     QProgressBar* Bar() { return Control<QProgressBar>("pbNotify"); }

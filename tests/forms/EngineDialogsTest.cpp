@@ -33,9 +33,6 @@ protected:
             Press(d, Qt::Key_Down);
         ASSERT_EQ(box->currentText(), text);
     }
-    static void Click(QDialog& d, const QString& name) {
-        QTest::mouseClick(Child<QPushButton>(d, name), Qt::LeftButton);
-    }
     // A condition typed in and added with AND or OR.
     static void Add(QDialog& d, const QString& field, const QString& how, const QString& value,
                     bool orWithLast = false) {
