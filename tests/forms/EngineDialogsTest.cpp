@@ -240,7 +240,8 @@ TEST_F(EngineDialogsTest, TypingJumpsToTheFirstRowThatStartsWithItAndEnterChoose
     EXPECT_EQ(articles->CurrentOID(), archive.oid["A3"]);
 }
 
-TEST_F(EngineDialogsTest, QuotesAndWildcardsAreSearchedSafelyTheListStartsOnTheCurrentRow) {
+TEST_F(EngineDialogsTest,
+       QuotesAndWildcardsSearchedSafelyTheListStartsOnTheCurrentRowRowListShows) {
     OnWindow([&](QDialog& d) {
         auto* search = Child<QLineEdit>(d, "txtSearch");
         search->setFocus();
@@ -276,9 +277,7 @@ TEST_F(EngineDialogsTest, QuotesAndWildcardsAreSearchedSafelyTheListStartsOnTheC
     auto none = archive.Open("Articoli", "Codice = 'X'");
     OnWindow([](QDialog& d) { Press(d, Qt::Key_Return); });
     EXPECT_FALSE(FormService().ShowSelectionList(nullptr, *none).isValid());
-}
-
-TEST_F(EngineDialogsTest, TheRowListOnlyShowsAndClosesWithEnterOrEsc) {
+    // The row list only shows the rows: Enter or Esc closes it.
     for (int key : {int(Qt::Key_Return), int(Qt::Key_Escape)}) {
         OnWindow([key](QDialog& d) {
             EXPECT_EQ(Kind(d), "DbmsRowList: Articoli da importare");
@@ -290,7 +289,6 @@ TEST_F(EngineDialogsTest, TheRowListOnlyShowsAndClosesWithEnterOrEsc) {
         });
         FormService().ShowRowList(nullptr, *articles, "Articoli da importare");
     }
-    EXPECT_EQ(archive.Count("Articoli"), 4);
 }
 
 TEST_F(EngineDialogsTest, ConditionsAreBuiltFromSafeLiteralsJoinedByAndOrAndApplied) {
