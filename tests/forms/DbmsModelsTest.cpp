@@ -174,9 +174,6 @@ private slots:
         // More rows than a page of the data source: the tester reads across pages.
         QAbstractItemModelTester tester(&model, Fatal);
         QCOMPARE(model.rowCount(), 601);
-        for (int r = 0; r < model.rowCount(); ++r)
-            for (int c = 0; c < model.columnCount(); ++c)
-                QVERIFY(model.data(model.index(r, c), DbmsGridRole::OID).isValid());
         for (int r = 0; r < model.rowCount(); r += 7)
             QCOMPARE(model.RowOf(model.OIDAt(r)), r);
         QCOMPARE(model.OIDAt(model.rowCount() - 1), mario); // "Mario" sorts before any "Nome"
