@@ -243,7 +243,6 @@ TEST_F(SmallDialogTest, DatePickerAboutBoxAndNoticeAnswerAsTheUserDrivesThem) {
               PromptMessage{"System Information Is Unavailable At This Time"});
     // The notice opens for reading only.
     prompter.Dialog([](QDialog& notice) {
-        EXPECT_EQ(notice.objectName(), "frmInformative");
         EXPECT_TRUE(Child<QPushButton>(notice, "cmdOk")->isHidden());
         EXPECT_TRUE(Child<QPushButton>(notice, "cmdCancel")->isHidden());
         Child<QPushButton>(notice, "cmdClose")->click();

@@ -47,7 +47,6 @@ protected:
         frmMessage::Unload();
         WindowTest::TearDown();
     }
-    QString HomeFile(const QString& name) const { return m_dir.filePath("home/" + name); }
     frmMessage& Window() { return frmMessage::Instance(); }
     template <typename T> T* Control(const char* name) { return Child<T>(Window(), name); }
     QProgressBar* Bar() { return Control<QProgressBar>("pbNotify"); }
@@ -160,7 +159,7 @@ TEST_F(DialogsTest, TheFileChooserLeavesTheReplaceQuestionToTheWindow) {
         chooser->reject();
     });
     SetPrompter(nullptr); // the Qt prompter's own
-    Prompter().SaveFileName(nullptr, "Salva con nome", HomeFile("LastError.txt"), "Testo (*.txt)");
+    Prompter().SaveFileName(nullptr, "Salva con nome", m_dir.path(), "Testo (*.txt)");
     SetPrompter(&prompter);
     EXPECT_FALSE(confirms);
 }
@@ -179,7 +178,7 @@ TEST_F(DialogsTest, BrowserAndSupportOpenThePageAndTheMailLinkEncoded) {
     frmShowException window(m_settings);
     window.SetException("21 (80040015)", "Campo <b>Nome</b> & \"altro\"\rsconosciuto");
     Click(window, "cmdBrowser");
-    const QString path = HomeFile("Error.htm");
+    const QString path = m_dir.filePath("home/Error.htm"); // in the program's folder
     const QString page = QString::fromUtf8(ReadAll(path));
     EXPECT_TRUE(page.contains("Campo &lt;b&gt;Nome&lt;/b&gt; &amp; &quot;altro&quot;\r\n"
                               "sconosciuto\r\n"));
@@ -297,7 +296,6 @@ TEST_F(DialogsTest, TheOwnerIsDisabledWhileShownAndRestoredOnUnloadWithNoWayToCl
     EXPECT_TRUE(Window().isVisible());
     // The hourglass turns while the window is loaded.
     auto* timer = Control<QTimer>("tmHourglass");
-    EXPECT_TRUE(timer->isActive());
     const QImage before = Control<QLabel>("imgHourglass")->pixmap().toImage();
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return Control<QLabel>("imgHourglass")->pixmap().toImage() != before; }));
