@@ -118,7 +118,7 @@ TEST_F(DialogsTest,
     EXPECT_EQ(ErrorCodeText(0x7FFFFFFF), "2147483647 (7FFFFFFF)");
 }
 
-TEST_F(DialogsTest, SaveWritesOneErrorLineAskingBeforeReplacingAFile) {
+TEST_F(DialogsTest, SaveWritesOneErrorLineTheWindowAloneAskingBeforeReplacingAFile) {
     const QString path = m_dir.filePath("LastError.txt");
     prompter.File(path)
         .File(path)
@@ -147,10 +147,7 @@ TEST_F(DialogsTest, SaveWritesOneErrorLineAskingBeforeReplacingAFile) {
     Click(window, "cmdSave");
     EXPECT_TRUE(prompter.LastMessage().Text.startsWith("Impossibile scrivere il file "));
     EXPECT_TRUE(window.isVisible());
-}
-
-TEST_F(DialogsTest, TheFileChooserLeavesTheReplaceQuestionToTheWindow) {
-    // The Qt prompter's chooser: asking there too would ask twice.
+    // The Qt prompter's chooser leaves the question to the window: asking too would ask twice.
     bool confirms = true;
     QTimer::singleShot(0, [&confirms] {
         auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
