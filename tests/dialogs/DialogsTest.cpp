@@ -59,7 +59,6 @@ protected:
         Window().StartProgress(maximum, true);
     }
     Opener m_opener;
-    QList<QUrl>& m_opened = m_opener.Opened;
     clsSettings m_settings;
 };
 
@@ -179,9 +178,9 @@ TEST_F(DialogsTest, BrowserAndSupportOpenThePageAndTheMailLinkEncoded) {
     const QString page = QString::fromUtf8(ReadAll(path));
     EXPECT_TRUE(page.contains("Campo &lt;b&gt;Nome&lt;/b&gt; &amp; &quot;altro&quot;\r\n"
                               "sconosciuto\r\n"));
-    EXPECT_EQ(m_opened, QList<QUrl>{QUrl::fromLocalFile(path)});
+    EXPECT_EQ(m_opener.Opened, QList<QUrl>{QUrl::fromLocalFile(path)});
     Click(window, "cmdSupport");
-    EXPECT_EQ(m_opened.mid(1),
+    EXPECT_EQ(m_opener.Opened.mid(1),
               QList<QUrl>{QUrl(SupportMailLink("assistenza@example.it", "21 (80040015)",
                                                "Campo <b>Nome</b> & \"altro\"\r\nsconosciuto"))});
 }
