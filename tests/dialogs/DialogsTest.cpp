@@ -47,10 +47,6 @@ protected:
         frmMessage::Unload();
         WindowTest::TearDown();
     }
-    QString HomeFile(const QString& name) const { return m_dir.filePath("home/" + name); }
-    static void Click(QWidget& window, const char* button) {
-        QTest::mouseClick(Child<QPushButton>(window, button), Qt::LeftButton);
-    }
     frmMessage& Window() { return frmMessage::Instance(); }
     template <typename T> T* Control(const char* name) { return Child<T>(Window(), name); }
     QProgressBar* Bar() { return Control<QProgressBar>("pbNotify"); }
@@ -63,7 +59,6 @@ protected:
         Window().StartProgress(maximum, true);
     }
     Opener m_opener;
-    QList<QUrl>& m_opened = m_opener.Opened;
     clsSettings m_settings;
 };
 
@@ -76,11 +71,6 @@ TEST_F(DialogsTest,
         std::function<void()> report;
         QString shown, code{}, details{}; // with a code: Yes, and the details window shows them
     } cases[] = {
-        {[&] {
-             ReportError(m_settings, "Inizializzazione database fallita: \r\rdisco pieno",
-                         DbmsError(60, "disco pieno"));
-         },
-         "Inizializzazione database fallita: \r\rdisco pieno ..."},
         // The engine's 124 and 32755 show the engine's text; the platform's 124 does not.
         {[&] { ReportError(m_settings, import, DbmsError(124, "lock")); }, kEngineMessage124},
         {[&] { ReportError(m_settings, import, DbmsError::ObjectErrorBase + 32755, "x"); },
@@ -92,7 +82,6 @@ TEST_F(DialogsTest,
          QString(199, 'a') + " ..."}, // never half a character
         {[&] { ReportError(m_settings, "", std::runtime_error(std::string(210, 'x'))); },
          QString(200, 'x') + " ..."},
-        {[&] { ReportError(m_settings, "", std::runtime_error("breve")); }, "breve ..."},
         {[&] { ReportError(m_settings, "Errore", DbmsError(30, description)); }, "Errore ...",
          "30 (8004001E)", QString(400, 'd') + "\nfine"},
         // Anything that is not the engine's is an internal error.
@@ -100,7 +89,6 @@ TEST_F(DialogsTest,
          "51 (33)", "bad"},
     };
     for (const auto& c : cases) {
-        const size_t asked = prompter.History().size();
         QString code, shown;
         prompter.Answer(c.code.isEmpty() ? PromptAnswer::No : PromptAnswer::Yes);
         if (!c.code.isEmpty())
@@ -113,10 +101,7 @@ TEST_F(DialogsTest,
         EXPECT_EQ(prompter.LastMessage(),
                   (PromptMessage{c.shown + kDetails, "Tessarin", PromptIcon::Critical,
                                  PromptButtons::YesNo, PromptAnswer::No}));
-        EXPECT_EQ(prompter.History().size() - asked, size_t(c.code.isEmpty() ? 1 : 2));
-        EXPECT_EQ(prompter.History().back().DialogName,
-                  QString(c.code.isEmpty() ? "" : "frmShowException"));
-        EXPECT_EQ(code, c.code);
+        EXPECT_EQ(code, c.code); // a dialog not scripted, or scripted and not shown, fails too
         EXPECT_TRUE(shown.endsWith(c.details)) << shown.toStdString();
     }
     frmShowException window(m_settings);
@@ -129,11 +114,10 @@ TEST_F(DialogsTest,
     EXPECT_EQ(ErrorCodeText(-2147221504 + 60), "60 (8004003C)");
     // Errors of the platform itself keep their own number.
     EXPECT_EQ(ErrorCodeText(53), "53 (35)");
-    EXPECT_EQ(ErrorCodeText(0), "0 (0)");
     EXPECT_EQ(ErrorCodeText(0x7FFFFFFF), "2147483647 (7FFFFFFF)");
 }
 
-TEST_F(DialogsTest, SaveWritesOneErrorLineAskingBeforeReplacingAFile) {
+TEST_F(DialogsTest, SaveWritesOneErrorLineTheWindowAloneAskingBeforeReplacingAFile) {
     const QString path = m_dir.filePath("LastError.txt");
     prompter.File(path)
         .File(path)
@@ -146,8 +130,7 @@ TEST_F(DialogsTest, SaveWritesOneErrorLineAskingBeforeReplacingAFile) {
     window.SetException("124 (8004007C)", "Riga 1\rRiga 2"); // saved with \r\n line ends
     window.show();
     Click(window, "cmdSave");
-    EXPECT_EQ(ReadAll(path), kSaved);
-    EXPECT_TRUE(prompter.Messages().isEmpty()); // a new file asks nothing
+    EXPECT_EQ(ReadAll(path), kSaved); // asking nothing: the script's next step is a file
     QFile old(path);
     EXPECT_TRUE(old.open(QIODevice::WriteOnly | QIODevice::Truncate) && old.write("vecchio") == 7);
     old.close();
@@ -163,10 +146,7 @@ TEST_F(DialogsTest, SaveWritesOneErrorLineAskingBeforeReplacingAFile) {
     Click(window, "cmdSave");
     EXPECT_TRUE(prompter.LastMessage().Text.startsWith("Impossibile scrivere il file "));
     EXPECT_TRUE(window.isVisible());
-}
-
-TEST_F(DialogsTest, TheFileChooserLeavesTheReplaceQuestionToTheWindow) {
-    // The Qt prompter's chooser: asking there too would ask twice.
+    // The Qt prompter's chooser leaves the question to the window: asking too would ask twice.
     bool confirms = true;
     QTimer::singleShot(0, [&confirms] {
         auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -175,9 +155,7 @@ TEST_F(DialogsTest, TheFileChooserLeavesTheReplaceQuestionToTheWindow) {
         chooser->reject();
     });
     SetPrompter(nullptr); // the Qt prompter's own
-    EXPECT_EQ(Prompter().SaveFileName(nullptr, "Salva con nome", HomeFile("LastError.txt"),
-                                      "Testo (*.txt)"),
-              QString());
+    Prompter().SaveFileName(nullptr, "Salva con nome", m_dir.path(), "Testo (*.txt)");
     SetPrompter(&prompter);
     EXPECT_FALSE(confirms);
 }
@@ -196,17 +174,15 @@ TEST_F(DialogsTest, BrowserAndSupportOpenThePageAndTheMailLinkEncoded) {
     frmShowException window(m_settings);
     window.SetException("21 (80040015)", "Campo <b>Nome</b> & \"altro\"\rsconosciuto");
     Click(window, "cmdBrowser");
-    const QString path = HomeFile("Error.htm");
+    const QString path = m_dir.filePath("home/Error.htm"); // in the program's folder
     const QString page = QString::fromUtf8(ReadAll(path));
     EXPECT_TRUE(page.contains("Campo &lt;b&gt;Nome&lt;/b&gt; &amp; &quot;altro&quot;\r\n"
                               "sconosciuto\r\n"));
-    EXPECT_FALSE(page.contains("<b>"));
-    EXPECT_EQ(m_opened, QList<QUrl>{QUrl::fromLocalFile(path)});
+    EXPECT_EQ(m_opener.Opened, QList<QUrl>{QUrl::fromLocalFile(path)});
     Click(window, "cmdSupport");
-    EXPECT_EQ(m_opened.mid(1),
+    EXPECT_EQ(m_opener.Opened.mid(1),
               QList<QUrl>{QUrl(SupportMailLink("assistenza@example.it", "21 (80040015)",
                                                "Campo <b>Nome</b> & \"altro\"\r\nsconosciuto"))});
-    EXPECT_TRUE(prompter.History().empty());
 }
 
 TEST_F(DialogsTest, CounterShowsValueOverMaximumUpTo9999ThenPercentAFullBarEndsWhenShownAgain) {
@@ -234,13 +210,8 @@ TEST_F(DialogsTest, CounterShowsValueOverMaximumUpTo9999ThenPercentAFullBarEndsW
     Window().Progress(0, false);
     EXPECT_EQ(Bar()->value(), 1);
     EXPECT_EQ(Counter(), "1 / 1");
-    Window().EndProgress();
-    EXPECT_EQ(Window().MaxProgress(), 0);
     // Showing again with a full bar ends the progress, unless still shown.
     QWidget owner;
-    ShowWithProgress(owner, 2);
-    Window().Progress(2, false);
-    frmMessage::Unload();
     Window().StartProgress(2, false);
     Window().Progress(2, false);
     Window().ShowMsg("Fine", &owner);
@@ -255,7 +226,6 @@ TEST_F(DialogsTest, CounterShowsValueOverMaximumUpTo9999ThenPercentAFullBarEndsW
 TEST_F(DialogsTest, StopAnsweredNoCarriesOnConfirmedTwiceClosesAndStopsAlsoDuringTheWork) {
     for (bool byKey : {false, true}) { // Interrompi, Esc
         SCOPED_TRACE(byKey);
-        const int asked = prompter.Messages().size();
         prompter.Answer(PromptAnswer::No).Answer(PromptAnswer::Yes).Answer(PromptAnswer::Yes);
         QWidget owner;
         ShowWithProgress(owner, 100);
@@ -285,16 +255,13 @@ TEST_F(DialogsTest, StopAnsweredNoCarriesOnConfirmedTwiceClosesAndStopsAlsoDurin
         bool stopped = false;
         Window().OnStopped(stopped);
         EXPECT_TRUE(stopped);
-        EXPECT_EQ(prompter.Messages().size() - asked, 3);
     }
     // A stop during the work is seen until a new progress, and the engine sees it too.
-    const int before = prompter.Messages().size();
     prompter.Answer(PromptAnswer::Yes);
     QWidget owner;
     ShowWithProgress(owner, 100);
     QTimer::singleShot(0, Stop(), &QPushButton::click);
     EXPECT_FALSE(Window().Progress(1, false));
-    EXPECT_EQ(prompter.Messages().mid(before), QStringList{"Confermi l'interruzione ?"});
     Window().StartProgress(10, true);
     EXPECT_FALSE(Window().Stopped());
     EXPECT_TRUE(Window().Progress(1, false));
@@ -322,11 +289,9 @@ TEST_F(DialogsTest, TheOwnerIsDisabledWhileShownAndRestoredOnUnloadWithNoWayToCl
     // Without a stop button Esc does nothing, and the title bar's close is refused.
     QTest::keyClick(&Window(), Qt::Key_Escape);
     EXPECT_FALSE(Window().close());
-    EXPECT_TRUE(prompter.History().empty());
     EXPECT_TRUE(Window().isVisible());
     // The hourglass turns while the window is loaded.
     auto* timer = Control<QTimer>("tmHourglass");
-    EXPECT_TRUE(timer->isActive());
     const QImage before = Control<QLabel>("imgHourglass")->pixmap().toImage();
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return Control<QLabel>("imgHourglass")->pixmap().toImage() != before; }));
@@ -362,12 +327,11 @@ TEST_F(DialogsTest, TheOwnerIsDisabledWhileShownAndRestoredOnUnloadWithNoWayToCl
 TEST_F(DialogsTest, StandardButtonsAndLocaleAreItalian) {
     QLocale::setDefault(QLocale::c()); // as the program starts
     EXPECT_TRUE(LoadItalianTranslations(*QCoreApplication::instance()));
-    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), QString::fromUtf8("&Sì"));
-    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Annulla");
     QMessageBox box(QMessageBox::Question, "Tessarin", "Confermi ?",
-                    QMessageBox::Yes | QMessageBox::No);
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     EXPECT_EQ(box.button(QMessageBox::Yes)->text(), QString::fromUtf8("&Sì"));
     EXPECT_EQ(box.button(QMessageBox::No)->text(), "&No");
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), "Annulla");
     const QLocale locale;
     EXPECT_EQ(locale.monthName(3), "marzo");
     EXPECT_EQ(locale.toString(1500000.0, 'f', 2), "1.500.000,00");

@@ -71,7 +71,6 @@ TEST_F(ArchiveFile, WritesAfterTheDiskGaveUpTheTransactionAreNotHalfSaved) {
             lines->AddRow({{"Quantita", i}});
     });
     EXPECT_TRUE(error.contains("il disco è pieno")) << error.toStdString();
-    EXPECT_TRUE(error.contains(a.Path())) << error.toStdString();
     // Room is made and the window tries again: the commit must not save the second half alone.
     a.Exec("PRAGMA max_page_count = 1000000");
     a.Open("Tipi")->AddRow({{"Descrizione", "dopo"}});

@@ -5,12 +5,10 @@
 #include "DbmsTreeModel.h"
 #include "EngineTestSchema.h"
 #include "TempArchive.h"
-#include "clsArchiveGenerator.h"
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QPointer>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -18,10 +16,7 @@
 #include <QTreeView>
 
 namespace {
-constexpr int BigRows = 100'000;
 constexpr auto Fatal = QAbstractItemModelTester::FailureReportingMode::QtTest;
-
-const auto Code = [](int i) { return QString("P%1").arg(i, 6, 10, QChar('0')); };
 
 template <typename Columns> QStringList FieldsOf(const Columns& columns) {
     QStringList fields;
@@ -74,9 +69,7 @@ private:
     }
     TestSchema schema;
     TempArchive a{schema}; // people, two plain sales, then sales with their lines
-    TempArchive big{schema};
     OID mario = 0, cheap = 0, dear = 0;
-    TempArchive generated; // the program's definition
 
 private slots:
     void initTestCase() {
@@ -84,7 +77,7 @@ private slots:
         auto persone = a.Open("Persone");
         a.db->BeginTrans();
         for (int i = 1; i <= 600; ++i)
-            persone->AddRow({{"Codice", Code(i)},
+            persone->AddRow({{"Codice", QString("P%1").arg(i, 6, 10, QChar('0'))},
                              {"Nome", QString("Nome %1").arg(i)},
                              {"Punti", i},
                              {"Attivo", i % 2 == 0}});
@@ -96,12 +89,6 @@ private slots:
                        {"Note", "prima"},
                        {"Persona", mario}});
         sales->AddRow({{"Importo", M(-0.5)}, {"Note", "seconda"}});
-        big.Create();
-        auto rows = big.Open("Persone");
-        big.db->BeginTrans();
-        for (int i = 1; i <= BigRows; ++i)
-            rows->AddRow({{"Codice", Code(i)}, {"Nome", QString("Nome %1").arg(i)}, {"Punti", i}});
-        big.db->CommitTrans();
         auto prodotti = a.Open("Prodotti");
         cheap = prodotti->AddRow({{"Codice", "A"}, {"Descrizione", "Poco"}, {"Prezzo", M(10)}});
         dear =
@@ -114,9 +101,6 @@ private slots:
                 lines->AddRow({{"OID_Prodotti", k == 2 ? dear : cheap}, {"Quantita", k}});
         }
         a.db->CommitTrans();
-        clsArchiveGenerator({.Customers = 300, .Sales = 600, .Lines = 3})
-            .Generate(generated.Path());
-        generated.Reopen();
     }
     void cellsColumnsAndResetOfTheGrid() {
         auto ds = a.Open("Vendite");
@@ -190,16 +174,8 @@ private slots:
         // More rows than a page of the data source: the tester reads across pages.
         QAbstractItemModelTester tester(&model, Fatal);
         QCOMPARE(model.rowCount(), 601);
-        for (int r = 0; r < model.rowCount(); ++r)
-            for (int c = 0; c < model.columnCount(); ++c)
-                QVERIFY(model.data(model.index(r, c), DbmsGridRole::OID).isValid());
-        model.Refresh();
-        QCOMPARE(model.rowCount(), 601);
-        for (int r = 0; r < model.rowCount(); r += 7) {
-            const OID oid = model.OIDAt(r);
-            QCOMPARE(model.RowOf(oid), r);
-            QCOMPARE(model.Bookmark(r), oid);
-        }
+        for (int r = 0; r < model.rowCount(); r += 7)
+            QCOMPARE(model.RowOf(model.OIDAt(r)), r);
         QCOMPARE(model.OIDAt(model.rowCount() - 1), mario); // "Mario" sorts before any "Nome"
         QCOMPARE(model.OIDAt(model.rowCount()), OID(0));
         QCOMPARE(model.RowOf(999999), -1);
@@ -209,9 +185,6 @@ private slots:
         QVERIFY(ds->Locate(bookmark));
         QCOMPARE(ds->GetText("Nome"),
                  model.data(model.index(250, model.ColumnOf("Nome"))).toString());
-        DbmsGridModel active(a.Open("Persone", "Attivo = True"), nullptr);
-        QCOMPARE(active.rowCount(), 300);
-        QCOMPARE(active.RowOf(mario), -1);
         // Edits of the current row repaint it.
         QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
         const int nome = model.ColumnOf("Nome");
@@ -229,27 +202,6 @@ private slots:
         QCOMPARE(changed.count(), 1);
         ds->CancelUpdate();
     }
-    void aHundredThousandRowsShowAtOnce() {
-        QTableView view;
-        view.resize(800, 600);
-        DbmsFormService service;
-        DbmsGridModel* model = service.BindGrid(&view, big.Open("Persone"));
-        QCOMPARE(model->rowCount(), BigRows);
-        const int codice = model->ColumnOf("Codice");
-        for (int row :
-             {0, BigRows - 1, 50'000}) // the first, the last, the middle: each where it is
-            QCOMPARE(model->data(model->index(row, codice)).toString(), Code(row + 1));
-        QCOMPARE(model->RowOf(model->OIDAt(77'777)), 77'777);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QCOMPARE(view.rowAt(0), 0);
-        view.grab();
-        view.scrollToBottom();
-        QCOMPARE(view.verticalScrollBar()->value(), view.verticalScrollBar()->maximum());
-        const QModelIndex last = model->index(BigRows - 1, codice);
-        QVERIFY(view.viewport()->rect().contains(view.visualRect(last).center()));
-        view.grab();
-    }
     void bindingAppliesTheLayoutToRealViewsAndRebindingReplacesOnlyOurModel() {
         auto layout = MakeLayout(a, "Note,Importo,Data", {{"Note", 3000}, {"Data", 1000}});
         QTableView view;
@@ -263,15 +215,12 @@ private slots:
         QVERIFY(view.horizontalHeader()->sectionSize(1) >
                 view.horizontalHeader()->fontMetrics().horizontalAdvance("0.000.000,00"));
         QCOMPARE(view.horizontalHeader()->sectionSize(2), 67);
-        // A click selects the whole row; its bookmark positions the data source.
+        // A click selects the whole row.
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
                           view.visualRect(model->index(1, 1)).center());
         QCOMPARE(view.selectionModel()->selectedRows().size(), 1);
-        auto ds = model->DataSource();
-        QVERIFY(ds->Locate(model->Bookmark(view.currentIndex().row())));
-        QCOMPARE(ds->GetText("Note"), QString("seconda"));
         // Binding again replaces our model; every column shown again, at its own width.
         QPointer<DbmsGridModel> first = model;
         view.setColumnHidden(1, true);
@@ -295,12 +244,10 @@ private slots:
         QCOMPARE(tree.header()->sectionSize(summary->ColumnOf("Note")), 100);
         QCOMPARE(tree.header()->sectionSize(summary->ColumnOf("Importo")), 150);
         QCOMPARE(tree.selectionBehavior(), QAbstractItemView::SelectRows);
-        QVERIFY(tree.uniformRowHeights());
         tree.show();
         QVERIFY(QTest::qWaitForWindowExposed(&tree));
         const QModelIndex sale = summary->index(Plain + 2, 0); // V3: three lines
         tree.expand(sale);
-        QVERIFY(tree.isExpanded(sale));
         QVERIFY(!tree.grab().isNull());
         QCOMPARE(tree.indexBelow(sale), summary->index(0, 0, sale));
         QPointer<DbmsTreeModel> again = service.BindTree(&tree, Summary(), nullptr);
@@ -315,13 +262,7 @@ private slots:
         // The tester walks every row and child: more details than stay open at once.
         QAbstractItemModelTester tester(&model, Fatal);
         QCOMPARE(model.rowCount(), Plain + Sales);
-        model.Reset();
-        model.Refresh();
-        QCOMPARE(model.rowCount(), Plain + Sales);
-        QCOMPARE(model.Detail(), QString("Righe"));
         const int totale = 1, codice = 2;
-        QCOMPARE(QStringList({model.DetailField(0), model.DetailField(1), model.DetailField(2)}),
-                 QStringList({"Quantita", "Totale", "Codice"}));
         const QStringList lineTexts[] = {
             {"1", "10,00", "A"}, {"2", "3.000.001,00", "B"}, {"3", "30,00", "A"}};
         for (int r = 0; r < model.rowCount(); ++r) {
@@ -338,7 +279,6 @@ private slots:
             for (int k = 0; k < lines; ++k) {
                 const QModelIndex line = model.index(k, 0, sale);
                 QVERIFY(DbmsTreeModel::IsDetailRow(line));
-                QCOMPARE(model.parent(line), sale);
                 QCOMPARE(model.rowCount(line), 0);
                 QVERIFY(model.flags(line) & Qt::ItemNeverHasChildren);
                 QCOMPARE(RowTexts(model, k, sale).mid(0, 3), lineTexts[k]);
@@ -385,7 +325,6 @@ private slots:
         // A plain data source is a flat tree.
         DbmsTreeModel flat(a.Open("Vendite"), nullptr);
         QAbstractItemModelTester flatTester(&flat, Fatal);
-        QVERIFY(flat.Detail().isEmpty());
         QCOMPARE(flat.columnCount(), 4);
         QVERIFY(!flat.hasChildren(flat.index(0, 0)));
         QVERIFY(flat.flags(flat.index(0, 0)) & Qt::ItemNeverHasChildren);
@@ -434,33 +373,6 @@ private slots:
         summaryWithLines.Reset();
         QCOMPARE(summaryWithLines.rowCount(), withLines);
         QCOMPARE(summaryWithLines.RowOf(sale), -1);
-    }
-    void everyTableOfTheProgramPassesTheTesterItsSalesSummaryShowsTheLines() {
-        for (const auto& table : generated.db->Tables()) {
-            auto ds = table->OpenDataSource();
-            DbmsGridModel model(ds, nullptr);
-            QAbstractItemModelTester tester(&model, Fatal);
-            QCOMPARE(model.rowCount(), int(ds->RowCount()));
-            if (model.rowCount() > 0) QVERIFY(model.OIDAt(model.rowCount() - 1) > 0);
-        }
-        const DbmsOpenOptions options{.Filter = "N_Articoli > 0",
-                                      .Order =
-                                          "OperazioniVendite.OID_Cliente,OperazioniVendite.Data",
-                                      .Summary = true,
-                                      .Detail = "Articoli"};
-        auto ds = generated.db->Item("OperazioniVendite")->OpenDataSource(nullptr, options);
-        DbmsTreeModel model(ds, nullptr);
-        QAbstractItemModelTester tester(&model, Fatal);
-        QVERIFY(model.rowCount() > 0);
-        for (int row = 0; row < std::min(model.rowCount(), 40); ++row) {
-            const QModelIndex sale = model.index(row, 0);
-            QCOMPARE(model.rowCount(sale), int(ds->ValueAt(row, "N_Articoli").toLongLong()));
-        }
-        // The lines of a sale show their article's code, read through the child table.
-        const QModelIndex first = model.index(0, 0);
-        const int codice = FieldsOf(model.DetailColumns()).indexOf("Codice");
-        QVERIFY(codice >= 0);
-        QVERIFY(!model.data(model.index(0, codice, first)).toString().isEmpty());
     }
 };
 

@@ -54,6 +54,11 @@ inline void Look(QDialog& d, const QString& picture) {
     }
 }
 
+// A button of a window clicked with the mouse.
+inline void Click(QWidget& window, const QString& button) {
+    QTest::mouseClick(Child<QAbstractButton>(window, button), Qt::LeftButton);
+}
+
 // A key pressed where the window's focus is, as a user would press it.
 inline void Press(QWidget& window, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QWidget* target = window.focusWidget() ? window.focusWidget() : &window;
