@@ -56,12 +56,9 @@ TEST_F(ImportTest, NothingToImportAStopAndABadFileLeaveTheArchiveAsItWas) {
     prompter.Answer(PromptAnswer::No).Answer(PromptAnswer::Yes);
     EXPECT_FALSE(Import(other.Path()));
 
-    QFile garbage(backupDir.filePath("garbage.mdb"));
-    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
-    garbage.write("not an archive");
-    garbage.close();
+    Write(backupDir.filePath("garbage.mdb"), "not an archive");
     prompter.Answer(PromptAnswer::No);
-    EXPECT_FALSE(Import(garbage.fileName()));
+    EXPECT_FALSE(Import(backupDir.filePath("garbage.mdb")));
     EXPECT_EQ(prompter.LastMessage().Text,
               "Impossibile importare i dati ...\r\rVisualizzare dettagli ?");
     EXPECT_EQ(Dump(work.Path()), before);
@@ -151,10 +148,7 @@ protected:
 
 TEST_F(RepairTest, TheArchiveIsReplacedByASoundCopyAndTheOriginalKept) {
     const QString folder = settings.RootDir, before = Dump(work.Path());
-    QFile leftover(work.Path() + ".NEW");
-    ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
-    leftover.write("left by an interrupted run");
-    leftover.close();
+    Write(work.Path() + ".NEW", "left by an interrupted run");
     QFile::copy(work.Path(), BackupFile());
     const QString backup = Dump(BackupFile());
 
@@ -215,15 +209,12 @@ TEST_F(RepairTest, WithoutArchivesOnlyTheChecksAreShownAndAnUnreadableFileIsKept
     EXPECT_EQ(progress.Texts, QStringList{"Controlli..."});
     EXPECT_EQ(releases, 0);
 
-    QFile garbage(none.filePath("Tessarin.mdb"));
-    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
-    garbage.write(QByteArray(8192, '\x5a'));
-    garbage.close();
+    Write(none.filePath("Tessarin.mdb"), QByteArray(8192, '\x5a'));
     prompter.Answer(PromptAnswer::Yes).Answer(PromptAnswer::Ok);
     Repair(none.path());
     EXPECT_EQ(prompter.LastMessage().Buttons, PromptButtons::Ok);
     EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::None);
-    EXPECT_EQ(QFileInfo(garbage.fileName()).size(), 8192);
+    EXPECT_EQ(QFileInfo(none.filePath("Tessarin.mdb")).size(), 8192);
     EXPECT_EQ(QDir(none.path()).entryList(QDir::Files), QStringList{"Tessarin.mdb"});
     EXPECT_FALSE(progress.Loaded);
 }

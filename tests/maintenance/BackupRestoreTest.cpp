@@ -138,10 +138,7 @@ TEST_F(BackupRestoreTest, RefusalsTouchNothing) {
 }
 
 TEST_F(BackupRestoreTest, AnUnreadableBackupIsReportedAsAnError) {
-    QFile garbage(BackupFile());
-    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
-    garbage.write(QByteArray(4096, 'x'));
-    garbage.close();
+    Write(BackupFile(), QByteArray(4096, 'x'));
     prompter.Answer(PromptAnswer::Yes).Answer(PromptAnswer::No);
     EXPECT_FALSE(Run(true, {}));
     EXPECT_TRUE(prompter.LastMessage().Text.startsWith("Si e' verificato un errore:\r\r"));

@@ -28,6 +28,12 @@ protected:
         return work.Add("OperazioniVendite",
                         {{"Cliente", customer}, {"Data", when}, {"Importo", Amount(euro)}});
     }
+    // A file that is not an archive, or not a whole one.
+    static void Write(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
     // Every row of every table, as the sqlite3 program prints them.
     static QString Dump(const QString& path) {
         QProcess sqlite;
