@@ -28,34 +28,57 @@ TEST(BackupDialogPeriod, FollowsTheReminderPeriodUpToYesterday) {
 
 class BackupDialogTest : public WindowTest {
 protected:
-    static QLineEdit* Field(QDialog& d, bool from) {
-        return Child<QLineEdit>(d, from ? "txtFromDate" : "txtToDate");
+    static QString Period(QDialog& d) {
+        return Child<QLineEdit>(d, "txtFromDate")->text() + "-" +
+               Child<QLineEdit>(d, "txtToDate")->text();
     }
     static void Click(QDialog& d, const char* name) { Child<QAbstractButton>(d, name)->click(); }
-    bool Query() { return dialog.QuerySelections(&owner, "Salva dati..."); }
+    // Types the period, ticks both boxes (a disabled one takes no click) and confirms.
+    static void Execute(QDialog& d, const QString& from, const QString& to) {
+        Child<QLineEdit>(d, "txtFromDate")->setText(from);
+        Child<QLineEdit>(d, "txtToDate")->setText(to);
+        for (const char* name : {"chkRemoveData", "chkArticoli", "cmdExecute"})
+            Click(d, name);
+    }
+    // What the window was confirmed with, if it was.
+    auto Query() {
+        return std::tuple(dialog.QuerySelections(&owner, "Salva dati..."), dialog.m_blnAllData,
+                          dialog.m_blnDelData, dialog.m_blnCopy_Articoli, dialog.m_vntFromDateSel,
+                          dialog.m_vntToDateSel);
+    }
     clsSettings settings;
     QWidget owner;
     frmBackupRestore dialog{settings};
 };
 
-TEST_F(BackupDialogTest, OpensOnThePeriodWhosePickersAndOptionsWorkAndEscapeConfirmsNothing) {
+TEST_F(BackupDialogTest, OffersThePeriodRefusesABadOneWithTheFocusOnItAndTakesWhatIsTyped) {
+    // The two texts typed and the field that gets the focus when refused.
+    const std::vector<std::tuple<QString, QString, const char*>> refused = {
+        {"02/03/2024", "01/03/2024", "txtFromDate"},
+        {"", "01/03/2024", "txtFromDate"},
+        {"01/03/2024", "30/02/2024", "txtToDate"},
+    };
     settings.BkpSaveNotify = 2; // on Friday 15 March: from Monday 4 to Thursday 14
-    OnWindow([this](QDialog& d) {
-        EXPECT_EQ(std::tuple(d.windowTitle(), d.parentWidget(), Field(d, true)->text(),
-                             Field(d, false)->text()),
-                  std::tuple(QString("Salva dati..."), &owner, QString("04/03/2024"),
-                             QString("14/03/2024")));
+    OnWindow([&](QDialog& d) {
+        EXPECT_EQ(std::tuple(d.windowTitle(), d.parentWidget(), Period(d)),
+                  std::tuple(QString("Salva dati..."), &owner, QString("04/03/2024-14/03/2024")));
         Look(d, "frmBackupRestore.png");
-        for (const char* option : {"optAllData", "optMovData", "optAllData", "optMovData"}) {
+        for (const char* option : {"optAllData", "optMovData"}) {
             Click(d, option);
             for (const char* name : {"txtFromDate", "txtToDate", "chkRemoveData", "chkArticoli",
                                      "cmdSelFromDate", "cmdSelToDate"})
                 EXPECT_EQ(Child<QWidget>(d, name)->isEnabled(), option[3] == 'M') << name;
         }
-        for (const bool from : {true, false}) // a date picked, then the picker cancelled
-            Click(d, from ? "cmdSelFromDate" : "cmdSelToDate");
-        EXPECT_EQ(Field(d, true)->text() + Field(d, false)->text(), "29/02/202414/03/2024");
-        QTest::keyClick(Field(d, true), Qt::Key_Escape);
+        for (const char* picker : {"cmdSelFromDate", "cmdSelToDate"}) // one picks, one cancels
+            Click(d, picker);
+        EXPECT_EQ(Period(d), "29/02/2024-14/03/2024");
+        for (const auto& [from, to, field] : refused) {
+            Execute(d, from, to);
+            EXPECT_EQ(d.focusWidget(), Child<QWidget>(d, field)) << from.toStdString();
+        }
+        EXPECT_EQ(prompter.LastMessage(), (PromptMessage{"Periodo impostato non corretto",
+                                                         "Tessarin", PromptIcon::Exclamation}));
+        Press(d, Qt::Key_Escape);
     });
     for (const auto& [shown, chosen] :
          {std::pair(QDate(2024, 3, 4), QDate(2024, 2, 29)), std::pair(QDate(2024, 3, 14), QDate())})
@@ -66,43 +89,14 @@ TEST_F(BackupDialogTest, OpensOnThePeriodWhosePickersAndOptionsWorkAndEscapeConf
             if (chosen.isValid()) Child<QPushButton>(picker, "cmdSetting")->click();
             return picker.result();
         });
-    EXPECT_FALSE(Query());
-}
-
-TEST_F(BackupDialogTest, ExecuteTakesTheTypedPeriodAndRefusesABadOneWithTheFocusOnIt) {
-    // Option, the two texts, the field that gets the focus when refused (none: accepted).
-    const std::vector<std::tuple<const char*, QString, QString, const char*>> cases = {
-        {"optMovData", "1/3/2024", " 10/03/2024 ", nullptr},
-        {"optMovData", "10/03/2024", "10/03/2024", nullptr},
-        {"optMovData", "11/03/2024", "10/03/2024", "txtFromDate"},
-        {"optMovData", "", "10/03/2024", "txtFromDate"},
-        {"optMovData", "01/03/2024", "30/02/2024", "txtToDate"},
-        {"optAllData", "boh", "", nullptr},
-    };
-    for (const auto& [option, from, to, refused] : cases) {
-        SCOPED_TRACE((from + " " + to).toStdString());
-        OnWindow([&](QDialog& d) {
-            Click(d, option);
-            Field(d, true)->setText(from);
-            Field(d, false)->setText(to);
-            for (const char* name : {"chkRemoveData", "chkArticoli", "cmdExecute"})
-                Click(d, name);
-            EXPECT_EQ(d.isVisible(), refused != nullptr);
-            if (!refused) return;
-            EXPECT_EQ(d.focusWidget(), Child<QWidget>(d, refused));
-            EXPECT_EQ(prompter.LastMessage(), (PromptMessage{"Periodo impostato non corretto",
-                                                             "Tessarin", PromptIcon::Exclamation}));
-            Click(d, "cmdCancel");
-        });
-        if (refused) prompter.Answer(PromptAnswer::Ok);
-        EXPECT_EQ(Query(), !refused);
-        if (refused) continue;
-        const bool all = option[3] == 'A'; // its disabled boxes take no click
-        EXPECT_EQ(std::tuple(dialog.m_blnAllData, dialog.m_blnDelData, dialog.m_blnCopy_Articoli,
-                             dialog.m_vntFromDateSel, dialog.m_vntToDateSel),
-                  std::tuple(all, !all, !all, QDate::fromString(from, "d/M/yyyy"),
-                             all ? QDate() : QDate(2024, 3, 10)));
-    }
+    for (size_t i = 0; i < refused.size(); ++i)
+        prompter.Answer(PromptAnswer::Ok);
+    EXPECT_FALSE(std::get<0>(Query()));
+    OnWindow([](QDialog& d) { Execute(d, "1/3/2024", " 01/03/2024 "); }); // one day, loosely typed
+    EXPECT_EQ(Query(), std::tuple(true, false, true, true, QDate(2024, 3, 1), QDate(2024, 3, 1)));
+    settings.BkpSaveNotify = 0; // all the data, the period not looked at
+    OnWindow([](QDialog& d) { Execute(d, "boh", ""); });
+    EXPECT_EQ(Query(), std::tuple(true, true, false, false, QDate(), QDate()));
 }
 
 } // namespace
