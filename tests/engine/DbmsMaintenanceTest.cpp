@@ -8,23 +8,20 @@
 
 namespace {
 
-// Debian's sqlite3 lacks the page reader .recover needs: there the plumbing is tested with the
-// program's .dump standing in for it (arguments as the engine passes them).
+// Debian's sqlite3 lacks .recover's page reader: its .dump stands in, called as .recover is.
 const char* const kStandIn =
     "case \"$6\" in .recover*) REAL -batch -init /dev/null -readonly \"$5\" '.dump "
     "--preserve-rowids' | sed '$s/^ROLLBACK; -- due to errors$/COMMIT;/' ;; "
     "*) exec REAL \"$@\" ;; esac\n";
 const char* const kBroken = "echo 'Error: no such table: sqlite_dbpage' >&2; exit 1\n";
 
-// People over many pages, sales with links: a compact copy keeps every row; of an archive with
-// the first, a middle and the last leaf of people's table damaged, a recovery keeps all the rest.
+// People over many pages and links after them: a compact copy keeps every row; with the first,
+// a middle and the last leaf of people's table damaged, a recovery keeps all the rest.
 TEST_F(ArchiveTest, ACompactCopyKeepsEveryRowAndARecoveryLosesOnlyTheDamagedPages) {
     a.Exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
            "INSERT INTO Persone (OID, Codice, Nome, Punti) SELECT i, 'C' || i, "
            "'Cliente numero ' || i, i % 97 FROM n; "
-           "INSERT INTO Vendite (OID, Data, Importo, OID_Persona) SELECT OID, "
-           "'2005-03-01 10:00:00', OID * 100, OID * 5 FROM Persone WHERE OID <= 600; "
-           "INSERT INTO Vendite__Righe SELECT OID, OID FROM Vendite");
+           "INSERT INTO Vendite__Righe SELECT OID, OID % 7 FROM Persone WHERE OID <= 600");
     const QStringList tables = a.Rows("SELECT name FROM sqlite_master WHERE type = 'table' AND "
                                       "name NOT LIKE 'sqlite%' ORDER BY rowid");
     auto dumps = [&](const QString& file) {
@@ -47,14 +44,13 @@ TEST_F(ArchiveTest, ACompactCopyKeepsEveryRowAndARecoveryLosesOnlyTheDamagedPage
                                       "AND pagetype = 'leaf' ORDER BY path");
     a.Close();
     QFile file(a.Path());
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)); // seen at once
     qint64 lost = 0;
     for (const QString& leaf : {leaves[0], leaves[10], leaves.last()}) {
         file.seek((leaf.section('|', 0, 0).toLongLong() - 1) * size);
         file.write(QByteArray(size, char(0x5a)));
         lost += leaf.section('|', 1).toLongLong();
     }
-    file.close();
     EXPECT_NE(DbmsIntegrityCheck(a.Path()), "ok");
 
     const QString real = QStandardPaths::findExecutable("sqlite3");
@@ -110,22 +106,16 @@ TEST_F(ArchiveTest, ACompactCopyKeepsEveryRowAndARecoveryLosesOnlyTheDamagedPage
 }
 
 TEST_F(ArchiveTest, MoneyIsDividedRoundingToTheTenThousandthAndOnlyWhereThereIsMoney) {
-    // Stored units, and units after dividing by 2 (halves go away from zero) or by the rate.
-    const QStringList units{"3", "-3", "5", "19362700", "15000000000"},
-        half{"2", "-2", "3", "9681350", "7500000000", "-"},
-        euro{"0", "0", "0", "10000", "7746853", "-"};
-    a.Exec("INSERT INTO Prodotti (Prezzo) VALUES (" + units.join("), (") +
-           "), (NULL); INSERT INTO Tipi VALUES (1, '7')");
+    // Stored units and units after dividing by 2: halves go away from zero, no amount stays so.
+    const QStringList units{"3", "-3", "5", "15000000000"}, half{"2", "-2", "3", "7500000000", "-"};
+    a.Exec("INSERT INTO Prodotti (Prezzo) VALUES (" + units.join("), (") + "), (NULL)");
     auto prices = [&] { return a.Rows("SELECT Prezzo FROM Prodotti ORDER BY OID"); };
     a.db->BeginTrans();
     EXPECT_TRUE(DbmsDivideMoney(*a.db, "prodotti", 2));
     EXPECT_EQ(prices(), half);
     a.db->Rollback();
     EXPECT_EQ(prices(), units + QStringList{"-"});
-    EXPECT_TRUE(DbmsDivideMoney(*a.db, "Prodotti", DbmsCurrency::LirePerEuro));
-    EXPECT_EQ(prices(), euro);
     EXPECT_FALSE(DbmsDivideMoney(*a.db, "Tipi", 2));
-    EXPECT_EQ(a.Rows("SELECT * FROM Tipi"), QStringList{"1|7"});
     EXPECT_THROW(DbmsDivideMoney(*a.db, "Nessuna", 2), DbmsError);
 }
 

@@ -11,15 +11,14 @@
 namespace {
 
 TEST(BackupDialogPeriod, FollowsTheReminderPeriodUpToYesterday) {
-    const QDate thursday(2024, 3, 14);
     const std::vector<std::tuple<QDate, int, QDate, QDate>> cases = {
         {QDate(2024, 3, 11), 2, QDate(2024, 3, 4), QDate(2024, 3, 10)}, // Monday
-        {thursday, 2, QDate(2024, 3, 4), QDate(2024, 3, 13)},
+        {QDate(2024, 3, 14), 2, QDate(2024, 3, 4), QDate(2024, 3, 13)},
         {QDate(2024, 3, 1), 3, QDate(2024, 2, 1), QDate(2024, 2, 29)},
         {QDate(2023, 3, 1), 3, QDate(2023, 2, 1), QDate(2023, 2, 28)},
-        {thursday, 3, QDate(2024, 2, 1), QDate(2024, 3, 13)},
-        {thursday, 1, QDate(2024, 3, 13), QDate(2024, 3, 13)},
-        {thursday, 0, QDate(), QDate(2024, 3, 13)},
+        {QDate(2024, 3, 14), 3, QDate(2024, 2, 1), QDate(2024, 3, 13)},
+        {QDate(2024, 3, 14), 1, QDate(2024, 3, 13), QDate(2024, 3, 13)},
+        {QDate(2024, 3, 14), 0, QDate(), QDate(2024, 3, 13)},
     };
     for (const auto& [today, notify, from, to] : cases)
         EXPECT_EQ(frmBackupRestore::DefaultPeriod(today, notify), std::pair(from, to))
@@ -28,19 +27,8 @@ TEST(BackupDialogPeriod, FollowsTheReminderPeriodUpToYesterday) {
 
 class BackupDialogTest : public WindowTest {
 protected:
-    static QString Period(QDialog& d) {
-        return Child<QLineEdit>(d, "txtFromDate")->text() + "-" +
-               Child<QLineEdit>(d, "txtToDate")->text();
-    }
     static void Click(QDialog& d, const char* name) { Child<QAbstractButton>(d, name)->click(); }
-    // Types the period, ticks both boxes (a disabled one takes no click) and confirms.
-    static void Execute(QDialog& d, const QString& from, const QString& to) {
-        Child<QLineEdit>(d, "txtFromDate")->setText(from);
-        Child<QLineEdit>(d, "txtToDate")->setText(to);
-        for (const char* name : {"chkRemoveData", "chkArticoli", "cmdExecute"})
-            Click(d, name);
-    }
-    // What the window was confirmed with, if it was.
+    // Whether the window was confirmed, and with what.
     auto Query() {
         return std::tuple(dialog.QuerySelections(&owner, "Salva dati..."), dialog.m_blnAllData,
                           dialog.m_blnDelData, dialog.m_blnCopy_Articoli, dialog.m_vntFromDateSel,
@@ -51,17 +39,10 @@ protected:
     frmBackupRestore dialog{settings};
 };
 
-TEST_F(BackupDialogTest, OffersThePeriodRefusesABadOneWithTheFocusOnItAndTakesWhatIsTyped) {
-    // The two texts typed and the field that gets the focus when refused.
-    const std::vector<std::tuple<QString, QString, const char*>> refused = {
-        {"02/03/2024", "01/03/2024", "txtFromDate"},
-        {"", "01/03/2024", "txtFromDate"},
-        {"01/03/2024", "30/02/2024", "txtToDate"},
-    };
+TEST_F(BackupDialogTest, OffersThePeriodTakesWhatIsPickedAndRefusesABadOneWithTheFocusOnIt) {
     settings.BkpSaveNotify = 2; // on Friday 15 March: from Monday 4 to Thursday 14
     OnWindow([&](QDialog& d) {
-        EXPECT_EQ(std::tuple(d.windowTitle(), d.parentWidget(), Period(d)),
-                  std::tuple(QString("Salva dati..."), &owner, QString("04/03/2024-14/03/2024")));
+        EXPECT_EQ(d.parentWidget(), &owner);
         Look(d, "frmBackupRestore.png");
         for (const char* option : {"optAllData", "optMovData"}) {
             Click(d, option);
@@ -69,19 +50,13 @@ TEST_F(BackupDialogTest, OffersThePeriodRefusesABadOneWithTheFocusOnItAndTakesWh
                                      "cmdSelFromDate", "cmdSelToDate"})
                 EXPECT_EQ(Child<QWidget>(d, name)->isEnabled(), option[3] == 'M') << name;
         }
-        for (const char* picker : {"cmdSelFromDate", "cmdSelToDate"}) // one picks, one cancels
-            Click(d, picker);
-        EXPECT_EQ(Period(d), "29/02/2024-14/03/2024");
-        for (const auto& [from, to, field] : refused) {
-            Execute(d, from, to);
-            EXPECT_EQ(d.focusWidget(), Child<QWidget>(d, field)) << from.toStdString();
-        }
-        EXPECT_EQ(prompter.LastMessage(), (PromptMessage{"Periodo impostato non corretto",
-                                                         "Tessarin", PromptIcon::Exclamation}));
-        Press(d, Qt::Key_Escape);
+        for (const char* name :
+             {"cmdSelFromDate", "cmdSelToDate", "chkRemoveData", "chkArticoli", "cmdExecute"})
+            Click(d, name);
     });
+    // The pickers open on the offered period: the start gets the end's day, the end's is cancelled.
     for (const auto& [shown, chosen] :
-         {std::pair(QDate(2024, 3, 4), QDate(2024, 2, 29)), std::pair(QDate(2024, 3, 14), QDate())})
+         {std::pair(QDate(2024, 3, 4), QDate(2024, 3, 14)), std::pair(QDate(2024, 3, 14), QDate())})
         prompter.Dialog([shown, chosen](QDialog& picker) {
             auto* calendar = Child<QCalendarWidget>(picker, "calTimeSetting");
             EXPECT_EQ(calendar->selectedDate(), shown);
@@ -89,14 +64,29 @@ TEST_F(BackupDialogTest, OffersThePeriodRefusesABadOneWithTheFocusOnItAndTakesWh
             if (chosen.isValid()) Child<QPushButton>(picker, "cmdSetting")->click();
             return picker.result();
         });
-    for (size_t i = 0; i < refused.size(); ++i)
-        prompter.Answer(PromptAnswer::Ok);
+    EXPECT_EQ(Query(), std::tuple(true, false, true, true, QDate(2024, 3, 14), QDate(2024, 3, 14)));
+    // Texts typed (zeros dropped, blanks around) and the field given the focus when refused.
+    const std::vector<std::tuple<QString, QString, const char*>> refused = {
+        {"02/03/2024", " 1/3/2024 ", "txtFromDate"},
+        {"", "01/03/2024", "txtFromDate"},
+        {"1/3/2024 ", "30/02/2024", "txtToDate"},
+    };
+    OnWindow([&](QDialog& d) {
+        for (const auto& [from, to, field] : refused) {
+            Child<QLineEdit>(d, "txtFromDate")->setText(from);
+            Child<QLineEdit>(d, "txtToDate")->setText(to);
+            Click(d, "cmdExecute");
+            EXPECT_EQ(d.focusWidget(), Child<QWidget>(d, field)) << from.toStdString();
+        }
+        EXPECT_EQ(prompter.LastMessage(), (PromptMessage{"Periodo impostato non corretto",
+                                                         "Tessarin", PromptIcon::Exclamation}));
+        Press(d, Qt::Key_Escape);
+    });
+    prompter.Answer(PromptAnswer::Ok).Answer(PromptAnswer::Ok).Answer(PromptAnswer::Ok);
     EXPECT_FALSE(std::get<0>(Query()));
-    OnWindow([](QDialog& d) { Execute(d, "1/3/2024", " 01/03/2024 "); }); // one day, loosely typed
-    EXPECT_EQ(Query(), std::tuple(true, false, true, true, QDate(2024, 3, 1), QDate(2024, 3, 1)));
-    settings.BkpSaveNotify = 0; // all the data, the period not looked at
-    OnWindow([](QDialog& d) { Execute(d, "boh", ""); });
-    EXPECT_EQ(Query(), std::tuple(true, true, false, false, QDate(), QDate()));
+    settings.BkpSaveNotify = 0; // all the data: the period, with no start, is not looked at
+    OnWindow([](QDialog& d) { Click(d, "cmdExecute"); });
+    EXPECT_EQ(Query(), std::tuple(true, true, false, false, QDate(), QDate(2024, 3, 14)));
 }
 
 } // namespace
