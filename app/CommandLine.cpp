@@ -4,6 +4,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <algorithm>
@@ -29,6 +30,16 @@ QString OptionNames(const QStringList& names) {
     return shown.join(", ");
 }
 
+// The option as it was typed, with its dashes: the parser keeps only the name.
+QString AsTyped(const QString& name, const QStringList& arguments) {
+    for (const QString& argument : arguments) {
+        const QString typed = argument.section('=', 0, 0);
+        if (typed.startsWith('-') && QString(typed).remove(QRegularExpression("^-+")) == name)
+            return typed;
+    }
+    return OptionNames({name});
+}
+
 // Written here rather than by the parser so that it reads in Italian whether or not Qt's own
 // translations are installed.
 QString HelpText(const QList<QCommandLineOption>& options) {
@@ -52,13 +63,30 @@ std::optional<int> HandleCommandLine(int argc, char** argv) {
     const QCommandLineOption help({"h", "help"}, "Mostra questo aiuto ed esce.");
     const QCommandLineOption version({"v", "version"}, "Mostra la versione del programma ed esce.");
     QCommandLineParser parser;
+    // Qt's own options are spelt with one dash ("-platform xcb"), as the desktop's session
+    // manager does when it starts the program again ("-session <id>").
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOption(help);
     parser.addOption(version);
+    // Left to QApplication, which takes them off the arguments; hidden from the help.
+    for (const char* name : {"platform", "platformpluginpath", "platformtheme", "plugin", "session",
+                             "style", "stylesheet", "display", "geometry", "qwindowgeometry",
+                             "qwindowtitle", "qwindowicon", "name", "title"}) {
+        QCommandLineOption qtOption(name, QString(), "value");
+        qtOption.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(qtOption);
+    }
+    for (const char* name : {"reverse", "sync", "nograb", "dograb", "widgetcount"}) {
+        QCommandLineOption qtOption(name);
+        qtOption.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(qtOption);
+    }
     if (!parser.parse(QCoreApplication::arguments())) {
         const QStringList unknown = parser.unknownOptionNames();
         if (unknown.isEmpty()) Print(stderr, parser.errorText() + "\n");
         for (const QString& name : unknown)
-            Print(stderr, "Opzione sconosciuta: " + OptionNames({name}) + "\n");
+            Print(stderr,
+                  "Opzione sconosciuta: " + AsTyped(name, QCoreApplication::arguments()) + "\n");
         Print(stderr, "Usare tessarin --help per l'elenco delle opzioni.\n");
         return 2;
     }

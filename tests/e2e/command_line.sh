@@ -28,9 +28,12 @@ run() {
     rm -f "$work/out" "$work/err"
 }
 
-run --version
-[ "$rc" = 0 ] || fail "--version ended with $rc: $err"
-[ "$out" = "Tessarin $version" ] || fail "--version printed '$out'"
+# Qt's own options are left to it, not refused.
+for options in --version "-style fusion -reverse -v"; do
+    run $options
+    [ "$rc" = 0 ] || fail "$options ended with $rc: $err"
+    [ "$out" = "Tessarin $version" ] || fail "$options printed '$out'"
+done
 
 for help in --help -h; do
     run $help
@@ -41,10 +44,12 @@ for help in --help -h; do
     done
 done
 
-run --bogus
-[ "$rc" != 0 ] || fail "an unknown option ended with 0"
-[ -z "$out" ] || fail "an unknown option printed '$out' on the output"
-grep -qF "Opzione sconosciuta: --bogus" <<<"$err" || fail "an unknown option said '$err'"
+for unknown in --bogus -bogus; do
+    run $unknown
+    [ "$rc" != 0 ] || fail "$unknown ended with 0"
+    [ -z "$out" ] || fail "$unknown printed '$out' on the output"
+    grep -qxF -- "Opzione sconosciuta: $unknown" <<<"$err" || fail "$unknown: '$err'"
+done
 
 left=$(find "$work" -mindepth 1 -not -path "$work/config" -not -path "$work/home" \
     -not -path "$work/runtime")
