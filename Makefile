@@ -14,7 +14,7 @@ endif
 TEST_ENV = QT_QPA_PLATFORM=offscreen LANG=C.UTF-8 LC_ALL=C.UTF-8 \
 	XDG_CONFIG_HOME=$$tmp/config XDG_RUNTIME_DIR=$$tmp/runtime TESSARIN_HOME=$$tmp/home
 
-.PHONY: all bootstrap build run test format bench test-asan clean
+.PHONY: all bootstrap build run demo test format bench test-asan clean
 
 all: build
 
@@ -27,6 +27,10 @@ build: bootstrap
 
 run: build
 	$(BUILD)/app/tessarin
+
+# The program on a generated archive of its own in $(BUILD)/demo, with settings of its own.
+demo: build
+	scripts/demo $(BUILD)
 
 test: build
 ifeq ($(FORMAT_CHECK),1)

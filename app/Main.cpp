@@ -1,5 +1,6 @@
 #include "Main.h"
 
+#include "CommandLine.h"
 #include "DbmsClock.h"
 #include "InitDatabase.h"
 #include "ReportError.h"
@@ -39,6 +40,7 @@ bool Login(QWidget* parent, const clsSettings& settings) {
 }
 
 int Main(int argc, char** argv) {
+    if (const auto code = HandleCommandLine(argc, argv)) return *code;
     DbmsClock::PinTimeZone();
     QApplication app(argc, argv);
     // A second copy only says so and ends: it reads no settings and writes nothing.

@@ -2,8 +2,15 @@
 
 namespace modAppInfo {
 
+QString VersionNumber() {
+    return QString("%1.%2.%3")
+        .arg(TESSARIN_VERSION_MAJOR)
+        .arg(TESSARIN_VERSION_MINOR)
+        .arg(TESSARIN_VERSION_PATCH);
+}
+
 QString VersionText() {
-    return QString("Version %1.%2.%3").arg(VersionMajor).arg(VersionMinor).arg(VersionRevision);
+    return "Version " + VersionNumber();
 }
 
 QString ProductName() {

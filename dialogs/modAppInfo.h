@@ -5,8 +5,8 @@
 
 namespace modAppInfo {
 
-inline constexpr int VersionMajor = 2, VersionMinor = 0, VersionRevision = 61;
-
+// The project's version in CMakeLists.txt, the only place it is written: "2.0.61".
+QString VersionNumber();
 // "Version 2.0.61"
 QString VersionText();
 QString ProductName();
