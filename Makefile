@@ -14,7 +14,7 @@ endif
 TEST_ENV = QT_QPA_PLATFORM=offscreen LANG=C.UTF-8 LC_ALL=C.UTF-8 \
 	XDG_CONFIG_HOME=$$tmp/config XDG_RUNTIME_DIR=$$tmp/runtime TESSARIN_HOME=$$tmp/home
 
-.PHONY: all bootstrap build run demo test format bench test-asan clean
+.PHONY: all bootstrap build run demo test format bench test-asan package package-check clean
 
 all: build
 
@@ -44,6 +44,15 @@ test-asan: bootstrap
 	cmake --build $(ASAN_BUILD)
 	@tmp=$$(mktemp -d); mkdir -p $$tmp/config $$tmp/runtime $$tmp/home; chmod 700 $$tmp/runtime; \
 	$(TEST_ENV) ctest --test-dir $(ASAN_BUILD) --output-on-failure -j2 -L 'engine|model'; rc=$$?; rm -rf $$tmp; exit $$rc
+
+# A Debian package of the normal build, in $(BUILD)/; its dependencies are read from the binaries.
+package: build
+	cmake --build $(BUILD) --target package
+
+# Lists the package and, as root, installs it, runs it and removes it again. Kept out of
+# `make test` because it changes the system's packages: run it as root where that is fine.
+package-check: package
+	BUILD=$(BUILD) scripts/package-check
 
 # Rewrites every tracked C++ source and header to .clang-format.
 format: bootstrap

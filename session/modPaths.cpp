@@ -41,9 +41,13 @@ QString AppDir() {
     if (!home.isEmpty()) return Created(QDir::cleanPath(QFileInfo(home).absoluteFilePath()));
 
     // An installed program usually sits in a folder only root may write to; its files then go
-    // to the user's data folder instead.
+    // to the user's data folder instead. The install rules put the menu entry beside bin/, which
+    // tells an installed copy apart even for root, who may write anywhere.
     const QString executableDir = ExecutableDir();
-    if (!executableDir.isEmpty() && QFileInfo(executableDir).isWritable()) return executableDir;
+    const bool installed =
+        QFileInfo::exists(executableDir + "/../share/applications/it.tessarin.Tessarin.desktop");
+    if (!executableDir.isEmpty() && !installed && QFileInfo(executableDir).isWritable())
+        return executableDir;
     return Created(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                    "/Tessarin");
 }
