@@ -56,6 +56,18 @@ TEST_F(ReportTest, CustomerListPrintsCaptionsRowsAsTextAndTheCount) {
         EXPECT_TRUE(text.contains(expected)) << expected << "\n" << text.toStdString();
 }
 
+TEST_F(ReportTest, ArticleListShowsTheSupplierByItsText) {
+    const OID supplier = archive.Add("Fornitori", {{"Codice", "F1"}, {"Descrizione", "Alpitour"}});
+    archive.Add("Articoli", {{"Codice", "A1"},
+                             {"Descrizione", "Crociera"},
+                             {"Importo", Amount(1500000)},
+                             {"Fornitore", supplier}});
+    const QString text = Export(drArticoli("Articoli"), "Articoli");
+    for (const char* expected :
+         {"Fornitore", "Crociera", "1.500.000,00", "Alpitour", "Numero degli articoli: 1"})
+        EXPECT_TRUE(text.contains(expected)) << expected << "\n" << text.toStdString();
+}
+
 TEST_F(ReportTest, SalesListSpansTwoPagesWithAmountsDatesAndTotals) {
     const OID customer = archive.Add("Clienti", {{"Codice", "C001"}, {"Cognome", "Rossi"}});
     const int sales = 80;
