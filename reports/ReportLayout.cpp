@@ -1,0 +1,54 @@
+#include "ReportLayout.h"
+
+using Kind = ReportKind;
+using What = ReportTotal::What;
+
+ReportLayout drArticoli(const QString& title) {
+    return {"drArticoli",
+            title,
+            {{"Codice", "Codice", Kind::Text, 2},
+             {"Descrizione", "Descrizione", Kind::Text, 5},
+             {"Importo", "Importo", Kind::Amount, 2},
+             {"Fornitore", "Fornitore", Kind::Text, 3}},
+            {{"Numero degli articoli:", What::Count, {}}}};
+}
+
+ReportLayout drClienti(const QString& title) {
+    return {"drClienti",
+            title,
+            {{"Codice", "Codice", Kind::Text, 2},
+             {"Descrizione", "Descrizione", Kind::Text, 5},
+             {"Punti", "Punti", Kind::Whole, 1},
+             {"Codice Fiscale", "CodiceFiscale", Kind::Text, 3}},
+            {{"Numero dei clienti", What::Count, {}}}};
+}
+
+ReportLayout drVendite(const QString& title) {
+    return {"drVendite",
+            title,
+            {{"Data", "Data", Kind::Date, 2},
+             {"Importo", "Importo", Kind::Amount, 2},
+             {"Cliente", "Cliente", Kind::Text, 4},
+             {"Rif. Voucher", "RiferimentoVoucher", Kind::Text, 2},
+             {"Punti", "PuntiAssegnati", Kind::Whole, 1},
+             {"Bonus", "PuntiBonus", Kind::Whole, 1},
+             {"Spesi", "PuntiSpesi", Kind::Whole, 1}},
+            {{"Importo Totale:", What::Sum, "Importo"},
+             {"Numero delle vendite conteggiate:", What::Count, {}}}};
+}
+
+ReportChoice ChooseReportLayout(const QString& table, const QString& title) {
+    if (table == "Clienti") {
+        if (title == "Situazione Cliente") return {"drSituazioneClienti", std::nullopt};
+        return {"drClienti", drClienti(title)};
+    }
+    if (table == "Articoli") return {"drArticoli", drArticoli(title)};
+    if (table == "ArticoliVenduti") return {"drArticoliVenduti", std::nullopt};
+    if (table == "OperazioniVendite") {
+        if (title == "Lista Operazioni") return {"drVendite", drVendite(title)};
+        if (title == "Resoconto Vendite") return {"drResoconto", std::nullopt};
+        if (title == "Resoconto Bonus") return {"drResocontoBonus", std::nullopt};
+        if (title == "Resoconto Premi") return {"drResocontoPremi", std::nullopt};
+    }
+    return {};
+}

@@ -1,0 +1,49 @@
+#pragma once
+// The description of a banded list report: title, detail columns and closing lines, and the
+// fixed layouts the program prints its lists with.
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+// How a column's value is printed.
+enum class ReportKind {
+    Text,   // the data source's own text (references show their target's text)
+    Amount, // two decimals, thousands grouping: 1.234,50
+    Whole,  // counts and points
+    Date,   // dd/MM/yyyy
+};
+
+struct ReportColumn {
+    QString Caption;
+    QString Field;
+    ReportKind Kind = ReportKind::Text;
+    int Width = 1; // share of the page width
+};
+
+// A closing line of the report: a caption followed by the row count or a column's sum.
+struct ReportTotal {
+    enum class What { Count, Sum };
+    QString Caption;
+    What Of = What::Count;
+    QString Field; // summed field (amounts)
+};
+
+struct ReportLayout {
+    QString Name;
+    QString Title;
+    std::vector<ReportColumn> Columns;
+    std::vector<ReportTotal> Totals;
+};
+
+ReportLayout drArticoli(const QString& title);
+ReportLayout drClienti(const QString& title);
+ReportLayout drVendite(const QString& title);
+
+// The layout chosen for a table and a title (exact comparison). Name is empty when no layout
+// fits; Layout is empty for layouts drawn elsewhere (summaries, customer cards).
+struct ReportChoice {
+    QString Name;
+    std::optional<ReportLayout> Layout;
+};
+ReportChoice ChooseReportLayout(const QString& table, const QString& title);
