@@ -16,6 +16,7 @@
 #include "clsMainView.h"
 #include "clsMaintenanceCommands.h"
 #include "clsMenuSet.h"
+#include "clsReportCommands.h"
 #include "clsViewCommands.h"
 #include "itfOptionsHost.h"
 #include "modSectionTreeView.h"
@@ -90,8 +91,10 @@ public:
     void OnInternalMessage(const QString&, const QString& p_strMessage) override {
         m_archive->Inform(p_strMessage);
     }
-    // The engine asks for reports only from the report commands, which come with printing.
-    void OnReportRequest(std::shared_ptr<DbmsDataSource>, int, const QString&) override {}
+    void OnReportRequest(std::shared_ptr<DbmsDataSource> p_objDataSource, int p_intAction,
+                         const QString& p_strTitle) override {
+        m_reports->Request(std::move(p_objDataSource), p_intAction, p_strTitle);
+    }
     void OnQueryMessage(const QString&, int p_intKind, const QString& p_strMessage,
                         bool& p_blnCancel) override {
         m_archive->Query(p_intKind, p_strMessage, p_blnCancel);
@@ -146,6 +149,8 @@ public:
     clsGridCommands& Grid() { return *m_grid; }
     // Save, restore, import, conversion and the reminder to save.
     clsMaintenanceCommands& Maintenance() { return *m_maintenance; }
+    // Print, preview, the web browser and the data export.
+    clsReportCommands& Reports() { return *m_reports; }
     void ExecuteSearch(int index) { m_filters->ExecuteSearch(index); }
     // Runs the command waiting in the tag of tmFunc, as the timer's tick does.
     void tmFunc_Timer() { m_commands->RunDeferred(); }
@@ -191,6 +196,7 @@ private:
     std::unique_ptr<clsFilterCommands> m_filters;
     std::unique_ptr<clsGridCommands> m_grid;
     std::unique_ptr<clsMaintenanceCommands> m_maintenance;
+    std::unique_ptr<clsReportCommands> m_reports;
     std::unique_ptr<clsMainArchive> m_archive;
     QLabel* m_statusPanel = nullptr;
 };
