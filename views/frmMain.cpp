@@ -60,6 +60,7 @@ frmMain::frmMain(clsArchiveSession& session, clsSettings& settings, Hooks hooks)
     m_grid = std::make_unique<clsGridCommands>(*this, *m_view);
     m_maintenance = std::make_unique<clsMaintenanceCommands>(*this, m_session, m_settings, *m_view);
     m_reports = std::make_unique<clsReportCommands>(*this, *m_view);
+    m_reports->SetRunner(&m_reportRunner);
     m_view->OnRefreshed = [this] { m_filters->Refreshed(); };
     m_archive = std::make_unique<clsMainArchive>(*this, m_session, m_settings, *m_menus, *m_view,
                                                  std::move(hooks.InitDatabase));

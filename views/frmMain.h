@@ -15,6 +15,7 @@
 #include "clsMainLayout.h"
 #include "clsMainView.h"
 #include "clsMaintenanceCommands.h"
+#include "clsReportRunner.h"
 #include "clsMenuSet.h"
 #include "clsReportCommands.h"
 #include "clsViewCommands.h"
@@ -196,6 +197,7 @@ private:
     std::unique_ptr<clsFilterCommands> m_filters;
     std::unique_ptr<clsGridCommands> m_grid;
     std::unique_ptr<clsMaintenanceCommands> m_maintenance;
+    clsReportRunner m_reportRunner;
     std::unique_ptr<clsReportCommands> m_reports;
     std::unique_ptr<clsMainArchive> m_archive;
     QLabel* m_statusPanel = nullptr;

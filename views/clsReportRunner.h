@@ -1,0 +1,12 @@
+#pragma once
+// The report layouts run for the main window: preview, print through the print dialog, or
+// export to a PDF file, the rows reported to the message window, which can stop them.
+
+#include "itfReportRunner.h"
+
+class clsReportRunner : public itfReportRunner {
+public:
+    bool HasLayout(const QString& table, const QString& title) override;
+    void Run(std::shared_ptr<DbmsDataSource> ds, int action, const QString& title,
+             QWidget* owner) override;
+};
