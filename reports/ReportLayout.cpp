@@ -23,6 +23,18 @@ ReportLayout drClienti(const QString& title) {
             {{"Numero dei clienti", What::Count, {}}}};
 }
 
+ReportLayout drArticoliVenduti(const QString& title) {
+    return {"drArticoliVenduti",
+            title,
+            {{"Descrizione", "Descrizione", Kind::Text, 4},
+             {"Quantita'", "Quantita", Kind::Whole, 2},
+             {"Importo", "ImportoVendita", Kind::Amount, 2},
+             {"Data", "Data", Kind::Date, 2},
+             {"Fornitore", "Fornitore", Kind::Text, 3},
+             {"Punti attribuiti", "PuntiAssegnati", Kind::Whole, 2}},
+            {{"Numero degli articoli:", What::Count, {}}, {{}, What::Sum, "ImportoVendita"}}};
+}
+
 ReportLayout drVendite(const QString& title) {
     return {"drVendite",
             title,
@@ -43,7 +55,7 @@ ReportChoice ChooseReportLayout(const QString& table, const QString& title) {
         return {"drClienti", drClienti(title)};
     }
     if (table == "Articoli") return {"drArticoli", drArticoli(title)};
-    if (table == "ArticoliVenduti") return {"drArticoliVenduti", std::nullopt};
+    if (table == "ArticoliVenduti") return {"drArticoliVenduti", drArticoliVenduti(title)};
     if (table == "OperazioniVendite") {
         if (title == "Lista Operazioni") return {"drVendite", drVendite(title)};
         if (title == "Resoconto Vendite") return {"drResoconto", std::nullopt};

@@ -21,7 +21,8 @@ struct ReportColumn {
     int Width = 1; // share of the page width
 };
 
-// A closing line of the report: a caption followed by the row count or a column's sum.
+// A closing line of the report: a caption followed by the row count or a column's sum. Without
+// a caption the value goes on the line before, under its own column.
 struct ReportTotal {
     enum class What { Count, Sum };
     QString Caption;
@@ -38,6 +39,7 @@ struct ReportLayout {
 
 ReportLayout drArticoli(const QString& title);
 ReportLayout drClienti(const QString& title);
+ReportLayout drArticoliVenduti(const QString& title);
 ReportLayout drVendite(const QString& title);
 
 // The layout chosen for a table and a title (exact comparison). Name is empty when no layout

@@ -32,6 +32,7 @@ private:
     struct Geometry;
     Geometry Measure(QPagedPaintDevice& device) const;
     int Pages(const Geometry& g);
+    qint64 TotalLines() const;
 
     const ReportLayout& m_layout;
     DbmsDataSource& m_rows;

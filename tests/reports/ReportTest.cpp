@@ -68,6 +68,24 @@ TEST_F(ReportTest, ArticleListShowsTheSupplierByItsText) {
         EXPECT_TRUE(text.contains(expected)) << expected << "\n" << text.toStdString();
 }
 
+TEST_F(ReportTest, SoldArticlesShowTheParentArticleAndTheSumOfAmounts) {
+    const OID supplier = archive.Add("Fornitori", {{"Codice", "F1"}, {"Descrizione", "Alpitour"}});
+    const OID article = archive.Add("Articoli", {{"Codice", "A1"},
+                                                 {"Descrizione", "Crociera"},
+                                                 {"Importo", Amount(1500000)},
+                                                 {"Fornitore", supplier}});
+    auto sales = archive.Open("OperazioniVendite");
+    sales->AddRow({{"Importo", Amount(0)}});
+    auto lines = sales->GetReference("Articoli");
+    lines->AddRow({{"OID_Articoli", article}, {"Quantita", 2}, {"PuntiAssegnati", 30}});
+    lines->AddRow({{"OID_Articoli", article}, {"ImportoVendita", Amount(250000)}});
+    const QString text = Export(drArticoliVenduti("Articoli Venduti"), "ArticoliVenduti");
+    for (const char* expected :
+         {"Articoli Venduti", "Quantita'", "Punti attribuiti", "Crociera", "Alpitour",
+          "3.000.000,00", "15/03/2024", "Numero degli articoli: 2", "3.250.000,00"})
+        EXPECT_TRUE(text.contains(expected)) << expected << "\n" << text.toStdString();
+}
+
 TEST_F(ReportTest, SalesListSpansTwoPagesWithAmountsDatesAndTotals) {
     const OID customer = archive.Add("Clienti", {{"Codice", "C001"}, {"Cognome", "Rossi"}});
     const int sales = 80;
@@ -130,7 +148,7 @@ TEST(ReportLayoutTest, ChoiceByTableAndExactTitle) {
         {"Clienti", "Situazione Cliente", "drSituazioneClienti", false},
         {"Clienti", "situazione cliente", "drClienti", true},
         {"Articoli", "Articoli", "drArticoli", true},
-        {"ArticoliVenduti", "Articoli Venduti", "drArticoliVenduti", false},
+        {"ArticoliVenduti", "Articoli Venduti", "drArticoliVenduti", true},
         {"OperazioniVendite", "Lista Operazioni", "drVendite", true},
         {"OperazioniVendite", "Resoconto Vendite", "drResoconto", false},
         {"OperazioniVendite", "Resoconto Bonus", "drResocontoBonus", false},
@@ -159,6 +177,9 @@ TEST(ReportLayoutTest, ChoiceByTableAndExactTitle) {
                                          "Fornitore=Fornitore|Numero degli articoli:");
     EXPECT_EQ(captions(drClienti("x")), "Codice=Codice|Descrizione=Descrizione|Punti=Punti|"
                                         "Codice Fiscale=CodiceFiscale|Numero dei clienti");
+    EXPECT_EQ(captions(drArticoliVenduti("x")),
+              "Descrizione=Descrizione|Quantita'=Quantita|Importo=ImportoVendita|Data=Data|"
+              "Fornitore=Fornitore|Punti attribuiti=PuntiAssegnati|Numero degli articoli:|");
     EXPECT_EQ(captions(drVendite("x")),
               "Data=Data|Importo=Importo|Cliente=Cliente|Rif. Voucher=RiferimentoVoucher|"
               "Punti=PuntiAssegnati|Bonus=PuntiBonus|Spesi=PuntiSpesi|Importo Totale:|"
