@@ -203,6 +203,11 @@ int ReportRenderer::Render(QPagedPaintDevice& device, itfProgress* progress) {
 }
 
 void ReportRenderer::ExportPdf(const QString& path, itfProgress* progress) {
+    WritePdf(path, m_layout.Title, [&](QPagedPaintDevice& device) { Render(device, progress); });
+}
+
+void ReportRenderer::WritePdf(const QString& path, const QString& title,
+                              const std::function<void(QPagedPaintDevice&)>& render) {
     const auto failed = [&](const QString& why) {
         return DbmsError(DbmsError::FileOpen, QString("Impossibile scrivere il file \"%1\": %2")
                                                   .arg(QFileInfo(path).absoluteFilePath(), why));
@@ -213,12 +218,12 @@ void ReportRenderer::ExportPdf(const QString& path, itfProgress* progress) {
     if (!file.open(QIODevice::WriteOnly)) throw failed(file.errorString());
     {
         QPdfWriter pdf(&file);
-        pdf.setTitle(m_layout.Title);
+        pdf.setTitle(title);
         pdf.setCreator("Tessarin");
         pdf.setResolution(300);
         pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                       QMarginsF(15, 12, 15, 12), QPageLayout::Millimeter));
-        Render(pdf, progress);
+        render(pdf);
     }
     if (!file.commit()) throw failed(file.errorString());
 }

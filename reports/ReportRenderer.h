@@ -6,6 +6,7 @@
 #include "ReportLayout.h"
 
 #include <QDateTime>
+#include <functional>
 
 class DbmsDataSource;
 class itfProgress;
@@ -22,6 +23,10 @@ public:
     int Render(QPagedPaintDevice& device, itfProgress* progress = nullptr);
     // Writes the report as a PDF file; the file appears under its name only when complete.
     void ExportPdf(const QString& path, itfProgress* progress = nullptr);
+
+    // Writes what `render` draws as an A4 PDF file, under its name only when complete.
+    static void WritePdf(const QString& path, const QString& title,
+                         const std::function<void(QPagedPaintDevice&)>& render);
 
     // "Pag. 1 / 3"
     static QString PageText(int page, int pages);
