@@ -205,6 +205,15 @@ TEST_F(ReportTest, CustomerCardsCloseWithTheAgencyLine) {
         EXPECT_TRUE(text.contains(expected)) << expected;
     EXPECT_EQ(text.count("Viaggi Tessarin"), 2);
     EXPECT_FALSE(text.contains("AL:"));
+    // Stopping ends the cards with the engine's stop and leaves no file.
+    auto rows = archive.Open("Clienti");
+    StopAfter stop(1);
+    const QString path = archive.File("cards.pdf");
+    EXPECT_EQ(Raised([&] {
+                  ReportGroupRenderer(drSituazioneClienti("x"), *rows).ExportPdf(path, &stop);
+              }).Code(),
+              DbmsError::Stopped);
+    EXPECT_FALSE(QFile::exists(path));
     EXPECT_EQ(ReportGroupRenderer::AgencyLine("", ""), "");
     EXPECT_EQ(ReportGroupRenderer::AgencyLine(" ", "www.x.it"), "www.x.it");
 }
