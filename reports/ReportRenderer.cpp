@@ -4,6 +4,8 @@
 #include "DbmsDataSource.h"
 #include "DbmsValues.h"
 
+#include <algorithm>
+
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -77,9 +79,14 @@ ReportRenderer::Geometry ReportRenderer::Measure(QPagedPaintDevice& device) cons
 
 int ReportRenderer::Pages(const Geometry& g) {
     // The totals need a blank line and one line each after the last row.
-    const qint64 lines = m_rows.RowCount() + 1 + qint64(m_layout.Totals.size());
+    const qint64 lines = m_rows.RowCount() + 1 + TotalLines();
     if (lines <= g.FirstRows) return 1;
     return int(1 + (lines - g.FirstRows + g.OtherRows - 1) / g.OtherRows);
+}
+
+qint64 ReportRenderer::TotalLines() const {
+    return std::count_if(m_layout.Totals.begin(), m_layout.Totals.end(),
+                         [](const ReportTotal& t) { return !t.Caption.isEmpty(); });
 }
 
 int ReportRenderer::CountPages(QPagedPaintDevice& device) {
@@ -172,10 +179,16 @@ int ReportRenderer::Render(QPagedPaintDevice& device, itfProgress* progress) {
         y += g.Line; // a blank line before the totals
         p.setFont(bold);
         for (size_t t = 0; t < m_layout.Totals.size(); ++t) {
-            newLine();
             const ReportTotal& total = m_layout.Totals[t];
             const QString value = total.Of == ReportTotal::What::Count ? QString::number(count)
                                                                        : DbmsFormatMoney(sums[t]);
+            if (total.Caption.isEmpty()) {
+                for (size_t i = 0; i < cells.size(); ++i)
+                    if (m_layout.Columns[i].Field == total.Field)
+                        text(cells[i].translated(0, y - g.Line), value, Qt::AlignRight);
+                continue;
+            }
+            newLine();
             text(QRectF(g.Page.left(), y, g.Page.width(), g.Line), total.Caption + " " + value,
                  Qt::AlignLeft);
             y += g.Line;
@@ -190,6 +203,11 @@ int ReportRenderer::Render(QPagedPaintDevice& device, itfProgress* progress) {
 }
 
 void ReportRenderer::ExportPdf(const QString& path, itfProgress* progress) {
+    WritePdf(path, m_layout.Title, [&](QPagedPaintDevice& device) { Render(device, progress); });
+}
+
+void ReportRenderer::WritePdf(const QString& path, const QString& title,
+                              const std::function<void(QPagedPaintDevice&)>& render) {
     const auto failed = [&](const QString& why) {
         return DbmsError(DbmsError::FileOpen, QString("Impossibile scrivere il file \"%1\": %2")
                                                   .arg(QFileInfo(path).absoluteFilePath(), why));
@@ -200,12 +218,12 @@ void ReportRenderer::ExportPdf(const QString& path, itfProgress* progress) {
     if (!file.open(QIODevice::WriteOnly)) throw failed(file.errorString());
     {
         QPdfWriter pdf(&file);
-        pdf.setTitle(m_layout.Title);
+        pdf.setTitle(title);
         pdf.setCreator("Tessarin");
         pdf.setResolution(300);
         pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                       QMarginsF(15, 12, 15, 12), QPageLayout::Millimeter));
-        Render(pdf, progress);
+        render(pdf);
     }
     if (!file.commit()) throw failed(file.errorString());
 }

@@ -6,6 +6,7 @@
 #include "ReportLayout.h"
 
 #include <QDateTime>
+#include <functional>
 
 class DbmsDataSource;
 class itfProgress;
@@ -23,6 +24,10 @@ public:
     // Writes the report as a PDF file; the file appears under its name only when complete.
     void ExportPdf(const QString& path, itfProgress* progress = nullptr);
 
+    // Writes what `render` draws as an A4 PDF file, under its name only when complete.
+    static void WritePdf(const QString& path, const QString& title,
+                         const std::function<void(QPagedPaintDevice&)>& render);
+
     // "Pag. 1 / 3"
     static QString PageText(int page, int pages);
     static QString CellText(ReportKind kind, DbmsDataSource& rows, qint64 position,
@@ -32,6 +37,7 @@ private:
     struct Geometry;
     Geometry Measure(QPagedPaintDevice& device) const;
     int Pages(const Geometry& g);
+    qint64 TotalLines() const;
 
     const ReportLayout& m_layout;
     DbmsDataSource& m_rows;

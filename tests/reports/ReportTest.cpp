@@ -1,9 +1,12 @@
+#include "ReportGroupRenderer.h"
 #include "ReportLayout.h"
 #include "ReportRenderer.h"
 #include "TempArchive.h"
 
 #include <QDir>
 #include <QFile>
+#include <QPageLayout>
+#include <QPdfWriter>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -40,7 +43,23 @@ struct ReportTest : testing::Test {
         ReportRenderer(layout, *rows).ExportPdf(path, progress);
         return PdfText(path);
     }
+    QString Export(const ReportGroupLayout& layout, const QString& table,
+                   const QString& agency = {}, const QString& web = {}) {
+        auto rows = archive.Open(table);
+        const QString path = archive.File(layout.Name + ".pdf");
+        ReportGroupRenderer(layout, *rows, agency, web).ExportPdf(path);
+        return PdfText(path);
+    }
 };
+
+// Index of the first line from `from` on that holds every text, -1 when none does.
+int LineWith(const QStringList& lines, const QStringList& texts, int from = 0) {
+    for (int i = std::max(0, from); i < lines.size(); ++i)
+        if (std::all_of(texts.begin(), texts.end(),
+                        [&](const QString& t) { return lines[i].contains(t); }))
+            return i;
+    return -1;
+}
 
 TEST_F(ReportTest, CustomerListPrintsCaptionsRowsAsTextAndTheCount) {
     archive.Add("Clienti", {{"Codice", "C001"},
@@ -66,6 +85,137 @@ TEST_F(ReportTest, ArticleListShowsTheSupplierByItsText) {
     for (const char* expected :
          {"Fornitore", "Crociera", "1.500.000,00", "Alpitour", "Numero degli articoli: 1"})
         EXPECT_TRUE(text.contains(expected)) << expected << "\n" << text.toStdString();
+}
+
+TEST_F(ReportTest, SoldArticlesShowTheParentArticleAndTheSumOfAmounts) {
+    const OID supplier = archive.Add("Fornitori", {{"Codice", "F1"}, {"Descrizione", "Alpitour"}});
+    const OID article = archive.Add("Articoli", {{"Codice", "A1"},
+                                                 {"Descrizione", "Crociera"},
+                                                 {"Importo", Amount(1500000)},
+                                                 {"Fornitore", supplier}});
+    auto sales = archive.Open("OperazioniVendite");
+    sales->AddRow({{"Importo", Amount(0)}});
+    auto lines = sales->GetReference("Articoli");
+    lines->AddRow({{"OID_Articoli", article}, {"Quantita", 2}, {"PuntiAssegnati", 30}});
+    lines->AddRow({{"OID_Articoli", article}, {"ImportoVendita", Amount(250000)}});
+    const QString text = Export(drArticoliVenduti("Articoli Venduti"), "ArticoliVenduti");
+    for (const char* expected :
+         {"Articoli Venduti", "Quantita'", "Punti attribuiti", "Crociera", "Alpitour",
+          "3.000.000,00", "15/03/2024", "Numero degli articoli: 2", "3.250.000,00"})
+        EXPECT_TRUE(text.contains(expected)) << expected << "\n" << text.toStdString();
+}
+
+TEST_F(ReportTest, SummariesShowEachSaleHeadingWithItsOwnRowsUnderIt) {
+    const OID customer = archive.Add("Clienti", {{"Codice", "C001"}, {"Cognome", "Rossi"}});
+    const OID article = archive.Add(
+        "Articoli", {{"Codice", "A1"}, {"Descrizione", "Crociera"}, {"Importo", Amount(1500000)}});
+    const OID bonus =
+        archive.Add("TabellaBonus", {{"Descrizione", "Estate"}, {"Punti", 50}, {"Note", "luglio"}});
+    const OID prize = archive.Add(
+        "TabellaPremi", {{"Descrizione", "Zaino"}, {"PuntiNecessari", 300}, {"Note", "blu"}});
+    // Sales of different heights: sale i has i % 3 articles, over more than one page.
+    const int count = 40;
+    int articles = 0;
+    auto sales = archive.Open("OperazioniVendite");
+    for (int i = 0; i < count; ++i) {
+        const OID sale =
+            sales->AddRow({{"Cliente", customer},
+                           {"Data", QDateTime(QDate(2024, 2, 1 + i % 28), QTime(9, 0))},
+                           {"Importo", Amount(1000000)},
+                           {"RiferimentoVoucher", QString("V-%1").arg(i)}});
+        sales->Locate(sale);
+        for (int a = 0; a < i % 3; ++a, ++articles)
+            sales->GetReference("Articoli")->AddRow({{"OID_Articoli", article}, {"Quantita", 2}});
+        sales->GetReference("Bonus")->AddRow({{"OID_TabellaBonus", bonus}, {"Quantita", 2}});
+        sales->GetReference("Premi")->AddRow({{"OID_TabellaPremi", prize}});
+    }
+    const struct {
+        ReportGroupLayout layout;
+        QStringList detail; // the first sale's first row, under the detail captions
+        const char* total;
+    } cases[] = {
+        {drResoconto("Resoconto Vendite"),
+         {"A1", "Crociera", "3.000.000,00", "2"},
+         "Importo Totale: 40.000.000,00"},
+        {drResocontoBonus("Resoconto Bonus"), {"Estate", "2", "100", "luglio"}, nullptr},
+        {drResocontoPremi("Resoconto Premi"), {"Zaino", "1", "300", "blu"}, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.layout.Name.toStdString());
+        const QString text = Export(c.layout, "OperazioniVendite");
+        const QStringList lines = text.split('\n');
+        EXPECT_TRUE(text.contains(c.layout.Title) && text.contains("AL: 15/03/2024"));
+        // The sale with articles: heading captions, its values, detail captions, its rows.
+        const QString first = c.layout.Name == "drResoconto" ? "V-1" : "V-0";
+        const int values = LineWith(lines, {first, "Rossi", "1.000.000,00"});
+        ASSERT_GT(values, 0) << text.toStdString();
+        EXPECT_TRUE(
+            LineWith(lines,
+                     {"DATA", "IMPORTO", "CLIENTE", "RIF.VOUCHER", "PUNTI", "BONUS", "SPESI"},
+                     values - 1) == values - 1);
+        QStringList captions;
+        for (const auto& d : c.layout.Details)
+            captions << d.Caption.trimmed();
+        EXPECT_EQ(LineWith(lines, captions, values + 1), values + 1) << text.toStdString();
+        EXPECT_EQ(LineWith(lines, c.detail, values + 2), values + 2) << text.toStdString();
+        EXPECT_EQ(text.count("RIF.VOUCHER"), count);
+        EXPECT_EQ(text.count(c.detail[0] == "A1" ? "Crociera" : c.detail[0]),
+                  c.detail[0] == "A1" ? articles : count);
+        if (c.total)
+            EXPECT_TRUE(text.contains(c.total)) << text.toStdString();
+        else
+            EXPECT_FALSE(text.contains("Importo Totale"));
+        // The measuring pass and the drawing agree on the page count.
+        QPdfWriter probe(archive.File("probe.pdf"));
+        probe.setResolution(300);
+        probe.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                        QMarginsF(15, 12, 15, 12), QPageLayout::Millimeter));
+        auto rows = archive.Open("OperazioniVendite");
+        const int pages = ReportGroupRenderer(c.layout, *rows).CountPages(probe);
+        EXPECT_GT(pages, 1);
+        EXPECT_TRUE(text.contains(QString("Pag. %1 / %1").arg(pages)));
+        EXPECT_FALSE(text.contains(QString("Pag. %1 ").arg(pages + 1)));
+    }
+}
+
+TEST_F(ReportTest, CustomerCardsCloseWithTheAgencyLine) {
+    archive.Add("Clienti", {{"Codice", "C001"},
+                            {"Titolo", "Sig."},
+                            {"Cognome", "Rossi"},
+                            {"Indirizzo", "Via Roma 1"},
+                            {"CAP", 100},
+                            {"Citta", "Roma"},
+                            {"Provincia", "RM"},
+                            {"Punti", 1234}});
+    archive.Add("Clienti", {{"Codice", "C002"}, {"Cognome", "Bianchi"}});
+    const QString text = Export(drSituazioneClienti("Situazione Cliente"), "Clienti",
+                                "Viaggi Tessarin", "www.tessarin.it");
+    const QStringList lines = text.split('\n');
+    const int name = LineWith(lines, {"Sig.", "Rossi"});
+    ASSERT_GT(name, 0) << text.toStdString();
+    // The card's lines in order, close together.
+    int at = name;
+    for (const char* line : {"Via Roma 1", "00100 Roma (RM)", "Codice Carta: C001",
+                             "Punteggio Attuale: 1234", "Viaggi Tessarin - www.tessarin.it"}) {
+        const int next = LineWith(lines, {line}, at + 1);
+        EXPECT_TRUE(next > at && next <= at + 3) << line << "\n" << text.toStdString();
+        at = next;
+    }
+    for (const char* expected : {"Situazione Cliente", "Codice Carta: C002", "Pag. 1 / 1"})
+        EXPECT_TRUE(text.contains(expected)) << expected;
+    EXPECT_EQ(text.count("Viaggi Tessarin"), 2);
+    EXPECT_FALSE(text.contains("AL:"));
+    // Stopping ends the cards with the engine's stop and leaves no file.
+    auto rows = archive.Open("Clienti");
+    StopAfter stop(1);
+    const QString path = archive.File("cards.pdf");
+    EXPECT_EQ(Raised([&] {
+                  ReportGroupRenderer(drSituazioneClienti("x"), *rows).ExportPdf(path, &stop);
+              }).Code(),
+              DbmsError::Stopped);
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_EQ(ReportGroupRenderer::AgencyLine("", ""), "");
+    EXPECT_EQ(ReportGroupRenderer::AgencyLine(" ", "www.x.it"), "www.x.it");
 }
 
 TEST_F(ReportTest, SalesListSpansTwoPagesWithAmountsDatesAndTotals) {
@@ -125,16 +275,17 @@ TEST(ReportLayoutTest, ChoiceByTableAndExactTitle) {
         const char* title;
         const char* name;
         bool built;
+        bool group = false;
     } cases[] = {
         {"Clienti", "Clienti", "drClienti", true},
-        {"Clienti", "Situazione Cliente", "drSituazioneClienti", false},
+        {"Clienti", "Situazione Cliente", "drSituazioneClienti", false, true},
         {"Clienti", "situazione cliente", "drClienti", true},
         {"Articoli", "Articoli", "drArticoli", true},
-        {"ArticoliVenduti", "Articoli Venduti", "drArticoliVenduti", false},
+        {"ArticoliVenduti", "Articoli Venduti", "drArticoliVenduti", true},
         {"OperazioniVendite", "Lista Operazioni", "drVendite", true},
-        {"OperazioniVendite", "Resoconto Vendite", "drResoconto", false},
-        {"OperazioniVendite", "Resoconto Bonus", "drResocontoBonus", false},
-        {"OperazioniVendite", "Resoconto Premi", "drResocontoPremi", false},
+        {"OperazioniVendite", "Resoconto Vendite", "drResoconto", false, true},
+        {"OperazioniVendite", "Resoconto Bonus", "drResocontoBonus", false, true},
+        {"OperazioniVendite", "Resoconto Premi", "drResocontoPremi", false, true},
         {"OperazioniVendite", "Vendite del mese", "", false},
         {"Fornitori", "Fornitori", "", false},
     };
@@ -142,6 +293,10 @@ TEST(ReportLayoutTest, ChoiceByTableAndExactTitle) {
         const ReportChoice choice = ChooseReportLayout(c.table, c.title);
         EXPECT_EQ(choice.Name, c.name) << c.table << " / " << c.title;
         EXPECT_EQ(choice.Layout.has_value(), c.built) << c.name;
+        EXPECT_EQ(choice.Group.has_value(), c.group) << c.name;
+        if (choice.Group) {
+            EXPECT_EQ(choice.Group->Name + choice.Group->Title, c.name + QString(c.title));
+        }
         if (choice.Layout) {
             EXPECT_EQ(choice.Layout->Name, c.name);
             EXPECT_EQ(choice.Layout->Title, c.title);
@@ -159,6 +314,9 @@ TEST(ReportLayoutTest, ChoiceByTableAndExactTitle) {
                                          "Fornitore=Fornitore|Numero degli articoli:");
     EXPECT_EQ(captions(drClienti("x")), "Codice=Codice|Descrizione=Descrizione|Punti=Punti|"
                                         "Codice Fiscale=CodiceFiscale|Numero dei clienti");
+    EXPECT_EQ(captions(drArticoliVenduti("x")),
+              "Descrizione=Descrizione|Quantita'=Quantita|Importo=ImportoVendita|Data=Data|"
+              "Fornitore=Fornitore|Punti attribuiti=PuntiAssegnati|Numero degli articoli:|");
     EXPECT_EQ(captions(drVendite("x")),
               "Data=Data|Importo=Importo|Cliente=Cliente|Rif. Voucher=RiferimentoVoucher|"
               "Punti=PuntiAssegnati|Bonus=PuntiBonus|Spesi=PuntiSpesi|Importo Totale:|"
