@@ -1,24 +1,32 @@
 #include "clsReportRunner.h"
 
 #include "DbmsDataSource.h"
+#include "ReportGroupRenderer.h"
 #include "ReportLayout.h"
 #include "ReportRenderer.h"
 #include "clsMessageWindowWork.h"
+#include "clsSettings.h"
 #include "itfPrompter.h"
 
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <functional>
 
-bool clsReportRunner::HasLayout(const QString& table, const QString& title) {
-    return ChooseReportLayout(table, title).Layout.has_value();
+namespace {
+
+// What the two kinds of layout share: drawing on a device, and writing a PDF file.
+struct Report {
+    std::function<void(QPagedPaintDevice&, itfProgress*)> Render;
+    std::function<void(const QString&, itfProgress*)> ExportPdf;
+};
+
+template <typename Renderer> Report Using(Renderer& renderer) {
+    return {[&renderer](QPagedPaintDevice& device, itfProgress* p) { renderer.Render(device, p); },
+            [&renderer](const QString& path, itfProgress* p) { renderer.ExportPdf(path, p); }};
 }
 
-void clsReportRunner::Run(std::shared_ptr<DbmsDataSource> ds, int action, const QString& title,
-                          QWidget* owner) {
-    const ReportChoice choice = ChooseReportLayout(ds->TableDef().Name, title);
-    if (!choice.Layout) return;
-    ReportRenderer report(*choice.Layout, *ds);
+void Run(const Report& report, int action, const QString& title, QWidget* owner) {
     clsMessageWindowWork work;
     try {
         if (action == 1) {
@@ -26,7 +34,7 @@ void clsReportRunner::Run(std::shared_ptr<DbmsDataSource> ds, int action, const 
             QPrintPreviewDialog preview(&printer, owner);
             preview.setObjectName("ReportPreview");
             QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                             [&report](QPrinter* device) { report.Render(*device); });
+                             [&report](QPrinter* device) { report.Render(*device, nullptr); });
             Prompter().Exec(preview);
         } else if (action == 0) {
             QPrinter printer;
@@ -48,4 +56,25 @@ void clsReportRunner::Run(std::shared_ptr<DbmsDataSource> ds, int action, const 
             ShowMessage(owner, "Stampa non riuscita.\r\r" + e.Description(), PromptIcon::Critical);
     }
     work.Unload();
+}
+
+} // namespace
+
+bool clsReportRunner::HasLayout(const QString& table, const QString& title) {
+    const ReportChoice choice = ChooseReportLayout(table, title);
+    return choice.Layout || choice.Group;
+}
+
+void clsReportRunner::Run(std::shared_ptr<DbmsDataSource> ds, int action, const QString& title,
+                          QWidget* owner) {
+    const ReportChoice choice = ChooseReportLayout(ds->TableDef().Name, title);
+    if (choice.Layout) {
+        ReportRenderer renderer(*choice.Layout, *ds);
+        ::Run(Using(renderer), action, title, owner);
+    } else if (choice.Group) {
+        ReportGroupRenderer renderer(*choice.Group, *ds,
+                                     m_settings.ReadSetting("Configuration", "AgencyName"),
+                                     m_settings.ReadSetting("Configuration", "AgencyWebAddress"));
+        ::Run(Using(renderer), action, title, owner);
+    }
 }

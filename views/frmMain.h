@@ -197,7 +197,7 @@ private:
     std::unique_ptr<clsFilterCommands> m_filters;
     std::unique_ptr<clsGridCommands> m_grid;
     std::unique_ptr<clsMaintenanceCommands> m_maintenance;
-    clsReportRunner m_reportRunner;
+    clsReportRunner m_reportRunner{m_settings};
     std::unique_ptr<clsReportCommands> m_reports;
     std::unique_ptr<clsMainArchive> m_archive;
     QLabel* m_statusPanel = nullptr;

@@ -6,6 +6,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QProcess>
 #include <QToolButton>
 #include <QUrl>
 
@@ -139,6 +140,20 @@ TEST_F(MainWindowReportTest, CommandsWithoutDataBeep) {
     window.Reports().Save();
     EXPECT_EQ(prompter.Beeps(), 5);
     EXPECT_TRUE(prompter.Messages().isEmpty());
+}
+
+TEST_F(MainWindowReportTest, TheProgramsOwnLayoutsWriteTheListAsPdf) {
+    frmMain& window = StartOnCustomers();
+    AddCustomer("C1", "Rossi");
+    const QString pdf = m_dir.filePath("clienti.pdf");
+    prompter.File(pdf);
+    window.Menu("mnuPrintExport")->trigger();
+    QProcess text;
+    text.start("pdftotext", {"-layout", pdf, "-"});
+    text.waitForFinished();
+    const QString shown = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(shown.contains("Numero dei clienti")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("Pag. 1 / 1")) << shown.toStdString();
 }
 
 } // namespace
