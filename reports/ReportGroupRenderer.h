@@ -1,39 +1,42 @@
 #pragma once
-// Draws a group layout: one group of lines per row of the data source (a sale's heading row and
-// the rows of one of its collections, or a customer's card). Groups differ in height, so the
-// page count for "Pag. %p / %P" comes from a first pass that only counts lines. Only one
-// group's detail rows are open at a time, so memory does not grow with the report.
+// A group layout: one group of lines per row of the data source (a sale's heading row and the
+// rows of one of its collections, or a customer's card). Groups differ in height, so a first
+// pass counts lines and keeps where each page starts (a few bytes a page): the page count for
+// "Pag. %p / %P" comes from it, and the preview draws any page from there. Only one group's
+// detail rows are open at a time, so memory does not grow with the report.
 
-#include "ReportLayout.h"
+#include "ReportDocument.h"
 
-#include <QDateTime>
-
-class DbmsDataSource;
-class itfProgress;
-class QPagedPaintDevice;
-class QPainter;
-
-class ReportGroupRenderer {
+class ReportGroupRenderer : public ReportDocument {
 public:
     // `agencyName` and `agencyWeb` close every customer card; both empty leave the line empty.
     ReportGroupRenderer(const ReportGroupLayout& layout, DbmsDataSource& rows,
                         const QString& agencyName = {}, const QString& agencyWeb = {});
 
-    int CountPages(QPagedPaintDevice& device);
-    // Draws every page; reports each group to `progress`, which may stop the report (DbmsError
-    // Stopped). Returns the number of pages.
-    int Render(QPagedPaintDevice& device, itfProgress* progress = nullptr);
-    void ExportPdf(const QString& path, itfProgress* progress = nullptr);
-
     // The closing line of a card: "name - web", or whichever of the two is given.
     static QString AgencyLine(const QString& name, const QString& web);
 
+protected:
+    int DoPaginate(itfProgress* progress) override;
+    void DoDraw(QPainter& p, int first, int last, const std::function<void()>& newPage,
+                itfProgress* progress) override;
+    qint64 ProgressTotal() override { return m_count; }
+
 private:
-    // Lays out every page; draws only with a painter. Returns the number of pages.
-    int Run(QPagedPaintDevice& device, QPainter* painter, int pages, itfProgress* progress);
+    // Where a page starts: the group, and the detail row within it (-1: the group's heading).
+    // Past the last group, `Detail` is the closing line.
+    struct Cursor {
+        qint64 Group = 0;
+        qint64 Detail = -1;
+    };
+    // Lays out pages from `from` on page `page`; draws only with a painter, and stops after
+    // page `last`. Without a painter it records where pages start and sums the totals.
+    void Run(QPainter* p, Cursor from, int page, int last, const std::function<void()>& newPage,
+             itfProgress* progress);
 
     const ReportGroupLayout& m_layout;
-    DbmsDataSource& m_rows;
     QString m_agency;
-    QDateTime m_printed;
+    qint64 m_count = 0;
+    std::vector<Cursor> m_starts; // one a page
+    std::vector<Money> m_sums;
 };

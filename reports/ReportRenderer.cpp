@@ -1,229 +1,122 @@
 #include "ReportRenderer.h"
 
-#include "DbmsClock.h"
 #include "DbmsDataSource.h"
 #include "DbmsValues.h"
 
 #include <algorithm>
 
-#include <QFileInfo>
-#include <QFontMetricsF>
-#include <QPageLayout>
-#include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPdfWriter>
-#include <QSaveFile>
 
 namespace {
-QFont Font(int points, bool bold = false) {
-    QFont f("Helvetica");
-    f.setPointSize(points);
-    f.setBold(bold);
-    return f;
-}
-
 bool RightAligned(ReportKind kind) {
     return kind == ReportKind::Amount || kind == ReportKind::Whole;
 }
+constexpr qreal TitleHeight = 28;
 } // namespace
 
-// Every band has a fixed height, so the page count follows from the row count.
-struct ReportRenderer::Geometry {
-    QRectF Page;       // printable area, in device pixels
-    qreal Line = 0;    // one detail or caption line
-    qreal Title = 0;   // the report header
-    qreal Header = 0;  // page header: date and captions
-    qreal Footer = 0;  // page footer
-    int FirstRows = 0; // detail rows on the first page (below the title)
-    int OtherRows = 0;
-};
-
 ReportRenderer::ReportRenderer(const ReportLayout& layout, DbmsDataSource& rows)
-    : m_layout(layout), m_rows(rows), m_printed(DbmsClock::Now()) {}
+    : ReportDocument(layout.Title, rows), m_layout(layout) {}
 
-QString ReportRenderer::PageText(int page, int pages) {
-    return QString("Pag. %1 / %2").arg(page).arg(pages);
+qreal ReportRenderer::HeaderHeight(int page) const {
+    // The date line, the captions and a rule; the title above them on the first page.
+    return (page == 1 ? TitleHeight : 0) + m_line * 2 + 3;
 }
 
-QString ReportRenderer::CellText(ReportKind kind, DbmsDataSource& rows, qint64 position,
-                                 const QString& field) {
-    if (kind == ReportKind::Text) return rows.TextAt(position, field);
-    const QVariant v = rows.ValueAt(position, field);
-    if (!v.isValid() || v.isNull()) return QString();
-    switch (kind) {
-    case ReportKind::Amount:
-        return DbmsFormatMoney(ToMoney(v));
-    case ReportKind::Whole:
-        return QString::number(v.toLongLong());
-    case ReportKind::Date:
-        return v.toDateTime().date().toString("dd/MM/yyyy");
-    default:
-        return v.toString();
-    }
+int ReportRenderer::DoPaginate(itfProgress*) {
+    m_count = m_rows.RowCount();
+    const qreal body = m_area.height() - m_line * 1.5; // above the footer
+    m_firstRows = std::max(1, int((body - HeaderHeight(1)) / m_line));
+    m_otherRows = std::max(1, int((body - HeaderHeight(2)) / m_line));
+    const qint64 captioned =
+        std::count_if(m_layout.Totals.begin(), m_layout.Totals.end(),
+                      [](const ReportTotal& t) { return !t.Caption.isEmpty(); });
+    const qint64 lines = m_count + 1 + captioned;
+    if (lines <= m_firstRows) return 1;
+    return int(1 + (lines - m_firstRows + m_otherRows - 1) / m_otherRows);
 }
 
-ReportRenderer::Geometry ReportRenderer::Measure(QPagedPaintDevice& device) const {
-    Geometry g;
-    const qreal dpi = device.logicalDpiY();
-    g.Page = QRectF(0, 0, device.width(), device.height());
-    const auto height = [&](const QFont& f) { return QFontMetricsF(f, &device).height() * 1.25; };
-    g.Line = height(Font(9));
-    g.Title = height(Font(14, true)) + g.Line / 2;
-    g.Header = g.Line * 2 + dpi / 25; // date line, captions and a rule
-    g.Footer = g.Line * 1.5;
-    const qreal body = g.Page.height() - g.Header - g.Footer;
-    g.OtherRows = std::max(1, int(body / g.Line));
-    g.FirstRows = std::max(1, int((body - g.Title) / g.Line));
-    return g;
+qint64 ReportRenderer::FirstLine(int page) const {
+    return page <= 1 ? 0 : m_firstRows + qint64(page - 2) * m_otherRows;
 }
 
-int ReportRenderer::Pages(const Geometry& g) {
-    // The totals need a blank line and one line each after the last row.
-    const qint64 lines = m_rows.RowCount() + 1 + TotalLines();
-    if (lines <= g.FirstRows) return 1;
-    return int(1 + (lines - g.FirstRows + g.OtherRows - 1) / g.OtherRows);
-}
-
-qint64 ReportRenderer::TotalLines() const {
-    return std::count_if(m_layout.Totals.begin(), m_layout.Totals.end(),
-                         [](const ReportTotal& t) { return !t.Caption.isEmpty(); });
-}
-
-int ReportRenderer::CountPages(QPagedPaintDevice& device) {
-    return Pages(Measure(device));
-}
-
-int ReportRenderer::Render(QPagedPaintDevice& device, itfProgress* progress) {
-    const Geometry g = Measure(device);
-    const int pages = Pages(g);
-    const qint64 count = m_rows.RowCount();
-    const QString operation = "Stampa " + m_layout.Title;
-    if (progress) progress->OnStart(operation, count);
-
-    // Column edges by their shares of the page width.
-    int shares = 0;
-    for (const auto& c : m_layout.Columns)
-        shares += c.Width;
-    std::vector<QRectF> cells;
-    const qreal gap = g.Page.width() / 200;
-    qreal x = g.Page.left();
-    for (const auto& c : m_layout.Columns) {
-        const qreal w = g.Page.width() * c.Width / std::max(1, shares);
-        cells.emplace_back(x + gap, 0, w - 2 * gap, g.Line);
-        x += w;
-    }
-
-    QPainter p;
-    if (!p.begin(&device))
-        throw DbmsError(DbmsError::FileOpen,
-                        QString("Impossibile iniziare la stampa di \"%1\"").arg(m_layout.Title));
-    const QFont body = Font(9), bold = Font(9, true);
-    const QString printed = "Stampato il " + m_printed.toString("dd/MM/yyyy HH:mm");
-    const auto text = [&](const QRectF& r, const QString& s, Qt::Alignment a) {
-        const QFontMetricsF fm(p.font(), &device);
-        p.drawText(r, a | Qt::AlignVCenter, fm.elidedText(s, Qt::ElideRight, r.width()));
-    };
-
+void ReportRenderer::DrawHeader(QPainter& p, int page, const std::vector<QRectF>& cells) const {
     qreal y = 0;
-    int page = 0;
-    const auto startPage = [&] {
-        if (page > 0) device.newPage();
-        ++page;
-        y = g.Page.top();
-        if (page == 1) {
-            p.setFont(Font(14, true));
-            text(QRectF(g.Page.left(), y, g.Page.width(), g.Title), m_layout.Title,
-                 Qt::AlignHCenter);
-            y += g.Title;
-        }
-        p.setFont(body);
-        text(QRectF(g.Page.left(), y, g.Page.width(), g.Line), printed, Qt::AlignRight);
-        y += g.Line;
-        p.setFont(bold);
-        for (size_t i = 0; i < cells.size(); ++i)
-            text(cells[i].translated(0, y), m_layout.Columns[i].Caption,
-                 RightAligned(m_layout.Columns[i].Kind) ? Qt::AlignRight : Qt::AlignLeft);
-        y += g.Line;
-        p.drawLine(QPointF(g.Page.left(), y), QPointF(g.Page.right(), y));
-        y += g.Header - 2 * g.Line;
-        p.setFont(body);
-        // Page footer, drawn now: its text is known from the measuring pass.
-        const QRectF foot(g.Page.left(), g.Page.bottom() - g.Line, g.Page.width(), g.Line);
-        text(foot, printed, Qt::AlignLeft);
-        text(foot, PageText(page, pages), Qt::AlignRight);
-    };
-    const qreal bottom = g.Page.bottom() - g.Footer;
-    const auto newLine = [&] {
-        if (page == 0 || y + g.Line > bottom + 0.01) startPage();
-    };
+    if (page == 1) {
+        Text(&p, QRectF(0, 0, m_area.width(), TitleHeight - m_line / 2), m_layout.Title,
+             Qt::AlignHCenter, Font(14, true));
+        y += TitleHeight;
+    }
+    Text(&p, QRectF(0, y, m_area.width(), m_line), PrintedText(), Qt::AlignRight, Font(9));
+    y += m_line;
+    const QFont bold = Font(9, true);
+    for (size_t i = 0; i < cells.size(); ++i)
+        Text(&p, cells[i].translated(0, y), m_layout.Columns[i].Caption,
+             RightAligned(m_layout.Columns[i].Kind) ? Qt::AlignRight : Qt::AlignLeft, bold);
+    y += m_line + 1;
+    p.drawLine(QPointF(0, y), QPointF(m_area.width(), y));
+    DrawFooter(&p, page);
+}
 
+std::vector<Money> ReportRenderer::Sums(qint64 upTo) const {
     std::vector<Money> sums(m_layout.Totals.size());
-    try {
-        newLine();
-        for (qint64 row = 0; row < count; ++row) {
-            newLine();
-            for (size_t i = 0; i < cells.size(); ++i) {
-                const ReportColumn& c = m_layout.Columns[i];
-                text(cells[i].translated(0, y), CellText(c.Kind, m_rows, row, c.Field),
-                     RightAligned(c.Kind) ? Qt::AlignRight : Qt::AlignLeft);
+    for (size_t t = 0; t < sums.size(); ++t)
+        if (m_layout.Totals[t].Of == ReportTotal::What::Sum)
+            for (qint64 row = 0; row < upTo; ++row) {
+                const QVariant v = m_rows.ValueAt(row, m_layout.Totals[t].Field);
+                if (v.isValid() && !v.isNull()) sums[t] = sums[t] + ToMoney(v);
             }
-            for (size_t t = 0; t < sums.size(); ++t)
-                if (m_layout.Totals[t].Of == ReportTotal::What::Sum) {
-                    const QVariant v = m_rows.ValueAt(row, m_layout.Totals[t].Field);
-                    if (v.isValid() && !v.isNull()) sums[t] = sums[t] + ToMoney(v);
+    return sums;
+}
+
+void ReportRenderer::DoDraw(QPainter& p, int first, int last,
+                            const std::function<void()>& newPage, itfProgress* progress) {
+    const std::vector<QRectF> cells = Cells(m_layout.Columns, 0, m_area.width());
+    const QFont body = Font(9), bold = Font(9, true);
+    // Drawing from the first row sums as it goes; when the totals are drawn from a later
+    // page on, the rows before it are summed first.
+    const bool totals = FirstLine(last + 1) > m_count;
+    std::vector<Money> sums = Sums(totals ? std::min(FirstLine(first), m_count) : 0);
+    const qint64 captionedFrom = m_count + 1;
+
+    for (int page = first; page <= last; ++page) {
+        if (page > first) newPage();
+        DrawHeader(p, page, cells);
+        qreal y = HeaderHeight(page);
+        const qint64 end = FirstLine(page + 1);
+        for (qint64 line = FirstLine(page); line < end; ++line, y += m_line) {
+            if (line < m_count) {
+                for (size_t i = 0; i < cells.size(); ++i) {
+                    const ReportColumn& c = m_layout.Columns[i];
+                    Text(&p, cells[i].translated(0, y), CellText(c.Kind, m_rows, line, c.Field),
+                         RightAligned(c.Kind) ? Qt::AlignRight : Qt::AlignLeft, body);
                 }
-            y += g.Line;
-            if (progress) DbmsCheckProgress(*progress, operation, row + 1);
-        }
-        newLine();
-        y += g.Line; // a blank line before the totals
-        p.setFont(bold);
-        for (size_t t = 0; t < m_layout.Totals.size(); ++t) {
-            const ReportTotal& total = m_layout.Totals[t];
-            const QString value = total.Of == ReportTotal::What::Count ? QString::number(count)
-                                                                       : DbmsFormatMoney(sums[t]);
-            if (total.Caption.isEmpty()) {
-                for (size_t i = 0; i < cells.size(); ++i)
-                    if (m_layout.Columns[i].Field == total.Field)
-                        text(cells[i].translated(0, y - g.Line), value, Qt::AlignRight);
+                for (size_t t = 0; t < sums.size(); ++t)
+                    if (m_layout.Totals[t].Of == ReportTotal::What::Sum) {
+                        const QVariant v = m_rows.ValueAt(line, m_layout.Totals[t].Field);
+                        if (v.isValid() && !v.isNull()) sums[t] = sums[t] + ToMoney(v);
+                    }
+                if (progress) DbmsCheckProgress(*progress, Operation(), line + 1);
                 continue;
             }
-            newLine();
-            text(QRectF(g.Page.left(), y, g.Page.width(), g.Line), total.Caption + " " + value,
-                 Qt::AlignLeft);
-            y += g.Line;
+            // The blank line after the rows holds the uncaptioned sums under their columns;
+            // the captioned totals follow, one a line.
+            qint64 captioned = captionedFrom;
+            for (size_t t = 0; t < m_layout.Totals.size(); ++t) {
+                const ReportTotal& total = m_layout.Totals[t];
+                const QString value = total.Of == ReportTotal::What::Count
+                                          ? QString::number(m_count)
+                                          : DbmsFormatMoney(sums[t]);
+                if (total.Caption.isEmpty()) {
+                    if (line != m_count) continue;
+                    for (size_t i = 0; i < cells.size(); ++i)
+                        if (m_layout.Columns[i].Field == total.Field)
+                            Text(&p, cells[i].translated(0, y), value, Qt::AlignRight, bold);
+                } else if (captioned++ == line) {
+                    Text(&p, QRectF(0, y, m_area.width(), m_line), total.Caption + " " + value,
+                         Qt::AlignLeft, bold);
+                }
+            }
+            if (line >= captioned) break;
         }
-    } catch (...) {
-        p.end();
-        throw;
     }
-    p.end();
-    if (progress) progress->OnEnd(operation);
-    return page;
-}
-
-void ReportRenderer::ExportPdf(const QString& path, itfProgress* progress) {
-    WritePdf(path, m_layout.Title, [&](QPagedPaintDevice& device) { Render(device, progress); });
-}
-
-void ReportRenderer::WritePdf(const QString& path, const QString& title,
-                              const std::function<void(QPagedPaintDevice&)>& render) {
-    const auto failed = [&](const QString& why) {
-        return DbmsError(DbmsError::FileOpen, QString("Impossibile scrivere il file \"%1\": %2")
-                                                  .arg(QFileInfo(path).absoluteFilePath(), why));
-    };
-    // QSaveFile writes beside the target and renames only on commit: a failed or stopped
-    // report leaves nothing under the final name.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) throw failed(file.errorString());
-    {
-        QPdfWriter pdf(&file);
-        pdf.setTitle(title);
-        pdf.setCreator("Tessarin");
-        pdf.setResolution(300);
-        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                      QMarginsF(15, 12, 15, 12), QPageLayout::Millimeter));
-        render(pdf);
-    }
-    if (!file.commit()) throw failed(file.errorString());
 }

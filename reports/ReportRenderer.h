@@ -1,45 +1,31 @@
 #pragma once
-// Draws a list layout over a data source's rows onto a paged device. Rows are read one at a
-// time by position, so memory does not grow with the report; the page count for
-// "Pag. %p / %P" comes from a measuring pass before anything is drawn.
+// A list layout: a caption row under the page header, one line per row of the data source,
+// then the closing lines. Every line has the same height, so the page count and the rows of any
+// page follow from the row count: the preview draws its page without reading the rows before.
 
-#include "ReportLayout.h"
+#include "ReportDocument.h"
 
-#include <QDateTime>
-#include <functional>
-
-class DbmsDataSource;
-class itfProgress;
-class QPagedPaintDevice;
-
-class ReportRenderer {
+class ReportRenderer : public ReportDocument {
 public:
     ReportRenderer(const ReportLayout& layout, DbmsDataSource& rows);
 
-    // Pages the report takes on this device.
-    int CountPages(QPagedPaintDevice& device);
-    // Draws every page; reports each row to `progress`, which may stop the report (DbmsError
-    // Stopped). Returns the number of pages.
-    int Render(QPagedPaintDevice& device, itfProgress* progress = nullptr);
-    // Writes the report as a PDF file; the file appears under its name only when complete.
-    void ExportPdf(const QString& path, itfProgress* progress = nullptr);
-
-    // Writes what `render` draws as an A4 PDF file, under its name only when complete.
-    static void WritePdf(const QString& path, const QString& title,
-                         const std::function<void(QPagedPaintDevice&)>& render);
-
-    // "Pag. 1 / 3"
-    static QString PageText(int page, int pages);
-    static QString CellText(ReportKind kind, DbmsDataSource& rows, qint64 position,
-                            const QString& field);
+protected:
+    int DoPaginate(itfProgress* progress) override;
+    void DoDraw(QPainter& p, int first, int last, const std::function<void()>& newPage,
+                itfProgress* progress) override;
+    qint64 ProgressTotal() override { return m_count; }
 
 private:
-    struct Geometry;
-    Geometry Measure(QPagedPaintDevice& device) const;
-    int Pages(const Geometry& g);
-    qint64 TotalLines() const;
+    // First line of `page`: lines are the rows, a blank line that holds the column sums, then
+    // one line per captioned total.
+    qint64 FirstLine(int page) const;
+    qreal HeaderHeight(int page) const;
+    void DrawHeader(QPainter& p, int page, const std::vector<QRectF>& cells) const;
+    // The sums of the totals over every row.
+    std::vector<Money> Sums(qint64 upTo) const;
 
     const ReportLayout& m_layout;
-    DbmsDataSource& m_rows;
-    QDateTime m_printed;
+    qint64 m_count = 0;
+    int m_firstRows = 1; // lines on the first page, below the title
+    int m_otherRows = 1;
 };

@@ -6,56 +6,68 @@
 #include "ReportRenderer.h"
 #include "clsMessageWindowWork.h"
 #include "clsSettings.h"
+#include "frmReportPreview.h"
 #include "itfPrompter.h"
 
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <functional>
 
 namespace {
 
-// What the two kinds of layout share: drawing on a device, and writing a PDF file.
-struct Report {
-    std::function<void(QPagedPaintDevice&, itfProgress*)> Render;
-    std::function<void(const QString&, itfProgress*)> ExportPdf;
-};
-
-template <typename Renderer> Report Using(Renderer& renderer) {
-    return {[&renderer](QPagedPaintDevice& device, itfProgress* p) { renderer.Render(device, p); },
-            [&renderer](const QString& path, itfProgress* p) { renderer.ExportPdf(path, p); }};
-}
-
-void Run(const Report& report, int action, const QString& title, QWidget* owner) {
-    clsMessageWindowWork work;
+// Runs `work` with the message window shown over `owner`; a stop asked there ends it without a
+// word, a failure says what failed.
+template <typename Work>
+void Reported(const QString& text, QWidget* owner, Work work) {
+    clsMessageWindowWork window;
     try {
-        if (action == 1) {
-            QPrinter printer;
-            QPrintPreviewDialog preview(&printer, owner);
-            preview.setObjectName("ReportPreview");
-            QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                             [&report](QPrinter* device) { report.Render(*device, nullptr); });
-            Prompter().Exec(preview);
-        } else if (action == 0) {
-            QPrinter printer;
-            QPrintDialog dialog(&printer, owner);
-            if (Prompter().Exec(dialog) != QDialog::Accepted) return;
-            work.Show("Stampa " + title + "...", owner);
-            report.Render(printer, &work.Progress());
-        } else {
-            const QString path =
-                Prompter().SaveFileName(owner, "Esporta stampa", title + ".pdf", "PDF (*.pdf)");
-            if (path.isEmpty() || !ConfirmReplace(owner, path)) return;
-            work.Show("Esportazione " + title + "...", owner);
-            report.ExportPdf(path, &work.Progress());
-        }
+        window.Show(text, owner);
+        work(window.Progress());
     } catch (const DbmsError& e) {
-        work.Unload();
-        // A stop asked in the message window ends the report without a word.
+        window.Unload();
         if (e.Code() != DbmsError::Stopped)
             ShowMessage(owner, "Stampa non riuscita.\r\r" + e.Description(), PromptIcon::Critical);
     }
-    work.Unload();
+    window.Unload();
+}
+
+void Print(ReportDocument& report, QWidget* owner) {
+    QPrinter printer;
+    printer.setPageLayout(ReportDocument::DefaultPageLayout());
+    printer.setDocName(report.Title());
+    QPrintDialog dialog(&printer, owner);
+    if (Prompter().Exec(dialog) != QDialog::Accepted) return;
+    Reported("Stampa " + report.Title() + "...", owner,
+             [&](itfProgress& progress) { report.Render(printer, &progress); });
+}
+
+void Run(ReportDocument& report, int action, QWidget* owner) {
+    const QString& title = report.Title();
+    if (action == 0) {
+        Print(report, owner);
+    } else if (action == 1) {
+        // Laid out first (the summaries read every sale to count pages), then one page at a time.
+        bool laidOut = false;
+        Reported("Anteprima " + title + "...", owner, [&](itfProgress& progress) {
+            report.Paginate(ReportDocument::DefaultPageLayout(), &progress);
+            laidOut = true;
+        });
+        if (!laidOut) return;
+        // Printing lays the report out for the printer's page: the preview's is laid out again.
+        frmReportPreview preview(
+            report,
+            [&report, owner] {
+                Print(report, owner);
+                report.Paginate(ReportDocument::DefaultPageLayout());
+            },
+            owner);
+        Prompter().Exec(preview);
+    } else {
+        const QString path =
+            Prompter().SaveFileName(owner, "Esporta stampa", title + ".pdf", "PDF (*.pdf)");
+        if (path.isEmpty() || !ConfirmReplace(owner, path)) return;
+        Reported("Esportazione " + title + "...", owner,
+                 [&](itfProgress& progress) { report.ExportPdf(path, &progress); });
+    }
 }
 
 } // namespace
@@ -67,14 +79,15 @@ bool clsReportRunner::HasLayout(const QString& table, const QString& title) {
 
 void clsReportRunner::Run(std::shared_ptr<DbmsDataSource> ds, int action, const QString& title,
                           QWidget* owner) {
+    // The layout lives for this request only.
     const ReportChoice choice = ChooseReportLayout(ds->TableDef().Name, title);
     if (choice.Layout) {
-        ReportRenderer renderer(*choice.Layout, *ds);
-        ::Run(Using(renderer), action, title, owner);
+        ReportRenderer report(*choice.Layout, *ds);
+        ::Run(report, action, owner);
     } else if (choice.Group) {
-        ReportGroupRenderer renderer(*choice.Group, *ds,
-                                     m_settings.ReadSetting("Configuration", "AgencyName"),
-                                     m_settings.ReadSetting("Configuration", "AgencyWebAddress"));
-        ::Run(Using(renderer), action, title, owner);
+        ReportGroupRenderer report(*choice.Group, *ds,
+                                   m_settings.ReadSetting("Configuration", "AgencyName"),
+                                   m_settings.ReadSetting("Configuration", "AgencyWebAddress"));
+        ::Run(report, action, owner);
     }
 }

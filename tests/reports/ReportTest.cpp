@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPageLayout>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -42,6 +43,34 @@ struct ReportTest : testing::Test {
         const QString path = archive.File(layout.Name + ".pdf");
         ReportRenderer(layout, *rows).ExportPdf(path, progress);
         return PdfText(path);
+    }
+    // Sales of different heights, over more than one page: sale i has i % 3 articles, one
+    // bonus and one prize. Returns the number of articles sold.
+    int AddSummarySales(int count) {
+        const OID customer = archive.Add("Clienti", {{"Codice", "C001"}, {"Cognome", "Rossi"}});
+        const OID article = archive.Add("Articoli", {{"Codice", "A1"},
+                                                     {"Descrizione", "Crociera"},
+                                                     {"Importo", Amount(1500000)}});
+        const OID bonus = archive.Add("TabellaBonus",
+                                      {{"Descrizione", "Estate"}, {"Punti", 50}, {"Note", "luglio"}});
+        const OID prize = archive.Add(
+            "TabellaPremi", {{"Descrizione", "Zaino"}, {"PuntiNecessari", 300}, {"Note", "blu"}});
+        int articles = 0;
+        auto sales = archive.Open("OperazioniVendite");
+        for (int i = 0; i < count; ++i) {
+            const OID sale =
+                sales->AddRow({{"Cliente", customer},
+                               {"Data", QDateTime(QDate(2024, 2, 1 + i % 28), QTime(9, 0))},
+                               {"Importo", Amount(1000000)},
+                               {"RiferimentoVoucher", QString("V-%1").arg(i)}});
+            sales->Locate(sale);
+            for (int a = 0; a < i % 3; ++a, ++articles)
+                sales->GetReference("Articoli")->AddRow(
+                    {{"OID_Articoli", article}, {"Quantita", 2}});
+            sales->GetReference("Bonus")->AddRow({{"OID_TabellaBonus", bonus}, {"Quantita", 2}});
+            sales->GetReference("Premi")->AddRow({{"OID_TabellaPremi", prize}});
+        }
+        return articles;
     }
     QString Export(const ReportGroupLayout& layout, const QString& table,
                    const QString& agency = {}, const QString& web = {}) {
@@ -106,29 +135,8 @@ TEST_F(ReportTest, SoldArticlesShowTheParentArticleAndTheSumOfAmounts) {
 }
 
 TEST_F(ReportTest, SummariesShowEachSaleHeadingWithItsOwnRowsUnderIt) {
-    const OID customer = archive.Add("Clienti", {{"Codice", "C001"}, {"Cognome", "Rossi"}});
-    const OID article = archive.Add(
-        "Articoli", {{"Codice", "A1"}, {"Descrizione", "Crociera"}, {"Importo", Amount(1500000)}});
-    const OID bonus =
-        archive.Add("TabellaBonus", {{"Descrizione", "Estate"}, {"Punti", 50}, {"Note", "luglio"}});
-    const OID prize = archive.Add(
-        "TabellaPremi", {{"Descrizione", "Zaino"}, {"PuntiNecessari", 300}, {"Note", "blu"}});
-    // Sales of different heights: sale i has i % 3 articles, over more than one page.
     const int count = 40;
-    int articles = 0;
-    auto sales = archive.Open("OperazioniVendite");
-    for (int i = 0; i < count; ++i) {
-        const OID sale =
-            sales->AddRow({{"Cliente", customer},
-                           {"Data", QDateTime(QDate(2024, 2, 1 + i % 28), QTime(9, 0))},
-                           {"Importo", Amount(1000000)},
-                           {"RiferimentoVoucher", QString("V-%1").arg(i)}});
-        sales->Locate(sale);
-        for (int a = 0; a < i % 3; ++a, ++articles)
-            sales->GetReference("Articoli")->AddRow({{"OID_Articoli", article}, {"Quantita", 2}});
-        sales->GetReference("Bonus")->AddRow({{"OID_TabellaBonus", bonus}, {"Quantita", 2}});
-        sales->GetReference("Premi")->AddRow({{"OID_TabellaPremi", prize}});
-    }
+    const int articles = AddSummarySales(count);
     const struct {
         ReportGroupLayout layout;
         QStringList detail; // the first sale's first row, under the detail captions
@@ -218,9 +226,9 @@ TEST_F(ReportTest, CustomerCardsCloseWithTheAgencyLine) {
     EXPECT_EQ(ReportGroupRenderer::AgencyLine(" ", "www.x.it"), "www.x.it");
 }
 
-TEST_F(ReportTest, SalesListSpansTwoPagesWithAmountsDatesAndTotals) {
+TEST_F(ReportTest, SalesListSpansThreePagesWithAmountsDatesAndTotals) {
     const OID customer = archive.Add("Clienti", {{"Codice", "C001"}, {"Cognome", "Rossi"}});
-    const int sales = 80;
+    const int sales = 130;
     for (int i = 0; i < sales; ++i)
         archive.Add("OperazioniVendite", {{"Cliente", customer},
                                           {"Data", QDateTime(QDate(2024, 2, 3), QTime(9, 0))},
@@ -232,10 +240,11 @@ TEST_F(ReportTest, SalesListSpansTwoPagesWithAmountsDatesAndTotals) {
     const QString text = Export(layout, "OperazioniVendite");
     for (const char* expected :
          {"Lista Operazioni", "Data", "Importo", "Cliente", "Rif. Voucher", "Bonus", "Spesi",
-          "03/02/2024", "1.234,50", "Rossi", "V-77", "Pag. 1 / 2", "Pag. 2 / 2",
-          "Importo Totale: 98.760,00", "Numero delle vendite conteggiate: 80"})
+          "03/02/2024", "1.234,50", "Rossi", "V-77", "Pag. 1 / 3", "Pag. 2 / 3", "Pag. 3 / 3",
+          "Importo Totale: 160.485,00", "Numero delle vendite conteggiate: 130"})
         EXPECT_TRUE(text.contains(expected)) << expected << "\n" << text.toStdString();
-    EXPECT_FALSE(text.contains("/ 3"));
+    EXPECT_EQ(text.count("Rossi"), sales);
+    EXPECT_FALSE(text.contains("/ 4"));
 
     // Stopping ends the report with the engine's stop and leaves no file.
     const QString path = archive.File("stopped.pdf");
@@ -244,6 +253,48 @@ TEST_F(ReportTest, SalesListSpansTwoPagesWithAmountsDatesAndTotals) {
               DbmsError::Stopped);
     EXPECT_EQ(stop.seen, 10);
     EXPECT_EQ(QDir(archive.File("")).entryList({"stopped*"}, QDir::Files).size(), 0);
+}
+
+// The preview draws a page alone, starting where the layout pass found it; it must be the very
+// page the whole run (printing, PDF) draws after every page before it.
+TEST_F(ReportTest, EveryPageDrawnAloneIsThePageTheWholeRunDraws) {
+    AddSummarySales(70);
+    for (int i = 0; i < 60; ++i)
+        archive.Add("Clienti", {{"Codice", QString("K%1").arg(i)}, {"Cognome", "Verdi"}});
+    const ReportLayout list = drVendite("Lista Operazioni");
+    const ReportGroupLayout summary = drResoconto("Resoconto Vendite"),
+                            cards = drSituazioneClienti("Situazione Cliente");
+    auto sales = archive.Open("OperazioniVendite"), customers = archive.Open("Clienti");
+    ReportRenderer listReport(list, *sales);
+    ReportGroupRenderer summaryReport(summary, *sales), cardReport(cards, *customers, "Agenzia");
+    const qreal dpi = 30;
+    for (ReportDocument* report : {(ReportDocument*)&listReport, (ReportDocument*)&summaryReport,
+                                   (ReportDocument*)&cardReport}) {
+        SCOPED_TRACE(report->Title().toStdString());
+        const int pages = report->Paginate(ReportDocument::DefaultPageLayout());
+        EXPECT_GT(pages, 1);
+        QImage run = report->PageImage(1, dpi);
+        run.fill(Qt::white);
+        QPainter p(&run);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        p.scale(dpi / 72, dpi / 72);
+        p.translate(report->PageLayout().paintRect(QPageLayout::Point).topLeft());
+        int page = 1;
+        const auto compare = [&] {
+            EXPECT_TRUE(run == report->PageImage(page, dpi)) << "page " << page;
+        };
+        report->Draw(p, 1, pages, [&] {
+            compare();
+            ++page;
+            p.save();
+            p.resetTransform();
+            p.fillRect(run.rect(), Qt::white);
+            p.restore();
+        });
+        compare();
+        EXPECT_EQ(page, pages);
+    }
 }
 
 TEST_F(ReportTest, UnwritableFolderIsReportedAndLeavesNoFile) {
