@@ -41,7 +41,7 @@ void clsReportCommands::Request(std::shared_ptr<DbmsDataSource> ds, int action,
                                 const QString& title) {
     if (!ds) return;
     if (m_runner && m_runner->HasLayout(ds->TableDef().Name, title)) {
-        m_runner->Run(std::move(ds), action, title, &w);
+        m_runner->Run(std::move(ds), action, title, &w, *m_work);
         return;
     }
     if (ShowMessage(&w,

@@ -4,7 +4,7 @@
 #include "ReportGroupRenderer.h"
 #include "ReportLayout.h"
 #include "ReportRenderer.h"
-#include "clsMessageWindowWork.h"
+#include "itfWorkWindow.h"
 #include "clsSettings.h"
 #include "frmReportPreview.h"
 #include "itfPrompter.h"
@@ -14,11 +14,10 @@
 
 namespace {
 
-// Runs `work` with the message window shown over `owner`; a stop asked there ends it without a
-// word, a failure says what failed.
+// Runs `work` with `window` shown over `owner`; a stop asked there ends it without a word, a
+// failure says what failed.
 template <typename Work>
-void Reported(const QString& text, QWidget* owner, Work work) {
-    clsMessageWindowWork window;
+void Reported(itfWorkWindow& window, const QString& text, QWidget* owner, Work work) {
     try {
         window.Show(text, owner);
         work(window.Progress());
@@ -30,24 +29,24 @@ void Reported(const QString& text, QWidget* owner, Work work) {
     window.Unload();
 }
 
-void Print(ReportDocument& report, QWidget* owner) {
+void Print(ReportDocument& report, QWidget* owner, itfWorkWindow& work) {
     QPrinter printer;
     printer.setPageLayout(ReportDocument::DefaultPageLayout());
     printer.setDocName(report.Title());
     QPrintDialog dialog(&printer, owner);
     if (Prompter().Exec(dialog) != QDialog::Accepted) return;
-    Reported("Stampa " + report.Title() + "...", owner,
+    Reported(work, "Stampa " + report.Title() + "...", owner,
              [&](itfProgress& progress) { report.Render(printer, &progress); });
 }
 
-void Run(ReportDocument& report, int action, QWidget* owner) {
+void Run(ReportDocument& report, int action, QWidget* owner, itfWorkWindow& work) {
     const QString& title = report.Title();
     if (action == 0) {
-        Print(report, owner);
+        Print(report, owner, work);
     } else if (action == 1) {
         // Laid out first (the summaries read every sale to count pages), then one page at a time.
         bool laidOut = false;
-        Reported("Anteprima " + title + "...", owner, [&](itfProgress& progress) {
+        Reported(work, "Anteprima " + title + "...", owner, [&](itfProgress& progress) {
             report.Paginate(ReportDocument::DefaultPageLayout(), &progress);
             laidOut = true;
         });
@@ -55,8 +54,8 @@ void Run(ReportDocument& report, int action, QWidget* owner) {
         // Printing lays the report out for the printer's page: the preview's is laid out again.
         frmReportPreview preview(
             report,
-            [&report, owner] {
-                Print(report, owner);
+            [&report, owner, &work] {
+                Print(report, owner, work);
                 report.Paginate(ReportDocument::DefaultPageLayout());
             },
             owner);
@@ -65,7 +64,7 @@ void Run(ReportDocument& report, int action, QWidget* owner) {
         const QString path =
             Prompter().SaveFileName(owner, "Esporta stampa", title + ".pdf", "PDF (*.pdf)");
         if (path.isEmpty() || !ConfirmReplace(owner, path)) return;
-        Reported("Esportazione " + title + "...", owner,
+        Reported(work, "Esportazione " + title + "...", owner,
                  [&](itfProgress& progress) { report.ExportPdf(path, &progress); });
     }
 }
@@ -78,16 +77,16 @@ bool clsReportRunner::HasLayout(const QString& table, const QString& title) {
 }
 
 void clsReportRunner::Run(std::shared_ptr<DbmsDataSource> ds, int action, const QString& title,
-                          QWidget* owner) {
+                          QWidget* owner, itfWorkWindow& work) {
     // The layout lives for this request only.
     const ReportChoice choice = ChooseReportLayout(ds->TableDef().Name, title);
     if (choice.Layout) {
         ReportRenderer report(*choice.Layout, *ds);
-        ::Run(report, action, owner);
+        ::Run(report, action, owner, work);
     } else if (choice.Group) {
         ReportGroupRenderer report(*choice.Group, *ds,
                                    m_settings.ReadSetting("Configuration", "AgencyName"),
                                    m_settings.ReadSetting("Configuration", "AgencyWebAddress"));
-        ::Run(report, action, owner);
+        ::Run(report, action, owner, work);
     }
 }

@@ -13,7 +13,7 @@ public:
 
     bool HasLayout(const QString& table, const QString& title) override;
     void Run(std::shared_ptr<DbmsDataSource> ds, int action, const QString& title,
-             QWidget* owner) override;
+             QWidget* owner, itfWorkWindow& work) override;
 
 private:
     const clsSettings& m_settings;

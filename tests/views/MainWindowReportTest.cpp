@@ -2,10 +2,12 @@
 // layouts when one fits, else the question and the HTML page in the program's folder.
 #include "../maintenance/ScriptedWork.h"
 #include "MainWindowFixture.h"
+#include "frmReportPreview.h"
 #include "itfReportRunner.h"
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QLabel>
 #include <QProcess>
 #include <QToolButton>
 #include <QUrl>
@@ -26,7 +28,8 @@ struct Runner : itfReportRunner {
     bool HasLayout(const QString& table, const QString& title) override {
         return table == "Clienti" && title == "Clienti";
     }
-    void Run(std::shared_ptr<DbmsDataSource>, int action, const QString& title, QWidget*) override {
+    void Run(std::shared_ptr<DbmsDataSource>, int action, const QString& title, QWidget*,
+             itfWorkWindow&) override {
         runs << QString::number(action) + ":" + title;
     }
     QStringList runs;
@@ -142,9 +145,35 @@ TEST_F(MainWindowReportTest, CommandsWithoutDataBeep) {
     EXPECT_TRUE(prompter.Messages().isEmpty());
 }
 
-TEST_F(MainWindowReportTest, TheProgramsOwnLayoutsWriteTheListAsPdf) {
+TEST_F(MainWindowReportTest, TheProgramsOwnLayoutsPreviewPrintAndWriteTheList) {
     frmMain& window = StartOnCustomers();
-    AddCustomer("C1", "Rossi");
+    for (int i = 0; i < 70; ++i) // two pages
+        AddCustomer(QString("C%1").arg(i), "Rossi");
+    window.RefreshDetailView();
+    // The preview shows one page at a time; its print button opens the print dialog.
+    QString title, pages;
+    QSize first;
+    QStringList dialogs;
+    prompter.Dialog([&](QDialog& dialog) {
+        auto& preview = dynamic_cast<frmReportPreview&>(dialog);
+        title = preview.windowTitle();
+        first = preview.findChild<QLabel*>("imgPage")->pixmap().size();
+        preview.ShowPage(5);
+        pages = QString::number(preview.CurrentPage());
+        prompter.Dialog([&](QDialog& print) {
+            dialogs << print.metaObject()->className();
+            return int(QDialog::Rejected);
+        });
+        preview.findChild<QToolButton*>("cmdPrint")->click();
+        return int(QDialog::Rejected);
+    });
+    window.Menu("cmdPreview")->trigger();
+    EXPECT_EQ(title, "Anteprima di stampa - Clienti");
+    EXPECT_FALSE(first.isEmpty());
+    EXPECT_EQ(pages, "2"); // kept within the report
+    EXPECT_EQ(dialogs, QStringList{"QPrintDialog"});
+    EXPECT_EQ(work->Texts, QStringList{"Anteprima Clienti..."});
+
     const QString pdf = m_dir.filePath("clienti.pdf");
     prompter.File(pdf);
     window.Menu("mnuPrintExport")->trigger();
@@ -152,8 +181,8 @@ TEST_F(MainWindowReportTest, TheProgramsOwnLayoutsWriteTheListAsPdf) {
     text.start("pdftotext", {"-layout", pdf, "-"});
     text.waitForFinished();
     const QString shown = QString::fromUtf8(text.readAllStandardOutput());
-    EXPECT_TRUE(shown.contains("Numero dei clienti")) << shown.toStdString();
-    EXPECT_TRUE(shown.contains("Pag. 1 / 1")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("Numero dei clienti 70")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("Pag. 2 / 2")) << shown.toStdString();
 }
 
 } // namespace
