@@ -60,11 +60,12 @@ format: bootstrap
 
 bench: bootstrap
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSARIN_BENCH=ON
-	cmake --build $(BENCH_BUILD) --target engine_bench grid_bench views_bench sales_bench
+	cmake --build $(BENCH_BUILD) --target engine_bench grid_bench views_bench sales_bench reports_bench
 	@tmp=$$(mktemp -d); $(TEST_ENV) $(BENCH_BUILD)/bench/engine_bench --benchmark_counters_tabular=true && \
 	$(TEST_ENV) $(BENCH_BUILD)/bench/grid_bench --benchmark_counters_tabular=true && \
 	$(TEST_ENV) $(BENCH_BUILD)/bench/views_bench --benchmark_counters_tabular=true && \
-	$(TEST_ENV) $(BENCH_BUILD)/bench/sales_bench --benchmark_counters_tabular=true; rc=$$?; rm -rf $$tmp; exit $$rc
+	$(TEST_ENV) $(BENCH_BUILD)/bench/sales_bench --benchmark_counters_tabular=true && \
+	$(TEST_ENV) $(BENCH_BUILD)/bench/reports_bench --benchmark_counters_tabular=true; rc=$$?; rm -rf $$tmp; exit $$rc
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)

@@ -78,7 +78,7 @@ protected:
     QString Operation() const { return "Stampa " + m_title; }
 
     DbmsDataSource& m_rows;
-    QSizeF m_area;          // printable area, points
+    QSizeF m_area;           // printable area, points
     const qreal m_line = 12; // one line of 9-point text
     QDateTime m_printed;
 

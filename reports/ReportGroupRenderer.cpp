@@ -33,7 +33,8 @@ int ReportGroupRenderer::DoPaginate(itfProgress* progress) {
     m_sums.assign(m_layout.Totals.size(), Money());
     // Counting reads every group: the report says so and can be stopped here too.
     if (progress) progress->OnStart(Operation(), m_count);
-    Run(nullptr, Cursor(), 0, INT_MAX, [] {}, progress);
+    Run(
+        nullptr, Cursor(), 0, INT_MAX, [] {}, progress);
     if (progress) progress->OnEnd(Operation());
     return int(m_starts.size());
 }
@@ -70,8 +71,8 @@ void ReportGroupRenderer::Run(QPainter* p, Cursor at, int page, int last,
         ++page;
         y = 0;
         if (page == 1) {
-            Text(p, QRectF(0, 0, width, TitleHeight - line / 2), m_layout.Title,
-                 Qt::AlignHCenter, Font(14, true));
+            Text(p, QRectF(0, 0, width, TitleHeight - line / 2), m_layout.Title, Qt::AlignHCenter,
+                 Font(14, true));
             y += TitleHeight;
         }
         if (!m_layout.Cards)
@@ -99,10 +100,19 @@ void ReportGroupRenderer::Run(QPainter* p, Cursor at, int page, int last,
     };
 
     // A sale from its heading (from < 0) or from a detail row that starts a page.
+    // The summaries' own data source counts each sale's rows in its row: counting pages then
+    // needs no query a sale.
+    const bool countedInRow =
+        m_rows.IsSummary() &&
+        m_rows.Detail().compare(m_layout.Collection, Qt::CaseInsensitive) == 0;
     const auto sale = [&](qint64 position, qint64 from) {
-        std::shared_ptr<DbmsDataSource> lines =
-            m_rows.GetReferenceOf(m_rows.OIDAt(position), m_layout.Collection);
-        const qint64 count = lines ? lines->RowCount() : 0;
+        std::shared_ptr<DbmsDataSource> lines;
+        if (p || !countedInRow)
+            lines = m_rows.GetReferenceOf(m_rows.OIDAt(position), m_layout.Collection);
+        const qint64 count = lines ? lines->RowCount()
+                             : countedInRow
+                                 ? m_rows.ValueAt(position, "N_" + m_layout.Collection).toLongLong()
+                                 : 0;
         if (from < 0) {
             at = {position, -1};
             room(count > 0 ? 4 : 2);

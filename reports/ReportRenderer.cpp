@@ -68,8 +68,8 @@ std::vector<Money> ReportRenderer::Sums(qint64 upTo) const {
     return sums;
 }
 
-void ReportRenderer::DoDraw(QPainter& p, int first, int last,
-                            const std::function<void()>& newPage, itfProgress* progress) {
+void ReportRenderer::DoDraw(QPainter& p, int first, int last, const std::function<void()>& newPage,
+                            itfProgress* progress) {
     const std::vector<QRectF> cells = Cells(m_layout.Columns, 0, m_area.width());
     const QFont body = Font(9), bold = Font(9, true);
     // Drawing from the first row sums as it goes; when the totals are drawn from a later

@@ -4,10 +4,10 @@
 #include "ReportGroupRenderer.h"
 #include "ReportLayout.h"
 #include "ReportRenderer.h"
-#include "itfWorkWindow.h"
 #include "clsSettings.h"
 #include "frmReportPreview.h"
 #include "itfPrompter.h"
+#include "itfWorkWindow.h"
 
 #include <QPrintDialog>
 #include <QPrinter>

@@ -12,8 +12,8 @@ public:
     explicit clsReportRunner(const clsSettings& settings) : m_settings(settings) {}
 
     bool HasLayout(const QString& table, const QString& title) override;
-    void Run(std::shared_ptr<DbmsDataSource> ds, int action, const QString& title,
-             QWidget* owner, itfWorkWindow& work) override;
+    void Run(std::shared_ptr<DbmsDataSource> ds, int action, const QString& title, QWidget* owner,
+             itfWorkWindow& work) override;
 
 private:
     const clsSettings& m_settings;

@@ -20,8 +20,8 @@ namespace {
 const struct {
     const char* Text;
     int Percent;
-} Zooms[] = {{"Larghezza pagina", 0}, {"50%", 50}, {"75%", 75}, {"100%", 100},
-             {"150%", 150},           {"200%", 200}};
+} Zooms[] = {{"Larghezza pagina", 0}, {"50%", 50},   {"75%", 75},
+             {"100%", 100},           {"150%", 150}, {"200%", 200}};
 } // namespace
 
 frmReportPreview::frmReportPreview(ReportDocument& report, std::function<void()> print,

@@ -16,7 +16,8 @@ class frmReportPreview : public QDialog {
 public:
     // `report` is already laid out; `print` prints it (the print dialog and the message window
     // are the caller's).
-    frmReportPreview(ReportDocument& report, std::function<void()> print, QWidget* parent = nullptr);
+    frmReportPreview(ReportDocument& report, std::function<void()> print,
+                     QWidget* parent = nullptr);
 
     int CurrentPage() const;
     void ShowPage(int page);
