@@ -5,12 +5,13 @@
 #include "itfPrompter.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -29,7 +30,7 @@ frmReportPreview::frmReportPreview(ReportDocument& report, std::function<void()>
     : QDialog(parent), m_report(report) {
     setObjectName("ReportPreview");
     setWindowTitle("Anteprima di stampa - " + report.Title());
-    resize(900, 1000);
+    resize(860, 900);
 
     const auto button = [this](const QString& name, const QString& text, auto slot) {
         auto* b = new QToolButton(this);
@@ -81,7 +82,23 @@ frmReportPreview::frmReportPreview(ReportDocument& report, std::function<void()>
     layout->addLayout(bar);
     layout->addWidget(m_scroll, 1);
 
-    connect(m_page, &QSpinBox::valueChanged, this, [this] { Redraw(); });
+    // Page keys turn pages wherever the focus is (the page box would step by ten).
+    const auto key = [this](QKeySequence keys, auto slot) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, slot);
+    };
+    key(Qt::Key_PageDown, [this] { ShowPage(CurrentPage() + 1); });
+    key(Qt::Key_PageUp, [this] { ShowPage(CurrentPage() - 1); });
+    key(Qt::CTRL | Qt::Key_Home, [this] { ShowPage(1); });
+    key(Qt::CTRL | Qt::Key_End, [this] { ShowPage(m_report.PageCount()); });
+    m_scroll->setFocus();
+
+    // The page's width follows the viewport's, known only once the layout has placed it.
+    m_scroll->viewport()->installEventFilter(this);
+    connect(m_page, &QSpinBox::valueChanged, this, [this] {
+        Redraw();
+        m_scroll->verticalScrollBar()->setValue(0); // a new page is read from its top
+    });
     connect(m_zoom, &QComboBox::currentIndexChanged, this, [this] { Redraw(); });
     Redraw();
 }
@@ -99,11 +116,12 @@ qreal frmReportPreview::Dpi() const {
     const int percent = m_zoom->currentData().toInt();
     if (percent > 0) return logicalDpiX() * percent / 100.0;
     const qreal inches = m_report.PageLayout().fullRect(QPageLayout::Inch).width();
-    const int room = m_scroll->viewport()->width() - 2 * m_scroll->verticalScrollBar()->width();
+    const int room = m_scroll->viewport()->width() - 20; // a margin around the sheet
     return std::max(24.0, room / inches);
 }
 
 void frmReportPreview::Redraw() {
+    m_shownWidth = m_scroll->viewport()->width();
     try {
         m_sheet->setPixmap(QPixmap::fromImage(m_report.PageImage(CurrentPage(), Dpi())));
     } catch (const DbmsError& e) {
@@ -112,26 +130,9 @@ void frmReportPreview::Redraw() {
     }
 }
 
-void frmReportPreview::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_PageDown:
-        ShowPage(CurrentPage() + 1);
-        break;
-    case Qt::Key_PageUp:
-        ShowPage(CurrentPage() - 1);
-        break;
-    case Qt::Key_Home:
-        if (event->modifiers() & Qt::ControlModifier) ShowPage(1);
-        break;
-    case Qt::Key_End:
-        if (event->modifiers() & Qt::ControlModifier) ShowPage(m_report.PageCount());
-        break;
-    default:
-        QDialog::keyPressEvent(event);
-    }
-}
-
-void frmReportPreview::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    if (m_zoom->currentData().toInt() == 0) Redraw();
+bool frmReportPreview::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize &&
+        m_zoom->currentData().toInt() == 0 && m_shownWidth != m_scroll->viewport()->width())
+        Redraw();
+    return QDialog::eventFilter(watched, event);
 }

@@ -23,8 +23,7 @@ public:
     void ShowPage(int page);
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Dots per inch the page is drawn at for the chosen zoom.
@@ -36,4 +35,5 @@ private:
     QLabel* m_sheet;
     QScrollArea* m_scroll;
     QComboBox* m_zoom;
+    int m_shownWidth = -1; // the viewport's width the page was last drawn for
 };
