@@ -64,7 +64,7 @@ int ReportDocument::CountPages(QPagedPaintDevice& device) {
     return Paginate(device.pageLayout());
 }
 
-int ReportDocument::Render(QPagedPaintDevice& device, itfProgress* progress) {
+int ReportDocument::Render(QPagedPaintDevice& device, itfProgress* progress, int first, int last) {
     Paginate(device.pageLayout(), progress);
     QPainter p;
     if (!p.begin(&device))
@@ -73,7 +73,7 @@ int ReportDocument::Render(QPagedPaintDevice& device, itfProgress* progress) {
     p.scale(device.logicalDpiX() / 72.0, device.logicalDpiY() / 72.0);
     try {
         Draw(
-            p, 1, m_pages, [&device] { device.newPage(); }, progress);
+            p, first, last, [&device] { device.newPage(); }, progress);
     } catch (...) {
         p.end();
         throw;

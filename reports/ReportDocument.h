@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QPageLayout>
 #include <QSizeF>
+#include <climits>
 #include <functional>
 
 class DbmsDataSource;
@@ -40,8 +41,10 @@ public:
     void Draw(QPainter& painter, int first, int last, const std::function<void()>& newPage,
               itfProgress* progress = nullptr);
 
-    // Every page on a printer or PDF writer, laid out for its page. Returns the page count.
-    int Render(QPagedPaintDevice& device, itfProgress* progress = nullptr);
+    // Pages `first` to `last` (every page by default) on a printer or PDF writer, laid out
+    // for its page. Returns the report's page count.
+    int Render(QPagedPaintDevice& device, itfProgress* progress = nullptr, int first = 1,
+               int last = INT_MAX);
     int CountPages(QPagedPaintDevice& device);
     // One whole sheet (margins included) at `dpi` dots per inch, for the preview.
     QImage PageImage(int page, qreal dpi);

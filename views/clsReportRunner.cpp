@@ -35,8 +35,12 @@ void Print(ReportDocument& report, QWidget* owner, itfWorkWindow& work) {
     printer.setDocName(report.Title());
     QPrintDialog dialog(&printer, owner);
     if (Prompter().Exec(dialog) != QDialog::Accepted) return;
-    Reported(work, "Stampa " + report.Title() + "...", owner,
-             [&](itfProgress& progress) { report.Render(printer, &progress); });
+    Reported(work, "Stampa " + report.Title() + "...", owner, [&](itfProgress& progress) {
+        // The pages chosen in the print dialog, else every page.
+        const bool range = printer.printRange() == QPrinter::PageRange;
+        report.Render(printer, &progress, range ? printer.fromPage() : 1,
+                      range ? printer.toPage() : INT_MAX);
+    });
 }
 
 void Run(ReportDocument& report, int action, QWidget* owner, itfWorkWindow& work) {

@@ -245,6 +245,17 @@ TEST_F(ReportTest, SalesListSpansThreePagesWithAmountsDatesAndTotals) {
         EXPECT_TRUE(text.contains(expected)) << expected << "\n" << text.toStdString();
     EXPECT_EQ(text.count("Rossi"), sales);
     EXPECT_FALSE(text.contains("/ 4"));
+    // A range chosen in the print dialog: those pages only, numbered as in the whole report.
+    {
+        QPdfWriter pdf(archive.File("range.pdf"));
+        pdf.setPageLayout(ReportDocument::DefaultPageLayout());
+        EXPECT_EQ(ReportRenderer(layout, *rows).Render(pdf, nullptr, 2, 3), 3);
+    }
+    const QString range = PdfText(archive.File("range.pdf"));
+    EXPECT_TRUE(range.contains("Pag. 2 / 3") && range.contains("Pag. 3 / 3") &&
+                range.contains("Numero delle vendite conteggiate: 130"))
+        << range.toStdString();
+    EXPECT_FALSE(range.contains("Pag. 1 / 3") || range.contains("Lista Operazioni"));
 
     // Stopping ends the report with the engine's stop and leaves no file.
     const QString path = archive.File("stopped.pdf");
