@@ -99,12 +99,12 @@ void ReportGroupRenderer::Run(QPainter* p, Cursor at, int page, int last,
         y += line;
     };
 
-    // A sale from its heading (from < 0) or from a detail row that starts a page.
     // The summaries' own data source counts each sale's rows in its row: counting pages then
     // needs no query a sale.
     const bool countedInRow =
         m_rows.IsSummary() &&
         m_rows.Detail().compare(m_layout.Collection, Qt::CaseInsensitive) == 0;
+    // A sale from its heading (from < 0) or from a detail row that starts a page.
     const auto sale = [&](qint64 position, qint64 from) {
         std::shared_ptr<DbmsDataSource> lines;
         if (p || !countedInRow)
