@@ -146,6 +146,13 @@ std::shared_ptr<DbmsDataSource> clsVendita::ArticleByCode(const QString& code) {
     // The code reaches the filter only as a quoted literal.
     auto article =
         Database()->Item("Articoli")->OpenDataSource("Codice=" + DbmsDatabase::TextLiteral(code));
+    const int size = article->FieldInfo("Codice")->Size;
+    if (code.size() > size) {
+        // No article has a code that long, and a new one would get it cut short.
+        m_clerk.Beep();
+        m_clerk.Say(QString("Il codice articolo può avere al massimo %1 caratteri.").arg(size));
+        return nullptr;
+    }
     if (!article->IsEmpty()) {
         article->MoveFirst();
         return article;

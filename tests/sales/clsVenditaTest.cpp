@@ -36,6 +36,7 @@ TEST_F(SaleRulesTest, LinesCountThePiecesOfPricedArticlesTheCustomerIsFoundByHis
         {"X'9", "Importo", 20, 1, 1, 20, 40, 0},         // an unknown code makes the article
         {"X'8", nullptr, 0, 0, 0, 0, 40, 0},             // ... unless the clerk gives up
         {"A2 A1 x x0 e0", "", 0, 1, 1, 250, 65, 2},
+        {"ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ", "", 0, 0, 0, 0, 40, 1}, // no code is that long
     };
     for (const auto& [steps, field, price, lines, pieces, amount, balance, beeps] : cases) {
         SCOPED_TRACE(steps);
@@ -66,6 +67,8 @@ TEST_F(SaleRulesTest, LinesCountThePiecesOfPricedArticlesTheCustomerIsFoundByHis
     }
     EXPECT_EQ(a.Count("Articoli WHERE Codice = 'X''9'"), 1);
     EXPECT_EQ(a.Count("Articoli WHERE Codice = 'X''8'"), 0);
+    EXPECT_EQ(a.Count("Articoli WHERE Codice LIKE 'ZZZ%'"), 0); // nor one cut short
+    EXPECT_EQ(clerk.said, QStringList{"Il codice articolo può avere al massimo 32 caratteri."});
     // The customer by his card.
     const QString longest(32, '7');
     const OID quoted = a.Add("Clienti", {{"Codice", "O'Brien"}, {"Cognome", "O'Brien"}});

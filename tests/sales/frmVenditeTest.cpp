@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
 
 namespace {
@@ -190,6 +191,31 @@ TEST_F(SaleWindowTest, FailuresAreSaidAndTheWindowKeepsWhatItShows) {
     EXPECT_TRUE(prompter.LastMessage().Text.startsWith("Il nuovo punteggio del cliente"));
     EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Exclamation);
     EXPECT_TRUE(w->IsSaleOpen());
+}
+
+TEST_F(SaleWindowTest, ANoteTakesNoMoreThanItsFieldAndKeepsEveryCharacter) {
+    QString note;
+    while (note.size() < 250)
+        note += "Già € 漢字 😀 ";
+    note = note.leftJustified(255, 'x', true);
+    Open();
+    TypeCustomer("C001");
+    ReadArticle("A1");
+    // Typed key by key, as the keyboard sends any script: what does not fit is refused aloud.
+    w->txtNote->setFocus();
+    const int beeps = prompter.Beeps();
+    for (const QString& key :
+         (note + "😀ab").split(QRegularExpression("(?=.)"), Qt::SkipEmptyParts)) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, key);
+        QApplication::sendEvent(w->txtNote, &press);
+    }
+    EXPECT_EQ(w->txtNote->toPlainText(), note);
+    EXPECT_EQ(prompter.Beeps() - beeps, 3);
+    a.Add("Clienti", {{"Codice", "C002"}, {"Cognome", "Neri"}});
+    TypeCustomer("C002"); // the window shown afresh keeps the note whole
+    EXPECT_EQ(w->txtNote->toPlainText(), note);
+    Confirm(true);
+    EXPECT_EQ(a.Text("SELECT Note FROM OperazioniVendite"), note);
 }
 
 TEST_F(SaleWindowTest, CancelAndEscAskBeforeThrowingAwayTheSaleTheCloseBoxDoesNot) {
