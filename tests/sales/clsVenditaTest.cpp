@@ -243,6 +243,18 @@ TEST_F(SaleRulesTest, PrizesNeverGoBeyondTheirStock) {
     sale.Resync({}, {});
     EXPECT_EQ(Assigned("PremiAssegnati", bag), 2);
     EXPECT_EQ(sale.Sale()->GetValue("PuntiSpesi").toLongLong(), 20);
+    // Whole pieces only: a prize given back would fill the stock and the card.
+    const OID extra = a.Add("TabellaBonus", {{"Descrizione", "Extra"}, {"Punti", 5}});
+    for (const int pieces : {0, -1}) {
+        clerk.choices = {bag, extra};
+        clerk.edits = {DbmsFieldValues{{"Quantita", pieces}},
+                       DbmsFieldValues{{"Quantita", pieces}}};
+        const QString said = QString("La quantità deve essere almeno 1 (indicata %1).").arg(pieces);
+        EXPECT_EQ(Refusal([&] { sale.AddPremio(); }), said);
+        EXPECT_EQ(Refusal([&] { sale.AddBonus(); }), said);
+        sale.Resync({}, {});
+    }
+    EXPECT_EQ(Assigned("PremiAssegnati", bag) + a.Count("BonusAssegnati"), 2);
     // Another counter took a piece meanwhile: the confirm is refused whole.
     a.Exec("UPDATE TabellaPremi SET Disponibilita = 1");
     EXPECT_EQ(Refusal([&] { sale.Confirm({}, {}); }), refused.arg(2).arg(1));
