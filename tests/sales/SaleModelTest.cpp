@@ -21,6 +21,7 @@
 #include <QRegularExpression>
 #include <QTableView>
 
+#include <iostream>
 #include <optional>
 #include <random>
 
@@ -263,6 +264,12 @@ public:
         w.reset();
         frmMessage::Unload();
         session.Release();
+        if (m_error.isEmpty())
+            std::cout << QString("%1 azioni, %2 rifiuti o avvisi, %3 vendite confermate\n")
+                             .arg(m_log.size())
+                             .arg(m_refusals)
+                             .arg(ref.confirmed)
+                             .toStdString();
         return m_error.isEmpty() ? QString() : m_error + "\nazioni:\n" + m_log.join('\n');
     }
 
@@ -367,7 +374,10 @@ private:
     }
 
     // --- answers ---
-    void Ok() { prompter->Answer(PromptAnswer::Ok); }
+    void Ok() {
+        prompter->Answer(PromptAnswer::Ok);
+        ++m_refusals;
+    }
     void Answer(bool yes) { prompter->Answer(yes ? PromptAnswer::Yes : PromptAnswer::No); }
     // The row with this OID chosen from the selection list.
     void Choose(OID oid) {
@@ -932,6 +942,7 @@ private:
     QString m_note, m_voucher, m_expectSale, m_error;
     OID m_saleOid = 0, m_openSale = 0;
     bool m_paid = false;
+    int m_refusals = 0;
     QStringList m_log;
 };
 

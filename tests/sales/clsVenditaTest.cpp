@@ -95,6 +95,14 @@ TEST_F(SaleRulesTest, LinesCountThePiecesOfPricedArticlesTheCustomerIsFoundByHis
     clerk.edits.push_back(DbmsFieldValues{{"Cognome", "Neri"}});
     const OID added = sale.LookupCustomer("12'3");
     EXPECT_EQ(a.Text("SELECT Codice FROM Clienti WHERE OID = " + QString::number(added)), "12'3");
+    // Two lines as large as an amount can be: their total does not fit, and is refused.
+    const OID largest = a.Add("Articoli", {{"Codice", "MAX"}, {"Importo", AmountUnits(INT64_MAX)}});
+    sale.Open(customer);
+    sale.AddArticle("MAX");
+    clerk.edits = {DbmsFieldValues{{"OID_Articoli", largest}}};
+    EXPECT_EQ(Refusal([&] { sale.AddLine(); }),
+              "Il totale della vendita è fuori dai limiti ammessi.");
+    EXPECT_EQ(Pieces(), 1);
 }
 
 TEST_F(SaleRulesTest, AConfirmStoresTheSaleItsPaymentAndTheBalanceAllOrNothing) {
