@@ -491,21 +491,24 @@ public:
     // Annulla asks only about lines and keeps the window; Esc asks about anything the sale
     // holds and leaves the window when it goes.
     void Cancel() {
-        const bool yes = Chance(60), esc = Chance(30);
-        Log(QString("%1 (%2)").arg(esc ? "esc" : "annulla").arg(yes ? "si" : "no"));
+        // 0 Annulla, 1 Esc, 2 the close box (which asks nothing).
+        const int how = OneOf({0, 0, 1, 2});
+        const bool yes = Chance(60);
+        Log(QString("%1 (%2)").arg(QStringList{"annulla", "esc", "chiudi"}[how]).arg(yes));
         bool closes = true;
-        if (esc ? !(ref.lines.empty() && ref.given.empty() && ref.taken.empty())
-                : !ref.lines.empty()) {
+        if (how == 2   ? false
+            : how == 1 ? !(ref.lines.empty() && ref.given.empty() && ref.taken.empty())
+                       : !ref.lines.empty()) {
             Answer(yes);
-            closes = esc && yes;
+            closes = how == 1 && yes;
             if (yes) ref.Close();
         }
         if (closes) ref.Close();
         if (!ref.open) m_note.clear(), m_voucher.clear();
-        if (esc)
+        if (how == 1)
             QTest::keyClick(w->focusWidget() ? w->focusWidget() : w.get(), Qt::Key_Escape);
         else
-            w->cmdCancel->click();
+            how == 0 ? w->cmdCancel->click() : (void)w->close();
         if (closes) {
             Same(w->isVisible(), false, "finestra chiusa");
             OpenWindow();
