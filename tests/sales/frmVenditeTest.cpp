@@ -213,6 +213,8 @@ TEST_F(SaleWindowTest, NoteAndVoucherTakeNoMoreThanTheirFieldsAndKeepEveryCharac
             QApplication::sendEvent(field, &press);
         }
     }
+    QTest::keyClick(w->txtRiferimento, 'W'); // the last place taken, then given back
+    QTest::keyClick(w->txtRiferimento, Qt::Key_Backspace);
     EXPECT_EQ(w->txtNote->toPlainText() + "|" + w->txtRiferimento->text(), note + "|" + voucher);
     EXPECT_EQ(prompter.Beeps() - beeps, 4);
     a.Add("Clienti", {{"Codice", "C002"}, {"Cognome", "Neri"}});
