@@ -215,11 +215,22 @@ protected:
              given.join(';'), "bonus (bonus:quantita:punti)");
         Same(Rows("PremiAssegnati", "t.OID_TabellaPremi", "Premi", "PuntiSpesi"), taken.join(';'),
              "premi (premio:quantita:punti)");
-        for (auto [grid, rows] :
-             {std::pair{w->dgArticoli, ref.lines.size()}, std::pair{w->dgBonus, ref.given.size()},
-              std::pair{w->dgPremi, ref.taken.size()}})
-            Same(grid->model() ? grid->model()->rowCount() : -1, int(rows),
-                 "righe nella griglia " + grid->objectName());
+        // Each grid shows the sale's rows as they stand, in the order they were made.
+        for (auto [grid, collection] :
+             {std::pair{w->dgArticoli, "Articoli"}, std::pair{w->dgBonus, "Bonus"},
+              std::pair{w->dgPremi, "Premi"}}) {
+            QStringList shown;
+            if (auto* model = qobject_cast<DbmsGridModel*>(grid->model()))
+                for (int row = 0; row < model->rowCount(); ++row)
+                    shown << QString::number(model->OIDAt(row));
+            Same(shown.join(','),
+                 a.Text(QString("SELECT IFNULL(group_concat(OID_Item, ','), '') FROM (SELECT "
+                                "OID_Item FROM OperazioniVendite__%1 WHERE OID_Owner = %2 ORDER "
+                                "BY OID_Item)")
+                            .arg(collection)
+                            .arg(m_openSale)),
+                 QString("righe nella griglia ") + grid->objectName());
+        }
         CheckStock();
     }
     void CheckStock() {
