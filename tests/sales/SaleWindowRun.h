@@ -76,7 +76,7 @@ protected:
                 {oid, QString("A%1").arg(i + 1), price, scheme >= 0 ? values[scheme] : -1});
         }
         for (int i = 0; i < 3; ++i) {
-            const qint64 points = i == 2 ? 2147483000 : Pick(400);
+            const qint64 points = i == 2 ? OneOf<qint64>({2147483000, -2147483648}) : Pick(400);
             const QString code = QString("C00%1").arg(i + 1);
             ref.customers.push_back(
                 {a.Add("Clienti", {{"Codice", code}, {"Cognome", "Cliente"}, {"Punti", points}}),
@@ -89,7 +89,11 @@ protected:
                          : Now().addDays(-1);
         };
         for (int i = 0; i < 5; ++i) {
-            Prize p{0, i == 4 ? 0 : 1 + Pick(150), Pick(5), Chance(50), Chance(85)};
+            Prize p{0,
+                    i == 4                 ? 0
+                    : i == 3 && Chance(30) ? 2147483000
+                                           : 1 + Pick(150),
+                    Pick(5), Chance(50), Chance(85)};
             p.oid = a.Add("TabellaPremi", {{"Descrizione", QString("Premio %1").arg(i + 1)},
                                            {"PuntiNecessari", p.needed},
                                            {"Disponibilita", p.stock},
@@ -98,8 +102,12 @@ protected:
             ref.prizes.push_back(p);
         }
         for (int i = 0; i < 4; ++i) {
-            Bonus b{0,          1 + Pick(60), OneOf<qint64>({0, 50, 200, 1000}) * Scale,
-                    Chance(50), Chance(85),   {}};
+            Bonus b{0,
+                    i == 3 && Chance(30) ? 2147483647 : 1 + Pick(60),
+                    OneOf<qint64>({0, 50, 200, 1000}) * Scale,
+                    Chance(50),
+                    Chance(85),
+                    {}};
             b.oid = a.Add("TabellaBonus", {{"Descrizione", QString("Bonus %1").arg(i + 1)},
                                            {"Punti", b.points},
                                            {"ImportoMinimo", AmountUnits(b.minimum)},
