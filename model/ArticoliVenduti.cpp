@@ -3,6 +3,7 @@
 #include "DbmsClock.h"
 #include "DbmsDataSource.h"
 #include "DbmsDefinition.h"
+#include "DbmsValues.h"
 #include "modPunti.h"
 
 void ArticoliVenduti::DefineIdentity(DbmsTableIdentity& p_objIdentity) {
@@ -31,8 +32,15 @@ void ArticoliVenduti::OnUpdateField(DbmsDataSource& p_objDS, const QString& p_st
     if (p_strFieldName == "Quantita" || p_strFieldName == "Importo") {
         const Money price = ToMoney(p_objDS.GetValue("Importo"));
         const qint64 quantity = p_objDS.GetValue("Quantita").toLongLong();
+        // An amount beyond what ten-thousandths can hold is refused, never wrapped around.
+        qint64 units = 0;
+        if (__builtin_mul_overflow(price.Units, quantity, &units))
+            throw DbmsError(DbmsError::BadValue,
+                            QString("L'importo della riga (%1 x %2) è fuori dai limiti ammessi.")
+                                .arg(DbmsFormatMoney(price))
+                                .arg(quantity));
         // The engine reports this change in turn, and the points follow it below.
-        p_objDS.SetValue("ImportoVendita", QVariant::fromValue(price * quantity));
+        p_objDS.SetValue("ImportoVendita", QVariant::fromValue(Money::FromUnits(units)));
     }
     if (p_strFieldName == "ImportoVendita") ComputePoints(p_objDS);
 }

@@ -48,11 +48,10 @@ std::shared_ptr<DbmsDataSource> clsPremiBonus::IdentifyBonus(bool automatic) {
     auto assigned = m_sale.GetReference("Bonus");
     if (automatic) {
         if (!assigned->IsEmpty()) m_sale.SetReference("Bonus", *assigned, true);
-        auto candidates =
-            OpenDefinitions(m_sale, "TabellaBonus",
-                            "Scadenza >= " + DbmsDatabase::DateLiteral(DbmsClock::Today()) +
-                                " AND ( ImportoMinimo = 0 OR ImportoMinimo <= " +
-                                DbmsDatabase::NumberLiteral(amount.ToDouble()) + ")");
+        // The minimum is compared below, in exact money: an amount as a number literal goes
+        // through a double, which the largest amounts overflow.
+        auto candidates = OpenDefinitions(
+            m_sale, "TabellaBonus", "Scadenza >= " + DbmsDatabase::DateLiteral(DbmsClock::Today()));
         if (!candidates->IsEmpty()) GrantBonuses(*candidates, *assigned, amount);
         assigned->Refresh(false);
     }
@@ -72,6 +71,7 @@ void clsPremiBonus::GrantBonuses(DbmsDataSource& candidates, DbmsDataSource& ass
     for (candidates.MoveFirst(); !candidates.AtEnd(); candidates.MoveNext()) {
         const bool cumulative = candidates.GetValue("Cumulabile").toBool();
         const Money minimum = ToMoney(candidates.GetValue("ImportoMinimo"));
+        if (minimum != Money{} && minimum > amount) continue;
         // A cumulative bonus uses up its minimum, so a later single one needs what is left.
         if (!(cumulative ? amount >= minimum : remaining >= minimum)) continue;
 

@@ -146,6 +146,13 @@ std::shared_ptr<DbmsDataSource> clsVendita::ArticleByCode(const QString& code) {
     // The code reaches the filter only as a quoted literal.
     auto article =
         Database()->Item("Articoli")->OpenDataSource("Codice=" + DbmsDatabase::TextLiteral(code));
+    const int size = article->FieldInfo("Codice")->Size;
+    if (code.size() > size) {
+        // No article has a code that long, and a new one would get it cut short.
+        m_clerk.Beep();
+        m_clerk.Say(QString("Il codice articolo può avere al massimo %1 caratteri.").arg(size));
+        return nullptr;
+    }
     if (!article->IsEmpty()) {
         article->MoveFirst();
         return article;
@@ -278,6 +285,12 @@ void clsVendita::AddAssigned(const QString& definitions, const QString& collecti
         const QString link = assigned->TableDef().ParentLinkField();
         const QVariant row = m_clerk.EditRow(*assigned, true, {{link, chosen}, {"Quantita", 1}});
         if (!row.isValid()) return;
+        // Whole pieces only: a prize given back would fill the stock and the customer's card.
+        assigned->Locate(row.toLongLong());
+        const qint64 pieces = assigned->GetValue("Quantita").toLongLong();
+        if (pieces < 1)
+            throw DbmsError(DbmsError::BadValue,
+                            QString("La quantità deve essere almeno 1 (indicata %1).").arg(pieces));
         m_sale->SetReference(collection, row.toLongLong(), false);
         if (collection == "Bonus") {
             IdentifyBonusRows(false);

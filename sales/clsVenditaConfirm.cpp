@@ -7,6 +7,8 @@
 #include "clsSettings.h"
 #include "modPunti.h"
 
+#include <limits>
+
 namespace {
 
 qint64 SumOf(DbmsDataSource& rows, const QString& field) {
@@ -14,8 +16,14 @@ qint64 SumOf(DbmsDataSource& rows, const QString& field) {
 }
 
 QVariant Total(DbmsDataSource& lines) {
-    const QVariant amount = lines.Sum("ImportoVendita");
-    return QVariant::fromValue(amount.isValid() ? ToMoney(amount) : Money{});
+    // Added up here: a total beyond what ten-thousandths hold is refused by name, where the
+    // archive's own sum would fail with a bare overflow.
+    __int128 units = 0;
+    for (lines.MoveFirst(); !lines.AtEnd(); lines.MoveNext())
+        units += ToMoney(lines.GetValue("ImportoVendita")).Units;
+    if (units < std::numeric_limits<qint64>::min() || units > std::numeric_limits<qint64>::max())
+        throw DbmsError(DbmsError::BadValue, "Il totale della vendita è fuori dai limiti ammessi.");
+    return QVariant::fromValue(Money::FromUnits(qint64(units)));
 }
 
 } // namespace

@@ -17,6 +17,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTextCursor>
+
+#include <algorithm>
 
 frmVendite::frmVendite(clsArchiveSession& session, clsSettings& settings, QWidget* owner,
                        BarcodeTarget setBarcodeControl)
@@ -93,8 +96,20 @@ void frmVendite::Connect() {
         if (on) identifyPrizes();
     });
     connect(txtNote, &QPlainTextEdit::textChanged, this, [this] {
-        if (IsSaleOpen() && !m_blnBindingNote)
-            m_vendita.Sale()->SetValue("Note", txtNote->toPlainText());
+        if (!IsSaleOpen() || m_blnBindingNote) return;
+        const QString text = txtNote->toPlainText();
+        if (text.size() > m_vendita.Sale()->FieldInfo("Note")->Size) {
+            // As a full line does: what does not fit is refused with a beep, never cut short.
+            const auto at = txtNote->textCursor().position() - (text.size() - m_strNote.size());
+            ShowNote(m_strNote);
+            QTextCursor cursor = txtNote->textCursor();
+            cursor.setPosition(int(std::clamp<qsizetype>(at, 0, m_strNote.size())));
+            txtNote->setTextCursor(cursor);
+            m_clerk.Beep();
+            return;
+        }
+        m_strNote = text;
+        m_vendita.Sale()->SetValue("Note", text);
     });
 }
 
@@ -122,11 +137,16 @@ void frmVendite::RefreshDisplay() {
     EnableSaleControls(*this, true);
     ShowCustomer();
     txtDataOra->setText(m_vendita.Sale()->GetText("Data"));
-    m_blnBindingNote = true; // the note shown is not a note typed
-    txtNote->setPlainText(m_vendita.Sale()->GetValue("Note").toString());
-    m_blnBindingNote = false;
+    ShowNote(m_vendita.Sale()->GetValue("Note").toString());
     FormService().BindTextBox(txtRiferimento, m_vendita.Sale(), "RiferimentoVoucher");
     ShowRows();
+}
+
+void frmVendite::ShowNote(const QString& note) {
+    m_blnBindingNote = true; // the note shown is not a note typed
+    m_strNote = note;
+    txtNote->setPlainText(note);
+    m_blnBindingNote = false;
 }
 
 void frmVendite::ShowCustomer() {

@@ -66,6 +66,8 @@ private:
     void Connect();
     void RefreshDisplay();
     void ShowCustomer();
+    // The sale's note in its box, as the note last accepted.
+    void ShowNote(const QString& note);
     // The grids on the sale's rows where they changed (the lines on `line`), and the totals.
     void ShowRows(OID line = 0);
     // Lets go of the sale's bindings; `cancel` deletes the unconfirmed sale first.
@@ -94,5 +96,6 @@ private:
     clsVendita m_vendita;
     bool m_blnActivated = false, m_blnCapture = false, m_blnUnloaded = false;
     bool m_blnBindingNote = false;
+    QString m_strNote;        // the note as typed within the field's size
     bool m_blnLookup = false; // a customer lookup is asking the user
 };

@@ -93,10 +93,20 @@ bool frmVendite::HandleKey(QObject* watched, QKeyEvent* event) {
         return false;
     }
 
+    const QString text = event->text();
+    // A full voucher refuses a key whole, with a beep, as the line does itself: a character
+    // written in two halves would otherwise be cut between them.
+    if (watched == txtRiferimento && !text.isEmpty() &&
+        (text[0].isPrint() || text[0].isHighSurrogate()) &&
+        txtRiferimento->text().size() - txtRiferimento->selectedText().size() + text.size() >
+            txtRiferimento->maxLength()) {
+        m_clerk.Beep();
+        return true;
+    }
+
     // "+" and "-" change the quantity of the current line from the lines' own places only:
     // the grid, or the article field before a code is typed. Every other field keeps them
     // (a voucher "VCH-7", a note).
-    const QString text = event->text();
     const bool onLines = watched == dgArticoli ||
                          (watched == txtCode_Articolo && txtCode_Articolo->text().isEmpty());
     if ((text == "+" || text == "-") && onLines && IsSaleOpen() && CurrentRow(dgArticoli) != 0) {

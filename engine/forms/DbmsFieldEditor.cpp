@@ -373,8 +373,10 @@ std::optional<Money> DbmsFieldEditor::ParseMoney(const QString& text) {
     if (!m.hasMatch()) return std::nullopt;
     QString whole = m.captured(2);
     whole.remove('.');
-    if (whole.size() > 15) return std::nullopt; // beyond what ten-thousandths can hold
-    const qint64 units =
-        whole.toLongLong() * Money::Scale + m.captured(3).leftJustified(4, '0').toLongLong();
+    const qint64 fraction = m.captured(3).leftJustified(4, '0').toLongLong();
+    // Beyond what ten-thousandths can hold: refused, never wrapped around.
+    if (whole.size() > 15 || whole.toLongLong() > (INT64_MAX - fraction) / Money::Scale)
+        return std::nullopt;
+    const qint64 units = whole.toLongLong() * Money::Scale + fraction;
     return Money::FromUnits(m.captured(1).isEmpty() ? units : -units);
 }

@@ -203,11 +203,13 @@ TEST(FieldEditorTexts, AmountsAreReadTheItalianWayAndExactlyNamesAsLabels) {
         return m ? m->Units : qint64(-999);
     };
     QList<qint64> read;
-    for (const char* text : {"1.500.000,00", "1500000,5", "0,1234", "-3,25", "12", " 7,5 "})
+    for (const char* text :
+         {"1.500.000,00", "1500000,5", "0,1234", "-3,25", "12", " 7,5 ", "922337203685477,5807"})
         read << units(text);
-    EXPECT_EQ(read, QList<qint64>({15000000000, 15000005000, 1234, -32500, 120000, 75000}));
-    for (const char* bad :
-         {"", "1.50", "12.34.567", "1,23456", "abc", "1 000", "1,2,3", ",5", "1234567890123456"})
+    EXPECT_EQ(read,
+              QList<qint64>({15000000000, 15000005000, 1234, -32500, 120000, 75000, INT64_MAX}));
+    for (const char* bad : {"", "1.50", "12.34.567", "1,23456", "abc", "1 000", "1,2,3", ",5",
+                            "1234567890123456", "999999999999999", "922337203685477,5808"})
         EXPECT_EQ(units(bad), -999) << bad;
     // Field names read as labels ("DataIscrizione" is the field editor's title below).
     EXPECT_EQ(DbmsFieldEditor::Label("CAP"), "CAP");

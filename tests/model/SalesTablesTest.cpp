@@ -96,6 +96,13 @@ TEST_F(SalesTablesTest, LineFollowsQuantityAndPriceChanges) {
     // An article without a scheme leaves the points as they are.
     lines->AddRow({{"PuntiAssegnati", 7}, {"OID_Articoli", Article(1500000, 0)}, {"Quantita", 2}});
     expect(3000000, 7);
+    // A quantity whose amount would not fit is refused, never wrapped around.
+    lines->AddRow({{"OID_Articoli", Article(922337203685477, 0)}});
+    const DbmsError e = Raised([&] { lines->SetValue("Quantita", 2); });
+    EXPECT_EQ(e.Code(), DbmsError::BadValue);
+    EXPECT_EQ(e.Description(),
+              "L'importo della riga (922.337.203.685.477,00 x 2) è fuori dai limiti ammessi.");
+    expect(922337203685477, 0);
 }
 
 // A sale with two lines (30 + 9 points) and one bonus of 50 points granted twice, and one

@@ -102,6 +102,7 @@ TEST_F(PremiBonusTest, BonusesByMinimumAmountArticlesAndReadingOrder) {
          {{3, 1005000, S}, {4, 1005001, S}, {5, W, S, "", -Day}, {6, 0, C}},
          {1, 0, 0, 0},
          3}, // the minimum against the exact amount
+        {INT64_MAX, {{9, 50 * W, S}, {8, INT64_MAX, S}}, {1, 1}, 17}, // however large
         // an article's bonus counts its line's pieces when cumulative, once when single
         {40 * W, {{10, 0, C, "A1"}, {4, 0, S, "A1"}, {20, 0, C, "A2"}}, {3, 1, 0}, 34},
     };

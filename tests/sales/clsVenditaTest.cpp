@@ -36,6 +36,7 @@ TEST_F(SaleRulesTest, LinesCountThePiecesOfPricedArticlesTheCustomerIsFoundByHis
         {"X'9", "Importo", 20, 1, 1, 20, 40, 0},         // an unknown code makes the article
         {"X'8", nullptr, 0, 0, 0, 0, 40, 0},             // ... unless the clerk gives up
         {"A2 A1 x x0 e0", "", 0, 1, 1, 250, 65, 2},
+        {"ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ", "", 0, 0, 0, 0, 40, 1}, // no code is that long
     };
     for (const auto& [steps, field, price, lines, pieces, amount, balance, beeps] : cases) {
         SCOPED_TRACE(steps);
@@ -66,6 +67,8 @@ TEST_F(SaleRulesTest, LinesCountThePiecesOfPricedArticlesTheCustomerIsFoundByHis
     }
     EXPECT_EQ(a.Count("Articoli WHERE Codice = 'X''9'"), 1);
     EXPECT_EQ(a.Count("Articoli WHERE Codice = 'X''8'"), 0);
+    EXPECT_EQ(a.Count("Articoli WHERE Codice LIKE 'ZZZ%'"), 0); // nor one cut short
+    EXPECT_EQ(clerk.said, QStringList{"Il codice articolo può avere al massimo 32 caratteri."});
     // The customer by his card.
     const QString longest(32, '7');
     const OID quoted = a.Add("Clienti", {{"Codice", "O'Brien"}, {"Cognome", "O'Brien"}});
@@ -92,6 +95,14 @@ TEST_F(SaleRulesTest, LinesCountThePiecesOfPricedArticlesTheCustomerIsFoundByHis
     clerk.edits.push_back(DbmsFieldValues{{"Cognome", "Neri"}});
     const OID added = sale.LookupCustomer("12'3");
     EXPECT_EQ(a.Text("SELECT Codice FROM Clienti WHERE OID = " + QString::number(added)), "12'3");
+    // Two lines as large as an amount can be: their total does not fit, and is refused.
+    const OID largest = a.Add("Articoli", {{"Codice", "MAX"}, {"Importo", AmountUnits(INT64_MAX)}});
+    sale.Open(customer);
+    sale.AddArticle("MAX");
+    clerk.edits = {DbmsFieldValues{{"OID_Articoli", largest}}};
+    EXPECT_EQ(Refusal([&] { sale.AddLine(); }),
+              "Il totale della vendita è fuori dai limiti ammessi.");
+    EXPECT_EQ(Pieces(), 1);
 }
 
 TEST_F(SaleRulesTest, AConfirmStoresTheSaleItsPaymentAndTheBalanceAllOrNothing) {
@@ -240,6 +251,18 @@ TEST_F(SaleRulesTest, PrizesNeverGoBeyondTheirStock) {
     sale.Resync({}, {});
     EXPECT_EQ(Assigned("PremiAssegnati", bag), 2);
     EXPECT_EQ(sale.Sale()->GetValue("PuntiSpesi").toLongLong(), 20);
+    // Whole pieces only: a prize given back would fill the stock and the card.
+    const OID extra = a.Add("TabellaBonus", {{"Descrizione", "Extra"}, {"Punti", 5}});
+    for (const int pieces : {0, -1}) {
+        clerk.choices = {bag, extra};
+        clerk.edits = {DbmsFieldValues{{"Quantita", pieces}},
+                       DbmsFieldValues{{"Quantita", pieces}}};
+        const QString said = QString("La quantità deve essere almeno 1 (indicata %1).").arg(pieces);
+        EXPECT_EQ(Refusal([&] { sale.AddPremio(); }), said);
+        EXPECT_EQ(Refusal([&] { sale.AddBonus(); }), said);
+        sale.Resync({}, {});
+    }
+    EXPECT_EQ(Assigned("PremiAssegnati", bag) + a.Count("BonusAssegnati"), 2);
     // Another counter took a piece meanwhile: the confirm is refused whole.
     a.Exec("UPDATE TabellaPremi SET Disponibilita = 1");
     EXPECT_EQ(Refusal([&] { sale.Confirm({}, {}); }), refused.arg(2).arg(1));

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
 
 namespace {
@@ -190,6 +191,38 @@ TEST_F(SaleWindowTest, FailuresAreSaidAndTheWindowKeepsWhatItShows) {
     EXPECT_TRUE(prompter.LastMessage().Text.startsWith("Il nuovo punteggio del cliente"));
     EXPECT_EQ(prompter.LastMessage().Icon, PromptIcon::Exclamation);
     EXPECT_TRUE(w->IsSaleOpen());
+}
+
+TEST_F(SaleWindowTest, NoteAndVoucherTakeNoMoreThanTheirFieldsAndKeepEveryCharacter) {
+    QString note;
+    while (note.size() < 250)
+        note += "Già € 漢字 😀 ";
+    note = note.leftJustified(255, 'x', true);
+    const QString voucher = QString(63, 'V'); // one short of full: no room for two halves
+    Open();
+    TypeCustomer("C001");
+    ReadArticle("A1");
+    // Typed key by key, as the keyboard sends any script: what does not fit is refused aloud,
+    // a character that needs two halves as a whole.
+    const int beeps = prompter.Beeps();
+    for (auto [field, text] : {std::pair<QWidget*, QString>{w->txtNote, note + "😀ab"},
+                               std::pair<QWidget*, QString>{w->txtRiferimento, voucher + "😀"}}) {
+        field->setFocus();
+        for (const QString& key : text.split(QRegularExpression("(?=.)"), Qt::SkipEmptyParts)) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, key);
+            QApplication::sendEvent(field, &press);
+        }
+    }
+    QTest::keyClick(w->txtRiferimento, 'W'); // the last place taken, then given back
+    QTest::keyClick(w->txtRiferimento, Qt::Key_Backspace);
+    EXPECT_EQ(w->txtNote->toPlainText() + "|" + w->txtRiferimento->text(), note + "|" + voucher);
+    EXPECT_EQ(prompter.Beeps() - beeps, 4);
+    a.Add("Clienti", {{"Codice", "C002"}, {"Cognome", "Neri"}});
+    TypeCustomer("C002"); // the window shown afresh keeps the note whole
+    EXPECT_EQ(w->txtNote->toPlainText(), note);
+    Confirm(true);
+    EXPECT_EQ(a.Text("SELECT Note || '|' || RiferimentoVoucher FROM OperazioniVendite"),
+              note + "|" + voucher);
 }
 
 TEST_F(SaleWindowTest, CancelAndEscAskBeforeThrowingAwayTheSaleTheCloseBoxDoesNot) {
