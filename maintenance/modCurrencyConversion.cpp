@@ -54,9 +54,10 @@ bool ConvertArchive(DbmsDatabase& db, clsSettings& settings, itfWorkWindow& work
         ReportError(settings, "Conversione interrotta: " + ErrorDescription(e), e, owner);
         return false;
     }
-    ShowMessage(owner, "Conversione terminata.");
-    // Recorded only now: a conversion that did not reach the archive must not count.
+    // Recorded only now, a conversion that did not reach the archive must not count; and
+    // before the message, since the program may end while the clerk reads it.
     settings.WriteSetting("Configuration", "CurrencyConverted", "True");
+    ShowMessage(owner, "Conversione terminata.");
     return true;
 }
 

@@ -213,7 +213,8 @@ void CrashWorld::Make(const CrashWorldSizes& sizes) const {
     DbmsClock::Reset();
 }
 
-void CrashWorld::Run(CrashOp op, int run, CrashPrompter& prompter) const {
+void CrashWorld::Run(CrashOp op, int run, CrashPrompter& prompter,
+                     const std::function<void()>& start) const {
     DbmsClock::SetFixed(Moment().addSecs(run));
     clsSettings settings;
     settings.RootDir = m_dir + "/work";
@@ -237,6 +238,7 @@ void CrashWorld::Run(CrashOp op, int run, CrashPrompter& prompter) const {
     auto backup = [&](bool restore, const clsBackupSelection& selection) {
         clsBackupRestore(session, settings, work, nullptr).BackupRestoreData(restore, selection);
     };
+    if (start && op != CrashOp::Sale) start();
     switch (op) {
     case CrashOp::Sale: {
         auto customer = session.Database()->Item("Clienti")->OpenDataSource("Codice = '" + kCard + "'");
@@ -248,6 +250,7 @@ void CrashWorld::Run(CrashOp op, int run, CrashPrompter& prompter) const {
             w.txtCode_Articolo->setFocus();
             QTest::keyClicks(w.txtCode_Articolo, kArticle);
             QTest::keyClick(w.txtCode_Articolo, Qt::Key_Return);
+            if (start) start();
             w.cmdConfirm->click();
         }
         break;

@@ -62,8 +62,11 @@ public:
     // A copy of the whole folder at `dir`.
     CrashWorld CopyTo(const QString& dir) const;
 
-    // Runs `op` once; the clock stands `run` seconds after the world's moment.
-    void Run(CrashOp op, int run, CrashPrompter& prompter) const;
+    // Runs `op` once; the clock stands `run` seconds after the world's moment. `start` is
+    // called once the archive is open, right before the operation itself (the confirm, for a
+    // sale).
+    void Run(CrashOp op, int run, CrashPrompter& prompter,
+             const std::function<void()>& start = {}) const;
 
     // What must not change apart from whole operations: the archives' rows and the conversion
     // flag (as a fingerprint each).
