@@ -41,7 +41,9 @@ bool IsSuccess(const QString& text) {
     return kSuccess.contains(text) || text.startsWith("Operazione confermata.");
 }
 bool IsFailure(const PromptMessage& m) {
-    if (IsSuccess(m.Text)) return false;
+    // The rows a repair salvaged, told before its end: a notice, not a failure.
+    if (IsSuccess(m.Text) || m.Text.startsWith("Archivio danneggiato: righe recuperate"))
+        return false;
     return m.Buttons != PromptButtons::YesNo || m.Text.contains("Visualizzare dettagli");
 }
 
@@ -186,7 +188,8 @@ void CrashWorld::Make(const CrashWorldSizes& sizes) const {
         return a.db->Item(table)->OpenDataSource()->AddRow(values);
     };
     a.storage->Execute("UPDATE TabellaPremi SET Scadenza = '2000-01-01 00:00:00'");
-    const OID scheme = add("TabellaPunti", {{"Descrizione", "1 ogni 10"}, {"ValorePunto", Amount(10)}});
+    const OID scheme =
+        add("TabellaPunti", {{"Descrizione", "1 ogni 10"}, {"ValorePunto", Amount(10)}});
     add("Articoli", {{"Codice", kArticle}, {"Importo", Amount(100)}, {"Punti", scheme}});
     add("Clienti", {{"Codice", kCard}, {"Cognome", "Crash"}, {"Punti", kPoints}});
     add("TabellaPremi", {{"Descrizione", kPrize},
@@ -204,7 +207,9 @@ void CrashWorld::Make(const CrashWorldSizes& sizes) const {
     // The backup holds the archive as it was; since then sales went and customers changed.
     QFile::copy(Work(), Backup());
     const auto b = Attach(session, Work(), definition);
-    b.db->Item("OperazioniVendite")->OpenDataSource("OID <= 20")->DeleteAll();
+    b.db->Item("OperazioniVendite")
+        ->OpenDataSource("OID <= " + QString::number(sizes.Sales / 5))
+        ->DeleteAll();
     b.storage->Execute("UPDATE Clienti SET Cognome = Cognome || ' bis' WHERE OID % 3 = 0");
     b.storage->Close();
     QFile file(m_dir + "/work.fingerprint");
@@ -241,7 +246,8 @@ void CrashWorld::Run(CrashOp op, int run, CrashPrompter& prompter,
     if (start && op != CrashOp::Sale) start();
     switch (op) {
     case CrashOp::Sale: {
-        auto customer = session.Database()->Item("Clienti")->OpenDataSource("Codice = '" + kCard + "'");
+        auto customer =
+            session.Database()->Item("Clienti")->OpenDataSource("Codice = '" + kCard + "'");
         customer->MoveFirst();
         frmVendite w(session, settings);
         w.show();
@@ -255,9 +261,15 @@ void CrashWorld::Run(CrashOp op, int run, CrashPrompter& prompter,
         }
         break;
     }
-    case CrashOp::Save: backup(false, {}); break;
-    case CrashOp::PeriodSave: backup(false, {false, PeriodFrom(), PeriodTo(), true, false}); break;
-    case CrashOp::Restore: backup(true, {}); break;
+    case CrashOp::Save:
+        backup(false, {});
+        break;
+    case CrashOp::PeriodSave:
+        backup(false, {false, PeriodFrom(), PeriodTo(), true, false});
+        break;
+    case CrashOp::Restore:
+        backup(true, {});
+        break;
     case CrashOp::Import:
         modImportArchive::ImportArchive(
             Source(), *session.Database()->Item("OperazioniVendite")->OpenDataSource(), nullptr,
@@ -276,8 +288,8 @@ void CrashWorld::Run(CrashOp op, int run, CrashPrompter& prompter,
 }
 
 QString CrashWorld::State(CrashOp) const {
-    return ArchiveFingerprint(Work()) + "/" + ArchiveFingerprint(Backup()) + "/" +
-           ArchiveFingerprint(Source());
+    // The archive imported from is only read.
+    return ArchiveFingerprint(Work()) + "/" + ArchiveFingerprint(Backup());
 }
 
 QSet<QString> CrashWorld::ReferenceStates(CrashOp op, int runs, qint64* milliseconds) const {
@@ -301,7 +313,7 @@ QSet<QString> CrashWorld::ReferenceStates(CrashOp op, int runs, qint64* millisec
 QStringList CrashWorld::Problems(CrashOp op, const QSet<QString>& states) const {
     QStringList problems;
     if (!QFileInfo::exists(Work())) problems << "the working archive is missing";
-    for (const QString& path : {Work(), Backup(), Source()})
+    for (const QString& path : {Work(), Backup()})
         if (QFileInfo::exists(path))
             for (const QString& p : ArchiveProblems(path, op == CrashOp::Convert ? 1 : 0))
                 problems << QFileInfo(path).dir().dirName() + ": " + p;
@@ -313,20 +325,23 @@ QStringList CrashWorld::Problems(CrashOp op, const QSet<QString>& states) const 
         SQLite::Database db(Work().toStdString(), SQLite::OPEN_READWRITE);
         const QString confirmed =
             "FROM OperazioniVendite s JOIN Clienti c ON c.OID = s.OID_Cliente WHERE c.Codice = '" +
-            kCard + "' AND EXISTS (SELECT 1 FROM OperazioniVendite__Pagamento p WHERE p.OID_Owner "
-                    "= s.OID)";
+            kCard +
+            "' AND EXISTS (SELECT 1 FROM OperazioniVendite__Pagamento p WHERE p.OID_Owner "
+            "= s.OID)";
         const qint64 points = Number(db, "SELECT IFNULL(SUM(PuntiAssegnati + PuntiBonus - "
-                                         "PuntiSpesi), 0) " + confirmed);
-        const qint64 balance = Number(db, "SELECT Punti FROM Clienti WHERE Codice = '" + kCard + "'");
+                                         "PuntiSpesi), 0) " +
+                                             confirmed);
+        const qint64 balance =
+            Number(db, "SELECT Punti FROM Clienti WHERE Codice = '" + kCard + "'");
         if (balance != kPoints + points)
             problems << QString("balance %1, expected %2").arg(balance).arg(kPoints + points);
         const qint64 pieces = Number(
             db, "SELECT IFNULL(SUM(a.Quantita), 0) FROM PremiAssegnati a JOIN TabellaPremi t ON "
                 "t.OID = a.OID_TabellaPremi JOIN OperazioniVendite__Premi l ON l.OID_Item = a.OID "
-                "WHERE t.Descrizione = '" + kPrize + "' AND l.OID_Owner IN (SELECT s.OID " +
-                    confirmed + ")");
-        const qint64 stock =
-            Number(db, "SELECT Disponibilita FROM TabellaPremi WHERE Descrizione = '" + kPrize + "'");
+                "WHERE t.Descrizione = '" +
+                    kPrize + "' AND l.OID_Owner IN (SELECT s.OID " + confirmed + ")");
+        const qint64 stock = Number(
+            db, "SELECT Disponibilita FROM TabellaPremi WHERE Descrizione = '" + kPrize + "'");
         if (stock != kStock - pieces)
             problems << QString("prize stock %1, expected %2").arg(stock).arg(kStock - pieces);
         const qint64 unpaid = Number(
@@ -383,7 +398,8 @@ QStringList ArchiveProblems(const QString& path, int amountSlack) {
             if (row[0] != "ok") problems << "integrity: " + row[0];
         if (!problems.isEmpty()) return problems;
         QSet<QString> tables;
-        for (const QStringList& row : Rows(db, "SELECT name FROM sqlite_master WHERE type = 'table'"))
+        for (const QStringList& row :
+             Rows(db, "SELECT name FROM sqlite_master WHERE type = 'table'"))
             tables << row[0];
 
         // Each sale adds up: its amount and points are the sums of its lines, bonuses, prizes.
@@ -393,19 +409,21 @@ QStringList ArchiveProblems(const QString& path, int amountSlack) {
                 .arg(link, table, field);
         };
         if (tables.contains("OperazioniVendite")) {
-            const auto bad = Rows(
-                db, "SELECT s.OID FROM OperazioniVendite s WHERE ABS(IFNULL(Importo, 0) - " +
-                        sum("Articoli", "ArticoliVenduti", "ImportoVendita") + ") > " +
-                        QString::number(amountSlack) +
-                        " * (1 + (SELECT COUNT(*) FROM OperazioniVendite__Articoli l WHERE "
-                        "l.OID_Owner = s.OID))" +
-                        " OR IFNULL(PuntiAssegnati, 0) <> " +
-                        sum("Articoli", "ArticoliVenduti", "PuntiAssegnati") +
-                        " OR IFNULL(PuntiBonus, 0) <> " +
-                        sum("Bonus", "BonusAssegnati", "PuntiAssegnati") +
-                        " OR IFNULL(PuntiSpesi, 0) <> " + sum("Premi", "PremiAssegnati", "PuntiSpesi"));
+            const auto bad =
+                Rows(db, "SELECT s.OID FROM OperazioniVendite s WHERE ABS(IFNULL(Importo, 0) - " +
+                             sum("Articoli", "ArticoliVenduti", "ImportoVendita") + ") > " +
+                             QString::number(amountSlack) +
+                             " * (1 + (SELECT COUNT(*) FROM OperazioniVendite__Articoli l WHERE "
+                             "l.OID_Owner = s.OID))" +
+                             " OR IFNULL(PuntiAssegnati, 0) <> " +
+                             sum("Articoli", "ArticoliVenduti", "PuntiAssegnati") +
+                             " OR IFNULL(PuntiBonus, 0) <> " +
+                             sum("Bonus", "BonusAssegnati", "PuntiAssegnati") +
+                             " OR IFNULL(PuntiSpesi, 0) <> " +
+                             sum("Premi", "PremiAssegnati", "PuntiSpesi"));
             if (!bad.empty())
-                problems << QString("%1 sales do not add up (first: %2)").arg(bad.size()).arg(bad[0][0]);
+                problems
+                    << QString("%1 sales do not add up (first: %2)").arg(bad.size()).arg(bad[0][0]);
         }
 
         // No link, reference or parent pointing at a missing row.
@@ -433,8 +451,9 @@ QStringList ArchiveProblems(const QString& path, int amountSlack) {
                 const QString link = def->Name + "__" + ref.Name;
                 if (!tables.contains(link)) continue;
                 missing("links of " + link + " to a missing row",
-                        "SELECT COUNT(*) FROM " + DbmsQuoteId(link) + " l WHERE NOT EXISTS (SELECT 1 FROM " +
-                            t + " x WHERE x.OID = l.OID_Owner) OR NOT EXISTS (SELECT 1 FROM " +
+                        "SELECT COUNT(*) FROM " + DbmsQuoteId(link) +
+                            " l WHERE NOT EXISTS (SELECT 1 FROM " + t +
+                            " x WHERE x.OID = l.OID_Owner) OR NOT EXISTS (SELECT 1 FROM " +
                             DbmsQuoteId(ref.Target) + " y WHERE y.OID = l.OID_Item)");
             }
         }

@@ -4,13 +4,13 @@
 // full disk, and the end of the program at the last message of a conversion.
 #include "CrashWorld.h"
 #include "FaultVfs.h"
-#include "modSettingText.h"
 #include "clsSettings.h"
+#include "modSettingText.h"
 
 #include <QDir>
-#include <QScopeGuard>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -34,7 +34,7 @@ class FaultTest : public ::testing::TestWithParam<CrashOpName> {
 protected:
     static void SetUpTestSuite() {
         s_dir = new QTemporaryDir;
-        CrashWorld(s_dir->filePath("base")).Make({12, 40});
+        CrashWorld(s_dir->filePath("base")).Make({5, 30});
     }
     static void TearDownTestSuite() {
         delete s_dir;
@@ -65,7 +65,8 @@ TEST_P(FaultTest, EveryFailureIsToldAndLeavesTheArchivesWholeOrUnchanged) {
             vfs.Disarm();
             const bool fired = vfs.Fired();
             EXPECT_EQ(trial.Problems(op, states), QStringList());
-            EXPECT_FALSE(prompter.SuccessAfterFailure()) << prompter.Messages().join(" | ").toStdString();
+            EXPECT_FALSE(prompter.SuccessAfterFailure())
+                << prompter.Messages().join(" | ").toStdString();
             if (fired && !prompter.Succeeded()) {
                 EXPECT_FALSE(prompter.Failures().isEmpty()) << "a failure nobody was told of";
             }
@@ -86,7 +87,8 @@ TEST(FullDisk, ARealFullDiskIsToldAndChangesNothing) {
     if (geteuid() != 0) GTEST_SKIP() << "mounting a small file system needs root";
     QTemporaryDir mount, base;
     CrashWorld(base.filePath("w")).Make({12, 40});
-    ASSERT_EQ(QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=4m", "tmpfs", mount.path()}), 0);
+    ASSERT_EQ(QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=4m", "tmpfs", mount.path()}),
+              0);
     const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {mount.path()}); });
     for (const CrashOp op : {CrashOp::Sale, CrashOp::Save, CrashOp::Import}) {
         SCOPED_TRACE(CrashOpText(op));

@@ -58,10 +58,25 @@ int DeviceCharacteristics(sqlite3_file* f) {
 
 // Version 1 methods only: no shared memory (the archive keeps a rollback journal) and no
 // memory mapping, so every page goes through Read and Write.
-const sqlite3_io_methods kMethods = {
-    1,        Close,  Read,        Write,       Truncate,          Sync,
-    FileSize, Lock,   Unlock,      CheckReservedLock, FileControl, SectorSize,
-    DeviceCharacteristics, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+const sqlite3_io_methods kMethods = {1,
+                                     Close,
+                                     Read,
+                                     Write,
+                                     Truncate,
+                                     Sync,
+                                     FileSize,
+                                     Lock,
+                                     Unlock,
+                                     CheckReservedLock,
+                                     FileControl,
+                                     SectorSize,
+                                     DeviceCharacteristics,
+                                     nullptr,
+                                     nullptr,
+                                     nullptr,
+                                     nullptr,
+                                     nullptr,
+                                     nullptr};
 
 int Open(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags) {
     auto* base = static_cast<FaultVfs*>(vfs->pAppData)->Base();
@@ -72,10 +87,10 @@ int Open(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* f, int flags, in
     return rc;
 }
 
-#define FORWARD(name, params, args)                                                            \
-    auto name params {                                                                         \
-        auto* base = static_cast<FaultVfs*>(vfs->pAppData)->Base();                           \
-        return base->name args;                                                                \
+#define FORWARD(name, params, args)                                                                \
+    auto name params {                                                                             \
+        auto* base = static_cast<FaultVfs*>(vfs->pAppData)->Base();                                \
+        return base->name args;                                                                    \
     }
 FORWARD(xDelete, (sqlite3_vfs * vfs, const char* n, int sync), (base, n, sync))
 FORWARD(xAccess, (sqlite3_vfs * vfs, const char* n, int flags, int* out), (base, n, flags, out))
@@ -131,9 +146,12 @@ int FaultVfs::Check(Kind kind) {
     m_fired = true;
     if (m_code != SQLITE_IOERR) return m_code;
     switch (kind) {
-    case Kind::Write: return SQLITE_IOERR_WRITE;
-    case Kind::Sync: return SQLITE_IOERR_FSYNC;
-    case Kind::Read: return SQLITE_IOERR_READ;
+    case Kind::Write:
+        return SQLITE_IOERR_WRITE;
+    case Kind::Sync:
+        return SQLITE_IOERR_FSYNC;
+    case Kind::Read:
+        return SQLITE_IOERR_READ;
     }
     return SQLITE_IOERR;
 }

@@ -87,7 +87,8 @@ int main(int argc, char* argv[]) {
     out << "seed " << s << Qt::endl;
 
     bool allSurvived = true;
-    QStringList table{QString("%1 %2 %3").arg("operation", -10).arg("kills", 6).arg("survivors", 10)};
+    QStringList table{
+        QString("%1 %2 %3").arg("operation", -10).arg("kills", 6).arg("survivors", 10)};
     for (const CrashOp op : chosen) {
         qint64 ms = 0;
         const QSet<QString> states = base.ReferenceStates(op, Runs(op), &ms);
@@ -113,8 +114,8 @@ int main(int argc, char* argv[]) {
                 continue;
             }
             allSurvived = false;
-            out << CrashOpText(op) << ": kill " << kill << " after " << delay << " ms: "
-                << problems.join("; ") << Qt::endl;
+            out << CrashOpText(op) << ": kill " << kill << " after " << delay
+                << " ms: " << problems.join("; ") << Qt::endl;
             if (!qEnvironmentVariableIsEmpty("CRASH_KEEP"))
                 trial.CopyTo(qEnvironmentVariable("CRASH_KEEP") + "/" + CrashOpText(op) +
                              QString::number(kill));
