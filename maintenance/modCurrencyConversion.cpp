@@ -2,6 +2,7 @@
 
 #include "DbmsDatabase.h"
 #include "DbmsMaintenance.h"
+#include "DbmsStorage.h"
 #include "DbmsTable.h"
 #include "ReportError.h"
 #include "clsSettings.h"
@@ -16,8 +17,11 @@ const QString kCaption = "Conversione Valuta";
 }
 
 bool ConvertArchive(DbmsDatabase& db, clsSettings& settings, itfWorkWindow& work, QWidget* owner) {
-    const bool converted = modSettingText::ParseBoolSetting(
-        settings.ReadSetting("Configuration", "CurrencyConverted", "False"));
+    // The archive records its conversion in the conversion's own transaction, so a program
+    // ended before the setting was written still knows it.
+    const bool converted = modSettingText::ParseBoolSetting(settings.ReadSetting(
+                               "Configuration", "CurrencyConverted", "False")) ||
+                           db.Storage()->MetaValue("CurrencyConverted") == "True";
     const PromptAnswer answer =
         converted ? ShowMessage(owner, "CONVERSIONE GIA' EFFETTUATA!!!\r\rConfermi?",
                                 PromptIcon::None, PromptButtons::YesNo, PromptAnswer::No, kCaption)
@@ -43,6 +47,7 @@ bool ConvertArchive(DbmsDatabase& db, clsSettings& settings, itfWorkWindow& work
             db.Rollback();
             return false;
         }
+        db.Storage()->SetMetaValue("CurrencyConverted", "True");
         db.CommitTrans();
     } catch (const std::exception& e) {
         work.Unload();

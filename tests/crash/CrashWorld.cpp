@@ -356,8 +356,14 @@ QStringList CrashWorld::Problems(CrashOp op, const QSet<QString>& states) const 
         QFile file(m_dir + "/work.fingerprint");
         file.open(QIODevice::ReadOnly);
         const bool converted = ArchiveFingerprint(Work()) != QString::fromUtf8(file.readAll());
-        const bool flag = modSettingText::ParseBoolSetting(
-            clsSettings().ReadSetting("Configuration", "CurrencyConverted", "False"));
+        // The setting, or the archive's own record of its conversion.
+        SQLite::Database db(Work().toStdString(), SQLite::OPEN_READWRITE);
+        const bool flag =
+            modSettingText::ParseBoolSetting(
+                clsSettings().ReadSetting("Configuration", "CurrencyConverted", "False")) ||
+            !Rows(db, "SELECT 1 FROM _Database WHERE Key = 'CurrencyConverted' AND Value = "
+                      "'True'")
+                 .empty();
         if (converted != flag)
             problems << QString("amounts %1 converted, the flag says %2")
                             .arg(converted ? "are" : "are not", flag ? "True" : "False");
