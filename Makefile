@@ -47,9 +47,11 @@ test-asan: bootstrap
 
 # Kills every operation that writes an archive 100 times at random moments and checks the
 # archives after each kill; prints operation, kills, survivors. CRASH_SEED=n repeats a run.
+# Then every disk fault, each at every N, the ones ctest leaves out included.
 crashtest: build
 	@tmp=$$(mktemp -d); mkdir -p $$tmp/config $$tmp/runtime $$tmp/home; chmod 700 $$tmp/runtime; \
-	$(TEST_ENV) $(BUILD)/tests/crash/crash_driver --kills 100 $(if $(CRASH_SEED),--seed $(CRASH_SEED)); \
+	$(TEST_ENV) $(BUILD)/tests/crash/crash_driver --kills 100 $(if $(CRASH_SEED),--seed $(CRASH_SEED)) && \
+	$(TEST_ENV) CRASH_FAULTS_ALL=1 $(BUILD)/tests/crash/crash_fault_test --gtest_brief=1; \
 	rc=$$?; rm -rf $$tmp; exit $$rc
 
 # A Debian package of the normal build, in $(BUILD)/; its dependencies are read from the binaries.

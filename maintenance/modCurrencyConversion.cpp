@@ -19,9 +19,14 @@ const QString kCaption = "Conversione Valuta";
 bool ConvertArchive(DbmsDatabase& db, clsSettings& settings, itfWorkWindow& work, QWidget* owner) {
     // The archive records its conversion in the conversion's own transaction, so a program
     // ended before the setting was written still knows it.
-    const bool converted = modSettingText::ParseBoolSetting(settings.ReadSetting(
-                               "Configuration", "CurrencyConverted", "False")) ||
-                           db.Storage()->MetaValue("CurrencyConverted") == "True";
+    bool converted = modSettingText::ParseBoolSetting(
+        settings.ReadSetting("Configuration", "CurrencyConverted", "False"));
+    try {
+        converted = converted || db.Storage()->MetaValue("CurrencyConverted") == "True";
+    } catch (const std::exception& e) {
+        ReportError(settings, "Conversione interrotta: " + ErrorDescription(e), e, owner);
+        return false;
+    }
     const PromptAnswer answer =
         converted ? ShowMessage(owner, "CONVERSIONE GIA' EFFETTUATA!!!\r\rConfermi?",
                                 PromptIcon::None, PromptButtons::YesNo, PromptAnswer::No, kCaption)

@@ -293,7 +293,7 @@ QString CrashWorld::State(CrashOp) const {
 }
 
 QSet<QString> CrashWorld::ReferenceStates(CrashOp op, int runs, qint64* milliseconds) const {
-    QTemporaryDir dir;
+    QTemporaryDir dir(CrashTempTemplate());
     const CrashWorld copy = CopyTo(dir.path());
     copy.UseSettings();
     QSet<QString> states{copy.State(op)};
@@ -372,6 +372,12 @@ QStringList CrashWorld::Problems(CrashOp op, const QSet<QString>& states) const 
 }
 
 // --- single archives ---
+
+QString CrashTempTemplate() {
+    const QFileInfo shm("/dev/shm");
+    return (shm.isDir() && shm.isWritable() ? shm.filePath() : QDir::tempPath()) +
+           "/tessarin-crash-XXXXXX";
+}
 
 QString ArchiveFingerprint(const QString& path) {
     if (!QFileInfo::exists(path)) return "missing";

@@ -83,6 +83,10 @@ private:
     QString m_dir;
 };
 
+// Where the runs keep their folders: in memory when the system offers it, since a kill or a
+// failed call needs no real disk and every commit's sync would make the runs slow.
+QString CrashTempTemplate();
+
 // Every problem SQLite and the rules find in the archive at `path` (empty: none). A sale's
 // amount may differ from the sum of its lines by `amountSlack` ten-thousandths a line: each
 // amount converted from lire is rounded on its own.

@@ -81,7 +81,7 @@ int main(int argc, char* argv[]) {
         for (const auto& [op, name] : kCrashOps)
             chosen.push_back(op);
 
-    QTemporaryDir temp;
+    QTemporaryDir temp(CrashTempTemplate());
     const CrashWorld base(temp.filePath("base"));
     base.Make({parser.value(customers).toInt(), parser.value(sales).toInt()});
     out << "seed " << s << Qt::endl;
