@@ -3,6 +3,7 @@
 // archives and checks that they are sound and that the operation happened wholly or not at all.
 //
 //   crash_driver [--kills N] [--seed S] [--ops sale,save,...] [--customers N] [--sales N]
+//                [--calls rename,fsync]
 //
 // prints one line per operation (kills, survivors) and fails when any kill was not survived.
 
@@ -14,9 +15,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
+#include <functional>
 #include <random>
 
 namespace {
@@ -41,6 +44,7 @@ int Child(const QStringList& args) {
         world.Run(op, run, prompter);
     }
     out << "D" << Qt::endl;
+    if (args.value(3) == "exit") return 0;
     for (;;)
         QThread::sleep(60);
 }
@@ -61,7 +65,11 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption ops("ops", "Operations, comma separated (default: all).", "list");
     const QCommandLineOption customers("customers", "Customers of the archive.", "n", "300");
     const QCommandLineOption sales("sales", "Sales of the archive.", "n", "2000");
-    parser.addOptions({kills, seed, ops, customers, sales});
+    const QCommandLineOption calls("calls",
+                                   "Also kill at every call of these kinds, through strace "
+                                   "(rename, fsync; none: -).",
+                                   "list", "rename,fsync");
+    parser.addOptions({kills, seed, ops, customers, sales, calls});
     parser.process(app);
 
     QTextStream out(stdout);
@@ -88,40 +96,89 @@ int main(int argc, char* argv[]) {
 
     bool allSurvived = true;
     QStringList table{
-        QString("%1 %2 %3").arg("operation", -10).arg("kills", 6).arg("survivors", 10)};
+        QString("%1 %2 %3").arg("operation", -16).arg("kills", 6).arg("survivors", 10)};
+    // One child on a fresh copy, killed by `kill`; false when it ended on its own.
+    const auto trialRun = [&](CrashOp op, const QSet<QString>& states, const QString& what,
+                              const std::function<bool(QProcess&, const QStringList&)>& kill,
+                              int& survivors) {
+        const CrashWorld trial = base.CopyTo(temp.filePath("trial"));
+        QProcess child;
+        const bool killed =
+            kill(child, {"--child", CrashOpText(op), trial.Dir(), QString::number(Runs(op))});
+        trial.UseSettings();
+        const QStringList problems = trial.Problems(op, states);
+        base.UseSettings();
+        if (problems.isEmpty()) {
+            ++survivors;
+        } else {
+            allSurvived = false;
+            out << CrashOpText(op) << ": " << what << ": " << problems.join("; ") << Qt::endl;
+            if (!qEnvironmentVariableIsEmpty("CRASH_KEEP"))
+                trial.CopyTo(qEnvironmentVariable("CRASH_KEEP") + "/" + CrashOpText(op) + "-" +
+                             QString(what).replace(' ', '-'));
+        }
+        return killed;
+    };
+    const QString program = app.applicationFilePath();
     for (const CrashOp op : chosen) {
         qint64 ms = 0;
         const QSet<QString> states = base.ReferenceStates(op, Runs(op), &ms);
         int survivors = 0;
         const int n = parser.value(kills).toInt();
         for (int kill = 0; kill < n; ++kill) {
-            const CrashWorld trial = base.CopyTo(temp.filePath("trial"));
-            QProcess child;
-            child.start(app.applicationFilePath(),
-                        {"--child", CrashOpText(op), trial.Dir(), QString::number(Runs(op))});
             // The delay runs from the first operation's start, over the runs and a bit beyond.
-            while (child.state() != QProcess::NotRunning && !child.canReadLine())
-                child.waitForReadyRead(100);
             const qint64 delay = std::uniform_int_distribution<qint64>(0, ms * 13 / 10 + 5)(rng);
-            QThread::msleep(quint64(delay));
-            child.kill();
-            child.waitForFinished();
-            trial.UseSettings();
-            const QStringList problems = trial.Problems(op, states);
-            base.UseSettings();
-            if (problems.isEmpty()) {
-                ++survivors;
-                continue;
-            }
-            allSurvived = false;
-            out << CrashOpText(op) << ": kill " << kill << " after " << delay
-                << " ms: " << problems.join("; ") << Qt::endl;
-            if (!qEnvironmentVariableIsEmpty("CRASH_KEEP"))
-                trial.CopyTo(qEnvironmentVariable("CRASH_KEEP") + "/" + CrashOpText(op) +
-                             QString::number(kill));
+            trialRun(
+                op, states, QString("kill %1 after %2 ms").arg(kill).arg(delay),
+                [&](QProcess& child, const QStringList& args) {
+                    child.start(program, args);
+                    while (child.state() != QProcess::NotRunning && !child.canReadLine())
+                        child.waitForReadyRead(100);
+                    QThread::msleep(quint64(delay));
+                    child.kill();
+                    return child.waitForFinished();
+                },
+                survivors);
         }
-        table << QString("%1 %2 %3").arg(CrashOpText(op), -10).arg(n, 6).arg(survivors, 10);
+        table << QString("%1 %2 %3").arg(CrashOpText(op), -16).arg(n, 6).arg(survivors, 10);
         out << table.last() << "  (" << ms << " ms for " << Runs(op) << " runs)" << Qt::endl;
+
+        // Then killed exactly at each call that puts a file in place or makes it durable, the
+        // N-th for every N, when strace is there to do it (without it these rows are missing).
+        const QString strace = QStandardPaths::findExecutable("strace");
+        if (strace.isEmpty()) continue;
+        for (const QString& kind : parser.value(calls).split(',', Qt::SkipEmptyParts)) {
+            const QString calls = kind == "rename"  ? "rename,renameat,renameat2"
+                                  : kind == "fsync" ? "fsync,fdatasync"
+                                                    : QString();
+            if (calls.isEmpty()) continue;
+            int kills = 0, callSurvivors = 0;
+            for (bool killed = true; killed;) {
+                const QString at =
+                    QString("at %1 no. %2").arg(calls.section(',', 0, 0)).arg(kills + 1);
+                killed = trialRun(
+                    op, states, at,
+                    [&](QProcess& child, QStringList args) {
+                        args << "exit";
+                        child.start(strace, QStringList{"-f", "-qq", "-o", "/dev/null", "-e",
+                                                        "trace=" + calls, "-e",
+                                                        "inject=" + calls + ":signal=KILL:when=" +
+                                                            QString::number(kills + 1),
+                                                        program} +
+                                                args);
+                        child.waitForFinished(-1);
+                        return child.exitStatus() == QProcess::CrashExit;
+                    },
+                    callSurvivors);
+                kills += killed ? 1 : 0;
+                if (!killed) --callSurvivors; // the run that went through is no kill
+            }
+            table << QString("%1 %2 %3")
+                         .arg(QString(CrashOpText(op)) + "@" + calls.section(',', 0, 0), -16)
+                         .arg(kills, 6)
+                         .arg(callSurvivors, 10);
+            out << table.last() << Qt::endl;
+        }
     }
     out << Qt::endl << table.join('\n') << Qt::endl;
     return allSurvived ? 0 : 1;
