@@ -264,6 +264,11 @@ void CrashWorld::Run(CrashOp op, int run, CrashPrompter& prompter,
     case CrashOp::Save:
         backup(false, {});
         break;
+    case CrashOp::FirstSave:
+        // No backup archive yet: the save makes it.
+        if (run == 0) QFile::remove(Backup());
+        backup(false, {});
+        break;
     case CrashOp::PeriodSave:
         backup(false, {false, PeriodFrom(), PeriodTo(), true, false});
         break;

@@ -15,15 +15,20 @@
 #include <functional>
 #include <vector>
 
-enum class CrashOp { Sale, Save, PeriodSave, Restore, Import, Convert, Repair };
+enum class CrashOp { Sale, Save, FirstSave, PeriodSave, Restore, Import, Convert, Repair };
 
 struct CrashOpName {
     CrashOp Op;
     const char* Name;
 };
 inline constexpr CrashOpName kCrashOps[] = {
-    {CrashOp::Sale, "sale"},       {CrashOp::Save, "save"},     {CrashOp::PeriodSave, "period"},
-    {CrashOp::Restore, "restore"}, {CrashOp::Import, "import"}, {CrashOp::Convert, "convert"},
+    {CrashOp::Sale, "sale"},
+    {CrashOp::Save, "save"},
+    {CrashOp::FirstSave, "first-save"},
+    {CrashOp::PeriodSave, "period"},
+    {CrashOp::Restore, "restore"},
+    {CrashOp::Import, "import"},
+    {CrashOp::Convert, "convert"},
     {CrashOp::Repair, "repair"},
 };
 const char* CrashOpText(CrashOp op);

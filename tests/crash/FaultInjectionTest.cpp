@@ -83,8 +83,9 @@ INSTANTIATE_TEST_SUITE_P(Operations, FaultTest,
                          ::testing::Combine(::testing::ValuesIn(kCrashOps),
                                             ::testing::ValuesIn(Faults())),
                          [](const auto& info) {
-                             return std::string(std::get<0>(info.param).Name) + "_" +
-                                    std::get<1>(info.param).Name;
+                             std::string name = std::get<0>(info.param).Name;
+                             std::erase(name, '-');
+                             return name + "_" + std::get<1>(info.param).Name;
                          });
 
 // A working folder on a small file system of its own, filled up: the clerk's sale and the

@@ -96,7 +96,7 @@ int main(int argc, char* argv[]) {
 
     bool allSurvived = true;
     QStringList table{
-        QString("%1 %2 %3").arg("operation", -16).arg("kills", 6).arg("survivors", 10)};
+        QString("%1 %2 %3").arg("operation", -18).arg("kills", 6).arg("survivors", 10)};
     // One child on a fresh copy, killed by `kill`; false when it ended on its own.
     const auto trialRun = [&](CrashOp op, const QSet<QString>& states, const QString& what,
                               const std::function<bool(QProcess&, const QStringList&)>& kill,
@@ -140,7 +140,7 @@ int main(int argc, char* argv[]) {
                 },
                 survivors);
         }
-        table << QString("%1 %2 %3").arg(CrashOpText(op), -16).arg(n, 6).arg(survivors, 10);
+        table << QString("%1 %2 %3").arg(CrashOpText(op), -18).arg(n, 6).arg(survivors, 10);
         out << table.last() << "  (" << ms << " ms for " << Runs(op) << " runs)" << Qt::endl;
 
         // Then killed exactly at each call that puts a file in place or makes it durable, the
@@ -152,29 +152,33 @@ int main(int argc, char* argv[]) {
                                   : kind == "fsync" ? "fsync,fdatasync"
                                                     : QString();
             if (calls.isEmpty()) continue;
+            // strace counts each call on its own: the N-th of each, one after the other.
             int kills = 0, callSurvivors = 0;
-            for (bool killed = true; killed;) {
-                const QString at =
-                    QString("at %1 no. %2").arg(calls.section(',', 0, 0)).arg(kills + 1);
-                killed = trialRun(
-                    op, states, at,
-                    [&](QProcess& child, QStringList args) {
-                        args << "exit";
-                        child.start(strace, QStringList{"-f", "-qq", "-o", "/dev/null", "-e",
-                                                        "trace=" + calls, "-e",
-                                                        "inject=" + calls + ":signal=KILL:when=" +
-                                                            QString::number(kills + 1),
-                                                        program} +
-                                                args);
-                        child.waitForFinished(-1);
-                        return child.exitStatus() == QProcess::CrashExit;
-                    },
-                    callSurvivors);
-                kills += killed ? 1 : 0;
-                if (!killed) --callSurvivors; // the run that went through is no kill
+            for (const QString& call : calls.split(',')) {
+                for (int n = 1;; ++n) {
+                    int survived = 0;
+                    const bool killed = trialRun(
+                        op, states, QString("at %1 no. %2").arg(call).arg(n),
+                        [&](QProcess& child, QStringList args) {
+                            args << "exit";
+                            child.start(strace,
+                                        QStringList{"-f", "-qq", "-o", "/dev/null", "-e",
+                                                    "trace=" + call, "-e",
+                                                    "inject=" + call +
+                                                        ":signal=KILL:when=" + QString::number(n),
+                                                    program} +
+                                            args);
+                            child.waitForFinished(-1);
+                            return child.exitStatus() == QProcess::CrashExit;
+                        },
+                        survived);
+                    if (!killed) break; // went through: no N-th call
+                    ++kills;
+                    callSurvivors += survived;
+                }
             }
             table << QString("%1 %2 %3")
-                         .arg(QString(CrashOpText(op)) + "@" + calls.section(',', 0, 0), -16)
+                         .arg(QString(CrashOpText(op)) + "@" + calls.section(',', 0, 0), -18)
                          .arg(kills, 6)
                          .arg(callSurvivors, 10);
             out << table.last() << Qt::endl;
