@@ -14,7 +14,7 @@ endif
 TEST_ENV = QT_QPA_PLATFORM=offscreen LANG=C.UTF-8 LC_ALL=C.UTF-8 \
 	XDG_CONFIG_HOME=$$tmp/config XDG_RUNTIME_DIR=$$tmp/runtime TESSARIN_HOME=$$tmp/home
 
-.PHONY: all bootstrap build run demo test format bench test-asan package package-check clean
+.PHONY: all bootstrap build run demo test crashtest format bench test-asan package package-check clean
 
 all: build
 
@@ -44,6 +44,15 @@ test-asan: bootstrap
 	cmake --build $(ASAN_BUILD)
 	@tmp=$$(mktemp -d); mkdir -p $$tmp/config $$tmp/runtime $$tmp/home; chmod 700 $$tmp/runtime; \
 	$(TEST_ENV) ctest --test-dir $(ASAN_BUILD) --output-on-failure -j2 -L 'engine|model'; rc=$$?; rm -rf $$tmp; exit $$rc
+
+# Kills every operation that writes an archive 100 times at random moments and checks the
+# archives after each kill; prints operation, kills, survivors. CRASH_SEED=n repeats a run.
+# Then every disk fault, each at every N, the ones ctest leaves out included.
+crashtest: build
+	@tmp=$$(mktemp -d); mkdir -p $$tmp/config $$tmp/runtime $$tmp/home; chmod 700 $$tmp/runtime; \
+	$(TEST_ENV) $(BUILD)/tests/crash/crash_driver --kills 100 $(if $(CRASH_SEED),--seed $(CRASH_SEED)) && \
+	$(TEST_ENV) CRASH_FAULTS_ALL=1 $(BUILD)/tests/crash/crash_fault_test --gtest_brief=1; \
+	rc=$$?; rm -rf $$tmp; exit $$rc
 
 # A Debian package of the normal build, in $(BUILD)/; its dependencies are read from the binaries.
 package: build

@@ -3,6 +3,7 @@
 #include "DB.h"
 #include "DbmsDataSource.h"
 #include "DbmsEngine.h"
+#include "DbmsStorage.h"
 #include "DbmsTable.h"
 #include "DbmsTransfer.h"
 #include "ReportError.h"
@@ -15,6 +16,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <filesystem>
 
 namespace {
 
@@ -36,6 +38,17 @@ void TransferTable(DbmsDatabase& from, DbmsDatabase& to, const QString& table,
     auto source = from.Item(table)->OpenDataSource(filter);
     auto destination = to.Item(table)->OpenDataSource(filter);
     DbmsTransferRows(*source, *destination, DbmsTransferMode::KeepOids, &progress);
+}
+
+// The new backup archive made at `fresh` (none when empty), closed and put at `path`.
+void PutInPlace(DbmsStorage& storage, const QString& fresh, const QString& path) {
+    if (fresh.isEmpty()) return;
+    storage.Close();
+    std::error_code error;
+    std::filesystem::rename(fresh.toStdString(), path.toStdString(), error);
+    if (error)
+        throw DbmsError(DbmsError::FileOpen,
+                        "Impossibile rinominare il file " + fresh + " in " + path);
 }
 
 } // namespace
@@ -95,13 +108,19 @@ bool clsBackupRestore::Run(bool restore, const clsBackupSelection& selection,
 
     auto storage = std::make_shared<DbmsStorage>();
     std::shared_ptr<DbmsDatabase> backup;
+    // A new backup archive is made under another name and put in place once the save is in
+    // it: a save cut short leaves no backup archive that holds nothing.
+    QString fresh;
     if (!restore) {
         m_work.Show("Analisi archivio destinazione per il salvataggio...", m_owner);
         if (!QFileInfo::exists(path)) {
             QDir().mkpath(QFileInfo(path).absolutePath());
-            storage->CreateFile(clsArchiveSession::StorageFormat, path);
+            fresh = path + ".new";
+            for (const QString& leftover : {fresh, fresh + "-journal"})
+                QFile::remove(leftover);
+            storage->CreateFile(clsArchiveSession::StorageFormat, fresh);
         }
-        storage->Open(clsArchiveSession::StorageFormat, path);
+        storage->Open(clsArchiveSession::StorageFormat, fresh.isEmpty() ? path : fresh);
         DB definition;
         backup = m_session.Engine().DefineDatabase(
             definition, QFileInfo(QCoreApplication::applicationFilePath()).baseName(),
@@ -133,6 +152,7 @@ bool clsBackupRestore::Run(bool restore, const clsBackupSelection& selection,
             TransferTable(source, destination, table->Name(), QString(), progress);
         }
         all.Commit();
+        PutInPlace(*storage, fresh, path);
     } else {
         const QString period =
             "dal " + ShortDate(selection.From) + " al " + ShortDate(selection.To);
@@ -147,6 +167,7 @@ bool clsBackupRestore::Run(bool restore, const clsBackupSelection& selection,
             TransferTable(source, destination, "OperazioniVendite", filter, progress);
             copy.Commit();
         }
+        PutInPlace(*storage, fresh, path);
         // Removed only once the copy is safely in the destination, in a transaction of its own.
         if (selection.DelData &&
             ShowMessage(m_owner,

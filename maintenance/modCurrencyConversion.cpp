@@ -2,6 +2,7 @@
 
 #include "DbmsDatabase.h"
 #include "DbmsMaintenance.h"
+#include "DbmsStorage.h"
 #include "DbmsTable.h"
 #include "ReportError.h"
 #include "clsSettings.h"
@@ -16,8 +17,16 @@ const QString kCaption = "Conversione Valuta";
 }
 
 bool ConvertArchive(DbmsDatabase& db, clsSettings& settings, itfWorkWindow& work, QWidget* owner) {
-    const bool converted = modSettingText::ParseBoolSetting(
+    // The archive records its conversion in the conversion's own transaction, so a program
+    // ended before the setting was written still knows it.
+    bool converted = modSettingText::ParseBoolSetting(
         settings.ReadSetting("Configuration", "CurrencyConverted", "False"));
+    try {
+        converted = converted || db.Storage()->MetaValue("CurrencyConverted") == "True";
+    } catch (const std::exception& e) {
+        ReportError(settings, "Conversione interrotta: " + ErrorDescription(e), e, owner);
+        return false;
+    }
     const PromptAnswer answer =
         converted ? ShowMessage(owner, "CONVERSIONE GIA' EFFETTUATA!!!\r\rConfermi?",
                                 PromptIcon::None, PromptButtons::YesNo, PromptAnswer::No, kCaption)
@@ -43,6 +52,7 @@ bool ConvertArchive(DbmsDatabase& db, clsSettings& settings, itfWorkWindow& work
             db.Rollback();
             return false;
         }
+        db.Storage()->SetMetaValue("CurrencyConverted", "True");
         db.CommitTrans();
     } catch (const std::exception& e) {
         work.Unload();
@@ -54,9 +64,10 @@ bool ConvertArchive(DbmsDatabase& db, clsSettings& settings, itfWorkWindow& work
         ReportError(settings, "Conversione interrotta: " + ErrorDescription(e), e, owner);
         return false;
     }
-    ShowMessage(owner, "Conversione terminata.");
-    // Recorded only now: a conversion that did not reach the archive must not count.
+    // Recorded only now, a conversion that did not reach the archive must not count; and
+    // before the message, since the program may end while the clerk reads it.
     settings.WriteSetting("Configuration", "CurrencyConverted", "True");
+    ShowMessage(owner, "Conversione terminata.");
     return true;
 }
 

@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <filesystem>
 
 namespace modDatabaseRepair {
 
@@ -23,10 +24,17 @@ void Remove(const QString& path) {
         throw DbmsError(DbmsError::FileOpen, "Impossibile eliminare il file " + path);
 }
 
-void Rename(const QString& from, const QString& to) {
-    if (!QFile::rename(from, to))
+// Keeps the original under `kept` and puts the copy in its place in one step: at no moment
+// is there no archive at `path`, whenever the program ends.
+void Replace(const QString& path, const QString& copy, const QString& kept) {
+    std::error_code error;
+    std::filesystem::create_hard_link(path.toStdString(), kept.toStdString(), error);
+    if (error && !QFile::copy(path, kept))
+        throw DbmsError(DbmsError::FileOpen, "Impossibile copiare il file " + path + " in " + kept);
+    std::filesystem::rename(copy.toStdString(), path.toStdString(), error);
+    if (error)
         throw DbmsError(DbmsError::FileOpen,
-                        "Impossibile rinominare il file " + from + " in " + to);
+                        "Impossibile rinominare il file " + copy + " in " + path);
 }
 
 // Opens the file once with the program's definition: the engine brings its structure up to
@@ -82,9 +90,7 @@ QString RecoverFile(const QString& path, DbmsEngine& engine) {
         throw;
     }
     // The original is never deleted: it stays beside the archive under a dated name.
-    const QString kept = path + "." + DbmsClock::Now().toString("yyyyMMdd-HHmmss");
-    Rename(path, kept);
-    Rename(copy, path);
+    Replace(path, copy, path + "." + DbmsClock::Now().toString("yyyyMMdd-HHmmss"));
     return report;
 }
 

@@ -18,6 +18,9 @@ void clsVendita::Transaction(const std::function<void()>& action) {
     db->BeginTrans();
     try {
         action();
+        // The open sale's totals go with the rows they count: the program may end before the
+        // confirm.
+        if (m_sale && m_sale->IsDirty()) m_sale->Update();
     } catch (...) {
         RollbackAfterFailure();
         throw;

@@ -145,6 +145,17 @@ TEST_F(SaleRulesTest, AConfirmStoresTheSaleItsPaymentAndTheBalanceAllOrNothing) 
     EXPECT_EQ(PointsAndStock(), "45/4");
 }
 
+TEST_F(SaleRulesTest, AnOpenSaleIsStoredAddingUpAfterEachAction) {
+    // The program may end at any moment: the open sale's row must agree with its rows then.
+    Prize("Borsa", 30, false, 5);
+    const QString stored = "SELECT Importo || '/' || PuntiAssegnati || '/' || PuntiSpesi FROM "
+                           "OperazioniVendite";
+    sale.Open(customer);
+    EXPECT_EQ(a.Text(stored), "0/0/30");
+    sale.AddArticle("A2");
+    EXPECT_EQ(a.Text(stored), "2500000/25/30");
+}
+
 TEST_F(SaleRulesTest, AFailedActionLeavesTheArchiveAsItWas) {
     Prize("Borsa", 30, false, 5);
     // A sale that cannot be opened whole is not opened.
