@@ -43,7 +43,7 @@ endif
 # Every suite under AddressSanitizer, LeakSanitizer and UBSan. The options are exported to the
 # build too, because test discovery runs the test programs. Leaks from libraries built without
 # the sanitizer are listed in tests/sanitizers/lsan.supp.
-SAN_ENV = ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
+SAN_ENV = ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
