@@ -237,3 +237,22 @@ TEST_F(ArchiveFile, DroppingTheEngineObjectsClosesTheFile) {
     EXPECT_TRUE(storage.expired());
     EXPECT_FALSE(openFiles().contains(a.Path()));
 }
+
+// A damaged page where the engine keeps its list of tables: refused at the program's start with
+// the engine's error naming the file, not in SQLite's own words.
+TEST(DbmsAttach, ADamagedArchiveIsRefusedWithTheEnginesOwnError) {
+    TestArchive a;
+    a.Create();
+    const qint64 page = a.Scalar("PRAGMA page_size");
+    const qint64 root = a.Scalar("SELECT rootpage FROM sqlite_master WHERE name = '_Tables'");
+    a.Close();
+    QFile file(a.Path());
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.seek((root - 1) * page));
+    file.write(QByteArray(page, '\xff'));
+    file.close();
+    const DbmsError error = Raised([&] { a.Reopen(); });
+    EXPECT_EQ(error.Code(), DbmsError::Sql);
+    EXPECT_TRUE(error.Description().startsWith("Errore nell'apertura dell'archivio " + a.Path()))
+        << error.Description().toStdString();
+    EXPECT_EQ(a.db->State(), DbmsDatabase::StateClosed);
+}

@@ -11,7 +11,10 @@
 // Points the program's folder and the settings store at a fresh temporary folder; called once
 // per process, before anything reads them.
 inline QString FuzzHome() {
-    static QTemporaryDir dir;
+    // In memory where the system has it: the settings store and SQLite flush every write.
+    static QTemporaryDir dir(QDir("/dev/shm").exists()
+                                 ? "/dev/shm/tessarin-fuzz-XXXXXX"
+                                 : QDir::tempPath() + "/tessarin-fuzz-XXXXXX");
     static const bool ready = [] {
         QDir(dir.path()).mkpath("home");
         QDir(dir.path()).mkpath("config");
