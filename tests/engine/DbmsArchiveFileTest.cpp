@@ -238,21 +238,40 @@ TEST_F(ArchiveFile, DroppingTheEngineObjectsClosesTheFile) {
     EXPECT_FALSE(openFiles().contains(a.Path()));
 }
 
-// A damaged page where the engine keeps its list of tables: refused at the program's start with
-// the engine's error naming the file, not in SQLite's own words.
+// A damaged archive is refused with the engine's error naming the file, not in SQLite's own
+// words: at the program's start and when a restore reads the archive as stored.
 TEST(DbmsAttach, ADamagedArchiveIsRefusedWithTheEnginesOwnError) {
-    TestArchive a;
-    a.Create();
-    const qint64 page = a.Scalar("PRAGMA page_size");
-    const qint64 root = a.Scalar("SELECT rootpage FROM sqlite_master WHERE name = '_Tables'");
-    a.Close();
-    QFile file(a.Path());
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.seek((root - 1) * page));
-    file.write(QByteArray(page, '\xff'));
-    file.close();
-    const DbmsError error = Raised([&] { a.Reopen(); });
-    EXPECT_EQ(error.Code(), DbmsError::Sql);
-    EXPECT_TRUE(error.Description().startsWith("Errore nell'apertura dell'archivio " + a.Path()))
-        << error.Description().toStdString();
-    EXPECT_EQ(a.db->State(), DbmsDatabase::StateClosed);
+    // A page of the list of tables overwritten; a record of the engine that fails when read.
+    const auto damagePage = [](TestArchive& a) {
+        const qint64 page = a.Scalar("PRAGMA page_size");
+        const qint64 root = a.Scalar("SELECT rootpage FROM sqlite_master WHERE name = '_Tables'");
+        a.Close();
+        QFile file(a.Path());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.seek((root - 1) * page));
+        file.write(QByteArray(page, '\xff'));
+    };
+    const auto damageRecord = [](TestArchive& a) {
+        a.Exec("ALTER TABLE _Database RENAME TO _Meta");
+        a.Exec("CREATE VIEW _Database AS SELECT Key, CASE Key WHEN 'Tables'"
+               " THEN abs(-9223372036854775808) ELSE Value END AS Value FROM _Meta");
+        a.Close();
+    };
+    const auto asStored = [](TestArchive& a) {
+        auto storage = std::make_shared<DbmsStorage>();
+        storage->OpenReadOnly(DbmsStorage::FormatSQLite, a.Path());
+        a.engine.OpenDatabase(storage);
+    };
+    const auto atStart = [](TestArchive& a) { a.Reopen(); };
+    const std::pair<std::function<void(TestArchive&)>, std::function<void(TestArchive&)>> cases[] =
+        {{damagePage, atStart}, {damageRecord, atStart}, {damageRecord, asStored}};
+    for (const auto& [damage, open] : cases) {
+        TestArchive a;
+        a.Create();
+        damage(a);
+        const DbmsError error = Raised([&] { open(a); });
+        EXPECT_EQ(error.Code(), DbmsError::Sql);
+        EXPECT_TRUE(
+            error.Description().startsWith("Errore nell'apertura dell'archivio " + a.Path()))
+            << error.Description().toStdString();
+    }
 }
