@@ -13,19 +13,14 @@ std::shared_ptr<DbmsDatabase> DbmsEngine::OpenDatabase(std::shared_ptr<DbmsStora
     if (!storage || !storage->IsOpen())
         throw DbmsError(DbmsError::NotOpen, "L'archivio non è aperto");
     std::vector<std::shared_ptr<DbmsTableDef>> defs;
-    try {
-        const QStringList names = storage->MetaValue("Tables").split(',', Qt::SkipEmptyParts);
-        for (const QString& name : names) {
-            auto def = DbmsSchemaFromJson(storage->MetaValue("Schema." + name).toUtf8());
-            if (!def)
-                throw DbmsError(
-                    DbmsError::FileNotOurs,
-                    QString("La struttura della tabella %1 nell'archivio è illeggibile").arg(name));
-            defs.push_back(std::move(def));
-        }
-    } catch (const SQLite::Exception& e) {
-        // A damaged file fails in SQLite's own words: told as the engine tells its errors.
-        throw storage->Failure(e, "Errore nell'apertura dell'archivio");
+    const QStringList names = storage->MetaValue("Tables").split(',', Qt::SkipEmptyParts);
+    for (const QString& name : names) {
+        auto def = DbmsSchemaFromJson(storage->MetaValue("Schema." + name).toUtf8());
+        if (!def)
+            throw DbmsError(
+                DbmsError::FileNotOurs,
+                QString("La struttura della tabella %1 nell'archivio è illeggibile").arg(name));
+        defs.push_back(std::move(def));
     }
     auto db = std::make_shared<DbmsDatabase>(std::move(defs), QString(), nullptr, nullptr);
     db->AttachAsStored(std::move(storage));
