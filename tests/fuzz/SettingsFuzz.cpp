@@ -38,16 +38,20 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // A folder of its own for each file: the settings store keeps what it read of a file and
-    // would not see a rewrite within the same instant.
+    // The settings store keeps what it last read of a file and reads it again only when its
+    // size or time changed: each input gets a time of its own.
     static int round = 0;
-    QDir folder(QDir(FuzzHome()).filePath("store%1").arg(++round));
-    folder.mkpath("Tessarin");
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
+    const QDir folder(QDir(FuzzHome()).filePath("store"));
+    static const bool made =
+        QDir().mkpath(folder.filePath("Tessarin")) &&
+        (QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path()), true);
+    FUZZ_EXPECT(made, folder.path());
     {
         QFile file(folder.filePath("Tessarin/Tessarin.ini"));
         FUZZ_EXPECT(file.open(QIODevice::WriteOnly), file.fileName());
         file.write(reinterpret_cast<const char*>(data), qint64(size));
+        file.setFileTime(QDateTime(QDate(2000, 1, 1), QTime(0, 0)).addSecs(++round),
+                         QFileDevice::FileModificationTime);
     }
 
     clsSettings first;
@@ -62,7 +66,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
     second.WriteSetting("Fuzz", "Value", text);
     FUZZ_EXPECT(clsSettings().ReadSetting("Fuzz", "Value") == text, text);
-
-    folder.removeRecursively();
     return 0;
 }
