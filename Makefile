@@ -2,6 +2,7 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
+FUZZ_BUILD ?= build-fuzz
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # 1: `make test` also fails on sources that differ from .clang-format.
 FORMAT_CHECK ?= 1
@@ -14,7 +15,7 @@ endif
 TEST_ENV = QT_QPA_PLATFORM=offscreen LANG=C.UTF-8 LC_ALL=C.UTF-8 \
 	XDG_CONFIG_HOME=$$tmp/config XDG_RUNTIME_DIR=$$tmp/runtime TESSARIN_HOME=$$tmp/home
 
-.PHONY: all bootstrap build run demo test crashtest format bench test-asan package package-check clean
+.PHONY: all bootstrap build run demo test crashtest format bench test-asan fuzz package package-check clean
 
 all: build
 
@@ -39,11 +40,46 @@ endif
 	@tmp=$$(mktemp -d); mkdir -p $$tmp/config $$tmp/runtime $$tmp/home; chmod 700 $$tmp/runtime; \
 	$(TEST_ENV) ctest --test-dir $(BUILD) --output-on-failure -j2; rc=$$?; rm -rf $$tmp; exit $$rc
 
+# Every suite under AddressSanitizer, LeakSanitizer and UBSan. The options are exported to the
+# build too, because test discovery runs the test programs. Leaks from libraries built without
+# the sanitizer are listed in tests/sanitizers/lsan.supp.
+SAN_ENV = ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
 test-asan: bootstrap
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSARIN_SANITIZE=ON
-	cmake --build $(ASAN_BUILD)
+	$(SAN_ENV) cmake --build $(ASAN_BUILD)
 	@tmp=$$(mktemp -d); mkdir -p $$tmp/config $$tmp/runtime $$tmp/home; chmod 700 $$tmp/runtime; \
-	$(TEST_ENV) ctest --test-dir $(ASAN_BUILD) --output-on-failure -j2 -L 'engine|model'; rc=$$?; rm -rf $$tmp; exit $$rc
+	$(TEST_ENV) $(SAN_ENV) ctest --test-dir $(ASAN_BUILD) --output-on-failure -j2; rc=$$?; rm -rf $$tmp; exit $$rc
+
+# The libFuzzer targets of tests/fuzz, built with clang in $(FUZZ_BUILD), each run from its
+# seeds in tests/fuzz/corpus/<target> for FUZZ_RUNS inputs or FUZZ_SECONDS, whichever comes
+# first. What they add to the seeds stays in $(FUZZ_BUILD)/corpus; a crash is written to
+# $(FUZZ_BUILD)/crashes and stops the run.
+FUZZ_TARGETS ?= fuzz_filter fuzz_barcode fuzz_settings fuzz_password fuzz_archive
+FUZZ_RUNS ?= 1000000
+FUZZ_SECONDS ?= 300
+MODEL_SEEDS ?= 200
+
+fuzz: build
+	@scripts/bootstrap --fuzz
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DTESSARIN_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) --target $(FUZZ_TARGETS)
+	@mkdir -p $(FUZZ_BUILD)/crashes; tmp=$$(mktemp -d); mkdir -p $$tmp/config $$tmp/runtime $$tmp/home; \
+	chmod 700 $$tmp/runtime; rc=0; \
+	for t in $(FUZZ_TARGETS); do \
+		mkdir -p $(FUZZ_BUILD)/corpus/$$t; echo "== $$t"; \
+		$(TEST_ENV) $(FUZZ_BUILD)/tests/fuzz/$$t -runs=$(FUZZ_RUNS) -max_total_time=$(FUZZ_SECONDS) \
+			-timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+			-artifact_prefix=$(FUZZ_BUILD)/crashes/$$t- \
+			$(FUZZ_BUILD)/corpus/$$t tests/fuzz/corpus/$$t || rc=1; \
+	done; \
+	echo "== the sale window against its reference, $(MODEL_SEEDS) random seeds"; \
+	$(TEST_ENV) TESSARIN_MODEL_SEEDS=$(MODEL_SEEDS) $(BUILD)/tests/sales/sales_model_test \
+		--gtest_brief=1 || rc=1; \
+	rm -rf $$tmp; exit $$rc
 
 # Kills every operation that writes an archive 100 times at random moments and checks the
 # archives after each kill; prints operation, kills, survivors. CRASH_SEED=n repeats a run.
@@ -77,4 +113,4 @@ bench: bootstrap
 	$(TEST_ENV) $(BENCH_BUILD)/bench/reports_bench --benchmark_counters_tabular=true; rc=$$?; rm -rf $$tmp; exit $$rc
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)

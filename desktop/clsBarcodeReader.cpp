@@ -3,24 +3,30 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <algorithm>
+
 // --- buffer ---
 
 void clsBarcodeBuffer::Append(const QString& text) {
+    const qsizetype from = m_text.size();
     m_text += text;
     if (m_discarding) {
-        // Still inside a dropped code: everything up to its line end goes.
-        const qsizetype end = m_text.indexOf(QRegularExpression("[\r\n]"));
+        // Still inside a dropped code: everything up to its line end goes; the codes before
+        // it stay.
+        const qsizetype end = m_text.indexOf(QRegularExpression("[\r\n]"), from);
         if (end < 0) {
-            m_text.clear();
+            m_text.truncate(from);
             return;
         }
         qsizetype next = end + 1;
         if (next < m_text.size() && m_text.at(next) == '\n') ++next;
-        m_text.remove(0, next);
+        m_text.remove(from, next - from);
         m_discarding = false;
     }
-    if (!m_text.contains('\r') && !m_text.contains('\n') && m_text.size() > MaxCode) {
-        m_text.clear();
+    // What follows the last line end is a code still arriving; past the limit it goes.
+    const qsizetype lastEnd = std::max(m_text.lastIndexOf('\r'), m_text.lastIndexOf('\n'));
+    if (m_text.size() - (lastEnd + 1) > MaxCode) {
+        m_text.truncate(lastEnd + 1);
         m_discarding = true;
         m_dropped = true;
     }
@@ -37,6 +43,11 @@ QString clsBarcodeBuffer::ReadCode() {
         qsizetype next = end + 1;
         if (next < m_text.size() && m_text.at(next) == '\n') ++next;
         m_text.remove(0, next);
+        // Its end came in time to keep it in the buffer, but it is still no card.
+        if (code.size() > MaxCode) {
+            m_dropped = true;
+            continue;
+        }
         if (!code.isEmpty()) return code;
     }
 }

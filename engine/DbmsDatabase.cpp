@@ -82,7 +82,12 @@ void DbmsDatabase::Attach(std::shared_ptr<DbmsStorage> storage, bool, bool, bool
     } catch (...) {
         m_storage.reset();
         Touch();
-        throw;
+        // A damaged file fails in SQLite's own words: told as the engine tells its errors.
+        try {
+            throw;
+        } catch (const SQLite::Exception& e) {
+            throw storage->Failure(e, "Errore nell'apertura dell'archivio");
+        }
     }
     Touch();
 }

@@ -134,6 +134,15 @@ private:
     }
 
     NodePtr ParseUnary() {
+        // Each NOT and each parenthesis goes one level down. No clerk's filter comes near the
+        // limit; a runaway text must not exhaust the stack (nor SQLite's expression depth).
+        if (m_depth >= kMaxDepth)
+            Fail(QStringLiteral("troppi livelli di parentesi o di NOT"), Peek());
+        const struct Level {
+            int& Depth;
+            explicit Level(int& depth) : Depth(++depth) {}
+            ~Level() { --Depth; }
+        } level(m_depth);
         if (PeekWord("NOT")) {
             Next();
             auto node = std::make_unique<Node>(Node{NodeKind::Not, {}, {}, {}, {}});
@@ -362,8 +371,10 @@ private:
                         QStringLiteral("Errore di sintassi nel filtro: %1, %2").arg(what, where));
     }
 
+    static constexpr int kMaxDepth = 100;
     const QString& m_text;
     int m_pos = 0;
+    int m_depth = 0;
 };
 
 class SqlWriter {

@@ -295,10 +295,15 @@ void DbmsStorage::Execute(const QString& sql) {
 QString DbmsStorage::MetaValue(const QString& key, const QString& fallback) {
     auto& st = Cached("SELECT Value FROM _Database WHERE Key = ?");
     st.bind(1, key.toStdString());
-    if (st.executeStep()) {
-        QString v = QString::fromStdString(st.getColumn(0).getString());
-        st.reset();
-        return v;
+    try {
+        if (st.executeStep()) {
+            QString v = QString::fromStdString(st.getColumn(0).getString());
+            st.reset();
+            return v;
+        }
+    } catch (const SQLite::Exception& e) {
+        // A damaged page: told as the engine tells its errors, not in SQLite's words.
+        throw Failure(e);
     }
     return fallback;
 }

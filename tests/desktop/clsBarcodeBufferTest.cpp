@@ -43,6 +43,27 @@ TEST(BarcodeBuffer, LineEndsCutTheCodesEmptyOnesAreSkippedAndEndlessOnesDropped)
     EXPECT_EQ(Codes(b), QStringList{"C01"}); // the dropped code's tail goes with it
 }
 
+TEST(BarcodeBuffer, NoCodeLongerThanTheLimitGetsThrough) {
+    const QString limit(clsBarcodeBuffer::MaxCode, 'x');
+    // Each case: the pieces received, then "\rC02\r"; only C02 comes out.
+    const QStringList cases[] = {
+        {limit, "9\r"},       // the limit reached exactly, then one more before the end
+        {"\r" + limit + "9"}, // a long tail behind a line end in the same piece
+        {limit + "9\r"},      // a long code with its end in one piece
+    };
+    for (const QStringList& pieces : cases) {
+        clsBarcodeBuffer b;
+        QStringList codes;
+        for (const QString& piece : pieces + QStringList{"\rC02\r"}) {
+            b.Append(piece);
+            codes << Codes(b);
+            EXPECT_LE(b.Size(), clsBarcodeBuffer::MaxCode + 2);
+        }
+        EXPECT_EQ(codes, QStringList{"C02"}) << pieces.join('|').size();
+        EXPECT_TRUE(b.TakeDropped());
+    }
+}
+
 TEST(SerialSettings, TheOldSettingsText) {
     QString error;
     const auto other = clsSerialSettings::Parse("19200,E,7,2", &error);

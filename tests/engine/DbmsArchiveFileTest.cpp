@@ -237,3 +237,47 @@ TEST_F(ArchiveFile, DroppingTheEngineObjectsClosesTheFile) {
     EXPECT_TRUE(storage.expired());
     EXPECT_FALSE(openFiles().contains(a.Path()));
 }
+
+// A damaged archive is refused with the engine's error naming the file, not in SQLite's own
+// words: at the program's start, when a restore reads the archive as stored, and when the
+// archive's own records are read afterwards.
+TEST(DbmsAttach, ADamagedArchiveIsRefusedWithTheEnginesOwnError) {
+    // No key: a page of the list of tables overwritten; else the record of that key fails
+    // when read.
+    const auto damage = [](TestArchive& a, const char* key) {
+        if (key) {
+            a.Exec("ALTER TABLE _Database RENAME TO _Meta");
+            a.Exec(QString("CREATE VIEW _Database AS SELECT Key, CASE Key WHEN '%1'"
+                           " THEN abs(-9223372036854775808) ELSE Value END AS Value FROM _Meta")
+                       .arg(key));
+        }
+        const qint64 page = a.Scalar("PRAGMA page_size");
+        const qint64 root = a.Scalar("SELECT rootpage FROM sqlite_master WHERE name = '_Tables'");
+        a.Close();
+        QFile file(a.Path());
+        if (!key && file.open(QIODevice::ReadWrite) && file.seek((root - 1) * page))
+            file.write(QByteArray(page, '\xff'));
+    };
+    const auto atStart = [](TestArchive& a) { a.Reopen(); };
+    const auto asStored = [](TestArchive& a) {
+        auto storage = std::make_shared<DbmsStorage>();
+        storage->OpenReadOnly(DbmsStorage::FormatSQLite, a.Path());
+        a.engine.OpenDatabase(storage);
+    };
+    const auto currency = [](TestArchive& a) {
+        a.Reopen();
+        a.db->MainCurrency();
+    };
+    const std::pair<const char*, std::function<void(TestArchive&)>> cases[] = {
+        {nullptr, atStart}, {"Tables", atStart}, {"Tables", asStored}, {"MainCurrency", currency}};
+    for (const auto& [key, open] : cases) {
+        TestArchive a;
+        a.Create();
+        damage(a, key);
+        const DbmsError error = Raised([&] { open(a); });
+        EXPECT_EQ(error.Code(), DbmsError::Sql);
+        EXPECT_TRUE(error.Description().startsWith("Errore ") &&
+                    error.Description().contains(a.Path()))
+            << error.Description().toStdString();
+    }
+}

@@ -155,6 +155,9 @@ TEST_F(DbmsFilterTest, ErrorsSayWhatAndWhere) {
         {"Month(5) = 3", S, "atteso il nome di un campo, vicino a '5'"},
         {"'a' Like 'b'", S, "atteso il nome di un campo"},
         {"Codice = 'a' Punti = 1", S, "atteso AND, OR o la fine del filtro, vicino a 'Punti'"},
+        // A runaway text is refused before it goes deeper than the stack.
+        {QString(100000, '(') + "Punti = 1" + QString(100000, ')'), S, "troppi livelli"},
+        {QString("NOT ").repeated(100000) + "Punti = 1", S, "troppi livelli"},
         // Unknown fields are named, wherever they stand.
         {"Punti = 1 OR Year(Prezzo) = 2005 AND Codice = 'x'", U, "nel filtro: Prezzo"},
         {"Punti = 1 OR Clienti.Codice = 'x'", U, "nel filtro: Clienti.Codice"},
