@@ -302,7 +302,9 @@ QString DbmsStorage::MetaValue(const QString& key, const QString& fallback) {
             return v;
         }
     } catch (const SQLite::Exception& e) {
-        // A damaged page: told as the engine tells its errors, not in SQLite's words.
+        // A damaged page: told as the engine tells its errors, not in SQLite's words. The
+        // kept statement is made ready for the next question first.
+        st.tryReset();
         throw Failure(e);
     }
     return fallback;
