@@ -14,13 +14,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 
-#include <functional>
 #include <iostream>
 #include <map>
 #include <random>
@@ -68,17 +66,10 @@ private:
         return QStringList{QVariant(values).toString()...}.join(separator);
     }
     void Fail(const QString& text) {
-        if (m_error.isEmpty())
-            m_error = text +
-                      "\nriferimento (aperta, cliente, punti, righe, bonus, premi, totale, "
-                      "punti bonus, spesi): " +
-                      Join(' ', ref.open, ref.customer, ref.start, int(ref.lines.size()),
-                           int(ref.given.size()), int(ref.taken.size()), Shown(ref.Amount()),
-                           ref.bonusPoints, ref.spent);
+        if (m_error.isEmpty()) m_error = text;
     }
     template <typename T> void Same(const T& shown, const T& expected, const QString& what) {
-        if (shown != expected)
-            Fail(QString("%1: %2, atteso %3").arg(what).arg(shown).arg(expected));
+        if (shown != expected) Fail(Join(' ', what + ':', shown, "atteso", expected));
     }
 
     void Catalogue() {
@@ -156,7 +147,6 @@ private:
         ref.Close();
     }
 
-    // --- the prompter's answers ---
     void Ok() {
         prompter->Answer(PromptAnswer::Ok);
         ++m_refusals;
@@ -195,7 +185,6 @@ private:
         return true;
     }
 
-    // --- checks ---
     void Check() {
         if (!prompter->Failures().isEmpty() || prompter->Pending() != 0)
             return Fail(
@@ -206,16 +195,13 @@ private:
         Same(w->IsSaleOpen(), ref.open, "vendita aperta");
         if (!ref.open || !w->IsSaleOpen()) return;
         m_openSale = w->Vendita().Sale()->CurrentOID();
-        for (const auto& [label, text] :
-             {std::pair{w->lblTotale, Shown(ref.Amount())},
-              std::pair{w->lblTot_PuntiBonus, QString::number(ref.bonusPoints)},
-              std::pair{w->lblTot_PuntiNecessari, QString::number(ref.spent)},
-              std::pair{w->lblTot_Punti, QString::number(qint64(ref.Balance()))},
-              std::pair{w->lblPunti, QString::number(ref.start)}})
-            Same(label->text(), text, label->objectName());
         // The same card read again is left as read, line end included: nothing else happens.
-        Same(w->txtCode_Cliente->text().remove('\r'), ref.customers[size_t(ref.customer)].code,
-             "cliente");
+        Same(Join('|', w->lblTotale->text(), w->lblTot_PuntiBonus->text(),
+                  w->lblTot_PuntiNecessari->text(), w->lblTot_Punti->text(), w->lblPunti->text(),
+                  w->txtCode_Cliente->text().remove('\r')),
+             Join('|', Shown(ref.Amount()), ref.bonusPoints, ref.spent, qint64(ref.Balance()),
+                  ref.start, ref.customers[size_t(ref.customer)].code),
+             "totale|bonus|spesi|punteggio finale|iniziale|cliente");
         QStringList lines, given, taken;
         for (const Line& l : ref.lines)
             lines << Join(':', l.article < 0 ? QVariant() : ref.articles[size_t(l.article)].oid,
@@ -291,7 +277,6 @@ private:
         Same(a.Text("PRAGMA integrity_check"), QString("ok"), "integrita'");
     }
 
-    // --- values near and past the limits ---
     QString AmountText() {
         return OneOf<QString>({"12,5", "250", "0", "-30", "1999,9999", "99999999999999",
                                "922337203685477", "999999999999999", "1000000000000000",
@@ -302,7 +287,6 @@ private:
             {"1", "2", "3", "0", "-2", "1000", "2147483647", "2147483648", "-2147483648", "x"});
     }
 
-    // --- the clerk's actions ---
     void Act() {
         const bool open = ref.open;
         const int action = open ? Pick(100) : OneOf({0, 0, 0, 1, 2, 3, 95});
@@ -425,9 +409,9 @@ private:
             Editor(typed, save);
             return !save || NewLine(article, typed);
         }
-        const auto at = size_t(std::find_if(ref.lines.begin(), ref.lines.end(),
-                                            [&](const Line& l) { return l.article == article; }) -
-                               ref.lines.begin());
+        size_t at = 0; // the article's line, or a new one
+        while (at < ref.lines.size() && ref.lines[at].article != article)
+            ++at;
         return Expect([&](Reference& r) {
             if (at == r.lines.size()) r.lines.push_back({article, 0, 0, 0});
             r.Quantity(r.lines[at], Big(r.lines[at].quantity) + 1);
@@ -438,12 +422,7 @@ private:
     // false when the line was stored and the action then undone whole.
     bool NewLine(int article, const Fields& typed) {
         Line l{article, 1, 0, 0};
-        try {
-            ref.Edit(l, typed);
-        } catch (const Refused&) {
-            Ok();
-            return true;
-        }
+        if (!Expect([&](const Reference& r) { r.Edit(l, typed); })) return true;
         return Expect([&](Reference& r) {
             r.lines.push_back(l);
             r.Totalize();
@@ -648,12 +627,9 @@ private:
         const int how = OneOf({0, 0, 1, 2});
         const bool yes = Chance(60);
         Log(QStringList{"annulla", "esc", "chiudi"}[how], yes);
-        bool closes = true;
-        if (how == 0 ? !ref.lines.empty() : how == 1 && !ref.Empty()) {
-            closes = Answer(yes) && how == 1;
-            if (yes) ref.Close();
-        }
-        if (closes) ref.Close();
+        const bool asks = how == 0 ? !ref.lines.empty() : how == 1 && !ref.Empty();
+        const bool closes = !asks || (how == 1 && yes); // the window
+        if (!asks || Answer(yes)) ref.Close();
         if (!ref.open) m_note.clear(), m_voucher.clear();
         if (how == 1)
             QTest::keyClick(w->focusWidget() ? w->focusWidget() : w.get(), Qt::Key_Escape);
