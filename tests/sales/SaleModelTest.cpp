@@ -357,8 +357,11 @@ private:
         if (save && (!value || !Fits(*value))) {
             Ok();
         } else if (save) {
-            ref.customers[size_t(ref.customer)].points = *value;
-            Expect([who = ref.customer](Reference& r) { r.Open(who); });
+            const int who = ref.customer;
+            ref.customers[size_t(who)].points = *value;
+            // A balance past the limit is refused and the sale stays as it was, but the points
+            // shown are the customer's as the archive now holds them.
+            if (!Expect([who](Reference& r) { r.Open(who); })) ref.start = *value;
         }
         w->txtCliente->setFocus();
         QTest::keyClick(w->txtCliente, Qt::Key_F2);
