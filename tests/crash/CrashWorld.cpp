@@ -42,17 +42,8 @@ bool IsSuccess(const QString& text) {
 }
 bool IsFailure(const PromptMessage& m) {
     // The rows a repair salvaged, told before its end: a notice, not a failure.
-    if (IsSuccess(m.Text) || m.Text.startsWith("Archivio danneggiato: righe recuperate"))
-        return false;
-    return m.Buttons != PromptButtons::YesNo || m.Text.contains("Visualizzare dettagli");
-}
-
-// The period a period save covers: the last half year's sales.
-QDate PeriodFrom() {
-    return CrashWorld::Moment().date().addDays(-180);
-}
-QDate PeriodTo() {
-    return CrashWorld::Moment().date().addDays(-1);
+    return !IsSuccess(m.Text) && !m.Text.startsWith("Archivio danneggiato: righe recuperate") &&
+           (m.Buttons != PromptButtons::YesNo || m.Text.contains("Visualizzare dettagli"));
 }
 
 struct OpenArchive {
@@ -116,8 +107,6 @@ bool CrashOpFromText(const QString& text, CrashOp& op) {
     return false;
 }
 
-// --- the clerk ---
-
 PromptAnswer CrashPrompter::Message(QWidget* owner, const PromptMessage& message) {
     if (OnMessage) OnMessage(message);
     PromptAnswer answer = PromptAnswer::Ok;
@@ -134,30 +123,18 @@ int CrashPrompter::Exec(QDialog& dialog) {
     return ScriptedPrompter::Exec(dialog);
 }
 
-QStringList CrashPrompter::Failures() const {
-    QStringList out;
-    for (const auto& asked : History())
-        if (asked.Kind == "message" && IsFailure(asked.Message)) out << asked.Message.Text;
-    return out;
-}
-
-bool CrashPrompter::SuccessAfterFailure() const {
-    bool failed = false;
+CrashPrompter::Outcome CrashPrompter::Told() const {
+    Outcome told;
     for (const auto& asked : History()) {
         if (asked.Kind != "message") continue;
-        if (failed && IsSuccess(asked.Message.Text)) return true;
-        failed = failed || IsFailure(asked.Message);
+        const bool success = IsSuccess(asked.Message.Text);
+        told.SuccessAfterFailure =
+            told.SuccessAfterFailure || (success && !told.Failures.isEmpty());
+        told.Succeeded = told.Succeeded || success;
+        if (IsFailure(asked.Message)) told.Failures << asked.Message.Text;
     }
-    return false;
+    return told;
 }
-
-bool CrashPrompter::Succeeded() const {
-    for (const auto& asked : History())
-        if (asked.Kind == "message" && IsSuccess(asked.Message.Text)) return true;
-    return false;
-}
-
-// --- the world ---
 
 void CrashWorld::UseSettings() const {
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir + "/config");
@@ -240,7 +217,7 @@ void CrashWorld::Run(CrashOp op, int run, CrashPrompter& prompter,
             return;
         }
     }
-    auto backup = [&](bool restore, const clsBackupSelection& selection) {
+    const auto backup = [&](bool restore, const clsBackupSelection& selection = {}) {
         clsBackupRestore(session, settings, work, nullptr).BackupRestoreData(restore, selection);
     };
     if (start && op != CrashOp::Sale) start();
@@ -261,19 +238,18 @@ void CrashWorld::Run(CrashOp op, int run, CrashPrompter& prompter,
         }
         break;
     }
-    case CrashOp::Save:
-        backup(false, {});
-        break;
-    case CrashOp::FirstSave:
-        // No backup archive yet: the save makes it.
+    case CrashOp::FirstSave: // no backup archive yet: the save makes it
         if (run == 0) QFile::remove(Backup());
-        backup(false, {});
+        [[fallthrough]];
+    case CrashOp::Save:
+        backup(false);
         break;
-    case CrashOp::PeriodSave:
-        backup(false, {false, PeriodFrom(), PeriodTo(), true, false});
+    case CrashOp::PeriodSave: // the last half year's sales
+        backup(false,
+               {false, Moment().date().addDays(-180), Moment().date().addDays(-1), true, false});
         break;
     case CrashOp::Restore:
-        backup(true, {});
+        backup(true);
         break;
     case CrashOp::Import:
         modImportArchive::ImportArchive(
@@ -292,7 +268,7 @@ void CrashWorld::Run(CrashOp op, int run, CrashPrompter& prompter,
     DbmsClock::Reset();
 }
 
-QString CrashWorld::State(CrashOp) const {
+QString CrashWorld::State() const {
     // The archive imported from is only read.
     return ArchiveFingerprint(Work()) + "/" + ArchiveFingerprint(Backup());
 }
@@ -301,14 +277,14 @@ QSet<QString> CrashWorld::ReferenceStates(CrashOp op, int runs, qint64* millisec
     QTemporaryDir dir(CrashTempTemplate());
     const CrashWorld copy = CopyTo(dir.path());
     copy.UseSettings();
-    QSet<QString> states{copy.State(op)};
+    QSet<QString> states{copy.State()};
     QElapsedTimer timer;
     timer.start();
     for (int run = 0; run < runs; ++run) {
         CrashPrompter prompter;
-        prompter.OnMessage = [&](const PromptMessage&) { states.insert(copy.State(op)); };
+        prompter.OnMessage = [&](const PromptMessage&) { states.insert(copy.State()); };
         copy.Run(op, run, prompter);
-        states.insert(copy.State(op));
+        states.insert(copy.State());
     }
     if (milliseconds) *milliseconds = timer.elapsed();
     UseSettings();
@@ -356,11 +332,11 @@ QStringList CrashWorld::Problems(CrashOp op, const QSet<QString>& states) const 
         if (unpaid != 0) problems << QString("%1 payments differ from their sale").arg(unpaid);
         return problems;
     }
-    if (!states.contains(State(op))) problems << "the archives are neither as before nor as after";
+    if (!states.contains(State())) problems << "the archives are neither as before nor as after";
     if (op == CrashOp::Convert) {
         QFile file(m_dir + "/work.fingerprint");
-        file.open(QIODevice::ReadOnly);
-        const bool converted = ArchiveFingerprint(Work()) != QString::fromUtf8(file.readAll());
+        const bool converted = file.open(QIODevice::ReadOnly) &&
+                               ArchiveFingerprint(Work()) != QString::fromUtf8(file.readAll());
         // The setting, or the archive's own record of its conversion.
         SQLite::Database db(Work().toStdString(), SQLite::OPEN_READWRITE);
         const bool flag =
@@ -375,8 +351,6 @@ QStringList CrashWorld::Problems(CrashOp op, const QSet<QString>& states) const 
     }
     return problems;
 }
-
-// --- single archives ---
 
 QString CrashTempTemplate() {
     const QFileInfo shm("/dev/shm");

@@ -13,7 +13,6 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
-#include <vector>
 
 enum class CrashOp { Sale, Save, FirstSave, PeriodSave, Restore, Import, Convert, Repair };
 
@@ -42,10 +41,11 @@ public:
     std::function<void(const PromptMessage&)> OnMessage;
     PromptAnswer Message(QWidget* owner, const PromptMessage& message) override;
     int Exec(QDialog& dialog) override;
-    // The messages that told of a failure, and whether a success was told after one.
-    QStringList Failures() const;
-    bool SuccessAfterFailure() const;
-    bool Succeeded() const;
+    struct Outcome {
+        QStringList Failures; // the messages that told of a failure
+        bool Succeeded = false, SuccessAfterFailure = false;
+    };
+    Outcome Told() const;
 };
 
 struct CrashWorldSizes {
@@ -55,7 +55,6 @@ struct CrashWorldSizes {
 
 class CrashWorld {
 public:
-    // The folder's layout; Make fills it, a copy of it is a world as well.
     explicit CrashWorld(const QString& dir) : m_dir(dir) {}
     void Make(const CrashWorldSizes& sizes) const;
     const QString& Dir() const { return m_dir; }
@@ -64,7 +63,6 @@ public:
     QString Source() const { return m_dir + "/import/Tessarin.mdb"; }
     // Points the program's settings store at the world (call in every process).
     void UseSettings() const;
-    // A copy of the whole folder at `dir`.
     CrashWorld CopyTo(const QString& dir) const;
 
     // Runs `op` once; the clock stands `run` seconds after the world's moment. `start` is
@@ -73,9 +71,8 @@ public:
     void Run(CrashOp op, int run, CrashPrompter& prompter,
              const std::function<void()>& start = {}) const;
 
-    // What must not change apart from whole operations: the archives' rows and the conversion
-    // flag (as a fingerprint each).
-    QString State(CrashOp op) const;
+    // What must not change apart from whole operations: the archives' rows, as fingerprints.
+    QString State() const;
     // The problems of the archives as they are now (empty: all sound). `states` are the
     // fingerprints the operation may leave.
     QStringList Problems(CrashOp op, const QSet<QString>& states) const;

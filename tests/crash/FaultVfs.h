@@ -7,7 +7,7 @@
 
 class FaultVfs {
 public:
-    enum class Kind { Write, Sync, Read };
+    enum class Kind { Write, Sync, Read, None };
 
     FaultVfs();
     ~FaultVfs();
@@ -17,18 +17,15 @@ public:
     // From now on the `n`-th call of `kind` (1-based) fails with `code` (SQLITE_IOERR or
     // SQLITE_FULL); with `sticky` every later one too, as on a disk that stays full.
     void Arm(Kind kind, int n, int code, bool sticky);
-    void Disarm() { m_armed = false; }
-    // Whether the armed failure happened.
+    void Disarm() { m_kind = Kind::None; }
     bool Fired() const { return m_fired; }
-
-    // Used by the wrapped files.
     int Check(Kind kind);
     sqlite3_vfs* Base() const { return m_base; }
 
 private:
     sqlite3_vfs m_vfs{};
     sqlite3_vfs* m_base = nullptr;
-    bool m_armed = false, m_fired = false, m_sticky = false;
-    Kind m_kind = Kind::Write;
+    bool m_fired = false, m_sticky = false;
+    Kind m_kind = Kind::None;
     int m_n = 0, m_count = 0, m_code = SQLITE_IOERR;
 };
