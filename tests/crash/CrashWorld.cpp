@@ -23,6 +23,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -79,32 +80,12 @@ qint64 Number(SQLite::Database& db, const QString& sql) {
     return rows.empty() ? 0 : rows.front().value(0).toLongLong();
 }
 
-bool CopyFolder(const QString& from, const QString& to) {
-    QDir().mkpath(to);
-    bool ok = true;
-    for (const QFileInfo& entry :
-         QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden))
-        ok = (entry.isDir() ? CopyFolder(entry.filePath(), to + "/" + entry.fileName())
-                            : QFile::copy(entry.filePath(), to + "/" + entry.fileName())) &&
-             ok;
-    return ok;
-}
-
 } // namespace
 
-const char* CrashOpText(CrashOp op) {
-    for (const auto& [o, name] : kCrashOps)
-        if (o == op) return name;
-    return "?";
-}
-
 bool CrashOpFromText(const QString& text, CrashOp& op) {
-    for (const auto& [o, name] : kCrashOps)
-        if (text == name) {
-            op = o;
-            return true;
-        }
-    return false;
+    const auto* name = std::find(std::begin(kCrashOpNames), std::end(kCrashOpNames), text);
+    op = CrashOp(name - std::begin(kCrashOpNames));
+    return name != std::end(kCrashOpNames);
 }
 
 PromptAnswer CrashPrompter::Message(QWidget* owner, const PromptMessage& message) {
@@ -142,7 +123,9 @@ void CrashWorld::UseSettings() const {
 
 CrashWorld CrashWorld::CopyTo(const QString& dir) const {
     QDir(dir).removeRecursively();
-    if (!CopyFolder(m_dir, dir)) throw std::runtime_error("cannot copy the crash world");
+    QDir().mkpath(QFileInfo(dir).path());
+    if (QProcess::execute("cp", {"-a", m_dir, dir}) != 0)
+        throw std::runtime_error("cannot copy the crash world");
     return CrashWorld(dir);
 }
 

@@ -16,26 +16,16 @@
 
 enum class CrashOp { Sale, Save, FirstSave, PeriodSave, Restore, Import, Convert, Repair };
 
-struct CrashOpName {
-    CrashOp Op;
-    const char* Name;
-};
-inline constexpr CrashOpName kCrashOps[] = {
-    {CrashOp::Sale, "sale"},
-    {CrashOp::Save, "save"},
-    {CrashOp::FirstSave, "first-save"},
-    {CrashOp::PeriodSave, "period"},
-    {CrashOp::Restore, "restore"},
-    {CrashOp::Import, "import"},
-    {CrashOp::Convert, "convert"},
-    {CrashOp::Repair, "repair"},
-};
-const char* CrashOpText(CrashOp op);
+// By the enum's order.
+inline constexpr const char* kCrashOpNames[] = {"sale",    "save",   "first-save", "period",
+                                                "restore", "import", "convert",    "repair"};
+inline const char* CrashOpText(CrashOp op) {
+    return kCrashOpNames[int(op)];
+}
 bool CrashOpFromText(const QString& text, CrashOp& op);
 
 // Answers like a clerk who confirms what he started, declines the details of an error and
-// accepts every window (the payment's editor); records everything like its base. `Pause`
-// is called at each message: a clerk takes time to read it.
+// accepts every window (the payment's editor); records everything like its base.
 class CrashPrompter : public ScriptedPrompter {
 public:
     std::function<void(const PromptMessage&)> OnMessage;

@@ -80,8 +80,8 @@ int main(int argc, char* argv[]) {
         }
     }
     if (chosen.empty())
-        for (const auto& [op, name] : kCrashOps)
-            chosen.push_back(op);
+        for (size_t op = 0; op < std::size(kCrashOpNames); ++op)
+            chosen.push_back(CrashOp(op));
 
     QTemporaryDir temp(CrashTempTemplate());
     const CrashWorld base(temp.filePath("base"));
