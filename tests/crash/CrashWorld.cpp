@@ -23,7 +23,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -80,6 +79,106 @@ qint64 Number(SQLite::Database& db, const QString& sql) {
     return rows.empty() ? 0 : rows.front().value(0).toLongLong();
 }
 
+// The rows of every table of the archive at `path`, as a fingerprint; "missing" without one.
+QString ArchiveFingerprint(const QString& path) {
+    if (!QFileInfo::exists(path)) return "missing";
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    try {
+        SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE);
+        for (const QStringList& table :
+             Rows(db, "SELECT name, sql FROM sqlite_master WHERE type = 'table' AND name NOT "
+                      "LIKE 'sqlite_%' ORDER BY name")) {
+            hash.addData(table.join('\x02').toUtf8());
+            // Rows in the order of all their values: the same rows give the same print.
+            const QString all = "SELECT * FROM " + DbmsQuoteId(table[0]);
+            QStringList order;
+            for (int i = 1; i <= SQLite::Statement(db, all.toStdString()).getColumnCount(); ++i)
+                order << QString::number(i);
+            for (const QStringList& row : Rows(db, all + " ORDER BY " + order.join(',')))
+                hash.addData(row.join('\x02').toUtf8() + '\x03');
+        }
+    } catch (const std::exception& e) {
+        return QString("unreadable: ") + e.what();
+    }
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+// Every problem SQLite and the rules find in the archive at `path` (empty: none). A sale's
+// amount may differ from the sum of its lines by `amountSlack` ten-thousandths a line: each
+// amount converted from lire is rounded on its own.
+QStringList ArchiveProblems(const QString& path, int amountSlack) {
+    QStringList problems;
+    try {
+        SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE);
+        for (const QStringList& row : Rows(db, "PRAGMA integrity_check"))
+            if (row[0] != "ok") problems << "integrity: " + row[0];
+        if (!problems.isEmpty()) return problems;
+        QSet<QString> tables;
+        for (const QStringList& row :
+             Rows(db, "SELECT name FROM sqlite_master WHERE type = 'table'"))
+            tables << row[0];
+
+        // Each sale adds up: its amount and points are the sums of its lines, bonuses, prizes.
+        const auto sum = [](const QString& link, const QString& table, const QString& field) {
+            return QString("IFNULL((SELECT SUM(x.%3) FROM OperazioniVendite__%1 l JOIN %2 x ON "
+                           "x.OID = l.OID_Item WHERE l.OID_Owner = s.OID), 0)")
+                .arg(link, table, field);
+        };
+        if (tables.contains("OperazioniVendite")) {
+            const auto bad =
+                Rows(db, "SELECT s.OID FROM OperazioniVendite s WHERE ABS(IFNULL(Importo, 0) - " +
+                             sum("Articoli", "ArticoliVenduti", "ImportoVendita") + ") > " +
+                             QString::number(amountSlack) +
+                             " * (1 + (SELECT COUNT(*) FROM OperazioniVendite__Articoli l WHERE "
+                             "l.OID_Owner = s.OID))" +
+                             " OR IFNULL(PuntiAssegnati, 0) <> " +
+                             sum("Articoli", "ArticoliVenduti", "PuntiAssegnati") +
+                             " OR IFNULL(PuntiBonus, 0) <> " +
+                             sum("Bonus", "BonusAssegnati", "PuntiAssegnati") +
+                             " OR IFNULL(PuntiSpesi, 0) <> " +
+                             sum("Premi", "PremiAssegnati", "PuntiSpesi"));
+            if (!bad.empty())
+                problems
+                    << QString("%1 sales do not add up (first: %2)").arg(bad.size()).arg(bad[0][0]);
+        }
+
+        // No link, reference or parent pointing at a missing row.
+        DB definition;
+        DbmsEngine engine;
+        const auto known = engine.DefineDatabase(definition, QString(), nullptr, nullptr, 0);
+        const auto missing = [&](const QString& what, const QString& sql) {
+            if (const qint64 n = Number(db, sql)) problems << QString("%1 %2").arg(n).arg(what);
+        };
+        for (const auto& def : known->TableDefs()) {
+            if (!tables.contains(def->Name)) continue;
+            const QString t = DbmsQuoteId(def->Name);
+            const auto dangling = [&](const QString& column, const QString& target) {
+                missing(def->Name + "." + column + " to a missing " + target,
+                        "SELECT COUNT(*) FROM " + t + " r WHERE " + column + " IS NOT NULL AND " +
+                            column + " <> 0 AND NOT EXISTS (SELECT 1 FROM " + DbmsQuoteId(target) +
+                            " x WHERE x.OID = r." + column + ")");
+            };
+            if (!def->ParentTable.isEmpty()) dangling(def->ParentLinkField(), def->ParentTable);
+            for (const auto& ref : def->References) {
+                if (!ref.Multiple) {
+                    dangling("OID_" + ref.Name, ref.Target);
+                    continue;
+                }
+                const QString link = def->Name + "__" + ref.Name;
+                if (!tables.contains(link)) continue;
+                missing("links of " + link + " to a missing row",
+                        "SELECT COUNT(*) FROM " + DbmsQuoteId(link) +
+                            " l WHERE NOT EXISTS (SELECT 1 FROM " + t +
+                            " x WHERE x.OID = l.OID_Owner) OR NOT EXISTS (SELECT 1 FROM " +
+                            DbmsQuoteId(ref.Target) + " y WHERE y.OID = l.OID_Item)");
+            }
+        }
+    } catch (const std::exception& e) {
+        problems << QString("unreadable: ") + e.what();
+    }
+    return problems;
+}
+
 } // namespace
 
 bool CrashOpFromText(const QString& text, CrashOp& op) {
@@ -90,12 +189,9 @@ bool CrashOpFromText(const QString& text, CrashOp& op) {
 
 PromptAnswer CrashPrompter::Message(QWidget* owner, const PromptMessage& message) {
     if (OnMessage) OnMessage(message);
-    PromptAnswer answer = PromptAnswer::Ok;
-    if (message.Buttons == PromptButtons::YesNo)
-        answer = message.Text.contains("Visualizzare") || message.Text.contains("visualizzare")
-                     ? PromptAnswer::No
-                     : PromptAnswer::Yes;
-    Answer(answer);
+    Answer(message.Buttons != PromptButtons::YesNo                      ? PromptAnswer::Ok
+           : message.Text.contains("visualizzare", Qt::CaseInsensitive) ? PromptAnswer::No
+                                                                        : PromptAnswer::Yes);
     return ScriptedPrompter::Message(owner, message);
 }
 
@@ -122,10 +218,18 @@ void CrashWorld::UseSettings() const {
 }
 
 CrashWorld CrashWorld::CopyTo(const QString& dir) const {
+    // Done here rather than by a cp: the disk-fault runs copy the world hundreds of times.
+    const auto copy = [](const auto& self, const QString& from, const QString& to) -> bool {
+        bool ok = QDir().mkpath(to);
+        for (const QFileInfo& entry : QDir(from).entryInfoList(QDir::Files | QDir::Dirs |
+                                                               QDir::NoDotAndDotDot | QDir::Hidden))
+            ok = (entry.isDir() ? self(self, entry.filePath(), to + "/" + entry.fileName())
+                                : QFile::copy(entry.filePath(), to + "/" + entry.fileName())) &&
+                 ok;
+        return ok;
+    };
     QDir(dir).removeRecursively();
-    QDir().mkpath(QFileInfo(dir).path());
-    if (QProcess::execute("cp", {"-a", m_dir, dir}) != 0)
-        throw std::runtime_error("cannot copy the crash world");
+    if (!copy(copy, m_dir, dir)) throw std::runtime_error("cannot copy the crash world");
     return CrashWorld(dir);
 }
 
@@ -134,10 +238,8 @@ void CrashWorld::Make(const CrashWorldSizes& sizes) const {
         QDir().mkpath(m_dir + "/" + sub);
     UseSettings();
     DbmsClock::SetFixed(Moment());
-    GeneratorSizes work{sizes.Customers, 5, 30, sizes.Sales, 3, 5, 5, 1};
-    clsArchiveGenerator(work).Generate(Work());
-    GeneratorSizes other{10, 2, 10, 30, 2, 2, 2, 2};
-    clsArchiveGenerator(other).Generate(Source());
+    clsArchiveGenerator({sizes.Customers, 5, 30, sizes.Sales, 3, 5, 5, 1}).Generate(Work());
+    clsArchiveGenerator({10, 2, 10, 30, 2, 2, 2, 2}).Generate(Source());
 
     // The counter's own customer, article and prize: plenty of points and stock, so that
     // every sale confirms; the generated prizes expired, so that only this one is handed out.
@@ -339,100 +441,4 @@ QString CrashTempTemplate() {
     const QFileInfo shm("/dev/shm");
     return (shm.isDir() && shm.isWritable() ? shm.filePath() : QDir::tempPath()) +
            "/tessarin-crash-XXXXXX";
-}
-
-QString ArchiveFingerprint(const QString& path) {
-    if (!QFileInfo::exists(path)) return "missing";
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    try {
-        SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE);
-        for (const QStringList& table :
-             Rows(db, "SELECT name, sql FROM sqlite_master WHERE type = 'table' AND name NOT "
-                      "LIKE 'sqlite_%' ORDER BY name")) {
-            hash.addData(table.join('\x02').toUtf8());
-            // Rows in the order of all their values: the same rows give the same print.
-            const QString all = "SELECT * FROM " + DbmsQuoteId(table[0]);
-            QStringList order;
-            for (int i = 1; i <= SQLite::Statement(db, all.toStdString()).getColumnCount(); ++i)
-                order << QString::number(i);
-            for (const QStringList& row : Rows(db, all + " ORDER BY " + order.join(',')))
-                hash.addData(row.join('\x02').toUtf8() + '\x03');
-        }
-    } catch (const std::exception& e) {
-        return QString("unreadable: ") + e.what();
-    }
-    return QString::fromLatin1(hash.result().toHex());
-}
-
-QStringList ArchiveProblems(const QString& path, int amountSlack) {
-    QStringList problems;
-    try {
-        SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE);
-        for (const QStringList& row : Rows(db, "PRAGMA integrity_check"))
-            if (row[0] != "ok") problems << "integrity: " + row[0];
-        if (!problems.isEmpty()) return problems;
-        QSet<QString> tables;
-        for (const QStringList& row :
-             Rows(db, "SELECT name FROM sqlite_master WHERE type = 'table'"))
-            tables << row[0];
-
-        // Each sale adds up: its amount and points are the sums of its lines, bonuses, prizes.
-        const auto sum = [](const QString& link, const QString& table, const QString& field) {
-            return QString("IFNULL((SELECT SUM(x.%3) FROM OperazioniVendite__%1 l JOIN %2 x ON "
-                           "x.OID = l.OID_Item WHERE l.OID_Owner = s.OID), 0)")
-                .arg(link, table, field);
-        };
-        if (tables.contains("OperazioniVendite")) {
-            const auto bad =
-                Rows(db, "SELECT s.OID FROM OperazioniVendite s WHERE ABS(IFNULL(Importo, 0) - " +
-                             sum("Articoli", "ArticoliVenduti", "ImportoVendita") + ") > " +
-                             QString::number(amountSlack) +
-                             " * (1 + (SELECT COUNT(*) FROM OperazioniVendite__Articoli l WHERE "
-                             "l.OID_Owner = s.OID))" +
-                             " OR IFNULL(PuntiAssegnati, 0) <> " +
-                             sum("Articoli", "ArticoliVenduti", "PuntiAssegnati") +
-                             " OR IFNULL(PuntiBonus, 0) <> " +
-                             sum("Bonus", "BonusAssegnati", "PuntiAssegnati") +
-                             " OR IFNULL(PuntiSpesi, 0) <> " +
-                             sum("Premi", "PremiAssegnati", "PuntiSpesi"));
-            if (!bad.empty())
-                problems
-                    << QString("%1 sales do not add up (first: %2)").arg(bad.size()).arg(bad[0][0]);
-        }
-
-        // No link, reference or parent pointing at a missing row.
-        DB definition;
-        DbmsEngine engine;
-        const auto known = engine.DefineDatabase(definition, QString(), nullptr, nullptr, 0);
-        const auto missing = [&](const QString& what, const QString& sql) {
-            if (const qint64 n = Number(db, sql)) problems << QString("%1 %2").arg(n).arg(what);
-        };
-        for (const auto& def : known->TableDefs()) {
-            if (!tables.contains(def->Name)) continue;
-            const QString t = DbmsQuoteId(def->Name);
-            const auto dangling = [&](const QString& column, const QString& target) {
-                missing(def->Name + "." + column + " to a missing " + target,
-                        "SELECT COUNT(*) FROM " + t + " r WHERE " + column + " IS NOT NULL AND " +
-                            column + " <> 0 AND NOT EXISTS (SELECT 1 FROM " + DbmsQuoteId(target) +
-                            " x WHERE x.OID = r." + column + ")");
-            };
-            if (!def->ParentTable.isEmpty()) dangling(def->ParentLinkField(), def->ParentTable);
-            for (const auto& ref : def->References) {
-                if (!ref.Multiple) {
-                    dangling("OID_" + ref.Name, ref.Target);
-                    continue;
-                }
-                const QString link = def->Name + "__" + ref.Name;
-                if (!tables.contains(link)) continue;
-                missing("links of " + link + " to a missing row",
-                        "SELECT COUNT(*) FROM " + DbmsQuoteId(link) +
-                            " l WHERE NOT EXISTS (SELECT 1 FROM " + t +
-                            " x WHERE x.OID = l.OID_Owner) OR NOT EXISTS (SELECT 1 FROM " +
-                            DbmsQuoteId(ref.Target) + " y WHERE y.OID = l.OID_Item)");
-            }
-        }
-    } catch (const std::exception& e) {
-        problems << QString("unreadable: ") + e.what();
-    }
-    return problems;
 }

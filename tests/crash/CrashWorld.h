@@ -1,10 +1,8 @@
 #pragma once
-// A working folder for the crash and disk-fault runs: a generated working archive with a card
-// holder, an article and a prize of the counter's own, a backup archive it differs from, an
-// archive to import from and the settings naming them. Each operation of the program that
-// writes an archive runs here as the clerk would start it, and every archive is checked
-// afterwards: sound, its sales adding up, no link to a missing row, and each operation done
-// wholly or not at all.
+// A working folder for the crash and disk-fault runs: a generated working archive, a backup it
+// differs from, an archive to import and the settings naming them. Each operation that writes an
+// archive runs here as the clerk starts it; afterwards every archive must be sound, its sales
+// adding up, no link to a missing row, and the operation done wholly or not at all.
 
 #include "ScriptedPrompter.h"
 
@@ -78,10 +76,3 @@ private:
 // Where the runs keep their folders: in memory when the system offers it, since a kill or a
 // failed call needs no real disk and every commit's sync would make the runs slow.
 QString CrashTempTemplate();
-
-// Every problem SQLite and the rules find in the archive at `path` (empty: none). A sale's
-// amount may differ from the sum of its lines by `amountSlack` ten-thousandths a line: each
-// amount converted from lire is rounded on its own.
-QStringList ArchiveProblems(const QString& path, int amountSlack = 0);
-// The rows of every table of the archive at `path`, as a fingerprint; "missing" without one.
-QString ArchiveFingerprint(const QString& path);
