@@ -46,17 +46,13 @@ bool IsFailure(const PromptMessage& m) {
            (m.Buttons != PromptButtons::YesNo || m.Text.contains("Visualizzare dettagli"));
 }
 
-struct OpenArchive {
-    std::shared_ptr<DbmsStorage> storage;
-    std::shared_ptr<DbmsDatabase> db;
-};
-
-OpenArchive Attach(clsArchiveSession& session, const QString& path, DB& definition) {
-    OpenArchive a{std::make_shared<DbmsStorage>(), nullptr};
-    a.storage->Open(clsArchiveSession::StorageFormat, path);
-    a.db = session.Engine().DefineDatabase(definition, "Tessarin", nullptr, nullptr, 0);
-    a.db->Attach(a.storage, true, false, false, 0, nullptr);
-    return a;
+// The archive at `path` opened as the program opens it: its storage and its database.
+auto Attach(clsArchiveSession& session, const QString& path, DB& definition) {
+    auto storage = std::make_shared<DbmsStorage>();
+    storage->Open(clsArchiveSession::StorageFormat, path);
+    auto db = session.Engine().DefineDatabase(definition, "Tessarin", nullptr, nullptr, 0);
+    db->Attach(storage, true, false, false, 0, nullptr);
+    return std::pair{storage, db};
 }
 
 // Rows of a query on an archive opened by SQLite alone (a journal left by a kill is rolled
@@ -233,23 +229,23 @@ CrashWorld CrashWorld::CopyTo(const QString& dir) const {
     return CrashWorld(dir);
 }
 
-void CrashWorld::Make(const CrashWorldSizes& sizes) const {
+void CrashWorld::Make(int customers, int sales) const {
     for (const char* sub : {"work", "backup", "import", "config"})
         QDir().mkpath(m_dir + "/" + sub);
     UseSettings();
     DbmsClock::SetFixed(Moment());
-    clsArchiveGenerator({sizes.Customers, 5, 30, sizes.Sales, 3, 5, 5, 1}).Generate(Work());
+    clsArchiveGenerator({customers, 5, 30, sales, 3, 5, 5, 1}).Generate(Work());
     clsArchiveGenerator({10, 2, 10, 30, 2, 2, 2, 2}).Generate(Source());
 
     // The counter's own customer, article and prize: plenty of points and stock, so that
     // every sale confirms; the generated prizes expired, so that only this one is handed out.
     clsArchiveSession session;
     DB definition;
-    const auto a = Attach(session, Work(), definition);
+    auto [storage, db] = Attach(session, Work(), definition);
     auto add = [&](const QString& table, const DbmsFieldValues& values) {
-        return a.db->Item(table)->OpenDataSource()->AddRow(values);
+        return db->Item(table)->OpenDataSource()->AddRow(values);
     };
-    a.storage->Execute("UPDATE TabellaPremi SET Scadenza = '2000-01-01 00:00:00'");
+    storage->Execute("UPDATE TabellaPremi SET Scadenza = '2000-01-01 00:00:00'");
     const OID scheme =
         add("TabellaPunti", {{"Descrizione", "1 ogni 10"}, {"ValorePunto", Amount(10)}});
     add("Articoli", {{"Codice", kArticle}, {"Importo", Amount(100)}, {"Punti", scheme}});
@@ -259,21 +255,21 @@ void CrashWorld::Make(const CrashWorldSizes& sizes) const {
                          {"Cumulabile", false},
                          {"Disponibilita", kStock},
                          {"Scadenza", Moment().addYears(1)}});
-    auto cash = a.db->Item("TipiPagamento")->OpenDataSource("Descrizione = 'Contanti'");
+    auto cash = db->Item("TipiPagamento")->OpenDataSource("Descrizione = 'Contanti'");
     cash->MoveFirst();
     clsSettings settings;
     settings.WriteSetting("OperazioniVendite", "PagamentoDefault",
                           QString::number(cash->CurrentOID()));
-    a.storage->Close();
+    storage->Close();
 
     // The backup holds the archive as it was; since then sales went and customers changed.
     QFile::copy(Work(), Backup());
-    const auto b = Attach(session, Work(), definition);
-    b.db->Item("OperazioniVendite")
-        ->OpenDataSource("OID <= " + QString::number(sizes.Sales / 5))
+    std::tie(storage, db) = Attach(session, Work(), definition);
+    db->Item("OperazioniVendite")
+        ->OpenDataSource("OID <= " + QString::number(sales / 5))
         ->DeleteAll();
-    b.storage->Execute("UPDATE Clienti SET Cognome = Cognome || ' bis' WHERE OID % 3 = 0");
-    b.storage->Close();
+    storage->Execute("UPDATE Clienti SET Cognome = Cognome || ' bis' WHERE OID % 3 = 0");
+    storage->Close();
     QFile file(m_dir + "/work.fingerprint");
     file.open(QIODevice::WriteOnly);
     file.write(ArchiveFingerprint(Work()).toUtf8());
@@ -293,9 +289,9 @@ void CrashWorld::Run(CrashOp op, int run, CrashPrompter& prompter,
     DB definition;
     if (op != CrashOp::Repair) {
         try {
-            const auto a = Attach(session, Work(), definition);
-            session.SetStorage(a.storage);
-            session.SetDatabase(a.db);
+            const auto [storage, db] = Attach(session, Work(), definition);
+            session.SetStorage(storage);
+            session.SetDatabase(db);
         } catch (const std::exception& e) {
             // The program tells the clerk it cannot open the archive; so does this.
             prompter.Message(nullptr, {QString("Impossibile aprire l'archivio: ") + e.what()});
@@ -387,34 +383,31 @@ QStringList CrashWorld::Problems(CrashOp op, const QSet<QString>& states) const 
 
     if (op == CrashOp::Sale) {
         // Every confirmed sale (the one with a payment) of the counter's customer counted in his
-        // balance and in the prize's stock, none other.
+        // balance and in the prize's stock, none other; every payment is its sale's amount.
         SQLite::Database db(Work().toStdString(), SQLite::OPEN_READWRITE);
-        const QString confirmed =
-            "FROM OperazioniVendite s JOIN Clienti c ON c.OID = s.OID_Cliente WHERE c.Codice = '" +
-            kCard +
-            "' AND EXISTS (SELECT 1 FROM OperazioniVendite__Pagamento p WHERE p.OID_Owner "
-            "= s.OID)";
-        const qint64 points = Number(db, "SELECT IFNULL(SUM(PuntiAssegnati + PuntiBonus - "
-                                         "PuntiSpesi), 0) " +
-                                             confirmed);
-        const qint64 balance =
-            Number(db, "SELECT Punti FROM Clienti WHERE Codice = '" + kCard + "'");
-        if (balance != kPoints + points)
-            problems << QString("balance %1, expected %2").arg(balance).arg(kPoints + points);
-        const qint64 pieces = Number(
-            db, "SELECT IFNULL(SUM(a.Quantita), 0) FROM PremiAssegnati a JOIN TabellaPremi t ON "
-                "t.OID = a.OID_TabellaPremi JOIN OperazioniVendite__Premi l ON l.OID_Item = a.OID "
-                "WHERE t.Descrizione = '" +
-                    kPrize + "' AND l.OID_Owner IN (SELECT s.OID " + confirmed + ")");
-        const qint64 stock = Number(
-            db, "SELECT Disponibilita FROM TabellaPremi WHERE Descrizione = '" + kPrize + "'");
-        if (stock != kStock - pieces)
-            problems << QString("prize stock %1, expected %2").arg(stock).arg(kStock - pieces);
-        const qint64 unpaid = Number(
-            db, "SELECT COUNT(*) FROM OperazioniVendite s JOIN OperazioniVendite__Pagamento l ON "
-                "l.OID_Owner = s.OID JOIN Pagamenti p ON p.OID = l.OID_Item WHERE p.Importo IS NOT "
-                "s.Importo");
-        if (unpaid != 0) problems << QString("%1 payments differ from their sale").arg(unpaid);
+        const QString sql = QString(R"(
+            WITH confirmed AS (SELECT s.* FROM OperazioniVendite s JOIN Clienti c
+                ON c.OID = s.OID_Cliente WHERE c.Codice = '%1'
+                AND s.OID IN (SELECT OID_Owner FROM OperazioniVendite__Pagamento))
+            SELECT (SELECT Punti FROM Clienti WHERE Codice = '%1'), %3 + (SELECT
+                IFNULL(SUM(PuntiAssegnati + PuntiBonus - PuntiSpesi), 0) FROM confirmed),
+                (SELECT Disponibilita FROM TabellaPremi WHERE Descrizione = '%2'),
+                %4 - (SELECT IFNULL(SUM(a.Quantita), 0) FROM PremiAssegnati a JOIN TabellaPremi t
+                    ON t.OID = a.OID_TabellaPremi JOIN OperazioniVendite__Premi l
+                    ON l.OID_Item = a.OID WHERE t.Descrizione = '%2'
+                    AND l.OID_Owner IN (SELECT OID FROM confirmed)),
+                (SELECT COUNT(*) FROM OperazioniVendite s JOIN OperazioniVendite__Pagamento l
+                    ON l.OID_Owner = s.OID JOIN Pagamenti p ON p.OID = l.OID_Item
+                    WHERE p.Importo IS NOT s.Importo), 0)")
+                                .arg(kCard, kPrize)
+                                .arg(kPoints)
+                                .arg(kStock);
+        const QStringList found = Rows(db, sql).front();
+        for (const auto& [what, i] : {std::pair{"balance", 0},
+                                      {"prize stock", 2},
+                                      {"payments differing from their sale", 4}})
+            if (found[i] != found[i + 1])
+                problems << QString("%1 %2, expected %3").arg(what, found[i], found[i + 1]);
         return problems;
     }
     if (!states.contains(State())) problems << "the archives are neither as before nor as after";

@@ -36,15 +36,10 @@ public:
     Outcome Told() const;
 };
 
-struct CrashWorldSizes {
-    int Customers = 60;
-    int Sales = 200;
-};
-
 class CrashWorld {
 public:
     explicit CrashWorld(const QString& dir) : m_dir(dir) {}
-    void Make(const CrashWorldSizes& sizes) const;
+    void Make(int customers, int sales) const;
     const QString& Dir() const { return m_dir; }
     QString Work() const { return m_dir + "/work/Tessarin.mdb"; }
     QString Backup() const { return m_dir + "/backup/Tessarin.mdb"; }

@@ -121,11 +121,9 @@ FaultVfs::FaultVfs() {
 // A write failing once is checked by `make crashtest` only (CRASH_FAULTS_ALL set): it fails
 // where the full disk fails first, and ctest has its time.
 std::vector<FaultCase> Faults() {
-    std::vector<FaultCase> faults{
-        {"FullDisk", Kind::Write, SQLITE_FULL, true},
-        {"SyncError", Kind::Sync, SQLITE_IOERR, false},
-        {"ReadError", Kind::Read, SQLITE_IOERR, false},
-    };
+    std::vector<FaultCase> faults{{"FullDisk", Kind::Write, SQLITE_FULL, true},
+                                  {"SyncError", Kind::Sync, SQLITE_IOERR, false},
+                                  {"ReadError", Kind::Read, SQLITE_IOERR, false}};
     if (qEnvironmentVariableIsSet("CRASH_FAULTS_ALL"))
         faults.push_back({"WriteError", Kind::Write, SQLITE_IOERR, false});
     return faults;
@@ -133,7 +131,7 @@ std::vector<FaultCase> Faults() {
 
 class FaultTest : public ::testing::TestWithParam<std::tuple<int, FaultCase>> {
 protected:
-    static void SetUpTestSuite() { Base().Make({5, 30}); }
+    static void SetUpTestSuite() { Base().Make(5, 30); }
     static CrashWorld Base() {
         static const QTemporaryDir dir(CrashTempTemplate());
         return CrashWorld(dir.filePath("base"));
@@ -178,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(Operations, FaultTest,
 TEST(FullDisk, ARealFullDiskIsToldAndChangesNothing) {
     if (geteuid() != 0) GTEST_SKIP() << "mounting a small file system needs root";
     QTemporaryDir mount, base;
-    CrashWorld(base.filePath("w")).Make({12, 40});
+    CrashWorld(base.filePath("w")).Make(12, 40);
     ASSERT_EQ(QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=4m", "tmpfs", mount.path()}),
               0);
     const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {mount.path()}); });
@@ -208,7 +206,7 @@ TEST(FullDisk, ARealFullDiskIsToldAndChangesNothing) {
 TEST(Conversion, AnEndAtTheLastMessageStillCountsAsConverted) {
     QTemporaryDir dir(CrashTempTemplate());
     const CrashWorld world(dir.filePath("w"));
-    world.Make({12, 40});
+    world.Make(12, 40);
     world.UseSettings();
     CrashPrompter ended;
     ended.OnMessage = [](const PromptMessage& m) {

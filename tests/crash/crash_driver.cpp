@@ -21,12 +21,6 @@
 
 namespace {
 
-// Runs before the child waits to be killed: a kill lands in the first run, between runs and
-// in a later one.
-int Runs(CrashOp op) {
-    return op == CrashOp::Sale ? 4 : 2;
-}
-
 // Arguments: operation, world, runs, and "exit" to end after the runs rather than wait.
 int Child(const QStringList& args) {
     CrashOp op;
@@ -41,7 +35,6 @@ int Child(const QStringList& args) {
         prompter.OnMessage = [](const PromptMessage&) { QThread::msleep(3); };
         world.Run(op, run, prompter);
     }
-    out << "D" << Qt::endl;
     if (args.value(3) == "exit") return 0;
     for (;;)
         QThread::sleep(60);
@@ -57,15 +50,13 @@ int main(int argc, char* argv[]) {
 
     QCommandLineParser parser;
     parser.addHelpOption();
-    parser.addOptions({{"kills", "Kills per operation.", "n", "100"},
-                       {"seed", "Seed of the random delays (default: the time).", "n"},
-                       {"ops", "Operations, comma separated (default: all).", "list"},
-                       {"customers", "Customers of the archive.", "n", "300"},
-                       {"sales", "Sales of the archive.", "n", "2000"},
-                       {"calls",
-                        "Also kill at every call of these kinds, through strace (rename, "
-                        "fsync; none: -).",
-                        "list", "rename,fsync"}});
+    parser.addOptions(
+        {{"kills", "Kills per operation.", "n", "100"},
+         {"seed", "Seed of the random delays (default: the time).", "n"},
+         {"ops", "Operations, comma separated (default: all).", "list"},
+         {"customers", "Customers of the archive.", "n", "300"},
+         {"sales", "Sales of the archive.", "n", "2000"},
+         {"calls", "Also kill at every rename, fsync (none: -).", "list", "rename,fsync"}});
     parser.process(app);
 
     QTextStream out(stdout);
@@ -85,7 +76,7 @@ int main(int argc, char* argv[]) {
 
     QTemporaryDir temp(CrashTempTemplate());
     const CrashWorld base(temp.filePath("base"));
-    base.Make({parser.value("customers").toInt(), parser.value("sales").toInt()});
+    base.Make(parser.value("customers").toInt(), parser.value("sales").toInt());
     out << "seed " << seed << Qt::endl;
 
     const QString program = app.applicationFilePath();
@@ -101,14 +92,17 @@ int main(int argc, char* argv[]) {
     };
     for (const CrashOp op : chosen) {
         const QString name = CrashOpText(op);
+        // Runs before the child waits to be killed: a kill lands in the first run, between
+        // runs and in a later one.
+        const int runs = op == CrashOp::Sale ? 4 : 2;
         qint64 ms = 0;
-        const QSet<QString> states = base.ReferenceStates(op, Runs(op), &ms);
+        const QSet<QString> states = base.ReferenceStates(op, runs, &ms);
         // One child on a fresh copy, killed `delay` ms after its start or else by strace with
         // `inject`: whether the archives survived, nothing when the child was not killed.
         const auto trial = [&](const QString& what, qint64 delay,
                                const QStringList& inject = {}) -> std::optional<bool> {
             const CrashWorld copy = base.CopyTo(temp.filePath("trial"));
-            const QStringList args{"--child", name, copy.Dir(), QString::number(Runs(op)),
+            const QStringList args{"--child", name, copy.Dir(), QString::number(runs),
                                    inject.isEmpty() ? "wait" : "exit"};
             QProcess child;
             if (inject.isEmpty()) {
@@ -142,7 +136,7 @@ int main(int argc, char* argv[]) {
             const qint64 delay = std::uniform_int_distribution<qint64>(0, ms * 13 / 10 + 5)(rng);
             survivors += trial(QString("kill %1 after %2 ms").arg(kill).arg(delay), delay) == true;
         }
-        row(name, kills, survivors, QString("  (%1 ms for %2 runs)").arg(ms).arg(Runs(op)));
+        row(name, kills, survivors, QString("  (%1 ms for %2 runs)").arg(ms).arg(runs));
 
         // Then killed at the N-th call that puts a file in place or makes it durable, for every
         // N and each call on its own, when strace is there to do it (else these rows are missing).
