@@ -42,30 +42,17 @@ bool IsSuccess(const QString& text) {
 }
 bool IsFailure(const PromptMessage& m) {
     // The rows a repair salvaged, told before its end: a notice, not a failure.
-    if (IsSuccess(m.Text) || m.Text.startsWith("Archivio danneggiato: righe recuperate"))
-        return false;
-    return m.Buttons != PromptButtons::YesNo || m.Text.contains("Visualizzare dettagli");
+    return !IsSuccess(m.Text) && !m.Text.startsWith("Archivio danneggiato: righe recuperate") &&
+           (m.Buttons != PromptButtons::YesNo || m.Text.contains("Visualizzare dettagli"));
 }
 
-// The period a period save covers: the last half year's sales.
-QDate PeriodFrom() {
-    return CrashWorld::Moment().date().addDays(-180);
-}
-QDate PeriodTo() {
-    return CrashWorld::Moment().date().addDays(-1);
-}
-
-struct OpenArchive {
-    std::shared_ptr<DbmsStorage> storage;
-    std::shared_ptr<DbmsDatabase> db;
-};
-
-OpenArchive Attach(clsArchiveSession& session, const QString& path, DB& definition) {
-    OpenArchive a{std::make_shared<DbmsStorage>(), nullptr};
-    a.storage->Open(clsArchiveSession::StorageFormat, path);
-    a.db = session.Engine().DefineDatabase(definition, "Tessarin", nullptr, nullptr, 0);
-    a.db->Attach(a.storage, true, false, false, 0, nullptr);
-    return a;
+// The archive at `path` opened as the program opens it: its storage and its database.
+auto Attach(clsArchiveSession& session, const QString& path, DB& definition) {
+    auto storage = std::make_shared<DbmsStorage>();
+    storage->Open(clsArchiveSession::StorageFormat, path);
+    auto db = session.Engine().DefineDatabase(definition, "Tessarin", nullptr, nullptr, 0);
+    db->Attach(storage, true, false, false, 0, nullptr);
+    return std::pair{storage, db};
 }
 
 // Rows of a query on an archive opened by SQLite alone (a journal left by a kill is rolled
@@ -88,302 +75,7 @@ qint64 Number(SQLite::Database& db, const QString& sql) {
     return rows.empty() ? 0 : rows.front().value(0).toLongLong();
 }
 
-bool CopyFolder(const QString& from, const QString& to) {
-    QDir().mkpath(to);
-    bool ok = true;
-    for (const QFileInfo& entry :
-         QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden))
-        ok = (entry.isDir() ? CopyFolder(entry.filePath(), to + "/" + entry.fileName())
-                            : QFile::copy(entry.filePath(), to + "/" + entry.fileName())) &&
-             ok;
-    return ok;
-}
-
-} // namespace
-
-const char* CrashOpText(CrashOp op) {
-    for (const auto& [o, name] : kCrashOps)
-        if (o == op) return name;
-    return "?";
-}
-
-bool CrashOpFromText(const QString& text, CrashOp& op) {
-    for (const auto& [o, name] : kCrashOps)
-        if (text == name) {
-            op = o;
-            return true;
-        }
-    return false;
-}
-
-// --- the clerk ---
-
-PromptAnswer CrashPrompter::Message(QWidget* owner, const PromptMessage& message) {
-    if (OnMessage) OnMessage(message);
-    PromptAnswer answer = PromptAnswer::Ok;
-    if (message.Buttons == PromptButtons::YesNo)
-        answer = message.Text.contains("Visualizzare") || message.Text.contains("visualizzare")
-                     ? PromptAnswer::No
-                     : PromptAnswer::Yes;
-    Answer(answer);
-    return ScriptedPrompter::Message(owner, message);
-}
-
-int CrashPrompter::Exec(QDialog& dialog) {
-    Dialog([](QDialog&) { return int(QDialog::Accepted); });
-    return ScriptedPrompter::Exec(dialog);
-}
-
-QStringList CrashPrompter::Failures() const {
-    QStringList out;
-    for (const auto& asked : History())
-        if (asked.Kind == "message" && IsFailure(asked.Message)) out << asked.Message.Text;
-    return out;
-}
-
-bool CrashPrompter::SuccessAfterFailure() const {
-    bool failed = false;
-    for (const auto& asked : History()) {
-        if (asked.Kind != "message") continue;
-        if (failed && IsSuccess(asked.Message.Text)) return true;
-        failed = failed || IsFailure(asked.Message);
-    }
-    return false;
-}
-
-bool CrashPrompter::Succeeded() const {
-    for (const auto& asked : History())
-        if (asked.Kind == "message" && IsSuccess(asked.Message.Text)) return true;
-    return false;
-}
-
-// --- the world ---
-
-void CrashWorld::UseSettings() const {
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir + "/config");
-}
-
-CrashWorld CrashWorld::CopyTo(const QString& dir) const {
-    QDir(dir).removeRecursively();
-    if (!CopyFolder(m_dir, dir)) throw std::runtime_error("cannot copy the crash world");
-    return CrashWorld(dir);
-}
-
-void CrashWorld::Make(const CrashWorldSizes& sizes) const {
-    for (const char* sub : {"work", "backup", "import", "config"})
-        QDir().mkpath(m_dir + "/" + sub);
-    UseSettings();
-    DbmsClock::SetFixed(Moment());
-    GeneratorSizes work{sizes.Customers, 5, 30, sizes.Sales, 3, 5, 5, 1};
-    clsArchiveGenerator(work).Generate(Work());
-    GeneratorSizes other{10, 2, 10, 30, 2, 2, 2, 2};
-    clsArchiveGenerator(other).Generate(Source());
-
-    // The counter's own customer, article and prize: plenty of points and stock, so that
-    // every sale confirms; the generated prizes expired, so that only this one is handed out.
-    clsArchiveSession session;
-    DB definition;
-    const auto a = Attach(session, Work(), definition);
-    auto add = [&](const QString& table, const DbmsFieldValues& values) {
-        return a.db->Item(table)->OpenDataSource()->AddRow(values);
-    };
-    a.storage->Execute("UPDATE TabellaPremi SET Scadenza = '2000-01-01 00:00:00'");
-    const OID scheme =
-        add("TabellaPunti", {{"Descrizione", "1 ogni 10"}, {"ValorePunto", Amount(10)}});
-    add("Articoli", {{"Codice", kArticle}, {"Importo", Amount(100)}, {"Punti", scheme}});
-    add("Clienti", {{"Codice", kCard}, {"Cognome", "Crash"}, {"Punti", kPoints}});
-    add("TabellaPremi", {{"Descrizione", kPrize},
-                         {"PuntiNecessari", 5},
-                         {"Cumulabile", false},
-                         {"Disponibilita", kStock},
-                         {"Scadenza", Moment().addYears(1)}});
-    auto cash = a.db->Item("TipiPagamento")->OpenDataSource("Descrizione = 'Contanti'");
-    cash->MoveFirst();
-    clsSettings settings;
-    settings.WriteSetting("OperazioniVendite", "PagamentoDefault",
-                          QString::number(cash->CurrentOID()));
-    a.storage->Close();
-
-    // The backup holds the archive as it was; since then sales went and customers changed.
-    QFile::copy(Work(), Backup());
-    const auto b = Attach(session, Work(), definition);
-    b.db->Item("OperazioniVendite")
-        ->OpenDataSource("OID <= " + QString::number(sizes.Sales / 5))
-        ->DeleteAll();
-    b.storage->Execute("UPDATE Clienti SET Cognome = Cognome || ' bis' WHERE OID % 3 = 0");
-    b.storage->Close();
-    QFile file(m_dir + "/work.fingerprint");
-    file.open(QIODevice::WriteOnly);
-    file.write(ArchiveFingerprint(Work()).toUtf8());
-    DbmsClock::Reset();
-}
-
-void CrashWorld::Run(CrashOp op, int run, CrashPrompter& prompter,
-                     const std::function<void()>& start) const {
-    DbmsClock::SetFixed(Moment().addSecs(run));
-    clsSettings settings;
-    settings.RootDir = m_dir + "/work";
-    settings.BackupDir = m_dir + "/backup";
-    settings.AutoIdentify_Premi = true;
-    settings.AutoIdentify_Bonus = false;
-    clsArchiveSession session;
-    ScriptedWork work;
-    DB definition;
-    if (op != CrashOp::Repair) {
-        try {
-            const auto a = Attach(session, Work(), definition);
-            session.SetStorage(a.storage);
-            session.SetDatabase(a.db);
-        } catch (const std::exception& e) {
-            // The program tells the clerk it cannot open the archive; so does this.
-            prompter.Message(nullptr, {QString("Impossibile aprire l'archivio: ") + e.what()});
-            return;
-        }
-    }
-    auto backup = [&](bool restore, const clsBackupSelection& selection) {
-        clsBackupRestore(session, settings, work, nullptr).BackupRestoreData(restore, selection);
-    };
-    if (start && op != CrashOp::Sale) start();
-    switch (op) {
-    case CrashOp::Sale: {
-        auto customer =
-            session.Database()->Item("Clienti")->OpenDataSource("Codice = '" + kCard + "'");
-        customer->MoveFirst();
-        frmVendite w(session, settings);
-        w.show();
-        w.Set_Vendita(customer->CurrentOID());
-        if (w.IsSaleOpen()) {
-            w.txtCode_Articolo->setFocus();
-            QTest::keyClicks(w.txtCode_Articolo, kArticle);
-            QTest::keyClick(w.txtCode_Articolo, Qt::Key_Return);
-            if (start) start();
-            w.cmdConfirm->click();
-        }
-        break;
-    }
-    case CrashOp::Save:
-        backup(false, {});
-        break;
-    case CrashOp::FirstSave:
-        // No backup archive yet: the save makes it.
-        if (run == 0) QFile::remove(Backup());
-        backup(false, {});
-        break;
-    case CrashOp::PeriodSave:
-        backup(false, {false, PeriodFrom(), PeriodTo(), true, false});
-        break;
-    case CrashOp::Restore:
-        backup(true, {});
-        break;
-    case CrashOp::Import:
-        modImportArchive::ImportArchive(
-            Source(), *session.Database()->Item("OperazioniVendite")->OpenDataSource(), nullptr,
-            session.Engine(), settings, work);
-        break;
-    case CrashOp::Convert:
-        modCurrencyConversion::ConvertArchive(*session.Database(), settings, work, nullptr);
-        break;
-    case CrashOp::Repair:
-        modDatabaseRepair::RepairDatabase(nullptr, settings.RootDir, settings.BackupDir,
-                                          session.Engine(), work, [&] { session.Release(); });
-        break;
-    }
-    session.Release();
-    DbmsClock::Reset();
-}
-
-QString CrashWorld::State(CrashOp) const {
-    // The archive imported from is only read.
-    return ArchiveFingerprint(Work()) + "/" + ArchiveFingerprint(Backup());
-}
-
-QSet<QString> CrashWorld::ReferenceStates(CrashOp op, int runs, qint64* milliseconds) const {
-    QTemporaryDir dir(CrashTempTemplate());
-    const CrashWorld copy = CopyTo(dir.path());
-    copy.UseSettings();
-    QSet<QString> states{copy.State(op)};
-    QElapsedTimer timer;
-    timer.start();
-    for (int run = 0; run < runs; ++run) {
-        CrashPrompter prompter;
-        prompter.OnMessage = [&](const PromptMessage&) { states.insert(copy.State(op)); };
-        copy.Run(op, run, prompter);
-        states.insert(copy.State(op));
-    }
-    if (milliseconds) *milliseconds = timer.elapsed();
-    UseSettings();
-    return states;
-}
-
-QStringList CrashWorld::Problems(CrashOp op, const QSet<QString>& states) const {
-    QStringList problems;
-    if (!QFileInfo::exists(Work())) problems << "the working archive is missing";
-    for (const QString& path : {Work(), Backup()})
-        if (QFileInfo::exists(path))
-            for (const QString& p : ArchiveProblems(path, op == CrashOp::Convert ? 1 : 0))
-                problems << QFileInfo(path).dir().dirName() + ": " + p;
-    if (!problems.isEmpty()) return problems;
-
-    if (op == CrashOp::Sale) {
-        // Every confirmed sale (the one with a payment) of the counter's customer counted in his
-        // balance and in the prize's stock, none other.
-        SQLite::Database db(Work().toStdString(), SQLite::OPEN_READWRITE);
-        const QString confirmed =
-            "FROM OperazioniVendite s JOIN Clienti c ON c.OID = s.OID_Cliente WHERE c.Codice = '" +
-            kCard +
-            "' AND EXISTS (SELECT 1 FROM OperazioniVendite__Pagamento p WHERE p.OID_Owner "
-            "= s.OID)";
-        const qint64 points = Number(db, "SELECT IFNULL(SUM(PuntiAssegnati + PuntiBonus - "
-                                         "PuntiSpesi), 0) " +
-                                             confirmed);
-        const qint64 balance =
-            Number(db, "SELECT Punti FROM Clienti WHERE Codice = '" + kCard + "'");
-        if (balance != kPoints + points)
-            problems << QString("balance %1, expected %2").arg(balance).arg(kPoints + points);
-        const qint64 pieces = Number(
-            db, "SELECT IFNULL(SUM(a.Quantita), 0) FROM PremiAssegnati a JOIN TabellaPremi t ON "
-                "t.OID = a.OID_TabellaPremi JOIN OperazioniVendite__Premi l ON l.OID_Item = a.OID "
-                "WHERE t.Descrizione = '" +
-                    kPrize + "' AND l.OID_Owner IN (SELECT s.OID " + confirmed + ")");
-        const qint64 stock = Number(
-            db, "SELECT Disponibilita FROM TabellaPremi WHERE Descrizione = '" + kPrize + "'");
-        if (stock != kStock - pieces)
-            problems << QString("prize stock %1, expected %2").arg(stock).arg(kStock - pieces);
-        const qint64 unpaid = Number(
-            db, "SELECT COUNT(*) FROM OperazioniVendite s JOIN OperazioniVendite__Pagamento l ON "
-                "l.OID_Owner = s.OID JOIN Pagamenti p ON p.OID = l.OID_Item WHERE p.Importo IS NOT "
-                "s.Importo");
-        if (unpaid != 0) problems << QString("%1 payments differ from their sale").arg(unpaid);
-        return problems;
-    }
-    if (!states.contains(State(op))) problems << "the archives are neither as before nor as after";
-    if (op == CrashOp::Convert) {
-        QFile file(m_dir + "/work.fingerprint");
-        file.open(QIODevice::ReadOnly);
-        const bool converted = ArchiveFingerprint(Work()) != QString::fromUtf8(file.readAll());
-        // The setting, or the archive's own record of its conversion.
-        SQLite::Database db(Work().toStdString(), SQLite::OPEN_READWRITE);
-        const bool flag =
-            modSettingText::ParseBoolSetting(
-                clsSettings().ReadSetting("Configuration", "CurrencyConverted", "False")) ||
-            !Rows(db, "SELECT 1 FROM _Database WHERE Key = 'CurrencyConverted' AND Value = "
-                      "'True'")
-                 .empty();
-        if (converted != flag)
-            problems << QString("amounts %1 converted, the flag says %2")
-                            .arg(converted ? "are" : "are not", flag ? "True" : "False");
-    }
-    return problems;
-}
-
-// --- single archives ---
-
-QString CrashTempTemplate() {
-    const QFileInfo shm("/dev/shm");
-    return (shm.isDir() && shm.isWritable() ? shm.filePath() : QDir::tempPath()) +
-           "/tessarin-crash-XXXXXX";
-}
-
+// The rows of every table of the archive at `path`, as a fingerprint; "missing" without one.
 QString ArchiveFingerprint(const QString& path) {
     if (!QFileInfo::exists(path)) return "missing";
     QCryptographicHash hash(QCryptographicHash::Sha1);
@@ -407,6 +99,9 @@ QString ArchiveFingerprint(const QString& path) {
     return QString::fromLatin1(hash.result().toHex());
 }
 
+// Every problem SQLite and the rules find in the archive at `path` (empty: none). A sale's
+// amount may differ from the sum of its lines by `amountSlack` ten-thousandths a line: each
+// amount converted from lire is rounded on its own.
 QStringList ArchiveProblems(const QString& path, int amountSlack) {
     QStringList problems;
     try {
@@ -478,4 +173,265 @@ QStringList ArchiveProblems(const QString& path, int amountSlack) {
         problems << QString("unreadable: ") + e.what();
     }
     return problems;
+}
+
+} // namespace
+
+bool CrashOpFromText(const QString& text, CrashOp& op) {
+    const auto* name = std::find(std::begin(kCrashOpNames), std::end(kCrashOpNames), text);
+    op = CrashOp(name - std::begin(kCrashOpNames));
+    return name != std::end(kCrashOpNames);
+}
+
+PromptAnswer CrashPrompter::Message(QWidget* owner, const PromptMessage& message) {
+    if (OnMessage) OnMessage(message);
+    Answer(message.Buttons != PromptButtons::YesNo                      ? PromptAnswer::Ok
+           : message.Text.contains("visualizzare", Qt::CaseInsensitive) ? PromptAnswer::No
+                                                                        : PromptAnswer::Yes);
+    return ScriptedPrompter::Message(owner, message);
+}
+
+int CrashPrompter::Exec(QDialog& dialog) {
+    Dialog([](QDialog&) { return int(QDialog::Accepted); });
+    return ScriptedPrompter::Exec(dialog);
+}
+
+CrashPrompter::Outcome CrashPrompter::Told() const {
+    Outcome told;
+    for (const auto& asked : History()) {
+        if (asked.Kind != "message") continue;
+        const bool success = IsSuccess(asked.Message.Text);
+        told.SuccessAfterFailure =
+            told.SuccessAfterFailure || (success && !told.Failures.isEmpty());
+        told.Succeeded = told.Succeeded || success;
+        if (IsFailure(asked.Message)) told.Failures << asked.Message.Text;
+    }
+    return told;
+}
+
+void CrashWorld::UseSettings() const {
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir + "/config");
+}
+
+CrashWorld CrashWorld::CopyTo(const QString& dir) const {
+    // Done here rather than by a cp: the disk-fault runs copy the world hundreds of times.
+    const auto copy = [](const auto& self, const QString& from, const QString& to) -> bool {
+        bool ok = QDir().mkpath(to);
+        for (const QFileInfo& entry : QDir(from).entryInfoList(QDir::Files | QDir::Dirs |
+                                                               QDir::NoDotAndDotDot | QDir::Hidden))
+            ok = (entry.isDir() ? self(self, entry.filePath(), to + "/" + entry.fileName())
+                                : QFile::copy(entry.filePath(), to + "/" + entry.fileName())) &&
+                 ok;
+        return ok;
+    };
+    QDir(dir).removeRecursively();
+    if (!copy(copy, m_dir, dir)) throw std::runtime_error("cannot copy the crash world");
+    return CrashWorld(dir);
+}
+
+void CrashWorld::Make(int customers, int sales) const {
+    for (const char* sub : {"work", "backup", "import", "config"})
+        QDir().mkpath(m_dir + "/" + sub);
+    UseSettings();
+    DbmsClock::SetFixed(Moment());
+    clsArchiveGenerator({customers, 5, 30, sales, 3, 5, 5, 1}).Generate(Work());
+    clsArchiveGenerator({10, 2, 10, 30, 2, 2, 2, 2}).Generate(Source());
+
+    // The counter's own customer, article and prize: plenty of points and stock, so that
+    // every sale confirms; the generated prizes expired, so that only this one is handed out.
+    clsArchiveSession session;
+    DB definition;
+    auto [storage, db] = Attach(session, Work(), definition);
+    auto add = [&](const QString& table, const DbmsFieldValues& values) {
+        return db->Item(table)->OpenDataSource()->AddRow(values);
+    };
+    storage->Execute("UPDATE TabellaPremi SET Scadenza = '2000-01-01 00:00:00'");
+    const OID scheme =
+        add("TabellaPunti", {{"Descrizione", "1 ogni 10"}, {"ValorePunto", Amount(10)}});
+    add("Articoli", {{"Codice", kArticle}, {"Importo", Amount(100)}, {"Punti", scheme}});
+    add("Clienti", {{"Codice", kCard}, {"Cognome", "Crash"}, {"Punti", kPoints}});
+    add("TabellaPremi", {{"Descrizione", kPrize},
+                         {"PuntiNecessari", 5},
+                         {"Cumulabile", false},
+                         {"Disponibilita", kStock},
+                         {"Scadenza", Moment().addYears(1)}});
+    auto cash = db->Item("TipiPagamento")->OpenDataSource("Descrizione = 'Contanti'");
+    cash->MoveFirst();
+    clsSettings settings;
+    settings.WriteSetting("OperazioniVendite", "PagamentoDefault",
+                          QString::number(cash->CurrentOID()));
+    storage->Close();
+
+    // The backup holds the archive as it was; since then sales went and customers changed.
+    QFile::copy(Work(), Backup());
+    std::tie(storage, db) = Attach(session, Work(), definition);
+    db->Item("OperazioniVendite")
+        ->OpenDataSource("OID <= " + QString::number(sales / 5))
+        ->DeleteAll();
+    storage->Execute("UPDATE Clienti SET Cognome = Cognome || ' bis' WHERE OID % 3 = 0");
+    storage->Close();
+    QFile file(m_dir + "/work.fingerprint");
+    file.open(QIODevice::WriteOnly);
+    file.write(ArchiveFingerprint(Work()).toUtf8());
+    DbmsClock::Reset();
+}
+
+void CrashWorld::Run(CrashOp op, int run, CrashPrompter& prompter,
+                     const std::function<void()>& start) const {
+    DbmsClock::SetFixed(Moment().addSecs(run));
+    clsSettings settings;
+    settings.RootDir = m_dir + "/work";
+    settings.BackupDir = m_dir + "/backup";
+    settings.AutoIdentify_Premi = true;
+    settings.AutoIdentify_Bonus = false;
+    clsArchiveSession session;
+    ScriptedWork work;
+    DB definition;
+    if (op != CrashOp::Repair) {
+        try {
+            const auto [storage, db] = Attach(session, Work(), definition);
+            session.SetStorage(storage);
+            session.SetDatabase(db);
+        } catch (const std::exception& e) {
+            // The program tells the clerk it cannot open the archive; so does this.
+            prompter.Message(nullptr, {QString("Impossibile aprire l'archivio: ") + e.what()});
+            return;
+        }
+    }
+    const auto backup = [&](bool restore, const clsBackupSelection& selection = {}) {
+        clsBackupRestore(session, settings, work, nullptr).BackupRestoreData(restore, selection);
+    };
+    if (start && op != CrashOp::Sale) start();
+    switch (op) {
+    case CrashOp::Sale: {
+        auto customer =
+            session.Database()->Item("Clienti")->OpenDataSource("Codice = '" + kCard + "'");
+        customer->MoveFirst();
+        frmVendite w(session, settings);
+        w.show();
+        w.Set_Vendita(customer->CurrentOID());
+        if (w.IsSaleOpen()) {
+            w.txtCode_Articolo->setFocus();
+            QTest::keyClicks(w.txtCode_Articolo, kArticle);
+            QTest::keyClick(w.txtCode_Articolo, Qt::Key_Return);
+            if (start) start();
+            w.cmdConfirm->click();
+        }
+        break;
+    }
+    case CrashOp::FirstSave: // no backup archive yet: the save makes it
+        if (run == 0) QFile::remove(Backup());
+        [[fallthrough]];
+    case CrashOp::Save:
+        backup(false);
+        break;
+    case CrashOp::PeriodSave: // the last half year's sales
+        backup(false,
+               {false, Moment().date().addDays(-180), Moment().date().addDays(-1), true, false});
+        break;
+    case CrashOp::Restore:
+        backup(true);
+        break;
+    case CrashOp::Import:
+        modImportArchive::ImportArchive(
+            Source(), *session.Database()->Item("OperazioniVendite")->OpenDataSource(), nullptr,
+            session.Engine(), settings, work);
+        break;
+    case CrashOp::Convert:
+        modCurrencyConversion::ConvertArchive(*session.Database(), settings, work, nullptr);
+        break;
+    case CrashOp::Repair:
+        modDatabaseRepair::RepairDatabase(nullptr, settings.RootDir, settings.BackupDir,
+                                          session.Engine(), work, [&] { session.Release(); });
+        break;
+    }
+    session.Release();
+    DbmsClock::Reset();
+}
+
+QString CrashWorld::State() const {
+    // The archive imported from is only read.
+    return ArchiveFingerprint(Work()) + "/" + ArchiveFingerprint(Backup());
+}
+
+QSet<QString> CrashWorld::ReferenceStates(CrashOp op, int runs, qint64* milliseconds) const {
+    QTemporaryDir dir(CrashTempTemplate());
+    const CrashWorld copy = CopyTo(dir.path());
+    copy.UseSettings();
+    QSet<QString> states{copy.State()};
+    QElapsedTimer timer;
+    timer.start();
+    for (int run = 0; run < runs; ++run) {
+        CrashPrompter prompter;
+        prompter.OnMessage = [&](const PromptMessage&) { states.insert(copy.State()); };
+        copy.Run(op, run, prompter);
+        states.insert(copy.State());
+    }
+    if (milliseconds) *milliseconds = timer.elapsed();
+    UseSettings();
+    return states;
+}
+
+QStringList CrashWorld::Problems(CrashOp op, const QSet<QString>& states) const {
+    QStringList problems;
+    if (!QFileInfo::exists(Work())) problems << "the working archive is missing";
+    for (const QString& path : {Work(), Backup()})
+        if (QFileInfo::exists(path))
+            for (const QString& p : ArchiveProblems(path, op == CrashOp::Convert ? 1 : 0))
+                problems << QFileInfo(path).dir().dirName() + ": " + p;
+    if (!problems.isEmpty()) return problems;
+
+    if (op == CrashOp::Sale) {
+        // Every confirmed sale (the one with a payment) of the counter's customer counted in his
+        // balance and in the prize's stock, none other; every payment is its sale's amount.
+        SQLite::Database db(Work().toStdString(), SQLite::OPEN_READWRITE);
+        const QString sql = QString(R"(
+            WITH confirmed AS (SELECT s.* FROM OperazioniVendite s JOIN Clienti c
+                ON c.OID = s.OID_Cliente WHERE c.Codice = '%1'
+                AND s.OID IN (SELECT OID_Owner FROM OperazioniVendite__Pagamento))
+            SELECT (SELECT Punti FROM Clienti WHERE Codice = '%1'), %3 + (SELECT
+                IFNULL(SUM(PuntiAssegnati + PuntiBonus - PuntiSpesi), 0) FROM confirmed),
+                (SELECT Disponibilita FROM TabellaPremi WHERE Descrizione = '%2'),
+                %4 - (SELECT IFNULL(SUM(a.Quantita), 0) FROM PremiAssegnati a JOIN TabellaPremi t
+                    ON t.OID = a.OID_TabellaPremi JOIN OperazioniVendite__Premi l
+                    ON l.OID_Item = a.OID WHERE t.Descrizione = '%2'
+                    AND l.OID_Owner IN (SELECT OID FROM confirmed)),
+                (SELECT COUNT(*) FROM OperazioniVendite s JOIN OperazioniVendite__Pagamento l
+                    ON l.OID_Owner = s.OID JOIN Pagamenti p ON p.OID = l.OID_Item
+                    WHERE p.Importo IS NOT s.Importo), 0)")
+                                .arg(kCard, kPrize)
+                                .arg(kPoints)
+                                .arg(kStock);
+        const QStringList found = Rows(db, sql).front();
+        for (const auto& [what, i] : {std::pair{"balance", 0},
+                                      {"prize stock", 2},
+                                      {"payments differing from their sale", 4}})
+            if (found[i] != found[i + 1])
+                problems << QString("%1 %2, expected %3").arg(what, found[i], found[i + 1]);
+        return problems;
+    }
+    if (!states.contains(State())) problems << "the archives are neither as before nor as after";
+    if (op == CrashOp::Convert) {
+        QFile file(m_dir + "/work.fingerprint");
+        const bool converted = file.open(QIODevice::ReadOnly) &&
+                               ArchiveFingerprint(Work()) != QString::fromUtf8(file.readAll());
+        // The setting, or the archive's own record of its conversion.
+        SQLite::Database db(Work().toStdString(), SQLite::OPEN_READWRITE);
+        const bool flag =
+            modSettingText::ParseBoolSetting(
+                clsSettings().ReadSetting("Configuration", "CurrencyConverted", "False")) ||
+            !Rows(db, "SELECT 1 FROM _Database WHERE Key = 'CurrencyConverted' AND Value = "
+                      "'True'")
+                 .empty();
+        if (converted != flag)
+            problems << QString("amounts %1 converted, the flag says %2")
+                            .arg(converted ? "are" : "are not", flag ? "True" : "False");
+    }
+    return problems;
+}
+
+QString CrashTempTemplate() {
+    const QFileInfo shm("/dev/shm");
+    return (shm.isDir() && shm.isWritable() ? shm.filePath() : QDir::tempPath()) +
+           "/tessarin-crash-XXXXXX";
 }

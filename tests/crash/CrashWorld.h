@@ -1,10 +1,8 @@
 #pragma once
-// A working folder for the crash and disk-fault runs: a generated working archive with a card
-// holder, an article and a prize of the counter's own, a backup archive it differs from, an
-// archive to import from and the settings naming them. Each operation of the program that
-// writes an archive runs here as the clerk would start it, and every archive is checked
-// afterwards: sound, its sales adding up, no link to a missing row, and each operation done
-// wholly or not at all.
+// A working folder for the crash and disk-fault runs: a generated working archive, a backup it
+// differs from, an archive to import and the settings naming them. Each operation that writes an
+// archive runs here as the clerk starts it; afterwards every archive must be sound, its sales
+// adding up, no link to a missing row, and the operation done wholly or not at all.
 
 #include "ScriptedPrompter.h"
 
@@ -13,58 +11,41 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
-#include <vector>
 
 enum class CrashOp { Sale, Save, FirstSave, PeriodSave, Restore, Import, Convert, Repair };
 
-struct CrashOpName {
-    CrashOp Op;
-    const char* Name;
-};
-inline constexpr CrashOpName kCrashOps[] = {
-    {CrashOp::Sale, "sale"},
-    {CrashOp::Save, "save"},
-    {CrashOp::FirstSave, "first-save"},
-    {CrashOp::PeriodSave, "period"},
-    {CrashOp::Restore, "restore"},
-    {CrashOp::Import, "import"},
-    {CrashOp::Convert, "convert"},
-    {CrashOp::Repair, "repair"},
-};
-const char* CrashOpText(CrashOp op);
+// By the enum's order.
+inline constexpr const char* kCrashOpNames[] = {"sale",    "save",   "first-save", "period",
+                                                "restore", "import", "convert",    "repair"};
+inline const char* CrashOpText(CrashOp op) {
+    return kCrashOpNames[int(op)];
+}
 bool CrashOpFromText(const QString& text, CrashOp& op);
 
 // Answers like a clerk who confirms what he started, declines the details of an error and
-// accepts every window (the payment's editor); records everything like its base. `Pause`
-// is called at each message: a clerk takes time to read it.
+// accepts every window (the payment's editor); records everything like its base.
 class CrashPrompter : public ScriptedPrompter {
 public:
     std::function<void(const PromptMessage&)> OnMessage;
     PromptAnswer Message(QWidget* owner, const PromptMessage& message) override;
     int Exec(QDialog& dialog) override;
-    // The messages that told of a failure, and whether a success was told after one.
-    QStringList Failures() const;
-    bool SuccessAfterFailure() const;
-    bool Succeeded() const;
-};
-
-struct CrashWorldSizes {
-    int Customers = 60;
-    int Sales = 200;
+    struct Outcome {
+        QStringList Failures; // the messages that told of a failure
+        bool Succeeded = false, SuccessAfterFailure = false;
+    };
+    Outcome Told() const;
 };
 
 class CrashWorld {
 public:
-    // The folder's layout; Make fills it, a copy of it is a world as well.
     explicit CrashWorld(const QString& dir) : m_dir(dir) {}
-    void Make(const CrashWorldSizes& sizes) const;
+    void Make(int customers, int sales) const;
     const QString& Dir() const { return m_dir; }
     QString Work() const { return m_dir + "/work/Tessarin.mdb"; }
     QString Backup() const { return m_dir + "/backup/Tessarin.mdb"; }
     QString Source() const { return m_dir + "/import/Tessarin.mdb"; }
     // Points the program's settings store at the world (call in every process).
     void UseSettings() const;
-    // A copy of the whole folder at `dir`.
     CrashWorld CopyTo(const QString& dir) const;
 
     // Runs `op` once; the clock stands `run` seconds after the world's moment. `start` is
@@ -73,9 +54,8 @@ public:
     void Run(CrashOp op, int run, CrashPrompter& prompter,
              const std::function<void()>& start = {}) const;
 
-    // What must not change apart from whole operations: the archives' rows and the conversion
-    // flag (as a fingerprint each).
-    QString State(CrashOp op) const;
+    // What must not change apart from whole operations: the archives' rows, as fingerprints.
+    QString State() const;
     // The problems of the archives as they are now (empty: all sound). `states` are the
     // fingerprints the operation may leave.
     QStringList Problems(CrashOp op, const QSet<QString>& states) const;
@@ -91,10 +71,3 @@ private:
 // Where the runs keep their folders: in memory when the system offers it, since a kill or a
 // failed call needs no real disk and every commit's sync would make the runs slow.
 QString CrashTempTemplate();
-
-// Every problem SQLite and the rules find in the archive at `path` (empty: none). A sale's
-// amount may differ from the sum of its lines by `amountSlack` ten-thousandths a line: each
-// amount converted from lire is rounded on its own.
-QStringList ArchiveProblems(const QString& path, int amountSlack = 0);
-// The rows of every table of the archive at `path`, as a fingerprint; "missing" without one.
-QString ArchiveFingerprint(const QString& path);
