@@ -47,6 +47,7 @@ QString ReportDocument::CellText(ReportKind kind, DbmsDataSource& rows, qint64 p
 int ReportDocument::Paginate(const QPageLayout& layout, itfProgress* progress) {
     m_page = layout;
     m_area = layout.paintRect(QPageLayout::Point).size();
+    m_count = m_rows.RowCount();
     m_pages = std::max(1, DoPaginate(progress));
     return m_pages;
 }
@@ -55,7 +56,7 @@ void ReportDocument::Draw(QPainter& painter, int first, int last,
                           const std::function<void()>& newPage, itfProgress* progress) {
     first = std::clamp(first, 1, m_pages);
     last = std::clamp(last, first, m_pages);
-    if (progress) progress->OnStart(Operation(), ProgressTotal());
+    if (progress) progress->OnStart(Operation(), m_count);
     DoDraw(painter, first, last, newPage, progress);
     if (progress) progress->OnEnd(Operation());
 }

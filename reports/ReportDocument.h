@@ -59,12 +59,11 @@ public:
                             const QString& field);
 
 protected:
-    // The layout's own passes: count pages for the printable area m_area (points), and draw.
+    // The layout's own passes: count pages for the printable area m_area (points) and the rows
+    // m_count, and draw.
     virtual int DoPaginate(itfProgress* progress) = 0;
     virtual void DoDraw(QPainter& p, int first, int last, const std::function<void()>& newPage,
                         itfProgress* progress) = 0;
-    // Rows the progress counts up to.
-    virtual qint64 ProgressTotal() { return 0; }
 
     // Fonts sized in points: with the painter working in points they print at that size on
     // every device, and their metrics, hence the elided texts, are the same everywhere.
@@ -81,6 +80,7 @@ protected:
     QString Operation() const { return "Stampa " + m_title; }
 
     DbmsDataSource& m_rows;
+    qint64 m_count = 0;      // rows of the data source, read by Paginate
     QSizeF m_area;           // printable area, points
     const qreal m_line = 12; // one line of 9-point text
     QDateTime m_printed;

@@ -28,7 +28,6 @@ QString ReportGroupRenderer::AgencyLine(const QString& name, const QString& web)
 }
 
 int ReportGroupRenderer::DoPaginate(itfProgress* progress) {
-    m_count = m_rows.RowCount();
     m_starts.clear();
     m_sums.assign(m_layout.Totals.size(), Money());
     // Counting reads every group: the report says so and can be stopped here too.

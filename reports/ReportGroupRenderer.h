@@ -20,7 +20,6 @@ protected:
     int DoPaginate(itfProgress* progress) override;
     void DoDraw(QPainter& p, int first, int last, const std::function<void()>& newPage,
                 itfProgress* progress) override;
-    qint64 ProgressTotal() override { return m_count; }
 
 private:
     // Where a page starts: the group, and the detail row within it (-1: the group's heading).
@@ -36,7 +35,6 @@ private:
 
     const ReportGroupLayout& m_layout;
     QString m_agency;
-    qint64 m_count = 0;
     std::vector<Cursor> m_starts; // one a page
     std::vector<Money> m_sums;
 };

@@ -23,7 +23,6 @@ qreal ReportRenderer::HeaderHeight(int page) const {
 }
 
 int ReportRenderer::DoPaginate(itfProgress*) {
-    m_count = m_rows.RowCount();
     const qreal body = m_area.height() - m_line * 1.5; // above the footer
     m_firstRows = std::max(1, int((body - HeaderHeight(1)) / m_line));
     m_otherRows = std::max(1, int((body - HeaderHeight(2)) / m_line));

@@ -13,7 +13,6 @@ protected:
     int DoPaginate(itfProgress* progress) override;
     void DoDraw(QPainter& p, int first, int last, const std::function<void()>& newPage,
                 itfProgress* progress) override;
-    qint64 ProgressTotal() override { return m_count; }
 
 private:
     // First line of `page`: lines are the rows, a blank line that holds the column sums, then
@@ -25,7 +24,6 @@ private:
     std::vector<Money> Sums(qint64 upTo) const;
 
     const ReportLayout& m_layout;
-    qint64 m_count = 0;
     int m_firstRows = 1; // lines on the first page, below the title
     int m_otherRows = 1;
 };
