@@ -1,5 +1,7 @@
 #include "BenchReport.h"
 
+#include "DbmsTypes.h"
+
 #include <cstdio>
 #include <ctime>
 #include <exception>
@@ -73,6 +75,16 @@ bool PrintFigures(const std::vector<Figure>& figures) {
     }
     std::fflush(stdout);
     return all;
+}
+
+void Guarded(benchmark::State& state, void (*body)(benchmark::State&)) {
+    try {
+        body(state);
+    } catch (const DbmsError& e) {
+        state.SkipWithError(("DbmsError: " + e.Description().toStdString()).c_str());
+    } catch (const std::exception& e) {
+        state.SkipWithError(e.what());
+    }
 }
 
 } // namespace Bench

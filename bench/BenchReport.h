@@ -39,6 +39,10 @@ struct Figure {
     double Goal; // the highest engine/raw ratio that meets the goal; 0 = for information only
 };
 
+// Runs `body`; an engine error fails its own benchmark, not the run: the others still run and
+// the temporary archives are still removed at the end.
+void Guarded(benchmark::State& state, void (*body)(benchmark::State&));
+
 // Prints one line per figure whose two sides both ran; true when every goal was met.
 bool PrintFigures(const std::vector<Figure>& figures);
 

@@ -397,16 +397,6 @@ void ConvertRaw(benchmark::State& state) {
     }
 }
 
-void Guarded(benchmark::State& state, void (*body)(benchmark::State&)) {
-    try {
-        body(state);
-    } catch (const DbmsError& e) {
-        state.SkipWithError(("DbmsError: " + e.Description().toStdString()).c_str());
-    } catch (const std::exception& e) {
-        state.SkipWithError(e.what());
-    }
-}
-
 } // namespace
 
 void RegisterMaintenanceBenchmarks() {

@@ -437,18 +437,6 @@ void BM_Transfer_RawInsertSelect(benchmark::State& state) {
     RowsPerSecond(state, SmallRows);
 }
 
-// An engine error fails its own benchmark, not the run: the others still run and the
-// temporary archives are still removed at the end.
-void Guarded(benchmark::State& state, void (*body)(benchmark::State&)) {
-    try {
-        body(state);
-    } catch (const DbmsError& e) {
-        state.SkipWithError(("DbmsError: " + e.Description().toStdString()).c_str());
-    } catch (const std::exception& e) {
-        state.SkipWithError(e.what());
-    }
-}
-
 // A million-row insert runs once, on a fresh file; the rest repeat until timing is steady.
 void Register(const char* name, void (*body)(benchmark::State&), bool once = false) {
     auto* b = benchmark::RegisterBenchmark(name, Guarded, body);
