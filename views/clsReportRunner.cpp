@@ -29,18 +29,20 @@ void Reported(itfWorkWindow& window, const QString& text, QWidget* owner, Work w
     window.Unload();
 }
 
-void Print(ReportDocument& report, QWidget* owner, itfWorkWindow& work) {
+// True when the print dialog was accepted (and the report laid out for its printer).
+bool Print(ReportDocument& report, QWidget* owner, itfWorkWindow& work) {
     QPrinter printer;
     printer.setPageLayout(ReportDocument::DefaultPageLayout());
     printer.setDocName(report.Title());
     QPrintDialog dialog(&printer, owner);
-    if (Prompter().Exec(dialog) != QDialog::Accepted) return;
+    if (Prompter().Exec(dialog) != QDialog::Accepted) return false;
     Reported(work, "Stampa " + report.Title() + "...", owner, [&](itfProgress& progress) {
         // The pages chosen in the print dialog, else every page.
         const bool range = printer.printRange() == QPrinter::PageRange;
         report.Render(printer, &progress, range ? printer.fromPage() : 1,
                       range ? printer.toPage() : INT_MAX);
     });
+    return true;
 }
 
 void Run(ReportDocument& report, int action, QWidget* owner, itfWorkWindow& work) {
@@ -59,8 +61,8 @@ void Run(ReportDocument& report, int action, QWidget* owner, itfWorkWindow& work
         frmReportPreview preview(
             report,
             [&report, owner, &work] {
-                Print(report, owner, work);
-                report.Paginate(ReportDocument::DefaultPageLayout());
+                if (Print(report, owner, work))
+                    report.Paginate(ReportDocument::DefaultPageLayout());
             },
             owner);
         Prompter().Exec(preview);
